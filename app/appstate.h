@@ -1,0 +1,34 @@
+// The process-wide state the main window owns: connection, speed, set count, the module's
+// configuration block, the plot record and its companions, the live-log buffer.
+#pragma once
+
+#include <vector>
+
+#include "app/settings.h"
+#include "config/configblock.h"
+#include "plot/plotsettings.h"
+
+// Speed table: the index is what the speed box shows and the settings store.
+inline constexpr int SpeedTable[6] = {2400, 4800, 9600, 19200, 38400, 115200};
+// Altitude unit words, indexed by the configuration's Units byte (out-of-range codes read "Meters").
+inline constexpr const char* UnitsNames[3] = {"Feet", "Yards", "Meters"};
+inline const char* unitsName(int code) { return UnitsNames[(code >= 0 && code <= 2) ? code : 2]; }
+
+struct AppState {
+    bool connected = false;
+    int speedIndex = 5;
+    bool logging = false;
+    int setCount = 0;
+    int selectedSet = 0;
+    orvo::ConfigBlock config;
+    orvo::PlotState plot;
+    double printWidth = 7.0;
+    double printHeight = 3.5;
+    StoredSettings stored;  // as read at start-up; values without a control yet are kept here
+
+    // Live-log ring buffer, one double per pixel column of the strip chart.
+    std::vector<double> liveLog;
+    int logHead = 0;
+    int logTail = 0;
+    int logCount = 0;
+};

@@ -1,0 +1,87 @@
+// The program's entry: the application, its eight windows in their order, the message loop.
+#include <QApplication>
+#include <QIcon>
+#include <QMessageBox>
+#include <QSvgRenderer>
+#include <QPainter>
+#include <QTimer>
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "app/appwindows.h"
+#include "app/prompts.h"
+#include "app/tmainform.h"
+#include "app/version.h"
+
+static void usage() {
+    std::printf("Usage: orvo [--port NAME] [--screenshot FILE.png] [--version]\n"
+                "  --port NAME  select a port at start: a listed one, \"Simulator\" or a device path\n"
+                "  --screenshot FILE.png  save a picture of the main window after 5 s and end\n"
+                "  --version    print the program version and exit\n");
+}
+
+static QIcon programIcon() {
+    QSvgRenderer svg(QStringLiteral(":/orvo/orvo.svg"));
+    QIcon icon;
+    for (int size : {16, 32, 57, 64, 128}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        svg.render(&p);
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
+int main(int argc, char** argv) {
+    QString port;
+    QString screenshot;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--version")) {
+            std::printf("Orvo %s\n", GetProgramVersion().c_str());
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            usage();
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--port") && i + 1 < argc) {
+            port = QString::fromLocal8Bit(argv[++i]);
+        }
+        // Used by run.sh on a machine without a display: picture of the window after 5 s, then end.
+        if (!std::strcmp(argv[i], "--screenshot") && i + 1 < argc) {
+            screenshot = QString::fromLocal8Bit(argv[++i]);
+        }
+    }
+
+    QApplication app(argc, argv);
+    // Qt takes the C locale from the environment; files and texts always use a full stop.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QStringLiteral("Orvo"));
+    QApplication::setOrganizationName(QStringLiteral("TamberlinSystems"));
+    QApplication::setApplicationVersion(QString::fromStdString(GetProgramVersion()));
+    QApplication::setWindowIcon(programIcon());
+
+    QtPrompts prompts;
+    try {
+        AppWindows windows(&prompts);
+        windows.mainForm->setRequestedPort(port);
+        windows.mainForm->show();
+        if (!screenshot.isEmpty()) {
+            QTimer::singleShot(5000, [&] {
+                const bool ok = windows.mainForm->grab().save(screenshot, "PNG");
+                std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "Saved" : "Could not save",
+                             screenshot.toLocal8Bit().constData());
+                windows.mainForm->close();
+            });
+        }
+        return app.exec();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Orvo"), QString::fromLocal8Bit(e.what()));
+        return 0;
+    }
+}

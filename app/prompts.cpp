@@ -1,0 +1,51 @@
+#include "app/prompts.h"
+
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+QMessageBox::StandardButton QtPrompts::message(QWidget* parent, Icon icon, const QString& caption,
+                                               const QString& text, QMessageBox::StandardButtons buttons,
+                                               const QString& detail) {
+    QMessageBox box(parent);
+    switch (icon) {
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    }
+    box.setWindowTitle(caption);
+    box.setText(text);
+    if (!detail.isEmpty()) box.setInformativeText(detail);
+    box.setStandardButtons(buttons);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString QtPrompts::openFileName(QWidget* parent, const QString& title, const QString& path,
+                                const QString& filter, QString* selectedFilter) {
+    return QFileDialog::getOpenFileName(parent, title, path, filter, selectedFilter);
+}
+
+QString QtPrompts::saveFileName(QWidget* parent, const QString& title, const QString& path,
+                                const QString& filter, QString* selectedFilter) {
+    return QFileDialog::getSaveFileName(parent, title, path, filter, selectedFilter);
+}
+
+bool QtPrompts::chooseColour(QWidget* parent, const QString& title, QColor& colour) {
+    const QColor c = QColorDialog::getColor(colour, parent, title);
+    if (!c.isValid()) return false;
+    colour = c;
+    return true;
+}
+
+bool QtPrompts::printDialog(QWidget* parent, QPrinter* printer) {
+    QPrintDialog dlg(printer, parent);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+int QtPrompts::execDialog(QDialog* dialog) { return dialog->exec(); }
+
+bool QtPrompts::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }

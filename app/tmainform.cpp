@@ -1,0 +1,335 @@
+#include "app/tmainform.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/appwindows.h"
+#include "app/namelists.h"
+#include "app/prompts.h"
+#include "app/tdatapropform.h"
+#include "app/teditinfoform.h"
+
+TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_state(state), m_prompts(prompts) {
+    setObjectName("TMainForm");
+    setWindowTitle(QStringLiteral("Orvo"));
+    setFixedSize(772, 565);
+    move(339, 152);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 0);
+    layout->setSpacing(2);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    layout->addWidget(PageControl1, 1);
+
+    buildConnectPage();
+    buildConfigurePage();
+    buildDataPage();
+    buildLogPage();
+    buildAboutPage();
+    PageControl1->setTabVisible(PageControl1->indexOf(LogPage), false);
+
+    auto* bottom = new QHBoxLayout;
+    SimulateChk = new QCheckBox(QStringLiteral("Simulate Target"), this);
+    SimulateChk->setObjectName("SimulateChk");
+    SimulateChk->setVisible(false);
+    bottom->addStretch(1);
+    CloseBtn = new QPushButton(QStringLiteral("Close"), this);
+    CloseBtn->setObjectName("CloseBtn");
+    bottom->addWidget(CloseBtn);
+    layout->addLayout(bottom);
+    buildStatusBar();
+    layout->addWidget(StatusPanel);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(250);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName("Timer2");
+    Timer2->setInterval(3000);
+
+    connectHandlers();
+    // The window sees keys before its controls.
+    qApp->installEventFilter(this);
+}
+
+TMainForm::~TMainForm() {
+    qApp->removeEventFilter(this);
+    if (m_nameLists) m_state->plot.settings.series.removeObserver(m_nameLists.get());
+}
+
+void TMainForm::buildStatusBar() {
+    StatusPanel = new QStatusBar(this);
+    StatusPanel->setObjectName("StatusPanel");
+    StatusPanel->setSizeGripEnabled(false);
+    auto label = [this](const char* name, const QString& text, int width) {
+        auto* l = new QLabel(text, StatusPanel);
+        l->setObjectName(name);
+        l->setMinimumWidth(width);
+        StatusPanel->addWidget(l);
+        return l;
+    };
+    ConnectStatusDisp = label("ConnectStatusDisp", QStringLiteral("Not Connected"), 110);
+    ProgressBar1 = new QProgressBar(StatusPanel);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setMaximumWidth(160);
+    ProgressBar1->setVisible(false);
+    StatusPanel->addWidget(ProgressBar1);
+    LogDisp = label("LogDisp", QString(), 70);
+    XYDisp = label("XYDisp", QString(), 200);
+    ROCDisp = label("ROCDisp", QString(), 200);
+}
+
+void TMainForm::connectHandlers() {
+    connect(CloseBtn, &QPushButton::clicked, this, &QWidget::close);
+    connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (!m_programmaticPage) PageControl1Change(index);
+    });
+}
+
+void TMainForm::showPage(QWidget* page) {
+    m_programmaticPage = true;
+    PageControl1->setCurrentWidget(page);
+    m_programmaticPage = false;
+}
+
+void TMainForm::infoClear() { InfoText->clear(); }
+
+void TMainForm::infoLine(const QString& line) { InfoText->appendPlainText(line); }
+
+void TMainForm::repaintPlot() {
+    if (auto* box = findChild<QWidget*>(QStringLiteral("PlotBox"))) box->update();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TMainForm::FormShow() {
+    AppState& s = *m_state;
+    orvo::PlotState& plot = s.plot;
+
+    // 1. A fresh plot record.
+    plot.settings.series.clear();
+    plot.settings.resetTextsAndView();
+
+    // 2. The persisted settings.
+    s.stored = LoadSettings();
+    applyStoredSettings(s.stored);
+
+    // 3. Dates read yyyy-mm-dd everywhere (download stamps and file names build them so).
+
+    // 4. The application icon on the About page.
+    if (Image1) Image1->setPixmap(qApp->windowIcon().pixmap(57, 57));
+
+    // 5.
+    showPage(AboutPage);
+
+    // 6. Texts and view of the plot (colours and show flags came from the settings).
+    plot.settings.resetTextsAndView();
+
+    // 7. One initial data set; the name lists follow the model from here on.
+    if (m_windows && !m_nameLists) {
+        m_nameLists = std::make_unique<NameListBinder>(ActiveSetCombo, m_windows->dataPropForm->SetListBox);
+        plot.settings.series.addObserver(m_nameLists.get());
+    }
+    plot.settings.series.CreateDataSet();
+    if (m_windows) m_windows->dataPropForm->SetListBox->setCurrentRow(0);
+
+    // 8.
+    plot.home = orvo::HomeView{};
+
+    // 9. The live-log ring buffer, one value per pixel column of the strip chart.
+    s.liveLog.assign(static_cast<std::size_t>(std::max(1, AltBox ? AltBox->width() : 1)), 0.0);
+    s.logHead = s.logTail = s.logCount = 0;
+    if (AMaxLabel) AMaxLabel->setText(QStringLiteral("10000"));
+    if (AMinLabel) AMinLabel->setText(QStringLiteral("0"));
+
+    // 10. Version and build stamp.
+    showVersionAndBuild();
+
+    // 11. Show flags from the plot info dialog.
+    if (m_windows) {
+        plot.show.ShowBackground = m_windows->editInfoForm->ShowBackgroundChk->isChecked();
+        plot.show.ShowInfo = m_windows->editInfoForm->ShowInfoChk->isChecked();
+    }
+
+    // 12. The port list.
+    fillPortList();
+
+    // 13. The saved port and speed.
+    if (s.stored.ComPort >= 0 && s.stored.ComPort < CommPortBox->count())
+        CommPortBox->setCurrentIndex(s.stored.ComPort);
+    else if (CommPortBox->count() > 0)
+        CommPortBox->setCurrentIndex(0);
+    if (!m_requestedPort.isEmpty()) {
+        int i = CommPortBox->findText(m_requestedPort);
+        if (i < 0) {
+            CommPortBox->addItem(m_requestedPort);
+            i = CommPortBox->count() - 1;
+        }
+        CommPortBox->setCurrentIndex(i);
+    }
+    s.speedIndex = s.stored.BaudRate;
+    SpeedBox->setCurrentIndex(s.speedIndex);
+
+    Timer2->start();
+}
+
+void TMainForm::applyStoredSettings(const StoredSettings& v) {
+    AppState& s = *m_state;
+    const int n = v.valuesRead;
+    // Values not read keep their control's designed state.
+    if (n >= 4) move(v.Left, v.Top);
+    if (n >= 5) SimulateChk->setChecked(v.SimulateTarget != 0);
+    if (n >= 6 && ShowPointsChk) ShowPointsChk->setChecked(v.ShowPoints != 0);
+    if (m_windows) {
+        auto* info = m_windows->editInfoForm.get();
+        if (n >= 7) info->ShowInfoChk->setChecked(v.ShowInfo != 0);
+        if (n >= 8) info->ShowBackgroundChk->setChecked(v.ShowBackground != 0);
+        if (n >= 9) info->ShowROCChk->setChecked(v.ShowAvgROC != 0);
+        s.plot.show.ShowAvgROC = info->ShowROCChk->isChecked();
+    }
+    s.printWidth = v.PrtWidth;
+    s.printHeight = v.PrtHeight;
+    s.plot.output.width = v.PrtWidth;
+    s.plot.output.height = v.PrtHeight;
+    auto colour = [](int c) { return static_cast<orvo::Colour>(c) & 0x00FFFFFFu; };
+    s.plot.settings.backgroundColour = colour(v.BGColor);
+    s.plot.settings.gridColour = colour(v.GridColor);
+    s.plot.settings.scaleColour = colour(v.ScaleColor);
+    s.plot.settings.labelColour = colour(v.LabelColor);
+    s.plot.settings.infoColour = colour(v.InfoColor);
+    s.config.IntervalUnit = v.Interval;
+    s.speedIndex = v.BaudRate;
+}
+
+StoredSettings TMainForm::collectSettings() const {
+    const AppState& s = *m_state;
+    StoredSettings v = s.stored;
+    v.ComPort = std::max(0, CommPortBox->currentIndex());
+    v.BaudRate = std::max(0, SpeedBox->currentIndex());
+    v.Left = x();
+    v.Top = y();
+    v.SimulateTarget = SimulateChk->isChecked() ? 1 : 0;
+    if (ShowPointsChk) v.ShowPoints = ShowPointsChk->isChecked() ? 1 : 0;
+    if (m_windows) {
+        auto* info = m_windows->editInfoForm.get();
+        v.ShowInfo = info->ShowInfoChk->isChecked() ? 1 : 0;
+        v.ShowBackground = info->ShowBackgroundChk->isChecked() ? 1 : 0;
+        v.ShowAvgROC = info->ShowROCChk->isChecked() ? 1 : 0;
+    }
+    v.PrtWidth = s.printWidth;
+    v.PrtHeight = s.printHeight;
+    v.BGColor = static_cast<int>(s.plot.settings.backgroundColour);
+    v.GridColor = static_cast<int>(s.plot.settings.gridColour);
+    v.ScaleColor = static_cast<int>(s.plot.settings.scaleColour);
+    v.LabelColor = static_cast<int>(s.plot.settings.labelColour);
+    v.InfoColor = static_cast<int>(s.plot.settings.infoColour);
+    v.Interval = s.config.IntervalUnit;
+    return v;
+}
+
+void TMainForm::Timer2Timer() {
+    Timer2->stop();
+    showPage(ConnectPage);
+}
+
+void TMainForm::PageControl1Change(int) {
+    Timer2->stop();  // the automatic switch never follows a user's choice
+    XYDisp->clear();
+    ROCDisp->clear();
+}
+
+bool TMainForm::FormKeyDown(QKeyEvent* event) {
+    if (PageControl1->currentWidget() != DataPage) return false;
+    orvo::PlotSettings& p = m_state->plot.settings;
+    const double xSpan = p.timeMax - p.timeMin;
+    const double ySpan = p.altitudeMax - p.altitudeMin;
+    const auto mods = event->modifiers();
+    const int key = event->key();
+    bool handled = false;
+    if (mods & Qt::ControlModifier) {
+        handled = true;
+        switch (key) {
+        case Qt::Key_Left: p.timeMax = p.timeMin + 2.0 * xSpan; break;
+        case Qt::Key_Right: p.timeMax = p.timeMin + 0.5 * xSpan; break;
+        case Qt::Key_Up: p.altitudeMax = p.altitudeMin + 0.5 * ySpan; break;
+        case Qt::Key_Down: p.altitudeMax = p.altitudeMin + 2.0 * ySpan; break;
+        default: handled = false;
+        }
+    }
+    if (!handled && (mods & Qt::ShiftModifier)) {
+        handled = true;
+        switch (key) {
+        case Qt::Key_Left: p.timeMin -= 0.1 * xSpan, p.timeMax -= 0.1 * xSpan; break;
+        case Qt::Key_Right: p.timeMin += 0.1 * xSpan, p.timeMax += 0.1 * xSpan; break;
+        case Qt::Key_Up: p.altitudeMin += 0.1 * ySpan, p.altitudeMax += 0.1 * ySpan; break;
+        case Qt::Key_Down: p.altitudeMin -= 0.1 * ySpan, p.altitudeMax -= 0.1 * ySpan; break;
+        default: handled = false;
+        }
+    }
+    if (!handled && key == Qt::Key_Home) {
+        handled = true;
+        p.timeMin = 0.0;
+        p.timeMax = 20.0;
+        p.altitudeMin = 0.0;
+        p.altitudeMax = 20.0;
+    }
+    if (handled) repaintPlot();
+    return handled;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (watched == AboutEmail) AboutEmailClick();
+        if (watched == AboutWebSite) AboutWebSiteClick();
+    }
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w->window() == this && FormKeyDown(static_cast<QKeyEvent*>(event))) return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TMainForm::FormClose() {
+    if (m_closed) return;
+    m_closed = true;
+    AppState& s = *m_state;
+    // 1. Live-log buffer and sample storage.
+    s.liveLog.clear();
+    s.liveLog.shrink_to_fit();
+    // 2. Settings, read from the controls before anything else changes them.
+    SaveSettings(collectSettings());
+    s.plot.settings.series.clear();
+    // 3. The plot record goes back to its empty state.
+    s.plot.settings.resetTextsAndView();
+}

@@ -1,0 +1,131 @@
+// The main window: every page of the program (Connect / Download, Configure, Recorded Data, the
+// hidden Log Data page, About), the status bar and the process-wide state. Handlers are split by
+// page over tmainform_<page>.cpp; each is a few lines that call the layers below.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "app/appstate.h"
+
+class QCheckBox;
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+class AppWindows;
+class NameListBinder;
+class Prompts;
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    TMainForm(AppState* state, Prompts* prompts, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // The dialogs, known once all windows exist (creation order: this window first).
+    void setWindows(AppWindows* windows) { m_windows = windows; }
+    AppState& state() { return *m_state; }
+    Prompts& prompts() { return *m_prompts; }
+    // The port to select after the port list is filled (orvo --port NAME).
+    void setRequestedPort(const QString& port) { m_requestedPort = port; }
+
+    // The InfoText log of the Connect / Download page.
+    void infoClear();
+    void infoLine(const QString& line);
+    // Repaints the plot box of the Recorded Data page, where there is one.
+    void repaintPlot();
+
+    // --- window ---
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* ConnectPage = nullptr;
+    QWidget* ConfigurePage = nullptr;
+    QWidget* DataPage = nullptr;
+    QWidget* LogPage = nullptr;
+    QWidget* AboutPage = nullptr;
+    QPushButton* CloseBtn = nullptr;
+    QCheckBox* SimulateChk = nullptr;
+    QStatusBar* StatusPanel = nullptr;
+    QLabel* ConnectStatusDisp = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* LogDisp = nullptr;
+    QLabel* XYDisp = nullptr;
+    QLabel* ROCDisp = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+    // --- Connect / Download page ---
+    QPlainTextEdit* InfoText = nullptr;
+    QComboBox* CommPortBox = nullptr;
+    QComboBox* SpeedBox = nullptr;
+    QPushButton* ConnectBtn = nullptr;
+    QPushButton* DLInfoBtn = nullptr;
+    QPushButton* DLDataBtn = nullptr;
+    QComboBox* SetList = nullptr;
+    QPushButton* EraseDataBtn = nullptr;
+
+    // --- Recorded Data page ---
+    QComboBox* ActiveSetCombo = nullptr;
+    QCheckBox* ShowPointsChk = nullptr;
+
+    // --- Log Data page ---
+    QWidget* AltBox = nullptr;
+    QLabel* AMaxLabel = nullptr;
+    QLabel* AMinLabel = nullptr;
+
+    // --- About page ---
+    QLabel* Image1 = nullptr;
+    QLabel* VersionInfo = nullptr;
+    QLabel* BuildInfo = nullptr;
+    QLabel* AboutEmail = nullptr;
+    QLabel* AboutWebSite = nullptr;
+    QPushButton* ManualBtn = nullptr;
+
+public slots:
+    // --- window (tmainform.cpp) ---
+    void FormShow();
+    void Timer2Timer();
+    void PageControl1Change(int index);
+    // True when the key was one of the plot shortcuts (and so consumed).
+    bool FormKeyDown(QKeyEvent* event);
+    void FormClose();
+
+    // --- About page (tmainform_about.cpp) ---
+    void AboutEmailClick();
+    void AboutWebSiteClick();
+    void ManualBtnClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildConnectPage();
+    void buildConfigurePage();
+    void buildDataPage();
+    void buildLogPage();
+    void buildAboutPage();
+    void buildStatusBar();
+    void connectHandlers();
+    void fillPortList();
+    void showVersionAndBuild();
+    void applyStoredSettings(const StoredSettings& s);
+    StoredSettings collectSettings() const;
+    void showPage(QWidget* page);  // a page change made by the program, not the user
+
+    AppState* m_state;
+    Prompts* m_prompts;
+    AppWindows* m_windows = nullptr;
+    std::unique_ptr<NameListBinder> m_nameLists;
+    QString m_requestedPort;
+    bool m_shown = false;
+    bool m_closed = false;
+    bool m_programmaticPage = false;
+};

@@ -1,0 +1,112 @@
+// The About page: product name, version and build, the maker's addresses and the manual.
+#include <QApplication>
+#include <QDir>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/prompts.h"
+#include "app/tmainform.h"
+#include "app/version.h"
+
+namespace {
+
+QFrame* panel(QWidget* parent, const char* name) {
+    auto* f = new QFrame(parent);
+    f->setObjectName(name);
+    f->setFrameShape(QFrame::StyledPanel);
+    return f;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    if (name) l->setObjectName(name);
+    return l;
+}
+
+}  // namespace
+
+void TMainForm::buildAboutPage() {
+    AboutPage = new QWidget;
+    AboutPage->setObjectName("AboutPage");
+    PageControl1->addTab(AboutPage, QStringLiteral("About"));
+    auto* layout = new QVBoxLayout(AboutPage);
+
+    auto* p1 = panel(AboutPage, "Panel1");
+    auto* g1 = new QGridLayout(p1);
+    auto* name = label(p1, "AboutAppName", QStringLiteral("Orvo"));
+    QFont big = name->font();
+    big.setPointSize(28);
+    big.setBold(true);
+    name->setFont(big);
+    Image1 = label(p1, "Image1", QString());
+    Image1->setFixedSize(57, 57);
+    Image1->setScaledContents(true);
+    g1->addWidget(Image1, 0, 0, 2, 1);
+    g1->addWidget(name, 0, 1);
+    g1->addWidget(label(p1, "AboutSubtitle", QStringLiteral("Altitude Data Recording and Monitoring System")), 1, 1);
+    g1->addWidget(label(p1, "AboutNotice", QStringLiteral("Copyright (c) Tamberlin Systems. All rights reserved.")), 2, 1);
+    layout->addWidget(p1);
+
+    auto* p4 = panel(AboutPage, "Panel4");
+    auto* g4 = new QGridLayout(p4);
+    g4->addWidget(label(p4, "AboutVersion", QStringLiteral("Version:")), 0, 0);
+    VersionInfo = label(p4, "VersionInfo", QString());
+    g4->addWidget(VersionInfo, 0, 1);
+    g4->addWidget(label(p4, "Label22", QStringLiteral("Beta")), 0, 2);
+    g4->addWidget(label(p4, "Label4", QStringLiteral("Build:")), 1, 0);
+    BuildInfo = label(p4, "BuildInfo", QString());
+    g4->addWidget(BuildInfo, 1, 1, 1, 2);
+    g4->setColumnStretch(3, 1);
+    layout->addWidget(p4);
+
+    auto* p2 = panel(AboutPage, "Panel2");
+    auto* g2 = new QGridLayout(p2);
+    g2->addWidget(label(p2, "Label14", QStringLiteral("Email:")), 0, 0);
+    AboutEmail = label(p2, "AboutEmail", QString::fromLatin1(orvo::MakerEmail));
+    AboutEmail->setCursor(Qt::PointingHandCursor);
+    g2->addWidget(AboutEmail, 0, 1);
+    g2->addWidget(label(p2, "Label15", QStringLiteral("WebSite:")), 1, 0);
+    AboutWebSite = label(p2, "AboutWebSite", QString::fromLatin1(orvo::MakerWebAddress));
+    AboutWebSite->setCursor(Qt::PointingHandCursor);
+    g2->addWidget(AboutWebSite, 1, 1);
+    g2->setColumnStretch(2, 1);
+    layout->addWidget(p2);
+
+    auto* row = new QHBoxLayout;
+    ManualBtn = new QPushButton(QStringLiteral("Manual"), AboutPage);
+    ManualBtn->setObjectName("ManualBtn");
+    row->addWidget(ManualBtn);
+    row->addStretch(1);
+    layout->addLayout(row);
+    layout->addStretch(1);
+
+    // The two links are labels: a press on them opens them.
+    AboutEmail->installEventFilter(this);
+    AboutWebSite->installEventFilter(this);
+    connect(ManualBtn, &QPushButton::clicked, this, &TMainForm::ManualBtnClick);
+}
+
+void TMainForm::showVersionAndBuild() {
+    VersionInfo->setText(QString::fromStdString(GetProgramVersion()));
+    BuildInfo->setText(QString::fromLatin1(BuildStamp()));
+}
+
+void TMainForm::AboutEmailClick() {
+    m_prompts->openUrl(QUrl(QStringLiteral("mailto:%1").arg(AboutEmail->text())));
+}
+
+void TMainForm::AboutWebSiteClick() {
+    const QString text = AboutWebSite->text();
+    m_prompts->openUrl(QUrl::fromUserInput(text));
+}
+
+void TMainForm::ManualBtnClick() {
+    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("OrvoManual.pdf"));
+    m_prompts->openUrl(QUrl::fromLocalFile(path));
+}

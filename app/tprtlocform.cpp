@@ -1,0 +1,4 @@
+#include "app/tprtlocform.h"
+
+TPrtLocForm::TPrtLocForm(AppState* state, Prompts* prompts, QWidget* parent)
+    : OrvoDialog("TPrtLocForm", QStringLiteral("Output"), state, prompts, parent) {}

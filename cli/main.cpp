@@ -1,0 +1,44 @@
+// orvo-cli: the module and file operations of the program, from a terminal.
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+
+namespace orvo::cli {
+
+std::vector<Command>& commands() {
+    static std::vector<Command> list;
+    return list;
+}
+
+}  // namespace orvo::cli
+
+static void usage(FILE* out) {
+    std::fprintf(out, "Usage: orvo-cli <command> [options]\n\nCommands:\n");
+    auto list = orvo::cli::commands();
+    std::sort(list.begin(), list.end(),
+              [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
+    for (const auto& c : list) std::fprintf(out, "  %-10s %s\n", c.name, c.help);
+    std::fprintf(out, "\n'orvo-cli <command> --help' describes a command's options.\n");
+}
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");  // files and texts always use a full stop
+    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
+        !std::strcmp(argv[1], "help")) {
+        usage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string name = argv[1];
+    for (const auto& c : orvo::cli::commands()) {
+        if (name == c.name) return c.run(std::vector<std::string>(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "orvo-cli: unknown command '%s'\n\n", argv[1]);
+    usage(stderr);
+    return 2;
+}

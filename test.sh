@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds Orvo (Release and ASan+UBSan) and runs the whole test suite headless, then runs each
+# fuzz target briefly. Installs what it needs on a Debian 12 machine first.
+set -euo pipefail
+cd "$(dirname "$0")"
+bash scripts/deps.sh
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+fuzz_seconds=${ORVO_FUZZ_SECONDS:-30}
+
+echo "== Release build"
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs"
+echo "== Release tests"
+ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+echo "== ASan+UBSan build"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+echo "== ASan+UBSan tests"
+ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+if ls tests/fuzz/fuzz_*.cpp >/dev/null 2>&1; then
+  echo "== Fuzz targets (${fuzz_seconds} s each)"
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz -j "$jobs"
+  for src in tests/fuzz/fuzz_*.cpp; do
+    name=$(basename "$src" .cpp)
+    work=build/fuzz/corpus-$name
+    mkdir -p "$work"
+    [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$work/"
+    echo "-- $name"
+    ./build/fuzz/tests/fuzz/$name -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -timeout=10 \
+      -print_final_stats=1 "$work" 2>build/fuzz/$name.log || { tail -n 60 build/fuzz/$name.log; exit 1; }
+    grep -E 'stat::number_of_executed_units|Done' build/fuzz/$name.log | head -n 2 || true
+  done
+fi
+echo "== All tests passed"

@@ -1,0 +1,88 @@
+// Prompts for GUI tests: answers come from queues the test fills; every question is recorded.
+// An unanswered question gets a harmless default (No/Cancel/empty) instead of blocking.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "app/prompts.h"
+
+class ScriptedPrompts : public Prompts {
+public:
+    struct Message {
+        Icon icon;
+        QString caption;
+        QString text;
+        QString detail;
+        QMessageBox::StandardButtons buttons;
+    };
+
+    std::vector<Message> messages;
+    std::deque<QMessageBox::StandardButton> answers;  // for message(); default: No, or Ok
+    std::deque<QString> fileNames;                    // for openFileName/saveFileName
+    QStringList fileTitles;                           // titles of the file dialogs asked
+    QStringList proposedPaths;                        // the path each file dialog proposed
+    std::deque<QColor> colours;                       // for chooseColour; empty: cancelled
+    std::deque<bool> printAnswers;
+    // Called with the dialog instead of exec(); returns the dialog code. Default: Rejected.
+    std::deque<std::function<int(QDialog*)>> dialogActions;
+    std::vector<QString> dialogsShown;
+    std::vector<QUrl> openedUrls;
+
+    QMessageBox::StandardButton message(QWidget*, Icon icon, const QString& caption, const QString& text,
+                                        QMessageBox::StandardButtons buttons, const QString& detail) override {
+        messages.push_back({icon, caption, text, detail, buttons});
+        if (!answers.empty()) {
+            auto a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        return (buttons & QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+    }
+    QString openFileName(QWidget*, const QString& title, const QString& path, const QString&,
+                         QString*) override {
+        return nextFile(title, path);
+    }
+    QString saveFileName(QWidget*, const QString& title, const QString& path, const QString&,
+                         QString*) override {
+        return nextFile(title, path);
+    }
+    bool chooseColour(QWidget*, const QString&, QColor& colour) override {
+        if (colours.empty()) return false;
+        colour = colours.front();
+        colours.pop_front();
+        return true;
+    }
+    bool printDialog(QWidget*, QPrinter*) override {
+        if (printAnswers.empty()) return false;
+        bool a = printAnswers.front();
+        printAnswers.pop_front();
+        return a;
+    }
+    int execDialog(QDialog* dialog) override {
+        dialogsShown.push_back(dialog->objectName());
+        if (dialogActions.empty()) return QDialog::Rejected;
+        auto action = dialogActions.front();
+        dialogActions.pop_front();
+        return action(dialog);
+    }
+    bool openUrl(const QUrl& url) override {
+        openedUrls.push_back(url);
+        return true;
+    }
+
+    QString lastMessage() const { return messages.empty() ? QString() : messages.back().text; }
+
+private:
+    QString nextFile(const QString& title, const QString& path) {
+        fileTitles << title;
+        proposedPaths << path;
+        if (fileNames.empty()) return QString();
+        QString f = fileNames.front();
+        fileNames.pop_front();
+        return f;
+    }
+};
