@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    Q_INIT_RESOURCE(orvo);
     // Qt takes the C locale from the environment; files and texts always use a full stop.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Orvo"));

@@ -73,6 +73,20 @@ public:
     // --- Recorded Data page ---
     QComboBox* ActiveSetCombo = nullptr;
     QCheckBox* ShowPointsChk = nullptr;
+    // [plot view controls]
+    // [end plot view controls]
+    // [data file controls]
+    // [end data file controls]
+    // [data properties controls]
+    // [end data properties controls]
+
+    // --- Configure page ---
+    // [configure controls]
+    // [end configure controls]
+
+    // --- module link ---
+    // [link members]
+    // [end link members]
 
     // --- Log Data page ---
     QWidget* AltBox = nullptr;
@@ -101,6 +115,17 @@ public slots:
     void AboutWebSiteClick();
     void ManualBtnClick();
 
+    // [connect handlers]
+    // [end connect handlers]
+    // [configure handlers]
+    // [end configure handlers]
+    // [plot view handlers]
+    // [end plot view handlers]
+    // [data file handlers]
+    // [end data file handlers]
+    // [data properties handlers]
+    // [end data properties handlers]
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -128,4 +153,13 @@ private:
     bool m_shown = false;
     bool m_closed = false;
     bool m_programmaticPage = false;
+    // [private members: each page adds its own below its marker]
+    // [configure private]
+    // [end configure private]
+    // [plot view private]
+    // [end plot view private]
+    // [data file private]
+    // [end data file private]
+    // [link private]
+    // [end link private]
 };
