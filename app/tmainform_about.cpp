@@ -86,9 +86,7 @@ void TMainForm::buildAboutPage() {
     layout->addLayout(row);
     layout->addStretch(1);
 
-    // The two links are labels: a press on them opens them.
-    AboutEmail->installEventFilter(this);
-    AboutWebSite->installEventFilter(this);
+    // The two links are labels: the window's event filter opens them on a press.
     connect(ManualBtn, &QPushButton::clicked, this, &TMainForm::ManualBtnClick);
 }
 

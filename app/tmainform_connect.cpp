@@ -27,7 +27,9 @@ void TMainForm::buildConnectPage() {
     InfoText = new QPlainTextEdit(ConnectPage);
     InfoText->setObjectName("InfoText");
     InfoText->setReadOnly(true);
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont mono(QStringLiteral("DejaVu Sans Mono"));
+    mono.setStyleHint(QFont::Monospace);
+    mono.setFixedPitch(true);
     mono.setBold(true);
     InfoText->setFont(mono);
     QPalette pal = InfoText->palette();

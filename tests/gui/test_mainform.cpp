@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "app/appwindows.h"
+#include "app/tdatapropform.h"
+#include "app/teditinfoform.h"
+#include "app/tmainform.h"
+#include "scriptedprompts.h"
+
+namespace {
+
+void clearStore() {
+    QSettings s(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo"));
+    s.clear();
+    s.sync();
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { clearStore(); }
+    void TearDown() override {
+        windows.reset();
+        clearStore();
+    }
+    TMainForm& start() {
+        windows = std::make_unique<AppWindows>(&prompts);
+        windows->mainForm->show();
+        return *windows->mainForm;
+    }
+    ScriptedPrompts prompts;
+    std::unique_ptr<AppWindows> windows;
+};
+
+}  // namespace
+
+TEST_F(MainFormTest, WindowsAreCreatedInOrderWithTheirCaptions) {
+    windows = std::make_unique<AppWindows>(&prompts);
+    const QWidget* forms[] = {windows->mainForm.get(),    (QWidget*)windows->prtLocForm.get(),
+                              (QWidget*)windows->scaleForm.get(), (QWidget*)windows->editInfoForm.get(),
+                              (QWidget*)windows->dataLenForm.get(), (QWidget*)windows->dataPropForm.get(),
+                              (QWidget*)windows->modSetForm.get(), (QWidget*)windows->saveSel.get()};
+    const char* names[] = {"TMainForm",    "TPrtLocForm",   "TScaleForm",  "TEditInfoForm",
+                           "TDataLenForm", "TDataPropForm", "TModSetForm", "TSaveSel"};
+    const char* captions[] = {"Orvo", "Output", "Graph Scale", "Edit Plot Info", "Edit Data Length",
+                              "Data Properties", "ModSetForm", "Save"};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(forms[i]->objectName(), names[i]);
+        EXPECT_EQ(forms[i]->windowTitle(), captions[i]);
+        if (i > 0) {
+            EXPECT_TRUE(forms[i]->isModal()) << names[i];
+        }
+    }
+    const TMainForm& f = *windows->mainForm;
+    EXPECT_EQ(f.size(), QSize(772, 565));
+    EXPECT_EQ(f.minimumSize(), f.maximumSize());
+}
+
+TEST_F(MainFormTest, StartsOnAboutWithPagesStatusAndPortList) {
+    TMainForm& f = start();
+    QTabWidget* pages = f.PageControl1;
+    ASSERT_EQ(pages->count(), 5);
+    const char* pageNames[] = {"ConnectPage", "ConfigurePage", "DataPage", "LogPage", "AboutPage"};
+    const char* tabTexts[] = {"Connect / Download", "Configure", "Recorded Data", "Log Data", "About"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(pages->widget(i)->objectName(), pageNames[i]);
+        EXPECT_EQ(pages->tabText(i), tabTexts[i]);
+        EXPECT_EQ(pages->isTabVisible(i), i != 3);
+    }
+    EXPECT_EQ(pages->currentWidget(), f.AboutPage);
+
+    EXPECT_EQ(f.ConnectStatusDisp->text(), "Not Connected");
+    EXPECT_FALSE(f.ProgressBar1->isVisible());
+    EXPECT_EQ(f.ProgressBar1->maximum(), 100);
+    EXPECT_FALSE(f.SimulateChk->isVisible());
+    EXPECT_EQ(f.ConnectBtn->text(), "Connect");
+    EXPECT_EQ(f.ConnectBtn->toolTip(), "Connect or Disconnect to the Orvo Module");
+    EXPECT_EQ(f.DLDataBtn->toolTip(), "Download specified data set.");
+    EXPECT_EQ(f.SetList->placeholderText(), "(none)");
+    EXPECT_TRUE(f.InfoText->isReadOnly());
+    EXPECT_TRUE(f.InfoText->font().bold());
+    EXPECT_TRUE(f.InfoText->font().fixedPitch() || QFontInfo(f.InfoText->font()).fixedPitch());
+    ASSERT_EQ(f.SpeedBox->count(), 6);
+    EXPECT_EQ(f.SpeedBox->itemText(0), "2400");
+    // First run: speed 115200, the first port.
+    EXPECT_EQ(f.SpeedBox->currentText(), "115200");
+    EXPECT_GT(f.CommPortBox->count(), 0);
+    EXPECT_EQ(f.CommPortBox->currentIndex(), 0);
+    EXPECT_EQ(f.AMaxLabel->text(), "10000");
+    EXPECT_EQ(f.AMinLabel->text(), "0");
+    EXPECT_EQ(f.state().liveLog.size(), static_cast<std::size_t>(f.AltBox->width()));
+    EXPECT_EQ(f.findChild<QLabel*>("VersionInfo")->text(), "3.4.0.0");
+    EXPECT_FALSE(f.findChild<QLabel*>("BuildInfo")->text().isEmpty());
+
+    // One initial data set in both name lists, selected.
+    const auto& plot = f.state().plot;
+    ASSERT_EQ(plot.settings.series.dataSetCount(), 1);
+    EXPECT_EQ(f.ActiveSetCombo->count(), 1);
+    EXPECT_EQ(f.ActiveSetCombo->currentText(), "Data000");
+    EXPECT_EQ(windows->dataPropForm->SetListBox->currentRow(), 0);
+    EXPECT_EQ(plot.settings.title, "Altitude versus Time");
+    EXPECT_EQ(plot.settings.yLabel, "Altitude (Feet)");
+    EXPECT_EQ(plot.home.timeMax, 20.0);
+    EXPECT_TRUE(plot.show.ShowInfo);
+    EXPECT_FALSE(plot.show.ShowBackground);
+}
+
+TEST_F(MainFormTest, TurnsToConnectAfterThreeSecondsUnlessTheUserChoseAPage) {
+    TMainForm& f = start();
+    ASSERT_TRUE(f.Timer2->isActive());
+    EXPECT_EQ(f.Timer2->interval(), 3000);
+    f.Timer2Timer();  // the timer's tick
+    EXPECT_EQ(f.PageControl1->currentWidget(), f.ConnectPage);
+    EXPECT_FALSE(f.Timer2->isActive());
+
+    windows.reset();
+    TMainForm& g = start();
+    g.XYDisp->setText("t=1");
+    g.PageControl1->tabBar()->setCurrentIndex(1);  // the user picks Configure
+    EXPECT_FALSE(g.Timer2->isActive());
+    EXPECT_TRUE(g.XYDisp->text().isEmpty());
+    EXPECT_EQ(g.PageControl1->currentWidget(), g.ConfigurePage);
+}
+
+TEST_F(MainFormTest, PlotShortcutsActOnlyOnTheRecordedDataPage) {
+    TMainForm& f = start();
+    auto& p = f.state().plot.settings;
+    f.PageControl1->setCurrentWidget(f.DataPage);
+    f.ActiveSetCombo->setFocus();
+    QWidget* target = f.ActiveSetCombo;
+
+    QTest::keyClick(target, Qt::Key_Right, Qt::ControlModifier);
+    QTest::keyClick(target, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(p.timeMin, 0);
+    EXPECT_DOUBLE_EQ(p.timeMax, 5);
+    QTest::keyClick(target, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(p.timeMax, 10);
+    QTest::keyClick(target, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(p.altitudeMax, 10);
+    QTest::keyClick(target, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(p.altitudeMax, 20);
+    // Ctrl comes first: Ctrl+Shift+Right zooms, it does not pan.
+    QTest::keyClick(target, Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(p.timeMin, 0);
+    EXPECT_DOUBLE_EQ(p.timeMax, 5);
+    QTest::keyClick(target, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(p.timeMin, 0.5);
+    EXPECT_DOUBLE_EQ(p.timeMax, 5.5);
+    QTest::keyClick(target, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(p.altitudeMin, 2);
+    EXPECT_DOUBLE_EQ(p.altitudeMax, 22);
+    QTest::keyClick(target, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(target, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_DOUBLE_EQ(p.altitudeMin, 0);
+    EXPECT_DOUBLE_EQ(p.timeMin, 0);
+    // The combo did not see the consumed arrows.
+    EXPECT_EQ(f.ActiveSetCombo->currentIndex(), 0);
+    QTest::keyClick(target, Qt::Key_Home, Qt::AltModifier);
+    EXPECT_DOUBLE_EQ(p.timeMax, 20);
+    EXPECT_DOUBLE_EQ(p.altitudeMax, 20);
+
+    // Elsewhere the arrows reach the focused control and the view stays.
+    f.PageControl1->setCurrentWidget(f.ConnectPage);
+    f.SpeedBox->setCurrentIndex(5);
+    f.SpeedBox->setFocus();
+    QTest::keyClick(f.SpeedBox, Qt::Key_Up);
+    EXPECT_EQ(f.SpeedBox->currentIndex(), 4);
+    QTest::keyClick(f.SpeedBox, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(p.timeMax, 20);
+}
+
+TEST_F(MainFormTest, CloseWritesEverySettingAndTheNextStartReadsThem) {
+    {
+        TMainForm& f = start();
+        f.SpeedBox->setCurrentIndex(3);
+        windows->editInfoForm->ShowROCChk->setChecked(true);
+        f.state().plot.settings.gridColour = 0x00123456;
+        f.close();
+        EXPECT_TRUE(f.state().liveLog.empty());
+        EXPECT_EQ(f.state().plot.settings.series.dataSetCount(), 0);
+    }
+    {
+        QSettings s(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo"));
+        s.beginGroup("Settings");
+        EXPECT_EQ(s.childKeys().size(), 29);
+        EXPECT_EQ(s.value("BaudRate").toInt(), 3);
+        EXPECT_EQ(s.value("Interval").toInt(), 100);
+    }
+    windows.reset();
+    TMainForm& g = start();
+    EXPECT_EQ(g.SpeedBox->currentText(), "19200");
+    EXPECT_TRUE(windows->editInfoForm->ShowROCChk->isChecked());
+    EXPECT_TRUE(g.state().plot.show.ShowAvgROC);
+    EXPECT_EQ(g.state().plot.settings.gridColour, 0x00123456u);
+}
+
+TEST_F(MainFormTest, AboutLinksGoToTheShell) {
+    TMainForm& f = start();
+    QTest::mouseClick(f.AboutEmail, Qt::LeftButton);
+    ASSERT_EQ(prompts.openedUrls.size(), 1u);
+    EXPECT_EQ(prompts.openedUrls[0].toString(), "mailto:" + f.AboutEmail->text());
+    f.ManualBtnClick();
+    ASSERT_EQ(prompts.openedUrls.size(), 2u);
+    EXPECT_TRUE(prompts.openedUrls[1].toLocalFile().endsWith("/OrvoManual.pdf"));
+}
