@@ -21,7 +21,7 @@ struct Reader {
     std::int16_t s16(int off) const { return static_cast<std::int16_t>(u16(off)); }
 };
 
-}  // namespace
+} // namespace
 
 ConfigWire ConfigBlock::toWire() const {
     ConfigWire w{};
@@ -87,4 +87,4 @@ ConfigBlock ConfigBlock::fromWire(const std::uint8_t* bytes) {
     return c;
 }
 
-}  // namespace orvo
+} // namespace orvo

@@ -11,37 +11,37 @@ constexpr int ConfigBlockSize = 38;
 using ConfigWire = std::array<std::uint8_t, ConfigBlockSize>;
 
 struct ConfigBlock {
-    std::uint16_t Marker = 0;             // 0: passed back unchanged
-    std::uint16_t IntervalTicks = 0;      // 2: sampling interval in IntervalUnit ticks
-    std::uint8_t Units = 0;               // 4: 0 Feet, 1 Yards, 2 Meters
-    std::uint8_t BlankDisplay = 0;        // 5
-    std::uint16_t IntervalUnit = 0;       // 6: milliseconds per tick
-    std::uint16_t Reserved8 = 0;          // 8
-    std::uint16_t Reserved10 = 0;         // 10
-    std::uint8_t RevTrig = 0;             // 12
-    std::uint8_t Triggered = 0;           // 13
-    std::uint16_t AutoStartSec = 0;       // 14
-    std::uint16_t AutoStopSec = 0;        // 16
-    std::uint16_t AutoStartAltitude = 0;  // 18
-    std::uint16_t AutoStopAltitude = 0;   // 20
-    std::uint8_t AutoStart = 0;           // 22
-    std::uint8_t AutoStop = 0;            // 23
-    std::uint8_t AutoZero = 0;            // 24
-    std::uint8_t ModuleVersion = 0;       // 25
-    std::uint8_t MemorySize = 0;          // 26: units of 8 KiB
-    std::uint8_t Reserved27 = 0;          // 27
-    std::int16_t AltMin = 0;              // 28
-    std::int16_t AltMax = 0;              // 30
-    std::int16_t AltStep = 0;             // 32
-    std::uint8_t AltBand = 0;             // 34
-    std::uint8_t ServoOff = 0;            // 35
-    std::uint8_t ServoOn = 0;             // 36
-    std::uint8_t ServoHold = 0;           // 37: units of 20 ms
+    std::uint16_t Marker = 0;            // 0: passed back unchanged
+    std::uint16_t IntervalTicks = 0;     // 2: sampling interval in IntervalUnit ticks
+    std::uint8_t Units = 0;              // 4: 0 Feet, 1 Yards, 2 Meters
+    std::uint8_t BlankDisplay = 0;       // 5
+    std::uint16_t IntervalUnit = 0;      // 6: milliseconds per tick
+    std::uint16_t Reserved8 = 0;         // 8
+    std::uint16_t Reserved10 = 0;        // 10
+    std::uint8_t RevTrig = 0;            // 12
+    std::uint8_t Triggered = 0;          // 13
+    std::uint16_t AutoStartSec = 0;      // 14
+    std::uint16_t AutoStopSec = 0;       // 16
+    std::uint16_t AutoStartAltitude = 0; // 18
+    std::uint16_t AutoStopAltitude = 0;  // 20
+    std::uint8_t AutoStart = 0;          // 22
+    std::uint8_t AutoStop = 0;           // 23
+    std::uint8_t AutoZero = 0;           // 24
+    std::uint8_t ModuleVersion = 0;      // 25
+    std::uint8_t MemorySize = 0;         // 26: units of 8 KiB
+    std::uint8_t Reserved27 = 0;         // 27
+    std::int16_t AltMin = 0;             // 28
+    std::int16_t AltMax = 0;             // 30
+    std::int16_t AltStep = 0;            // 32
+    std::uint8_t AltBand = 0;            // 34
+    std::uint8_t ServoOff = 0;           // 35
+    std::uint8_t ServoOn = 0;            // 36
+    std::uint8_t ServoHold = 0;          // 37: units of 20 ms
 
     ConfigWire toWire() const;
-    static ConfigBlock fromWire(const std::uint8_t* bytes);  // reads ConfigBlockSize bytes
+    static ConfigBlock fromWire(const std::uint8_t* bytes); // reads ConfigBlockSize bytes
 
     bool operator==(const ConfigBlock&) const = default;
 };
 
-}  // namespace orvo
+} // namespace orvo

@@ -1,0 +1,45 @@
+// The configuration block's fields by name, in block order: the "Name=value" lines that
+// orvo-cli prints, accepts with --set and keeps in a saved configuration file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "config/configblock.h"
+
+namespace orvo {
+
+enum class FieldType { U8, U16, S16 };
+
+struct ConfigField {
+    const char* name;
+    int offset;
+    FieldType type;
+    // Not interpreted by the program and never changed by it: a restored file leaves them as the
+    // module has them.
+    bool passThrough;
+};
+
+constexpr int ConfigFieldCount = 26;
+const std::array<ConfigField, ConfigFieldCount>& configFields();
+const ConfigField* findConfigField(std::string_view name); // exact, case-sensitive name
+
+long fieldValue(const ConfigBlock& block, const ConfigField& field);
+// False (block unchanged) when value is outside the field's range.
+bool setFieldValue(ConfigBlock& block, const ConfigField& field, long value);
+
+// One "Name=value\n" line per field, in block order.
+std::string configToText(const ConfigBlock& block);
+
+// A parsed "Name=value" line (decimal, or hexadecimal with 0x).
+struct FieldAssignment {
+    const ConfigField* field = nullptr;
+    long value = 0;
+};
+// Empty with a message in *error when the line is not an assignment of a known field in range.
+std::optional<FieldAssignment> parseFieldAssignment(std::string_view line, std::string* error);
+
+} // namespace orvo
