@@ -23,6 +23,28 @@ static void usage() {
                 "  --version    print the program version and exit\n");
 }
 
+namespace {
+
+// An exception that escapes a handler is shown with the toolkit's message box, and the
+// program then ends normally instead of aborting.
+class OrvoApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            QMessageBox::critical(nullptr, QStringLiteral("Orvo"), QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            QMessageBox::critical(nullptr, QStringLiteral("Orvo"), QStringLiteral("Unexpected error"));
+        }
+        QApplication::exit(0);
+        return false;
+    }
+};
+
+}  // namespace
+
 static QIcon programIcon() {
     QSvgRenderer svg(QStringLiteral(":/orvo/orvo.svg"));
     QIcon icon;
@@ -58,7 +80,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    QApplication app(argc, argv);
+    OrvoApplication app(argc, argv);
     Q_INIT_RESOURCE(orvo);
     // Qt takes the C locale from the environment; files and texts always use a full stop.
     std::setlocale(LC_NUMERIC, "C");
