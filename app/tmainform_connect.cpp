@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/tmainform.h"
+#include "link/comm.h"
 
 void TMainForm::buildConnectPage() {
     ConnectPage = new QWidget;
@@ -91,4 +92,6 @@ void TMainForm::fillPortList() {
 #endif
         }
     }
+    // The built-in emulated module, on every platform.
+    CommPortBox->addItem(QString::fromLatin1(orvo::SimulatorPortName));
 }

@@ -32,7 +32,7 @@ void trace(const std::string& text) {
 }
 
 std::unique_ptr<SerialDevice> defaultDevice(const std::string& name) {
-    (void)name;
+    if (name == SimulatorPortName) return makeSimulatorDevice();
     return makeQtSerialDevice();
 }
 

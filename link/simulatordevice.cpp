@@ -1,0 +1,73 @@
+// The "Simulator" port: Comm talks to the emulated module in this process, paced at the
+// speed the port was opened with and timed by Comm's clock (so tests on a virtual clock run
+// the whole conversation without waiting).
+#include "link/clock.h"
+#include "link/comm.h"
+#include "link/serialdevice.h"
+#include "link/simulator.h"
+
+namespace orvo {
+namespace {
+
+sim::Module& makeModule() {
+    static sim::Module module;
+    static bool seeded = false;
+    if (!seeded) {
+        seeded = true;
+        module.generateFlights(3, 2026);
+    }
+    return module;
+}
+
+class SimulatorDevice : public SerialDevice {
+  public:
+    bool open(const std::string&, const LineSettings& settings, std::string*) override {
+        Clock* clock = &CommClock();
+        m_module.setTimeSource([clock] { return clock->tickCount(); });
+        m_module.setHostBaud(settings.baud);
+        m_module.setPacing(true);
+        m_open = true;
+        return true;
+    }
+    void close() override {
+        if (m_open) m_module.hostClosed();
+        // The clock may be a test's and go away; the module falls back to the system clock.
+        m_module.setTimeSource(nullptr);
+        m_open = false;
+    }
+    int write(const std::uint8_t* bytes, int count) override {
+        if (!m_open) return 0;
+        m_module.feed(bytes, static_cast<std::size_t>(count));
+        return count;
+    }
+    int read(std::uint8_t* buffer, int capacity) override {
+        if (!m_open) return 0;
+        return static_cast<int>(m_module.read(buffer, static_cast<std::size_t>(capacity)));
+    }
+    bool waitForInput(Clock& clock, std::uint32_t ms) override {
+        std::int64_t due = m_open ? m_module.msUntilOutput() : -1;
+        if (due == 0) return true;
+        clock.sleep(due < 0 || due > ms ? ms : static_cast<std::uint32_t>(due));
+        return m_open && m_module.available() > 0;
+    }
+    void setBreak(bool on) override {
+        if (m_open) m_module.setBreak(on);
+    }
+    bool alive() const override { return m_open; }
+
+  private:
+    sim::Module& m_module = simulatorModule();
+    bool m_open = false;
+};
+
+} // namespace
+
+sim::Module& simulatorModule() {
+    return makeModule();
+}
+
+std::unique_ptr<SerialDevice> makeSimulatorDevice() {
+    return std::make_unique<SimulatorDevice>();
+}
+
+} // namespace orvo
