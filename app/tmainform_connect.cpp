@@ -53,7 +53,7 @@ void TMainForm::buildConnectPage() {
     // Pseudo-terminals and udev links are never listed: a device path can be typed.
     CommPortBox->setEditable(true);
     CommPortBox->setInsertPolicy(QComboBox::NoInsert);
-    CommPortBox->setMinimumWidth(130);
+    CommPortBox->setMinimumWidth(200);
     row->addWidget(CommPortBox);
     addLabel(QStringLiteral("Speed"));
     SpeedBox = new QComboBox(ConnectPage);
@@ -61,6 +61,9 @@ void TMainForm::buildConnectPage() {
     for (int rate : SpeedTable) SpeedBox->addItem(QString::number(rate));
     row->addWidget(SpeedBox);
     ConnectBtn = addButton("ConnectBtn", QStringLiteral("Connect"), QStringLiteral("Connect or Disconnect to the Orvo Module"));
+    row->addStretch(1);
+    layout->addLayout(row);
+    row = new QHBoxLayout;
     DLInfoBtn = addButton("DLInfoBtn", QStringLiteral("Download Info"), QStringLiteral("Download module information"));
     DLDataBtn = addButton("DLDataBtn", QStringLiteral("Download Data"), QStringLiteral("Download specified data set."));
     addLabel(QStringLiteral("Set#"));
@@ -71,6 +74,7 @@ void TMainForm::buildConnectPage() {
     SetList->setMinimumWidth(70);
     row->addWidget(SetList);
     EraseDataBtn = addButton("EraseDataBtn", QStringLiteral("Erase Data"), QStringLiteral("Erase all module data"));
+    row->addStretch(1);
     layout->addLayout(row);
 }
 
