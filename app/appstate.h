@@ -6,6 +6,7 @@
 
 #include "app/settings.h"
 #include "config/configblock.h"
+#include "config/interval.h"
 #include "plot/plotsettings.h"
 
 // Speed table: the index is what the speed box shows and the settings store.
@@ -21,6 +22,7 @@ struct AppState {
     int setCount = 0;
     int selectedSet = 0;
     orvo::ConfigBlock config;
+    orvo::IntervalState interval;  // the Configure page's sampling interval parts and sum
     orvo::PlotState plot;
     double printWidth = 7.0;
     double printHeight = 3.5;

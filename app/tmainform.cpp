@@ -225,6 +225,7 @@ void TMainForm::applyStoredSettings(const StoredSettings& v) {
     s.plot.settings.infoColour = colour(v.InfoColor);
     s.config.IntervalUnit = v.Interval;
     s.speedIndex = v.BaudRate;
+    applyConfigureSettings(v);
 }
 
 StoredSettings TMainForm::collectSettings() const {
@@ -250,6 +251,7 @@ StoredSettings TMainForm::collectSettings() const {
     v.LabelColor = static_cast<int>(s.plot.settings.labelColour);
     v.InfoColor = static_cast<int>(s.plot.settings.infoColour);
     v.Interval = s.config.IntervalUnit;
+    collectConfigureSettings(v);
     return v;
 }
 

@@ -19,6 +19,11 @@ class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class QTimer;
+class QGroupBox;
+class QLineEdit;
+class QSlider;
+class RadioGroup;
+class SpinButton;
 class AppWindows;
 class NameListBinder;
 class Prompts;
@@ -82,6 +87,52 @@ public:
 
     // --- Configure page ---
     // [configure controls]
+    QGroupBox* GroupBox1 = nullptr;  // "Sampling Interval"
+    QLabel* HourPanel = nullptr;
+    QLabel* MinutePanel = nullptr;
+    QLabel* SecondPanel = nullptr;
+    QLabel* mSecPanel = nullptr;
+    SpinButton* HourSpin = nullptr;
+    SpinButton* MinSpin = nullptr;
+    SpinButton* SecSpin = nullptr;
+    SpinButton* mSecSpin = nullptr;
+    QLabel* Msg1 = nullptr;
+    RadioGroup* UnitsGrp = nullptr;
+    QGroupBox* GroupBox2 = nullptr;  // "Options"
+    QCheckBox* BlankChk = nullptr;
+    QCheckBox* TrigChk = nullptr;
+    QCheckBox* RevTrigChk = nullptr;
+    RadioGroup* AutoStartGrp = nullptr;
+    QLineEdit* AutoStartSecEdit = nullptr;
+    QLineEdit* AutoStartAltitudeEdit = nullptr;
+    QLabel* AboveUnitsPanel = nullptr;
+    RadioGroup* AutoStopGrp = nullptr;
+    QLineEdit* AutoStopSecEdit = nullptr;
+    QLineEdit* AutoStopAltitudeEdit = nullptr;
+    QLabel* BelowUnitsPanel = nullptr;
+    RadioGroup* AutoZeroGrp = nullptr;
+    QGroupBox* GroupBox7 = nullptr;  // "Altitude Triggering"
+    QLineEdit* AltMinEdit = nullptr;
+    QLineEdit* AltMaxEdit = nullptr;
+    QLineEdit* AltStepEdit = nullptr;
+    QLineEdit* AltBandEdit = nullptr;
+    QGroupBox* GroupBox8 = nullptr;  // "Servo Control"
+    QSlider* ServoOffBar = nullptr;
+    QSlider* ServoOnBar = nullptr;
+    QSlider* ServoHoldBar = nullptr;
+    QLabel* HoldTimePanel = nullptr;
+    QPushButton* ReadCfgBtn = nullptr;
+    QPushButton* WriteCfgBtn = nullptr;
+    QPushButton* BitBtn1 = nullptr;  // "Reset Defaults"
+    QGroupBox* GroupBox3 = nullptr;  // "Calibration"
+    QLineEdit* AltCalEdit = nullptr;
+    QPushButton* CalBtn = nullptr;
+    QPushButton* ResetModuleBtn = nullptr;
+    QGroupBox* GroupBox4 = nullptr;  // "Firmware"
+    QLabel* FirmwareVersionDisp = nullptr;
+    QPushButton* UpdateBtn = nullptr;
+    QCheckBox* BlankPartChk = nullptr;
+    QCheckBox* CompatChk = nullptr;
     // [end configure controls]
 
     // --- module link ---
@@ -118,6 +169,26 @@ public slots:
     // [connect handlers]
     // [end connect handlers]
     // [configure handlers]
+    // --- Configure page (tmainform_configure.cpp) ---
+    // Reads the module's block into the in-memory copy and the page. False when no block came
+    // (the user has been told) or the module is not connected.
+    bool ReadConfiguration();
+    void WriteConfiguration();
+    void ResetConfigDefaults();
+    void ShowSamplingInterval();
+    void HourSpinUpClick();
+    void HourSpinDownClick();
+    void MinSpinUpClick();
+    void MinSpinDownClick();
+    void SecSpinUpClick();
+    void SecSpinDownClick();
+    void mSecSpinUpClick();
+    void mSecSpinDownClick();
+    void UnitsGrpClick();
+    void ServoHoldBarChange();
+    void ReadCfgBtnClick();
+    void WriteCfgBtnClick();
+    void BitBtn1Click();
     // [end configure handlers]
     // [plot view handlers]
     // [end plot view handlers]
@@ -155,6 +226,12 @@ private:
     bool m_programmaticPage = false;
     // [private members: each page adds its own below its marker]
     // [configure private]
+    void connectConfigureHandlers();
+    bool configureConnected();  // false: the not-connected notice has been given
+    void showConfigBlock();     // the controls from the in-memory block, after a read
+    void collectConfigBlock();  // the in-memory block from the controls, before a write
+    void applyConfigureSettings(const StoredSettings& s);
+    void collectConfigureSettings(StoredSettings& s) const;
     // [end configure private]
     // [plot view private]
     // [end plot view private]

@@ -1,11 +1,525 @@
 // The Configure page: the module's configuration block, calibration, reset and firmware.
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
+#include "app/configwidgets.h"
+#include "app/prompts.h"
 #include "app/tmainform.h"
+#include "config/editnumber.h"
+#include "config/interval.h"
+#include "link/configexchange.h"
+
+namespace {
+
+QLabel* makePanel(QWidget* parent, const char* name, const QString& text, int width) {
+    auto* p = new QLabel(text, parent);
+    p->setObjectName(name);
+    p->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    p->setFixedSize(width, 22);
+    p->setStyleSheet(
+        QStringLiteral("QLabel { background: black; color: lime; font-weight: bold; padding: 0 3px; }"));
+    return p;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text, int width = 56) {
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(name);
+    e->setFixedWidth(width);
+    return e;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+QSlider* makeBar(QWidget* parent, const char* name, int min, int max, int position, int tickFrequency) {
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setObjectName(name);
+    bar->setRange(min, max);
+    bar->setValue(position);
+    bar->setTickPosition(QSlider::TicksBelow);
+    bar->setTickInterval(tickFrequency);
+    return bar;
+}
+
+// A radio item's row in its group's grid, with something beside it (an edit and its label).
+void besideItem(RadioGroup* group, int item, QWidget* a, QWidget* b) {
+    auto* grid = static_cast<QGridLayout*>(group->layout());
+    auto* row = new QHBoxLayout;
+    row->addWidget(a);
+    row->addWidget(b);
+    row->addStretch(1);
+    grid->addLayout(row, item, 1);
+}
+
+QString decimal(const char* fmt, int value) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, fmt, value);
+    return QString::fromLatin1(buf);
+}
+
+} // namespace
 
 void TMainForm::buildConfigurePage() {
     ConfigurePage = new QWidget;
     ConfigurePage->setObjectName("ConfigurePage");
     PageControl1->addTab(ConfigurePage, QStringLiteral("Configure"));
+    QWidget* page = ConfigurePage;
+    auto* columns = new QHBoxLayout(page);
+    columns->setContentsMargins(4, 4, 4, 4);
+    auto* left = new QVBoxLayout;
+    columns->addLayout(left);
+
+    // Sampling interval: four read-only panels, each with its spinner and label.
+    GroupBox1 = new QGroupBox(QStringLiteral("Sampling Interval"), page);
+    GroupBox1->setObjectName("GroupBox1");
+    auto* sampling = new QGridLayout(GroupBox1);
+    HourPanel = makePanel(GroupBox1, "HourPanel", QStringLiteral("0"), 34);
+    MinutePanel = makePanel(GroupBox1, "MinutePanel", QStringLiteral("00"), 34);
+    SecondPanel = makePanel(GroupBox1, "SecondPanel", QStringLiteral("00"), 34);
+    mSecPanel = makePanel(GroupBox1, "mSecPanel", QStringLiteral("100"), 44);
+    HourSpin = new SpinButton(GroupBox1);
+    MinSpin = new SpinButton(GroupBox1);
+    SecSpin = new SpinButton(GroupBox1);
+    mSecSpin = new SpinButton(GroupBox1);
+    HourSpin->setObjectName("HourSpin");
+    MinSpin->setObjectName("MinSpin");
+    SecSpin->setObjectName("SecSpin");
+    mSecSpin->setObjectName("mSecSpin");
+    QLabel* panels[] = {HourPanel, MinutePanel, SecondPanel, mSecPanel};
+    SpinButton* spins[] = {HourSpin, MinSpin, SecSpin, mSecSpin};
+    const char* names[] = {"Hours", "Minutes", "Seconds", "milliSeconds"};
+    for (int i = 0; i < 4; ++i) {
+        auto* cell = new QHBoxLayout;
+        cell->setSpacing(1);
+        cell->addWidget(panels[i]);
+        cell->addWidget(spins[i]);
+        sampling->addLayout(cell, 0, i);
+        sampling->addWidget(new QLabel(QString::fromLatin1(names[i]), GroupBox1), 1, i, Qt::AlignHCenter);
+    }
+    Msg1 = new QLabel(QStringLiteral("Total Record Time: 01 hours 08 min 16.00 sec"), GroupBox1);
+    Msg1->setObjectName("Msg1");
+    sampling->addWidget(Msg1, 2, 0, 1, 4);
+    left->addWidget(GroupBox1);
+
+    UnitsGrp =
+        new RadioGroup(QStringLiteral("Altitude Units"),
+                       {QStringLiteral("Feet"), QStringLiteral("Yards"), QStringLiteral("Meters")}, 3, page);
+    UnitsGrp->setObjectName("UnitsGrp");
+    UnitsGrp->setItemIndex(0);
+    left->addWidget(UnitsGrp);
+
+    auto* buttons = new QHBoxLayout;
+    ReadCfgBtn = makeButton(page, "ReadCfgBtn", QStringLiteral("Read Config"));
+    WriteCfgBtn = makeButton(page, "WriteCfgBtn", QStringLiteral("Write Config"));
+    BitBtn1 = makeButton(page, "BitBtn1", QStringLiteral("Reset Defaults"));
+    buttons->addWidget(ReadCfgBtn);
+    buttons->addWidget(WriteCfgBtn);
+    buttons->addWidget(BitBtn1);
+    left->addLayout(buttons);
+
+    GroupBox3 = new QGroupBox(QStringLiteral("Calibration"), page);
+    GroupBox3->setObjectName("GroupBox3");
+    auto* cal = new QVBoxLayout(GroupBox3);
+    cal->addWidget(
+        new QLabel(QStringLiteral("Enter actual current altitude from known standard:"), GroupBox3));
+    auto* calRow = new QHBoxLayout;
+    AltCalEdit = makeEdit(GroupBox3, "AltCalEdit", QString(), 70);
+    CalBtn = makeButton(GroupBox3, "CalBtn", QStringLiteral("Calibrate"));
+    calRow->addWidget(AltCalEdit);
+    calRow->addWidget(CalBtn);
+    calRow->addStretch(1);
+    cal->addLayout(calRow);
+    left->addWidget(GroupBox3);
+
+    ResetModuleBtn = makeButton(page, "ResetModuleBtn", QStringLiteral("Reset Module"));
+    left->addWidget(ResetModuleBtn, 0, Qt::AlignLeft);
+
+    GroupBox4 = new QGroupBox(QStringLiteral("Firmware"), page);
+    GroupBox4->setObjectName("GroupBox4");
+    auto* fw = new QGridLayout(GroupBox4);
+    fw->addWidget(new QLabel(QStringLiteral("Version:"), GroupBox4), 0, 0);
+    FirmwareVersionDisp = new QLabel(GroupBox4);
+    FirmwareVersionDisp->setObjectName("FirmwareVersionDisp");
+    FirmwareVersionDisp->setFrameShape(QFrame::Panel);
+    FirmwareVersionDisp->setFrameShadow(QFrame::Sunken);
+    FirmwareVersionDisp->setMinimumWidth(60);
+    fw->addWidget(FirmwareVersionDisp, 0, 1);
+    UpdateBtn = makeButton(GroupBox4, "UpdateBtn", QStringLiteral("Update"));
+    fw->addWidget(UpdateBtn, 0, 2);
+    BlankPartChk = new QCheckBox(QStringLiteral("Part is Blank"), GroupBox4);
+    BlankPartChk->setObjectName("BlankPartChk");
+    fw->addWidget(BlankPartChk, 1, 0, 1, 2);
+    CompatChk = new QCheckBox(QStringLiteral("Compatibility Mode"), GroupBox4);
+    CompatChk->setObjectName("CompatChk");
+    fw->addWidget(CompatChk, 1, 2);
+    left->addWidget(GroupBox4);
+    left->addStretch(1);
+
+    // Options: the recording choices, in two columns.
+    GroupBox2 = new QGroupBox(QStringLiteral("Options"), page);
+    GroupBox2->setObjectName("GroupBox2");
+    columns->addWidget(GroupBox2, 1);
+    auto* options = new QHBoxLayout(GroupBox2);
+    auto* optLeft = new QVBoxLayout;
+    auto* optRight = new QVBoxLayout;
+    options->addLayout(optLeft);
+    options->addLayout(optRight);
+
+    BlankChk = new QCheckBox(QStringLiteral("Blank display after 30 seconds"), GroupBox2);
+    BlankChk->setObjectName("BlankChk");
+    BlankChk->setChecked(true);
+    TrigChk = new QCheckBox(QStringLiteral("Record External Trigger"), GroupBox2);
+    TrigChk->setObjectName("TrigChk");
+    RevTrigChk = new QCheckBox(QStringLiteral("Reverse Trigger Direction"), GroupBox2);
+    RevTrigChk->setObjectName("RevTrigChk");
+    optLeft->addWidget(BlankChk);
+    optLeft->addWidget(TrigChk);
+    optLeft->addWidget(RevTrigChk);
+
+    AutoStartGrp = new RadioGroup(QStringLiteral("Auto Start Recording"),
+                                  {QStringLiteral("Off"), QStringLiteral("After Powerup"),
+                                   QStringLiteral("Above Altitude"), QStringLiteral("On first Trigger")},
+                                  1, GroupBox2);
+    AutoStartGrp->setObjectName("AutoStartGrp");
+    AutoStartGrp->setItemIndex(0);
+    AutoStartSecEdit = makeEdit(AutoStartGrp, "AutoStartSecEdit", QStringLiteral("10"));
+    AboveUnitsPanel = new QLabel(QStringLiteral("Feet"), AutoStartGrp);
+    AboveUnitsPanel->setObjectName("AboveUnitsPanel");
+    AutoStartAltitudeEdit = makeEdit(AutoStartGrp, "AutoStartAltitudeEdit", QStringLiteral("20"));
+    besideItem(AutoStartGrp, 1, AutoStartSecEdit, new QLabel(QStringLiteral("Seconds"), AutoStartGrp));
+    besideItem(AutoStartGrp, 2, AutoStartAltitudeEdit, AboveUnitsPanel);
+    optLeft->addWidget(AutoStartGrp);
+
+    AutoStopGrp = new RadioGroup(
+        QStringLiteral("Auto Stop Recording"),
+        {QStringLiteral("Off"), QStringLiteral("After Time"), QStringLiteral("Below Altitude")}, 1,
+        GroupBox2);
+    AutoStopGrp->setObjectName("AutoStopGrp");
+    AutoStopGrp->setItemIndex(0);
+    AutoStopSecEdit = makeEdit(AutoStopGrp, "AutoStopSecEdit", QStringLiteral("60"));
+    BelowUnitsPanel = new QLabel(QStringLiteral("Feet"), AutoStopGrp);
+    BelowUnitsPanel->setObjectName("BelowUnitsPanel");
+    AutoStopAltitudeEdit = makeEdit(AutoStopGrp, "AutoStopAltitudeEdit", QStringLiteral("15"));
+    besideItem(AutoStopGrp, 1, AutoStopSecEdit, new QLabel(QStringLiteral("Seconds"), AutoStopGrp));
+    besideItem(AutoStopGrp, 2, AutoStopAltitudeEdit, BelowUnitsPanel);
+    optLeft->addWidget(AutoStopGrp);
+    optLeft->addStretch(1);
+
+    AutoZeroGrp = new RadioGroup(QStringLiteral("Auto Zero Altitude"),
+                                 {QStringLiteral("Off"), QStringLiteral("On First Trigger"),
+                                  QStringLiteral("On Powerup"), QStringLiteral("On Start Recording")},
+                                 1, GroupBox2);
+    AutoZeroGrp->setObjectName("AutoZeroGrp");
+    AutoZeroGrp->setItemIndex(0);
+    optRight->addWidget(AutoZeroGrp);
+
+    GroupBox7 = new QGroupBox(QStringLiteral("Altitude Triggering"), GroupBox2);
+    GroupBox7->setObjectName("GroupBox7");
+    auto* alt = new QGridLayout(GroupBox7);
+    AltMinEdit = makeEdit(GroupBox7, "AltMinEdit", QString());
+    AltMaxEdit = makeEdit(GroupBox7, "AltMaxEdit", QString());
+    AltStepEdit = makeEdit(GroupBox7, "AltStepEdit", QString());
+    AltBandEdit = makeEdit(GroupBox7, "AltBandEdit", QString());
+    alt->addWidget(new QLabel(QStringLiteral("Alt Min"), GroupBox7), 0, 0);
+    alt->addWidget(AltMinEdit, 0, 1);
+    alt->addWidget(new QLabel(QStringLiteral("Alt Max"), GroupBox7), 0, 2);
+    alt->addWidget(AltMaxEdit, 0, 3);
+    alt->addWidget(new QLabel(QStringLiteral("Alt Step"), GroupBox7), 1, 0);
+    alt->addWidget(AltStepEdit, 1, 1);
+    alt->addWidget(new QLabel(QStringLiteral("Alt +/-"), GroupBox7), 1, 2);
+    alt->addWidget(AltBandEdit, 1, 3);
+    optRight->addWidget(GroupBox7);
+
+    GroupBox8 = new QGroupBox(QStringLiteral("Servo Control"), GroupBox2);
+    GroupBox8->setObjectName("GroupBox8");
+    auto* servo = new QGridLayout(GroupBox8);
+    ServoOffBar = makeBar(GroupBox8, "ServoOffBar", 20, 40, 20, 1);
+    ServoOnBar = makeBar(GroupBox8, "ServoOnBar", 20, 40, 40, 1);
+    ServoHoldBar = makeBar(GroupBox8, "ServoHoldBar", 0, 250, 40, 20);
+    HoldTimePanel = new QLabel(QStringLiteral("0"), GroupBox8);
+    HoldTimePanel->setObjectName("HoldTimePanel");
+    HoldTimePanel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    HoldTimePanel->setMinimumWidth(36);
+    servo->addWidget(new QLabel(QStringLiteral("Trigger Off Position"), GroupBox8), 0, 0, 1, 3);
+    servo->addWidget(ServoOffBar, 1, 0, 1, 3);
+    servo->addWidget(new QLabel(QStringLiteral("Trigger On Position"), GroupBox8), 2, 0, 1, 3);
+    servo->addWidget(ServoOnBar, 3, 0, 1, 3);
+    servo->addWidget(new QLabel(QStringLiteral("Trigger Hold Time"), GroupBox8), 4, 0);
+    servo->addWidget(HoldTimePanel, 4, 1);
+    servo->addWidget(new QLabel(QStringLiteral("milliseconds"), GroupBox8), 4, 2);
+    servo->addWidget(ServoHoldBar, 5, 0, 1, 3);
+    optRight->addWidget(GroupBox8);
+    optRight->addStretch(1);
+
+    connectConfigureHandlers();
+}
+
+void TMainForm::connectConfigureHandlers() {
+    connect(HourSpin, &SpinButton::upClicked, this, &TMainForm::HourSpinUpClick);
+    connect(HourSpin, &SpinButton::downClicked, this, &TMainForm::HourSpinDownClick);
+    connect(MinSpin, &SpinButton::upClicked, this, &TMainForm::MinSpinUpClick);
+    connect(MinSpin, &SpinButton::downClicked, this, &TMainForm::MinSpinDownClick);
+    connect(SecSpin, &SpinButton::upClicked, this, &TMainForm::SecSpinUpClick);
+    connect(SecSpin, &SpinButton::downClicked, this, &TMainForm::SecSpinDownClick);
+    connect(mSecSpin, &SpinButton::upClicked, this, &TMainForm::mSecSpinUpClick);
+    connect(mSecSpin, &SpinButton::downClicked, this, &TMainForm::mSecSpinDownClick);
+    connect(UnitsGrp, &RadioGroup::clicked, this, &TMainForm::UnitsGrpClick);
+    connect(ServoHoldBar, &QSlider::valueChanged, this, &TMainForm::ServoHoldBarChange);
+    connect(ReadCfgBtn, &QPushButton::clicked, this, &TMainForm::ReadCfgBtnClick);
+    connect(WriteCfgBtn, &QPushButton::clicked, this, &TMainForm::WriteCfgBtnClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
+}
+
+// --- settings ---
+
+void TMainForm::applyConfigureSettings(const StoredSettings& v) {
+    // Values are applied in table order up to the first one that was not read; the rest keep
+    // the designed state of their controls.
+    const int n = v.valuesRead;
+    if (n >= 11) RevTrigChk->setChecked(v.RevTrig != 0);
+    if (n >= 12) TrigChk->setChecked(v.Triggered != 0);
+    if (n >= 21) AutoStartGrp->setItemIndex(v.AutoStart);
+    if (n >= 22) AutoStartSecEdit->setText(QString::number(v.AutoStartSec));
+    if (n >= 23) AutoStartAltitudeEdit->setText(QString::number(v.AutoStartAltitude));
+    if (n >= 24) AutoStopGrp->setItemIndex(v.AutoStop);
+    if (n >= 25) AutoStopSecEdit->setText(QString::number(v.AutoStopSec));
+    if (n >= 26) AutoStopAltitudeEdit->setText(QString::number(v.AutoStopAltitude));
+    if (n >= 27) AutoZeroGrp->setItemIndex(v.AutoZero);
+}
+
+void TMainForm::collectConfigureSettings(StoredSettings& v) const {
+    auto number = [](const QLineEdit* e) { return leadingInteger(e->text().toLatin1().constData()); };
+    v.RevTrig = RevTrigChk->isChecked() ? 1 : 0;
+    v.Triggered = TrigChk->isChecked() ? 1 : 0;
+    v.AutoStart = AutoStartGrp->itemIndex();
+    v.AutoStartSec = number(AutoStartSecEdit);
+    v.AutoStartAltitude = number(AutoStartAltitudeEdit);
+    v.AutoStop = AutoStopGrp->itemIndex();
+    v.AutoStopSec = number(AutoStopSecEdit);
+    v.AutoStopAltitude = number(AutoStopAltitudeEdit);
+    v.AutoZero = AutoZeroGrp->itemIndex();
+}
+
+// --- sampling interval ---
+
+void TMainForm::ShowSamplingInterval() {
+    AppState& s = *m_state;
+    orvo::normalizeInterval(s.interval, s.config.IntervalUnit);
+    HourPanel->setText(QString::fromStdString(orvo::hoursText(s.interval)));
+    MinutePanel->setText(QString::fromStdString(orvo::minutesText(s.interval)));
+    SecondPanel->setText(QString::fromStdString(orvo::secondsText(s.interval)));
+    mSecPanel->setText(QString::fromStdString(orvo::millisecondsText(s.interval)));
+    Msg1->setText(
+        QString::fromStdString(orvo::recordTimeText(s.config.MemorySize, s.interval.SamplingInterval)));
+}
+
+namespace {
+void spin(AppState& s, orvo::IntervalSpin which) {
+    // spinInterval normalises as ShowSamplingInterval does; the display follows in the caller.
+    orvo::spinInterval(s.interval, which, s.config.IntervalUnit);
+}
+} // namespace
+
+void TMainForm::HourSpinUpClick() {
+    spin(*m_state, orvo::IntervalSpin::HourUp);
+    ShowSamplingInterval();
+}
+void TMainForm::HourSpinDownClick() {
+    spin(*m_state, orvo::IntervalSpin::HourDown);
+    ShowSamplingInterval();
+}
+void TMainForm::MinSpinUpClick() {
+    spin(*m_state, orvo::IntervalSpin::MinUp);
+    ShowSamplingInterval();
+}
+void TMainForm::MinSpinDownClick() {
+    spin(*m_state, orvo::IntervalSpin::MinDown);
+    ShowSamplingInterval();
+}
+void TMainForm::SecSpinUpClick() {
+    spin(*m_state, orvo::IntervalSpin::SecUp);
+    ShowSamplingInterval();
+}
+void TMainForm::SecSpinDownClick() {
+    spin(*m_state, orvo::IntervalSpin::SecDown);
+    ShowSamplingInterval();
+}
+void TMainForm::mSecSpinUpClick() {
+    spin(*m_state, orvo::IntervalSpin::mSecUp);
+    ShowSamplingInterval();
+}
+void TMainForm::mSecSpinDownClick() {
+    spin(*m_state, orvo::IntervalSpin::mSecDown);
+    ShowSamplingInterval();
+}
+
+// --- units and servo ---
+
+void TMainForm::UnitsGrpClick() {
+    // The numbers in the altitude edits stay as typed; the module reads them in the new units.
+    const QString label = QString::fromLatin1(unitsName(std::max(0, UnitsGrp->itemIndex())));
+    AboveUnitsPanel->setText(label);
+    BelowUnitsPanel->setText(label);
+}
+
+void TMainForm::ServoHoldBarChange() {
+    HoldTimePanel->setText(QString::number(ServoHoldBar->value() * 20));
+}
+
+// --- the three flows ---
+
+bool TMainForm::configureConnected() {
+    if (m_state->connected) return true;
+    infoClear();
+    infoLine(QStringLiteral("Not Connected"));
+    showPage(ConnectPage);
+    return false;
+}
+
+void TMainForm::ReadCfgBtnClick() {
+    ReadConfiguration();
+}
+void TMainForm::WriteCfgBtnClick() {
+    WriteConfiguration();
+}
+void TMainForm::BitBtn1Click() {
+    ResetConfigDefaults();
+}
+
+bool TMainForm::ReadConfiguration() {
+    if (!configureConnected()) return false;
+    infoLine(QStringLiteral("Reading Configuration..."));
+    orvo::ConfigBlock received;
+    if (orvo::readConfigBlock(&received) != orvo::ConfigStatus::Ok) {
+        // The block and the controls keep what they had.
+        infoLine(QStringLiteral("No reponse from device."));
+        m_prompts->error(this, QStringLiteral("Unable to read configuration!"));
+        return false;
+    }
+    m_state->config = received;
+    showConfigBlock();
+    infoLine(QStringLiteral("Configuration loaded."));
+    return true;
+}
+
+void TMainForm::showConfigBlock() {
+    AppState& s = *m_state;
+    const orvo::ConfigBlock& c = s.config;
+    // A code beyond the three items selects "Meters", and the labels come from the same table.
+    UnitsGrp->setItemIndex(c.Units);
+    const QString label = QString::fromLatin1(unitsName(c.Units));
+    AboveUnitsPanel->setText(label);
+    BelowUnitsPanel->setText(label);
+
+    s.interval.SamplingInterval = orvo::intervalFromTicks(c.IntervalTicks, c.IntervalUnit);
+    orvo::SplitInterval(s.interval, s.interval.SamplingInterval);
+
+    BlankChk->setChecked(c.BlankDisplay != 0);
+    BlankChk->setText(c.ModuleVersion >= 3 ? QStringLiteral("Enable LCD backlight")
+                                           : QStringLiteral("Blank display after 30 seconds"));
+    TrigChk->setChecked(c.Triggered != 0);
+    RevTrigChk->setChecked(c.RevTrig != 0);
+
+    ShowSamplingInterval(); // applies the cap to the interval just read
+
+    AutoStartGrp->setItemIndex(c.AutoStart);
+    AutoStartSecEdit->setText(decimal("%hu", c.AutoStartSec));
+    AutoStartAltitudeEdit->setText(decimal("%hu", c.AutoStartAltitude));
+    AutoStopGrp->setItemIndex(c.AutoStop);
+    AutoStopSecEdit->setText(decimal("%hu", c.AutoStopSec));
+    AutoStopAltitudeEdit->setText(decimal("%hu", c.AutoStopAltitude));
+    AutoZeroGrp->setItemIndex(c.AutoZero);
+
+    AltMinEdit->setText(decimal("%hd", c.AltMin));
+    AltMaxEdit->setText(decimal("%hd", c.AltMax));
+    AltStepEdit->setText(decimal("%hd", c.AltStep));
+    AltBandEdit->setText(decimal("%hu", c.AltBand));
+
+    // The bars put out-of-range values at their nearest end.
+    ServoOffBar->setValue(c.ServoOff);
+    ServoOnBar->setValue(c.ServoOn);
+    ServoHoldBar->setValue(c.ServoHold);
+    // A bar fires its change only when its position moves; the panel must follow the read value
+    // even when the bar already stood there (it starts at 40 with the panel at "0").
+    ServoHoldBarChange();
+}
+
+void TMainForm::collectConfigBlock() {
+    AppState& s = *m_state;
+    orvo::ConfigBlock& c = s.config;
+    auto index = [](const RadioGroup* g) { return static_cast<std::uint8_t>(std::max(0, g->itemIndex())); };
+    auto number = [](const QLineEdit* e) { return orvo::parseEditNumber(e->text().toStdString()); };
+    auto seconds = [&](QLineEdit* e) {
+        const orvo::LimitedSeconds v = orvo::limitSeconds(number(e));
+        if (v.clamped) e->setText(QString::number(v.value));
+        return v.value;
+    };
+
+    c.BlankDisplay = BlankChk->isChecked() ? 1 : 0;
+    c.RevTrig = RevTrigChk->isChecked() ? 1 : 0;
+
+    // The interval is re-checked against the unit in use: the unit may have changed since the
+    // interval was set (settings restore, module setup), and a tick count that does not fit 16
+    // bits must not be sent wrapped.
+    ShowSamplingInterval();
+    if (auto ticks = orvo::intervalTicks(s.interval.SamplingInterval, c.IntervalUnit)) {
+        c.IntervalTicks = *ticks;
+    } else {
+        // Only a unit of 0 gets here: there is no tick count for it, so the module keeps its own.
+        infoLine(QStringLiteral("Interval unit is 0 ms: the sampling interval is sent unchanged."));
+    }
+
+    c.Units = index(UnitsGrp);
+    c.Triggered = TrigChk->isChecked() ? 1 : 0;
+    c.AutoStart = index(AutoStartGrp);
+    c.AutoStartSec = seconds(AutoStartSecEdit);
+    c.AutoStop = index(AutoStopGrp);
+    c.AutoStopSec = seconds(AutoStopSecEdit);
+    c.AutoZero = index(AutoZeroGrp);
+    c.AutoStartAltitude = orvo::low16(number(AutoStartAltitudeEdit));
+    c.AutoStopAltitude = orvo::low16(number(AutoStopAltitudeEdit));
+    c.AltMin = orvo::low16Signed(number(AltMinEdit));
+    c.AltMax = orvo::low16Signed(number(AltMaxEdit));
+    c.AltStep = orvo::low16Signed(number(AltStepEdit));
+    c.AltBand = orvo::low8(number(AltBandEdit));
+
+    c.ServoOff = static_cast<std::uint8_t>(ServoOffBar->value());
+    c.ServoOn = static_cast<std::uint8_t>(ServoOnBar->value());
+    c.ServoHold = static_cast<std::uint8_t>(ServoHoldBar->value());
+}
+
+void TMainForm::WriteConfiguration() {
+    if (!configureConnected()) return;
+    collectConfigBlock();
+    // The module does not answer a write; only a port that refused the bytes can be reported.
+    if (orvo::writeConfigBlock(m_state->config) != orvo::ConfigStatus::Ok)
+        infoLine(QStringLiteral("Unable to write configuration!"));
+}
+
+void TMainForm::ResetConfigDefaults() {
+    if (!configureConnected()) return;
+    if (!m_prompts->confirm(
+            this, QStringLiteral("Reset Config Defaults"),
+            QStringLiteral("This will reset all configuration values in the device.  Are you sure?")))
+        return;
+    if (orvo::sendConfigDefaults() != orvo::ConfigStatus::Ok) {
+        infoLine(QStringLiteral("Unable to reset configuration!"));
+        return;
+    }
+    ReadConfiguration();
 }
