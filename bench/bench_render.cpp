@@ -1,0 +1,123 @@
+// Figures for the plot renderer: RenderPlot at 1920 x 1080 over 8 data sets of 65536 samples,
+// lines only and with a point symbol at every sample, and one cursor move of the plot view
+// (restore the cached pixels under the old overlay, XOR the new one). Prints milliseconds.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+#include "plot/plotoverlay.h"
+#include "plot/plotrender.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A flight: boost to apogee, a fast drogue descent, a slow main descent, sensor noise.
+void fillFlight(orvo::Series& s, int set, std::mt19937& rng) {
+    std::normal_distribution<double> noise(0.0, 1.5);
+    const double apogee = 1500.0 + 300.0 * set;
+    const double dt = 0.05;
+    for (int i = 0; i < orvo::MaxSamples; ++i) {
+        const double t = i * dt;
+        double a;
+        if (t < 20)
+            a = apogee * std::sin(t / 20 * M_PI / 2);
+        else if (t < 120)
+            a = apogee - (t - 20) * apogee * 0.006;
+        else
+            a = std::max(0.0, apogee * 0.4 - (t - 120) * apogee * 0.4 / 3000);
+        s.samples.time[std::size_t(i)] = t;
+        s.samples.altitude[std::size_t(i)] = a + noise(rng);
+    }
+    s.samples.count = orvo::MaxSamples;
+}
+
+template <typename F> double bestMs(int runs, F&& f) {
+    double best = 1e9;
+    for (int r = 0; r < runs; ++r) {
+        const auto t0 = Clock::now();
+        f();
+        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
+    orvo::PlotState state;
+    std::mt19937 rng(7);
+    for (int k = 0; k < 8; ++k)
+        fillFlight(state.settings.series.CreateDataSet(), k, rng);
+    orvo::HomeView home;
+    orvo::AutoScaleTime(state.settings, home);
+    orvo::AutoScaleAltitude(state.settings, home);
+    state.output.width = 1920.0 / 96;
+    state.output.height = 1080.0 / 96;
+    state.output.colour = 1;
+
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    auto render = [&] {
+        QPainter p(&image);
+        orvo::RenderPlot(p, 96, 96, state);
+    };
+    render(); // fonts and caches warm
+    const double lines = bestMs(10, render);
+
+    for (int k = 0; k < 8; ++k)
+        state.settings.series.dataSet(k).pointStyle = 1 + k % 7;
+    const double symbols = bestMs(5, render);
+    for (int k = 0; k < 8; ++k)
+        state.settings.series.dataSet(k).pointStyle = orvo::PointSquare;
+    const double squares = bestMs(5, render);
+    for (int k = 0; k < 8; ++k)
+        state.settings.series.dataSet(k).pointStyle = orvo::PointNone;
+    render();
+
+    // A cursor move: the cached picture under the old and new overlay back on the screen copy,
+    // then the new circle and rubber band in XOR.
+    const QImage cache = image.copy();
+    QImage screen = image.copy();
+    const orvo::PlotFrame f = orvo::LatestPlotFrame();
+    orvo::PlotOverlay prev;
+    int x = f.plotLeft + 10;
+    const long drawsBefore = orvo::SeriesDrawCount();
+    auto move = [&] {
+        orvo::PlotOverlay next;
+        next.circle = true;
+        next.centre = QPoint(x, f.plotTop + (x * 7) % (f.plotBottom - f.plotTop));
+        next.zoomBand = true;
+        next.bandStart = QPoint(f.plotLeft + 5, f.plotTop + 5);
+        next.bandEnd = next.centre;
+        const QRegion dirty = orvo::OverlayRegion(prev) + orvo::OverlayRegion(next);
+        QPainter p(&screen);
+        for (const QRect& r : dirty)
+            p.drawImage(r.topLeft(), cache, r);
+        orvo::DrawPlotOverlay(p, next);
+        prev = next;
+        x = f.plotLeft + (x + 3 - f.plotLeft) % (f.plotRight - f.plotLeft);
+    };
+    double moveTotal = 0, moveWorst = 0;
+    const int moves = 200;
+    for (int i = 0; i < moves; ++i) {
+        const double ms = bestMs(1, move);
+        moveTotal += ms;
+        moveWorst = std::max(moveWorst, ms);
+    }
+
+    std::printf("RenderPlot 1920x1080, 8 x 65536 samples, lines only:        %7.2f ms\n", lines);
+    std::printf("RenderPlot 1920x1080, 8 x 65536 samples, mixed symbols:     %7.2f ms\n", symbols);
+    std::printf("RenderPlot 1920x1080, 8 x 65536 samples, squares:           %7.2f ms\n", squares);
+    std::printf("Cursor move with zoom band (mean of %d / worst):           %7.3f / %.3f ms\n", moves,
+                moveTotal / moves, moveWorst);
+    std::printf("Series drawing calls during the cursor moves:               %ld\n",
+                orvo::SeriesDrawCount() - drawsBefore);
+    return 0;
+}

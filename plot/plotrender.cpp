@@ -1,0 +1,524 @@
+#include "plot/plotrender.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "plot/seriesdraw.h"
+
+namespace orvo {
+
+namespace {
+
+PlotFrame g_frame;
+long g_seriesDraws = 0;
+
+// Conversion toward zero that never sees a NaN or an out-of-range double: the picture of a
+// degenerate view is odd but defined.
+int truncInt(double v) {
+    if (!(v == v)) return 0;
+    if (v > 1.0e9) return 1000000000;
+    if (v < -1.0e9) return -1000000000;
+    return static_cast<int>(v);
+}
+
+QColor toQColor(Colour c) {
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+// Sets a font whose character cell (ascent + descent) is cellHeight pixels.
+void setFontCell(QPainter& p, QFont f, int cellHeight) {
+    cellHeight = std::max(1, cellHeight);
+    f.setPixelSize(cellHeight);
+    const int got = QFontMetrics(f).height();
+    if (got > 0 && got != cellHeight) {
+        f.setPixelSize(std::max(1, int(std::lround(double(cellHeight) * cellHeight / got))));
+    }
+    p.setFont(f);
+}
+
+// Text with its top-left corner at (x, y), in colour c, on the background colour.
+void textAt(QPainter& p, int x, int y, const QString& s, const QColor& c) {
+    const QPen keep = p.pen();
+    p.setPen(c);
+    p.drawText(QPoint(x, y + p.fontMetrics().ascent()), s);
+    p.setPen(keep);
+}
+
+int textWidth(const QPainter& p, const QString& s) {
+    return p.fontMetrics().horizontalAdvance(s);
+}
+
+// A horizontal or vertical line from a to b without the pixel b, as the layout rules count
+// lengths (a tick of ppi/17 covers ppi/17 pixels).
+void lineExcl(QPainter& p, QPoint a, QPoint b) {
+    if (a == b) return;
+    if (a.x() == b.x())
+        b.ry() += (b.y() > a.y()) ? -1 : 1;
+    else if (a.y() == b.y())
+        b.rx() += (b.x() > a.x()) ? -1 : 1;
+    p.drawLine(a, b);
+}
+
+QString numberText(const char* format, int decimals, double v) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, format, decimals, v);
+    return QString::fromLatin1(buf);
+}
+
+Qt::PenStyle penStyleOf(int lineStyle) {
+    switch (lineStyle) {
+    case LineDot:
+        return Qt::DotLine;
+    case LineDash:
+        return Qt::DashLine;
+    case LineDashDot:
+        return Qt::DashDotLine;
+    case LineDashDotDot:
+        return Qt::DashDotDotLine;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
+// Maps a series' samples to surface points with the same arithmetic as TimeToPixel and
+// AltitudeToPixel, hoisted out of the loop.
+struct PointMapper {
+    const PlotSettings& plot;
+    const PlotFrame& f;
+    const Series& s;
+    double tLo, tHi, tFactor, aLo, aHi, aFactor;
+    int h;
+
+    PointMapper(const PlotSettings& p, const PlotFrame& frame, const Series& series)
+        : plot(p), f(frame), s(series) {
+        tLo = p.timeMin + p.timeShift;
+        tHi = p.timeMax + p.timeShift;
+        tFactor = double(f.plotRight - f.plotLeft) / (p.timeMax - p.timeMin);
+        aLo = p.altitudeMin + p.altitudeShift;
+        aHi = p.altitudeMax + p.altitudeShift;
+        h = f.plotBottom - f.plotTop;
+        aFactor = double(h) / (p.altitudeMax - p.altitudeMin);
+    }
+    int x(double t) const {
+        if (t < tLo) return -1;
+        if (t > tHi) return 9999;
+        return truncInt((t - tLo) * tFactor);
+    }
+    int y(double a) const {
+        if (a < aLo) return h;
+        if (a > aHi) return 0;
+        return std::clamp(h - truncInt((a - aLo) * aFactor) - 1, 0, std::max(h, 0));
+    }
+    QPoint at(int i) const {
+        const auto k = static_cast<std::size_t>(i);
+        return QPoint(f.plotLeft + x(s.samples.time[k] * s.timeScale + s.timeOffset),
+                      f.plotTop + y(s.samples.altitude[k] * s.altitudeScale + s.altitudeOffset));
+    }
+};
+
+int sampleCount(const Series& s) {
+    return std::clamp(s.samples.count, 0, int(s.samples.time.size()));
+}
+
+// The index range whose line can show in the view, with one sample beyond each side so the
+// segments that cross the edges are drawn. Sets whose times do not ascend, or that are mirrored
+// by their time scale, are drawn whole (the clip and the column reduction keep that cheap).
+void visibleRange(const PlotSettings& plot, const Series& s, int n, int& i0, int& i1) {
+    i0 = 0;
+    i1 = n - 1;
+    if (n < 2 || !(s.timeScale > 0.0) || !std::isfinite(s.timeScale)) return;
+    const double* t = s.samples.time.data();
+    for (int i = 1; i < n; ++i)
+        if (!(t[i] >= t[i - 1])) return;
+    const double lo = (plot.timeMin + plot.timeShift - s.timeOffset) / s.timeScale;
+    const double hi = (plot.timeMax + plot.timeShift - s.timeOffset) / s.timeScale;
+    if (!(lo <= hi)) return;
+    const int a = int(std::lower_bound(t, t + n, lo) - t);
+    const int b = int(std::upper_bound(t, t + n, hi) - t);
+    i0 = std::max(a - 1, 0);
+    i1 = std::min(b, n - 1);
+}
+
+} // namespace
+
+const PlotFrame& LatestPlotFrame() {
+    return g_frame;
+}
+void SetLatestPlotFrame(const PlotFrame& frame) {
+    g_frame = frame;
+}
+long SeriesDrawCount() {
+    return g_seriesDraws;
+}
+
+PlotFrame ComputePlotFrame(int w, int h, double x0, double y0) {
+    PlotFrame f;
+    f.yLabelX = truncInt(w / 20 + x0);
+    f.titleY = truncInt(h / 30 + y0);
+    f.plotLeft = w / 10 + f.yLabelX;
+    f.plotTop = h / 7 + f.titleY;
+    f.plotRight = truncInt(w - w / 12 + x0);
+    f.plotBottom = truncInt(h - 2 * h / 12 + y0);
+    f.xLabelY = truncInt(h - h / 12 + y0);
+    return f;
+}
+
+AxisTickSet AxisTicks(double lo, double hi, double shift) {
+    AxisTickSet r;
+    if (!std::isfinite(lo) || !std::isfinite(hi) || !std::isfinite(shift)) return r;
+    if (lo >= hi) hi = lo + 1.0;
+    const double range = hi - lo;
+    if (!(range > 0.0) || !std::isfinite(range)) return r; // lo so large that lo + 1 == lo
+    const double f = range * 0.1;
+    const double g = std::pow(10.0, std::trunc(std::log10(f)) - 1.0);
+    double step = g * std::trunc(f / g);
+    if (!(step > 0.0) || !std::isfinite(step)) return r;
+    while (std::trunc(range / step) > 12.0)
+        step *= 2.0;
+    double first = std::trunc((lo + shift) / step) * step;
+    if (first < lo) first += step;
+    // Count the ticks by the same additions the axis drawing repeats; a step too small to move
+    // the value, or a far-off shift, cannot make it run away.
+    double v = first;
+    int count = 0;
+    double last = first;
+    while (v <= hi + shift && count < 1000) {
+        last = v;
+        ++count;
+        const double next = v + step;
+        if (next == v) break;
+        v = next;
+    }
+    if (count == 0) last = first - step; // the step back when no tick fits
+    const int u = truncInt(std::trunc(std::log10(step))) - 1;
+    r.first = first;
+    r.last = last;
+    r.step = step;
+    r.decimals = std::min(u > 0 ? 0 : -u, 20);
+    r.count = count;
+    return r;
+}
+
+int TimeToPixel(const PlotSettings& p, const PlotFrame& f, double t) {
+    const double lo = p.timeMin + p.timeShift;
+    if (t < lo) return -1;
+    if (t > p.timeMax + p.timeShift) return 9999;
+    return truncInt((t - lo) * (double(f.plotRight - f.plotLeft) / (p.timeMax - p.timeMin)));
+}
+
+int AltitudeToPixel(const PlotSettings& p, const PlotFrame& f, double a) {
+    const int h = f.plotBottom - f.plotTop;
+    const double lo = p.altitudeMin + p.altitudeShift;
+    if (a < lo) return h;
+    if (a > p.altitudeMax + p.altitudeShift) return 0;
+    const int y = h - truncInt((a - lo) * (double(h) / (p.altitudeMax - p.altitudeMin))) - 1;
+    return std::clamp(y, 0, std::max(h, 0));
+}
+
+double PixelToTime(const PlotSettings& p, const PlotFrame& f, int x) {
+    const int w = f.plotRight - f.plotLeft;
+    if (w == 0) return p.timeMin;
+    return double(x - f.plotLeft) * (p.timeMax - p.timeMin) / w + p.timeMin;
+}
+
+double PixelToAltitude(const PlotSettings& p, const PlotFrame& f, int y) {
+    const int h = f.plotBottom - f.plotTop;
+    if (h == 0) return p.altitudeMax;
+    return p.altitudeMax - double(y - f.plotTop) * (p.altitudeMax - p.altitudeMin) / h;
+}
+
+double AverageClimb(const PlotSettings& plot) {
+    if (plot.series.size() < 1) return 0.0;
+    const Series& s = plot.series.at(0);
+    const int n = sampleCount(s);
+    int first = -1, last = -1;
+    for (int i = 0; i < n; ++i) {
+        const double t = s.samples.time[std::size_t(i)];
+        if (first < 0 && t >= plot.timeMin) first = i;
+        if (t <= plot.timeMax) last = i;
+    }
+    if (first < 0 || last < 0) return 0.0;
+    const double dt = s.samples.time[std::size_t(last)] - s.samples.time[std::size_t(first)];
+    if (dt == 0.0) return 0.0;
+    const double rate = (s.samples.altitude[std::size_t(last)] - s.samples.altitude[std::size_t(first)]) / dt;
+    return std::isfinite(rate) ? rate : 0.0;
+}
+
+void RenderPlot(QPainter& p, int ppiX, int ppiY, PlotSettings& plot, const OutputSettings& output,
+                const ShowFlags& show, const QImage& background) {
+    ppiX = std::max(ppiX, 1);
+    ppiY = std::max(ppiY, 1);
+    const bool colour = output.colour != 0;
+    // Outputs beyond any real page are cut so pixel arithmetic stays in range.
+    const int W = std::clamp(truncInt(ppiX * output.width), 0, 200000);
+    const int H = std::clamp(truncInt(ppiY * output.height), 0, 200000);
+    const double X0 = std::clamp(ppiX * output.left, -1.0e6, 1.0e6);
+    const double Y0 = std::clamp(ppiY * output.top, -1.0e6, 1.0e6);
+    const int X0i = truncInt(X0), Y0i = truncInt(Y0);
+    const int X1i = truncInt(W + X0), Y1i = truncInt(H + Y0);
+
+    const QColor black(Qt::black);
+    const QColor backColour = colour ? toQColor(plot.backgroundColour) : QColor(Qt::white);
+    const QColor gridColour = colour ? toQColor(plot.gridColour) : black;
+    const QColor scaleColour = toQColor(plot.scaleColour);
+    const QColor labelColour = toQColor(plot.labelColour);
+    const QColor infoColour = toQColor(plot.infoColour);
+    const QColor numberColour = colour ? scaleColour : black;
+
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    p.setClipping(false);
+
+    // 1. Bold fixed-pitch font for the axis numbers. Every render uses the same face so screen,
+    // printer and image look alike.
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setBold(true);
+    font.setFixedPitch(true);
+    setFontCell(p, font, H / 27);
+
+    // 2. Output area: background fill with a 1-pixel outline. Filled symbols, text cells and the
+    // gaps of dotted and dashed lines are painted in the background colour too.
+    const QBrush brush(backColour);
+    p.setBrush(brush);
+    p.setBackground(brush);
+    p.setBackgroundMode(Qt::OpaqueMode);
+    const QRect outRect(X0i, Y0i, X1i - X0i, Y1i - Y0i);
+    p.fillRect(outRect, backColour);
+    p.setPen(QPen(gridColour, 0));
+    if (outRect.width() > 0 && outRect.height() > 0) p.drawRect(outRect.adjusted(0, 0, -1, -1));
+
+    // 3. Background picture.
+    if (show.ShowBackground && !background.isNull()) {
+        const int bl = truncInt(X0 + 1), bt = truncInt(Y0 + 1);
+        const QRect target(bl, bt, truncInt(X0 + W - 1) - bl, truncInt(Y0 + H - 1) - bt);
+        if (target.width() > 0 && target.height() > 0) {
+            // The screen repaints at one size over and over: keep the stretched copy.
+            static QImage scaled;
+            static qint64 scaledKey = 0;
+            static QSize scaledSize;
+            if (scaledKey != background.cacheKey() || scaledSize != target.size()) {
+                scaled = background.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                scaledKey = background.cacheKey();
+                scaledSize = target.size();
+            }
+            p.drawImage(target.topLeft(), scaled);
+        }
+    }
+
+    // 4-5.
+    const PlotFrame f = ComputePlotFrame(W, H, X0, Y0);
+    g_frame = f;
+    plot.timeSpan = plot.timeMax - plot.timeMin;
+    plot.altitudeSpan = plot.altitudeMax - plot.altitudeMin;
+
+    const QPen solid1(gridColour, 0, Qt::SolidLine);
+    const QPen dotted1(gridColour, 0, Qt::DotLine);
+
+    // 6. Time axis.
+    {
+        const AxisTickSet t = AxisTicks(plot.timeMin, plot.timeMax, plot.timeShift);
+        double v = t.first;
+        for (int k = 0; k < t.count; ++k, v += t.step) {
+            const int x = f.plotLeft + TimeToPixel(plot, f, v);
+            p.setPen(solid1);
+            lineExcl(p, QPoint(x, f.plotBottom), QPoint(x, f.plotBottom + ppiY / 17));
+            p.setPen(dotted1);
+            lineExcl(p, QPoint(x, f.plotTop), QPoint(x, f.plotBottom));
+            const QString label = numberText("%.*f", t.decimals, v);
+            textAt(p, x - textWidth(p, label) / 2, f.plotBottom + ppiY / 15, label, numberColour);
+        }
+    }
+    // 7. Altitude axis.
+    {
+        const AxisTickSet a = AxisTicks(plot.altitudeMin, plot.altitudeMax, plot.altitudeShift);
+        double v = a.first;
+        for (int k = 0; k < a.count; ++k, v += a.step) {
+            const int y = f.plotTop + AltitudeToPixel(plot, f, v);
+            p.setPen(solid1);
+            lineExcl(p, QPoint(f.plotLeft - 1, y), QPoint(f.plotLeft - ppiX / 17, y));
+            p.setPen(dotted1);
+            lineExcl(p, QPoint(f.plotLeft, y), QPoint(f.plotRight, y));
+            const QString label = numberText("%.*f", a.decimals, v);
+            textAt(p, f.plotLeft - textWidth(p, label) - ppiX / 15, y - p.fontMetrics().height() / 2, label,
+                   numberColour);
+        }
+    }
+    // 8. Zero line (on the bottom or top edge when 0 is outside the view).
+    {
+        const int y0 = f.plotTop + AltitudeToPixel(plot, f, 0.0);
+        p.setPen(solid1);
+        lineExcl(p, QPoint(f.plotLeft, y0), QPoint(f.plotRight, y0));
+    }
+    auto centredLeft = [&](const QString& s) {
+        return f.plotLeft + (f.plotRight - f.plotLeft) / 2 - textWidth(p, s) / 2;
+    };
+    // 9. Title.
+    {
+        QFont tf = p.font();
+        tf.setFixedPitch(false);
+        setFontCell(p, tf, H / 20);
+        const QString title = QString::fromStdString(plot.title);
+        textAt(p, centredLeft(title), f.titleY, title, labelColour);
+    }
+    // 10. Info lines.
+    if (show.ShowInfo) {
+        setFontCell(p, p.font(), H / 50);
+        const int lh = p.fontMetrics().height();
+        const QString i1 = QString::fromStdString(plot.info1);
+        textAt(p, centredLeft(i1), f.titleY + 2 * lh, i1, infoColour);
+        const int left = X0i + (X1i - X0i) / 40;
+        const int bottom = Y1i - (Y1i - Y0i) / 40;
+        textAt(p, left, bottom - 2 * lh, QString::fromStdString(plot.info2), infoColour);
+        textAt(p, left, bottom - lh, QString::fromStdString(plot.info3), infoColour);
+    }
+    // 11. X-axis label.
+    {
+        setFontCell(p, p.font(), H / 25);
+        const QString xl = QString::fromStdString(plot.xLabel);
+        textAt(p, centredLeft(xl), f.xLabelY, xl, labelColour);
+    }
+    // 12. Credit lines, right-aligned at the bottom right.
+    {
+        QFont cf = p.font();
+        cf.setFamily(QStringLiteral("Arial"));
+        setFontCell(p, cf, H / 35);
+        const int lh = p.fontMetrics().height();
+        const int right = X1i - (X1i - X0i) / 40;
+        const int bottom = Y1i - (Y1i - Y0i) / 40;
+        const QString c1 = QString::fromStdString(plot.credit1);
+        const QString c2 = QString::fromStdString(plot.credit2);
+        textAt(p, right - textWidth(p, c1), bottom - 2 * lh, c1, scaleColour);
+        textAt(p, right - textWidth(p, c2), bottom - lh, c2, scaleColour);
+    }
+    // 13. Average climb of data set 0 over the view.
+    if (show.ShowAvgROC && plot.series.size() > 0) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "Avg Climb = %.3g", AverageClimb(plot));
+        const QString s = QString::fromLatin1(buf);
+        textAt(p, centredLeft(s), truncInt(1.5 * p.fontMetrics().height() + f.xLabelY), s, scaleColour);
+    }
+    // 14. Y-axis label, reading bottom to top, centred on the plot area.
+    {
+        const QString yl = QString::fromStdString(plot.yLabel);
+        const int refY = f.plotTop + (f.plotBottom - f.plotTop) / 2 + textWidth(p, yl) / 2;
+        p.save();
+        p.translate(f.yLabelX, refY);
+        p.rotate(-90.0);
+        textAt(p, 0, 0, yl, scaleColour);
+        p.restore();
+    }
+    // 15. Everything from here stays inside the plot area.
+    p.setClipRect(QRect(f.plotLeft, f.plotTop, f.plotRight + 1 - f.plotLeft, f.plotBottom + 1 - f.plotTop));
+    const QRect clip(f.plotLeft, f.plotTop, f.plotRight + 1 - f.plotLeft, f.plotBottom + 1 - f.plotTop);
+
+    // 16. Series in list order.
+    const int hx = std::max(ppiX / 50, 3), hy = std::max(ppiY / 50, 3);
+    const int markWidth = std::max(ppiX / 300, 1);
+    const int seriesCount = plot.series.size();
+    std::vector<QPoint> pts, reduced;
+    for (int si = 0; si < seriesCount; ++si) {
+        const Series& s = plot.series.at(si);
+        if (s.DisplayFlag == 0) continue;
+        ++g_seriesDraws;
+        const int n = sampleCount(s);
+        const PointMapper map(plot, f, s);
+        const QColor lineColour = colour ? toQColor(s.lineColour) : black;
+        const QColor pointColour = colour ? toQColor(s.pointColour) : black;
+        // 16.1 Line.
+        if (s.lineStyle != LineNone && n > 1) {
+            int i0, i1;
+            visibleRange(plot, s, n, i0, i1);
+            pts.clear();
+            for (int i = i0; i <= i1; ++i)
+                pts.push_back(map.at(i));
+            ReducePolyline(pts.data(), int(pts.size()), reduced);
+            const int width = s.lineStyle == LineSolid ? std::max(ppiX / 150, 2) : 1;
+            QPen pen(lineColour, width == 1 ? 0 : width, penStyleOf(s.lineStyle), Qt::RoundCap,
+                     Qt::RoundJoin);
+            DrawSeriesLine(p, reduced, pen);
+        }
+        // 16.2 Point symbols, for every sample (the clip cuts those outside the view).
+        if (s.pointStyle != PointNone && n > 0) {
+            pts.clear();
+            for (int i = 0; i < n; ++i)
+                pts.push_back(map.at(i));
+            p.setPen(QPen(pointColour, markWidth == 1 ? 0 : markWidth, Qt::SolidLine));
+            DrawPointSymbols(p, s.pointStyle, pts, hx, hy, toQColor(s.pointColour), clip);
+        }
+        // 16.3 Peak marks: an open cross-hair with the altitude above it.
+        if (!s.isTriggerSet()) {
+            QFont pf = p.font();
+            setFontCell(p, pf, H / 35);
+            p.setPen(QPen(pointColour, markWidth == 1 ? 0 : markWidth, Qt::SolidLine));
+            const int m = std::min(n, int(s.samples.peakMark.size()));
+            for (int i = 0; i < m; ++i) {
+                if (!s.samples.peakMark[std::size_t(i)]) continue;
+                const QPoint c = map.at(i);
+                const int x = c.x(), y = c.y();
+                lineExcl(p, QPoint(x - 3 * hx, y), QPoint(x - hx, y));
+                lineExcl(p, QPoint(x + hx, y), QPoint(x + 3 * hx, y));
+                lineExcl(p, QPoint(x, y - 3 * hy), QPoint(x, y - hy));
+                lineExcl(p, QPoint(x, y + hy), QPoint(x, y + 3 * hy));
+                const QString txt = numberText("%.*f", 2, s.samples.altitude[std::size_t(i)]);
+                textAt(p, x - textWidth(p, txt) / 2, y - 3 * hy - p.fontMetrics().height(), txt, scaleColour);
+            }
+        }
+        // 16.4 Climb marks: a bracket over the segment with its rate of climb.
+        if (!s.isTriggerSet() && s.climbMarkCount() > 0) {
+            QPen pen = p.pen();
+            pen.setColor(colour ? infoColour : black);
+            p.setPen(pen);
+            for (const ClimbMark& cm : s.climbMarks) {
+                if (!cm.inUse || cm.start < 0 || cm.end < 0 || cm.start >= n || cm.end >= n) continue;
+                const double t1 = s.samples.time[std::size_t(cm.start)];
+                const double t2 = s.samples.time[std::size_t(cm.end)];
+                if (t1 < plot.timeMin || t1 > plot.timeMax || t2 < plot.timeMin || t2 > plot.timeMax)
+                    continue;
+                const QPoint p1 = map.at(cm.start), p2 = map.at(cm.end);
+                const int x1 = p1.x(), y1 = p1.y(), x2 = p2.x(), y2 = p2.y();
+                const QPoint bracket[4] = {p1, {x1, y1 - 10 * hy}, {x2, y2 - 10 * hy}, {x2, y2 + hy}};
+                p.drawPolyline(bracket, 4);
+                const double dt = t2 - t1;
+                if (dt == 0.0) continue; // no rate for a segment without duration
+                const double rate =
+                    (s.samples.altitude[std::size_t(cm.end)] - s.samples.altitude[std::size_t(cm.start)]) /
+                    dt;
+                const QString txt = numberText("%.*f", 2, rate);
+                const int th = p.fontMetrics().height(), tw = textWidth(p, txt);
+                const int top = truncInt((y1 + y2) / 2.0 - 6.0 * hy - 2.0 * th);
+                // Integer slope, as the layout has always placed it: only a steep rise puts the
+                // text on the left.
+                const bool rises = (x2 != x1) ? (y1 - y2) / (x2 - x1) > 0 : y1 > y2;
+                const int left =
+                    rises ? truncInt((x1 + x2) / 2.0 - 2.0 * tw) : truncInt((x1 + x2) / 2.0 + tw);
+                textAt(p, left, top, txt, scaleColour);
+            }
+        }
+    }
+
+    // 17. Frame of the plot area.
+    p.setPen(QPen(gridColour, std::max(ppiX / 75, 1) == 1 ? 0 : std::max(ppiX / 75, 1), Qt::SolidLine));
+    p.drawLine(f.plotLeft, f.plotTop, f.plotRight, f.plotTop);
+    p.drawLine(f.plotRight, f.plotTop, f.plotRight, f.plotBottom);
+    p.drawLine(f.plotRight, f.plotBottom, f.plotLeft, f.plotBottom);
+    p.drawLine(f.plotLeft, f.plotBottom, f.plotLeft, f.plotTop);
+
+    // 18. The caller gets a 1-pixel pen, no clip and the last font.
+    const QFont lastFont = p.font();
+    p.restore();
+    p.setFont(lastFont);
+    QPen end = p.pen();
+    end.setWidth(1);
+    p.setPen(end);
+    p.setClipping(false);
+}
+
+} // namespace orvo
