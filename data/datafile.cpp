@@ -1,0 +1,370 @@
+#include "data/datafile.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "data/linescan.h"
+
+namespace orvo {
+
+namespace {
+
+// ---- writing -------------------------------------------------------------------------------
+// Every number is formatted without the C library's printf so that the locale's decimal
+// separator can never reach a file; the results are those of printf in the "C" locale.
+
+void appendInt(std::string& out, long long v) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+// "%9.4lf"
+void appendFixed4(std::string& out, double v) {
+    char buf[400];
+    char* end = nullptr;
+    const double a = std::fabs(v);
+    bool done = false;
+    if (a < 1e11) {
+        // Scaling by 10^4 is off by at most half an ulp; when the scaled value is not that close
+        // to a rounding tie, its nearest integer is the correctly rounded four-decimal value.
+        const double scaled = a * 10000.0;
+        const double below = std::floor(scaled);
+        if (std::fabs(scaled - below - 0.5) > scaled * 4e-16 + 1e-300) {
+            const auto r = static_cast<std::uint64_t>(scaled - below > 0.5 ? below + 1.0 : below);
+            char* p = buf;
+            if (std::signbit(v)) *p++ = '-';
+            p = std::to_chars(p, buf + sizeof buf, r / 10000).ptr;
+            *p++ = '.';
+            const auto frac = static_cast<unsigned>(r % 10000);
+            p[0] = static_cast<char>('0' + frac / 1000);
+            p[1] = static_cast<char>('0' + frac / 100 % 10);
+            p[2] = static_cast<char>('0' + frac / 10 % 10);
+            p[3] = static_cast<char>('0' + frac % 10);
+            end = p + 4;
+            done = true;
+        }
+    }
+    if (!done) end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4).ptr;
+    const auto length = static_cast<std::size_t>(end - buf);
+    if (length < 9) out.append(9 - length, ' ');
+    out.append(buf, length);
+}
+
+// "%g"
+void appendG(std::string& out, double v) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+    out.append(buf, r.ptr);
+}
+
+// A text as one header line can hold it: what a C string keeps (up to a NUL), without line
+// breaks, which would split the line and shift every line after it.
+std::string lineText(std::string_view s) {
+    if (const auto nul = s.find('\0'); nul != std::string_view::npos) s = s.substr(0, nul);
+    std::string t(s.substr(0, std::min<std::size_t>(s.size(), MaxTextLength)));
+    std::replace(t.begin(), t.end(), '\r', ' ');
+    std::replace(t.begin(), t.end(), '\n', ' ');
+    return t;
+}
+
+void appendHeaderLine(std::string& out, char marker, std::string_view text) {
+    out += marker;
+    out += lineText(text);
+    out += "\r\n";
+}
+
+// ---- reading -------------------------------------------------------------------------------
+
+// The text after a header line's marker character, as the program keeps it.
+std::string headerText(std::string_view line) {
+    return line.empty() ? std::string() : lineText(line.substr(1));
+}
+
+bool validColourOrStyle(int v, int maxStyle) {
+    return v >= 0 && v <= maxStyle;
+}
+
+} // namespace
+
+bool LineReader::readLine(std::string_view& line) {
+    if (m_pos >= m_text.size()) return false;
+    const char* begin = m_text.data() + m_pos;
+    const std::size_t rest = m_text.size() - m_pos;
+    const void* lf = std::memchr(begin, '\n', rest);
+    std::size_t length = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : rest;
+    m_pos += lf ? length + 1 : length;
+    if (length > 0 && begin[length - 1] == '\r') --length;
+    line = std::string_view(begin, length);
+    return true;
+}
+
+void WriteSetBlock(const SeriesList& list, int n, const PlotFileHeader& plot, std::string& file) {
+    if (!list.validSet(n)) return;
+    const Series& s = list.dataSet(n);
+    const Series& trig = list.triggerSet(n);
+    const bool triggerColumn = trig.DisplayFlag != 0;
+
+    appendHeaderLine(file, '#', s.name);
+    appendHeaderLine(file, '#', plot.xLabel);
+    appendHeaderLine(file, '#', plot.yLabel);
+    appendHeaderLine(file, '#', s.note1);
+    appendHeaderLine(file, '#', s.note2);
+    appendHeaderLine(file, '#', s.note3);
+    file += '#';
+    appendG(file, plot.timeMin);
+    file += ',';
+    appendG(file, plot.altitudeMin);
+    file += ',';
+    appendG(file, plot.timeMax);
+    file += ',';
+    appendG(file, plot.altitudeMax);
+    file += ',';
+    file += triggerColumn ? '1' : '0';
+    file += "\r\n";
+
+    const SampleBuffer& b = s.samples;
+    const SampleBuffer& t = trig.samples;
+    const int count = std::clamp(b.count, 0, MaxSamples);
+    const int triggers = std::clamp(t.count, 0, MaxSamples);
+    int c = 0; // the next trigger sample not yet given to a sample line
+    for (int j = 0; j < count; ++j) {
+        const auto i = static_cast<std::size_t>(j);
+        appendFixed4(file, b.time[i]);
+        file += ", ";
+        appendFixed4(file, b.altitude[i]);
+        file += ", ";
+        if (triggerColumn) {
+            const bool hit = c < triggers && b.time[i] >= t.time[static_cast<std::size_t>(c)];
+            if (hit) ++c;
+            file += hit ? '1' : '0';
+            file += ", ";
+        }
+        appendInt(file, b.peakMark.empty() ? 0 : b.peakMark[i]);
+        file += "\r\n";
+    }
+    for (const ClimbMark& m : s.climbMarks) {
+        if (m.inUse == 0) continue;
+        file += "#C ";
+        appendInt(file, m.start);
+        file += ", ";
+        appendInt(file, m.end);
+        file += "\r\n";
+    }
+}
+
+void WritePlotFile(const SeriesList& list, const PlotFileHeader& plot, std::string& file) {
+    file += "Orvo Plot\r\n";
+    for (const std::string* text :
+         {&plot.title, &plot.xLabel, &plot.yLabel, &plot.info1, &plot.info2, &plot.info3})
+        appendHeaderLine(file, '#', *text);
+    file += '#';
+    appendG(file, plot.timeMin);
+    file += ',';
+    appendG(file, plot.altitudeMin);
+    file += ',';
+    appendG(file, plot.timeMax);
+    file += ',';
+    appendG(file, plot.altitudeMax);
+    file += "\r\n";
+    for (int n = 0; 2 * n < list.size(); ++n) {
+        const Series& s = list.dataSet(n);
+        const Series& trig = list.triggerSet(n);
+        const long long fields[6] = {static_cast<int>(s.lineColour),     s.lineStyle,
+                                     static_cast<int>(s.pointColour),    s.pointStyle,
+                                     static_cast<int>(trig.pointColour), trig.pointStyle};
+        file += "! ";
+        for (int f = 0; f < 6; ++f) {
+            if (f > 0) file += ", ";
+            appendInt(file, fields[f]);
+        }
+        file += "\r\n";
+        WriteSetBlock(list, n, plot, file);
+    }
+}
+
+Series& ReadSetBlock(SeriesList& list, LineReader& in, LoadReport& report) {
+    Series& s = list.CreateDataSet();
+    const int n = list.dataSetCount() - 1;
+    for (ClimbMark& m : s.climbMarks)
+        m = ClimbMark{};
+    Series& trig = list.triggerSet(n);
+
+    std::string_view line;
+    int triggerColumn = 0;
+    std::size_t pos = in.tell();
+    if (in.readLine(line) && !line.empty() && line[0] == '#') {
+        list.RenameDataSet(n, headerText(line));
+        // The two axis label lines belong to the plot, not to the data set.
+        bool more = in.readLine(line) && in.readLine(line);
+        std::string* notes[3] = {&s.note1, &s.note2, &s.note3};
+        for (std::string* note : notes)
+            if (more && (more = in.readLine(line))) *note = headerText(line);
+        if (more && in.readLine(line)) {
+            double limits[4] = {};
+            int flag = 0;
+            const std::string_view text = line.empty() ? line : line.substr(1);
+            if (scanLine(text, "%lf,%lf,%lf,%lf, %d",
+                         {&limits[0], &limits[1], &limits[2], &limits[3], &flag}) >= 5)
+                triggerColumn = flag;
+        }
+    } else {
+        in.seek(pos);
+    }
+
+    SampleBuffer& b = s.samples;
+    SampleBuffer& t = trig.samples;
+    const int fields = triggerColumn != 0 ? 4 : 3;
+    int i = 0;
+    int k = 0;
+    for (;;) {
+        pos = in.tell();
+        if (!in.readLine(line)) break;
+        if (!line.empty() && line[0] == '!') {
+            in.seek(pos);
+            break;
+        }
+        if (!line.empty() && line[0] == '#') {
+            if (line.size() >= 2 && line[1] == 'C') {
+                int start = 0, end = 0;
+                // A mark must name a sample position; anything else could send a reader of
+                // the marks outside the sample arrays.
+                if (scanLine(line.substr(2), "%d, %d", {&start, &end}) == 2 && start >= 0 && end >= 0 &&
+                    start < MaxSamples && end < MaxSamples)
+                    list.AddClimbMark(n, start, end);
+            }
+            continue;
+        }
+        if (i >= MaxSamples) {
+            // The block goes on past what a data set holds: its remaining sample lines are
+            // skipped, so its climb marks and the data sets after it still load.
+            ++report.droppedLines;
+            continue;
+        }
+        double time = 0.0, altitude = 0.0;
+        int trigger = 0, peak = 0;
+        const int got = fields == 4 ? scanLine(line, "%lf, %lf, %d, %d", {&time, &altitude, &trigger, &peak})
+                                    : scanLine(line, "%lf, %lf, %d", {&time, &altitude, &peak});
+        // Numbers that do not parse, and the infinities and NaNs that strtod accepts, become 0:
+        // the line keeps its index (climb marks count on it) with defined values.
+        const bool timeOk = got >= 1 && std::isfinite(time);
+        const bool altitudeOk = got >= 2 && std::isfinite(altitude);
+        if (!timeOk) time = 0.0;
+        if (!altitudeOk) altitude = 0.0;
+        if (!timeOk || !altitudeOk) ++report.unreadableLines;
+        if (got < fields) peak = trigger = 0;
+        const auto at = static_cast<std::size_t>(i);
+        b.time[at] = time;
+        b.altitude[at] = altitude;
+        b.peakMark[at] = static_cast<std::uint8_t>(peak);
+        if (fields == 4 && trigger != 0) {
+            t.time[static_cast<std::size_t>(k)] = time;
+            t.altitude[static_cast<std::size_t>(k)] = altitude;
+            ++k;
+        }
+        ++i;
+    }
+    b.count = i;
+    t.count = k;
+    trig.DisplayFlag = triggerColumn != 0 ? 1 : 0;
+    return s;
+}
+
+LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader& header,
+                        const LoadOptions& options) {
+    LoadReport report;
+    LineReader in(text);
+    const int firstNew = list.dataSetCount();
+    std::string_view line;
+    // Only the first character tells a plot file from a data set file.
+    if (in.readLine(line) && !line.empty() && line[0] == 'O') {
+        report.plotFile = true;
+        std::string* texts[6] = {&header.title, &header.xLabel, &header.yLabel,
+                                 &header.info1, &header.info2,  &header.info3};
+        bool more = true;
+        for (std::string* t : texts)
+            if (more && (more = in.readLine(line))) *t = headerText(line);
+        if (more && in.readLine(line)) {
+            double v[4] = {header.timeMin, header.altitudeMin, header.timeMax, header.altitudeMax};
+            const int got = scanLine(line.empty() ? line : line.substr(1), "%lf,%lf,%lf,%lf",
+                                     {&v[0], &v[1], &v[2], &v[3]});
+            double* limits[4] = {&header.timeMin, &header.altitudeMin, &header.timeMax, &header.altitudeMax};
+            for (int i = 0; i < got && i < 4; ++i)
+                if (std::isfinite(v[i])) *limits[i] = v[i];
+        }
+        for (;;) {
+            if (!in.readLine(line) || line.empty() || line[0] != '!') break;
+            if (options.maxDataSets > 0 && list.dataSetCount() - firstNew >= options.maxDataSets) {
+                report.setLimitReached = true;
+                break;
+            }
+            int f[6] = {-1, -1, -1, -1, -1, -1};
+            const int got = scanLine(line.substr(1), "%d, %d, %d, %d, %d, %d",
+                                     {&f[0], &f[1], &f[2], &f[3], &f[4], &f[5]});
+            Series& s = ReadSetBlock(list, in, report);
+            Series& trig = list.triggerSet(list.dataSetCount() - 1);
+            // Colours keep their 0x00BBGGRR bits; a style outside the known ones keeps the default.
+            if (got >= 1) s.lineColour = static_cast<Colour>(f[0]) & 0x00FFFFFFu;
+            if (got >= 2 && validColourOrStyle(f[1], LineDashDotDot)) s.lineStyle = f[1];
+            if (got >= 3) s.pointColour = static_cast<Colour>(f[2]) & 0x00FFFFFFu;
+            if (got >= 4 && validColourOrStyle(f[3], PointTriangle)) s.pointStyle = f[3];
+            if (got >= 5) trig.pointColour = static_cast<Colour>(f[4]) & 0x00FFFFFFu;
+            if (got >= 6 && validColourOrStyle(f[5], PointTriangle)) trig.pointStyle = f[5];
+        }
+    } else {
+        in.seek(0);
+        ReadSetBlock(list, in, report);
+    }
+    report.setsAdded = list.dataSetCount() - firstNew;
+    return report;
+}
+
+FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeader& header, LoadReport& report,
+                        const LoadOptions& options) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return FileStatus::OpenFailed;
+    std::string text;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) text.reserve(static_cast<std::size_t>(st.st_size) + 1);
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            ::close(fd);
+            return FileStatus::OpenFailed;
+        }
+        if (got == 0) break;
+        text.append(chunk, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    report = loadDataText(text, list, header, options);
+    return FileStatus::Ok;
+}
+
+FileStatus saveDataSetFile(const std::string& path, const SeriesList& list, int n,
+                           const PlotFileHeader& plot) {
+    std::string text;
+    if (list.validSet(n))
+        text.reserve(static_cast<std::size_t>(std::max(0, list.dataSet(n).samples.count)) * 40 + 4096);
+    WriteSetBlock(list, n, plot, text);
+    return writeFileSafely(path, text);
+}
+
+FileStatus savePlotFile(const std::string& path, const SeriesList& list, const PlotFileHeader& plot) {
+    std::string text;
+    std::size_t samples = 0;
+    for (int n = 0; n < list.dataSetCount(); ++n)
+        samples += static_cast<std::size_t>(std::max(0, list.dataSet(n).samples.count));
+    text.reserve(samples * 40 + 4096 * static_cast<std::size_t>(list.dataSetCount() + 1));
+    WritePlotFile(list, plot, text);
+    return writeFileSafely(path, text);
+}
+
+} // namespace orvo

@@ -1,0 +1,89 @@
+// The data files: the data set file (one data set block), the plot file ("Orvo Plot", the plot's
+// texts and limits, then every data set) and the plain file of sample lines, which is read only.
+// The Save and Load buttons of the Recorded Data page and the command line tools use these.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "data/series.h"
+
+namespace orvo {
+
+// The plot values a file carries. Callers copy them to and from their plot record.
+struct PlotFileHeader {
+    std::string title;
+    std::string xLabel;
+    std::string yLabel;
+    std::string info1, info2, info3;
+    double timeMin = 0.0;
+    double altitudeMin = 0.0;
+    double timeMax = 20.0;
+    double altitudeMax = 20.0;
+};
+
+enum class FileStatus {
+    Ok,
+    OpenFailed,  // the file (or, for a save, its folder) could not be opened
+    WriteFailed, // a save could not write or flush every byte; any earlier file is untouched
+};
+
+// What a load met besides the data sets it added.
+struct LoadReport {
+    bool plotFile = false;
+    int setsAdded = 0;
+    int unreadableLines = 0; // sample lines whose time or altitude did not parse; loaded as 0
+    int droppedLines = 0;    // sample lines past the MaxSamples-th of a block; not loaded
+    bool setLimitReached = false;
+};
+
+struct LoadOptions {
+    int maxDataSets = 0; // data sets one load may add; 0: no limit
+};
+
+// Lines of a file held in memory. A line ends at a line feed; a carriage return before it (or at
+// the very end of the text) is not part of the line.
+class LineReader {
+  public:
+    explicit LineReader(std::string_view text) : m_text(text) {}
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    std::size_t tell() const { return m_pos; }
+    void seek(std::size_t pos) { m_pos = pos; }
+    // False at the end of the text.
+    bool readLine(std::string_view& line);
+
+  private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+// Appends data set n's block to file: name, the plot's axis labels, the notes, the limits line
+// with the trigger column flag, the sample lines and one "#C" line per climb mark.
+void WriteSetBlock(const SeriesList& list, int n, const PlotFileHeader& plot, std::string& file);
+// The whole plot file of every data set in list order.
+void WritePlotFile(const SeriesList& list, const PlotFileHeader& plot, std::string& file);
+
+// Adds one data set (the new active one) from the block at the reader's position and returns it.
+// Stops after the block, leaving the reader at the start of the "!" line that ended it or at the
+// end of the text.
+Series& ReadSetBlock(SeriesList& list, LineReader& in, LoadReport& report);
+
+// Loads a data set file, a plot file or a plain sample file as the Load button does: adds data
+// sets after the existing ones; a plot file also sets header's texts and the limits that parse.
+LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader& header,
+                        const LoadOptions& options = {});
+FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeader& header, LoadReport& report,
+                        const LoadOptions& options = {});
+
+// Saves as the Save button does, replacing path only once every byte is on disk.
+FileStatus saveDataSetFile(const std::string& path, const SeriesList& list, int n,
+                           const PlotFileHeader& plot);
+FileStatus savePlotFile(const std::string& path, const SeriesList& list, const PlotFileHeader& plot);
+
+// Writes contents to a temporary file in path's folder and puts it in place of path only when
+// every write, the flush to disk and the close succeeded. On failure path is left as it was and
+// the temporary file is removed.
+FileStatus writeFileSafely(const std::string& path, std::string_view contents);
+
+} // namespace orvo

@@ -1,0 +1,212 @@
+#include "data/linescan.h"
+
+#include <charconv>
+#include <clocale>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <locale.h>
+#include <string>
+
+namespace orvo {
+
+namespace {
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isHexDigit(char c) {
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The rare numbers from_chars does not store (beyond the range of a double, or underflowing):
+// strtod in the C locale gives the same infinity, zero or subnormal that sscanf stores.
+double strtodC(std::string_view s) {
+    static locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
+    const std::string copy(s);
+    return strtod_l(copy.c_str(), nullptr, cLocale);
+}
+
+enum class Step { Stored, NoMatch, TextEnded };
+
+class Scanner {
+  public:
+    explicit Scanner(std::string_view text) : m_s(text.data()), m_n(text.size()) {
+        if (const void* nul = std::memchr(m_s, '\0', m_n))
+            m_n = static_cast<std::size_t>(static_cast<const char*>(nul) - m_s);
+    }
+
+    bool skipSpace() {
+        while (m_p < m_n && isSpace(m_s[m_p]))
+            ++m_p;
+        return m_p < m_n;
+    }
+
+    Step literal(char c) {
+        if (m_p >= m_n) return Step::TextEnded;
+        if (m_s[m_p] != c) return Step::NoMatch;
+        ++m_p;
+        return Step::Stored;
+    }
+
+    // The characters sscanf's %lf takes are found first (they decide where the next conversion
+    // starts); strtod's value of them is then what gets stored.
+    Step readDouble(double& out) {
+        if (!skipSpace()) return Step::TextEnded;
+        const std::size_t start = m_p;
+        bool negative = false;
+        bool sign = false;
+        if (m_s[m_p] == '-' || m_s[m_p] == '+') {
+            sign = true;
+            negative = m_s[m_p] == '-';
+            if (++m_p >= m_n) return Step::NoMatch;
+        }
+        const char first = lower(m_s[m_p]);
+        if (first == 'n') {
+            if (!expect("nan")) return Step::NoMatch;
+            const double v = std::numeric_limits<double>::quiet_NaN();
+            out = negative ? -v : v;
+            return Step::Stored;
+        }
+        if (first == 'i') {
+            if (!expect("inf")) return Step::NoMatch;
+            // Past "inf", an 'i' commits the conversion to the whole word "infinity".
+            if (m_p < m_n && lower(m_s[m_p]) == 'i' && !expect("inity")) return Step::NoMatch;
+            const double v = std::numeric_limits<double>::infinity();
+            out = negative ? -v : v;
+            return Step::Stored;
+        }
+
+        bool hex = false, gotDigit = false, gotDot = false, gotExp = false;
+        char expChar = 'e';
+        if (m_s[m_p] == '0') {
+            ++m_p;
+            if (m_p < m_n && lower(m_s[m_p]) == 'x') {
+                hex = true;
+                expChar = 'p';
+                ++m_p;
+            } else {
+                gotDigit = true;
+            }
+        }
+        for (; m_p < m_n; ++m_p) {
+            const char c = m_s[m_p];
+            if (isDigit(c) || (!gotExp && hex && isHexDigit(c))) {
+                gotDigit = true;
+            } else if (gotExp && lower(m_s[m_p - 1]) == expChar && (c == '-' || c == '+')) {
+                // the exponent's sign
+            } else if (gotDigit && !gotExp && lower(c) == expChar) {
+                gotExp = gotDot = true;
+            } else if (c == '.' && !gotDot) {
+                gotDot = true;
+            } else {
+                break;
+            }
+        }
+        const std::size_t taken = m_p - start;
+        const std::size_t signLength = sign ? 1 : 0;
+        if (taken == signLength || (hex && taken == 2 + signLength)) return Step::NoMatch;
+
+        const char* digits = m_s + start + signLength + (hex ? 2 : 0);
+        const char* end = m_s + m_p;
+        double v = 0.0;
+        const auto r =
+            std::from_chars(digits, end, v, hex ? std::chars_format::hex : std::chars_format::general);
+        if (r.ec == std::errc::result_out_of_range) {
+            out = strtodC(std::string_view(m_s + start, taken));
+            return Step::Stored;
+        }
+        if (r.ec != std::errc{}) {
+            // strtod takes the "0" of a "0x" that has no hex digit after it
+            if (!hex) return Step::NoMatch;
+            v = 0.0;
+        }
+        out = negative ? -v : v;
+        return Step::Stored;
+    }
+
+    // %d stores strtol's long, saturated at the long range, converted to int.
+    Step readInt(int& out) {
+        if (!skipSpace()) return Step::TextEnded;
+        const bool negative = m_s[m_p] == '-';
+        if (negative || m_s[m_p] == '+') ++m_p;
+        const std::size_t digitsStart = m_p;
+        constexpr std::uint64_t longMax = static_cast<std::uint64_t>(std::numeric_limits<long>::max());
+        const std::uint64_t limit = negative ? longMax + 1 : longMax;
+        std::uint64_t value = 0;
+        bool saturated = false;
+        for (; m_p < m_n && isDigit(m_s[m_p]); ++m_p) {
+            const auto d = static_cast<std::uint64_t>(m_s[m_p] - '0');
+            if (!saturated && value > (limit - d) / 10) saturated = true;
+            if (!saturated) value = value * 10 + d;
+        }
+        if (m_p == digitsStart) return Step::NoMatch;
+        if (saturated) value = limit;
+        const std::uint64_t bits = negative ? (~value + 1) : value;
+        out = static_cast<int>(static_cast<std::uint32_t>(bits));
+        return Step::Stored;
+    }
+
+  private:
+    // Case-insensitive match of word at the current position; consumes what matched.
+    bool expect(const char* word) {
+        for (; *word; ++word, ++m_p)
+            if (m_p >= m_n || lower(m_s[m_p]) != *word) return false;
+        return true;
+    }
+
+    const char* m_s;
+    std::size_t m_n;
+    std::size_t m_p = 0;
+};
+
+} // namespace
+
+int scanLine(std::string_view text, std::string_view format, std::initializer_list<ScanTarget> targets) {
+    Scanner in(text);
+    int stored = 0;
+    const ScanTarget* target = targets.begin();
+    auto ended = [&stored] { return stored == 0 ? -1 : stored; };
+    for (std::size_t f = 0; f < format.size(); ++f) {
+        const char fc = format[f];
+        if (isSpace(fc)) {
+            // White space in the format matches any amount of white space, including none; a
+            // literal right after it would need the skip, a conversion skips by itself.
+            if (f + 1 < format.size() && format[f + 1] != '%' && !isSpace(format[f + 1]) && !in.skipSpace())
+                return ended();
+            continue;
+        }
+        if (fc != '%') {
+            const Step s = in.literal(fc);
+            if (s == Step::TextEnded) return ended();
+            if (s == Step::NoMatch) return stored;
+            continue;
+        }
+        if (target == targets.end()) return stored;
+        Step s;
+        if (format.substr(f, 3) == "%lf") {
+            s = target->kind == ScanTarget::Double ? in.readDouble(*static_cast<double*>(target->p))
+                                                   : Step::NoMatch;
+            f += 2;
+        } else if (format.substr(f, 2) == "%d") {
+            s = target->kind == ScanTarget::Int ? in.readInt(*static_cast<int*>(target->p)) : Step::NoMatch;
+            f += 1;
+        } else {
+            return stored;
+        }
+        if (s == Step::TextEnded) return ended();
+        if (s == Step::NoMatch) return stored;
+        ++stored;
+        ++target;
+    }
+    return stored;
+}
+
+} // namespace orvo

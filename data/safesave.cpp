@@ -1,0 +1,94 @@
+// Saving that never destroys what it replaces: the new contents go to a temporary file in the
+// same folder (so the final rename stays on one file system) and replace the old file only after
+// every write, the flush to disk and the close have succeeded.
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "data/datafile.h"
+
+namespace orvo {
+
+namespace {
+
+// A symbolic link keeps pointing at the saved file: the file it names is the one replaced.
+std::string resolvedTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string r(real);
+            std::free(real);
+            return r;
+        }
+    }
+    return path;
+}
+
+bool writeAll(int fd, std::string_view contents) {
+    const char* p = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        const ssize_t w = ::write(fd, p, std::min<std::size_t>(left, 1u << 20));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) return false; // a full disk, a file size limit, an I/O error
+        p += w;
+        left -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+} // namespace
+
+FileStatus writeFileSafely(const std::string& path, std::string_view contents) {
+    if (path.empty()) return FileStatus::OpenFailed;
+    const std::string target = resolvedTarget(path);
+
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    // The old file could not have been opened for writing: a folder, or a file the user protected.
+    if (exists && (S_ISDIR(old.st_mode) || ::access(target.c_str(), W_OK) != 0))
+        return FileStatus::OpenFailed;
+
+    const auto slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = (slash == std::string::npos ? std::string() : folder) + "." + base + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        // No such folder is an open failure; a folder that refuses a new file is a write failure.
+        return (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG) ? FileStatus::OpenFailed
+                                                                              : FileStatus::WriteFailed;
+    }
+
+    // The replacement gets the old file's permissions, or those a newly created file would get.
+    mode_t mode = 0;
+    if (exists) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    (void)::fchmod(fd, mode); // a file system without permissions keeps mkstemp's 0600
+    bool ok = writeAll(fd, contents);
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return FileStatus::WriteFailed;
+    }
+    // Make the rename itself durable; the new file is complete either way.
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return FileStatus::Ok;
+}
+
+} // namespace orvo
