@@ -117,7 +117,8 @@ void Module::reply(const std::vector<std::uint8_t>& bytes, std::uint32_t extraDe
         if (m_faults.corruptRate > 0 && chance(m_rng) < m_faults.corruptRate)
             b ^= static_cast<std::uint8_t>(1u << (m_rng() % 8));
         if (garbled()) b = garble(b);
-        m_out.push_back({t, b});
+        // Whole microseconds, so that byte times add up exactly on a millisecond clock.
+        m_out.push_back({std::round(t), b});
     }
     m_lineFreeUs = t;
 }

@@ -1,0 +1,129 @@
+// The built-in "Simulator" port: Comm against the in-process module on a virtual clock.
+#include <gtest/gtest.h>
+
+#include "link/comm.h"
+#include "link/simulator.h"
+
+using namespace orvo;
+
+namespace {
+
+class SimulatorPortTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CommSetClock(&clock);
+        saved = simulatorModule().recordedSets();
+        savedConfig = simulatorModule().config();
+    }
+    void TearDown() override {
+        CommClose();
+        simulatorModule().setRecordedSets(saved);
+        simulatorModule().setConfig(savedConfig);
+        simulatorModule().faults() = sim::Faults{};
+        CommSetClock(nullptr);
+    }
+    VirtualClock clock{0xFFFFF000u};
+    std::vector<sim::RecordedSet> saved;
+    ConfigBlock savedConfig;
+};
+
+} // namespace
+
+TEST_F(SimulatorPortTest, DownloadExampleArrivesPacedAtTheLineRate) {
+    sim::RecordedSet set;
+    set.intervalTicks = 10;
+    set.triggered = true;
+    set.words = {0x0064, 0x8201, 0x0065, 0x0066};
+    ASSERT_TRUE(simulatorModule().setRecordedSets({set}));
+    ASSERT_EQ(CommOpen(SimulatorPortName, 0, 0), 1); // 2400 bit/s: 240 bytes a second
+
+    CommFlush();
+    CommWrite("a");
+    CommSleep(20);
+    const std::uint8_t index = 0;
+    CommWrite(&index, 1);
+    const std::uint32_t sent = CommTickCount();
+    std::uint8_t header[7];
+    ASSERT_EQ(CommReadBlock(header, 6, 1000), 6);
+    EXPECT_EQ(std::vector<std::uint8_t>(header, header + 6),
+              (std::vector<std::uint8_t>{0x00, 0x00, 0x0A, 0x00, 0x04, 0x01}));
+    EXPECT_EQ(CommTickCount() - sent, 25u); // six bytes at 4.17 ms each
+    std::uint8_t body[9];
+    ASSERT_EQ(CommReadBlock(body, 8, 1000), 8);
+    EXPECT_EQ(std::vector<std::uint8_t>(body, body + 8),
+              (std::vector<std::uint8_t>{0x00, 0x64, 0x82, 0x01, 0x00, 0x65, 0x00, 0x66}));
+    EXPECT_EQ(CommTickCount() - sent, 59u);
+    // Nothing more: the next word times out.
+    EXPECT_EQ(CommReadBlock(body, 2, 1000), 0);
+}
+
+TEST_F(SimulatorPortTest, ConfigurationRoundTripAndDefaults) {
+    ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
+    std::uint8_t wire[ConfigBlockSize + 1];
+    CommFlush();
+    CommWrite("r");
+    ASSERT_EQ(CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
+    ConfigBlock c = ConfigBlock::fromWire(wire);
+    EXPECT_EQ(c, simulatorModule().defaultConfig());
+
+    c.Units = 2;
+    c.AltMin = -300;
+    c.ServoHold = 250;
+    ConfigWire out = c.toWire();
+    CommFlush();
+    CommWrite("c");
+    CommSleep(40);
+    CommWrite(out.data(), ConfigBlockSize);
+    CommFlush();
+    CommWrite("r");
+    ASSERT_EQ(CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
+    EXPECT_EQ(ConfigBlock::fromWire(wire), c);
+
+    CommFlush();
+    CommWrite("*");
+    CommSleep(200);
+    CommWrite("r");
+    ASSERT_EQ(CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
+    EXPECT_EQ(ConfigBlock::fromWire(wire), simulatorModule().defaultConfig());
+}
+
+TEST_F(SimulatorPortTest, ModuleKeepsItsMemoryAcrossReopen) {
+    simulatorModule().setRecordedSets({});
+    simulatorModule().generateFlights(2, 99);
+    ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
+    CommWrite("s");
+    CommClose(); // the reply in flight is lost with the port
+    ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
+    CommFlush();
+    CommWrite("s");
+    char line[257];
+    EXPECT_GT(CommReadLine(line, 256, 300), 0);
+    EXPECT_GT(CommReadLine(line, 256, 300), 0);
+    EXPECT_EQ(CommReadLine(line, 256, 300), 0);
+}
+
+TEST_F(SimulatorPortTest, ResetSilencesTheModuleForAWhile) {
+    ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
+    CommWrite("R");
+    std::uint8_t wire[ConfigBlockSize + 1];
+    CommWrite("r");
+    EXPECT_EQ(CommReadBlock(wire, ConfigBlockSize, 1000), 0);
+    CommSleep(4000);
+    CommFlush();
+    CommWrite("r");
+    EXPECT_EQ(CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
+}
+
+TEST_F(SimulatorPortTest, WrongSpeedGarblesTheReply) {
+    simulatorModule().setModuleBaud(9600);
+    ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
+    CommWrite("v");
+    char line[257];
+    EXPECT_EQ(CommReadLine(line, 256, 1000), 0);
+    CommClose();
+    ASSERT_EQ(CommOpen(SimulatorPortName, 2, 0), 1);
+    CommWrite("v");
+    EXPECT_EQ(CommReadLine(line, 256, 1000), 4);
+    EXPECT_STREQ(line, "ORVO");
+    simulatorModule().setModuleBaud(0);
+}
