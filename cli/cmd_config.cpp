@@ -1,0 +1,207 @@
+// `orvo-cli config`: reads the module's configuration block and prints it as Name=value lines;
+// changes fields, restores the module's defaults, and keeps a configuration in a text file so a
+// module's settings can be backed up and restored.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "config/configfields.h"
+#include "link/comm.h"
+#include "link/configexchange.h"
+
+namespace {
+
+const char* configHelp =
+    "Usage: orvo-cli config --port P [--speed S] [--defaults] [--load FILE] [--set Name=value]...\n"
+    "                       [--save FILE]\n"
+    "Reads the module's configuration block and prints one Name=value line per field, in block\n"
+    "order (Marker, IntervalTicks, Units, ...). With --load or --set the changed block is written,\n"
+    "read back, and every field that did not take is reported.\n\n"
+    "Options:\n"
+    "  --port P         the module's port: a device path, a COM name, or Simulator\n"
+    "  --speed S        2400, 4800, 9600, 19200, 38400 or 115200 bits per second (default 115200)\n"
+    "  --defaults       have the module restore its default configuration first, then read it\n"
+    "  --load FILE      apply the Name=value lines of FILE (as written by --save; blank lines and\n"
+    "                   lines starting with # are skipped). Marker and the Reserved fields keep\n"
+    "                   the module's values.\n"
+    "  --set Name=value change one field (repeatable, applied after --load; decimal or 0x hex)\n"
+    "  --save FILE      write the block as finally read to FILE\n\n"
+    "Exit status: 0 done, 1 the module did not answer or a field did not take, 2 usage or file\n"
+    "error, 3 the port did not open.\n";
+
+struct Options {
+    std::string port;
+    int baud = 115200;
+    bool defaults = false;
+    std::string loadFile;
+    std::string saveFile;
+    std::vector<orvo::FieldAssignment> changes; // --load lines first, then --set, in order
+};
+
+bool knownSpeed(int baud) {
+    for (int s : orvo::CommSpeeds)
+        if (s == baud) return true;
+    return false;
+}
+
+// The changes of a saved file. Fields the program never changes are left to the module.
+bool loadChanges(const std::string& path, std::vector<orvo::FieldAssignment>* out) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "orvo-cli config: Unable to open %s!\n", path.c_str());
+        return false;
+    }
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        const std::size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line[first] == '#') continue;
+        std::string error;
+        auto a = orvo::parseFieldAssignment(line, &error);
+        if (!a) {
+            std::fprintf(stderr, "orvo-cli config: %s:%d: %s\n", path.c_str(), number, error.c_str());
+            return false;
+        }
+        if (!a->field->passThrough) out->push_back(*a);
+    }
+    return true;
+}
+
+// 0 when the options are complete, else the exit status.
+int parseOptions(const std::vector<std::string>& args, Options* o) {
+    std::vector<orvo::FieldAssignment> sets;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](const char* name) -> const std::string* {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "orvo-cli config: %s needs a value\n", name);
+                return nullptr;
+            }
+            return &args[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            std::fputs(configHelp, stdout);
+            return -1;
+        } else if (a == "--port") {
+            const std::string* v = value("--port");
+            if (!v) return 2;
+            o->port = *v;
+        } else if (a == "--speed") {
+            const std::string* v = value("--speed");
+            if (!v) return 2;
+            char* end = nullptr;
+            const long baud = std::strtol(v->c_str(), &end, 10);
+            if (*end != '\0' || !knownSpeed(static_cast<int>(baud))) {
+                std::fprintf(stderr, "orvo-cli config: unsupported speed %s\n", v->c_str());
+                return 2;
+            }
+            o->baud = static_cast<int>(baud);
+        } else if (a == "--defaults") {
+            o->defaults = true;
+        } else if (a == "--load") {
+            const std::string* v = value("--load");
+            if (!v) return 2;
+            o->loadFile = *v;
+        } else if (a == "--save") {
+            const std::string* v = value("--save");
+            if (!v) return 2;
+            o->saveFile = *v;
+        } else if (a == "--set") {
+            const std::string* v = value("--set");
+            if (!v) return 2;
+            std::string error;
+            auto assignment = orvo::parseFieldAssignment(*v, &error);
+            if (!assignment) {
+                std::fprintf(stderr, "orvo-cli config: %s\n", error.c_str());
+                return 2;
+            }
+            sets.push_back(*assignment);
+        } else {
+            std::fprintf(stderr, "orvo-cli config: unknown option %s\n\n%s", a.c_str(), configHelp);
+            return 2;
+        }
+    }
+    if (o->port.empty()) {
+        std::fprintf(stderr, "orvo-cli config: --port is required\n\n%s", configHelp);
+        return 2;
+    }
+    // The file is checked before the port opens, so a bad file sends nothing.
+    if (!o->loadFile.empty() && !loadChanges(o->loadFile, &o->changes)) return 2;
+    o->changes.insert(o->changes.end(), sets.begin(), sets.end());
+    return 0;
+}
+
+// Sends the changed block and reads it back into *block; 0, or 1 with every field that did not
+// take named. *readBack is false when the write or the read after it failed.
+int writeAndVerify(orvo::ConfigBlock* block, const std::vector<orvo::FieldAssignment>& changes,
+                   bool* readBack) {
+    *readBack = false;
+    orvo::ConfigBlock wanted = *block;
+    for (const orvo::FieldAssignment& c : changes)
+        orvo::setFieldValue(wanted, *c.field, c.value);
+    if (orvo::writeConfigBlock(wanted) != orvo::ConfigStatus::Ok) {
+        std::fprintf(stderr, "orvo-cli config: Unable to write configuration!\n");
+        return 1;
+    }
+    if (orvo::readConfigBlock(block) != orvo::ConfigStatus::Ok) {
+        std::fprintf(stderr, "orvo-cli config: No reponse from device after the write.\n");
+        return 1;
+    }
+    *readBack = true;
+    int status = 0;
+    for (const orvo::ConfigField& f : orvo::configFields()) {
+        const long want = orvo::fieldValue(wanted, f);
+        const long have = orvo::fieldValue(*block, f);
+        if (want != have) {
+            std::fprintf(stderr, "orvo-cli config: %s did not take: wrote %ld, module has %ld\n", f.name,
+                         want, have);
+            status = 1;
+        }
+    }
+    return status;
+}
+
+int runConfig(const std::vector<std::string>& args) {
+    Options o;
+    if (const int s = parseOptions(args, &o)) return s < 0 ? 0 : s;
+
+    if (!orvo::CommOpen(o.port, o.baud, 0)) {
+        std::fprintf(stderr, "orvo-cli config: Unable to open Serial Port %s: %s\n", o.port.c_str(),
+                     orvo::CommLastError().c_str());
+        return 3;
+    }
+    orvo::ConfigBlock block;
+    const orvo::ConfigStatus read =
+        o.defaults ? orvo::resetConfigDefaults(&block) : orvo::readConfigBlock(&block);
+    if (read != orvo::ConfigStatus::Ok) {
+        std::fprintf(stderr, "orvo-cli config: No reponse from device.\n");
+        orvo::CommClose();
+        return 1;
+    }
+    int status = 0;
+    bool current = true; // block is what the module now holds
+    if (!o.changes.empty()) status = writeAndVerify(&block, o.changes, &current);
+    orvo::CommClose();
+    if (!current) return status;
+
+    const std::string text = orvo::configToText(block);
+    std::fputs(text.c_str(), stdout);
+    if (!o.saveFile.empty()) {
+        std::ofstream out(o.saveFile, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.close();
+        if (!out) {
+            std::fprintf(stderr, "orvo-cli config: Unable to write %s!\n", o.saveFile.c_str());
+            return 2;
+        }
+    }
+    return status;
+}
+
+} // namespace
+
+ORVO_CLI_COMMAND("config", "read, change, reset, save or restore the module's configuration", runConfig);
