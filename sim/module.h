@@ -56,6 +56,10 @@ struct Faults {
     int garbageBytes = 0;           // random bytes sent before every reply
 };
 
+// Reads "drop=0.01,delay=300,ignore=v,..." into faults (left unchanged on error).
+bool parseFaults(const std::string& list, Faults* faults, std::string* error);
+const char* faultsHelp(); // one line per fault name, for --help
+
 struct Identity {
     std::string deviceName = "ORVO";
     std::string model = "MOD1";

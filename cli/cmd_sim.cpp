@@ -1,0 +1,201 @@
+// `orvo-cli sim`: the emulated module on a pseudo-terminal. The program (or any terminal
+// program) opens the printed device path as if it were the module's serial port.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "sim/module.h"
+
+#ifdef __unix__
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char* simHelp =
+    "Usage: orvo-cli sim [options]\n"
+    "Serves the emulated module on a pseudo-terminal until stopped (Ctrl+C or SIGTERM).\n"
+    "The first line printed is the device path to open, for example with orvo --port PATH.\n\n"
+    "Options:\n"
+    "  --sets N         recorded flights in memory (default 3)\n"
+    "  --seed S         seed of the generated flights (default 1)\n"
+    "  --memory-kib K   size of the module's data memory in KiB (default 64)\n"
+    "  --samples N      make every flight at least N samples long (default: as flown)\n"
+    "  --baud B         the module's own speed; other speeds garble (default: any speed)\n"
+    "  --no-pacing      send as fast as possible instead of at baud / 10 bytes a second\n"
+    "  --boot-loader    start in the boot loader, as a module without firmware\n"
+    "  --faults LIST    comma-separated faults:\n";
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void onSignal(int) {
+    g_stop = 1;
+}
+
+bool intArg(const std::vector<std::string>& args, std::size_t& i, long lo, long hi, long* out) {
+    if (i + 1 >= args.size()) return false;
+    char* end = nullptr;
+    long v = std::strtol(args[++i].c_str(), &end, 10);
+    if (*end != 0 || v < lo || v > hi) return false;
+    *out = v;
+    return true;
+}
+
+#ifdef __unix__
+int baudOf(speed_t s) {
+    switch (s) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    case B230400:
+        return 230400;
+    default:
+        return 0;
+    }
+}
+
+int serve(orvo::sim::Module& module) {
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        std::fprintf(stderr, "orvo-cli sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+        return 1;
+    }
+    const char* path = ptsname(master);
+    // The module's line is raw; the program sets its own modes when it opens the port.
+    termios tio{};
+    if (tcgetattr(master, &tio) == 0) {
+        cfmakeraw(&tio);
+        cfsetispeed(&tio, B115200);
+        cfsetospeed(&tio, B115200);
+        tcsetattr(master, TCSANOW, &tio);
+    }
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    std::printf("%s\n", path);
+    std::fflush(stdout);
+
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+
+    bool client = false;
+    std::string out; // bytes due to the program that the pty has not taken yet
+    std::vector<std::uint8_t> buf(8192);
+    while (!g_stop) {
+        std::int64_t due = module.msUntilOutput();
+        int timeout = due < 0 ? 200 : static_cast<int>(std::min<std::int64_t>(due, 200));
+        pollfd p{master, static_cast<short>(POLLIN | (out.empty() ? 0 : POLLOUT)), 0};
+        int r = poll(&p, 1, out.empty() ? timeout : std::min(timeout, 5));
+        if (r < 0 && errno != EINTR) break;
+        if (p.revents & POLLHUP) {
+            // Nobody has the port open: what was on its way is lost, as on a real line.
+            if (client) {
+                client = false;
+                module.hostClosed();
+                out.clear();
+            }
+            usleep(20000);
+            continue;
+        }
+        client = true;
+        if (p.revents & POLLIN) {
+            ssize_t n = ::read(master, buf.data(), buf.size());
+            if (n > 0) module.feed(buf.data(), static_cast<std::size_t>(n));
+        }
+        if (tcgetattr(master, &tio) == 0) {
+            int baud = baudOf(cfgetospeed(&tio));
+            if (baud) module.setHostBaud(baud);
+        }
+        std::size_t n;
+        while ((n = module.read(buf.data(), buf.size())) > 0)
+            out.append(reinterpret_cast<char*>(buf.data()), n);
+        if (!out.empty()) {
+            ssize_t w = ::write(master, out.data(), out.size());
+            if (w > 0) out.erase(0, static_cast<std::size_t>(w));
+        }
+    }
+    close(master);
+    return 0;
+}
+#endif
+
+int runSim(const std::vector<std::string>& args) {
+    long sets = 3, seed = 1, memoryKiB = 64, samples = 0, baud = 0;
+    bool pacing = true, bootLoader = false;
+    orvo::sim::Faults faults;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        bool ok = true;
+        if (a == "--help" || a == "-h") {
+            std::printf("%s%s", simHelp, orvo::sim::faultsHelp());
+            return 0;
+        } else if (a == "--sets")
+            ok = intArg(args, i, 0, 256, &sets);
+        else if (a == "--seed")
+            ok = intArg(args, i, 0, 0xFFFFFFFFL, &seed);
+        else if (a == "--memory-kib")
+            ok = intArg(args, i, 1, 2040, &memoryKiB);
+        else if (a == "--samples")
+            ok = intArg(args, i, 0, 65000, &samples);
+        else if (a == "--baud")
+            ok = intArg(args, i, 300, 1000000, &baud);
+        else if (a == "--no-pacing")
+            pacing = false;
+        else if (a == "--boot-loader")
+            bootLoader = true;
+        else if (a == "--faults") {
+            std::string error;
+            ok = i + 1 < args.size() && orvo::sim::parseFaults(args[++i], &faults, &error);
+            if (!ok && !error.empty()) {
+                std::fprintf(stderr, "orvo-cli sim: %s\n", error.c_str());
+                return 2;
+            }
+        } else {
+            std::fprintf(stderr, "orvo-cli sim: unknown option '%s' (see orvo-cli sim --help)\n", a.c_str());
+            return 2;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "orvo-cli sim: missing or bad value for %s\n", a.c_str());
+            return 2;
+        }
+    }
+    orvo::sim::Module module(static_cast<std::size_t>(memoryKiB) * 1024);
+    int made = module.generateFlights(static_cast<int>(sets), static_cast<std::uint32_t>(seed),
+                                      static_cast<int>(samples));
+    if (made < sets) std::fprintf(stderr, "orvo-cli sim: memory full after %d flights\n", made);
+    module.faults() = faults;
+    module.setPacing(pacing);
+    module.setModuleBaud(static_cast<int>(baud));
+    if (bootLoader) module.enterBootLoader();
+#ifdef __unix__
+    return serve(module);
+#else
+    std::fprintf(stderr, "orvo-cli sim: pseudo-terminals are not available here; use the Simulator port\n");
+    return 1;
+#endif
+}
+
+} // namespace
+
+ORVO_CLI_COMMAND("sim", "serve the emulated module on a pseudo-terminal", runSim);
