@@ -67,6 +67,7 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     connectHandlers();
     // The window sees keys before its controls.
     qApp->installEventFilter(this);
+    connectLinkHandlers();
 }
 
 TMainForm::~TMainForm() {

@@ -137,6 +137,8 @@ public:
 
     // --- module link ---
     // [link members]
+    // One module exchange at a time; the handlers above hold it while they run.
+    class ModuleTransactions* transactions() const { return m_transactions; }
     // [end link members]
 
     // --- Log Data page ---
@@ -167,6 +169,14 @@ public slots:
     void ManualBtnClick();
 
     // [connect handlers]
+    // --- module transactions (tmainform_connect.cpp) ---
+    void ConnectBtnClick();
+    void SpeedBoxChange(int index);
+    void DLInfoBtnClick();
+    void DLDataBtnClick();
+    void EraseDataBtnClick();
+    void ResetModuleBtnClick();
+    void CalBtnClick();
     // [end connect handlers]
     // [configure handlers]
     // --- Configure page (tmainform_configure.cpp) ---
@@ -238,5 +248,11 @@ private:
     // [data file private]
     // [end data file private]
     // [link private]
+    void connectLinkHandlers();
+    bool linkConnected(bool showConnectPage);  // false: "Not Connected" has been written
+    void disconnectPort();
+    // Downloads module set index into a new data set; false when its header never came.
+    bool downloadOneSet(int index);
+    ModuleTransactions* m_transactions = nullptr;  // a child of the window
     // [end link private]
 };

@@ -1,0 +1,534 @@
+// The Configure page under the offscreen platform: its controls, the interval spinners, the edits'
+// number rules, and the read, write and reset flows against the emulated module and a recording
+// port, all on a virtual clock.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/appwindows.h"
+#include "app/configwidgets.h"
+#include "app/tmainform.h"
+#include "link/clock.h"
+#include "link/comm.h"
+#include "link/simulator.h"
+#include "scriptedprompts.h"
+
+using orvo::ConfigBlock;
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+// A port that records what the program writes, with the virtual time of each write, and
+// answers 'r' with a given block (or not at all).
+struct RecordingLine {
+    orvo::VirtualClock* clock = nullptr;
+    std::vector<std::pair<std::uint32_t, std::string>> writes;
+    std::string toHost; // bytes waiting for the program
+    bool answerRead = true;
+    orvo::ConfigWire reply{};
+
+    std::string sent() const {
+        std::string all;
+        for (const auto& w : writes)
+            all += w.second;
+        return all;
+    }
+};
+
+class RecordingDevice : public orvo::SerialDevice {
+  public:
+    explicit RecordingDevice(RecordingLine* line) : m_line(line) {}
+    bool open(const std::string&, const orvo::LineSettings&, std::string*) override { return true; }
+    void close() override {}
+    int write(const std::uint8_t* bytes, int count) override {
+        std::string text(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
+        m_line->writes.emplace_back(m_line->clock->tickCount(), text);
+        if (text == "r" && m_line->answerRead)
+            m_line->toHost.append(m_line->reply.begin(), m_line->reply.end());
+        return count;
+    }
+    int read(std::uint8_t* buffer, int capacity) override {
+        const int n = std::min<int>(capacity, static_cast<int>(m_line->toHost.size()));
+        std::copy_n(m_line->toHost.begin(), n, buffer);
+        m_line->toHost.erase(0, static_cast<std::size_t>(n));
+        return n;
+    }
+    bool waitForInput(orvo::Clock& clock, std::uint32_t ms) override {
+        if (!m_line->toHost.empty()) return true;
+        clock.sleep(ms);
+        return false;
+    }
+    void setBreak(bool) override {}
+    bool alive() const override { return true; }
+
+  private:
+    RecordingLine* m_line;
+};
+
+void clearStore() {
+    QSettings s(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo"));
+    s.clear();
+    s.sync();
+}
+
+class ConfigureTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        clearStore();
+        orvo::CommSetClock(&clock);
+        line.clock = &clock;
+        orvo::sim::Module& m = orvo::simulatorModule();
+        m.faults() = orvo::sim::Faults{};
+        m.setConfig(m.defaultConfig());
+        windows = std::make_unique<AppWindows>(&prompts);
+        form = windows->mainForm.get();
+    }
+    void TearDown() override {
+        orvo::CommClose();
+        orvo::CommSetDeviceFactory(nullptr);
+        orvo::CommSetClock(nullptr);
+        windows.reset();
+        clearStore();
+    }
+    // The connect handler belongs to the Connect page; these tests open the port themselves.
+    void connectSimulator() {
+        ASSERT_EQ(orvo::CommOpen(orvo::SimulatorPortName, 5, 0), 1);
+        form->state().connected = true;
+    }
+    void connectRecorder() {
+        orvo::CommSetDeviceFactory(
+            [this](const std::string&) { return std::make_unique<RecordingDevice>(&line); });
+        ASSERT_EQ(orvo::CommOpen("rec", 5, 0), 1);
+        form->state().connected = true;
+    }
+    QStringList infoLines() const { return form->InfoText->toPlainText().split('\n'); }
+    QString text(const char* name) const {
+        if (auto* l = form->findChild<QLabel*>(name)) return l->text();
+        if (auto* e = form->findChild<QLineEdit*>(name)) return e->text();
+        return QStringLiteral("<no %1>").arg(name);
+    }
+    QString interval() const {
+        return text("HourPanel") + ":" + text("MinutePanel") + ":" + text("SecondPanel") + "." +
+               text("mSecPanel");
+    }
+    void click(const char* spin, bool up) {
+        auto* s = form->findChild<SpinButton*>(spin);
+        ASSERT_TRUE(s) << spin;
+        QTest::mouseClick(up ? s->upButton() : s->downButton(), Qt::LeftButton);
+    }
+    void type(const char* edit, const QString& value) { form->findChild<QLineEdit*>(edit)->setText(value); }
+
+    orvo::VirtualClock clock{1000};
+    RecordingLine line;
+    ScriptedPrompts prompts;
+    std::unique_ptr<AppWindows> windows;
+    TMainForm* form = nullptr;
+};
+
+} // namespace
+
+TEST_F(ConfigureTest, pageHoldsEveryControlInItsDesignedState) {
+    EXPECT_EQ(form->PageControl1->tabText(form->PageControl1->indexOf(form->ConfigurePage)), "Configure");
+    EXPECT_EQ(interval(), "0:00:00.100");
+    EXPECT_EQ(text("Msg1"), "Total Record Time: 01 hours 08 min 16.00 sec");
+    EXPECT_EQ(form->findChild<QGroupBox*>("GroupBox1")->title(), "Sampling Interval");
+
+    auto* units = form->findChild<RadioGroup*>("UnitsGrp");
+    ASSERT_TRUE(units);
+    EXPECT_EQ(units->title(), "Altitude Units");
+    EXPECT_EQ(units->count(), 3);
+    EXPECT_EQ(units->button(2)->text(), "Meters");
+    EXPECT_EQ(units->itemIndex(), 0);
+    auto* start = form->findChild<RadioGroup*>("AutoStartGrp");
+    EXPECT_EQ(start->button(3)->text(), "On first Trigger");
+    EXPECT_EQ(start->itemIndex(), 0);
+    EXPECT_EQ(form->findChild<RadioGroup*>("AutoStopGrp")->button(2)->text(), "Below Altitude");
+    EXPECT_EQ(form->findChild<RadioGroup*>("AutoZeroGrp")->button(3)->text(), "On Start Recording");
+
+    auto* blank = form->findChild<QCheckBox*>("BlankChk");
+    EXPECT_TRUE(blank->isChecked());
+    EXPECT_EQ(blank->text(), "Blank display after 30 seconds");
+    EXPECT_FALSE(form->findChild<QCheckBox*>("TrigChk")->isChecked());
+    EXPECT_EQ(text("AutoStartSecEdit"), "10");
+    EXPECT_EQ(text("AutoStartAltitudeEdit"), "20");
+    EXPECT_EQ(text("AutoStopSecEdit"), "60");
+    EXPECT_EQ(text("AutoStopAltitudeEdit"), "15");
+    EXPECT_EQ(text("AltMinEdit"), "");
+    EXPECT_EQ(text("AltBandEdit"), "");
+
+    auto* off = form->findChild<QSlider*>("ServoOffBar");
+    auto* on = form->findChild<QSlider*>("ServoOnBar");
+    auto* hold = form->findChild<QSlider*>("ServoHoldBar");
+    EXPECT_EQ(std::make_tuple(off->minimum(), off->maximum(), off->value()), std::make_tuple(20, 40, 20));
+    EXPECT_EQ(std::make_tuple(on->minimum(), on->maximum(), on->value()), std::make_tuple(20, 40, 40));
+    EXPECT_EQ(std::make_tuple(hold->minimum(), hold->maximum(), hold->value(), hold->tickInterval()),
+              std::make_tuple(0, 250, 40, 20));
+    EXPECT_EQ(text("HoldTimePanel"), "0");
+
+    const std::pair<const char*, const char*> buttons[] = {{"ReadCfgBtn", "Read Config"},
+                                                           {"WriteCfgBtn", "Write Config"},
+                                                           {"BitBtn1", "Reset Defaults"},
+                                                           {"CalBtn", "Calibrate"},
+                                                           {"ResetModuleBtn", "Reset Module"}};
+    for (const auto& [name, caption] : buttons) {
+        auto* b = form->findChild<QPushButton*>(name);
+        ASSERT_TRUE(b) << name;
+        EXPECT_EQ(b->text(), caption);
+    }
+    for (const char* name : {"AltCalEdit", "FirmwareVersionDisp", "UpdateBtn", "BlankPartChk", "CompatChk"})
+        EXPECT_TRUE(form->findChild<QWidget*>(name)) << name;
+}
+
+TEST_F(ConfigureTest, spinnersKeepTheIntervalBetweenOneUnitAndOneHour) {
+    form->state().config.IntervalUnit = 100; // what the settings restore gives without a stored value
+    click("mSecSpin", false);                // 100 -> 0 -> back to one unit
+    EXPECT_EQ(interval(), "0:00:00.100");
+    for (int i = 0; i < 12; ++i)
+        click("mSecSpin", true);
+    EXPECT_EQ(interval(), "0:00:00.900");
+    click("SecSpin", true);
+    click("MinSpin", true);
+    EXPECT_EQ(interval(), "0:01:01.900");
+    EXPECT_EQ(text("Msg1"), "Total Record Time: 00 hours 00 min 00.000 sec"); // no memory size read yet
+    click("HourSpin", true);
+    EXPECT_EQ(interval(), "1:00:00.000");
+    EXPECT_EQ(form->state().interval.SamplingInterval, 3600000u);
+    click("HourSpin", true);
+    click("SecSpin", true);
+    EXPECT_EQ(interval(), "1:00:00.000");
+    click("HourSpin", false);
+    EXPECT_EQ(interval(), "0:00:00.100");
+}
+
+TEST_F(ConfigureTest, unitsAndServoControlsFollowTheirHandlers) {
+    auto* units = form->findChild<RadioGroup*>("UnitsGrp");
+    QTest::mouseClick(units->button(1), Qt::LeftButton);
+    EXPECT_EQ(text("AboveUnitsPanel"), "Yards");
+    EXPECT_EQ(text("BelowUnitsPanel"), "Yards");
+    units->setItemIndex(7);
+    EXPECT_EQ(units->itemIndex(), 2);
+    units->setItemIndex(-1);
+    EXPECT_EQ(units->itemIndex(), -1);
+
+    auto* hold = form->findChild<QSlider*>("ServoHoldBar");
+    hold->setValue(300);
+    EXPECT_EQ(hold->value(), 250);
+    EXPECT_EQ(text("HoldTimePanel"), "5000");
+    hold->setValue(3);
+    EXPECT_EQ(text("HoldTimePanel"), "60");
+}
+
+TEST_F(ConfigureTest, notConnectedClearsTheLogSwitchesToConnectAndSendsNothing) {
+    connectRecorder();
+    form->state().connected = false; // the port is open, but the program is not connected
+    for (const char* button : {"ReadCfgBtn", "WriteCfgBtn", "BitBtn1"}) {
+        SCOPED_TRACE(button);
+        form->infoLine(QStringLiteral("old line"));
+        form->PageControl1->setCurrentWidget(form->ConfigurePage);
+        QTest::mouseClick(form->findChild<QPushButton*>(button), Qt::LeftButton);
+        EXPECT_EQ(form->InfoText->toPlainText(), "Not Connected");
+        EXPECT_EQ(form->PageControl1->currentWidget(), form->ConnectPage);
+    }
+    EXPECT_TRUE(line.writes.empty());
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ConfigureTest, readFillsEveryControlFromTheEmulatedModule) {
+    ConfigBlock c = orvo::simulatorModule().defaultConfig();
+    c.Units = 5; // beyond the table: "Meters" everywhere
+    c.ModuleVersion = 3;
+    c.MemorySize = 1;
+    c.BlankDisplay = 0;
+    c.Triggered = 1;
+    c.RevTrig = 1;
+    c.IntervalUnit = 100;
+    c.IntervalTicks = 10;
+    c.AutoStart = 2;
+    c.AutoStartSec = 65535;
+    c.AutoStartAltitude = 40000;
+    c.AutoStop = 9;
+    c.AutoZero = 3;
+    c.AltMin = -5;
+    c.AltMax = 32767;
+    c.AltStep = -32768;
+    c.AltBand = 255;
+    c.ServoOff = 0;
+    c.ServoOn = 33;
+    c.ServoHold = 40; // where the bar already stands: the panel must still follow
+    orvo::simulatorModule().setConfig(c);
+    connectSimulator();
+    form->infoLine(QStringLiteral("kept"));
+
+    EXPECT_TRUE(form->ReadConfiguration());
+    EXPECT_EQ(form->state().config, c);
+    EXPECT_EQ(infoLines(), QStringList({"kept", "Reading Configuration...", "Configuration loaded."}));
+    EXPECT_TRUE(prompts.messages.empty());
+
+    EXPECT_EQ(form->findChild<RadioGroup*>("UnitsGrp")->itemIndex(), 2);
+    EXPECT_EQ(text("AboveUnitsPanel"), "Meters");
+    EXPECT_EQ(text("BelowUnitsPanel"), "Meters");
+    EXPECT_EQ(interval(), "0:00:01.000");
+    EXPECT_EQ(text("Msg1"), "Total Record Time: 01 hours 08 min 16.000 sec");
+    auto* blank = form->findChild<QCheckBox*>("BlankChk");
+    EXPECT_FALSE(blank->isChecked());
+    EXPECT_EQ(blank->text(), "Enable LCD backlight");
+    EXPECT_TRUE(form->findChild<QCheckBox*>("TrigChk")->isChecked());
+    EXPECT_TRUE(form->findChild<QCheckBox*>("RevTrigChk")->isChecked());
+    EXPECT_EQ(form->findChild<RadioGroup*>("AutoStartGrp")->itemIndex(), 2);
+    EXPECT_EQ(text("AutoStartSecEdit"), "65535");
+    EXPECT_EQ(text("AutoStartAltitudeEdit"), "40000");
+    EXPECT_EQ(form->findChild<RadioGroup*>("AutoStopGrp")->itemIndex(), 2);
+    EXPECT_EQ(form->findChild<RadioGroup*>("AutoZeroGrp")->itemIndex(), 3);
+    EXPECT_EQ(text("AltMinEdit"), "-5");
+    EXPECT_EQ(text("AltMaxEdit"), "32767");
+    EXPECT_EQ(text("AltStepEdit"), "-32768");
+    EXPECT_EQ(text("AltBandEdit"), "255");
+    EXPECT_EQ(form->findChild<QSlider*>("ServoOffBar")->value(), 20);
+    EXPECT_EQ(form->findChild<QSlider*>("ServoOnBar")->value(), 33);
+    EXPECT_EQ(text("HoldTimePanel"), "800");
+}
+
+TEST_F(ConfigureTest, moduleThatNeverAnswersLeavesBlockAndControlsAlone) {
+    connectSimulator();
+    ConfigBlock before;
+    before.IntervalUnit = 100;
+    before.Units = 1;
+    form->state().config = before;
+    type("AltMinEdit", "12");
+    orvo::simulatorModule().faults().ignoreCommands = "r";
+    const std::uint32_t t0 = clock.tickCount();
+
+    EXPECT_FALSE(form->ReadConfiguration());
+    EXPECT_GE(clock.tickCount() - t0, 5000u);
+    EXPECT_LT(clock.tickCount() - t0, 5200u);
+    EXPECT_EQ(infoLines(), QStringList({"Reading Configuration...", "No reponse from device."}));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Unable to read configuration!");
+    EXPECT_EQ(prompts.messages[0].caption, "Error");
+    EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::Warning);
+    EXPECT_EQ(form->state().config, before);
+    EXPECT_EQ(text("AltMinEdit"), "12");
+    EXPECT_EQ(form->findChild<RadioGroup*>("UnitsGrp")->itemIndex(), 0);
+    EXPECT_TRUE(orvo::CommIsOpen());
+    EXPECT_TRUE(form->state().connected);
+}
+
+TEST_F(ConfigureTest, readDiscardsStaleInputBeforeAsking) {
+    ConfigBlock c;
+    c.Marker = 0xABCD;
+    c.IntervalUnit = 100;
+    c.IntervalTicks = 3;
+    line.reply = c.toWire();
+    connectRecorder();
+    line.toHost = "junk"; // left over from an earlier exchange
+    EXPECT_TRUE(form->ReadConfiguration());
+    EXPECT_EQ(form->state().config, c);
+    EXPECT_EQ(line.sent(), "r");
+}
+
+TEST_F(ConfigureTest, writeSendsCommandPauseAndBlockWithTheEditRules) {
+    connectRecorder();
+    form->state().config.IntervalUnit = 250; // as restored from the settings, no read yet
+    form->state().config.MemorySize = 2;     // as the module setup dialog may leave it
+    click("SecSpin", true);                  // 1.100 s -> 4 ticks of 250 ms
+    type("AltMinEdit", "70000");
+    type("AltMaxEdit", " -12abc");
+    type("AltStepEdit", "x");
+    type("AltBandEdit", "300");
+    type("AutoStartSecEdit", "70000");
+    type("AutoStopSecEdit", "-3");
+    type("AutoStartAltitudeEdit", "65537");
+    form->findChild<QSlider*>("ServoOffBar")->setValue(25);
+    form->findChild<RadioGroup*>("AutoZeroGrp")->setItemIndex(2);
+    QTest::mouseClick(form->findChild<RadioGroup*>("UnitsGrp")->button(1), Qt::LeftButton);
+
+    QTest::mouseClick(form->WriteCfgBtn, Qt::LeftButton);
+
+    ASSERT_EQ(line.writes.size(), 2u);
+    EXPECT_EQ(line.writes[0].second, "c");
+    EXPECT_EQ(line.writes[1].first - line.writes[0].first, 40u);
+    const std::string& wire = line.writes[1].second;
+    ASSERT_EQ(wire.size(), 38u);
+    const ConfigBlock sent = ConfigBlock::fromWire(reinterpret_cast<const std::uint8_t*>(wire.data()));
+    EXPECT_EQ(sent.Marker, 0);
+    EXPECT_EQ(sent.Reserved8, 0);
+    EXPECT_EQ(sent.ModuleVersion, 0);
+    EXPECT_EQ(sent.MemorySize, 2);
+    EXPECT_EQ(sent.IntervalUnit, 250);
+    EXPECT_EQ(sent.IntervalTicks, 4);
+    EXPECT_EQ(sent.Units, 1);
+    EXPECT_EQ(sent.BlankDisplay, 1);
+    EXPECT_EQ(sent.AltMin, 4464);
+    EXPECT_EQ(sent.AltMax, -12);
+    EXPECT_EQ(sent.AltStep, 0);
+    EXPECT_EQ(sent.AltBand, 44);
+    EXPECT_EQ(sent.AutoStartSec, 65535);
+    EXPECT_EQ(sent.AutoStopSec, 0);
+    EXPECT_EQ(sent.AutoStartAltitude, 1);
+    EXPECT_EQ(sent.ServoOff, 25);
+    EXPECT_EQ(sent.ServoOn, 40);
+    EXPECT_EQ(sent.ServoHold, 40);
+    EXPECT_EQ(sent.AutoZero, 2);
+    EXPECT_EQ(text("AutoStartSecEdit"), "65535");
+    EXPECT_EQ(text("AutoStopSecEdit"), "0");
+    EXPECT_EQ(text("AltMinEdit"), "70000"); // low bits are sent; the edit keeps its text
+    // The in-memory block stays in host order.
+    EXPECT_EQ(form->state().config, sent);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ConfigureTest, writeReachesTheEmulatedModuleAndReadsBackTheSame) {
+    connectSimulator();
+    ASSERT_TRUE(form->ReadConfiguration());
+    type("AltStepEdit", "-250");
+    form->findChild<QCheckBox*>("TrigChk")->setChecked(true);
+    click("MinSpin", true);
+    form->WriteConfiguration();
+    const ConfigBlock& m = orvo::simulatorModule().config();
+    EXPECT_EQ(m.AltStep, -250);
+    EXPECT_EQ(m.Triggered, 1);
+    EXPECT_EQ(m.IntervalTicks, 601); // 1 min 0.100 s in 100 ms ticks
+    EXPECT_EQ(m.Marker, 0xABCD);     // passed back as read
+    EXPECT_EQ(m, form->state().config);
+}
+
+TEST_F(ConfigureTest, intervalAboveAnHourIsShownAsAnHourAndWrittenAsOne) {
+    ConfigBlock c;
+    c.IntervalUnit = 100;
+    c.IntervalTicks = 50000; // 5000 s
+    line.reply = c.toWire();
+    connectRecorder();
+    ASSERT_TRUE(form->ReadConfiguration());
+    EXPECT_EQ(interval(), "1:00:00.000");
+    form->WriteConfiguration();
+    const std::string& wire = line.writes.back().second;
+    EXPECT_EQ(ConfigBlock::fromWire(reinterpret_cast<const std::uint8_t*>(wire.data())).IntervalTicks, 36000);
+}
+
+TEST_F(ConfigureTest, shortIntervalUnitCapsAtTheLargestTickCountInsteadOfWrapping) {
+    ConfigBlock c;
+    c.IntervalUnit = 50;
+    c.IntervalTicks = 60000; // 50 min
+    line.reply = c.toWire();
+    connectRecorder();
+    ASSERT_TRUE(form->ReadConfiguration());
+    click("HourSpin", true); // one hour would be 72000 ticks
+    EXPECT_EQ(interval(), "0:54:36.750");
+    form->WriteConfiguration();
+    const std::string& wire = line.writes.back().second;
+    EXPECT_EQ(ConfigBlock::fromWire(reinterpret_cast<const std::uint8_t*>(wire.data())).IntervalTicks, 65535);
+}
+
+TEST_F(ConfigureTest, intervalUnitOfZeroNeitherDividesNorStepsByZero) {
+    ConfigBlock c;
+    c.IntervalUnit = 0;
+    c.IntervalTicks = 77;
+    line.reply = c.toWire();
+    connectRecorder();
+    ASSERT_TRUE(form->ReadConfiguration());
+    EXPECT_EQ(interval(), "0:00:00.001");
+    click("mSecSpin", true);
+    EXPECT_EQ(interval(), "0:00:00.002");
+    click("mSecSpin", false);
+    click("mSecSpin", false);
+    EXPECT_EQ(interval(), "0:00:00.001");
+    form->WriteConfiguration();
+    const std::string& wire = line.writes.back().second;
+    const ConfigBlock sent = ConfigBlock::fromWire(reinterpret_cast<const std::uint8_t*>(wire.data()));
+    EXPECT_EQ(sent.IntervalTicks, 77); // the module keeps its own tick count
+    EXPECT_EQ(sent.IntervalUnit, 0);
+    EXPECT_TRUE(infoLines().last().startsWith("Interval unit is 0 ms"));
+}
+
+TEST_F(ConfigureTest, resetAnsweredNoSendsNothing) {
+    connectRecorder();
+    prompts.answers.push_back(QMessageBox::No);
+    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, "Reset Config Defaults");
+    EXPECT_EQ(prompts.messages[0].text,
+              "This will reset all configuration values in the device.  Are you sure?");
+    EXPECT_EQ(prompts.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_TRUE(line.writes.empty());
+}
+
+TEST_F(ConfigureTest, resetAnsweredYesRestoresTheModuleDefaultsAndReadsThem) {
+    ConfigBlock changed = orvo::simulatorModule().defaultConfig();
+    changed.AltMin = 999;
+    changed.Units = 2;
+    orvo::simulatorModule().setConfig(changed);
+    connectSimulator();
+    prompts.answers.push_back(QMessageBox::Yes);
+    const std::uint32_t t0 = clock.tickCount();
+    form->ResetConfigDefaults();
+    EXPECT_GE(clock.tickCount() - t0, 200u);
+    EXPECT_EQ(orvo::simulatorModule().commandLog().substr(orvo::simulatorModule().commandLog().size() - 2),
+              "*r");
+    EXPECT_EQ(form->state().config, orvo::simulatorModule().defaultConfig());
+    EXPECT_EQ(infoLines().last(), "Configuration loaded.");
+    EXPECT_EQ(form->findChild<RadioGroup*>("UnitsGrp")->itemIndex(),
+              orvo::simulatorModule().defaultConfig().Units);
+}
+
+TEST_F(ConfigureTest, resetWaitsBeforeReading) {
+    connectRecorder();
+    prompts.answers.push_back(QMessageBox::Yes);
+    form->ResetConfigDefaults();
+    ASSERT_EQ(line.writes.size(), 2u);
+    EXPECT_EQ(line.writes[0].second, "*");
+    EXPECT_EQ(line.writes[1].second, "r");
+    EXPECT_EQ(line.writes[1].first - line.writes[0].first, 200u);
+}
+
+TEST_F(ConfigureTest, storedChoicesFillTheControlsAndAreStoredBackAtClose) {
+    StoredSettings v;
+    v.RevTrig = 1;
+    v.Triggered = 1;
+    v.AutoStart = 9; // beyond the last item
+    v.AutoStartSec = 123;
+    v.AutoStartAltitude = -4;
+    v.AutoStop = 1;
+    v.AutoStopSec = 7;
+    v.AutoStopAltitude = 8;
+    v.AutoZero = 2;
+    v.Interval = 250;
+    SaveSettings(v);
+    form->show();
+    EXPECT_TRUE(form->findChild<QCheckBox*>("RevTrigChk")->isChecked());
+    EXPECT_TRUE(form->findChild<QCheckBox*>("TrigChk")->isChecked());
+    EXPECT_EQ(form->findChild<RadioGroup*>("AutoStartGrp")->itemIndex(), 3);
+    EXPECT_EQ(text("AutoStartSecEdit"), "123");
+    EXPECT_EQ(text("AutoStartAltitudeEdit"), "-4");
+    EXPECT_EQ(form->findChild<RadioGroup*>("AutoStopGrp")->itemIndex(), 1);
+    EXPECT_EQ(text("AutoStopSecEdit"), "7");
+    EXPECT_EQ(form->findChild<RadioGroup*>("AutoZeroGrp")->itemIndex(), 2);
+    EXPECT_EQ(form->state().config.IntervalUnit, 250);
+
+    type("AutoStopAltitudeEdit", "letters");
+    type("AutoStartSecEdit", "42s");
+    form->findChild<QCheckBox*>("RevTrigChk")->setChecked(false);
+    form->close();
+    const StoredSettings back = LoadSettings();
+    EXPECT_EQ(back.RevTrig, 0);
+    EXPECT_EQ(back.AutoStart, 3);
+    EXPECT_EQ(back.AutoStartSec, 42);
+    EXPECT_EQ(back.AutoStopAltitude, 0);
+    EXPECT_EQ(back.AutoZero, 2);
+    EXPECT_EQ(back.Interval, 250);
+}
