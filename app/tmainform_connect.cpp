@@ -1,17 +1,31 @@
-// The Connect / Download page: port, speed, the module buttons and the InfoText log.
+// The Connect / Download page: port, speed, the module buttons and the InfoText log; and the
+// handlers of every module transaction but the configuration exchanges.
+#include <algorithm>
+
+#include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDate>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSerialPortInfo>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/moduletransactions.h"
+#include "app/prompts.h"
 #include "app/tmainform.h"
+#include "data/datafile.h"
 #include "link/comm.h"
+#include "link/downloadarchive.h"
+#include "link/protocol.h"
 
 void TMainForm::buildConnectPage() {
     ConnectPage = new QWidget;
@@ -58,14 +72,18 @@ void TMainForm::buildConnectPage() {
     addLabel(QStringLiteral("Speed"));
     SpeedBox = new QComboBox(ConnectPage);
     SpeedBox->setObjectName("SpeedBox");
-    for (int rate : SpeedTable) SpeedBox->addItem(QString::number(rate));
+    for (int rate : SpeedTable)
+        SpeedBox->addItem(QString::number(rate));
     row->addWidget(SpeedBox);
-    ConnectBtn = addButton("ConnectBtn", QStringLiteral("Connect"), QStringLiteral("Connect or Disconnect to the Orvo Module"));
+    ConnectBtn = addButton("ConnectBtn", QStringLiteral("Connect"),
+                           QStringLiteral("Connect or Disconnect to the Orvo Module"));
     row->addStretch(1);
     layout->addLayout(row);
     row = new QHBoxLayout;
-    DLInfoBtn = addButton("DLInfoBtn", QStringLiteral("Download Info"), QStringLiteral("Download module information"));
-    DLDataBtn = addButton("DLDataBtn", QStringLiteral("Download Data"), QStringLiteral("Download specified data set."));
+    DLInfoBtn = addButton("DLInfoBtn", QStringLiteral("Download Info"),
+                          QStringLiteral("Download module information"));
+    DLDataBtn = addButton("DLDataBtn", QStringLiteral("Download Data"),
+                          QStringLiteral("Download specified data set."));
     addLabel(QStringLiteral("Set#"));
     SetList = new QComboBox(ConnectPage);
     SetList->setObjectName("SetList");
@@ -73,7 +91,8 @@ void TMainForm::buildConnectPage() {
     SetList->setToolTip(QStringLiteral("Select data set to download"));
     SetList->setMinimumWidth(70);
     row->addWidget(SetList);
-    EraseDataBtn = addButton("EraseDataBtn", QStringLiteral("Erase Data"), QStringLiteral("Erase all module data"));
+    EraseDataBtn =
+        addButton("EraseDataBtn", QStringLiteral("Erase Data"), QStringLiteral("Erase all module data"));
     row->addStretch(1);
     layout->addLayout(row);
 }
@@ -98,4 +117,231 @@ void TMainForm::fillPortList() {
     }
     // The built-in emulated module, on every platform.
     CommPortBox->addItem(QString::fromLatin1(orvo::SimulatorPortName));
+}
+
+// --- module transactions ---
+
+namespace {
+
+orvo::PlotFileHeader fileHeaderOf(const orvo::PlotSettings& p) {
+    orvo::PlotFileHeader h;
+    h.title = p.title;
+    h.xLabel = p.xLabel;
+    h.yLabel = p.yLabel;
+    h.info1 = p.info1;
+    h.info2 = p.info2;
+    h.info3 = p.info3;
+    h.timeMin = p.timeMin;
+    h.timeMax = p.timeMax;
+    h.altitudeMin = p.altitudeMin;
+    h.altitudeMax = p.altitudeMax;
+    return h;
+}
+
+} // namespace
+
+void TMainForm::connectLinkHandlers() {
+    m_transactions = new ModuleTransactions(this, {ConnectPage, ConfigurePage, DataPage, LogPage});
+    connect(ConnectBtn, &QPushButton::clicked, this, &TMainForm::ConnectBtnClick);
+    connect(SpeedBox, &QComboBox::currentIndexChanged, this, &TMainForm::SpeedBoxChange);
+    connect(DLInfoBtn, &QPushButton::clicked, this, &TMainForm::DLInfoBtnClick);
+    connect(DLDataBtn, &QPushButton::clicked, this, &TMainForm::DLDataBtnClick);
+    connect(EraseDataBtn, &QPushButton::clicked, this, &TMainForm::EraseDataBtnClick);
+    // These two sit on the Configure page.
+    if (ResetModuleBtn) connect(ResetModuleBtn, &QPushButton::clicked, this, &TMainForm::ResetModuleBtnClick);
+    if (CalBtn) connect(CalBtn, &QPushButton::clicked, this, &TMainForm::CalBtnClick);
+}
+
+bool TMainForm::linkConnected(bool showConnectPage) {
+    if (m_state->connected) return true;
+    infoClear();
+    infoLine(QStringLiteral("Not Connected"));
+    if (showConnectPage) showPage(ConnectPage);
+    return false;
+}
+
+void TMainForm::disconnectPort() {
+    orvo::CommClose();
+    ConnectBtn->setText(QStringLiteral("Connect"));
+    m_state->connected = false;
+    ConnectStatusDisp->setText(QStringLiteral("Not Connected"));
+}
+
+void TMainForm::ConnectBtnClick() {
+    auto busy = m_transactions->begin();
+    if (!busy) return;
+    if (m_state->connected) {
+        disconnectPort();
+        return;
+    }
+    const int speed = SpeedTable[std::clamp(m_state->speedIndex, 0, 5)];
+    if (!orvo::CommOpen(CommPortBox->currentText().toStdString(), speed, 0)) {
+        m_prompts->error(this, QStringLiteral("Unable to open Serial Port"),
+                         QString::fromStdString(orvo::CommLastError()));
+        return;
+    }
+    ConnectBtn->setText(QStringLiteral("Disconnect"));
+    m_state->connected = true;
+    ConnectStatusDisp->setText(QStringLiteral("Connected"));
+    ReadConfiguration();
+}
+
+void TMainForm::SpeedBoxChange(int index) {
+    if (index < 0) return;
+    if (m_transactions->running()) {
+        // The port of a running exchange is not closed under it; the box goes back.
+        const QSignalBlocker block(SpeedBox);
+        SpeedBox->setCurrentIndex(m_state->speedIndex);
+        return;
+    }
+    m_state->speedIndex = index;
+    // The module keeps its speed; the new one applies at the next connect.
+    if (m_state->connected) disconnectPort();
+}
+
+void TMainForm::DLInfoBtnClick() {
+    auto busy = m_transactions->begin();
+    if (!busy) return;
+    AppState& s = *m_state;
+    infoClear();
+    orvo::ModuleIdentity id;
+    int count = 0;
+    if (SimulateChk->isChecked()) {
+        id = orvo::simulatedIdentity();
+        s.config.Marker = 0xABCD;
+        s.config.IntervalTicks = 4;
+        s.config.Units = 0;
+    } else {
+        if (!linkConnected(false)) return;
+        id = orvo::identifyModule();
+        // The notice stays above the information lines, and the sets are still listed.
+        if (id.missingLines > 0) infoLine(QStringLiteral("No Reply from Target"));
+        count = orvo::listModuleSets();
+    }
+    s.setCount = count;
+    SetList->clear();
+    for (int i = 1; i <= count; ++i)
+        SetList->addItem(QString::number(i));
+    SetList->addItem(QStringLiteral("All"));
+    for (const std::string& line : orvo::moduleInfoLines(id, count))
+        infoLine(QString::fromStdString(line));
+    SetList->setCurrentIndex(0);
+    if (FirmwareVersionDisp) FirmwareVersionDisp->setText(QString::fromStdString(id.softwareVersion));
+    ShowSamplingInterval();
+}
+
+void TMainForm::DLDataBtnClick() {
+    auto busy = m_transactions->begin();
+    if (!busy) return;
+    if (!linkConnected(false)) return;
+    AppState& s = *m_state;
+    int selected = SetList->currentIndex();
+    if (selected < 0) {
+        m_prompts->message(this, Prompts::Icon::Warning, QStringLiteral("Orvo"),
+                           QStringLiteral("No data set specified"));
+        return;
+    }
+    selected = std::min(selected, orvo::MaxModuleSets);
+    s.selectedSet = selected;
+    int first = selected;
+    int last = selected;
+    if (selected == s.setCount) {
+        first = 0;
+        last = s.setCount - 1;
+    }
+    ProgressBar1->setVisible(true);
+    for (int i = first; i <= last; ++i) {
+        if (!downloadOneSet(i) || m_transactions->stopRequested()) break;
+    }
+    ProgressBar1->setVisible(false);
+}
+
+bool TMainForm::downloadOneSet(int index) {
+    orvo::PlotState& plot = m_state->plot;
+    orvo::SeriesList& list = plot.settings.series;
+    orvo::Series& set = list.CreateDataSet();
+    const int n = list.dataSetCount() - 1;
+    const std::uint16_t unit = m_state->config.IntervalUnit;
+    ProgressBar1->setValue(0);
+    const auto progress = [this](int, int percent) {
+        ProgressBar1->setValue(percent);
+        // The plot and the progress bar repaint; every control that could start another
+        // exchange or touch the data sets is disabled meanwhile.
+        QCoreApplication::processEvents();
+        return !m_transactions->stopRequested();
+    };
+    const orvo::DownloadOutcome out = orvo::downloadSet(index, unit, set, progress);
+    if (!out.headerArrived()) {
+        // A set of placeholder points must not pass for a flight.
+        list.DeleteDataSet(n);
+        repaintPlot();
+        infoLine(QStringLiteral("Set %1 did not answer; nothing was downloaded.").arg(index + 1));
+        return false;
+    }
+    const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+    orvo::finishDownloadedSet(set, out, index + 1, unit, today);
+    if (out.samples > 0) plot.settings.timeMax = orvo::downloadTimeAxisMax(out.lastTime);
+    orvo::AutoScaleTime(plot.settings, plot.home);
+    orvo::AutoScaleAltitude(plot.settings, plot.home);
+    infoLine(QString());
+    infoLine(QString());
+    infoLine(QStringLiteral("Downloaded %1 data samples.").arg(out.samples));
+    plot.settings.xLabel = orvo::DownloadTimeLabel;
+    if (const char* label = orvo::downloadAltitudeLabel(m_state->config.Units)) plot.settings.yLabel = label;
+
+    // Kept on disk at once, so an erase that follows cannot lose the flight.
+    std::string path, error;
+    if (orvo::archiveDownloadedSet(list, n, fileHeaderOf(plot.settings), index + 1, &path, &error))
+        infoLine(QStringLiteral("A copy was saved as %1").arg(QString::fromStdString(path)));
+    else
+        infoLine(QStringLiteral("No copy could be saved: %1").arg(QString::fromStdString(error)));
+    repaintPlot();
+    return true;
+}
+
+void TMainForm::EraseDataBtnClick() {
+    auto busy = m_transactions->begin();
+    if (!busy) return;
+    if (!linkConnected(false)) return;
+    if (!m_prompts->confirm(
+            this, QStringLiteral("Reset Config Defaults"),
+            QStringLiteral("This will erase all altitude data in the device.  Are you sure?")))
+        return;
+    if (orvo::eraseModuleMemory() != orvo::LinkStatus::Ok) {
+        infoLine(QStringLiteral("Unable to send the erase command: the module's data was not erased."));
+        return;
+    }
+    // The set count stays until the next "Download Info"; the list offers nothing to download.
+    SetList->clear();
+}
+
+void TMainForm::ResetModuleBtnClick() {
+    auto busy = m_transactions->begin();
+    if (!busy) return;
+    if (!linkConnected(true)) return;
+    if (orvo::resetModule() != orvo::LinkStatus::Ok) {
+        infoLine(QStringLiteral("Unable to send the reset command."));
+        return;
+    }
+    ReadConfiguration();
+}
+
+void TMainForm::CalBtnClick() {
+    auto busy = m_transactions->begin();
+    if (!busy) return;
+    if (!linkConnected(true)) return;
+    const QString text = AltCalEdit ? AltCalEdit->text() : QString();
+    std::int16_t altitude = 0;
+    if (!orvo::parseCalibrationAltitude(text.toStdString(), &altitude)) {
+        m_prompts->error(this,
+                         QStringLiteral("\"%1\" is not a whole number from -32768 to 32767: nothing was sent "
+                                        "to the module.")
+                             .arg(text));
+        return;
+    }
+    if (orvo::calibrateModule(altitude) != orvo::LinkStatus::Ok) {
+        infoLine(QStringLiteral("Unable to send the calibration."));
+        return;
+    }
+    ReadConfiguration();
 }

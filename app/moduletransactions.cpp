@@ -1,0 +1,75 @@
+#include "app/moduletransactions.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTimer>
+
+ModuleTransactions::ModuleTransactions(QWidget* window, std::vector<QWidget*> areas)
+    : QObject(window), m_window(window) {
+    setObjectName(QStringLiteral("ModuleTransactions"));
+    for (QWidget* a : areas)
+        if (a) m_areas.emplace_back(a);
+    window->installEventFilter(this);
+}
+
+ModuleTransactions::Scope::~Scope() {
+    if (m_owner) m_owner->end();
+}
+
+ModuleTransactions::Scope ModuleTransactions::begin() {
+    if (m_running) return Scope();
+    m_running = true;
+    m_stop = false;
+    m_disabled.clear();
+    auto disable = [this](QWidget* w) {
+        // Only what is enabled now; end() must not enable what somebody else disabled.
+        if (w->testAttribute(Qt::WA_Disabled)) return;
+        w->setEnabled(false);
+        m_disabled.emplace_back(w);
+    };
+    for (const QPointer<QWidget>& area : m_areas) {
+        if (!area) continue;
+        for (QWidget* w : area->findChildren<QWidget*>()) {
+            if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+                qobject_cast<QAbstractSpinBox*>(w))
+                disable(w);
+            // The plot surface: its mouse tools edit the marks of the set being filled.
+            else if (w->objectName() == QLatin1String("PlotBox"))
+                disable(w);
+        }
+    }
+    return Scope(this);
+}
+
+void ModuleTransactions::end() {
+    for (const QPointer<QWidget>& w : m_disabled)
+        if (w) w->setEnabled(true);
+    m_disabled.clear();
+    m_running = false;
+    m_stop = false;
+    if (m_closePending) {
+        m_closePending = false;
+        // Closed from the event loop, after the handler that held the transaction has returned.
+        QPointer<QWidget> window(m_window);
+        QTimer::singleShot(0, m_window, [window] {
+            if (window) window->close();
+        });
+    }
+}
+
+bool ModuleTransactions::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_window && event->type() == QEvent::Close && m_running) {
+        // Freeing the data sets under a running download is what must not happen: stop the
+        // download and close afterwards.
+        m_stop = true;
+        m_closePending = true;
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,256 @@
+#include "link/protocol.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <string_view>
+
+#include "link/comm.h"
+
+namespace orvo {
+namespace {
+
+bool sendByte(std::uint8_t b) {
+    return CommWrite(&b, 1) == 1;
+}
+
+// Every command starts from an empty input, so stale bytes are never taken for its reply.
+bool sendCommand(char command) {
+    CommFlush();
+    return sendByte(static_cast<std::uint8_t>(command));
+}
+
+std::uint16_t bigEndian16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+}
+
+std::string format(const char* fmt, auto... args) {
+    char text[320];
+    std::snprintf(text, sizeof text, fmt, args...);
+    return text;
+}
+
+} // namespace
+
+// ---- identification and set listing ----
+
+ModuleIdentity simulatedIdentity() {
+    ModuleIdentity id;
+    id.deviceName = "ORVO";
+    id.model = "MOD1";
+    id.softwareVersion = "0.03";
+    id.softwareDate = "08-27-03";
+    return id;
+}
+
+ModuleIdentity identifyModule() {
+    ModuleIdentity id;
+    std::string* fields[4] = {&id.deviceName, &id.model, &id.softwareVersion, &id.softwareDate};
+    const std::size_t sizes[4] = {256, 256, 10, 20};
+    if (!sendCommand('v')) {
+        id.missingLines = 4;
+        return id;
+    }
+    for (int i = 0; i < 4; ++i) {
+        char line[257];
+        const int n = CommReadLine(line, 256, IdentLineTimeoutMs);
+        *fields[i] = cutText(line, sizes[i]);
+        if (n == 0) ++id.missingLines;
+    }
+    return id;
+}
+
+int listModuleSets() {
+    if (!sendCommand('s')) return 0;
+    int count = 0;
+    char line[257];
+    // Each line is "%hu, %hu"; only the number of lines matters here.
+    while (count < MaxModuleSets && CommReadLine(line, 256, SetLineTimeoutMs) > 0)
+        ++count;
+    return count;
+}
+
+std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, int setCount) {
+    return {"     Device Name: " + id.deviceName,
+            "           Model: " + id.model,
+            "",
+            "Software Version: " + id.softwareVersion,
+            "   Software Date: " + id.softwareDate,
+            "",
+            "",
+            format("Memory contains %d data sets.", setCount)};
+}
+
+// ---- download ----
+
+DownloadHeader DownloadHeader::fromWire(const std::uint8_t* b) {
+    DownloadHeader h;
+    h.byte0 = b[0];
+    h.intervalCount = bigEndian16(b + 1);
+    h.wordCount = bigEndian16(b + 3);
+    h.triggerFlag = b[5];
+    return h;
+}
+
+DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUnitMs, Series& set,
+                                const DownloadProgress& progress) {
+    DownloadOutcome out;
+    SampleBuffer& samples = set.samples;
+    SampleBuffer* triggers = set.companion ? &set.companion->samples : nullptr;
+    samples.count = 0;
+    if (triggers) triggers->count = 0;
+
+    std::uint8_t buf[8];
+    if (!read(buf, 6)) return out;
+    out.header = DownloadHeader::fromWire(buf);
+    const unsigned W = out.header.wordCount;
+    const double H = out.header.intervalCount;
+
+    int j = 0;
+    int k = 0;
+    for (;;) {
+        if (!read(buf, 2)) {
+            out.end = DownloadEnd::WordMissing;
+            break;
+        }
+        std::uint16_t word = bigEndian16(buf);
+        const bool marker = (word >> 8) == 0x82;
+        if (marker) {
+            // The word after a marker is the sample the trigger fired at. Without it there is
+            // nothing to store: keeping the marker would invent a sample.
+            if (!read(buf, 2)) {
+                out.markerWithoutSample = true;
+                out.end = DownloadEnd::WordMissing;
+                break;
+            }
+            word = bigEndian16(buf);
+        }
+        const double t = H * j * intervalUnitMs * 0.001;
+        const double value = static_cast<std::int16_t>(word);
+        samples.time[j] = t;
+        samples.altitude[j] = value;
+        if (marker) {
+            if (triggers && k < triggers->capacity()) {
+                triggers->time[k] = t;
+                triggers->altitude[k] = value;
+            }
+            ++k;
+        }
+        if (value > out.maxAltitude) out.maxAltitude = value;
+        out.lastTime = t;
+        ++j;
+        // The counts follow the loop so a repaint during the download shows what has arrived.
+        samples.count = j;
+        if (triggers) triggers->count = k;
+
+        const int percent = W ? static_cast<int>(100u * static_cast<unsigned>(j) / W) : 0;
+        const bool goOn = progress ? progress(j, percent) : true;
+        if (W != 0 && static_cast<unsigned>(j + k) >= W) {
+            out.end = DownloadEnd::CountReached;
+            break;
+        }
+        if (j >= MaxDownloadSamples) {
+            out.end = DownloadEnd::StorageFull;
+            break;
+        }
+        if (!goOn) {
+            out.end = DownloadEnd::Cancelled;
+            break;
+        }
+    }
+    out.samples = j;
+    out.triggers = k;
+    return out;
+}
+
+DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
+                            const DownloadProgress& progress) {
+    // Without the command on the wire no header can come; do not wait a second for it.
+    const auto noHeader = [](const std::uint8_t*, int) { return false; };
+    if (!sendCommand('a')) return decodeSetStream(noHeader, intervalUnitMs, set);
+    CommSleep(DownloadIndexPauseMs);
+    if (!sendByte(static_cast<std::uint8_t>(index))) return decodeSetStream(noHeader, intervalUnitMs, set);
+    const ByteReader fromPort = [](std::uint8_t* buffer, int count) {
+        return CommReadBlock(buffer, count, DownloadTimeoutMs) == count;
+    };
+    return decodeSetStream(fromPort, intervalUnitMs, set, progress);
+}
+
+void finishDownloadedSet(Series& set, const DownloadOutcome& outcome, int setNumber,
+                         std::uint16_t intervalUnitMs, const std::string& dateText) {
+    set.samples.count = outcome.samples;
+    if (set.companion)
+        set.companion->samples.count = std::min(outcome.triggers, set.companion->samples.capacity());
+    for (int i = 0; i < outcome.samples && i < static_cast<int>(set.samples.peakMark.size()); ++i)
+        set.samples.peakMark[i] = 0;
+    for (ClimbMark& m : set.climbMarks)
+        m.inUse = 0;
+    set.note2 = cutText(format("%s  Set %d, %d samples", dateText.c_str(), setNumber, outcome.samples),
+                        MaxTextLength);
+    if (set.companion) set.companion->DisplayFlag = outcome.header.triggerFlag != 0 ? 1 : 0;
+    const double H = outcome.header.intervalCount;
+    const double duration = H * outcome.samples * intervalUnitMs * 0.001;
+    const double interval = H * intervalUnitMs * 0.001;
+    set.note3 = cutText(format("%lg sec, interval=%lg sec, max=%lg", duration, interval, outcome.maxAltitude),
+                        MaxTextLength);
+}
+
+double downloadTimeAxisMax(double lastTime) {
+    return static_cast<double>(static_cast<long long>((lastTime * 0.1 + 0.5) * 10));
+}
+
+const char* downloadAltitudeLabel(int units) {
+    switch (units) {
+    case 0:
+        return "Altitude (feet)";
+    case 1:
+        return "Altitude (yards)";
+    case 2:
+        return "Altitude (meters)";
+    default:
+        return nullptr;
+    }
+}
+
+// ---- erase, reset, calibration ----
+
+LinkStatus eraseModuleMemory() {
+    return sendCommand('x') ? LinkStatus::Ok : LinkStatus::WriteFailed;
+}
+
+LinkStatus resetModule() {
+    if (!sendCommand('R')) return LinkStatus::WriteFailed;
+    CommSleep(ResetWaitMs);
+    return LinkStatus::Ok;
+}
+
+bool parseCalibrationAltitude(const std::string& text, std::int16_t* altitude) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return false;
+    std::size_t last = text.find_last_not_of(" \t");
+    std::string_view digits(text.data() + first, last - first + 1);
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    if (digits.empty() || digits.front() == '+') return false;
+    int value = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (ec != std::errc() || end != digits.data() + digits.size()) return false;
+    if (value < -32768 || value > 32767) return false;
+    *altitude = static_cast<std::int16_t>(value);
+    return true;
+}
+
+LinkStatus calibrateModule(std::int16_t altitude) {
+    const auto raw = static_cast<std::uint16_t>(altitude);
+    if (!sendCommand('$')) return LinkStatus::WriteFailed;
+    CommSleep(CalibrateCommandPauseMs);
+    if (!sendByte('t')) return LinkStatus::WriteFailed;
+    // The altitude goes big-endian, one byte at a time, each given time to be taken in.
+    if (!sendByte(static_cast<std::uint8_t>(raw >> 8))) return LinkStatus::WriteFailed;
+    CommSleep(CalibrateBytePauseMs);
+    if (!sendByte(static_cast<std::uint8_t>(raw & 0xFF))) return LinkStatus::WriteFailed;
+    CommSleep(CalibrateBytePauseMs);
+    CommSleep(CalibrateSettleMs);
+    return LinkStatus::Ok;
+}
+
+} // namespace orvo

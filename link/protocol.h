@@ -1,0 +1,134 @@
+// The module's one-byte command transactions over Comm: identification ('v'), the set listing
+// ('s'), the data set download ('a' and the set index, a 6-byte header, then 16-bit words with
+// trigger markers), erase ('x'), reset ('R') and calibration ('$', 't', two bytes). The main
+// window and orvo-cli both run them; neither the connected flag nor any widget is known here.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "data/series.h"
+
+namespace orvo {
+
+inline constexpr std::uint32_t IdentLineTimeoutMs = 1000;      // per identification line
+inline constexpr std::uint32_t SetLineTimeoutMs = 300;         // per line of the set listing
+inline constexpr std::uint32_t DownloadTimeoutMs = 1000;       // for the header and for every word
+inline constexpr std::uint32_t DownloadIndexPauseMs = 20;      // between 'a' and the set index
+inline constexpr std::uint32_t ResetWaitMs = 4000;             // the module restarts after 'R'
+inline constexpr std::uint32_t CalibrateCommandPauseMs = 1500; // between '$' and 't'
+inline constexpr std::uint32_t CalibrateBytePauseMs = 50;      // after each altitude byte
+inline constexpr std::uint32_t CalibrateSettleMs = 200;        // before the configuration is read back
+inline constexpr int MaxModuleSets = 256;
+inline constexpr int MaxDownloadSamples = 65535;      // one less than the sample storage
+inline constexpr double NoAltitudeMaximum = -99999.0; // the running maximum before any sample
+
+enum class LinkStatus {
+    Ok,
+    WriteFailed, // the port did not take every byte (closed, or the connection is gone)
+};
+
+// ---- identification and set listing ----
+
+struct ModuleIdentity {
+    std::string deviceName;
+    std::string model;
+    std::string softwareVersion; // at most 10 characters
+    std::string softwareDate;    // at most 20 characters
+    int missingLines = 0;        // identification lines that did not arrive (0..4)
+};
+
+// The identity "Download Info" shows while the target is simulated.
+ModuleIdentity simulatedIdentity();
+
+// Flush, 'v', four lines of 1000 ms each. A line that did not complete keeps what arrived of it.
+// Each line is read whole and then cut to its field's size, so a long version text cannot spill
+// into the date.
+ModuleIdentity identifyModule();
+
+// Flush, 's', then one line per recorded set (300 ms each) until a line does not arrive or an
+// empty one comes; at most 256. Returns the number of sets.
+int listModuleSets();
+
+// The lines "Download Info" writes under the identification: the aligned fields and the count.
+std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, int setCount);
+
+// ---- download ----
+
+struct DownloadHeader {
+    std::uint8_t byte0 = 0;
+    std::uint16_t intervalCount = 0; // H: the set's interval in IntervalUnit ticks
+    std::uint16_t wordCount = 0;     // W: words that follow, markers included (0: not announced)
+    std::uint8_t triggerFlag = 0;    // non-zero: recorded with external triggering
+
+    static DownloadHeader fromWire(const std::uint8_t* bytes); // reads 6 bytes
+};
+
+enum class DownloadEnd {
+    NoHeader,     // the 6-byte header did not arrive; nothing was stored
+    WordMissing,  // a word did not arrive in time (the usual end when W is 0)
+    CountReached, // j + k reached the announced W
+    StorageFull,  // 65535 samples stored
+    Cancelled,    // the progress callback asked to stop
+};
+
+struct DownloadOutcome {
+    DownloadEnd end = DownloadEnd::NoHeader;
+    DownloadHeader header;
+    int samples = 0;  // j
+    int triggers = 0; // k
+    double maxAltitude = NoAltitudeMaximum;
+    double lastTime = 0.0; // time of the last stored sample, seconds
+    // A trigger marker came but the sample after it did not: the marker was dropped.
+    bool markerWithoutSample = false;
+
+    bool headerArrived() const { return end != DownloadEnd::NoHeader; }
+};
+
+// Reads exactly count bytes into buffer (room for count + 1); false when they did not all arrive.
+using ByteReader = std::function<bool(std::uint8_t* buffer, int count)>;
+// Called after every stored sample with the sample count and the progress in percent (0 while
+// W is 0). Returning false ends the download after that sample.
+using DownloadProgress = std::function<bool(int samples, int percent)>;
+
+// The stream after 'a' and the index: header, then words until one is missing, W words have
+// been read or the storage is full. Samples go into set (times from H and intervalUnitMs), the
+// trigger copies into set.companion. The counts of both are set to what was stored.
+DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUnitMs, Series& set,
+                                const DownloadProgress& progress = {});
+
+// Flush, 'a', 20 ms, the index byte, then decodeSetStream on Comm with 1000 ms per read.
+DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
+                            const DownloadProgress& progress = {});
+
+// After a set arrived: clears its peak marks, frees its climb marks, and writes Note 2 (the date
+// text, "Set setNumber" and the count), the trigger set's display flag and Note 3 (duration,
+// interval and maximum).
+void finishDownloadedSet(Series& set, const DownloadOutcome& outcome, int setNumber,
+                         std::uint16_t intervalUnitMs, const std::string& dateText);
+
+// The plot's time-axis maximum after a set whose last sample is at lastTime: 5 s later, in
+// whole seconds.
+double downloadTimeAxisMax(double lastTime);
+// "Altitude (feet)", "(yards)", "(meters)" for units 0..2; nullptr for any other code.
+const char* downloadAltitudeLabel(int units);
+inline constexpr const char* DownloadTimeLabel = "Time (seconds)";
+
+// ---- erase, reset, calibration ----
+
+// Flush, 'x'. The module erases every recorded set and does not answer.
+LinkStatus eraseModuleMemory();
+
+// Flush, 'R', then 4000 ms while the module restarts.
+LinkStatus resetModule();
+
+// A calibration altitude typed by the user: a whole decimal number (blanks around it allowed)
+// that fits the module's signed 16-bit altitude. False for anything else.
+bool parseCalibrationAltitude(const std::string& text, std::int16_t* altitude);
+
+// Flush, '$', 1500 ms, 't', high byte, 50 ms, low byte, 50 ms, then 200 ms.
+LinkStatus calibrateModule(std::int16_t altitude);
+
+} // namespace orvo
