@@ -81,6 +81,8 @@ public:
     // [plot view controls]
     // [end plot view controls]
     // [data file controls]
+    QPushButton* SaveBtn = nullptr;
+    QPushButton* LoadBtn = nullptr;
     // [end data file controls]
     // [data properties controls]
     // [end data properties controls]
@@ -203,6 +205,12 @@ public slots:
     // [plot view handlers]
     // [end plot view handlers]
     // [data file handlers]
+    // --- data files (tmainform_files.cpp) ---
+    void SaveBtnClick();
+    void LoadBtnClick();
+    // After a load added data sets: the Data Properties list selects its first entry, the plot
+    // repaints.
+    void afterDataSetsLoaded();
     // [end data file handlers]
     // [data properties handlers]
     // [end data properties handlers]
@@ -246,6 +254,8 @@ private:
     // [plot view private]
     // [end plot view private]
     // [data file private]
+    void buildFileButtons();  // SaveBtn and LoadBtn on the Recorded Data page
+    QString m_lastLoadFile;   // LoadDialog1 proposes the file chosen last time
     // [end data file private]
     // [link private]
     void connectLinkHandlers();
