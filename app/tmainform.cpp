@@ -68,6 +68,7 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     // The window sees keys before its controls.
     qApp->installEventFilter(this);
     connectLinkHandlers();
+    buildFileButtons();
 }
 
 TMainForm::~TMainForm() {
@@ -189,8 +190,9 @@ void TMainForm::FormShow() {
     if (!m_requestedPort.isEmpty()) {
         int i = CommPortBox->findText(m_requestedPort);
         if (i < 0) {
-            CommPortBox->addItem(m_requestedPort);
-            i = CommPortBox->count() - 1;
+            // A typed device path (a pty, a udev link) goes before the trailing "Simulator".
+            i = CommPortBox->count() > 0 ? CommPortBox->count() - 1 : 0;
+            CommPortBox->insertItem(i, m_requestedPort);
         }
         CommPortBox->setCurrentIndex(i);
     }

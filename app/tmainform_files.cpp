@@ -1,0 +1,106 @@
+// The Recorded Data page's Save and Load buttons: the active data set or the whole plot written as
+// a data file, and data files loaded as new data sets.
+#include <QComboBox>
+#include <QDate>
+#include <QDialog>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStringList>
+
+#include "app/appwindows.h"
+#include "app/prompts.h"
+#include "app/tdatapropform.h"
+#include "app/tmainform.h"
+#include "app/tsavesel.h"
+#include "data/datafile.h"
+#include "plot/plotfile.h"
+
+namespace {
+
+const QString DataFileFilter = QStringLiteral("Data File (*.csv);;All Files (*.*)");
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
+
+void TMainForm::buildFileButtons() {
+    // The page's button row places them by their object names.
+    SaveBtn = new QPushButton(QStringLiteral("Save"), DataPage);
+    SaveBtn->setObjectName("SaveBtn");
+    SaveBtn->setToolTip(QStringLiteral("Save Data"));
+    LoadBtn = new QPushButton(QStringLiteral("Load"), DataPage);
+    LoadBtn->setObjectName("LoadBtn");
+    LoadBtn->setToolTip(QStringLiteral("Load data"));
+    connect(SaveBtn, &QPushButton::clicked, this, &TMainForm::SaveBtnClick);
+    connect(LoadBtn, &QPushButton::clicked, this, &TMainForm::LoadBtnClick);
+}
+
+void TMainForm::SaveBtnClick() {
+    if (!m_windows) return;
+    TSaveSel* selection = m_windows->saveSel.get();
+    if (m_prompts->execDialog(selection) != QDialog::Accepted) return;
+
+    const orvo::PlotSettings& plot = m_state->plot.settings;
+    const bool wholePlot = selection->itemIndex() == TSaveSel::PlotAndAllDataSets;
+    const int active = ActiveSetCombo->currentIndex();
+    if (!wholePlot && !plot.series.validSet(active)) return; // no data set to save
+
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString proposed = wholePlot
+                                 ? QStringLiteral("Plot_%1.csv").arg(today)
+                                 : QStringLiteral("Alt_%1_%2.csv").arg(today).arg(m_state->selectedSet + 1);
+    const QString path =
+        m_prompts->saveFileName(this, QStringLiteral("Save Orvo Data"), proposed, DataFileFilter);
+    if (path.isEmpty()) return;
+
+    const orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
+    const orvo::FileStatus status = wholePlot
+                                        ? orvo::savePlotFile(localPath(path), plot.series, header)
+                                        : orvo::saveDataSetFile(localPath(path), plot.series, active, header);
+    if (status == orvo::FileStatus::OpenFailed)
+        m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path));
+    else if (status == orvo::FileStatus::WriteFailed)
+        m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(path));
+}
+
+void TMainForm::LoadBtnClick() {
+    const QString path =
+        m_prompts->openFileName(this, QStringLiteral("Load Orvo Data"), m_lastLoadFile, DataFileFilter);
+    if (path.isEmpty()) return;
+    m_lastLoadFile = path;
+
+    orvo::PlotSettings& plot = m_state->plot.settings;
+    orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
+    orvo::LoadReport report;
+    if (orvo::loadDataFile(localPath(path), plot.series, header, report) != orvo::FileStatus::Ok) {
+        m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path));
+        return;
+    }
+    // A plot file brings its texts and limits; the view is not refitted after any load.
+    if (report.plotFile) orvo::applyPlotFileHeader(header, plot);
+    afterDataSetsLoaded();
+
+    // A foreign or damaged file must not load silently wrong.
+    QStringList problems;
+    if (report.unreadableLines > 0)
+        problems << QStringLiteral(
+                        "%1 sample line(s) had numbers that could not be read; they were loaded as 0.")
+                        .arg(report.unreadableLines);
+    if (report.droppedLines > 0)
+        problems << QStringLiteral(
+                        "%1 sample line(s) beyond the %2 samples a data set holds were not loaded.")
+                        .arg(report.droppedLines)
+                        .arg(orvo::MaxSamples);
+    if (!problems.isEmpty())
+        m_prompts->error(this,
+                         QStringLiteral("%1 was not read completely:\n%2").arg(path, problems.join('\n')));
+}
+
+void TMainForm::afterDataSetsLoaded() {
+    if (m_windows && m_windows->dataPropForm->SetListBox->count() > 0)
+        m_windows->dataPropForm->SetListBox->setCurrentRow(0);
+    repaintPlot();
+}

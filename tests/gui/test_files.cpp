@@ -1,0 +1,186 @@
+// The Recorded Data page's Save and Load buttons with the save-selection dialog, driven through the
+// buttons with scripted answers to the dialogs.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDate>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
+
+#include "app/appwindows.h"
+#include "app/tdatalenform.h"
+#include "app/tmainform.h"
+#include "app/tsavesel.h"
+#include "scriptedprompts.h"
+
+namespace {
+
+class FilesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
+        windows = std::make_unique<AppWindows>(&prompts);
+        main = windows->mainForm.get();
+        main->show(); // creates the first data set, Data000
+        ASSERT_TRUE(dir.isValid());
+    }
+    void TearDown() override {
+        windows.reset();
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
+    }
+    orvo::PlotSettings& plot() { return windows->state.plot.settings; }
+    orvo::SeriesList& list() { return plot().series; }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    static QByteArray read(const QString& p) {
+        QFile f(p);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // The answer to the save-selection dialog: the choice, then OK.
+    void chooseSave(int choice, int* shownChoice = nullptr) {
+        prompts.dialogActions.push_back([choice, shownChoice](QDialog* d) {
+            auto* sel = qobject_cast<TSaveSel*>(d);
+            if (!sel) return int(QDialog::Rejected);
+            if (shownChoice) *shownChoice = sel->itemIndex();
+            sel->setItemIndex(choice);
+            sel->BitBtn1->click();
+            return sel->result();
+        });
+    }
+    void save(int choice, const QString& file) {
+        chooseSave(choice);
+        prompts.fileNames.push_back(file);
+        main->SaveBtn->click();
+    }
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<AppWindows> windows;
+    TMainForm* main = nullptr;
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(FilesTest, DialogsCarryTheirControls) {
+    TSaveSel* sel = windows->saveSel.get();
+    EXPECT_EQ(sel->windowTitle(), "Save");
+    EXPECT_EQ(sel->Label1->text(), "What do you want to save?");
+    EXPECT_EQ(sel->itemIndex(), TSaveSel::ActiveDataSet);
+    TDataLenForm* len = windows->dataLenForm.get();
+    EXPECT_EQ(len->windowTitle(), "Edit Data Length");
+    EXPECT_TRUE(len->DataLenEdit->text().isEmpty());
+    EXPECT_EQ(len->Label2->text(), "samples");
+    EXPECT_EQ(main->findChild<QPushButton*>("SaveBtn")->toolTip(), "Save Data");
+    EXPECT_EQ(main->findChild<QPushButton*>("LoadBtn")->toolTip(), "Load data");
+}
+
+TEST_F(FilesTest, CancelInTheSaveSelectionEndsBeforeAnyFileDialog) {
+    prompts.dialogActions.push_back([](QDialog* d) {
+        static_cast<TSaveSel*>(d)->BitBtn2->click();
+        return d->result();
+    });
+    main->SaveBtn->click();
+    EXPECT_EQ(prompts.dialogsShown, std::vector<QString>{"TSaveSel"});
+    EXPECT_TRUE(prompts.fileTitles.isEmpty());
+}
+
+TEST_F(FilesTest, SaveActiveSetThenWholePlotAndTheChoiceIsKept) {
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    save(TSaveSel::ActiveDataSet, path("alt.csv"));
+    ASSERT_EQ(prompts.fileTitles.size(), 1);
+    EXPECT_EQ(prompts.fileTitles[0], "Save Orvo Data");
+    EXPECT_EQ(prompts.proposedPaths[0], QStringLiteral("Alt_%1_1.csv").arg(today));
+    EXPECT_TRUE(read(path("alt.csv")).startsWith("#Data000\r\n#Time (sec)\r\n#Altitude (Feet)\r\n"));
+
+    save(TSaveSel::PlotAndAllDataSets, path("plot.csv"));
+    EXPECT_EQ(prompts.proposedPaths[1], QStringLiteral("Plot_%1.csv").arg(today));
+    EXPECT_TRUE(read(path("plot.csv")).startsWith("Orvo Plot\r\n#Altitude versus Time\r\n"));
+
+    int shown = -1;
+    chooseSave(TSaveSel::PlotAndAllDataSets, &shown);
+    main->SaveBtn->click(); // the file dialog is cancelled
+    EXPECT_EQ(shown, TSaveSel::PlotAndAllDataSets);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(FilesTest, LoadAddsDataSetsTakesThePlotTextsAndRemembersTheFile) {
+    list().dataSet(0).note1 = "kept";
+    plot().title = "Saved title";
+    plot().timeMax = 1234.5678;
+    save(TSaveSel::PlotAndAllDataSets, path("plot.csv"));
+    plot().title = "Changed";
+    plot().timeMax = 5.0;
+
+    prompts.fileNames.push_back(path("plot.csv"));
+    main->LoadBtn->click();
+    EXPECT_EQ(prompts.fileTitles.last(), "Load Orvo Data");
+    ASSERT_EQ(list().dataSetCount(), 2);
+    EXPECT_EQ(list().dataSet(1).name, "Data000");
+    EXPECT_EQ(list().dataSet(1).note1, "kept");
+    EXPECT_EQ(main->ActiveSetCombo->count(), 2);
+    EXPECT_EQ(main->ActiveSetCombo->currentIndex(), 1); // the loaded set is the active one
+    EXPECT_EQ(plot().title, "Saved title");
+    EXPECT_EQ(plot().timeMax, 1234.57);
+    EXPECT_TRUE(prompts.messages.empty());
+
+    main->LoadBtn->click(); // cancelled, but the dialog proposed the last file
+    EXPECT_EQ(prompts.proposedPaths.last(), path("plot.csv"));
+    EXPECT_EQ(list().dataSetCount(), 2);
+}
+
+TEST_F(FilesTest, FailuresAreReportedOnce) {
+    // A file that cannot be opened.
+    prompts.fileNames.push_back(path("none.csv"));
+    main->LoadBtn->click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, "Error");
+    EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::Warning);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Unable to open %1!").arg(path("none.csv")));
+    EXPECT_EQ(list().dataSetCount(), 1);
+
+    save(TSaveSel::ActiveDataSet, path("missing/alt.csv"));
+    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Unable to open %1!").arg(path("missing/alt.csv")));
+
+    // A foreign file with lines that do not parse loads, and says so.
+    QFile f(path("foreign.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("0.5, 12.25, 0\nnot a number\n1.0; 3; 0\n");
+    f.close();
+    prompts.fileNames.push_back(path("foreign.csv"));
+    main->LoadBtn->click();
+    EXPECT_EQ(list().dataSetCount(), 2);
+    ASSERT_EQ(prompts.messages.size(), 3u);
+    EXPECT_TRUE(prompts.lastMessage().startsWith(path("foreign.csv")));
+    EXPECT_TRUE(prompts.lastMessage().contains("2 sample line(s)"));
+}
+
+TEST_F(FilesTest, SaveThatCannotWriteEverythingKeepsTheOldFile) {
+    orvo::Series& s = list().dataSet(0);
+    s.samples.count = orvo::MaxSamples;
+    QFile old(path("plot.csv"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("previous plot\r\n");
+    old.close();
+
+    struct sigaction ignore {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previous);
+    struct rlimit was {};
+    ::getrlimit(RLIMIT_FSIZE, &was);
+    struct rlimit small = was;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    save(TSaveSel::PlotAndAllDataSets, path("plot.csv"));
+    ::setrlimit(RLIMIT_FSIZE, &was);
+    ::sigaction(SIGXFSZ, &previous, nullptr);
+
+    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Unable to write %1!").arg(path("plot.csv")));
+    EXPECT_EQ(read(path("plot.csv")), "previous plot\r\n");
+}
