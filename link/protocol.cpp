@@ -30,6 +30,13 @@ std::string format(const char* fmt, auto... args) {
     return text;
 }
 
+// Reads and drops bytes until none has come for quietMs (or a whole set's worth was dropped).
+void drainUntilQuiet(std::uint32_t quietMs) {
+    std::uint8_t b[2];
+    for (int dropped = 0; dropped < 2 * MaxSamples + 16; ++dropped)
+        if (CommReadBlock(b, 1, quietMs) != 1) return;
+}
+
 } // namespace
 
 // ---- identification and set listing ----
@@ -173,7 +180,13 @@ DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set
     const ByteReader fromPort = [](std::uint8_t* buffer, int count) {
         return CommReadBlock(buffer, count, DownloadTimeoutMs) == count;
     };
-    return decodeSetStream(fromPort, intervalUnitMs, set, progress);
+    DownloadOutcome out = decodeSetStream(fromPort, intervalUnitMs, set, progress);
+    // A module that paused mid-set may still send the rest; the next command's flush only
+    // drops what has arrived by then, and a late tail would pass for the next set's header and
+    // samples. Wait until the line has been quiet for a word's time-out.
+    // (With W = 0 a missing word is the normal end, and the quiet second has passed already.)
+    if (out.end == DownloadEnd::WordMissing && out.header.wordCount != 0) drainUntilQuiet(DownloadTimeoutMs);
+    return out;
 }
 
 void finishDownloadedSet(Series& set, const DownloadOutcome& outcome, int setNumber,
@@ -229,8 +242,11 @@ bool parseCalibrationAltitude(const std::string& text, std::int16_t* altitude) {
     if (first == std::string::npos) return false;
     std::size_t last = text.find_last_not_of(" \t");
     std::string_view digits(text.data() + first, last - first + 1);
-    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-    if (digits.empty() || digits.front() == '+') return false;
+    // from_chars takes a minus but no plus; after a plus only digits may follow.
+    if (!digits.empty() && digits.front() == '+') {
+        digits.remove_prefix(1);
+        if (digits.empty() || digits.front() < '0' || digits.front() > '9') return false;
+    }
     int value = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (ec != std::errc() || end != digits.data() + digits.size()) return false;

@@ -99,7 +99,9 @@ using DownloadProgress = std::function<bool(int samples, int percent)>;
 DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUnitMs, Series& set,
                                 const DownloadProgress& progress = {});
 
-// Flush, 'a', 20 ms, the index byte, then decodeSetStream on Comm with 1000 ms per read.
+// Flush, 'a', 20 ms, the index byte, then decodeSetStream on Comm with 1000 ms per read. A set
+// that ended short of its announced count is followed by a wait until the line is quiet, so the
+// rest of it cannot be taken for the next set.
 DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
                             const DownloadProgress& progress = {});
 

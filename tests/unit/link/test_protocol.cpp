@@ -1,0 +1,328 @@
+// The module transactions: the download decoder on scripted bytes, and every exchange against
+// the built-in emulated module on a virtual clock (timing included).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "data/series.h"
+#include "link/comm.h"
+#include "link/protocol.h"
+#include "link/simulator.h"
+
+using namespace orvo;
+
+namespace {
+
+// Serves bytes for the decoder like CommReadBlock: all count bytes, or a failed read.
+struct ByteScript {
+    std::vector<std::uint8_t> bytes;
+    std::size_t pos = 0;
+    int reads = 0;
+    ByteReader reader() {
+        return [this](std::uint8_t* buf, int count) {
+            ++reads;
+            if (bytes.size() - pos < static_cast<std::size_t>(count)) {
+                pos = bytes.size();
+                return false;
+            }
+            std::memcpy(buf, bytes.data() + pos, count);
+            pos += count;
+            buf[count] = 0;
+            return true;
+        };
+    }
+};
+
+std::vector<std::uint8_t> stream(std::vector<std::uint8_t> header, const std::vector<std::uint16_t>& words) {
+    for (std::uint16_t w : words) {
+        header.push_back(static_cast<std::uint8_t>(w >> 8));
+        header.push_back(static_cast<std::uint8_t>(w & 0xFF));
+    }
+    return header;
+}
+
+struct NewSet {
+    SeriesList list;
+    Series& set = list.CreateDataSet();
+    Series& trig = *set.companion;
+};
+
+} // namespace
+
+TEST(DownloadDecoder, WorkedExampleStopsWhenTheAnnouncedWordsAreIn) {
+    NewSet s;
+    ByteScript in;
+    // A fifth word is on the line but W = 4 says the set ends before it.
+    in.bytes = stream({0x00, 0x00, 0x0A, 0x00, 0x04, 0x01}, {0x0064, 0x8201, 0x0065, 0x0066, 0x0067});
+    std::vector<int> percents;
+    const DownloadOutcome out = decodeSetStream(in.reader(), 100, s.set, [&](int, int p) {
+        percents.push_back(p);
+        return true;
+    });
+    EXPECT_EQ(out.end, DownloadEnd::CountReached);
+    EXPECT_EQ(in.pos, 6u + 8u);
+    ASSERT_EQ(out.samples, 3);
+    ASSERT_EQ(s.set.samples.count, 3);
+    EXPECT_EQ(s.set.samples.time[0], 0.0);
+    EXPECT_EQ(s.set.samples.time[1], 1.0);
+    EXPECT_EQ(s.set.samples.time[2], 2.0);
+    EXPECT_EQ(s.set.samples.altitude[0], 100.0);
+    EXPECT_EQ(s.set.samples.altitude[1], 101.0);
+    EXPECT_EQ(s.set.samples.altitude[2], 102.0);
+    ASSERT_EQ(s.trig.samples.count, 1);
+    EXPECT_EQ(s.trig.samples.time[0], 1.0);
+    EXPECT_EQ(s.trig.samples.altitude[0], 101.0);
+    EXPECT_EQ(percents, (std::vector<int>{25, 50, 75}));
+    EXPECT_EQ(out.maxAltitude, 102.0);
+    EXPECT_EQ(out.lastTime, 2.0);
+
+    s.trig.DisplayFlag = 0;
+    s.set.samples.peakMark[1] = 1;
+    s.set.climbMarks[3].inUse = 1;
+    finishDownloadedSet(s.set, out, 1, 100, "2026-03-01");
+    EXPECT_EQ(s.set.note2, "2026-03-01  Set 1, 3 samples");
+    EXPECT_EQ(s.set.note3, "3 sec, interval=1 sec, max=102");
+    EXPECT_EQ(s.trig.DisplayFlag, 1);
+    EXPECT_EQ(s.set.samples.peakMark[1], 0);
+    EXPECT_EQ(s.set.climbMarkCount(), 0);
+    EXPECT_EQ(downloadTimeAxisMax(out.lastTime), 7.0);
+}
+
+TEST(DownloadDecoder, UnannouncedCountReadsUntilAWordIsMissing) {
+    NewSet s;
+    ByteScript in;
+    // W = 0; negative altitudes and a trailing odd byte (half a word) at the end.
+    in.bytes = stream({0x07, 0x00, 0x02, 0x00, 0x00, 0x00}, {0xFFE7, 0x0000, 0x7FFF});
+    in.bytes.push_back(0x01);
+    std::vector<int> percents;
+    const DownloadOutcome out = decodeSetStream(in.reader(), 250, s.set, [&](int, int p) {
+        percents.push_back(p);
+        return true;
+    });
+    EXPECT_EQ(out.end, DownloadEnd::WordMissing);
+    EXPECT_EQ(out.header.byte0, 0x07);
+    ASSERT_EQ(out.samples, 3);
+    EXPECT_EQ(s.set.samples.altitude[0], -25.0);
+    EXPECT_EQ(s.set.samples.altitude[2], 32767.0);
+    EXPECT_DOUBLE_EQ(s.set.samples.time[2], 1.0); // H 2 x j 2 x 250 ms
+    EXPECT_EQ(percents, (std::vector<int>{0, 0, 0}));
+    finishDownloadedSet(s.set, out, 4, 250, "d");
+    EXPECT_EQ(s.trig.DisplayFlag, 0);
+    EXPECT_EQ(s.set.note3, "1.5 sec, interval=0.5 sec, max=32767");
+}
+
+TEST(DownloadDecoder, MarkersTakeTheNextWordAsTheirSampleWhateverItIs) {
+    NewSet s;
+    ByteScript in;
+    // A marker followed by a word that itself looks like a marker: that word is the sample.
+    // A marker at the very end whose sample never comes is dropped, not stored as a sample.
+    in.bytes = stream({0, 0, 1, 0, 0, 1}, {0x8200, 0x82FF, 0x0010, 0x82AA});
+    const DownloadOutcome out = decodeSetStream(in.reader(), 100, s.set);
+    EXPECT_EQ(out.end, DownloadEnd::WordMissing);
+    EXPECT_TRUE(out.markerWithoutSample);
+    ASSERT_EQ(out.samples, 2);
+    EXPECT_EQ(out.triggers, 1);
+    EXPECT_EQ(s.set.samples.altitude[0], static_cast<double>(static_cast<std::int16_t>(0x82FF)));
+    EXPECT_EQ(s.set.samples.altitude[1], 16.0);
+    EXPECT_EQ(s.trig.samples.count, 1);
+    EXPECT_EQ(out.maxAltitude, 16.0);
+}
+
+TEST(DownloadDecoder, MissingHeaderStoresNothing) {
+    NewSet s;
+    ByteScript in;
+    in.bytes = {0x00, 0x00, 0x0A, 0x00, 0x04}; // five of six header bytes
+    bool called = false;
+    const DownloadOutcome out =
+        decodeSetStream(in.reader(), 100, s.set, [&](int, int) { return called = true; });
+    EXPECT_FALSE(out.headerArrived());
+    EXPECT_EQ(s.set.samples.count, 0);
+    EXPECT_EQ(s.trig.samples.count, 0);
+    EXPECT_FALSE(called);
+    EXPECT_EQ(in.reads, 1);
+}
+
+TEST(DownloadDecoder, EndsAtTheStorageLimitAndWhenAskedToStop) {
+    {
+        NewSet s;
+        ByteScript in;
+        in.bytes = stream({0, 0, 1, 0, 0, 0}, std::vector<std::uint16_t>(70000, 0x0102));
+        const DownloadOutcome out = decodeSetStream(in.reader(), 100, s.set);
+        EXPECT_EQ(out.end, DownloadEnd::StorageFull);
+        EXPECT_EQ(out.samples, MaxDownloadSamples);
+        EXPECT_EQ(s.set.samples.count, 65535);
+        EXPECT_DOUBLE_EQ(out.lastTime, 6553.4);
+    }
+    {
+        NewSet s;
+        ByteScript in;
+        in.bytes = stream({0, 0, 1, 0, 10, 0}, std::vector<std::uint16_t>(10, 5));
+        const DownloadOutcome out =
+            decodeSetStream(in.reader(), 100, s.set, [](int j, int) { return j < 4; });
+        EXPECT_EQ(out.end, DownloadEnd::Cancelled);
+        EXPECT_EQ(out.samples, 4);
+        EXPECT_EQ(s.set.samples.count, 4);
+    }
+}
+
+TEST(ProtocolTexts, InformationLinesAxisLabelsAndTimeAxis) {
+    ModuleIdentity id = simulatedIdentity();
+    EXPECT_EQ(moduleInfoLines(id, 0),
+              (std::vector<std::string>{"     Device Name: ORVO", "           Model: MOD1", "",
+                                        "Software Version: 0.03", "   Software Date: 08-27-03", "", "",
+                                        "Memory contains 0 data sets."}));
+    EXPECT_STREQ(downloadAltitudeLabel(0), "Altitude (feet)");
+    EXPECT_STREQ(downloadAltitudeLabel(1), "Altitude (yards)");
+    EXPECT_STREQ(downloadAltitudeLabel(2), "Altitude (meters)");
+    EXPECT_EQ(downloadAltitudeLabel(3), nullptr);
+    EXPECT_EQ(downloadTimeAxisMax(12.34), 17.0);
+    EXPECT_EQ(downloadTimeAxisMax(0.0), 5.0);
+}
+
+TEST(ProtocolTexts, CalibrationAltitudeMustBeAWholeSixteenBitNumber) {
+    std::int16_t a = 7;
+    EXPECT_TRUE(parseCalibrationAltitude("-25", &a));
+    EXPECT_EQ(a, -25);
+    EXPECT_TRUE(parseCalibrationAltitude("  +1200 ", &a));
+    EXPECT_EQ(a, 1200);
+    EXPECT_TRUE(parseCalibrationAltitude("-32768", &a));
+    EXPECT_EQ(a, -32768);
+    a = 7;
+    for (const char* bad :
+         {"", "  ", "12ft", "1.5", "abc", "32768", "-32769", "+-3", "--3", "1 2", "99999999999"})
+        EXPECT_FALSE(parseCalibrationAltitude(bad, &a)) << bad;
+    EXPECT_EQ(a, 7);
+}
+
+namespace {
+
+class ModuleExchangeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        CommSetClock(&clock);
+        saved = simulatorModule().recordedSets();
+        savedConfig = simulatorModule().config();
+        savedIdentity = simulatorModule().identity();
+        ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
+    }
+    void TearDown() override {
+        CommClose();
+        simulatorModule().setRecordedSets(saved);
+        simulatorModule().setConfig(savedConfig);
+        simulatorModule().identity() = savedIdentity;
+        simulatorModule().faults() = sim::Faults{};
+        CommSetClock(nullptr);
+    }
+    VirtualClock clock{0xFFFFF000u}; // the tick count wraps during the tests
+    std::vector<sim::RecordedSet> saved;
+    ConfigBlock savedConfig;
+    sim::Identity savedIdentity;
+};
+
+sim::RecordedSet recorded(std::vector<std::uint16_t> words, bool announce = true) {
+    sim::RecordedSet s;
+    s.intervalTicks = 1;
+    s.announceCount = announce;
+    s.words = std::move(words);
+    return s;
+}
+
+} // namespace
+
+TEST_F(ModuleExchangeTest, IdentifiesAndCountsTheRecordedSets) {
+    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded({1, 2}), recorded({3}), recorded({4, 5, 6})}));
+    const ModuleIdentity id = identifyModule();
+    EXPECT_EQ(id.missingLines, 0);
+    EXPECT_EQ(id.deviceName, "ORVO");
+    EXPECT_EQ(id.model, "MOD1");
+    EXPECT_EQ(id.softwareVersion, "0.03");
+    EXPECT_EQ(id.softwareDate, "08-27-03");
+    const std::uint32_t before = CommTickCount();
+    EXPECT_EQ(listModuleSets(), 3);
+    // The listing ends with one 300 ms wait after the last line.
+    EXPECT_LT(CommTickCount() - before, 400u);
+}
+
+TEST_F(ModuleExchangeTest, SilentModuleLeavesEveryIdentificationLineMissing) {
+    simulatorModule().faults().ignoreCommands = "vs";
+    const std::uint32_t before = CommTickCount();
+    const ModuleIdentity id = identifyModule();
+    EXPECT_EQ(id.missingLines, 4);
+    EXPECT_EQ(id.deviceName, "");
+    EXPECT_EQ(CommTickCount() - before, 4000u);
+    EXPECT_EQ(listModuleSets(), 0);
+}
+
+TEST_F(ModuleExchangeTest, LongVersionTextIsCutWithoutSpillingIntoTheDate) {
+    simulatorModule().identity().softwareVersion = "0.03-build-4711";
+    const ModuleIdentity id = identifyModule();
+    EXPECT_EQ(id.missingLines, 0);
+    EXPECT_EQ(id.softwareVersion, "0.03-build");
+    EXPECT_EQ(id.softwareDate, "08-27-03");
+}
+
+TEST_F(ModuleExchangeTest, DownloadsARecordedSetAndTheNextOneAfterAStall) {
+    std::vector<std::uint16_t> words;
+    for (int i = 0; i < 40; ++i)
+        words.push_back(static_cast<std::uint16_t>(i));
+    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded(words), recorded({0x8201, 50, 60}, false)}));
+    // The first reply pauses 1.5 s after the header and five words.
+    simulatorModule().faults().stallAfter = 6 + 2 * 5;
+    simulatorModule().faults().stallMs = 1500;
+    NewSet a;
+    const DownloadOutcome first = downloadSet(0, 100, a.set);
+    EXPECT_EQ(first.end, DownloadEnd::WordMissing);
+    EXPECT_EQ(first.samples, 5);
+    EXPECT_EQ(a.set.samples.altitude[4], 4.0);
+
+    simulatorModule().faults() = sim::Faults{};
+    NewSet b;
+    const DownloadOutcome second = downloadSet(1, 100, b.set);
+    EXPECT_EQ(second.end, DownloadEnd::WordMissing); // W = 0: the end is a missing word
+    EXPECT_EQ(second.samples, 2);
+    EXPECT_EQ(second.triggers, 1);
+    EXPECT_EQ(b.trig.samples.altitude[0], 50.0);
+    const std::string& log = simulatorModule().commandLog();
+    EXPECT_EQ(log.substr(log.size() - 2), "aa");
+}
+
+TEST_F(ModuleExchangeTest, SetThatDoesNotExistSendsNoHeader) {
+    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded({1})}));
+    NewSet s;
+    const std::uint32_t before = CommTickCount();
+    const DownloadOutcome out = downloadSet(5, 100, s.set);
+    EXPECT_FALSE(out.headerArrived());
+    EXPECT_EQ(CommTickCount() - before, 20u + 1000u);
+}
+
+TEST_F(ModuleExchangeTest, EraseResetAndCalibrate) {
+    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded({1}), recorded({2})}));
+    EXPECT_EQ(eraseModuleMemory(), LinkStatus::Ok);
+    EXPECT_EQ(listModuleSets(), 0);
+    EXPECT_TRUE(simulatorModule().recordedSets().empty());
+
+    std::uint32_t before = CommTickCount();
+    EXPECT_EQ(calibrateModule(-25), LinkStatus::Ok);
+    EXPECT_EQ(CommTickCount() - before, 1500u + 50u + 50u + 200u);
+    EXPECT_EQ(simulatorModule().calibrationAltitude(), -25);
+
+    before = CommTickCount();
+    EXPECT_EQ(resetModule(), LinkStatus::Ok);
+    EXPECT_EQ(CommTickCount() - before, 4000u);
+    EXPECT_EQ(simulatorModule().state(), sim::Module::State::Running);
+    EXPECT_EQ(identifyModule().missingLines, 0);
+}
+
+TEST_F(ModuleExchangeTest, ClosedPortFailsAtOnce) {
+    CommClose();
+    NewSet s;
+    const std::uint32_t before = CommTickCount();
+    EXPECT_FALSE(downloadSet(0, 100, s.set).headerArrived());
+    EXPECT_EQ(identifyModule().missingLines, 4);
+    EXPECT_EQ(eraseModuleMemory(), LinkStatus::WriteFailed);
+    EXPECT_EQ(resetModule(), LinkStatus::WriteFailed);
+    EXPECT_EQ(calibrateModule(1), LinkStatus::WriteFailed);
+    EXPECT_EQ(CommTickCount() - before, 0u);
+}
