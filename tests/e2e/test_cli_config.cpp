@@ -1,0 +1,116 @@
+// `orvo-cli config` against the emulated module of `orvo-cli sim` on a pseudo-terminal: the
+// module outlives each config run, so a backup taken by one run can be restored by another.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <string>
+
+namespace {
+
+const QString Cli = QStringLiteral(ORVO_BINARY_DIR "/cli/orvo-cli");
+
+struct CliRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class CliConfigTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        sim.setProgram(Cli);
+        sim.setArguments({"sim", "--sets", "0"});
+        sim.start();
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
+            sim.waitForReadyRead(100);
+        path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        ASSERT_FALSE(path.isEmpty());
+    }
+    void TearDown() override {
+        sim.terminate();
+        sim.waitForFinished(3000);
+    }
+    CliRun config(QStringList args) {
+        QProcess p;
+        p.start(Cli, QStringList{"config", "--port", path} + args);
+        p.waitForFinished(20000);
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+    QProcess sim;
+    QString path;
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(CliConfigTest, printsEveryFieldInBlockOrder) {
+    const CliRun r = config({});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 26);
+    EXPECT_EQ(lines.first(), "Marker=43981");
+    EXPECT_TRUE(lines[1].startsWith("IntervalTicks="));
+    EXPECT_TRUE(lines.last().startsWith("ServoHold="));
+}
+
+TEST_F(CliConfigTest, backupChangeAndRestoreAcrossRuns) {
+    const QString backup = dir.filePath("module.cfg");
+    const CliRun saved = config({"--save", backup});
+    ASSERT_EQ(saved.status, 0) << saved.err.toStdString();
+    QFile f(backup);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()), saved.out);
+
+    const CliRun changed = config({"--set", "AltMin=-7", "--set", "ServoHold=100"});
+    ASSERT_EQ(changed.status, 0) << changed.err.toStdString();
+    EXPECT_TRUE(changed.out.contains("\nAltMin=-7\n"));
+    EXPECT_TRUE(config({}).out.contains("\nServoHold=100\n")); // the module kept it
+
+    const CliRun restored = config({"--load", backup});
+    ASSERT_EQ(restored.status, 0) << restored.err.toStdString();
+    EXPECT_EQ(restored.out, saved.out);
+}
+
+TEST_F(CliConfigTest, defaultsUndoChanges) {
+    const CliRun before = config({});
+    ASSERT_EQ(config({"--set", "Units=2", "--set", "AutoStopSec=5"}).status, 0);
+    const CliRun reset = config({"--defaults"});
+    ASSERT_EQ(reset.status, 0) << reset.err.toStdString();
+    EXPECT_EQ(reset.out, before.out);
+}
+
+TEST_F(CliConfigTest, badInputSendsNothingAndFailsClearly) {
+    const CliRun before = config({});
+    CliRun r = config({"--set", "ServoHold=256"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains("out of range"));
+    const QString bad = dir.filePath("bad.cfg");
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("AltMin=5\nNoSuchField=1\n");
+    f.close();
+    r = config({"--load", bad});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(":2:"));
+    EXPECT_EQ(config({}).out, before.out); // AltMin=5 of the bad file was not sent
+}
+
+TEST_F(CliConfigTest, aModuleThatDoesNotAnswerIsReported) {
+    sim.terminate();
+    sim.waitForFinished(3000);
+    sim.setArguments({"sim", "--sets", "0", "--faults", "ignore=r"});
+    sim.start();
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
+        sim.waitForReadyRead(100);
+    path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    const CliRun r = config({});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("No reponse from device."));
+    EXPECT_TRUE(r.out.isEmpty());
+}
