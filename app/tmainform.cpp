@@ -69,6 +69,7 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     qApp->installEventFilter(this);
     connectLinkHandlers();
     buildFileButtons();
+    buildDataPropButton();
 }
 
 TMainForm::~TMainForm() {
@@ -159,7 +160,7 @@ void TMainForm::FormShow() {
         plot.settings.series.addObserver(m_nameLists.get());
     }
     plot.settings.series.CreateDataSet();
-    if (m_windows) m_windows->dataPropForm->SetListBox->setCurrentRow(0);
+    if (m_windows) m_windows->dataPropForm->FormShow();  // selects row 0 and shows its colours and styles
 
     // 8.
     plot.home = orvo::HomeView{};

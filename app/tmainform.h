@@ -85,6 +85,7 @@ public:
     QPushButton* LoadBtn = nullptr;
     // [end data file controls]
     // [data properties controls]
+    QPushButton* DataPropBtn = nullptr;
     // [end data properties controls]
 
     // --- Configure page ---
@@ -213,6 +214,9 @@ public slots:
     void afterDataSetsLoaded();
     // [end data file handlers]
     // [data properties handlers]
+    void DataPropBtnClick();
+    // Builds DataPropBtn on the Recorded Data page (tmainform_dataprop.cpp).
+    void buildDataPropButton();
     // [end data properties handlers]
 
 protected:

@@ -100,7 +100,6 @@ void TMainForm::LoadBtnClick() {
 }
 
 void TMainForm::afterDataSetsLoaded() {
-    if (m_windows && m_windows->dataPropForm->SetListBox->count() > 0)
-        m_windows->dataPropForm->SetListBox->setCurrentRow(0);
+    if (m_windows) m_windows->dataPropForm->FormShow();  // the dialog shows data set 0 afresh
     repaintPlot();
 }

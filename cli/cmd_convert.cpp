@@ -1,0 +1,103 @@
+// `orvo-cli convert`: loads data files as the Load button does (data set files, plot files, plain
+// sample files) and writes them as the Save button would: one plot file of every data set read,
+// or the data set file of one of them.
+#include <charconv>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "data/datafile.h"
+#include "plot/plotfile.h"
+
+namespace {
+
+const char* convertHelp =
+    "Usage: orvo-cli convert IN... -o OUT [--set N]\n"
+    "Loads every IN in order and writes OUT: a plot file of all loaded data sets, or with --set N\n"
+    "(0-based) the data set file of that one set. The plot's texts and limits come from the first\n"
+    "plot file read, else the program's defaults.\n";
+
+// Lines that did not load as written; the data still loads.
+void reportDamage(const std::string& file, const orvo::LoadReport& r) {
+    if (r.unreadableLines > 0)
+        std::fprintf(stderr, "%s: %d sample line(s) had numbers that could not be read; loaded as 0\n",
+                     file.c_str(), r.unreadableLines);
+    if (r.droppedLines > 0)
+        std::fprintf(stderr, "%s: %d sample line(s) beyond %d samples per data set were not loaded\n",
+                     file.c_str(), r.droppedLines, orvo::MaxSamples);
+}
+
+int runConvert(const std::vector<std::string>& args) {
+    std::vector<std::string> inputs;
+    std::string output;
+    int set = -1;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(convertHelp, stdout);
+            return 0;
+        }
+        if ((a == "-o" || a == "--output") && i + 1 < args.size()) {
+            output = args[++i];
+        } else if (a == "--set" && i + 1 < args.size()) {
+            const std::string& v = args[++i];
+            const auto r = std::from_chars(v.data(), v.data() + v.size(), set);
+            if (r.ec != std::errc{} || r.ptr != v.data() + v.size() || set < 0) {
+                std::fprintf(stderr, "convert: --set needs a data set number from 0, not \"%s\"\n",
+                             v.c_str());
+                return 2;
+            }
+        } else if (!a.empty() && a[0] == '-') {
+            std::fprintf(stderr, "convert: unknown option %s\n%s", a.c_str(), convertHelp);
+            return 2;
+        } else {
+            inputs.push_back(a);
+        }
+    }
+    if (inputs.empty() || output.empty()) {
+        std::fputs(convertHelp, stderr);
+        return 2;
+    }
+
+    orvo::PlotSettings plot;
+    orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
+    bool haveHeader = false;
+    for (const std::string& in : inputs) {
+        orvo::PlotFileHeader later = header; // plot files after the first do not change the texts
+        orvo::LoadReport report;
+        if (orvo::loadDataFile(in, plot.series, haveHeader ? later : header, report) !=
+            orvo::FileStatus::Ok) {
+            std::fprintf(stderr, "Unable to open %s!\n", in.c_str());
+            return 1;
+        }
+        haveHeader = haveHeader || report.plotFile;
+        reportDamage(in, report);
+    }
+
+    orvo::FileStatus status;
+    if (set >= 0) {
+        if (!plot.series.validSet(set)) {
+            std::fprintf(stderr, "convert: there is no data set %d; %d data set(s) were loaded\n", set,
+                         plot.series.dataSetCount());
+            return 2;
+        }
+        status = orvo::saveDataSetFile(output, plot.series, set, header);
+    } else {
+        status = orvo::savePlotFile(output, plot.series, header);
+    }
+    if (status == orvo::FileStatus::OpenFailed) {
+        std::fprintf(stderr, "Unable to open %s!\n", output.c_str());
+        return 1;
+    }
+    if (status == orvo::FileStatus::WriteFailed) {
+        std::fprintf(stderr, "Unable to write %s!\n", output.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+ORVO_CLI_COMMAND("convert", "load data files as Load does and write a plot file or one data set file",
+                 runConvert);

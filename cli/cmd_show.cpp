@@ -1,0 +1,72 @@
+// `orvo-cli show`: a one-line summary of every data set in data files, loaded as the Load button
+// does: name, samples, time range, highest altitude, trigger, climb and peak marks.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "data/datafile.h"
+
+namespace {
+
+const char* showHelp = "Usage: orvo-cli show FILE...\n"
+                       "Prints one line per data set of each data file: name, samples, time range, highest\n"
+                       "altitude, trigger marks, climb marks and peak marks.\n";
+
+void showSet(const std::string& file, const orvo::SeriesList& list, int n) {
+    const orvo::Series& s = list.dataSet(n);
+    const orvo::SampleBuffer& b = s.samples;
+    std::string range = "-";
+    std::string highest = "-";
+    if (b.count > 0) {
+        const auto first = b.time.begin();
+        const auto last = first + b.count;
+        const auto [lo, hi] = std::minmax_element(first, last);
+        const double top = *std::max_element(b.altitude.begin(), b.altitude.begin() + b.count);
+        char text[96];
+        std::snprintf(text, sizeof text, "%g to %g s", *lo, *hi);
+        range = text;
+        std::snprintf(text, sizeof text, "%g", top);
+        highest = text;
+    }
+    std::printf("%s: %s: %d samples, time %s, highest altitude %s, %d trigger marks, %d climb marks, "
+                "%d peak marks\n",
+                file.c_str(), s.name.c_str(), b.count, range.c_str(), highest.c_str(),
+                list.triggerSet(n).samples.count, s.climbMarkCount(), s.peakMarkCount());
+}
+
+int runShow(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        std::fputs(showHelp, stderr);
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(showHelp, stdout);
+        return 0;
+    }
+    int status = 0;
+    for (const std::string& file : args) {
+        orvo::SeriesList list;
+        orvo::PlotFileHeader header;
+        orvo::LoadReport report;
+        if (orvo::loadDataFile(file, list, header, report) != orvo::FileStatus::Ok) {
+            std::fprintf(stderr, "Unable to open %s!\n", file.c_str());
+            status = 1;
+            continue;
+        }
+        for (int n = 0; n < list.dataSetCount(); ++n)
+            showSet(file, list, n);
+        if (report.unreadableLines > 0)
+            std::fprintf(stderr, "%s: %d sample line(s) had numbers that could not be read; loaded as 0\n",
+                         file.c_str(), report.unreadableLines);
+        if (report.droppedLines > 0)
+            std::fprintf(stderr, "%s: %d sample line(s) beyond %d samples per data set were not loaded\n",
+                         file.c_str(), report.droppedLines, orvo::MaxSamples);
+    }
+    return status;
+}
+
+} // namespace
+
+ORVO_CLI_COMMAND("show", "one line per data set of data files: samples, times, altitude, marks", runShow);
