@@ -1,0 +1,347 @@
+// `orvo-cli info|download|erase|reset|calibrate`: the module buttons of the Connect page and
+// the Configure page from a terminal, through the same transactions the window runs.
+#include <QCoreApplication>
+#include <QDate>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "data/datafile.h"
+#include "link/comm.h"
+#include "link/configexchange.h"
+#include "link/downloadarchive.h"
+#include "link/protocol.h"
+#include "plot/plotsettings.h"
+
+namespace {
+
+// Exit status: 0 done, 1 the module did not answer, 2 usage or file error, 3 the port did not open.
+constexpr int ExitNoAnswer = 1;
+constexpr int ExitUsage = 2;
+constexpr int ExitPort = 3;
+
+const char* commonOptions = "  --port P         the module's port: a device path, a COM name, or Simulator\n"
+                            "  --speed S        2400, 4800, 9600, 19200, 38400 or 115200 bits per second "
+                            "(default 115200)\n";
+
+struct Options {
+    std::string port;
+    int baud = 115200;
+    std::string set; // "all" or 1..256
+    std::string output;
+    bool yes = false;
+    std::string altitude;
+    bool haveAltitude = false;
+};
+
+bool knownSpeed(int baud) {
+    for (int s : orvo::CommSpeeds)
+        if (s == baud) return true;
+    return false;
+}
+
+// Returns 0 when the options parsed, else the exit status (help printed: -1).
+int parseOptions(const char* command, const std::vector<std::string>& args, const std::string& allowed,
+                 const std::string& help, Options* o) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(help.c_str(), stdout);
+            return -1;
+        }
+        const bool takesValue =
+            a == "--port" || a == "--speed" || a == "--set" || a == "-o" || a == "--altitude";
+        const std::string key = a == "-o" ? "o" : a.substr(a.rfind('-') + 1);
+        if ((takesValue || a == "--yes") && allowed.find("," + key + ",") == std::string::npos) {
+            std::fprintf(stderr, "orvo-cli %s: %s is not an option of this command\n", command, a.c_str());
+            return ExitUsage;
+        }
+        if (a == "--yes") {
+            o->yes = true;
+            continue;
+        }
+        if (!takesValue) {
+            std::fprintf(stderr, "orvo-cli %s: unknown option %s\n%s", command, a.c_str(), help.c_str());
+            return ExitUsage;
+        }
+        if (i + 1 >= args.size()) {
+            std::fprintf(stderr, "orvo-cli %s: %s needs a value\n", command, a.c_str());
+            return ExitUsage;
+        }
+        const std::string& v = args[++i];
+        if (a == "--port") o->port = v;
+        if (a == "--set") o->set = v;
+        if (a == "-o") o->output = v;
+        if (a == "--altitude") {
+            o->altitude = v;
+            o->haveAltitude = true;
+        }
+        if (a == "--speed") {
+            char* end = nullptr;
+            const long b = std::strtol(v.c_str(), &end, 10);
+            if (*end != 0 || !knownSpeed(static_cast<int>(b))) {
+                std::fprintf(stderr,
+                             "orvo-cli %s: --speed must be one of 2400 4800 9600 19200 38400 115200\n",
+                             command);
+                return ExitUsage;
+            }
+            o->baud = static_cast<int>(b);
+        }
+    }
+    if (o->port.empty()) {
+        std::fprintf(stderr, "orvo-cli %s: --port is required\n%s", command, help.c_str());
+        return ExitUsage;
+    }
+    return 0;
+}
+
+int openPort(const char* command, const Options& o) {
+    if (orvo::CommOpen(o.port, o.baud, 0)) return 0;
+    std::fprintf(stderr, "orvo-cli %s: Unable to open Serial Port %s: %s\n", command, o.port.c_str(),
+                 orvo::CommLastError().c_str());
+    return ExitPort;
+}
+
+struct PortCloser {
+    ~PortCloser() { orvo::CommClose(); }
+};
+
+// The downloads folder is the program's; the window and this tool share it.
+void nameTheProgram() {
+    if (QCoreApplication::organizationName().isEmpty())
+        QCoreApplication::setOrganizationName(QStringLiteral("TamberlinSystems"));
+    if (QCoreApplication::applicationName().isEmpty())
+        QCoreApplication::setApplicationName(QStringLiteral("Orvo"));
+}
+
+orvo::PlotFileHeader fileHeaderOf(const orvo::PlotSettings& p) {
+    orvo::PlotFileHeader h;
+    h.title = p.title;
+    h.xLabel = p.xLabel;
+    h.yLabel = p.yLabel;
+    h.info1 = p.info1;
+    h.info2 = p.info2;
+    h.info3 = p.info3;
+    h.timeMin = p.timeMin;
+    h.timeMax = p.timeMax;
+    h.altitudeMin = p.altitudeMin;
+    h.altitudeMax = p.altitudeMax;
+    return h;
+}
+
+bool readConfiguration(orvo::ConfigBlock* config) {
+    std::printf("Reading Configuration...\n");
+    if (orvo::readConfigBlock(config) != orvo::ConfigStatus::Ok) {
+        std::printf("No reponse from device.\n");
+        std::fprintf(stderr, "Unable to read configuration!\n");
+        return false;
+    }
+    std::printf("Configuration loaded.\n");
+    return true;
+}
+
+// ---- info ----
+
+int runInfo(const std::vector<std::string>& args) {
+    const std::string help =
+        std::string("Usage: orvo-cli info --port P [--speed S]\n"
+                    "Identifies the module and counts its recorded data sets, and prints the\n"
+                    "information lines as \"Download Info\" writes them.\n\nOptions:\n") +
+        commonOptions +
+        "\nExit status: 0 done, 1 an identification line did not arrive, 2 usage, 3 the port did not open.\n";
+    Options o;
+    if (int rc = parseOptions("info", args, ",port,speed,", help, &o)) return rc < 0 ? 0 : rc;
+    if (int rc = openPort("info", o)) return rc;
+    PortCloser closer;
+    const orvo::ModuleIdentity id = orvo::identifyModule();
+    if (id.missingLines > 0) std::printf("No Reply from Target\n");
+    const int count = orvo::listModuleSets();
+    for (const std::string& line : orvo::moduleInfoLines(id, count))
+        std::printf("%s\n", line.c_str());
+    return id.missingLines > 0 ? ExitNoAnswer : 0;
+}
+
+// ---- download ----
+
+int runDownload(const std::vector<std::string>& args) {
+    const std::string help =
+        std::string(
+            "Usage: orvo-cli download --port P [--speed S] --set N|all [-o FILE]\n"
+            "Downloads data set N (1 = the first) or all data sets as \"Download Data\" does. One set\n"
+            "is written to FILE as a data set file, all sets as a plot file, as Save writes them.\n"
+            "Every downloaded set is also kept in the downloads folder of the program's data\n"
+            "directory.\n\nOptions:\n") +
+        commonOptions +
+        "  --set N|all      which data set\n"
+        "  -o FILE          the file to write\n"
+        "\nExit status: 0 done, 1 the module did not answer (sets downloaded before are still\n"
+        "written), 2 usage or file error, 3 the port did not open.\n";
+    Options o;
+    if (int rc = parseOptions("download", args, ",port,speed,set,o,", help, &o)) return rc < 0 ? 0 : rc;
+    bool all = o.set == "all";
+    int wanted = 0;
+    if (!all) {
+        char* end = nullptr;
+        const long n = std::strtol(o.set.c_str(), &end, 10);
+        if (o.set.empty() || *end != 0 || n < 1 || n > orvo::MaxModuleSets) {
+            std::fprintf(stderr, "orvo-cli download: --set must be all or a number from 1 to 256\n");
+            return ExitUsage;
+        }
+        wanted = static_cast<int>(n);
+    }
+    nameTheProgram();
+    if (int rc = openPort("download", o)) return rc;
+    PortCloser closer;
+
+    orvo::ConfigBlock config;
+    if (!readConfiguration(&config)) return ExitNoAnswer;
+    const int count = orvo::listModuleSets();
+    std::printf("Memory contains %d data sets.\n", count);
+    int first = 0, last = count - 1;
+    if (!all) {
+        if (wanted > count) {
+            std::fprintf(stderr, "orvo-cli download: the module holds %d data sets; there is no set %d\n",
+                         count, wanted);
+            return ExitNoAnswer;
+        }
+        first = last = wanted - 1;
+    }
+    if (first > last) {
+        std::printf("No data sets to download.\n");
+        return 0;
+    }
+
+    orvo::PlotState plot;
+    orvo::SeriesList& list = plot.settings.series;
+    const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+    int status = 0;
+    for (int i = first; i <= last; ++i) {
+        orvo::Series& set = list.CreateDataSet();
+        const int n = list.dataSetCount() - 1;
+        const orvo::DownloadOutcome out = orvo::downloadSet(i, config.IntervalUnit, set);
+        if (!out.headerArrived()) {
+            list.DeleteDataSet(n);
+            std::printf("Set %d did not answer; nothing was downloaded.\n", i + 1);
+            status = ExitNoAnswer;
+            break;
+        }
+        orvo::finishDownloadedSet(set, out, i + 1, config.IntervalUnit, today);
+        if (out.samples > 0) plot.settings.timeMax = orvo::downloadTimeAxisMax(out.lastTime);
+        orvo::AutoScaleTime(plot.settings, plot.home);
+        orvo::AutoScaleAltitude(plot.settings, plot.home);
+        plot.settings.xLabel = orvo::DownloadTimeLabel;
+        if (const char* label = orvo::downloadAltitudeLabel(config.Units)) plot.settings.yLabel = label;
+        std::printf("\n\nDownloaded %d data samples.\n", out.samples);
+        std::string path, error;
+        if (orvo::archiveDownloadedSet(list, n, fileHeaderOf(plot.settings), i + 1, &path, &error))
+            std::printf("A copy was saved as %s\n", path.c_str());
+        else
+            std::printf("No copy could be saved: %s\n", error.c_str());
+    }
+    if (!o.output.empty() && list.dataSetCount() > 0) {
+        const orvo::PlotFileHeader header = fileHeaderOf(plot.settings);
+        const orvo::FileStatus saved = all ? orvo::savePlotFile(o.output, list, header)
+                                           : orvo::saveDataSetFile(o.output, list, 0, header);
+        if (saved != orvo::FileStatus::Ok) {
+            std::fprintf(stderr, "orvo-cli download: Unable to write %s!\n", o.output.c_str());
+            return ExitUsage;
+        }
+        std::printf("Wrote %s\n", o.output.c_str());
+    }
+    return status;
+}
+
+// ---- erase ----
+
+int runErase(const std::vector<std::string>& args) {
+    const std::string help =
+        std::string("Usage: orvo-cli erase --port P [--speed S] [--yes]\n"
+                    "Erases every recorded data set in the module, after asking on the terminal.\n"
+                    "\nOptions:\n") +
+        commonOptions +
+        "  --yes            do not ask\n"
+        "\nExit status: 0 erased, 1 the module did not identify itself or the answer was No,\n"
+        "2 usage, 3 the port did not open.\n";
+    Options o;
+    if (int rc = parseOptions("erase", args, ",port,speed,yes,", help, &o)) return rc < 0 ? 0 : rc;
+    if (int rc = openPort("erase", o)) return rc;
+    PortCloser closer;
+    // The module does not answer 'x'; make sure one is there before erasing.
+    const orvo::ModuleIdentity id = orvo::identifyModule();
+    if (id.missingLines == 4) {
+        std::printf("No Reply from Target\n");
+        return ExitNoAnswer;
+    }
+    const int count = orvo::listModuleSets();
+    if (!o.yes) {
+        std::printf(
+            "%s holds %d data sets.\nThis will erase all altitude data in the device.  Are you sure? [y/N] ",
+            id.deviceName.c_str(), count);
+        std::fflush(stdout);
+        std::string answer;
+        if (!std::getline(std::cin, answer) || (answer != "y" && answer != "Y" && answer != "yes")) {
+            std::printf("Nothing was erased.\n");
+            return ExitNoAnswer;
+        }
+    }
+    if (orvo::eraseModuleMemory() != orvo::LinkStatus::Ok) {
+        std::fprintf(stderr, "orvo-cli erase: the erase command could not be sent\n");
+        return ExitNoAnswer;
+    }
+    std::printf("Erased.\n");
+    return 0;
+}
+
+// ---- reset and calibrate ----
+
+int runReset(const std::vector<std::string>& args) {
+    const std::string help =
+        std::string("Usage: orvo-cli reset --port P [--speed S]\n"
+                    "Restarts the module, waits 4 s and reads its configuration.\n\nOptions:\n") +
+        commonOptions +
+        "\nExit status: 0 done, 1 the module did not answer, 2 usage, 3 the port did not open.\n";
+    Options o;
+    if (int rc = parseOptions("reset", args, ",port,speed,", help, &o)) return rc < 0 ? 0 : rc;
+    if (int rc = openPort("reset", o)) return rc;
+    PortCloser closer;
+    orvo::ConfigBlock config;
+    if (orvo::resetModule() != orvo::LinkStatus::Ok || !readConfiguration(&config)) return ExitNoAnswer;
+    return 0;
+}
+
+int runCalibrate(const std::vector<std::string>& args) {
+    const std::string help =
+        std::string("Usage: orvo-cli calibrate --port P [--speed S] --altitude A\n"
+                    "Tells the module its actual current altitude (a whole number in its units), then reads\n"
+                    "its configuration.\n\nOptions:\n") +
+        commonOptions +
+        "  --altitude A     the altitude, -32768..32767\n"
+        "\nExit status: 0 done, 1 the module did not answer, 2 usage, 3 the port did not open.\n";
+    Options o;
+    if (int rc = parseOptions("calibrate", args, ",port,speed,altitude,", help, &o)) return rc < 0 ? 0 : rc;
+    std::int16_t altitude = 0;
+    if (!o.haveAltitude || !orvo::parseCalibrationAltitude(o.altitude, &altitude)) {
+        std::fprintf(
+            stderr,
+            "orvo-cli calibrate: --altitude needs a whole number from -32768 to 32767; nothing was sent\n");
+        return ExitUsage;
+    }
+    if (int rc = openPort("calibrate", o)) return rc;
+    PortCloser closer;
+    orvo::ConfigBlock config;
+    if (orvo::calibrateModule(altitude) != orvo::LinkStatus::Ok || !readConfiguration(&config))
+        return ExitNoAnswer;
+    return 0;
+}
+
+} // namespace
+
+ORVO_CLI_COMMAND("info", "identify the module and count its data sets", runInfo);
+ORVO_CLI_COMMAND("download", "download one or all data sets into a data file", runDownload);
+ORVO_CLI_COMMAND("erase", "erase every data set in the module", runErase);
+ORVO_CLI_COMMAND("reset", "restart the module and read its configuration", runReset);
+ORVO_CLI_COMMAND("calibrate", "set the module's current altitude", runCalibrate);
