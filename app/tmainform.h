@@ -8,11 +8,14 @@
 #include <memory>
 
 #include "app/appstate.h"
+#include "plot/plotview.h"
 
 class QCheckBox;
 class QComboBox;
 class QKeyEvent;
 class QLabel;
+class QMouseEvent;
+class QPainter;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -79,6 +82,24 @@ public:
     QComboBox* ActiveSetCombo = nullptr;
     QCheckBox* ShowPointsChk = nullptr;
     // [plot view controls]
+    class PlotBoxWidget* PlotBox = nullptr;  // the plot surface, filling the page
+    class QGroupBox* GroupBox5 = nullptr;    // "Zoom"
+    QPushButton* ZoomInBtn = nullptr;
+    QPushButton* ZoomOutBtn = nullptr;
+    QPushButton* ZoomResetBtn = nullptr;
+    QPushButton* ZoomCropBtn = nullptr;
+    class QGroupBox* GroupBox6 = nullptr;  // "Pan"
+    QPushButton* PanUpBtn = nullptr;
+    QPushButton* PanDnBtn = nullptr;
+    QPushButton* PanLtBtn = nullptr;
+    QPushButton* PanRtBtn = nullptr;
+    class QGroupBox* MouseGrp = nullptr;  // "Mouse": Zoom, Climb, Peak
+    class QButtonGroup* MouseGrpItems = nullptr;
+    QPushButton* ScaleBtn = nullptr;
+    QPushButton* EditBtn = nullptr;
+    QPushButton* PrtBtn = nullptr;
+    QPushButton* ExportBtn = nullptr;
+    QLabel* Image2 = nullptr;  // the background logo (hidden; the renderer draws it)
     // [end plot view controls]
     // [data file controls]
     QPushButton* SaveBtn = nullptr;
@@ -204,6 +225,24 @@ public slots:
     void BitBtn1Click();
     // [end configure handlers]
     // [plot view handlers]
+    void PlotBoxPaint(QPainter& canvas);
+    void PlotBoxClick();
+    void PlotBoxMouseDown(QMouseEvent* event);
+    void PlotBoxMouseMove(QMouseEvent* event);
+    void PlotBoxMouseUp(QMouseEvent* event);
+    void ZoomInBtnClick();
+    void ZoomOutBtnClick();
+    void ZoomResetBtnClick();
+    void PanLtBtnClick();
+    void PanRtBtnClick();
+    void PanUpBtnClick();
+    void PanDnBtnClick();
+    void ZoomCropBtnClick();
+    void ShowPointsChkClick();
+    // The mouse tools' state, for the view's overlay and the tests.
+    const orvo::MouseToolState& mouseTools() const { return m_mouse; }
+    // Save, Load and Data Properties join the page's button row once they exist.
+    void placeDataPageButtons();
     // [end plot view handlers]
     // [data file handlers]
     // --- data files (tmainform_files.cpp) ---
@@ -256,6 +295,10 @@ private:
     void collectConfigureSettings(StoredSettings& s) const;
     // [end configure private]
     // [plot view private]
+    void connectPlotViewHandlers();
+    int activeDataSet() const;    // -1 when no data set is selected
+    class QGridLayout* m_dataButtons = nullptr;
+    orvo::MouseToolState m_mouse;
     // [end plot view private]
     // [data file private]
     void buildFileButtons();  // SaveBtn and LoadBtn on the Recorded Data page

@@ -1,27 +1,397 @@
 // The Recorded Data page: the plot view, its view buttons and mouse tools, the set buttons.
+#include <algorithm>
+
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/plotbox.h"
 #include "app/tmainform.h"
+
+// --- the plot box ---
+
+PlotBoxWidget::PlotBoxWidget(TMainForm* form, QWidget* parent) : QWidget(parent), m_form(form) {
+    setObjectName("PlotBox");
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 120);
+}
+
+void PlotBoxWidget::setOverlay(const orvo::PlotOverlay& overlay) {
+    const QRegion dirty = orvo::OverlayRegion(m_overlay) + orvo::OverlayRegion(overlay);
+    m_overlay = overlay;
+    m_overlayDirty += dirty;
+    update(dirty);
+}
+
+void PlotBoxWidget::paintEvent(QPaintEvent* event) {
+    // A paint that covers more than the overlay asked for is a real repaint: render afresh.
+    // The circle and rubber band vanish with it.
+    const bool overlayOnly =
+        !m_cache.isNull() && m_cache.size() == size() && (event->region() - m_overlayDirty).isEmpty();
+    m_overlayDirty = QRegion();
+    if (!overlayOnly) {
+        m_cache = QImage(size(), QImage::Format_RGB32);
+        m_cache.fill(Qt::white);
+        {
+            QPainter cp(&m_cache);
+            m_form->PlotBoxPaint(cp);
+        }
+        m_frame = orvo::LatestPlotFrame();
+        m_overlay = orvo::PlotOverlay{};
+        ++m_renders;
+    }
+    QPainter p(this);
+    for (const QRect& r : event->region())
+        p.drawImage(r.topLeft(), m_cache, r);
+    orvo::DrawPlotOverlay(p, m_overlay);
+}
+
+void PlotBoxWidget::mousePressEvent(QMouseEvent* event) {
+    m_form->PlotBoxMouseDown(event);
+}
+void PlotBoxWidget::mouseMoveEvent(QMouseEvent* event) {
+    m_form->PlotBoxMouseMove(event);
+}
+
+void PlotBoxWidget::mouseReleaseEvent(QMouseEvent* event) {
+    // A click comes between the press and the release, as on the desktop the program grew on.
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        m_form->PlotBoxClick();
+    m_form->PlotBoxMouseUp(event);
+}
+
+void PlotBoxWidget::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    m_form->placeDataPageButtons();
+}
+
+// --- the page ---
 
 void TMainForm::buildDataPage() {
     DataPage = new QWidget;
     DataPage->setObjectName("DataPage");
     PageControl1->addTab(DataPage, QStringLiteral("Recorded Data"));
     auto* layout = new QVBoxLayout(DataPage);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+
+    PlotBox = new PlotBoxWidget(this, DataPage);
+    layout->addWidget(PlotBox, 1);
+
     auto* row = new QHBoxLayout;
+    row->setSpacing(4);
+    layout->addLayout(row);
+    auto button = [this](QWidget* parent, const char* name, const QString& caption, const QString& hint) {
+        auto* b = new QPushButton(caption, parent);
+        b->setObjectName(name);
+        if (!hint.isEmpty()) b->setToolTip(hint);
+        b->setFocusPolicy(Qt::NoFocus); // the arrow keys belong to the plot shortcuts
+        return b;
+    };
+
+    GroupBox5 = new QGroupBox(QStringLiteral("Zoom"), DataPage);
+    GroupBox5->setObjectName("GroupBox5");
+    auto* zoom = new QGridLayout(GroupBox5);
+    zoom->setContentsMargins(4, 2, 4, 2);
+    zoom->setSpacing(2);
+    ZoomInBtn = button(GroupBox5, "ZoomInBtn", QStringLiteral("IN"), QString());
+    ZoomOutBtn = button(GroupBox5, "ZoomOutBtn", QStringLiteral("OUT"), QString());
+    ZoomResetBtn = button(GroupBox5, "ZoomResetBtn", QStringLiteral("Reset"),
+                          QStringLiteral("Zoom back to original size"));
+    ZoomCropBtn = button(GroupBox5, "ZoomCropBtn", QStringLiteral("Crop"),
+                         QStringLiteral("Crop data to that shown in display"));
+    zoom->addWidget(ZoomInBtn, 0, 0);
+    zoom->addWidget(ZoomOutBtn, 0, 1);
+    zoom->addWidget(ZoomResetBtn, 1, 0);
+    zoom->addWidget(ZoomCropBtn, 1, 1);
+    row->addWidget(GroupBox5);
+
+    GroupBox6 = new QGroupBox(QStringLiteral("Pan"), DataPage);
+    GroupBox6->setObjectName("GroupBox6");
+    auto* pan = new QGridLayout(GroupBox6);
+    pan->setContentsMargins(4, 2, 4, 2);
+    pan->setSpacing(1);
+    auto arrow = [&](const char* name, QStyle::StandardPixmap glyph) {
+        QPushButton* b = button(GroupBox6, name, QString(), QString());
+        b->setIcon(style()->standardIcon(glyph));
+        b->setFixedSize(26, 22);
+        return b;
+    };
+    PanUpBtn = arrow("PanUpBtn", QStyle::SP_ArrowUp);
+    PanDnBtn = arrow("PanDnBtn", QStyle::SP_ArrowDown);
+    PanLtBtn = arrow("PanLtBtn", QStyle::SP_ArrowLeft);
+    PanRtBtn = arrow("PanRtBtn", QStyle::SP_ArrowRight);
+    pan->addWidget(PanUpBtn, 0, 1);
+    pan->addWidget(PanLtBtn, 1, 0);
+    pan->addWidget(PanRtBtn, 1, 2);
+    pan->addWidget(PanDnBtn, 2, 1);
+    row->addWidget(GroupBox6);
+
+    MouseGrp = new QGroupBox(QStringLiteral("Mouse"), DataPage);
+    MouseGrp->setObjectName("MouseGrp");
+    auto* mouse = new QVBoxLayout(MouseGrp);
+    mouse->setContentsMargins(4, 2, 4, 2);
+    mouse->setSpacing(0);
+    MouseGrpItems = new QButtonGroup(MouseGrp);
+    const char* tools[] = {"Zoom", "Climb", "Peak"};
+    for (int i = 0; i < 3; ++i) {
+        auto* r = new QRadioButton(QString::fromLatin1(tools[i]), MouseGrp);
+        r->setObjectName(QStringLiteral("MouseGrp%1").arg(tools[i]));
+        r->setFocusPolicy(Qt::NoFocus);
+        MouseGrpItems->addButton(r, i);
+        mouse->addWidget(r);
+    }
+    MouseGrpItems->button(0)->setChecked(true);
+    row->addWidget(MouseGrp);
+
+    auto* sets = new QVBoxLayout;
     ActiveSetCombo = new QComboBox(DataPage);
     ActiveSetCombo->setObjectName("ActiveSetCombo");
     ActiveSetCombo->setMinimumWidth(140);
-    row->addWidget(ActiveSetCombo);
+    sets->addWidget(ActiveSetCombo);
     ShowPointsChk = new QCheckBox(QStringLiteral("Show Points"), DataPage);
     ShowPointsChk->setObjectName("ShowPointsChk");
     ShowPointsChk->setVisible(false);
-    row->addWidget(ShowPointsChk);
+    sets->addWidget(ShowPointsChk);
+    sets->addStretch(1);
+    row->addLayout(sets);
+
+    // Save, Load and Data Properties are made by their own code and placed here by name;
+    // Scale, Plot Properties, Print and Export open their dialogs.
+    m_dataButtons = new QGridLayout;
+    m_dataButtons->setSpacing(2);
+    ScaleBtn =
+        button(DataPage, "ScaleBtn", QStringLiteral("Scale"), QStringLiteral("Manually set plot scale"));
+    EditBtn = button(DataPage, "EditBtn", QStringLiteral("Plot Properties"),
+                     QStringLiteral("Edit plot colors and text"));
+    PrtBtn = button(DataPage, "PrtBtn", QStringLiteral("Print"), QStringLiteral("Print the plot"));
+    ExportBtn = button(DataPage, "ExportBtn", QStringLiteral("Export"),
+                       QStringLiteral("Export plot to bitmap, JPEG, GIF"));
+    m_dataButtons->addWidget(ScaleBtn, 0, 3);
+    m_dataButtons->addWidget(EditBtn, 1, 0);
+    m_dataButtons->addWidget(PrtBtn, 1, 1);
+    m_dataButtons->addWidget(ExportBtn, 1, 2);
     row->addStretch(1);
-    layout->addLayout(row);
-    layout->addStretch(1);
+    row->addLayout(m_dataButtons);
+
+    Image2 = new QLabel(DataPage);
+    Image2->setObjectName("Image2");
+    Image2->setPixmap(QPixmap::fromImage(orvo::PlotBackground()));
+    Image2->setVisible(false);
+
+    connectPlotViewHandlers();
+    placeDataPageButtons();
+    // The other page buttons are made after this page; place them once the window is built.
+    QTimer::singleShot(0, this, [this] { placeDataPageButtons(); });
+}
+
+void TMainForm::placeDataPageButtons() {
+    if (!m_dataButtons) return;
+    const struct {
+        const char* name;
+        int row, column;
+    } places[] = {{"SaveBtn", 0, 0}, {"LoadBtn", 0, 1}, {"DataPropBtn", 0, 2}};
+    for (const auto& s : places) {
+        auto* b = DataPage->findChild<QWidget*>(QString::fromLatin1(s.name));
+        if (!b || m_dataButtons->indexOf(b) >= 0) continue;
+        m_dataButtons->addWidget(b, s.row, s.column);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->show();
+    }
+}
+
+void TMainForm::connectPlotViewHandlers() {
+    connect(ZoomInBtn, &QPushButton::clicked, this, &TMainForm::ZoomInBtnClick);
+    connect(ZoomOutBtn, &QPushButton::clicked, this, &TMainForm::ZoomOutBtnClick);
+    connect(ZoomResetBtn, &QPushButton::clicked, this, &TMainForm::ZoomResetBtnClick);
+    connect(ZoomCropBtn, &QPushButton::clicked, this, &TMainForm::ZoomCropBtnClick);
+    connect(PanLtBtn, &QPushButton::clicked, this, &TMainForm::PanLtBtnClick);
+    connect(PanRtBtn, &QPushButton::clicked, this, &TMainForm::PanRtBtnClick);
+    connect(PanUpBtn, &QPushButton::clicked, this, &TMainForm::PanUpBtnClick);
+    connect(PanDnBtn, &QPushButton::clicked, this, &TMainForm::PanDnBtnClick);
+    connect(ShowPointsChk, &QCheckBox::clicked, this, &TMainForm::ShowPointsChkClick);
+}
+
+int TMainForm::activeDataSet() const {
+    const int n = ActiveSetCombo ? ActiveSetCombo->currentIndex() : -1;
+    return m_state->plot.settings.series.validSet(n) ? n : -1;
+}
+
+// --- handlers ---
+
+void TMainForm::PlotBoxPaint(QPainter& canvas) {
+    orvo::PlotState& plot = m_state->plot;
+    m_mouse.circleShown = false;
+    m_mouse.circleX = m_mouse.circleY = -10;
+    const int ppiX = std::max(1, PlotBox->logicalDpiX());
+    const int ppiY = std::max(1, PlotBox->logicalDpiY());
+    // The screen always shows the box's size in colour; a print or export being prepared keeps
+    // its own size and colour choice.
+    const double keepWidth = plot.output.width, keepHeight = plot.output.height;
+    const int keepColour = plot.output.colour;
+    plot.output.width = double(PlotBox->width()) / ppiX;
+    plot.output.height = double(PlotBox->height()) / ppiY;
+    plot.output.colour = 1;
+    orvo::RenderPlot(canvas, ppiX, ppiY, plot);
+    plot.output.width = keepWidth;
+    plot.output.height = keepHeight;
+    plot.output.colour = keepColour;
+}
+
+void TMainForm::PlotBoxClick() {
+    PageControl1->setFocus();
+}
+
+void TMainForm::PlotBoxMouseMove(QMouseEvent* event) {
+    const QPoint pos = event->position().toPoint();
+    const int X = pos.x(), Y = pos.y();
+    const orvo::PlotFrame& f = PlotBox->frame();
+    if (X < f.plotLeft || X > f.plotRight || Y < f.plotTop || Y > f.plotBottom) return;
+    const orvo::PlotSettings& p = m_state->plot.settings;
+    const double T = orvo::PixelToTime(p, f, X), A = orvo::PixelToAltitude(p, f, Y);
+
+    const int tool = MouseGrpItems->checkedId();
+    if (tool == 0 || tool == 1) {
+        const int drag = tool == 0 ? m_mouse.zoomDrag : m_mouse.climbDrag;
+        if (!drag) {
+            m_mouse.startX = X, m_mouse.startY = Y;
+            m_mouse.startTime = T, m_mouse.startAltitude = A;
+        }
+        m_mouse.endX = X, m_mouse.endY = Y;
+        m_mouse.endTime = T, m_mouse.endAltitude = A;
+    }
+
+    orvo::PlotOverlay overlay;
+    const int n = activeDataSet();
+    if (n >= 0) {
+        const orvo::Series& s = p.series.dataSet(n);
+        const int k = orvo::NearestSample(s, T);
+        if (k >= 0) {
+            m_mouse.cursorSample = k;
+            XYDisp->setText(orvo::CursorPositionText(s, k));
+            const QString rate = orvo::CursorRateText(s, k);
+            if (!rate.isEmpty()) ROCDisp->setText(rate);
+            overlay.circle = true;
+            overlay.centre =
+                QPoint(f.plotLeft + orvo::TimeToPixel(p, f, s.samples.time[std::size_t(k)]),
+                       f.plotTop + orvo::AltitudeToPixel(p, f, s.samples.altitude[std::size_t(k)]));
+            m_mouse.climbEndSample = k;
+            m_mouse.circleShown = true;
+            m_mouse.circleX = overlay.centre.x();
+            m_mouse.circleY = overlay.centre.y();
+        }
+    }
+    overlay.zoomBand = m_mouse.zoomDrag != 0;
+    overlay.climbBand = m_mouse.climbDrag != 0;
+    overlay.bandStart = QPoint(m_mouse.startX, m_mouse.startY);
+    overlay.bandEnd = QPoint(m_mouse.endX, m_mouse.endY);
+    overlay.top = f.plotTop;
+    overlay.bottom = f.plotBottom;
+    PlotBox->setOverlay(overlay);
+}
+
+void TMainForm::PlotBoxMouseDown(QMouseEvent* event) {
+    switch (MouseGrpItems->checkedId()) {
+    case 0:
+        if (event->button() == Qt::LeftButton) m_mouse.zoomDrag = 1;
+        break;
+    case 1:
+        m_mouse.climbDrag = 1;
+        m_mouse.climbStartSample = m_mouse.cursorSample;
+        break;
+    case 2: {
+        const int n = activeDataSet();
+        if (n < 0) break;
+        orvo::SampleBuffer& b = m_state->plot.settings.series.dataSet(n).samples;
+        const int k = m_mouse.cursorSample;
+        if (k < 0 || k >= b.count || std::size_t(k) >= b.peakMark.size()) break;
+        b.peakMark[std::size_t(k)] = b.peakMark[std::size_t(k)] ? 0 : 1;
+        repaintPlot();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TMainForm::PlotBoxMouseUp(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    orvo::PlotSettings& p = m_state->plot.settings;
+    const int tool = MouseGrpItems->checkedId();
+    const bool big =
+        orvo::DragIsBigEnough(m_mouse.startTime, m_mouse.startAltitude, m_mouse.endTime, m_mouse.endAltitude);
+    if (tool == 0 && m_mouse.zoomDrag == 1) {
+        m_mouse.zoomDrag = 0;
+        if (big) {
+            p.timeMin = std::min(m_mouse.startTime, m_mouse.endTime);
+            p.timeMax = std::max(m_mouse.startTime, m_mouse.endTime);
+            p.altitudeMin = std::min(m_mouse.startAltitude, m_mouse.endAltitude);
+            p.altitudeMax = std::max(m_mouse.startAltitude, m_mouse.endAltitude);
+        }
+        repaintPlot();
+    } else if (tool == 1 && m_mouse.climbDrag == 1) {
+        m_mouse.climbDrag = 0;
+        const int n = activeDataSet();
+        if (big && n >= 0) p.series.AddClimbMark(n, m_mouse.climbStartSample, m_mouse.climbEndSample);
+        repaintPlot();
+    }
+}
+
+void TMainForm::ZoomInBtnClick() {
+    orvo::ZoomView(m_state->plot.settings, 0.5);
+    repaintPlot();
+}
+
+void TMainForm::ZoomOutBtnClick() {
+    orvo::ZoomView(m_state->plot.settings, 2.0);
+    repaintPlot();
+}
+
+void TMainForm::ZoomResetBtnClick() {
+    orvo::ResetView(m_state->plot.settings, m_state->plot.home);
+    repaintPlot();
+}
+
+void TMainForm::PanLtBtnClick() {
+    orvo::PanTime(m_state->plot.settings, -0.2);
+    repaintPlot();
+}
+
+void TMainForm::PanRtBtnClick() {
+    orvo::PanTime(m_state->plot.settings, 0.2);
+    repaintPlot();
+}
+
+void TMainForm::PanUpBtnClick() {
+    orvo::PanAltitude(m_state->plot.settings, 0.2);
+    repaintPlot();
+}
+
+void TMainForm::PanDnBtnClick() {
+    orvo::PanAltitude(m_state->plot.settings, -0.2);
+    repaintPlot();
+}
+
+void TMainForm::ZoomCropBtnClick() {
+    orvo::CropToView(m_state->plot.settings, m_state->plot.home);
+    repaintPlot();
+}
+
+void TMainForm::ShowPointsChkClick() {
+    repaintPlot();
 }

@@ -1,6 +1,9 @@
 // Figures for the plot renderer: RenderPlot at 1920 x 1080 over 8 data sets of 65536 samples,
 // lines only and with a point symbol at every sample, and one cursor move of the plot view
 // (restore the cached pixels under the old overlay, XOR the new one). Prints milliseconds.
+// With --cli PATH/orvo-cli it also writes the 8 sets as data files and times the whole
+// `orvo-cli render` process drawing them at 1920 x 1080, and gnuplot's pngcairo terminal drawing
+// the same files when gnuplot is installed.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -9,7 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <string>
 
+#include "data/datafile.h"
 #include "plot/plotoverlay.h"
 #include "plot/plotrender.h"
 
@@ -35,6 +40,57 @@ void fillFlight(orvo::Series& s, int set, std::mt19937& rng) {
         s.samples.altitude[std::size_t(i)] = a + noise(rng);
     }
     s.samples.count = orvo::MaxSamples;
+}
+
+double wallMs(const std::string& command) {
+    const auto t0 = Clock::now();
+    const int rc = std::system(command.c_str());
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    return rc == 0 ? ms : -1.0;
+}
+
+void compareWithGnuplot(const orvo::PlotState& state, const std::string& cli) {
+    const std::string dir = "/tmp/orvo_bench_render";
+    std::system(("mkdir -p " + dir).c_str());
+    std::string files, plots;
+    orvo::PlotFileHeader header;
+    for (int k = 0; k < state.settings.series.dataSetCount(); ++k) {
+        const std::string f = dir + "/set" + std::to_string(k) + ".csv";
+        if (orvo::saveDataSetFile(f, state.settings.series, k, header) != orvo::FileStatus::Ok) {
+            std::printf("cannot write %s\n", f.c_str());
+            return;
+        }
+        files += " " + f;
+        plots += std::string(k ? ", " : "") + "'" + f + "' using 1:2 with lines lw 2 notitle";
+    }
+    const std::string render = cli + files + " -o " + dir + "/orvo.png --width 19.2 --height 10.8 --ppi 100";
+    double best = 1e9;
+    for (int r = 0; r < 3; ++r) {
+        const double ms = wallMs(render);
+        if (ms < 0) {
+            std::printf("orvo-cli render failed: %s\n", render.c_str());
+            return;
+        }
+        best = std::min(best, ms);
+    }
+    std::printf("orvo-cli render process, 8 files, 1920x1080 PNG (best of 3):  %7.1f ms\n", best);
+    if (std::system("command -v gnuplot >/dev/null 2>&1") != 0) {
+        std::printf("gnuplot is not installed: no comparison\n");
+        return;
+    }
+    const std::string script = dir + "/plot.gp";
+    if (FILE* g = std::fopen(script.c_str(), "w")) {
+        std::fprintf(g,
+                     "set terminal pngcairo size 1920,1080\nset output '%s/gnuplot.png'\n"
+                     "set datafile separator ','\nset title 'Altitude versus Time'\nplot %s\n",
+                     dir.c_str(), plots.c_str());
+        std::fclose(g);
+    }
+    double gbest = 1e9;
+    for (int r = 0; r < 3; ++r)
+        gbest = std::min(gbest, wallMs("gnuplot " + script));
+    std::printf("gnuplot pngcairo, same files, 1920x1080 PNG (best of 3):        %7.1f ms (%.1fx)\n", gbest,
+                gbest / best);
 }
 
 template <typename F> double bestMs(int runs, F&& f) {
@@ -119,5 +175,7 @@ int main(int argc, char** argv) {
                 moveTotal / moves, moveWorst);
     std::printf("Series drawing calls during the cursor moves:               %ld\n",
                 orvo::SeriesDrawCount() - drawsBefore);
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--cli") compareWithGnuplot(state, argv[i + 1]);
     return 0;
 }

@@ -22,13 +22,13 @@ const char* const LogoSvg =
   </defs>
   <rect width="800" height="400" fill="url(#sky)"/>
   <path d="M0 330 L120 230 L190 280 L320 130 L420 240 L500 180 L610 290 L700 220 L800 300 L800 400 L0 400 Z"
-        fill="#e6eef6"/>
-  <path d="M0 360 L150 290 L260 330 L380 250 L520 320 L640 270 L800 340 L800 400 L0 400 Z" fill="#edf3f8"/>
+        fill="#edf2f8"/>
+  <path d="M0 360 L150 290 L260 330 L380 250 L520 320 L640 270 L800 340 L800 400 L0 400 Z" fill="#f1f5fa"/>
   <path d="M300 150 L320 130 L345 158 L332 152 L320 162 L308 152 Z" fill="#ffffff"/>
-  <path d="M60 300 C 200 80, 330 40, 420 60 S 640 200, 760 320" fill="none" stroke="#dfe8f1"
+  <path d="M60 300 C 200 80, 330 40, 420 60 S 640 200, 760 320" fill="none" stroke="#e9eff6"
         stroke-width="10" stroke-linecap="round"/>
   <text x="400" y="215" font-family="Arial, Helvetica, sans-serif" font-size="120" font-weight="bold"
-        text-anchor="middle" fill="#e3ebf3" letter-spacing="18">ORVO</text>
+        text-anchor="middle" fill="#ebf1f7" letter-spacing="18">ORVO</text>
 </svg>)svg";
 
 } // namespace

@@ -1,0 +1,234 @@
+// `orvo-cli render`: loads data files as the Load button does and draws them with the same
+// renderer as the plot window, into a PNG, SVG or PDF file, for reports and batch work.
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "data/datafile.h"
+#include "plot/plotrender.h"
+
+namespace {
+
+const char* renderHelp =
+    "Usage: orvo-cli render FILE... -o OUT.png|.svg|.pdf [options]\n"
+    "Loads the data files (data set files, plot files, plain sample files) as Load does and draws\n"
+    "the plot into OUT, whose extension picks the format.\n\n"
+    "Options:\n"
+    "  -o, --output OUT        the picture to write (required)\n"
+    "  --width IN              width in inches (default 7)\n"
+    "  --height IN             height in inches (default 3.5)\n"
+    "  --ppi N                 pixels per inch (default 100)\n"
+    "  --mono                  monochrome output, as an uncoloured print\n"
+    "  --view TMIN,TMAX,AMIN,AMAX   the view; otherwise a plot file's own limits, else the view\n"
+    "                          fitted to all data sets\n"
+    "  --background            draw the background logo\n"
+    "  --no-info               leave out the Info lines\n"
+    "  --avg-climb             show the average climb of the first data set\n";
+
+bool number(const std::string& text, double& value) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    const auto r = std::from_chars(begin, end, value, std::chars_format::general);
+    return begin != end && r.ec == std::errc() && r.ptr == end && std::isfinite(value);
+}
+
+int usageError(const char* text, const std::string& detail = std::string()) {
+    std::fprintf(stderr, "orvo-cli render: %s%s\n\n%s", text, detail.c_str(), renderHelp);
+    return 2;
+}
+
+std::string lowerExtension(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    const auto slash = path.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
+    std::string e = path.substr(dot + 1);
+    for (char& c : e)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return e;
+}
+
+int runRender(const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    std::string out;
+    double width = 7.0, height = 3.5;
+    double ppiValue = 100.0;
+    bool mono = false, haveView = false;
+    double view[4] = {0, 0, 0, 0};
+    orvo::ShowFlags show;
+    show.ShowInfo = true;
+    show.ShowBackground = false;
+    show.ShowAvgROC = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& v) {
+            if (i + 1 >= args.size()) return false;
+            v = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            std::fputs(renderHelp, stdout);
+            return 0;
+        } else if (a == "-o" || a == "--output") {
+            if (!value(out)) return usageError("missing file after ", a);
+        } else if (a == "--width" || a == "--height" || a == "--ppi") {
+            double d;
+            if (!value(v) || !number(v, d) || d <= 0.0)
+                return usageError("expected a positive number after ", a);
+            (a == "--width" ? width : a == "--height" ? height : ppiValue) = d;
+        } else if (a == "--mono") {
+            mono = true;
+        } else if (a == "--background") {
+            show.ShowBackground = true;
+        } else if (a == "--no-info") {
+            show.ShowInfo = false;
+        } else if (a == "--avg-climb") {
+            show.ShowAvgROC = true;
+        } else if (a == "--view") {
+            if (!value(v)) return usageError("missing limits after --view");
+            std::size_t start = 0;
+            int k = 0;
+            for (; k < 4; ++k) {
+                const auto comma = v.find(',', start);
+                const std::string part =
+                    v.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+                if (!number(part, view[k])) break;
+                if (comma == std::string::npos) {
+                    ++k;
+                    break;
+                }
+                start = comma + 1;
+            }
+            if (k != 4 || v.find(',', start) != std::string::npos)
+                return usageError("--view needs four numbers TMIN,TMAX,AMIN,AMAX, not ", v);
+            haveView = true;
+        } else if (!a.empty() && a[0] == '-') {
+            return usageError("unknown option ", a);
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.empty()) return usageError("no data file given");
+    if (out.empty()) return usageError("no output file given (-o OUT.png|.svg|.pdf)");
+    const std::string ext = lowerExtension(out);
+    if (ext != "png" && ext != "svg" && ext != "pdf")
+        return usageError("the output must end in .png, .svg or .pdf: ", out);
+    const int ppi = int(ppiValue);
+    if (ppi < 1 || ppi > 4800) return usageError("--ppi must lie between 1 and 4800");
+    const double pixelsW = std::trunc(ppi * width), pixelsH = std::trunc(ppi * height);
+    if (pixelsW < 1 || pixelsH < 1 || pixelsW * pixelsH > 400.0e6)
+        return usageError("the picture must be at least 1 pixel and at most 400 million pixels");
+
+    orvo::PlotState state;
+    bool plotLimits = false;
+    for (const std::string& f : files) {
+        orvo::PlotFileHeader header;
+        orvo::LoadReport report;
+        if (orvo::loadDataFile(f, state.settings.series, header, report) != orvo::FileStatus::Ok) {
+            std::fprintf(stderr, "orvo-cli render: Unable to open %s!\n", f.c_str());
+            return 1;
+        }
+        if (report.unreadableLines > 0)
+            std::fprintf(stderr, "%s: %d sample lines did not read as numbers and were loaded as 0\n",
+                         f.c_str(), report.unreadableLines);
+        if (report.droppedLines > 0)
+            std::fprintf(stderr,
+                         "%s: %d sample lines past the last sample a data set holds were not loaded\n",
+                         f.c_str(), report.droppedLines);
+        if (report.plotFile) {
+            orvo::PlotSettings& p = state.settings;
+            p.title = header.title;
+            p.xLabel = header.xLabel;
+            p.yLabel = header.yLabel;
+            p.info1 = header.info1;
+            p.info2 = header.info2;
+            p.info3 = header.info3;
+            p.timeMin = header.timeMin;
+            p.timeMax = header.timeMax;
+            p.altitudeMin = header.altitudeMin;
+            p.altitudeMax = header.altitudeMax;
+            plotLimits = true;
+        }
+    }
+    if (haveView) {
+        state.settings.timeMin = view[0];
+        state.settings.timeMax = view[1];
+        state.settings.altitudeMin = view[2];
+        state.settings.altitudeMax = view[3];
+    } else if (!plotLimits) {
+        orvo::AutoScaleTime(state.settings, state.home);
+        orvo::AutoScaleAltitude(state.settings, state.home);
+    }
+    state.output.width = width;
+    state.output.height = height;
+    state.output.colour = mono ? 0 : 1;
+    state.show = show;
+
+    // Fonts need the GUI layer; no window is ever shown.
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int argc = 1;
+    char name[] = "orvo-cli";
+    char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    const QString path = QString::fromStdString(out);
+    const int w = int(pixelsW), h = int(pixelsH);
+    bool ok = true;
+    if (ext == "png") {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        image.setDotsPerMeterX(int(std::lround(ppi / 0.0254)));
+        image.setDotsPerMeterY(int(std::lround(ppi / 0.0254)));
+        {
+            QPainter p(&image);
+            orvo::RenderPlot(p, ppi, ppi, state);
+        }
+        // A plot is mostly flat colour: the fastest zlib level packs it nearly as small.
+        ok = image.save(path, "PNG", 80);
+    } else if (ext == "svg") {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(QSize(w, h));
+        svg.setViewBox(QRect(0, 0, w, h));
+        svg.setResolution(ppi);
+        svg.setTitle(QString::fromStdString(state.settings.title));
+        QPainter p;
+        ok = p.begin(&svg);
+        if (ok) {
+            orvo::RenderPlot(p, ppi, ppi, state);
+            ok = p.end();
+        }
+    } else {
+        QPdfWriter pdf(path);
+        pdf.setResolution(ppi);
+        pdf.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Inch));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setTitle(QString::fromStdString(state.settings.title));
+        QPainter p;
+        ok = p.begin(&pdf);
+        if (ok) {
+            orvo::RenderPlot(p, ppi, ppi, state);
+            ok = p.end();
+        }
+    }
+    if (!ok) {
+        std::fprintf(stderr, "orvo-cli render: Unable to write %s!\n", out.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+ORVO_CLI_COMMAND("render", "draw data files into a PNG, SVG or PDF picture", runRender);
