@@ -17,6 +17,7 @@ RadioGroup::RadioGroup(const QString& title, const QStringList& items, int colum
     for (int i = 0; i < items.size(); ++i) {
         auto* b = new QRadioButton(items[i], this);
         b->setObjectName(QStringLiteral("item%1").arg(i));
+        b->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed); // never cut an item's caption
         m_group->addButton(b, i);
         // Items run down the first column, then the next.
         grid->addWidget(b, i % rows, i / rows);

@@ -33,7 +33,7 @@ QLabel* makePanel(QWidget* parent, const char* name, const QString& text, int wi
     return p;
 }
 
-QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text, int width = 56) {
+QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text, int width = 46) {
     auto* e = new QLineEdit(text, parent);
     e->setObjectName(name);
     e->setFixedWidth(width);
@@ -81,8 +81,11 @@ void TMainForm::buildConfigurePage() {
     QWidget* page = ConfigurePage;
     auto* columns = new QHBoxLayout(page);
     columns->setContentsMargins(4, 4, 4, 4);
-    auto* left = new QVBoxLayout;
-    columns->addLayout(left);
+    auto* leftBox = new QWidget(page);
+    leftBox->setFixedWidth(268);
+    auto* left = new QVBoxLayout(leftBox);
+    left->setContentsMargins(0, 0, 0, 0);
+    columns->addWidget(leftBox);
 
     // Sampling interval: four read-only panels, each with its spinner and label.
     GroupBox1 = new QGroupBox(QStringLiteral("Sampling Interval"), page);
@@ -113,6 +116,7 @@ void TMainForm::buildConfigurePage() {
     }
     Msg1 = new QLabel(QStringLiteral("Total Record Time: 01 hours 08 min 16.00 sec"), GroupBox1);
     Msg1->setObjectName("Msg1");
+    Msg1->setWordWrap(true); // the days form is longer than the group is wide
     sampling->addWidget(Msg1, 2, 0, 1, 4);
     left->addWidget(GroupBox1);
 
@@ -135,8 +139,10 @@ void TMainForm::buildConfigurePage() {
     GroupBox3 = new QGroupBox(QStringLiteral("Calibration"), page);
     GroupBox3->setObjectName("GroupBox3");
     auto* cal = new QVBoxLayout(GroupBox3);
-    cal->addWidget(
-        new QLabel(QStringLiteral("Enter actual current altitude from known standard:"), GroupBox3));
+    auto* calPrompt =
+        new QLabel(QStringLiteral("Enter actual current altitude from known standard:"), GroupBox3);
+    calPrompt->setWordWrap(true);
+    cal->addWidget(calPrompt);
     auto* calRow = new QHBoxLayout;
     AltCalEdit = makeEdit(GroupBox3, "AltCalEdit", QString(), 70);
     CalBtn = makeButton(GroupBox3, "CalBtn", QStringLiteral("Calibrate"));
@@ -177,8 +183,8 @@ void TMainForm::buildConfigurePage() {
     auto* options = new QHBoxLayout(GroupBox2);
     auto* optLeft = new QVBoxLayout;
     auto* optRight = new QVBoxLayout;
-    options->addLayout(optLeft);
-    options->addLayout(optRight);
+    options->addLayout(optLeft, 1);
+    options->addLayout(optRight, 0);
 
     BlankChk = new QCheckBox(QStringLiteral("Blank display after 30 seconds"), GroupBox2);
     BlankChk->setObjectName("BlankChk");
@@ -235,13 +241,14 @@ void TMainForm::buildConfigurePage() {
     AltMaxEdit = makeEdit(GroupBox7, "AltMaxEdit", QString());
     AltStepEdit = makeEdit(GroupBox7, "AltStepEdit", QString());
     AltBandEdit = makeEdit(GroupBox7, "AltBandEdit", QString());
+    alt->setVerticalSpacing(2);
     alt->addWidget(new QLabel(QStringLiteral("Alt Min"), GroupBox7), 0, 0);
-    alt->addWidget(AltMinEdit, 0, 1);
-    alt->addWidget(new QLabel(QStringLiteral("Alt Max"), GroupBox7), 0, 2);
-    alt->addWidget(AltMaxEdit, 0, 3);
-    alt->addWidget(new QLabel(QStringLiteral("Alt Step"), GroupBox7), 1, 0);
-    alt->addWidget(AltStepEdit, 1, 1);
-    alt->addWidget(new QLabel(QStringLiteral("Alt +/-"), GroupBox7), 1, 2);
+    alt->addWidget(AltMinEdit, 1, 0);
+    alt->addWidget(new QLabel(QStringLiteral("Alt Max"), GroupBox7), 0, 1);
+    alt->addWidget(AltMaxEdit, 1, 1);
+    alt->addWidget(new QLabel(QStringLiteral("Alt Step"), GroupBox7), 0, 2);
+    alt->addWidget(AltStepEdit, 1, 2);
+    alt->addWidget(new QLabel(QStringLiteral("Alt +/-"), GroupBox7), 0, 3);
     alt->addWidget(AltBandEdit, 1, 3);
     optRight->addWidget(GroupBox7);
 
@@ -259,9 +266,12 @@ void TMainForm::buildConfigurePage() {
     servo->addWidget(ServoOffBar, 1, 0, 1, 3);
     servo->addWidget(new QLabel(QStringLiteral("Trigger On Position"), GroupBox8), 2, 0, 1, 3);
     servo->addWidget(ServoOnBar, 3, 0, 1, 3);
-    servo->addWidget(new QLabel(QStringLiteral("Trigger Hold Time"), GroupBox8), 4, 0);
-    servo->addWidget(HoldTimePanel, 4, 1);
-    servo->addWidget(new QLabel(QStringLiteral("milliseconds"), GroupBox8), 4, 2);
+    auto* holdRow = new QHBoxLayout;
+    holdRow->addWidget(new QLabel(QStringLiteral("Trigger Hold Time"), GroupBox8));
+    holdRow->addStretch(1);
+    holdRow->addWidget(HoldTimePanel);
+    holdRow->addWidget(new QLabel(QStringLiteral("milliseconds"), GroupBox8));
+    servo->addLayout(holdRow, 4, 0, 1, 3);
     servo->addWidget(ServoHoldBar, 5, 0, 1, 3);
     optRight->addWidget(GroupBox8);
     optRight->addStretch(1);
