@@ -183,9 +183,11 @@ DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set
     DownloadOutcome out = decodeSetStream(fromPort, intervalUnitMs, set, progress);
     // A module that paused mid-set may still send the rest; the next command's flush only
     // drops what has arrived by then, and a late tail would pass for the next set's header and
-    // samples. Wait until the line has been quiet for a word's time-out.
+    // samples. Wait until the line has been quiet for two word time-outs (a module silent for
+    // longer than that is taken to have given up on the set).
     // (With W = 0 a missing word is the normal end, and the quiet second has passed already.)
-    if (out.end == DownloadEnd::WordMissing && out.header.wordCount != 0) drainUntilQuiet(DownloadTimeoutMs);
+    if (out.end == DownloadEnd::WordMissing && out.header.wordCount != 0)
+        drainUntilQuiet(2 * DownloadTimeoutMs);
     return out;
 }
 

@@ -100,8 +100,8 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
                                 const DownloadProgress& progress = {});
 
 // Flush, 'a', 20 ms, the index byte, then decodeSetStream on Comm with 1000 ms per read. A set
-// that ended short of its announced count is followed by a wait until the line is quiet, so the
-// rest of it cannot be taken for the next set.
+// that ended short of its announced count is followed by a wait until the line has been quiet
+// for 2000 ms, so the late rest of it cannot be taken for the next set.
 DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
                             const DownloadProgress& progress = {});
 

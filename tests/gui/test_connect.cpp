@@ -1,0 +1,420 @@
+// The module handlers of the main window against the built-in emulated module on a virtual
+// clock: connect, speed, Download Info, Download Data (worked example, W = 0, stalls, missing
+// header, "All"), erase, reset, calibration, and the one-transaction-at-a-time guard.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "app/appwindows.h"
+#include "app/moduletransactions.h"
+#include "app/tmainform.h"
+#include "data/datafile.h"
+#include "link/comm.h"
+#include "link/downloadarchive.h"
+#include "link/simulator.h"
+#include "scriptedprompts.h"
+
+using namespace orvo;
+
+namespace {
+
+// The emulator's port, with what the program opened it at and wrote to it.
+struct Wire {
+    std::string written;
+    int openedBaud = 0;
+};
+
+class RecordingDevice : public SerialDevice {
+  public:
+    explicit RecordingDevice(Wire& w) : m_wire(w), m_inner(makeSimulatorDevice()) {}
+    bool open(const std::string& n, const LineSettings& s, std::string* e) override {
+        m_wire.openedBaud = s.baud;
+        return m_inner->open(n, s, e);
+    }
+    void close() override { m_inner->close(); }
+    int write(const std::uint8_t* b, int n) override {
+        m_wire.written.append(reinterpret_cast<const char*>(b), static_cast<std::size_t>(n));
+        return m_inner->write(b, n);
+    }
+    int read(std::uint8_t* b, int n) override { return m_inner->read(b, n); }
+    bool waitForInput(Clock& c, std::uint32_t ms) override { return m_inner->waitForInput(c, ms); }
+    void setBreak(bool on) override { m_inner->setBreak(on); }
+    bool alive() const override { return m_inner->alive(); }
+
+  private:
+    Wire& m_wire;
+    std::unique_ptr<SerialDevice> m_inner;
+};
+
+sim::RecordedSet recorded(std::uint16_t h, std::vector<std::uint16_t> words, bool triggered = false,
+                          bool announce = true) {
+    sim::RecordedSet s;
+    s.intervalTicks = h;
+    s.triggered = triggered;
+    s.announceCount = announce;
+    s.words = std::move(words);
+    return s;
+}
+
+QStringList infoLines(const TMainForm& f) {
+    return f.InfoText->toPlainText().split('\n');
+}
+
+class ConnectTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
+        sim::Module& m = simulatorModule();
+        savedSets = m.recordedSets();
+        savedConfig = m.config();
+        m.setConfig(m.defaultConfig());
+        m.setRecordedSets({});
+        CommSetClock(&clock);
+        CommSetDeviceFactory([this](const std::string& name) -> std::unique_ptr<SerialDevice> {
+            if (name == SimulatorPortName) return std::make_unique<RecordingDevice>(wire);
+            return makeQtSerialDevice();
+        });
+        windows = std::make_unique<AppWindows>(&prompts);
+        windows->mainForm->show();
+        TMainForm& f = form();
+        // Only downloaded sets: the start-up set would widen every auto-scaled view.
+        series().DeleteDataSet(0);
+        f.CommPortBox->setCurrentIndex(f.CommPortBox->findText(SimulatorPortName));
+        f.SpeedBox->setCurrentIndex(5);
+    }
+    void TearDown() override {
+        windows.reset();
+        CommClose();
+        CommSetDeviceFactory(nullptr);
+        CommSetClock(nullptr);
+        sim::Module& m = simulatorModule();
+        m.faults() = sim::Faults{};
+        m.setRecordedSets(savedSets);
+        m.setConfig(savedConfig);
+        QDir(QString::fromStdString(downloadsFolder())).removeRecursively();
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
+    }
+    TMainForm& form() { return *windows->mainForm; }
+    SeriesList& series() { return form().state().plot.settings.series; }
+    void connectAndList() {
+        form().ConnectBtn->click();
+        ASSERT_TRUE(form().state().connected);
+        form().DLInfoBtn->click();
+    }
+    int countOf(char command) const {
+        return static_cast<int>(std::count(wire.written.begin(), wire.written.end(), command));
+    }
+
+    VirtualClock clock{1000};
+    Wire wire;
+    ScriptedPrompts prompts;
+    std::unique_ptr<AppWindows> windows;
+    std::vector<sim::RecordedSet> savedSets;
+    ConfigBlock savedConfig;
+};
+
+} // namespace
+
+TEST_F(ConnectTest, ConnectReadsTheConfigurationAndASpeedChangeEndsTheConnection) {
+    TMainForm& f = form();
+    f.ConnectBtn->click();
+    EXPECT_TRUE(f.state().connected);
+    EXPECT_EQ(f.ConnectBtn->text(), "Disconnect");
+    EXPECT_EQ(f.ConnectStatusDisp->text(), "Connected");
+    EXPECT_EQ(wire.openedBaud, 115200);
+    EXPECT_TRUE(infoLines(f).contains("Configuration loaded."));
+    EXPECT_EQ(f.state().config, simulatorModule().config());
+
+    f.SpeedBox->setCurrentIndex(2);
+    EXPECT_FALSE(f.state().connected);
+    EXPECT_FALSE(CommIsOpen());
+    EXPECT_EQ(f.ConnectBtn->text(), "Connect");
+    EXPECT_EQ(f.ConnectStatusDisp->text(), "Not Connected");
+    EXPECT_EQ(f.state().speedIndex, 2);
+    f.ConnectBtn->click();
+    EXPECT_EQ(wire.openedBaud, 9600);
+    f.ConnectBtn->click();
+    EXPECT_FALSE(f.state().connected);
+    EXPECT_FALSE(CommIsOpen());
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ConnectTest, PortThatDoesNotOpenIsReportedWithTheReason) {
+    TMainForm& f = form();
+    f.CommPortBox->setEditText(QStringLiteral("/dev/orvo-no-such-port"));
+    f.ConnectBtn->click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Unable to open Serial Port");
+    EXPECT_EQ(prompts.messages[0].caption, "Error");
+    EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::Warning);
+    EXPECT_FALSE(prompts.messages[0].detail.isEmpty());
+    EXPECT_FALSE(f.state().connected);
+    EXPECT_EQ(f.ConnectStatusDisp->text(), "Not Connected");
+}
+
+TEST_F(ConnectTest, EveryModuleButtonSaysNotConnectedAndSendsNothing) {
+    TMainForm& f = form();
+    for (QPushButton* b : {f.DLInfoBtn, f.DLDataBtn, f.EraseDataBtn, f.ResetModuleBtn, f.CalBtn}) {
+        f.PageControl1->setCurrentWidget(f.AboutPage);
+        f.InfoText->setPlainText(QStringLiteral("old text"));
+        b->click();
+        EXPECT_EQ(f.InfoText->toPlainText(), "Not Connected") << b->objectName().toStdString();
+        if (b == f.ResetModuleBtn || b == f.CalBtn) {
+            EXPECT_EQ(f.PageControl1->currentWidget(), f.ConnectPage);
+        }
+    }
+    EXPECT_TRUE(wire.written.empty());
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ConnectTest, SimulatedInfoNeedsNoPortAndAllThenRequestsNothing) {
+    TMainForm& f = form();
+    f.SimulateChk->setChecked(true);
+    f.DLInfoBtn->click();
+    EXPECT_EQ(infoLines(f),
+              (QStringList{"     Device Name: ORVO", "           Model: MOD1", "", "Software Version: 0.03",
+                           "   Software Date: 08-27-03", "", "", "Memory contains 0 data sets."}));
+    ASSERT_EQ(f.SetList->count(), 1);
+    EXPECT_EQ(f.SetList->itemText(0), "All");
+    EXPECT_EQ(f.SetList->currentIndex(), 0);
+    EXPECT_EQ(f.FirmwareVersionDisp->text(), "0.03");
+    EXPECT_EQ(f.state().config.Marker, 0xABCD);
+    EXPECT_EQ(f.state().config.IntervalTicks, 4);
+    EXPECT_TRUE(wire.written.empty());
+
+    simulatorModule().setRecordedSets({recorded(1, {1, 2})});
+    f.ConnectBtn->click();
+    f.DLInfoBtn->click(); // still simulated: the module's set is not listed
+    const int sets = series().dataSetCount();
+    f.DLDataBtn->click();
+    EXPECT_EQ(series().dataSetCount(), sets);
+    EXPECT_EQ(countOf('a'), 0);
+    EXPECT_FALSE(f.ProgressBar1->isVisible());
+}
+
+TEST_F(ConnectTest, InfoListsTheSetsAndKeepsTheNoReplyNotice) {
+    TMainForm& f = form();
+    simulatorModule().setRecordedSets({recorded(1, {1}), recorded(1, {2}), recorded(1, {3})});
+    connectAndList();
+    EXPECT_EQ(f.SetList->count(), 4);
+    EXPECT_EQ(f.SetList->itemText(0), "1");
+    EXPECT_EQ(f.SetList->itemText(3), "All");
+    EXPECT_EQ(f.state().setCount, 3);
+    EXPECT_EQ(infoLines(f).first(), "     Device Name: ORVO");
+    EXPECT_EQ(infoLines(f).last(), "Memory contains 3 data sets.");
+
+    simulatorModule().faults().ignoreCommands = "v";
+    f.DLInfoBtn->click();
+    EXPECT_EQ(infoLines(f).first(), "No Reply from Target");
+    EXPECT_EQ(infoLines(f).last(), "Memory contains 3 data sets.");
+    EXPECT_EQ(f.SetList->count(), 4);
+}
+
+TEST_F(ConnectTest, WorkedExampleDownloadFillsTheSetNotesLabelsAndACopyOnDisk) {
+    TMainForm& f = form();
+    simulatorModule().setRecordedSets({recorded(10, {0x0064, 0x8201, 0x0065, 0x0066}, true)});
+    connectAndList();
+    f.SetList->setCurrentIndex(0);
+    const int before = series().dataSetCount();
+    f.DLDataBtn->click();
+    ASSERT_EQ(series().dataSetCount(), before + 1);
+    const Series& set = series().dataSet(before);
+    const Series& trig = series().triggerSet(before);
+    ASSERT_EQ(set.samples.count, 3);
+    EXPECT_EQ(set.samples.altitude[2], 102.0);
+    EXPECT_EQ(set.samples.time[2], 2.0);
+    ASSERT_EQ(trig.samples.count, 1);
+    EXPECT_EQ(trig.samples.time[0], 1.0);
+    EXPECT_EQ(trig.DisplayFlag, 1);
+    EXPECT_EQ(set.note3, "3 sec, interval=1 sec, max=102");
+    EXPECT_EQ(set.note2, QDate::currentDate().toString("yyyy-MM-dd").toStdString() + "  Set 1, 3 samples");
+    const orvo::PlotSettings& p = f.state().plot.settings;
+    EXPECT_EQ(p.xLabel, "Time (seconds)");
+    EXPECT_EQ(p.yLabel, "Altitude (feet)");
+    EXPECT_EQ(p.timeMin, 0.0);
+    EXPECT_EQ(p.timeMax, 3.0);
+    EXPECT_EQ(f.state().selectedSet, 0);
+    EXPECT_FALSE(f.ProgressBar1->isVisible());
+
+    const QStringList lines = infoLines(f);
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[lines.size() - 2], "Downloaded 3 data samples.");
+    ASSERT_TRUE(lines.last().startsWith("A copy was saved as ")) << lines.last().toStdString();
+    const std::string path = lines.last().mid(20).toStdString();
+    SeriesList back;
+    PlotFileHeader header;
+    LoadReport report;
+    ASSERT_EQ(loadDataFile(path, back, header, report), FileStatus::Ok);
+    ASSERT_EQ(back.dataSetCount(), 1);
+    EXPECT_EQ(back.dataSet(0).samples.count, 3);
+    EXPECT_EQ(back.dataSet(0).samples.altitude[1], 101.0);
+}
+
+TEST_F(ConnectTest, UnannouncedCountAndTheUnitsLabel) {
+    TMainForm& f = form();
+    ConfigBlock c = simulatorModule().defaultConfig();
+    c.Units = 2;
+    simulatorModule().setConfig(c);
+    simulatorModule().setRecordedSets({recorded(1, {5, 6, 7, 8, 9}, false, false)});
+    connectAndList();
+    f.DLDataBtn->click();
+    const Series& set = series().dataSet(series().dataSetCount() - 1);
+    EXPECT_EQ(set.samples.count, 5);
+    EXPECT_EQ(series().triggerSet(series().dataSetCount() - 1).DisplayFlag, 0);
+    EXPECT_EQ(f.state().plot.settings.yLabel, "Altitude (meters)");
+    EXPECT_TRUE(infoLines(f).contains("Downloaded 5 data samples."));
+}
+
+TEST_F(ConnectTest, StallMidSetKeepsTheSamplesAndAllGoesOnWithTheNextSet) {
+    TMainForm& f = form();
+    std::vector<std::uint16_t> long1(30, 0x0100);
+    simulatorModule().setRecordedSets({recorded(1, long1), recorded(1, {0x0200, 0x0201, 0x0202})});
+    connectAndList();
+    f.SetList->setCurrentIndex(2); // "All"
+    // Every reply pauses 2.5 s after its 16th byte: the header and five words of set 1.
+    simulatorModule().faults().stallAfter = 16;
+    simulatorModule().faults().stallMs = 2500;
+    const int before = series().dataSetCount();
+    f.DLDataBtn->click();
+    ASSERT_EQ(series().dataSetCount(), before + 2);
+    EXPECT_EQ(series().dataSet(before).samples.count, 5);
+    const Series& second = series().dataSet(before + 1);
+    ASSERT_EQ(second.samples.count, 3);
+    // The late rest of set 1 was not taken for set 2.
+    EXPECT_EQ(second.samples.altitude[0], 512.0);
+    EXPECT_EQ(f.state().selectedSet, 2);
+    EXPECT_EQ(countOf('a'), 2);
+}
+
+TEST_F(ConnectTest, MissingHeaderRemovesTheSetAndEndsTheDownload) {
+    TMainForm& f = form();
+    simulatorModule().setRecordedSets({recorded(1, {1, 2}), recorded(1, {3})});
+    connectAndList();
+    f.SetList->setCurrentIndex(2); // "All"
+    simulatorModule().faults().ignoreCommands = "a";
+    const int before = series().dataSetCount();
+    f.DLDataBtn->click();
+    EXPECT_EQ(series().dataSetCount(), before);
+    EXPECT_EQ(infoLines(f).last(), "Set 1 did not answer; nothing was downloaded.");
+    EXPECT_EQ(countOf('a'), 1);
+    EXPECT_FALSE(f.ProgressBar1->isVisible());
+}
+
+TEST_F(ConnectTest, AllWithNoSetsRequestsNothing) {
+    TMainForm& f = form();
+    connectAndList();
+    ASSERT_EQ(f.SetList->count(), 1);
+    const int before = series().dataSetCount();
+    f.DLDataBtn->click();
+    EXPECT_EQ(series().dataSetCount(), before);
+    EXPECT_EQ(countOf('a'), 0);
+}
+
+TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
+    TMainForm& f = form();
+    simulatorModule().setRecordedSets({recorded(1, {1}), recorded(1, {2})});
+    connectAndList();
+    prompts.answers.push_back(QMessageBox::No);
+    f.EraseDataBtn->click();
+    EXPECT_EQ(simulatorModule().recordedSets().size(), 2u);
+    EXPECT_EQ(f.SetList->count(), 3);
+
+    prompts.answers.push_back(QMessageBox::Yes);
+    f.EraseDataBtn->click();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[1].caption, "Reset Config Defaults");
+    EXPECT_EQ(prompts.messages[1].text, "This will erase all altitude data in the device.  Are you sure?");
+    EXPECT_TRUE(simulatorModule().recordedSets().empty());
+    EXPECT_EQ(f.SetList->count(), 0);
+    EXPECT_EQ(f.state().setCount, 2);
+
+    f.DLDataBtn->click();
+    ASSERT_EQ(prompts.messages.size(), 3u);
+    EXPECT_EQ(prompts.messages[2].text, "No data set specified");
+    EXPECT_EQ(prompts.messages[2].caption, "Orvo");
+    EXPECT_EQ(countOf('a'), 0);
+}
+
+TEST_F(ConnectTest, CalibrationSendsTheAltitudeBigEndianAndRejectsNonNumbers) {
+    TMainForm& f = form();
+    f.ConnectBtn->click();
+    f.AltCalEdit->setText(QStringLiteral("12 ft"));
+    wire.written.clear();
+    f.CalBtn->click();
+    EXPECT_TRUE(wire.written.empty());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, "Error");
+
+    f.AltCalEdit->setText(QStringLiteral("-25"));
+    const std::uint32_t start = CommTickCount();
+    f.CalBtn->click();
+    EXPECT_EQ(wire.written, std::string("$t\xFF\xE7r", 5));
+    EXPECT_EQ(simulatorModule().calibrationAltitude(), -25);
+    EXPECT_GE(CommTickCount() - start, 1800u);
+    EXPECT_EQ(infoLines(f).last(), "Configuration loaded.");
+}
+
+TEST_F(ConnectTest, ResetWaitsForTheRestartAndReadsTheConfiguration) {
+    TMainForm& f = form();
+    f.ConnectBtn->click();
+    wire.written.clear();
+    f.InfoText->clear();
+    const std::uint32_t start = CommTickCount();
+    f.ResetModuleBtn->click();
+    EXPECT_EQ(wire.written, "Rr");
+    EXPECT_GE(CommTickCount() - start, 4000u);
+    EXPECT_EQ(infoLines(f), (QStringList{"Reading Configuration...", "Configuration loaded."}));
+}
+
+TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
+    TMainForm& f = form();
+    simulatorModule().setRecordedSets({recorded(1, std::vector<std::uint16_t>(3000, 7))});
+    connectAndList();
+    f.SetList->setCurrentIndex(0);
+    bool sawDisabled = false;
+    bool progressShown = false;
+    int setsDuring = -1;
+    QTimer::singleShot(0, &f, [&] {
+        // Runs from the download's message processing.
+        ASSERT_TRUE(f.transactions()->running());
+        sawDisabled = !f.DLDataBtn->isEnabled() && !f.ConnectBtn->isEnabled() && !f.SpeedBox->isEnabled() &&
+                      !f.CalBtn->isEnabled() && !f.EraseDataBtn->isEnabled();
+        progressShown = f.ProgressBar1->isVisible();
+        f.DLDataBtnClick();
+        f.ConnectBtnClick();
+        f.SpeedBoxChange(1);
+        EXPECT_TRUE(CommIsOpen());
+        setsDuring = series().dataSetCount();
+        f.close();
+        EXPECT_TRUE(f.isVisible());
+    });
+    const int before = series().dataSetCount();
+    f.DLDataBtn->click();
+    EXPECT_TRUE(sawDisabled);
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(setsDuring, before + 1);
+    EXPECT_EQ(countOf('a'), 1);
+    EXPECT_EQ(f.state().speedIndex, 5);
+    ASSERT_EQ(series().dataSetCount(), before + 1);
+    const int got = series().dataSet(before).samples.count;
+    EXPECT_GT(got, 0);
+    EXPECT_LT(got, 3000); // the close request ended the download early
+    EXPECT_TRUE(f.DLDataBtn->isEnabled());
+    EXPECT_TRUE(f.isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.isVisible());
+}
