@@ -1,0 +1,186 @@
+// `orvo-cli edit`: the Data Properties corrections (time and altitude shifts, Fix Drift, Fix
+// Offset, the photo list) and Crop, applied to a data file from a terminal, so a season of
+// flights can be corrected in one batch. The operations are the dialog's own.
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "data/datafile.h"
+#include "plot/plotfile.h"
+#include "plot/plotview.h"
+#include "plot/setedit.h"
+
+namespace {
+
+const char* editHelp =
+    "Usage: orvo-cli edit IN -o OUT [operations...]\n"
+    "Loads the data file IN, applies the operations in the order given and writes OUT: a plot file\n"
+    "when IN is one, else a data set file of the edited set.\n\n"
+    "Options:\n"
+    "  -o, --output OUT       the file to write (required; may be IN itself)\n"
+    "  --set N                the data set the following operations act on (0-based, default 0);\n"
+    "                         operations given before the first --set use its value too\n"
+    "  --shift-time DT        add DT seconds to every time of the set and its triggers\n"
+    "  --shift-altitude DA    add DA to every altitude of the set and its triggers\n"
+    "  --fix-drift            remove the drift between the lowest points of the first and last tenth\n"
+    "  --fix-offset           subtract the lowest altitude of the first tenth (launch site reads 0)\n"
+    "  --crop TMIN,TMAX       crop every data set to the times TMIN..TMAX, as the Crop button does\n"
+    "  --photo-list FILE      write the set's trigger list (picture, time, altitude) to FILE\n\n"
+    "Shifts of 0.00001 or less change nothing. Fix Drift and Fix Offset need at least 10 samples;\n"
+    "when one cannot be applied nothing is written and the reason is printed.\n";
+
+enum class Op { ShiftTime, ShiftAltitude, FixDrift, FixOffset, Crop, PhotoList };
+
+struct Step {
+    Step(Op o, int n) : op(o), set(n) {}
+    Op op;
+    int set; // -1: the first --set given (or 0)
+    double a = 0.0, b = 0.0;
+    std::string file;
+};
+
+// A whole-text number with a full stop; false for anything else, or a value that is not finite.
+bool number(const std::string& text, double& value) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    if (begin == end || *begin == '+') return false;
+    const auto r = std::from_chars(begin, end, value, std::chars_format::general);
+    return r.ec == std::errc() && r.ptr == end && std::isfinite(value);
+}
+
+int fail(const char* text, const std::string& detail = std::string()) {
+    std::fprintf(stderr, "orvo-cli edit: %s%s\n", text, detail.c_str());
+    return 1;
+}
+
+int usageError(const char* text, const std::string& detail = std::string()) {
+    std::fprintf(stderr, "orvo-cli edit: %s%s\n\n%s", text, detail.c_str(), editHelp);
+    return 2;
+}
+
+int runEdit(const std::vector<std::string>& args) {
+    std::string in, out;
+    std::vector<Step> steps;
+    int firstSet = -1, currentSet = -1;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& v) {
+            if (i + 1 >= args.size()) return false;
+            v = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            std::fputs(editHelp, stdout);
+            return 0;
+        } else if (a == "-o" || a == "--output") {
+            if (!value(out)) return usageError("missing file after ", a);
+        } else if (a == "--set") {
+            double n = 0;
+            if (!value(v) || !number(v, n) || n < 0 || n != std::floor(n) || n > 1e9)
+                return usageError("--set needs a data set number from 0");
+            currentSet = static_cast<int>(n);
+            if (firstSet < 0) firstSet = currentSet;
+        } else if (a == "--shift-time" || a == "--shift-altitude") {
+            Step s(a == "--shift-time" ? Op::ShiftTime : Op::ShiftAltitude, currentSet);
+            if (!value(v) || !number(v, s.a)) return usageError("a number must follow ", a);
+            steps.push_back(s);
+        } else if (a == "--fix-drift") {
+            steps.emplace_back(Op::FixDrift, currentSet);
+        } else if (a == "--fix-offset") {
+            steps.emplace_back(Op::FixOffset, currentSet);
+        } else if (a == "--crop") {
+            Step s(Op::Crop, currentSet);
+            const std::size_t comma = value(v) ? v.find(',') : std::string::npos;
+            if (comma == std::string::npos || !number(v.substr(0, comma), s.a) ||
+                !number(v.substr(comma + 1), s.b) || !(s.a < s.b))
+                return usageError("--crop needs TMIN,TMAX with TMIN below TMAX");
+            steps.push_back(s);
+        } else if (a == "--photo-list") {
+            Step s(Op::PhotoList, currentSet);
+            if (!value(s.file) || s.file.empty()) return usageError("missing file after ", a);
+            steps.push_back(s);
+        } else if (!a.empty() && a[0] == '-') {
+            return usageError("unknown option ", a);
+        } else if (in.empty()) {
+            in = a;
+        } else {
+            return usageError("more than one input file: ", a);
+        }
+    }
+    if (in.empty()) return usageError("no input file given");
+    if (out.empty()) return usageError("no output file given (-o OUT)");
+
+    orvo::PlotState plot;
+    orvo::PlotFileHeader header = orvo::plotFileHeader(plot.settings);
+    orvo::LoadReport report;
+    if (orvo::loadDataFile(in, plot.settings.series, header, report) != orvo::FileStatus::Ok)
+        return fail("Unable to open ", in + "!");
+    if (plot.settings.series.dataSetCount() == 0) return fail("no data set in ", in);
+    // A plot file brings its texts and view; otherwise the program's defaults stand, as in convert.
+    if (report.plotFile) orvo::applyPlotFileHeader(header, plot.settings);
+    if (report.unreadableLines > 0)
+        std::fprintf(stderr, "%s: %d sample line(s) had numbers that could not be read; loaded as 0\n",
+                     in.c_str(), report.unreadableLines);
+
+    const int defaultSet = firstSet < 0 ? 0 : firstSet;
+    int lastSet = defaultSet;
+    for (const Step& s : steps) {
+        const int n = s.set < 0 ? defaultSet : s.set;
+        if (s.op != Op::Crop && !plot.settings.series.validSet(n)) {
+            char text[80];
+            std::snprintf(text, sizeof text, "%s holds %d data sets; there is no set %d", in.c_str(),
+                          plot.settings.series.dataSetCount(), n);
+            return fail(text);
+        }
+        if (s.op != Op::Crop) lastSet = n;
+        switch (s.op) {
+        case Op::ShiftTime:
+            plot.settings.series.ShiftDataSet(n, s.a, 0.0);
+            break;
+        case Op::ShiftAltitude:
+            plot.settings.series.ShiftDataSet(n, 0.0, s.a);
+            break;
+        case Op::FixDrift:
+        case Op::FixOffset: {
+            const orvo::EditResult r =
+                s.op == Op::FixDrift ? orvo::applyFixDrift(plot, n) : orvo::applyFixOffset(plot, n);
+            if (!r.ok())
+                return fail(s.op == Op::FixDrift ? "fix-drift: " : "fix-offset: ",
+                            orvo::describeEditResult(r) + " Nothing was written.");
+            std::printf("%s set %d: lows %s at sample %d, highest altitude now %s\n",
+                        s.op == Op::FixDrift ? "fix-drift" : "fix-offset", n,
+                        orvo::formatG(r.firstLow).c_str(), r.firstLowIndex, orvo::formatG(r.maximum).c_str());
+            break;
+        }
+        case Op::Crop:
+            plot.settings.timeMin = s.a;
+            plot.settings.timeMax = s.b;
+            orvo::CropToView(plot.settings, plot.home);
+            break;
+        case Op::PhotoList:
+            if (!orvo::writePhotoList(plot.settings, n, s.file)) return fail("Unable to open ", s.file + "!");
+            std::printf("photo list of set %d: %d triggers in %s\n", n,
+                        plot.settings.series.triggerSet(n).samples.count, s.file.c_str());
+            break;
+        }
+    }
+
+    if (!report.plotFile && !plot.settings.series.validSet(lastSet))
+        return fail("there is no data set to write");
+    header = orvo::plotFileHeader(plot.settings);
+    const orvo::FileStatus saved = report.plotFile
+                                       ? orvo::savePlotFile(out, plot.settings.series, header)
+                                       : orvo::saveDataSetFile(out, plot.settings.series, lastSet, header);
+    if (saved == orvo::FileStatus::OpenFailed) return fail("Unable to open ", out + "!");
+    if (saved != orvo::FileStatus::Ok) return fail("Unable to write ", out + "!");
+    return 0;
+}
+
+} // namespace
+
+ORVO_CLI_COMMAND("edit", "shift, drift-correct, offset, crop a data file; write its photo list", runEdit);
