@@ -16,17 +16,18 @@
 #include "app/appwindows.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
+#include "data/datafile.h"
 #include "scriptedprompts.h"
 
 namespace {
 
 class DataPropTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
         windows = std::make_unique<AppWindows>(&prompts);
         main = windows->mainForm.get();
-        main->show();  // creates the first data set
+        main->show(); // creates the first data set
         form = windows->dataPropForm.get();
         form->show();
     }
@@ -68,11 +69,12 @@ QImage drawn(void (*draw)(QPainter&, int, const QRect&), int index) {
 int blackPixels(const QImage& img) {
     int n = 0;
     for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) n += img.pixel(x, y) == qRgb(0, 0, 0);
+        for (int x = 0; x < img.width(); ++x)
+            n += img.pixel(x, y) == qRgb(0, 0, 0);
     return n;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(DataPropTest, TheButtonOpensTheDialogModallyAtTheFirstDataSet) {
     ASSERT_NE(main->DataPropBtn, nullptr);
@@ -144,7 +146,7 @@ TEST_F(DataPropTest, ApplyShiftsEachTimeAndTheBoxesKeepTheirText) {
 
 TEST_F(DataPropTest, ALongNameIsCutAndBothListsShowItInPlace) {
     filled(30, 1.0);
-    filled(30, 1.0);  // the active set is now the last one
+    filled(30, 1.0); // the active set is now the last one
     select(1);
     form->SignalDisplayNameEdit->setText(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY"));
     form->Note1Edit->setText(QString(300, QLatin1Char('n')));
@@ -171,7 +173,7 @@ TEST_F(DataPropTest, ColourPanelsAndStylesReachTheSetOnlyOnApply) {
     QTest::mouseClick(form->Line_Clr, Qt::LeftButton);
     EXPECT_EQ(form->Line_Clr->colour(), 0x000000FFu);
     EXPECT_EQ(list().dataSet(0).lineColour, 0x00FF0000u);
-    QTest::mouseClick(form->Pt_Clr, Qt::LeftButton);  // cancelled: the panel keeps its colour
+    QTest::mouseClick(form->Pt_Clr, Qt::LeftButton); // cancelled: the panel keeps its colour
     EXPECT_EQ(form->Pt_Clr->colour(), 0x00FF0000u);
     prompts.colours.push_back(QColor(0x12, 0x34, 0x56));
     QTest::mouseClick(form->Trig_Clr, Qt::LeftButton);
@@ -202,8 +204,9 @@ TEST_F(DataPropTest, DeleteSelectsTheFirstRemainingSetAndTheLastLeavesNothingToP
     form->DelSetBtn->click();
     form->DelSetBtn->click();
     EXPECT_EQ(list().dataSetCount(), 0);
-    for (QWidget* w : std::initializer_list<QWidget*>{form->ApplyBtn, form->DelSetBtn, form->DriftBtn,
-                                                      form->OffsetBtn, form->Line_Clr, form->SignalDisplayNameEdit})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{form->ApplyBtn, form->DelSetBtn, form->DriftBtn, form->OffsetBtn,
+                                         form->Line_Clr, form->SignalDisplayNameEdit})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_TRUE(form->OKBtn->isEnabled());
     // Nothing that still reaches a handler may act on a missing set.
@@ -272,11 +275,12 @@ TEST_F(DataPropTest, PhotoListIsOfferedForTriggerSetsWrittenAndOpened) {
     const QString written = dir.filePath(QStringLiteral("photos.txt"));
     QFile f(written);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(f.readAll()), QStringLiteral("#Altitude versus Time\n#Time (sec)\n#Altitude (Feet)\n"
-                                                             "#Club field\n#\n#\n# pic    time   altitude\n"
-                                                             "    1    2.00       2.00\n"
-                                                             "    2    7.50     140.25\n"
-                                                             "    3   15.00      98.00\n"));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()),
+              QStringLiteral("#Altitude versus Time\n#Time (sec)\n#Altitude (Feet)\n"
+                             "#Club field\n#\n#\n# pic    time   altitude\n"
+                             "    1    2.00       2.00\n"
+                             "    2    7.50     140.25\n"
+                             "    3   15.00      98.00\n"));
     ASSERT_EQ(prompts.openedUrls.size(), 1u);
     EXPECT_EQ(prompts.openedUrls[0], QUrl::fromLocalFile(written));
 
@@ -287,8 +291,34 @@ TEST_F(DataPropTest, PhotoListIsOfferedForTriggerSetsWrittenAndOpened) {
     EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Unable to open %1!").arg(bad));
     EXPECT_EQ(prompts.openedUrls.size(), 1u);
 
-    form->PhotoBtn->click();  // cancelled: nothing asked beyond the file name
+    form->PhotoBtn->click(); // cancelled: nothing asked beyond the file name
     EXPECT_EQ(prompts.messages.size(), 1u);
+}
+
+TEST_F(DataPropTest, ALoadRefreshesTheDialogEvenAfterTheLastSetWasDeleted) {
+    select(0);
+    form->DelSetBtn->click();
+    ASSERT_FALSE(form->ApplyBtn->isEnabled());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("flight.csv"));
+    {
+        orvo::SeriesList other;
+        orvo::Series& s = other.CreateDataSet();
+        s.name = "Loaded";
+        other.triggerSet(0).DisplayFlag = 0;
+        orvo::PlotFileHeader h;
+        ASSERT_EQ(orvo::saveDataSetFile(QFile::encodeName(path).toStdString(), other, 0, h),
+                  orvo::FileStatus::Ok);
+    }
+    prompts.fileNames.push_back(path);
+    main->LoadBtnClick();
+    ASSERT_EQ(list().dataSetCount(), 1);
+    EXPECT_TRUE(form->ApplyBtn->isEnabled());
+    EXPECT_EQ(form->SetListBox->currentRow(), 0);
+    EXPECT_EQ(form->SignalDisplayNameEdit->text(), QStringLiteral("Loaded"));
+    EXPECT_EQ(form->Line_Clr->colour(), list().dataSet(0).lineColour);
+    EXPECT_FALSE(form->PhotoBtn->isVisible());
 }
 
 TEST(DataPropDrawing, StylePicturesFollowTheirTables) {
@@ -298,7 +328,7 @@ TEST(DataPropDrawing, StylePicturesFollowTheirTables) {
     EXPECT_EQ(drawn(&TDataPropForm::PointStyleComboDrawItem, 0).pixel(0, 0), qRgb(255, 255, 255));
 
     const QImage solid = drawn(&TDataPropForm::LineStyleComboDrawItem, 1);
-    EXPECT_EQ(blackPixels(solid), 40 - 8);  // x = 4 .. right - 4, one row
+    EXPECT_EQ(blackPixels(solid), 40 - 8); // x = 4 .. right - 4, one row
     EXPECT_EQ(solid.pixel(4, 8), qRgb(0, 0, 0));
     EXPECT_EQ(solid.pixel(3, 8), qRgb(255, 255, 255));
     const int dotted = blackPixels(drawn(&TDataPropForm::LineStyleComboDrawItem, 2));
@@ -310,5 +340,6 @@ TEST(DataPropDrawing, StylePicturesFollowTheirTables) {
     EXPECT_EQ(dot.pixel(20, 8), qRgb(0, 0, 0));
     // Cross: f = 16 / 5 = 3, two strokes of 7 pixels sharing the centre.
     EXPECT_EQ(blackPixels(drawn(&TDataPropForm::PointStyleComboDrawItem, 4)), 13);
-    for (int i = 2; i <= 7; ++i) EXPECT_GT(blackPixels(drawn(&TDataPropForm::PointStyleComboDrawItem, i)), 4) << i;
+    for (int i = 2; i <= 7; ++i)
+        EXPECT_GT(blackPixels(drawn(&TDataPropForm::PointStyleComboDrawItem, i)), 4) << i;
 }
