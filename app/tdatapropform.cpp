@@ -1,5 +1,7 @@
 #include "app/tdatapropform.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -12,8 +14,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -24,7 +26,9 @@
 
 namespace {
 
-QColor toQColor(orvo::Colour c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+QColor toQColor(orvo::Colour c) {
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
 
 orvo::Colour fromQColor(const QColor& c) {
     return orvo::Colour(c.red()) | (orvo::Colour(c.green()) << 8) | (orvo::Colour(c.blue()) << 16);
@@ -41,11 +45,13 @@ std::string cutUtf8(const QString& text, std::size_t maxBytes) {
     return bytes.toStdString();
 }
 
-QString lfText(double v) { return QString::fromStdString(orvo::formatFixed(v, 0, 6)); }
+QString lfText(double v) {
+    return QString::fromStdString(orvo::formatFixed(v, 0, 6));
+}
 
 // Draws every item of a StyleCombo's drop-down list as a 16-pixel-high picture.
 class StyleDelegate : public QStyledItemDelegate {
-public:
+  public:
     StyleDelegate(StyleCombo* combo) : QStyledItemDelegate(combo), m_combo(combo) {}
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         p->save();
@@ -62,14 +68,15 @@ public:
         return QSize(QStyledItemDelegate::sizeHint(option, index).width(), 16);
     }
 
-private:
+  private:
     StyleCombo* m_combo;
 };
 
 const QStringList LineStyleNames = {"-none-", "Solid", "Dot", "Dash", "Dash Dot", "Dash Dot Dot"};
-const QStringList PointStyleNames = {"-none-", "Dot", "Circle", "Square", "Cross", "X", "Diamond", "Triangle"};
+const QStringList PointStyleNames = {"-none-", "Dot", "Circle",  "Square",
+                                     "Cross",  "X",   "Diamond", "Triangle"};
 
-}  // namespace
+} // namespace
 
 ColourPanel::ColourPanel(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -116,7 +123,7 @@ void StyleCombo::paintEvent(QPaintEvent*) {
 // Rectangles follow the module software's item convention: right and bottom lie just outside.
 void TDataPropForm::LineStyleComboDrawItem(QPainter& p, int index, const QRect& rect) {
     p.fillRect(rect, Qt::white);
-    static const Qt::PenStyle styles[] = {Qt::NoPen,   Qt::SolidLine,   Qt::DotLine,
+    static const Qt::PenStyle styles[] = {Qt::NoPen,    Qt::SolidLine,   Qt::DotLine,
                                           Qt::DashLine, Qt::DashDotLine, Qt::DashDotDotLine};
     if (index <= 0 || index > 5) return;
     p.setPen(QPen(Qt::black, 0, styles[index]));
@@ -131,15 +138,22 @@ void TDataPropForm::PointStyleComboDrawItem(QPainter& p, int index, const QRect&
     p.setPen(QPen(Qt::black, 0));
     p.setBrush(Qt::NoBrush);
     p.setRenderHint(QPainter::Antialiasing, false);
-    const int left = rect.x(), top = rect.y(), right = rect.x() + rect.width(), bottom = rect.y() + rect.height();
+    const int left = rect.x(), top = rect.y(), right = rect.x() + rect.width(),
+              bottom = rect.y() + rect.height();
     const int h = bottom - top;
     const int cx = left + (right - left) / 2, cy = top + h / 2;
     const int q = h / 4, f = h / 5, s = h / 6;
     auto path = [&p](std::initializer_list<QPoint> pts) { p.drawPolyline(QPolygon(QList<QPoint>(pts))); };
     switch (index) {
-    case 1: p.drawPoint(cx, cy); break;
-    case 2: p.drawEllipse(QRect(QPoint(cx - q, cy - q), QPoint(cx + q - 1, cy + q - 1))); break;
-    case 3: p.drawRect(QRect(QPoint(cx - f, cy - f), QPoint(cx + f - 1, cy + f - 1))); break;
+    case 1:
+        p.drawPoint(cx, cy);
+        break;
+    case 2:
+        p.drawEllipse(QRect(QPoint(cx - q, cy - q), QPoint(cx + q - 1, cy + q - 1)));
+        break;
+    case 3:
+        p.drawRect(QRect(QPoint(cx - f, cy - f), QPoint(cx + f - 1, cy + f - 1)));
+        break;
     case 4:
         p.drawLine(cx - f, cy, cx + f, cy);
         p.drawLine(cx, cy - f, cx, cy + f);
@@ -148,9 +162,14 @@ void TDataPropForm::PointStyleComboDrawItem(QPainter& p, int index, const QRect&
         p.drawLine(cx - f, cy - f, cx + f, cy + f);
         p.drawLine(cx - f, cy + f, cx + f, cy - f);
         break;
-    case 6: path({{cx, cy - q}, {cx - q, cy}, {cx, cy + q}, {cx + q, cy}, {cx, cy - q}}); break;
-    case 7: path({{cx, cy - q}, {cx - f, cy + s}, {cx + f, cy + s}, {cx, cy - q}}); break;
-    default: break;
+    case 6:
+        path({{cx, cy - q}, {cx - q, cy}, {cx, cy + q}, {cx + q, cy}, {cx, cy - q}});
+        break;
+    case 7:
+        path({{cx, cy - q}, {cx - f, cy + s}, {cx + f, cy + s}, {cx, cy - q}});
+        break;
+    default:
+        break;
     }
 }
 
@@ -251,7 +270,8 @@ TDataPropForm::TDataPropForm(AppState* state, Prompts* prompts, QWidget* parent)
     };
     ApplyBtn = button("ApplyBtn", QStringLiteral("Apply"), QString());
     DelSetBtn = button("DelSetBtn", QStringLiteral("Delete Data Set"), QString());
-    DriftBtn = button("DriftBtn", QStringLiteral("Fix Drift"), QStringLiteral("Adjust for pressure drift over time"));
+    DriftBtn = button("DriftBtn", QStringLiteral("Fix Drift"),
+                      QStringLiteral("Adjust for pressure drift over time"));
     OffsetBtn = button("OffsetBtn", QStringLiteral("Fix Offset"), QStringLiteral("Adjust for offset"));
     PhotoBtn = button("PhotoBtn", QStringLiteral("Export Photo Info"),
                       QStringLiteral("Export list of triggers with altitudes"));
@@ -284,9 +304,9 @@ int TDataPropForm::selectedSet() const {
 
 void TDataPropForm::setSetControlsEnabled(bool enabled) {
     for (QWidget* w : std::initializer_list<QWidget*>{
-             SignalDisplayNameEdit, Line_Clr, LineStyleCombo, Pt_Clr, PointStyleCombo, Trig_Clr, TrigStyleCombo,
-             XOffsetEdit, YOffsetEdit, XScaleEdit, YScaleEdit, Note1Edit, Note2Edit, Note3Edit, ApplyBtn,
-             DelSetBtn, DriftBtn, OffsetBtn, PhotoBtn})
+             SignalDisplayNameEdit, Line_Clr, LineStyleCombo, Pt_Clr, PointStyleCombo, Trig_Clr,
+             TrigStyleCombo, XOffsetEdit, YOffsetEdit, XScaleEdit, YScaleEdit, Note1Edit, Note2Edit,
+             Note3Edit, ApplyBtn, DelSetBtn, DriftBtn, OffsetBtn, PhotoBtn})
         w->setEnabled(enabled);
 }
 
@@ -305,8 +325,8 @@ void TDataPropForm::ShowSetProperties() {
         // No data set: nothing to show, nothing that acts on a set can be pressed.
         setSetControlsEnabled(false);
         PhotoBtn->setVisible(false);
-        for (QLineEdit* e : {SignalDisplayNameEdit, XOffsetEdit, YOffsetEdit, XScaleEdit, YScaleEdit, Note1Edit,
-                             Note2Edit, Note3Edit})
+        for (QLineEdit* e : {SignalDisplayNameEdit, XOffsetEdit, YOffsetEdit, XScaleEdit, YScaleEdit,
+                             Note1Edit, Note2Edit, Note3Edit})
             e->clear();
         return;
     }
@@ -331,9 +351,13 @@ void TDataPropForm::ShowSetProperties() {
     PhotoBtn->setVisible(trig.DisplayFlag != 0);
 }
 
-void TDataPropForm::SetListBoxClick() { ShowSetProperties(); }
+void TDataPropForm::SetListBoxClick() {
+    ShowSetProperties();
+}
 
-void TDataPropForm::ApplyBtnClick() { ApplySetProperties(); }
+void TDataPropForm::ApplyBtnClick() {
+    ApplySetProperties();
+}
 
 void TDataPropForm::ApplySetProperties() {
     const int n = selectedSet();
@@ -415,4 +439,6 @@ void TDataPropForm::PhotoBtnClick() {
     m_prompts->openUrl(QUrl::fromLocalFile(path));
 }
 
-void TDataPropForm::OKBtnClick() { reject(); }
+void TDataPropForm::OKBtnClick() {
+    reject();
+}

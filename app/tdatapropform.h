@@ -20,40 +20,40 @@ class QPushButton;
 // A clickable panel that shows one colour; the dialog's three colour choices.
 class ColourPanel : public QFrame {
     Q_OBJECT
-public:
+  public:
     explicit ColourPanel(QWidget* parent = nullptr);
     orvo::Colour colour() const { return m_colour; }
     void setColour(orvo::Colour c);
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     orvo::Colour m_colour = 0;
 };
 
 // A list of styles whose items (and closed face) are pictures instead of text.
 class StyleCombo : public QComboBox {
     Q_OBJECT
-public:
+  public:
     using DrawItem = std::function<void(QPainter&, int index, const QRect& rect)>;
     StyleCombo(const QStringList& items, DrawItem draw, QWidget* parent = nullptr);
     const DrawItem& drawItem() const { return m_draw; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     DrawItem m_draw;
 };
 
 class TDataPropForm : public OrvoDialog {
     Q_OBJECT
-public:
+  public:
     TDataPropForm(AppState* state, Prompts* prompts, QWidget* parent = nullptr);
 
     // Called whenever the data or its look changed, so the plot can repaint.
@@ -91,7 +91,7 @@ public:
     static void LineStyleComboDrawItem(QPainter& p, int index, const QRect& rect);
     static void PointStyleComboDrawItem(QPainter& p, int index, const QRect& rect);
 
-public slots:
+  public slots:
     void FormShow();
     void ShowSetProperties();
     void ApplySetProperties();
@@ -104,9 +104,9 @@ public slots:
     void PhotoBtnClick();
     void OKBtnClick();
 
-private:
+  private:
     void setSetControlsEnabled(bool enabled);
     void changed();
 
-    bool m_applying = false;  // the rename inside Apply must not refill the boxes
+    bool m_applying = false; // the rename inside Apply must not refill the boxes
 };
