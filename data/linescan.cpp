@@ -84,6 +84,56 @@ class Scanner {
             return Step::Stored;
         }
 
+        if (!(m_s[m_p] == '0' && m_p + 1 < m_n && lower(m_s[m_p + 1]) == 'x')) {
+            // Decimal: sscanf takes what strtod takes, plus an exponent marker and its sign when
+            // no digit follows them ("1e," stores 1 and goes on after the 'e').
+            // Plain decimals of at most 15 digits (every number the program writes): the digits'
+            // integer, exact in a double, divided by an exact power of ten is the correctly
+            // rounded value strtod gives.
+            std::size_t q = m_p;
+            std::uint64_t mantissa = 0;
+            int digits = 0, decimals = 0;
+            bool dot = false;
+            for (; q < m_n; ++q) {
+                const char c = m_s[q];
+                if (isDigit(c)) {
+                    mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+                    ++digits;
+                    decimals += dot ? 1 : 0;
+                } else if (c == '.' && !dot) {
+                    dot = true;
+                } else {
+                    break;
+                }
+            }
+            if (digits > 0 && digits <= 15 && (q >= m_n || lower(m_s[q]) != 'e')) {
+                static constexpr double powersOfTen[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                           1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+                const double v = static_cast<double>(mantissa) / powersOfTen[decimals];
+                m_p = q;
+                out = negative ? -v : v;
+                return Step::Stored;
+            }
+            if (m_s[m_p] == '-') return Step::NoMatch; // from_chars would take a second sign
+            double v = 0.0;
+            const auto r = std::from_chars(m_s + m_p, m_s + m_n, v, std::chars_format::general);
+            if (r.ec == std::errc::invalid_argument) return Step::NoMatch;
+            const char* taken = m_s + m_p;
+            q = static_cast<std::size_t>(r.ptr - m_s);
+            if (q < m_n && lower(m_s[q]) == 'e' && !std::memchr(taken, 'e', r.ptr - taken) &&
+                !std::memchr(taken, 'E', r.ptr - taken)) {
+                ++q;
+                if (q < m_n && (m_s[q] == '+' || m_s[q] == '-')) ++q;
+            }
+            m_p = q;
+            if (r.ec == std::errc::result_out_of_range) {
+                out = strtodC(std::string_view(m_s + start, m_p - start));
+                return Step::Stored;
+            }
+            out = negative ? -v : v;
+            return Step::Stored;
+        }
+
         bool hex = false, gotDigit = false, gotDot = false, gotExp = false;
         char expChar = 'e';
         if (m_s[m_p] == '0') {
