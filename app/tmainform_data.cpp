@@ -115,6 +115,8 @@ void TMainForm::buildDataPage() {
                           QStringLiteral("Zoom back to original size"));
     ZoomCropBtn = button(GroupBox5, "ZoomCropBtn", QStringLiteral("Crop"),
                          QStringLiteral("Crop data to that shown in display"));
+    for (QPushButton* b : {ZoomInBtn, ZoomOutBtn, ZoomResetBtn, ZoomCropBtn})
+        b->setFixedWidth(48);
     zoom->addWidget(ZoomInBtn, 0, 0);
     zoom->addWidget(ZoomOutBtn, 0, 1);
     zoom->addWidget(ZoomResetBtn, 1, 0);
@@ -162,7 +164,7 @@ void TMainForm::buildDataPage() {
     auto* sets = new QVBoxLayout;
     ActiveSetCombo = new QComboBox(DataPage);
     ActiveSetCombo->setObjectName("ActiveSetCombo");
-    ActiveSetCombo->setMinimumWidth(140);
+    ActiveSetCombo->setMinimumWidth(104);
     sets->addWidget(ActiveSetCombo);
     ShowPointsChk = new QCheckBox(QStringLiteral("Show Points"), DataPage);
     ShowPointsChk->setObjectName("ShowPointsChk");
@@ -182,6 +184,8 @@ void TMainForm::buildDataPage() {
     PrtBtn = button(DataPage, "PrtBtn", QStringLiteral("Print"), QStringLiteral("Print the plot"));
     ExportBtn = button(DataPage, "ExportBtn", QStringLiteral("Export"),
                        QStringLiteral("Export plot to bitmap, JPEG, GIF"));
+    for (QPushButton* b : {ScaleBtn, EditBtn, PrtBtn, ExportBtn})
+        b->setMinimumWidth(b->sizeHint().width());
     m_dataButtons->addWidget(ScaleBtn, 0, 3);
     m_dataButtons->addWidget(EditBtn, 1, 0);
     m_dataButtons->addWidget(PrtBtn, 1, 1);
@@ -210,6 +214,7 @@ void TMainForm::placeDataPageButtons() {
         auto* b = DataPage->findChild<QWidget*>(QString::fromLatin1(s.name));
         if (!b || m_dataButtons->indexOf(b) >= 0) continue;
         m_dataButtons->addWidget(b, s.row, s.column);
+        b->setMinimumWidth(b->sizeHint().width());
         b->setFocusPolicy(Qt::NoFocus);
         b->show();
     }

@@ -26,15 +26,17 @@ void ReducePolyline(const QPoint* in, int n, std::vector<QPoint>& out) {
             if (in[j].y() < in[lo].y()) lo = j;
             if (in[j].y() > in[hi].y()) hi = j;
         }
-        push(in[i]);
-        if (lo < hi) {
-            push(in[lo]);
-            push(in[hi]);
-        } else {
-            push(in[hi]);
-            push(in[lo]);
-        }
-        push(in[j]);
+        // The points next to the column's ends keep the directions in which the line enters
+        // and leaves it: the raster engine's choice of joint pixels depends on them.
+        int second = i, before = j;
+        while (second < j && in[second] == in[i])
+            ++second;
+        while (before > i && in[before] == in[j])
+            --before;
+        int keep[6] = {i, second, lo, hi, before, j};
+        std::sort(keep, keep + 6);
+        for (int k : keep)
+            push(in[k]);
         i = j + 1;
     }
 }

@@ -14,7 +14,8 @@ class QPainter;
 namespace orvo {
 
 // Keeps, for every run of consecutive points in the same pixel column, the first, the lowest,
-// the highest and the last point (in their original order), dropping repeats. A 1-pixel
+// the highest and the last point and the neighbours of the first and last (in their original
+// order), dropping repeats. A 1-pixel
 // polyline through the result covers the same pixels as one through the input.
 void ReducePolyline(const QPoint* in, int n, std::vector<QPoint>& out);
 
