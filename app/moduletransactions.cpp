@@ -8,8 +8,11 @@
 #include <QLineEdit>
 #include <QTimer>
 
-ModuleTransactions::ModuleTransactions(QWidget* window, std::vector<QWidget*> areas)
+ModuleTransactions::ModuleTransactions(QWidget* window, std::vector<QWidget*> areas,
+                                       std::vector<QTimer*> timers)
     : QObject(window), m_window(window) {
+    for (QTimer* t : timers)
+        if (t) m_timers.emplace_back(t);
     setObjectName(QStringLiteral("ModuleTransactions"));
     for (QWidget* a : areas)
         if (a) m_areas.emplace_back(a);
@@ -43,6 +46,14 @@ ModuleTransactions::Scope ModuleTransactions::begin() {
                 disable(w);
         }
     }
+    // A download lets messages run; a timer that reads the port would take the download's bytes.
+    m_held.clear();
+    for (const QPointer<QTimer>& t : m_timers) {
+        if (t && t->isActive()) {
+            t->stop();
+            m_held.push_back(t);
+        }
+    }
     return Scope(this);
 }
 
@@ -50,6 +61,9 @@ void ModuleTransactions::end() {
     for (const QPointer<QWidget>& w : m_disabled)
         if (w) w->setEnabled(true);
     m_disabled.clear();
+    for (const QPointer<QTimer>& t : m_held)
+        if (t) t->start();
+    m_held.clear();
     m_running = false;
     m_stop = false;
     if (m_closePending) {

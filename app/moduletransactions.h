@@ -7,14 +7,16 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 
 class ModuleTransactions : public QObject {
     Q_OBJECT
   public:
-    // areas: the pages whose input controls are disabled while a transaction runs.
-    ModuleTransactions(QWidget* window, std::vector<QWidget*> areas);
+    // areas: the pages whose input controls are disabled while a transaction runs; timers: those
+    // that read the port on their own (live logging), held while a transaction runs.
+    ModuleTransactions(QWidget* window, std::vector<QWidget*> areas, std::vector<QTimer*> timers = {});
 
     class Scope {
       public:
@@ -48,6 +50,8 @@ class ModuleTransactions : public QObject {
     QWidget* m_window;
     std::vector<QPointer<QWidget>> m_areas;
     std::vector<QPointer<QWidget>> m_disabled; // what begin() disabled, for end() to enable again
+    std::vector<QPointer<QTimer>> m_timers;
+    std::vector<QPointer<QTimer>> m_held; // the timers begin() stopped
     bool m_running = false;
     bool m_stop = false;
     bool m_closePending = false;

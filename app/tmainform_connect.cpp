@@ -141,7 +141,7 @@ orvo::PlotFileHeader fileHeaderOf(const orvo::PlotSettings& p) {
 } // namespace
 
 void TMainForm::connectLinkHandlers() {
-    m_transactions = new ModuleTransactions(this, {ConnectPage, ConfigurePage, DataPage, LogPage});
+    m_transactions = new ModuleTransactions(this, {ConnectPage, ConfigurePage, DataPage, LogPage}, {Timer1});
     connect(ConnectBtn, &QPushButton::clicked, this, &TMainForm::ConnectBtnClick);
     connect(SpeedBox, &QComboBox::currentIndexChanged, this, &TMainForm::SpeedBoxChange);
     connect(DLInfoBtn, &QPushButton::clicked, this, &TMainForm::DLInfoBtnClick);

@@ -385,6 +385,8 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     simulatorModule().setRecordedSets({recorded(1, std::vector<std::uint16_t>(3000, 7))});
     connectAndList();
     f.SetList->setCurrentIndex(0);
+    f.Timer1->start();  // as while live logging: it must not read the port during the download
+    bool timerHeld = false;
     bool sawDisabled = false;
     bool progressShown = false;
     int setsDuring = -1;
@@ -394,6 +396,7 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
         sawDisabled = !f.DLDataBtn->isEnabled() && !f.ConnectBtn->isEnabled() && !f.SpeedBox->isEnabled() &&
                       !f.CalBtn->isEnabled() && !f.EraseDataBtn->isEnabled();
         progressShown = f.ProgressBar1->isVisible();
+        timerHeld = !f.Timer1->isActive();
         f.DLDataBtnClick();
         f.ConnectBtnClick();
         f.SpeedBoxChange(1);
@@ -406,6 +409,9 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     f.DLDataBtn->click();
     EXPECT_TRUE(sawDisabled);
     EXPECT_TRUE(progressShown);
+    EXPECT_TRUE(timerHeld);
+    EXPECT_TRUE(f.Timer1->isActive());
+    f.Timer1->stop();
     EXPECT_EQ(setsDuring, before + 1);
     EXPECT_EQ(countOf('a'), 1);
     EXPECT_EQ(f.state().speedIndex, 5);
