@@ -86,8 +86,12 @@ Qt::PenStyle penStyleOf(int lineStyle) {
     }
 }
 
-// Maps a series' samples to surface points with the same arithmetic as TimeToPixel and
-// AltitudeToPixel, hoisted out of the loop.
+// Maps a series' samples to surface points. Inside the view it is the arithmetic of TimeToPixel
+// and AltitudeToPixel; outside it the points keep their true position (up to a far limit)
+// instead of the transforms' edge values, so the clip cuts them: a line leaving the view keeps
+// its slope up to the edge, and nothing is drawn along the edge for data beyond it.
+constexpr double FarPixels = 100000.0;
+
 struct PointMapper {
     const PlotSettings& plot;
     const PlotFrame& f;
@@ -105,15 +109,11 @@ struct PointMapper {
         h = f.plotBottom - f.plotTop;
         aFactor = double(h) / (p.altitudeMax - p.altitudeMin);
     }
-    int x(double t) const {
-        if (t < tLo) return -1;
-        if (t > tHi) return 9999;
-        return truncInt((t - tLo) * tFactor);
-    }
+    static int far(double v) { return truncInt(std::clamp(v, -FarPixels, FarPixels)); }
+    int x(double t) const { return far((t - tLo) * tFactor); }
     int y(double a) const {
-        if (a < aLo) return h;
-        if (a > aHi) return 0;
-        return std::clamp(h - truncInt((a - aLo) * aFactor) - 1, 0, std::max(h, 0));
+        const int y = h - far((a - aLo) * aFactor) - 1;
+        return (a >= aLo && a <= aHi) ? std::clamp(y, 0, std::max(h, 0)) : y;
     }
     QPoint at(int i) const {
         const auto k = static_cast<std::size_t>(i);

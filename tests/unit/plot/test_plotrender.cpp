@@ -292,6 +292,30 @@ TEST(RenderPlot, LineOfASetThatDoesNotStartAtZeroIsDrawnAcrossTheView) {
     EXPECT_GT(blue, (f.plotRight - f.plotLeft) * 9 / 10);
 }
 
+TEST(RenderPlot, DataBeyondTheViewIsCutByTheFrameNotDrawnAlongIt) {
+    orvo::PlotState s;
+    colourState(s);
+    orvo::Series& set = addSet(s, 21, 1.0, [](int i) { return i * 50.0; }); // 0..1000
+    set.lineColour = Blue;
+    s.settings.timeMin = 0, s.settings.timeMax = 10, s.settings.altitudeMin = 0, s.settings.altitudeMax = 100;
+    const Rendered r = render(s, 96);
+    const orvo::PlotFrame& f = r.frame;
+    // The line leaves through the top edge near t = 2 s; right of that the top row is free of it.
+    const int leaves = f.plotLeft + orvo::TimeToPixel(s.settings, f, 2.0);
+    int onTop = 0;
+    for (int y = f.plotTop; y <= f.plotTop + 2; ++y)
+        for (int x = leaves + 10; x < f.plotRight; ++x)
+            onTop += r.image.pixel(x, y) == BluePx;
+    EXPECT_EQ(onTop, 0);
+    // And where it crosses the view it keeps its slope: at 1 s it is half way up.
+    const int x1 = f.plotLeft + orvo::TimeToPixel(s.settings, f, 1.0);
+    const int mid = f.plotTop + orvo::AltitudeToPixel(s.settings, f, 50.0);
+    bool found = false;
+    for (int y = mid - 2; y <= mid + 2; ++y)
+        found = found || r.image.pixel(x1, y) == BluePx;
+    EXPECT_TRUE(found);
+}
+
 TEST(RenderPlot, DegenerateInputsDrawWithoutFault) {
     orvo::PlotState s;
     colourState(s);
