@@ -2,8 +2,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
-#include <QSvgRenderer>
-#include <QPainter>
 #include <QTimer>
 
 #include <clocale>
@@ -45,19 +43,6 @@ public:
 
 }  // namespace
 
-static QIcon programIcon() {
-    QSvgRenderer svg(QStringLiteral(":/orvo/orvo.svg"));
-    QIcon icon;
-    for (int size : {16, 32, 57, 64, 128}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        svg.render(&p);
-        p.end();
-        icon.addPixmap(pm);
-    }
-    return icon;
-}
 
 int main(int argc, char** argv) {
     QString port;
@@ -81,7 +66,6 @@ int main(int argc, char** argv) {
     }
 
     OrvoApplication app(argc, argv);
-    Q_INIT_RESOURCE(orvo);
     // Qt takes the C locale from the environment; files and texts always use a full stop.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Orvo"));

@@ -21,6 +21,7 @@
 #include "app/prompts.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
+#include "app/version.h"
 
 TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -146,7 +147,7 @@ void TMainForm::FormShow() {
     // 3. Dates read yyyy-mm-dd everywhere (download stamps and file names build them so).
 
     // 4. The application icon on the About page.
-    if (Image1) Image1->setPixmap(qApp->windowIcon().pixmap(57, 57));
+    if (Image1) Image1->setPixmap(programIcon().pixmap(57, 57));
 
     // 5.
     showPage(AboutPage);

@@ -3,5 +3,10 @@
 
 #include <string>
 
+class QIcon;
+
 std::string GetProgramVersion();
 const char* BuildStamp();
+
+// The program icon (shown in the title bar and on the About page).
+QIcon programIcon();
