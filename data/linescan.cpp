@@ -85,8 +85,6 @@ class Scanner {
         }
 
         if (!(m_s[m_p] == '0' && m_p + 1 < m_n && lower(m_s[m_p + 1]) == 'x')) {
-            // Decimal: sscanf takes what strtod takes, plus an exponent marker and its sign when
-            // no digit follows them ("1e," stores 1 and goes on after the 'e').
             // Plain decimals of at most 15 digits (every number the program writes): the digits'
             // integer, exact in a double, divided by an exact power of ten is the correctly
             // rounded value strtod gives.
@@ -114,14 +112,17 @@ class Scanner {
                 out = negative ? -v : v;
                 return Step::Stored;
             }
+            // Anything else decimal: sscanf takes what strtod takes, plus an exponent marker and
+            // its sign when no digit follows them ("1e," stores 1 and goes on after the 'e').
             if (m_s[m_p] == '-') return Step::NoMatch; // from_chars would take a second sign
             double v = 0.0;
             const auto r = std::from_chars(m_s + m_p, m_s + m_n, v, std::chars_format::general);
             if (r.ec == std::errc::invalid_argument) return Step::NoMatch;
             const char* taken = m_s + m_p;
             q = static_cast<std::size_t>(r.ptr - m_s);
-            if (q < m_n && lower(m_s[q]) == 'e' && !std::memchr(taken, 'e', r.ptr - taken) &&
-                !std::memchr(taken, 'E', r.ptr - taken)) {
+            if (q < m_n && lower(m_s[q]) == 'e' &&
+                !std::memchr(taken, 'e', static_cast<std::size_t>(r.ptr - taken)) &&
+                !std::memchr(taken, 'E', static_cast<std::size_t>(r.ptr - taken))) {
                 ++q;
                 if (q < m_n && (m_s[q] == '+' || m_s[q] == '-')) ++q;
             }
@@ -134,25 +135,17 @@ class Scanner {
             return Step::Stored;
         }
 
-        bool hex = false, gotDigit = false, gotDot = false, gotExp = false;
-        char expChar = 'e';
-        if (m_s[m_p] == '0') {
-            ++m_p;
-            if (m_p < m_n && lower(m_s[m_p]) == 'x') {
-                hex = true;
-                expChar = 'p';
-                ++m_p;
-            } else {
-                gotDigit = true;
-            }
-        }
+        // Hexadecimal: sscanf collects "0x", hex digits, one point and a 'p' exponent; strtod's
+        // value of what was collected is stored.
+        m_p += 2;
+        bool gotDigit = false, gotDot = false, gotExp = false;
         for (; m_p < m_n; ++m_p) {
             const char c = m_s[m_p];
-            if (isDigit(c) || (!gotExp && hex && isHexDigit(c))) {
+            if (isDigit(c) || (!gotExp && isHexDigit(c))) {
                 gotDigit = true;
-            } else if (gotExp && lower(m_s[m_p - 1]) == expChar && (c == '-' || c == '+')) {
+            } else if (gotExp && lower(m_s[m_p - 1]) == 'p' && (c == '-' || c == '+')) {
                 // the exponent's sign
-            } else if (gotDigit && !gotExp && lower(c) == expChar) {
+            } else if (gotDigit && !gotExp && lower(c) == 'p') {
                 gotExp = gotDot = true;
             } else if (c == '.' && !gotDot) {
                 gotDot = true;
@@ -160,24 +153,15 @@ class Scanner {
                 break;
             }
         }
-        const std::size_t taken = m_p - start;
         const std::size_t signLength = sign ? 1 : 0;
-        if (taken == signLength || (hex && taken == 2 + signLength)) return Step::NoMatch;
-
-        const char* digits = m_s + start + signLength + (hex ? 2 : 0);
-        const char* end = m_s + m_p;
+        if (m_p - start == signLength + 2) return Step::NoMatch;
         double v = 0.0;
-        const auto r =
-            std::from_chars(digits, end, v, hex ? std::chars_format::hex : std::chars_format::general);
+        const auto r = std::from_chars(m_s + start + signLength + 2, m_s + m_p, v, std::chars_format::hex);
         if (r.ec == std::errc::result_out_of_range) {
-            out = strtodC(std::string_view(m_s + start, taken));
+            out = strtodC(std::string_view(m_s + start, m_p - start));
             return Step::Stored;
         }
-        if (r.ec != std::errc{}) {
-            // strtod takes the "0" of a "0x" that has no hex digit after it
-            if (!hex) return Step::NoMatch;
-            v = 0.0;
-        }
+        if (r.ec != std::errc{}) v = 0.0; // strtod takes the "0" of a "0x" without a hex digit
         out = negative ? -v : v;
         return Step::Stored;
     }

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     orvo::PlotFileHeader header;
     // Each data set reserves its full capacity; a few per input keep the fuzzer's memory bounded.
     orvo::LoadOptions options;
-    options.maxDataSets = 8;
+    options.maxDataSets = 2;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const orvo::LoadReport report = orvo::loadDataText(text, list, header, options);
 
