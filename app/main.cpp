@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Over a file-size limit a save must fail and be reported, not kill the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     OrvoApplication app(argc, argv);
     // Qt takes the C locale from the environment; files and texts always use a full stop.
     std::setlocale(LC_NUMERIC, "C");

@@ -176,12 +176,7 @@ int runRender(const std::vector<std::string>& args) {
     state.output.colour = mono ? 0 : 1;
     state.show = show;
 
-    // Fonts need the GUI layer; no window is ever shown.
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int argc = 1;
-    char name[] = "orvo-cli";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    // Fonts need the GUI layer: the command runs under orvo-cli's QGuiApplication.
     const QString path = QString::fromStdString(out);
     const int w = int(pixelsW), h = int(pixelsH);
     bool ok = true;
@@ -231,4 +226,4 @@ int runRender(const std::vector<std::string>& args) {
 
 } // namespace
 
-ORVO_CLI_COMMAND("render", "draw data files into a PNG, SVG or PDF picture", runRender);
+ORVO_CLI_GUI_COMMAND("render", "draw data files into a PNG, SVG or PDF picture", runRender);

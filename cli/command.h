@@ -13,12 +13,15 @@ struct Command {
     const char* name;
     const char* help;
     CommandFn run;
+    bool gui = false;  // draws text: runs under a (windowless) QGuiApplication
 };
 
 std::vector<Command>& commands();
 
 struct Registrar {
-    Registrar(const char* name, const char* help, CommandFn fn) { commands().push_back({name, help, fn}); }
+    Registrar(const char* name, const char* help, CommandFn fn, bool gui = false) {
+        commands().push_back({name, help, fn, gui});
+    }
 };
 
 }  // namespace orvo::cli
@@ -27,3 +30,5 @@ struct Registrar {
 #define ORVO_CLI_CONCAT(a, b) ORVO_CLI_CONCAT2(a, b)
 #define ORVO_CLI_COMMAND(name, help, fn) \
     static ::orvo::cli::Registrar ORVO_CLI_CONCAT(orvoCliRegistrar_, __LINE__)(name, help, fn)
+#define ORVO_CLI_GUI_COMMAND(name, help, fn) \
+    static ::orvo::cli::Registrar ORVO_CLI_CONCAT(orvoCliRegistrar_, __LINE__)(name, help, fn, true)

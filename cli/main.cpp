@@ -1,5 +1,11 @@
 // orvo-cli: the module and file operations of the program, from a terminal.
+#include <QCoreApplication>
+#include <QGuiApplication>
+
 #include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <memory>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -34,9 +40,25 @@ int main(int argc, char** argv) {
         usage(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
+    // Over a file-size limit a write must fail and be reported, not kill the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::string name = argv[1];
     for (const auto& c : orvo::cli::commands()) {
-        if (name == c.name) return c.run(std::vector<std::string>(argv + 2, argv + argc));
+        if (name != c.name) continue;
+        // Serial ports and timers want an application object; drawing text wants the GUI layer,
+        // which runs without a window on the offscreen platform.
+        int qtArgc = 1;
+        std::unique_ptr<QCoreApplication> app;
+        if (c.gui) {
+            if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            app = std::make_unique<QGuiApplication>(qtArgc, argv);
+        } else {
+            app = std::make_unique<QCoreApplication>(qtArgc, argv);
+        }
+        std::setlocale(LC_NUMERIC, "C");
+        QCoreApplication::setOrganizationName(QStringLiteral("TamberlinSystems"));
+        QCoreApplication::setApplicationName(QStringLiteral("Orvo"));
+        return c.run(std::vector<std::string>(argv + 2, argv + argc));
     }
     std::fprintf(stderr, "orvo-cli: unknown command '%s'\n\n", argv[1]);
     usage(stderr);
