@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "app/configwidgets.h"
+#include "app/moduletransactions.h"
 #include "app/prompts.h"
 #include "app/tmainform.h"
 #include "config/editnumber.h"
@@ -22,6 +23,8 @@
 #include "link/configexchange.h"
 
 namespace {
+
+constexpr int LeftColumnWidth = 290;
 
 QLabel* makePanel(QWidget* parent, const char* name, const QString& text, int width) {
     auto* p = new QLabel(text, parent);
@@ -82,7 +85,9 @@ void TMainForm::buildConfigurePage() {
     auto* columns = new QHBoxLayout(page);
     columns->setContentsMargins(4, 4, 4, 4);
     auto* leftBox = new QWidget(page);
-    leftBox->setFixedWidth(268);
+    // Wide enough for the four interval cells with "milliSeconds" under the last, the three
+    // block buttons side by side and the firmware check boxes; the Options group takes the rest.
+    leftBox->setFixedWidth(LeftColumnWidth);
     auto* left = new QVBoxLayout(leftBox);
     left->setContentsMargins(0, 0, 0, 0);
     columns->addWidget(leftBox);
@@ -173,10 +178,12 @@ void TMainForm::buildConfigurePage() {
     CompatChk = new QCheckBox(QStringLiteral("Compatibility Mode"), GroupBox4);
     CompatChk->setObjectName("CompatChk");
     fw->addWidget(CompatChk, 1, 2);
+    fw->setColumnStretch(1, 1); // the version display gives way; the check boxes keep their captions
     left->addWidget(GroupBox4);
     left->addStretch(1);
 
-    // Options: the recording choices, in two columns.
+    // Options: the recording choices, in two columns. The left one holds the groups with edits
+    // beside their items (and the four altitude edits in a row); the right one the narrow groups.
     GroupBox2 = new QGroupBox(QStringLiteral("Options"), page);
     GroupBox2->setObjectName("GroupBox2");
     columns->addWidget(GroupBox2, 1);
@@ -224,7 +231,6 @@ void TMainForm::buildConfigurePage() {
     besideItem(AutoStopGrp, 1, AutoStopSecEdit, new QLabel(QStringLiteral("Seconds"), AutoStopGrp));
     besideItem(AutoStopGrp, 2, AutoStopAltitudeEdit, BelowUnitsPanel);
     optLeft->addWidget(AutoStopGrp);
-    optLeft->addStretch(1);
 
     AutoZeroGrp = new RadioGroup(QStringLiteral("Auto Zero Altitude"),
                                  {QStringLiteral("Off"), QStringLiteral("On First Trigger"),
@@ -250,7 +256,8 @@ void TMainForm::buildConfigurePage() {
     alt->addWidget(AltStepEdit, 1, 2);
     alt->addWidget(new QLabel(QStringLiteral("Alt +/-"), GroupBox7), 0, 3);
     alt->addWidget(AltBandEdit, 1, 3);
-    optRight->addWidget(GroupBox7);
+    optLeft->addWidget(GroupBox7);
+    optLeft->addStretch(1);
 
     GroupBox8 = new QGroupBox(QStringLiteral("Servo Control"), GroupBox2);
     GroupBox8->setObjectName("GroupBox8");
@@ -266,13 +273,14 @@ void TMainForm::buildConfigurePage() {
     servo->addWidget(ServoOffBar, 1, 0, 1, 3);
     servo->addWidget(new QLabel(QStringLiteral("Trigger On Position"), GroupBox8), 2, 0, 1, 3);
     servo->addWidget(ServoOnBar, 3, 0, 1, 3);
+    servo->addWidget(new QLabel(QStringLiteral("Trigger Hold Time"), GroupBox8), 4, 0, 1, 3);
+    servo->addWidget(ServoHoldBar, 5, 0, 1, 3);
+    // The hold time in milliseconds reads under its bar: beside the caption it would not fit.
     auto* holdRow = new QHBoxLayout;
-    holdRow->addWidget(new QLabel(QStringLiteral("Trigger Hold Time"), GroupBox8));
     holdRow->addStretch(1);
     holdRow->addWidget(HoldTimePanel);
     holdRow->addWidget(new QLabel(QStringLiteral("milliseconds"), GroupBox8));
-    servo->addLayout(holdRow, 4, 0, 1, 3);
-    servo->addWidget(ServoHoldBar, 5, 0, 1, 3);
+    servo->addLayout(holdRow, 6, 0, 1, 3);
     optRight->addWidget(GroupBox8);
     optRight->addStretch(1);
 
@@ -401,13 +409,21 @@ bool TMainForm::configureConnected() {
     return false;
 }
 
+// The buttons take the transaction guard; the flows do not, because Connect, Calibrate and Reset
+// Module call ReadConfiguration() while they already hold it.
 void TMainForm::ReadCfgBtnClick() {
+    auto busy = m_transactions->begin();
+    if (!busy) return;
     ReadConfiguration();
 }
 void TMainForm::WriteCfgBtnClick() {
+    auto busy = m_transactions->begin();
+    if (!busy) return;
     WriteConfiguration();
 }
 void TMainForm::BitBtn1Click() {
+    auto busy = m_transactions->begin();
+    if (!busy) return;
     ResetConfigDefaults();
 }
 

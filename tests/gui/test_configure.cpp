@@ -15,9 +15,11 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 
 #include "app/appwindows.h"
 #include "app/configwidgets.h"
+#include "app/moduletransactions.h"
 #include "app/tmainform.h"
 #include "link/clock.h"
 #include "link/comm.h"
@@ -42,6 +44,7 @@ struct RecordingLine {
     std::string toHost; // bytes waiting for the program
     bool answerRead = true;
     orvo::ConfigWire reply{};
+    std::function<void()> onWrite; // runs inside every write, e.g. to look at the window then
 
     std::string sent() const {
         std::string all;
@@ -59,6 +62,7 @@ class RecordingDevice : public orvo::SerialDevice {
     int write(const std::uint8_t* bytes, int count) override {
         std::string text(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
         m_line->writes.emplace_back(m_line->clock->tickCount(), text);
+        if (m_line->onWrite) m_line->onWrite();
         if (text == "r" && m_line->answerRead)
             m_line->toHost.append(m_line->reply.begin(), m_line->reply.end());
         return count;
@@ -531,4 +535,106 @@ TEST_F(ConfigureTest, storedChoicesFillTheControlsAndAreStoredBackAtClose) {
     EXPECT_EQ(back.AutoStopAltitude, 0);
     EXPECT_EQ(back.AutoZero, 2);
     EXPECT_EQ(back.Interval, 250);
+}
+
+// Every caption on the page shows in full inside the fixed window, also with the longest texts the
+// handlers put into the labels.
+TEST_F(ConfigureTest, everyCaptionFitsTheFixedWindow) {
+    form->show();
+    form->PageControl1->setCurrentWidget(form->ConfigurePage);
+    QWidget* page = form->ConfigurePage;
+    auto check = [&](const char* when) {
+        SCOPED_TRACE(when);
+        QCoreApplication::processEvents(); // let the layouts follow changed texts
+        int checked = 0;
+        for (QWidget* w : page->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(page)) continue;
+            const QString name = w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName();
+            // Nothing sticks out of what holds it (it would be cut at the edge).
+            EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << name.toStdString();
+            QString caption;
+            auto* label = qobject_cast<QLabel*>(w);
+            if (label)
+                caption = label->text();
+            else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w) ||
+                     qobject_cast<QPushButton*>(w))
+                caption = static_cast<QAbstractButton*>(w)->text();
+            else
+                continue;
+            const std::string what = (name + " \"" + caption + "\"").toStdString();
+            if (label && label->wordWrap()) {
+                EXPECT_LE(label->heightForWidth(label->width()), label->height()) << what;
+            } else {
+                EXPECT_LE(w->sizeHint().width(), w->width()) << what;
+                EXPECT_LE(w->sizeHint().height(), w->height()) << what;
+            }
+            ++checked;
+        }
+        EXPECT_GE(checked, 40); // the page was really looked at
+    };
+    ASSERT_EQ(form->size(), QSize(772, 565));
+    check("designed state");
+
+    form->findChild<QSlider*>("ServoHoldBar")->setValue(250);
+    ASSERT_EQ(text("HoldTimePanel"), "5000");
+    form->findChild<RadioGroup*>("UnitsGrp")->button(1)->click();
+    ASSERT_EQ(text("AboveUnitsPanel"), "Yards");
+    check("Yards, longest hold time");
+    form->findChild<RadioGroup*>("UnitsGrp")->button(2)->click();
+    ASSERT_EQ(text("BelowUnitsPanel"), "Meters");
+    check("Meters");
+
+    form->state().config.MemorySize = 255;
+    form->state().config.IntervalUnit = 100;
+    click("HourSpin", true);
+    ASSERT_TRUE(text("Msg1").contains("days"));
+    check("record time in days");
+}
+
+// A Configure button pressed while another exchange holds the module (its click queued before the
+// buttons were disabled) does nothing; pressed on its own, it holds the guard while it talks.
+TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
+    connectSimulator();
+    ModuleTransactions* guard = form->transactions();
+    ASSERT_TRUE(guard);
+    const std::pair<const char*, void (TMainForm::*)()> handlers[] = {
+        {"ReadCfgBtn", &TMainForm::ReadCfgBtnClick},
+        {"WriteCfgBtn", &TMainForm::WriteCfgBtnClick},
+        {"BitBtn1", &TMainForm::BitBtn1Click}};
+    {
+        auto other = guard->begin();
+        ASSERT_TRUE(other);
+        EXPECT_FALSE(form->ReadCfgBtn->isEnabled());
+        const std::string log = orvo::simulatorModule().commandLog();
+        form->infoLine(QStringLiteral("busy"));
+        for (const auto& [name, handler] : handlers) {
+            SCOPED_TRACE(name);
+            (form->*handler)();
+            EXPECT_EQ(orvo::simulatorModule().commandLog(), log);
+            EXPECT_EQ(infoLines(), QStringList({"busy"}));
+            EXPECT_TRUE(prompts.messages.empty()); // no reset question either
+            EXPECT_TRUE(guard->running());
+        }
+    }
+    EXPECT_TRUE(form->ReadCfgBtn->isEnabled());
+
+    // The guard is free again: each button goes through and holds it while bytes go out.
+    orvo::CommClose();
+    connectRecorder();
+    int writes = 0;
+    int unguarded = 0;
+    line.onWrite = [&] {
+        ++writes;
+        if (!guard->running() || form->ReadCfgBtn->isEnabled()) ++unguarded;
+    };
+    prompts.answers.push_back(QMessageBox::Yes);
+    for (const auto& [name, handler] : handlers) {
+        SCOPED_TRACE(name);
+        const int before = writes;
+        QTest::mouseClick(form->findChild<QPushButton*>(name), Qt::LeftButton);
+        EXPECT_GT(writes, before);
+        EXPECT_FALSE(guard->running());
+        EXPECT_TRUE(form->findChild<QPushButton*>(name)->isEnabled());
+    }
+    EXPECT_EQ(unguarded, 0);
 }
