@@ -161,7 +161,7 @@ void TMainForm::buildDataPage() {
     MouseGrpItems->button(0)->setChecked(true);
     row->addWidget(MouseGrp);
 
-    auto* sets = new QVBoxLayout;
+    auto* sets = new QHBoxLayout;
     ActiveSetCombo = new QComboBox(DataPage);
     ActiveSetCombo->setObjectName("ActiveSetCombo");
     ActiveSetCombo->setMinimumWidth(104);
@@ -171,7 +171,6 @@ void TMainForm::buildDataPage() {
     ShowPointsChk->setVisible(false);
     sets->addWidget(ShowPointsChk);
     sets->addStretch(1);
-    row->addLayout(sets);
 
     // Save, Load and Data Properties are made by their own code and placed here by name;
     // Scale, Plot Properties, Print and Export open their dialogs.
@@ -190,8 +189,13 @@ void TMainForm::buildDataPage() {
     m_dataButtons->addWidget(EditBtn, 1, 0);
     m_dataButtons->addWidget(PrtBtn, 1, 1);
     m_dataButtons->addWidget(ExportBtn, 1, 2);
+    // The set combo above the buttons, so all of them fit the fixed window width.
+    auto* right = new QVBoxLayout;
+    right->addLayout(sets);
+    right->addLayout(m_dataButtons);
+    right->addStretch(1);
     row->addStretch(1);
-    row->addLayout(m_dataButtons);
+    row->addLayout(right);
 
     Image2 = new QLabel(DataPage);
     Image2->setObjectName("Image2");

@@ -28,7 +28,7 @@ AxisRange roundRange(double lo, double hi) {
     // value cannot overflow an int.
     const double step = std::pow(10.0, std::trunc(std::log10(span)));
     const double width = (std::trunc(span / step) + 1.0) * step;
-    const double minimum = std::trunc(lo / step) * step;
+    const double minimum = std::trunc(lo / step) * step + 0.0;  // never "-0" in a file
     double maximum = minimum + width;
     if (hi >= maximum) maximum += step;
     return {minimum, maximum};
