@@ -23,6 +23,7 @@
 #include "app/prompts.h"
 #include "app/tmainform.h"
 #include "data/datafile.h"
+#include "plot/plotfile.h"
 #include "link/comm.h"
 #include "link/downloadarchive.h"
 #include "link/protocol.h"
@@ -123,20 +124,6 @@ void TMainForm::fillPortList() {
 
 namespace {
 
-orvo::PlotFileHeader fileHeaderOf(const orvo::PlotSettings& p) {
-    orvo::PlotFileHeader h;
-    h.title = p.title;
-    h.xLabel = p.xLabel;
-    h.yLabel = p.yLabel;
-    h.info1 = p.info1;
-    h.info2 = p.info2;
-    h.info3 = p.info3;
-    h.timeMin = p.timeMin;
-    h.timeMax = p.timeMax;
-    h.altitudeMin = p.altitudeMin;
-    h.altitudeMax = p.altitudeMax;
-    return h;
-}
 
 } // namespace
 
@@ -291,7 +278,7 @@ bool TMainForm::downloadOneSet(int index) {
 
     // Kept on disk at once, so an erase that follows cannot lose the flight.
     std::string path, error;
-    if (orvo::archiveDownloadedSet(list, n, fileHeaderOf(plot.settings), index + 1, &path, &error))
+    if (orvo::archiveDownloadedSet(list, n, orvo::plotFileHeader(plot.settings), index + 1, &path, &error))
         infoLine(QStringLiteral("A copy was saved as %1").arg(QString::fromStdString(path)));
     else
         infoLine(QStringLiteral("No copy could be saved: %1").arg(QString::fromStdString(error)));

@@ -11,6 +11,7 @@
 
 #include "cli/command.h"
 #include "data/datafile.h"
+#include "plot/plotfile.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
 #include "link/downloadarchive.h"
@@ -118,20 +119,6 @@ void nameTheProgram() {
         QCoreApplication::setApplicationName(QStringLiteral("Orvo"));
 }
 
-orvo::PlotFileHeader fileHeaderOf(const orvo::PlotSettings& p) {
-    orvo::PlotFileHeader h;
-    h.title = p.title;
-    h.xLabel = p.xLabel;
-    h.yLabel = p.yLabel;
-    h.info1 = p.info1;
-    h.info2 = p.info2;
-    h.info3 = p.info3;
-    h.timeMin = p.timeMin;
-    h.timeMax = p.timeMax;
-    h.altitudeMin = p.altitudeMin;
-    h.altitudeMax = p.altitudeMax;
-    return h;
-}
 
 bool readConfiguration(orvo::ConfigBlock* config) {
     std::printf("Reading Configuration...\n");
@@ -237,13 +224,13 @@ int runDownload(const std::vector<std::string>& args) {
         if (const char* label = orvo::downloadAltitudeLabel(config.Units)) plot.settings.yLabel = label;
         std::printf("\n\nDownloaded %d data samples.\n", out.samples);
         std::string path, error;
-        if (orvo::archiveDownloadedSet(list, n, fileHeaderOf(plot.settings), i + 1, &path, &error))
+        if (orvo::archiveDownloadedSet(list, n, orvo::plotFileHeader(plot.settings), i + 1, &path, &error))
             std::printf("A copy was saved as %s\n", path.c_str());
         else
             std::printf("No copy could be saved: %s\n", error.c_str());
     }
     if (!o.output.empty() && list.dataSetCount() > 0) {
-        const orvo::PlotFileHeader header = fileHeaderOf(plot.settings);
+        const orvo::PlotFileHeader header = orvo::plotFileHeader(plot.settings);
         const orvo::FileStatus saved = all ? orvo::savePlotFile(o.output, list, header)
                                            : orvo::saveDataSetFile(o.output, list, 0, header);
         if (saved != orvo::FileStatus::Ok) {
