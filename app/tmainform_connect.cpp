@@ -122,11 +122,6 @@ void TMainForm::fillPortList() {
 
 // --- module transactions ---
 
-namespace {
-
-
-} // namespace
-
 void TMainForm::connectLinkHandlers() {
     m_transactions = new ModuleTransactions(this, {ConnectPage, ConfigurePage, DataPage, LogPage}, {Timer1});
     connect(ConnectBtn, &QPushButton::clicked, this, &TMainForm::ConnectBtnClick);
