@@ -91,7 +91,15 @@ bool CropDataSet(Series& set, Series* triggers, double tMin, double tMax) {
         for (int i = 0; i < tn; ++i) {
             const double t = tb.time[u(i)];
             if (t < t0 || t > t1) continue;
-            tb.time[u(out)] = t - shift;
+            // A mark on a sample takes exactly the time that sample gets: t - shift can differ
+            // from it in the last bit (13.7 - 0.1 against 13.6), and the data file puts a mark
+            // on the first sample at or after its time, so it would move to the next sample.
+            double moved = t - shift;
+            const double* first = b.time.data() + i0;
+            const double* last = b.time.data() + i1 + 1;
+            const double* on = std::lower_bound(first, last, t);
+            if (even && on != last && *on == t) moved = b.time[u(int(on - first))];
+            tb.time[u(out)] = moved;
             tb.altitude[u(out)] = tb.altitude[u(i)];
             ++out;
         }

@@ -113,6 +113,25 @@ TEST(Crop, TriggersStayOnTheirSamplesInASetThatDoesNotStartAtZero) {
     EXPECT_FALSE(orvo::CropDataSet(u, nullptr, 500, 600));
 }
 
+TEST(Crop, TriggersKeepTheExactTimeOfTheirSampleAtTenthSeconds) {
+    // Tenths of a second are not exact in binary: the moved marks must still read exactly the
+    // time of the sample they sit on, wherever the crop starts.
+    for (int start = 1; start < 60; ++start) {
+        orvo::PlotSettings p;
+        orvo::Series& a = addSet(p, 200, 0);
+        for (int i = 0; i < 200; ++i)
+            a.samples.time[std::size_t(i)] = i * 0.1;
+        orvo::SampleBuffer& trig = p.series.triggerSet(0).samples;
+        trig.count = 2;
+        trig.time[0] = a.samples.time[137];
+        trig.time[1] = a.samples.time[150];
+        ASSERT_TRUE(orvo::CropDataSet(a, &p.series.triggerSet(0), a.samples.time[std::size_t(start)], 100));
+        ASSERT_EQ(trig.count, 2);
+        EXPECT_EQ(trig.time[0], a.samples.time[std::size_t(137 - start)]) << "crop from sample " << start;
+        EXPECT_EQ(trig.time[1], a.samples.time[std::size_t(150 - start)]) << "crop from sample " << start;
+    }
+}
+
 TEST(MouseTools, NearestSampleAndDragSize) {
     orvo::PlotSettings p;
     orvo::Series& s = addSet(p, 21, 0);
