@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+class QBoxLayout;
+class QPushButton;
 struct AppState;
 class Prompts;
 
@@ -14,6 +16,9 @@ public:
                QWidget* parent);
 
 protected:
+    // The dialog's OK (BitBtn1, default) and Cancel (BitBtn2) row at the bottom of layout.
+    void addOkCancel(QBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel);
+
     AppState* m_state;
     Prompts* m_prompts;
 };

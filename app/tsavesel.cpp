@@ -30,18 +30,7 @@ TSaveSel::TSaveSel(AppState* state, Prompts* prompts, QWidget* parent)
     SaveGrpItems->button(ActiveDataSet)->setChecked(true);
     layout->addWidget(SaveGrp);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn2->setObjectName("BitBtn2");
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    layout->addLayout(buttons);
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    addOkCancel(layout, BitBtn1, BitBtn2);
 }
 
 int TSaveSel::itemIndex() const {
