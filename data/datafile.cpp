@@ -105,6 +105,18 @@ bool LineReader::readLine(std::string_view& line) {
     return true;
 }
 
+// "#tmin,amin,tmax,amax": the view limits line of both file kinds.
+static void appendLimits(std::string& file, const PlotFileHeader& plot) {
+    file += '#';
+    appendG(file, plot.timeMin);
+    file += ',';
+    appendG(file, plot.altitudeMin);
+    file += ',';
+    appendG(file, plot.timeMax);
+    file += ',';
+    appendG(file, plot.altitudeMax);
+}
+
 void WriteSetBlock(const SeriesList& list, int n, const PlotFileHeader& plot, std::string& file) {
     if (!list.validSet(n)) return;
     const Series& s = list.dataSet(n);
@@ -117,14 +129,7 @@ void WriteSetBlock(const SeriesList& list, int n, const PlotFileHeader& plot, st
     appendHeaderLine(file, '#', s.note1);
     appendHeaderLine(file, '#', s.note2);
     appendHeaderLine(file, '#', s.note3);
-    file += '#';
-    appendG(file, plot.timeMin);
-    file += ',';
-    appendG(file, plot.altitudeMin);
-    file += ',';
-    appendG(file, plot.timeMax);
-    file += ',';
-    appendG(file, plot.altitudeMax);
+    appendLimits(file, plot);
     file += ',';
     file += triggerColumn ? '1' : '0';
     file += "\r\n";
@@ -164,14 +169,7 @@ void WritePlotFile(const SeriesList& list, const PlotFileHeader& plot, std::stri
     for (const std::string* text :
          {&plot.title, &plot.xLabel, &plot.yLabel, &plot.info1, &plot.info2, &plot.info3})
         appendHeaderLine(file, '#', *text);
-    file += '#';
-    appendG(file, plot.timeMin);
-    file += ',';
-    appendG(file, plot.altitudeMin);
-    file += ',';
-    appendG(file, plot.timeMax);
-    file += ',';
-    appendG(file, plot.altitudeMax);
+    appendLimits(file, plot);
     file += "\r\n";
     for (int n = 0; 2 * n < list.size(); ++n) {
         const Series& s = list.dataSet(n);

@@ -6,17 +6,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "clirun.h"
+
 #include <string>
 
 namespace {
 
-const QString Cli = QStringLiteral(ORVO_BINARY_DIR "/cli/orvo-cli");
-
-struct CliRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
 
 class CliConfigTest : public ::testing::Test {
   protected:
@@ -34,13 +29,7 @@ class CliConfigTest : public ::testing::Test {
         sim.terminate();
         sim.waitForFinished(3000);
     }
-    CliRun config(QStringList args) {
-        QProcess p;
-        p.start(Cli, QStringList{"config", "--port", path} + args);
-        p.waitForFinished(20000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
+    CliRun config(QStringList args) { return cli(QStringList{"config", "--port", path} + args); }
     QProcess sim;
     QString path;
     QTemporaryDir dir;

@@ -6,25 +6,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "clirun.h"
+
 #include "data/datafile.h"
 
 namespace {
 
-const QString Cli = QStringLiteral(ORVO_BINARY_DIR "/cli/orvo-cli");
-
-struct CliRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-CliRun cli(const QStringList& args) {
-    QProcess p;
-    p.start(Cli, args);
-    p.waitForFinished(20000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 QString read(const QString& path) {
     QFile f(path);

@@ -6,24 +6,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "clirun.h"
+
 namespace {
 
-const QString Cli = QStringLiteral(ORVO_BINARY_DIR "/cli/orvo-cli");
 const QString Seeds = QStringLiteral(ORVO_SOURCE_DIR "/tests/fuzz/corpus/fuzz_datafile/");
 
-struct CliRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-CliRun cli(const QStringList& args) {
-    QProcess p;
-    p.start(Cli, args);
-    p.waitForFinished(20000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 QByteArray read(const QString& path) {
     QFile f(path);
