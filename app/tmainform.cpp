@@ -105,6 +105,7 @@ void TMainForm::buildStatusBar() {
 void TMainForm::connectHandlers() {
     connect(CloseBtn, &QPushButton::clicked, this, &QWidget::close);
     connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         if (!m_programmaticPage) PageControl1Change(index);
     });

@@ -169,6 +169,12 @@ public:
     QWidget* AltBox = nullptr;
     QLabel* AMaxLabel = nullptr;
     QLabel* AMinLabel = nullptr;
+    QLabel* Label2 = nullptr;   // "Time"
+    QLabel* Panel3 = nullptr;   // the time read-out
+    QLabel* Label3 = nullptr;   // "Altitude (feet)"
+    QLabel* AltDisp = nullptr;  // the altitude read-out
+    QPushButton* StartBtn = nullptr;
+    QPushButton* ClearBtn = nullptr;
 
     // --- About page ---
     QLabel* Image1 = nullptr;
@@ -191,6 +197,14 @@ public slots:
     void AboutEmailClick();
     void AboutWebSiteClick();
     void ManualBtnClick();
+    void Image1MouseDown(QMouseEvent* event);
+    // "OrvoManual.pdf" in the executable's folder (or the installed documentation folder).
+    static QString manualPath();
+
+    // --- Log Data page (tmainform_log.cpp) ---
+    void StartBtnClick();
+    void Timer1Timer();
+    void AltBoxPaint(QPainter& canvas);
 
     // [connect handlers]
     // --- module transactions (tmainform_connect.cpp) ---

@@ -1,17 +1,25 @@
-// The About page: product name, version and build, the maker's addresses and the manual.
+// The About page: product name, version and build, the maker's addresses and the manual; a
+// Ctrl-click on the logo opens the module setup dialog.
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/appwindows.h"
 #include "app/prompts.h"
 #include "app/tmainform.h"
+#include "app/tmodsetform.h"
 #include "app/version.h"
 
 namespace {
@@ -29,7 +37,22 @@ QLabel* label(QWidget* parent, const char* name, const QString& text) {
     return l;
 }
 
-}  // namespace
+// The logo: a press on it goes to the window's Image1MouseDown.
+class LogoLabel : public QLabel {
+  public:
+    LogoLabel(TMainForm* form, QWidget* parent) : QLabel(parent), m_form(form) {}
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        QLabel::mousePressEvent(event);
+        m_form->Image1MouseDown(event);
+    }
+
+  private:
+    TMainForm* m_form;
+};
+
+} // namespace
 
 void TMainForm::buildAboutPage() {
     AboutPage = new QWidget;
@@ -44,13 +67,17 @@ void TMainForm::buildAboutPage() {
     big.setPointSize(28);
     big.setBold(true);
     name->setFont(big);
-    Image1 = label(p1, "Image1", QString());
+    Image1 = new LogoLabel(this, p1);
+    Image1->setObjectName("Image1");
     Image1->setFixedSize(57, 57);
     Image1->setScaledContents(true);
     g1->addWidget(Image1, 0, 0, 2, 1);
     g1->addWidget(name, 0, 1);
-    g1->addWidget(label(p1, "AboutSubtitle", QStringLiteral("Altitude Data Recording and Monitoring System")), 1, 1);
-    g1->addWidget(label(p1, "AboutNotice", QStringLiteral("Copyright (c) Tamberlin Systems. All rights reserved.")), 2, 1);
+    g1->addWidget(label(p1, "AboutSubtitle", QStringLiteral("Altitude Data Recording and Monitoring System")),
+                  1, 1);
+    g1->addWidget(
+        label(p1, "AboutNotice", QStringLiteral("Copyright (c) Tamberlin Systems. All rights reserved.")), 2,
+        1);
     layout->addWidget(p1);
 
     auto* p4 = panel(AboutPage, "Panel4");
@@ -104,7 +131,33 @@ void TMainForm::AboutWebSiteClick() {
     m_prompts->openUrl(QUrl::fromUserInput(text));
 }
 
+QString TMainForm::manualPath() {
+    const QDir exeDir(QCoreApplication::applicationDirPath());
+    const QString beside = exeDir.filePath(QStringLiteral("OrvoManual.pdf"));
+    if (QFileInfo::exists(beside)) return beside;
+    // An installation may keep the documentation in the usual shared place instead.
+    const QString shared = exeDir.filePath(QStringLiteral("../share/doc/orvo/OrvoManual.pdf"));
+    if (QFileInfo::exists(shared)) return QDir::cleanPath(shared);
+    return beside;
+}
+
 void TMainForm::ManualBtnClick() {
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("OrvoManual.pdf"));
-    m_prompts->openUrl(QUrl::fromLocalFile(path));
+    // A missing manual, or no viewer for it, is not reported: the desktop's handler says so.
+    m_prompts->openUrl(QUrl::fromLocalFile(manualPath()));
+}
+
+void TMainForm::Image1MouseDown(QMouseEvent* event) {
+    // The hidden door to the module setup dialog: Ctrl with any button, other modifiers ignored.
+    if (!(event->modifiers() & Qt::ControlModifier) || !m_windows) return;
+    TModSetForm& dlg = *m_windows->modSetForm;
+    const orvo::ConfigBlock& c = m_state->config;
+    {
+        // Filling the dialog is not an edit: a size of 0 or above 8 selects nothing and stays.
+        const QSignalBlocker block(dlg.MemList);
+        dlg.ModDisp->setText(QString::number(c.ModuleVersion));
+        dlg.MemList->setCurrentIndex(c.MemorySize >= 1 && c.MemorySize <= 8 ? c.MemorySize - 1 : -1);
+    }
+    m_prompts->execDialog(&dlg);
+    BlankChk->setText(c.ModuleVersion >= 3 ? QStringLiteral("Enable LCD backlight")
+                                           : QStringLiteral("Blank display after 30 seconds"));
 }

@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libqt6svg6-dev libgl-dev
   libjpeg-dev libgif-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth fonts-liberation2 fonts-dejavu-core
+  xvfb xauth fonts-liberation2 fonts-dejavu-core poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

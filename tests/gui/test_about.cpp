@@ -1,0 +1,153 @@
+// The About page's hidden door to the module setup dialog (Ctrl-click on the logo), the dialog's
+// edits of the in-memory configuration block, the version text and the built user manual.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/appwindows.h"
+#include "app/configwidgets.h"
+#include "app/tmainform.h"
+#include "app/tmodsetform.h"
+#include "scriptedprompts.h"
+
+namespace {
+
+class AboutTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
+        windows = std::make_unique<AppWindows>(&prompts);
+        windows->mainForm->show();
+    }
+    void TearDown() override {
+        windows.reset();
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
+    }
+    TMainForm& form() { return *windows->mainForm; }
+    TModSetForm& dialog() { return *windows->modSetForm; }
+    orvo::ConfigBlock& config() { return form().state().config; }
+
+    // Ctrl-clicks the logo; the dialog is answered by action (what it saw is kept).
+    void ctrlClickLogo(std::function<int(QDialog*)> action, Qt::MouseButton button = Qt::LeftButton,
+                       Qt::KeyboardModifiers mods = Qt::ControlModifier) {
+        prompts.dialogActions.push_back(std::move(action));
+        QTest::mouseClick(form().Image1, button, mods);
+    }
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<AppWindows> windows;
+};
+
+int closeWith(QDialog* d) {
+    static_cast<TModSetForm*>(d)->BitBtn1->click();
+    return d->result();
+}
+
+} // namespace
+
+TEST_F(AboutTest, CtrlClickOnTheLogoOpensTheSetupDialogAndSetsTheBacklightCaption) {
+    // Before any read the block is all zeros: version 0, no memory size.
+    QString shown;
+    int selected = 99;
+    ctrlClickLogo([&](QDialog* d) {
+        shown = dialog().ModDisp->text();
+        selected = dialog().MemList->currentIndex();
+        return closeWith(d);
+    });
+    ASSERT_EQ(prompts.dialogsShown, std::vector<QString>{"TModSetForm"});
+    EXPECT_EQ(shown, "0");
+    EXPECT_EQ(selected, -1);
+    EXPECT_EQ(config().MemorySize, 0);
+
+    // Version 3 with 32 KiB: "3", the fourth size, and the backlight caption afterwards. Any
+    // button and extra modifiers open it too.
+    config().ModuleVersion = 3;
+    config().MemorySize = 4;
+    ctrlClickLogo(
+        [&](QDialog* d) {
+            shown = dialog().ModDisp->text();
+            selected = dialog().MemList->currentIndex();
+            return closeWith(d);
+        },
+        Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(shown, "3");
+    EXPECT_EQ(selected, 3);
+    EXPECT_EQ(form().BlankChk->text(), "Enable LCD backlight");
+
+    // Version 2 gives the blanking caption back; a size above 8 selects nothing and is kept.
+    config().ModuleVersion = 2;
+    config().MemorySize = 9;
+    ctrlClickLogo([&](QDialog* d) {
+        selected = dialog().MemList->currentIndex();
+        return closeWith(d);
+    });
+    EXPECT_EQ(selected, -1);
+    EXPECT_EQ(config().MemorySize, 9);
+    EXPECT_EQ(form().BlankChk->text(), "Blank display after 30 seconds");
+
+    // A plain click (or Shift alone) opens nothing.
+    QTest::mouseClick(form().Image1, Qt::LeftButton);
+    QTest::mouseClick(form().Image1, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(prompts.dialogsShown.size(), 3u);
+}
+
+TEST_F(AboutTest, SetupDialogEditsTheBlockAndKeepsEveryChangeOnClose) {
+    TModSetForm& d = dialog();
+    EXPECT_EQ(d.windowTitle(), "ModSetForm");
+    ASSERT_EQ(d.MemList->count(), 8);
+    const char* items[8] = {"8192 (24LC64)", "16384 (24LC128)", "24576", "32768 (24LC256)",
+                            "40960",         "49152",           "57344", "65536 (24LC512)"};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(d.MemList->itemText(i), items[i]);
+
+    // The version wraps both ways; the display follows.
+    config().ModuleVersion = 255;
+    ctrlClickLogo([&](QDialog* dlg) {
+        d.CSpinButton1->upButton()->click();
+        EXPECT_EQ(d.ModDisp->text(), "0");
+        d.CSpinButton1->downButton()->click();
+        d.CSpinButton1->downButton()->click();
+        d.MemList->setCurrentIndex(7);
+        dlg->reject(); // the window's close box: no cancel, changes stay
+        return QDialog::Rejected;
+    });
+    EXPECT_EQ(config().ModuleVersion, 254);
+    EXPECT_EQ(d.ModDisp->text(), "254");
+    EXPECT_EQ(config().MemorySize, 8);
+    EXPECT_EQ(form().BlankChk->text(), "Enable LCD backlight");
+
+    // Typed text: an item's exact text selects its size, anything else gives 0.
+    ctrlClickLogo([&](QDialog* dlg) {
+        d.MemList->lineEdit()->clear();
+        QTest::keyClicks(d.MemList->lineEdit(), "16384 (24LC128)");
+        EXPECT_EQ(config().MemorySize, 2);
+        d.MemList->lineEdit()->clear();
+        QTest::keyClicks(d.MemList->lineEdit(), "20000");
+        return closeWith(dlg);
+    });
+    EXPECT_EQ(config().MemorySize, 0);
+}
+
+TEST_F(AboutTest, VersionFromTheBuildAndTheManualPath) {
+    EXPECT_EQ(form().VersionInfo->text(), "3.4.0.0");
+    EXPECT_EQ(form().findChild<QLabel*>("Label22")->text(), "Beta");
+    // "Dec  8 2026, 01:14:44": month, day, year, a comma, the time of day.
+    EXPECT_TRUE(QRegularExpression(R"(^[A-Z][a-z]{2} [ \d]\d \d{4}, \d\d:\d\d:\d\d$)")
+                    .match(form().BuildInfo->text())
+                    .hasMatch())
+        << form().BuildInfo->text().toStdString();
+
+    form().ManualBtnClick();
+    ASSERT_EQ(prompts.openedUrls.size(), 1u);
+    EXPECT_TRUE(prompts.openedUrls[0].toLocalFile().endsWith("/OrvoManual.pdf"));
+}
