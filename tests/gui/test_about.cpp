@@ -138,7 +138,7 @@ TEST_F(AboutTest, SetupDialogEditsTheBlockAndKeepsEveryChangeOnClose) {
     EXPECT_EQ(config().MemorySize, 0);
 }
 
-TEST_F(AboutTest, VersionFromTheBuildAndTheManualPath) {
+TEST_F(AboutTest, VersionFromTheBuildAndTheBuiltManual) {
     EXPECT_EQ(form().VersionInfo->text(), "3.4.0.0");
     EXPECT_EQ(form().findChild<QLabel*>("Label22")->text(), "Beta");
     // "Dec  8 2026, 01:14:44": month, day, year, a comma, the time of day.
@@ -150,4 +150,17 @@ TEST_F(AboutTest, VersionFromTheBuildAndTheManualPath) {
     form().ManualBtnClick();
     ASSERT_EQ(prompts.openedUrls.size(), 1u);
     EXPECT_TRUE(prompts.openedUrls[0].toLocalFile().endsWith("/OrvoManual.pdf"));
+
+    // The build puts the manual beside the program; it is a real PDF of several pages.
+    const QString pdf = QStringLiteral(ORVO_BINARY_DIR "/app/OrvoManual.pdf");
+    ASSERT_TRUE(QFileInfo::exists(pdf)) << pdf.toStdString();
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    ASSERT_TRUE(info.waitForFinished(20000));
+    ASSERT_EQ(info.exitCode(), 0) << info.readAllStandardError().toStdString();
+    const QString out = QString::fromUtf8(info.readAllStandardOutput());
+    const auto pages = QRegularExpression(R"(Pages:\s+(\d+))").match(out);
+    ASSERT_TRUE(pages.hasMatch()) << out.toStdString();
+    EXPECT_GT(pages.captured(1).toInt(), 1);
+    EXPECT_TRUE(out.contains(QStringLiteral("Orvo"))) << out.toStdString();
 }
