@@ -1,5 +1,7 @@
 // `orvo-cli render`: loads data files as the Load button does and draws them with the same
-// renderer as the plot window, into a PNG, SVG or PDF file, for reports and batch work.
+// renderer as the plot window, into a PNG, SVG, PDF, BMP, JPEG or GIF file, for reports and batch
+// work. Every format is written whole to a temporary file and only then put in place.
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -15,14 +17,16 @@
 
 #include "cli/command.h"
 #include "data/datafile.h"
+#include "plot/imagewriters.h"
 #include "plot/plotrender.h"
 
 namespace {
 
 const char* renderHelp =
-    "Usage: orvo-cli render FILE... -o OUT.png|.svg|.pdf [options]\n"
+    "Usage: orvo-cli render FILE... -o OUT.png|.svg|.pdf|.bmp|.jpg|.gif [options]\n"
     "Loads the data files (data set files, plot files, plain sample files) as Load does and draws\n"
-    "the plot into OUT, whose extension picks the format.\n\n"
+    "the plot into OUT, whose extension picks the format (JPEG at quality 90; GIF with the\n"
+    "picture's own colours when there are at most 256).\n\n"
     "Options:\n"
     "  -o, --output OUT        the picture to write (required)\n"
     "  --width IN              width in inches (default 7)\n"
@@ -121,15 +125,20 @@ int runRender(const std::vector<std::string>& args) {
         }
     }
     if (files.empty()) return usageError("no data file given");
-    if (out.empty()) return usageError("no output file given (-o OUT.png|.svg|.pdf)");
+    if (out.empty()) return usageError("no output file given (-o OUT.png|.svg|.pdf|.bmp|.jpg|.gif)");
     const std::string ext = lowerExtension(out);
-    if (ext != "png" && ext != "svg" && ext != "pdf")
-        return usageError("the output must end in .png, .svg or .pdf: ", out);
+    orvo::ImageType imageType{};
+    const bool bitmap = orvo::ImageTypeForName(out, imageType);
+    if (ext != "png" && ext != "svg" && ext != "pdf" && !bitmap)
+        return usageError("the output must end in .png, .svg, .pdf, .bmp, .jpg or .gif: ", out);
     const int ppi = int(ppiValue);
     if (ppi < 1 || ppi > 4800) return usageError("--ppi must lie between 1 and 4800");
     const double pixelsW = std::trunc(ppi * width), pixelsH = std::trunc(ppi * height);
     if (pixelsW < 1 || pixelsH < 1 || pixelsW * pixelsH > 400.0e6)
         return usageError("the picture must be at least 1 pixel and at most 400 million pixels");
+    int imageW = 0, imageH = 0;
+    if ((bitmap || ext == "png") && !orvo::ImagePixelSize(width, height, ppi, imageW, imageH))
+        return usageError("an image must be 1 to 20000 pixels a side");
 
     orvo::PlotState state;
     bool plotLimits = false;
@@ -177,46 +186,64 @@ int runRender(const std::vector<std::string>& args) {
     state.show = show;
 
     // Fonts need the GUI layer: the command runs under orvo-cli's QGuiApplication.
-    const QString path = QString::fromStdString(out);
     const int w = int(pixelsW), h = int(pixelsH);
     bool ok = true;
-    if (ext == "png") {
-        QImage image(w, h, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        image.setDotsPerMeterX(int(std::lround(ppi / 0.0254)));
-        image.setDotsPerMeterY(int(std::lround(ppi / 0.0254)));
-        {
-            QPainter p(&image);
-            orvo::RenderPlot(p, ppi, ppi, state);
+    orvo::FileStatus status = orvo::FileStatus::Ok;
+    if (bitmap || ext == "png") {
+        const QImage image = orvo::RenderPlotImage(state, ppi);
+        if (image.isNull()) {
+            std::fprintf(stderr, "orvo-cli render: not enough memory for a %d x %d picture\n", imageW,
+                         imageH);
+            return 1;
         }
-        // A plot is mostly flat colour: the fastest zlib level packs it nearly as small.
-        ok = image.save(path, "PNG", 80);
-    } else if (ext == "svg") {
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(QSize(w, h));
-        svg.setViewBox(QRect(0, 0, w, h));
-        svg.setResolution(ppi);
-        svg.setTitle(QString::fromStdString(state.settings.title));
-        QPainter p;
-        ok = p.begin(&svg);
-        if (ok) {
-            orvo::RenderPlot(p, ppi, ppi, state);
-            ok = p.end();
+        if (bitmap) {
+            status = orvo::WriteImageFile(out, image, imageType, ppi);
+        } else {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            // A plot is mostly flat colour: the fastest zlib level packs it nearly as small.
+            ok = image.save(&buffer, "PNG", 80);
+            if (ok)
+                status = orvo::writeFileSafely(
+                    out, std::string_view(bytes.constData(), std::size_t(bytes.size())));
         }
     } else {
-        QPdfWriter pdf(path);
-        pdf.setResolution(ppi);
-        pdf.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Inch));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setTitle(QString::fromStdString(state.settings.title));
-        QPainter p;
-        ok = p.begin(&pdf);
-        if (ok) {
-            orvo::RenderPlot(p, ppi, ppi, state);
-            ok = p.end();
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (ext == "svg") {
+            QSvgGenerator svg;
+            svg.setOutputDevice(&buffer);
+            svg.setSize(QSize(w, h));
+            svg.setViewBox(QRect(0, 0, w, h));
+            svg.setResolution(ppi);
+            svg.setTitle(QString::fromStdString(state.settings.title));
+            QPainter p;
+            ok = p.begin(&svg);
+            if (ok) {
+                orvo::RenderPlot(p, ppi, ppi, state);
+                ok = p.end();
+            }
+        } else {
+            QPdfWriter pdf(&buffer);
+            pdf.setResolution(ppi);
+            pdf.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Inch));
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            pdf.setTitle(QString::fromStdString(state.settings.title));
+            QPainter p;
+            ok = p.begin(&pdf);
+            if (ok) {
+                orvo::RenderPlot(p, ppi, ppi, state);
+                ok = p.end();
+            }
         }
+        buffer.close();
+        if (ok)
+            status =
+                orvo::writeFileSafely(out, std::string_view(bytes.constData(), std::size_t(bytes.size())));
     }
+    ok = ok && status == orvo::FileStatus::Ok;
     if (!ok) {
         std::fprintf(stderr, "orvo-cli render: Unable to write %s!\n", out.c_str());
         return 1;
@@ -226,4 +253,4 @@ int runRender(const std::vector<std::string>& args) {
 
 } // namespace
 
-ORVO_CLI_GUI_COMMAND("render", "draw data files into a PNG, SVG or PDF picture", runRender);
+ORVO_CLI_GUI_COMMAND("render", "draw data files into a PNG, SVG, PDF, BMP, JPEG or GIF picture", runRender);

@@ -2,7 +2,9 @@
 // colour or monochrome, with the view given or fitted; bad input gives a failing exit status.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -75,6 +77,45 @@ TEST_F(RenderCli, DrawsAPictureOfTheRequestedSize) {
     }
 }
 
+// Every format is written whole or not at all: under a tiny file-size limit the old file stays.
+TEST_F(RenderCli, EveryFormatIsWrittenSafely) {
+    for (const char* name : {"p.png", "p.svg", "p.pdf", "p.bmp", "p.jpg", "p.gif"}) {
+        const QString out = dir.filePath(QString::fromLatin1(name));
+        {
+            QFile f(out);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("old");
+        }
+        QProcess p;
+        p.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QStringLiteral("ulimit -f 1; exec \"$0\" \"$@\""), Cli,
+                 QStringLiteral("render"), data, QStringLiteral("-o"), out});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1) << name;
+        EXPECT_TRUE(
+            QString::fromLocal8Bit(p.readAllStandardError()).contains(QStringLiteral("Unable to write")))
+            << name;
+        QFile f(out);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), QByteArray("old")) << name;
+
+        ASSERT_EQ(run({data, QStringLiteral("-o"), out}), 0) << name;
+        if (QByteArray("png bmp jpg gif").contains(QFileInfo(out).suffix().toLatin1())) {
+            const QImage img = QImage(out).convertToFormat(QImage::Format_RGB32);
+            EXPECT_EQ(img.size(), QSize(700, 350)) << name;
+            // The blue line survives every encoding (JPEG only nearly blue).
+            int blue = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const QRgb c = img.pixel(x, y);
+                    blue += qBlue(c) > qRed(c) + 60 && qBlue(c) > qGreen(c) + 60;
+                }
+            EXPECT_GT(blue, 200) << name;
+        }
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 7); // no temporaries left
+}
+
 TEST_F(RenderCli, ViewLimitsDecideWhatIsShown) {
     // A view beyond the data: no line at all.
     const QString out = dir.filePath(QStringLiteral("v.png"));
@@ -90,7 +131,10 @@ TEST_F(RenderCli, BadInputFails) {
                   &err),
               1);
     EXPECT_TRUE(err.contains(QStringLiteral("Unable to open"))) << err.toStdString();
-    EXPECT_EQ(run({data, QStringLiteral("-o"), dir.filePath(QStringLiteral("x.bmp"))}), 2);
+    EXPECT_EQ(run({data, QStringLiteral("-o"), dir.filePath(QStringLiteral("x.tif"))}), 2);
+    EXPECT_EQ(run({data, QStringLiteral("-o"), dir.filePath(QStringLiteral("x.gif")),
+                   QStringLiteral("--width"), QStringLiteral("200.01")}),
+              2);
     EXPECT_EQ(run({data, QStringLiteral("-o"), dir.filePath(QStringLiteral("x.png")),
                    QStringLiteral("--view"), QStringLiteral("1,2,3")}),
               2);
