@@ -24,8 +24,6 @@
 #include "data/drift.h"
 #include "plot/setedit.h"
 
-namespace {
-
 QColor toQColor(orvo::Colour c) {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
@@ -34,7 +32,6 @@ orvo::Colour fromQColor(const QColor& c) {
     return orvo::Colour(c.red()) | (orvo::Colour(c.green()) << 8) | (orvo::Colour(c.blue()) << 16);
 }
 
-// Cuts to at most maxBytes bytes of UTF-8 without splitting a character.
 std::string cutUtf8(const QString& text, std::size_t maxBytes) {
     QString s = text;
     QByteArray bytes = s.toUtf8();
@@ -44,6 +41,8 @@ std::string cutUtf8(const QString& text, std::size_t maxBytes) {
     }
     return bytes.toStdString();
 }
+
+namespace {
 
 QString lfText(double v) {
     return QString::fromStdString(orvo::formatFixed(v, 0, 6));

@@ -10,6 +10,7 @@
 #include "app/orvodialog.h"
 #include "data/series.h"
 
+class QColor;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -35,6 +36,13 @@ class ColourPanel : public QFrame {
   private:
     orvo::Colour m_colour = 0;
 };
+
+// Colours are 0x00BBGGRR values in the program and QColor on screen.
+QColor toQColor(orvo::Colour c);
+orvo::Colour fromQColor(const QColor& c);
+// Cuts to at most maxBytes bytes of UTF-8 without splitting a character (the plot texts, names
+// and notes are byte buffers in the data files).
+std::string cutUtf8(const QString& text, std::size_t maxBytes);
 
 // A list of styles whose items (and closed face) are pictures instead of text.
 class StyleCombo : public QComboBox {

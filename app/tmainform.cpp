@@ -71,6 +71,7 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     connectLinkHandlers();
     buildFileButtons();
     buildDataPropButton();
+    connectPlotDialogHandlers();
 }
 
 TMainForm::~TMainForm() {

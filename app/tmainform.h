@@ -271,6 +271,12 @@ public slots:
     // Builds DataPropBtn on the Recorded Data page (tmainform_dataprop.cpp).
     void buildDataPropButton();
     // [end data properties handlers]
+    // [plot dialog handlers]
+    // --- Graph Scale and Edit Plot Info (tmainform_plotdialogs.cpp) ---
+    void ScaleBtnClick();
+    void EditBtnClick();
+    void connectPlotDialogHandlers();
+    // [end plot dialog handlers]
 
 protected:
     void showEvent(QShowEvent* event) override;
