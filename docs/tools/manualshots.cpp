@@ -25,6 +25,7 @@
 #include "app/plotbox.h"
 #include "app/prompts.h"
 #include "app/tdatapropform.h"
+#include "app/teditinfoform.h"
 #include "app/tmainform.h"
 #include "plot/plotrender.h"
 
@@ -165,6 +166,13 @@ int main(int argc, char** argv) {
     settle(200);
     ok &= save(&props, dir, "dataprop.png");
     props.hide();
+
+    TEditInfoForm& info = *windows.editInfoForm;
+    info.FormShow();
+    info.show();
+    settle(200);
+    ok &= save(&info, dir, "plotinfo.png");
+    info.hide();
     f.close();
     home.removeRecursively();
     return ok ? 0 : 1;
