@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -131,15 +129,7 @@ void TMainForm::AboutWebSiteClick() {
     m_prompts->openUrl(QUrl::fromUserInput(text));
 }
 
-QString TMainForm::manualPath() {
-    const QDir exeDir(QCoreApplication::applicationDirPath());
-    const QString beside = exeDir.filePath(QStringLiteral("OrvoManual.pdf"));
-    if (QFileInfo::exists(beside)) return beside;
-    // An installation may keep the documentation in the usual shared place instead.
-    const QString shared = exeDir.filePath(QStringLiteral("../share/doc/orvo/OrvoManual.pdf"));
-    if (QFileInfo::exists(shared)) return QDir::cleanPath(shared);
-    return beside;
-}
+QString TMainForm::manualPath() { return ManualPath(QCoreApplication::applicationDirPath()); }
 
 void TMainForm::ManualBtnClick() {
     // A missing manual, or no viewer for it, is not reported: the desktop's handler says so.

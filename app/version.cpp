@@ -1,5 +1,7 @@
 #include "app/version.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -25,4 +27,13 @@ QIcon programIcon() {
         icon.addPixmap(pm);
     }
     return icon;
+}
+
+QString ManualPath(const QString& exeDir) {
+    const QDir dir(exeDir);
+    const QString beside = dir.filePath(QStringLiteral("OrvoManual.pdf"));
+    if (QFileInfo::exists(beside)) return beside;
+    const QString installed =
+        QDir::cleanPath(dir.filePath(QStringLiteral("../share/doc/orvo/OrvoManual.pdf")));
+    return QFileInfo::exists(installed) ? installed : beside;
 }

@@ -29,7 +29,8 @@ static void usage(FILE* out) {
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
     for (const auto& c : list) std::fprintf(out, "  %-10s %s\n", c.name, c.help);
-    std::fprintf(out, "\n'orvo-cli <command> --help' describes a command's options.\n");
+    std::fprintf(out, "\n'orvo-cli <command> --help' describes a command's options;\n"
+                      "'orvo-cli --version' prints the program version.\n");
 }
 
 int main(int argc, char** argv) {
@@ -39,6 +40,10 @@ int main(int argc, char** argv) {
         !std::strcmp(argv[1], "help")) {
         usage(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
+    }
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("Orvo %s\n", ORVO_VERSION_TEXT);
+        return 0;
     }
     // Over a file-size limit a write must fail and be reported, not kill the process.
     std::signal(SIGXFSZ, SIG_IGN);

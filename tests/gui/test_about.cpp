@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +13,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -18,6 +21,7 @@
 #include "app/configwidgets.h"
 #include "app/tmainform.h"
 #include "app/tmodsetform.h"
+#include "app/version.h"
 #include "scriptedprompts.h"
 
 namespace {
@@ -163,4 +167,23 @@ TEST_F(AboutTest, VersionFromTheBuildAndTheBuiltManual) {
     ASSERT_TRUE(pages.hasMatch()) << out.toStdString();
     EXPECT_GT(pages.captured(1).toInt(), 1);
     EXPECT_TRUE(out.contains(QStringLiteral("Orvo"))) << out.toStdString();
+}
+
+// An installed program finds the manual in <prefix>/share/doc/orvo, but a copy beside the
+// executable (a build folder) comes first; with neither the executable's folder is named.
+TEST(ManualPath, BesideTheProgramFirstThenTheInstalledDocumentation) {
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    const QDir root(prefix.path());
+    ASSERT_TRUE(root.mkpath("bin") && root.mkpath("share/doc/orvo"));
+    const QString bin = root.filePath("bin");
+    const auto touch = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write("%PDF-1.4\n") > 0;
+    };
+    EXPECT_EQ(ManualPath(bin), root.filePath("bin/OrvoManual.pdf"));
+    ASSERT_TRUE(touch(root.filePath("share/doc/orvo/OrvoManual.pdf")));
+    EXPECT_EQ(ManualPath(bin), root.filePath("share/doc/orvo/OrvoManual.pdf"));
+    ASSERT_TRUE(touch(root.filePath("bin/OrvoManual.pdf")));
+    EXPECT_EQ(ManualPath(bin), root.filePath("bin/OrvoManual.pdf"));
 }
