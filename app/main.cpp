@@ -72,6 +72,8 @@ int main(int argc, char** argv) {
     // Qt takes the C locale from the environment; files and texts always use a full stop.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Orvo"));
+    // Wayland desktops match the window to its installed menu entry (name and icon) by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.orvo_altimeters.Orvo"));
     QApplication::setOrganizationName(QStringLiteral("TamberlinSystems"));
     QApplication::setApplicationVersion(QString::fromStdString(GetProgramVersion()));
     QApplication::setWindowIcon(programIcon());
