@@ -64,7 +64,7 @@ expected=(
   usr/share/man/man1/orvo.1.gz usr/share/man/man1/orvo-cli.1.gz
 )
 for s in $icon_sizes; do expected+=("usr/share/icons/hicolor/${s}x$s/apps/orvo.png"); done
-[ "$manual" = --manual ] && expected+=(usr/share/doc/orvo/OrvoManual.pdf)
+[ "$manual" = --manual ] && expected+=(usr/share/doc/orvo/OrvoManual.pdf usr/share/doc-base/orvo-manual)
 want=$(printf '%s\n' "${expected[@]}" | sort)
 have=$(cd "$root" && find . ! -type d | sed 's|^\./||' | sort)
 [ "$want" = "$have" ] || { diff <(echo "$want") <(echo "$have") || true; fail "package files differ (< expected, > found)"; }
