@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Orvo"));
     // Wayland desktops match the window to its installed menu entry (name and icon) by this id.
-    QGuiApplication::setDesktopFileName(QStringLiteral("example.orvo_altimeters.Orvo"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvo"));
     QApplication::setOrganizationName(QStringLiteral("TamberlinSystems"));
     QApplication::setApplicationVersion(QString::fromStdString(GetProgramVersion()));
     QApplication::setWindowIcon(programIcon());

@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libqt6svg6-dev libgl-dev
   libjpeg-dev libgif-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-liberation2 fonts-dejavu-core poppler-utils
-  dpkg-dev desktop-file-utils appstream lintian
+  dpkg-dev desktop-file-utils appstream lintian libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -8,10 +8,11 @@ build=$1
 version=$2
 manual=${3:-}
 app_id=example.orvo_altimeters.Orvo
+desktop_id=orvo
 icon_sizes="16 22 24 32 48 64 128 256"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-for tool in cpack dpkg-deb desktop-file-validate appstreamcli lintian; do
+for tool in cpack dpkg-deb desktop-file-validate update-desktop-database gio appstreamcli lintian; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/deps.sh installs it)"
 done
 
@@ -58,7 +59,7 @@ done
 # Exactly the installed files, nothing else from the build folder.
 expected=(
   usr/bin/orvo usr/bin/orvo-cli
-  "usr/share/applications/$app_id.desktop" "usr/share/metainfo/$app_id.metainfo.xml"
+  "usr/share/applications/$desktop_id.desktop" "usr/share/metainfo/$app_id.metainfo.xml"
   usr/share/doc/orvo/changelog.gz usr/share/doc/orvo/copyright
   usr/share/icons/hicolor/scalable/apps/orvo.svg
   usr/share/man/man1/orvo.1.gz usr/share/man/man1/orvo-cli.1.gz
@@ -70,7 +71,7 @@ have=$(cd "$root" && find . ! -type d | sed 's|^\./||' | sort)
 [ "$want" = "$have" ] || { diff <(echo "$want") <(echo "$have") || true; fail "package files differ (< expected, > found)"; }
 
 # Menu entry: the program with the files it is given, the icon it names, CSV listed.
-desktop=$root/usr/share/applications/$app_id.desktop
+desktop=$root/usr/share/applications/$desktop_id.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 grep -qx 'Exec=orvo %F' "$desktop" || fail "Exec is not 'orvo %F'"
 grep -qx 'MimeType=text/csv;' "$desktop" || fail "MimeType is not text/csv"
@@ -86,8 +87,25 @@ for s in $icon_sizes; do
 done
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml" >"$tmp/as.log" 2>&1 ||
   { cat "$tmp/as.log"; fail "appstreamcli validate"; }
-grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$root/usr/share/metainfo/$app_id.metainfo.xml" ||
-  fail "metainfo does not launch $app_id.desktop"
+grep -q "<launchable type=\"desktop-id\">$desktop_id.desktop</launchable>" "$root/usr/share/metainfo/$app_id.metainfo.xml" ||
+  fail "metainfo does not launch $desktop_id.desktop"
+
+# CSV files: Orvo is offered for them, but a spreadsheet stays the program the desktop (GIO) falls
+# back to when no default was ever chosen; it takes the first entry by name.
+xdg=$tmp/xdg
+apps=$xdg/share/applications
+mkdir -p "$apps" "$xdg/home" "$xdg/config"
+cp "$desktop" "$apps/"
+for id in libreoffice-calc org.gnumeric.gnumeric org.libreoffice.LibreOffice.calc onlyoffice-desktopeditors; do
+  printf '[Desktop Entry]\nType=Application\nName=%s\nExec=true %%U\nMimeType=text/csv;\n' "$id" >"$apps/$id.desktop"
+  update-desktop-database "$apps"
+  mime=$(env -i PATH="$root/usr/bin:/usr/bin:/bin" HOME="$xdg/home" XDG_CONFIG_HOME="$xdg/config" \
+    XDG_CONFIG_DIRS="$xdg/config" XDG_DATA_HOME="$xdg/home" XDG_DATA_DIRS="$xdg/share" gio mime text/csv 2>/dev/null)
+  default=$(sed -n 's/^Default application for .*: //p' <<<"$mime")
+  [ "$default" = "$id.desktop" ] || fail "beside $id.desktop the CSV program is '$default'"
+  grep -qx "[[:space:]]*$desktop_id.desktop" <<<"$mime" || fail "Orvo is not offered for CSV files"
+  rm "$apps/$id.desktop"
+done
 
 # The orvo-cli manual page describes every command the program lists.
 commands=$("$root/usr/bin/orvo-cli" --help | sed -n 's/^  \([a-z][a-z0-9-]*\) .*/\1/p')
