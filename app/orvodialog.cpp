@@ -1,7 +1,9 @@
 #include "app/orvodialog.h"
 
 #include <QBoxLayout>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 
 OrvoDialog::OrvoDialog(const char* className, const QString& caption, AppState* state, Prompts* prompts,
                        QWidget* parent)
@@ -24,4 +26,12 @@ void OrvoDialog::addOkCancel(QBoxLayout* layout, QPushButton*& ok, QPushButton*&
     layout->addLayout(buttons);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void OrvoDialog::centreOnScreen() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r = frameGeometry();
+        r.moveCenter(screen->availableGeometry().center());
+        move(r.topLeft());
+    }
 }

@@ -18,6 +18,9 @@ public:
 protected:
     // The dialog's OK (BitBtn1, default) and Cancel (BitBtn2) row at the bottom of layout.
     void addOkCancel(QBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel);
+    // Places the dialog in the middle of the primary screen (for dialogs shown there, not over
+    // the main window); call from showEvent.
+    void centreOnScreen();
 
     AppState* m_state;
     Prompts* m_prompts;

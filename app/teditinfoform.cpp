@@ -178,3 +178,8 @@ void TEditInfoForm::DataLenBtnClick() {
 void TEditInfoForm::changed() {
     if (plotChanged) plotChanged();
 }
+
+void TEditInfoForm::showEvent(QShowEvent* event) {
+    OrvoDialog::showEvent(event);
+    centreOnScreen();
+}

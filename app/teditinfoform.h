@@ -59,6 +59,9 @@ class TEditInfoForm : public OrvoDialog {
     void ShowBackgroundChkClick();
     void DataLenBtnClick();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     // Offers the colour of one plot item; a confirmed choice goes into the plot and onto the
     // panel at once.

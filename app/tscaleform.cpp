@@ -90,3 +90,8 @@ void TScaleForm::ApplyLimits() {
                                YMinEdit->text().toStdString(), YMaxEdit->text().toStdString()},
                               m_state->plot.settings, m_state->plot.home);
 }
+
+void TScaleForm::showEvent(QShowEvent* event) {
+    OrvoDialog::showEvent(event);
+    centreOnScreen();
+}

@@ -35,6 +35,9 @@ class TScaleForm : public OrvoDialog {
     QPushButton* OkBtn;
     QPushButton* AutoBtn;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   public slots:
     void AutoBtnClick();
 };

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTest>
@@ -80,6 +82,15 @@ TEST_F(PlotDialogsTest, ButtonsHintsAndTheScaleDialogsTabOrder) {
     EXPECT_FALSE(info->ShowROCChk->isVisibleTo(info));
     EXPECT_FALSE(info->DataLenBtn->isVisibleTo(info));
     EXPECT_TRUE(info->ShowInfoChk->isVisibleTo(info));
+    // Both open in the middle of the screen, not over the main window's corner.
+    const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+    for (QDialog* d : {static_cast<QDialog*>(scale), static_cast<QDialog*>(info)}) {
+        d->show();
+        settle();
+        EXPECT_LE((d->frameGeometry().center() - middle).manhattanLength(), 2)
+            << d->objectName().toStdString();
+        d->hide();
+    }
 }
 
 TEST_F(PlotDialogsTest, ScaleCancelLeavesTheViewAndOkTakesEveryLimitThatIsANumber) {
