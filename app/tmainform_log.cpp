@@ -37,9 +37,9 @@ QLabel* readout(QWidget* parent, const char* name, const QString& text, const ch
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
     l->setAlignment(Qt::AlignCenter);
-    l->setFixedSize(150, 28);
+    l->setFixedSize(170, 28);
     l->setStyleSheet(
-        QStringLiteral("QLabel { background: black; color: %1; font-weight: bold; font-size: 14pt; }")
+        QStringLiteral("QLabel { background: black; color: %1; font-weight: bold; font-size: 12pt; }")
             .arg(QLatin1String(colour)));
     return l;
 }
@@ -80,7 +80,7 @@ void TMainForm::buildLogPage() {
     chart->addWidget(AMaxLabel);
     AltBox = new AltBoxWidget(this, LogPage);
     AltBox->setObjectName("AltBox");
-    AltBox->setFixedSize(560, 380);
+    AltBox->setFixedSize(540, 380);
     chart->addWidget(AltBox);
     AMinLabel = new QLabel(QStringLiteral("0"), LogPage);
     AMinLabel->setObjectName("AMinLabel");
