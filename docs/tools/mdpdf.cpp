@@ -71,7 +71,8 @@ bool fitImages(QTextDocument& doc, const QDir& base, QString* missing) {
     return true;
 }
 
-// Tables get thin borders and some room in their cells, as a printed manual has them.
+// Tables get thin borders, some room in their cells and a header row that repeats on the next
+// page, as a printed manual has them.
 void styleTables(QTextDocument& doc) {
     for (QTextFrame* frame : doc.rootFrame()->childFrames()) {
         auto* table = qobject_cast<QTextTable*>(frame);
@@ -82,6 +83,7 @@ void styleTables(QTextDocument& doc) {
         format.setCellSpacing(0);
         format.setBorderBrush(QColor(0x90, 0x90, 0x90));
         format.setCellPadding(3);
+        format.setHeaderRowCount(1); // a table running onto the next page repeats its header
         table->setFormat(format);
     }
 }
