@@ -22,6 +22,7 @@
 #include "app/appstate.h"
 #include "app/prompts.h"
 #include "data/drift.h"
+#include "data/flightstats.h"
 #include "plot/setedit.h"
 
 QColor toQColor(orvo::Colour c) {
@@ -256,7 +257,19 @@ TDataPropForm::TDataPropForm(AppState* state, Prompts* prompts, QWidget* parent)
         grid->addWidget(label(QStringLiteral("Note %1").arg(i + 1)), row, 0);
         grid->addWidget(notes[i], row++, 1, 1, 3);
     }
-    layout->addWidget(GroupBox1, 1);
+    // What happened in the selected flight, read-only under the options.
+    StatsGroup = new QGroupBox(QStringLiteral("Flight Statistics"), this);
+    StatsGroup->setObjectName("StatsGroup");
+    auto* statsLayout = new QVBoxLayout(StatsGroup);
+    FlightStatsDisp = new QLabel(StatsGroup);
+    FlightStatsDisp->setObjectName("FlightStatsDisp");
+    FlightStatsDisp->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FlightStatsDisp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    statsLayout->addWidget(FlightStatsDisp);
+    auto* middleColumn = new QVBoxLayout;
+    middleColumn->addWidget(GroupBox1, 1);
+    middleColumn->addWidget(StatsGroup);
+    layout->addLayout(middleColumn, 1);
 
     auto* buttons = new QVBoxLayout;
     auto button = [this, buttons](const char* name, const QString& text, const QString& hint) {
@@ -327,6 +340,7 @@ void TDataPropForm::ShowSetProperties() {
         for (QLineEdit* e : {SignalDisplayNameEdit, XOffsetEdit, YOffsetEdit, XScaleEdit, YScaleEdit,
                              Note1Edit, Note2Edit, Note3Edit})
             e->clear();
+        showFlightStatistics();
         return;
     }
     setSetControlsEnabled(true);
@@ -348,6 +362,21 @@ void TDataPropForm::ShowSetProperties() {
     Note2Edit->setText(QString::fromStdString(set.note2));
     Note3Edit->setText(QString::fromStdString(set.note3));
     PhotoBtn->setVisible(trig.DisplayFlag != 0);
+    showFlightStatistics();
+}
+
+void TDataPropForm::showFlightStatistics() {
+    const int n = selectedSet();
+    if (n < 0) {
+        FlightStatsDisp->clear();
+        return;
+    }
+    const orvo::PlotSettings& plot = m_state->plot.settings;
+    const orvo::FlightStatistics stats = orvo::computeFlightStatistics(plot.series.dataSet(n));
+    QStringList lines;
+    for (const std::string& line : orvo::describeFlightStatistics(stats, orvo::rateUnit(plot.yLabel)))
+        lines << QString::fromStdString(line);
+    FlightStatsDisp->setText(lines.join('\n'));
 }
 
 void TDataPropForm::SetListBoxClick() {
@@ -385,6 +414,7 @@ void TDataPropForm::ApplySetProperties() {
     list.RenameDataSet(n, cutUtf8(SignalDisplayNameEdit->text(), orvo::MaxNameLength));
     m_applying = false;
     SignalDisplayNameEdit->setText(QString::fromStdString(set.name));
+    showFlightStatistics();
     changed();
 }
 
@@ -410,6 +440,7 @@ void TDataPropForm::DriftBtnClick() {
         m_prompts->error(this, QString::fromStdString(orvo::describeEditResult(r)));
         return;
     }
+    showFlightStatistics();
     changed();
 }
 
@@ -421,6 +452,7 @@ void TDataPropForm::OffsetBtnClick() {
         m_prompts->error(this, QString::fromStdString(orvo::describeEditResult(r)));
         return;
     }
+    showFlightStatistics();
     changed();
 }
 

@@ -91,6 +91,8 @@ class TDataPropForm : public OrvoDialog {
     QPushButton* DriftBtn;
     QPushButton* OffsetBtn;
     QPushButton* PhotoBtn;
+    QGroupBox* StatsGroup; // "Flight Statistics": read-only figures of the selected set
+    QLabel* FlightStatsDisp;
 
     // The list entry being edited (-1 with no data set).
     int selectedSet() const;
@@ -115,6 +117,7 @@ class TDataPropForm : public OrvoDialog {
   private:
     void setSetControlsEnabled(bool enabled);
     void changed();
+    void showFlightStatistics(); // the statistics block from the selected data set
 
     bool m_applying = false; // the rename inside Apply must not refill the boxes
 };

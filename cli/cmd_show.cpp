@@ -1,5 +1,6 @@
 // `orvo-cli show`: a one-line summary of every data set in data files, loaded as the Load button
-// does: name, samples, time range, highest altitude, trigger, climb and peak marks.
+// does: name, samples, time range, highest altitude, trigger, climb and peak marks; with --stats a
+// second line per set with the flight statistics as name=value pairs.
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -7,12 +8,18 @@
 
 #include "cli/command.h"
 #include "data/datafile.h"
+#include "data/flightstats.h"
 
 namespace {
 
-const char* showHelp = "Usage: orvo-cli show FILE...\n"
-                       "Prints one line per data set of each data file: name, samples, time range, highest\n"
-                       "altitude, trigger marks, climb marks and peak marks.\n";
+const char* showHelp =
+    "Usage: orvo-cli show [--stats] FILE...\n"
+    "Prints one line per data set of each data file: name, samples, time range, highest\n"
+    "altitude, trigger marks, climb marks and peak marks.\n"
+    "  --stats  after each set's line, a line \"FILE: NAME: stats name=value ...\" with ground,\n"
+    "           liftoff, apogee, apogee_time, time_to_apogee, landing, flight_time (seconds),\n"
+    "           max_climb, max_descent, landing_descent (rate_unit); a missing figure reads \"-\"\n"
+    "           and not_a_flight says why (too_short, flat, no_liftoff, still_in_the_air_at_its_end).\n";
 
 void showSet(const std::string& file, const orvo::SeriesList& list, int n) {
     const orvo::Series& s = list.dataSet(n);
@@ -36,7 +43,15 @@ void showSet(const std::string& file, const orvo::SeriesList& list, int n) {
                 list.triggerSet(n).samples.count, s.climbMarkCount(), s.peakMarkCount());
 }
 
-int runShow(const std::vector<std::string>& args) {
+int runShow(const std::vector<std::string>& arguments) {
+    bool stats = false;
+    std::vector<std::string> args;
+    for (const std::string& a : arguments) {
+        if (a == "--stats")
+            stats = true;
+        else
+            args.push_back(a);
+    }
     if (args.empty()) {
         std::fputs(showHelp, stderr);
         return 2;
@@ -55,8 +70,15 @@ int runShow(const std::vector<std::string>& args) {
             status = 1;
             continue;
         }
-        for (int n = 0; n < list.dataSetCount(); ++n)
+        // A plot file names the altitude unit in its Y label; a data set file's label is not kept.
+        const std::string unit = orvo::rateUnit(report.plotFile ? header.yLabel : std::string());
+        for (int n = 0; n < list.dataSetCount(); ++n) {
             showSet(file, list, n);
+            if (stats)
+                std::printf("%s: %s: %s\n", file.c_str(), list.dataSet(n).name.c_str(),
+                            orvo::flightStatisticsFields(orvo::computeFlightStatistics(list.dataSet(n)), unit)
+                                .c_str());
+        }
         if (report.unreadableLines > 0)
             std::fprintf(stderr, "%s: %d sample line(s) had numbers that could not be read; loaded as 0\n",
                          file.c_str(), report.unreadableLines);

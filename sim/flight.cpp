@@ -18,7 +18,7 @@ int RecordedSet::sampleCount() const {
     return n;
 }
 
-std::vector<std::uint16_t> generateFlightWords(const FlightOptions& o) {
+std::vector<std::uint16_t> generateFlightWords(const FlightOptions& o, FlightTruth* truth) {
     static const double perMeter[3] = {3.28084, 1.0936133, 1.0};
     const double unit = perMeter[std::min<int>(o.units, 2)];
     const double dt = std::max<std::uint32_t>(o.intervalMs, 1) / 1000.0;
@@ -36,6 +36,11 @@ std::vector<std::uint16_t> generateFlightWords(const FlightOptions& o) {
     const double mainRate = uniform(4.0, 7.0);
     const double groundTime = uniform(4.0, 8.0);
     const double g = 9.81;
+    FlightTruth model;
+    model.liftoffTime = padTime;
+    model.drogueRate = drogueRate;
+    model.mainRate = mainRate;
+    model.unitsPerMetre = unit;
 
     enum Phase { Pad, Boost, Coast, Drogue, Main, Landed } phase = Pad;
     double t = 0, alt = 0, v = 0, landedAt = -1;
@@ -76,6 +81,8 @@ std::vector<std::uint16_t> generateFlightWords(const FlightOptions& o) {
             a = -g - dragK * v * std::fabs(v);
             if (v + a * h <= 0) {
                 phase = Drogue;
+                model.apogee = alt;
+                model.apogeeTime = t;
                 apogeeMark = true;
             }
             break;
@@ -91,6 +98,7 @@ std::vector<std::uint16_t> generateFlightWords(const FlightOptions& o) {
             if (alt <= 0) {
                 phase = Landed;
                 landedAt = t;
+                model.landingTime = t;
                 alt = 0;
                 v = 0;
             }
@@ -101,11 +109,13 @@ std::vector<std::uint16_t> generateFlightWords(const FlightOptions& o) {
         if (phase != Pad && phase != Landed) {
             v += a * h;
             alt += v * h;
+            model.maxClimbRate = std::max(model.maxClimbRate, v);
             if (phase == Boost && alt < 0) alt = v = 0;
         }
         // On the ground nothing moves: go straight to the next sample.
         t = phase == Landed ? std::max(t + h, nextSample) : t + h;
     }
+    if (truth) *truth = model;
     return words;
 }
 

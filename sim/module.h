@@ -42,7 +42,18 @@ struct FlightOptions {
 
 // A model rocket flight (pad, boost, coast, apogee, drogue, main, landing) with barometric
 // noise, as sample words with trigger markers where asked.
-std::vector<std::uint16_t> generateFlightWords(const FlightOptions& options);
+// truth, when given, receives the model's own figures (metres and seconds, before noise).
+struct FlightTruth {
+    double liftoffTime = 0;
+    double apogee = 0;
+    double apogeeTime = 0;
+    double landingTime = 0;
+    double maxClimbRate = 0;
+    double drogueRate = 0;
+    double mainRate = 0;
+    double unitsPerMetre = 1;
+};
+std::vector<std::uint16_t> generateFlightWords(const FlightOptions& options, FlightTruth* truth = nullptr);
 
 // Faults the module can be told to make.
 struct Faults {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -342,4 +343,31 @@ TEST(DataPropDrawing, StylePicturesFollowTheirTables) {
     EXPECT_EQ(blackPixels(drawn(&TDataPropForm::PointStyleComboDrawItem, 4)), 13);
     for (int i = 2; i <= 7; ++i)
         EXPECT_GT(blackPixels(drawn(&TDataPropForm::PointStyleComboDrawItem, i)), 4) << i;
+}
+
+TEST_F(DataPropTest, FlightStatisticsFollowTheSelectedSetAndItsEdits) {
+    orvo::Series& s = filled(400, 0.0);
+    for (int i = 0; i < 400; ++i) {
+        const double t = i * 0.1;
+        s.samples.time[static_cast<std::size_t>(i)] = t;
+        s.samples.altitude[static_cast<std::size_t>(i)] = t < 5    ? 0
+                                                          : t < 10 ? 100 * (t - 5)
+                                                                   : std::max(0.0, 500 - 20 * (t - 10));
+    }
+    QLabel* stats = form->findChild<QLabel*>("FlightStatsDisp");
+    ASSERT_NE(stats, nullptr);
+    select(0); // the start-up set: 21 samples climbing to the end
+    EXPECT_TRUE(stats->text().contains("Landing: -")) << stats->text().toStdString();
+    EXPECT_TRUE(stats->text().contains("Not a whole flight: still in the air at its end"));
+    select(1);
+    EXPECT_TRUE(stats->text().contains("Apogee: 500.0 at 10.00 s (5.00 s after liftoff)"))
+        << stats->text().toStdString();
+    EXPECT_TRUE(stats->text().contains("Flight time: 30.00 s"));
+    EXPECT_TRUE(stats->text().contains("Max climb rate: 100.0 ft/s"));
+    EXPECT_FALSE(stats->text().contains("Not a whole flight"));
+
+    form->YOffsetEdit->setText("25");
+    QTest::mouseClick(form->ApplyBtn, Qt::LeftButton);
+    EXPECT_TRUE(stats->text().contains("Apogee: 525.0 at 10.00 s")) << stats->text().toStdString();
+    EXPECT_TRUE(stats->text().contains("Ground level: 25.0"));
 }

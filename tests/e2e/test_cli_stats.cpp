@@ -1,0 +1,95 @@
+// `orvo-cli show --stats` on files of emulated flights, a flat set, a flight cut off in the air
+// and a one-sample set: the summary lines stay as they were and each set gets its figures.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "clirun.h"
+#include "sim/module.h"
+
+namespace {
+
+// A plain sample file ("time, altitude, peak mark" lines) of the emulator's flight, cut after
+// keep samples when keep > 0.
+QString writeFlight(const QTemporaryDir& dir, const QString& name, std::uint32_t seed, int keep,
+                    orvo::sim::FlightTruth* truth) {
+    orvo::sim::FlightOptions o;
+    o.seed = seed;
+    QByteArray text;
+    int i = 0;
+    for (std::uint16_t w : orvo::sim::generateFlightWords(o, truth)) {
+        if ((w >> 8) == (orvo::sim::TriggerMarker >> 8)) continue;
+        if (keep > 0 && i >= keep) break;
+        text += QByteArray::number(i * 0.1, 'f', 4) + ", " +
+                QByteArray::number(static_cast<std::int16_t>(w)) + ", 0\n";
+        ++i;
+    }
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    return path;
+}
+
+QString writeText(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    return path;
+}
+
+double field(const QString& line, const QString& name) {
+    const auto m = QRegularExpression(" " + name + "=([-0-9.]+)").match(line);
+    return m.hasMatch() ? m.captured(1).toDouble() : -1e9;
+}
+
+} // namespace
+
+TEST(CliStats, ShowWithStatsAddsOneLineOfFiguresPerSet) {
+    QTemporaryDir dir;
+    orvo::sim::FlightTruth whole, cut;
+    const QString flight = writeFlight(dir, "flight.csv", 3, 0, &whole);
+    orvo::sim::FlightOptions cutOptions;
+    cutOptions.seed = 11;
+    orvo::sim::generateFlightWords(cutOptions, &cut);
+    // Five seconds after apogee the recording ends.
+    const QString cutFile =
+        writeFlight(dir, "cut.csv", 11, static_cast<int>(cut.apogeeTime * 10) + 50, nullptr);
+    QByteArray flatText;
+    for (int i = 0; i < 100; ++i)
+        flatText += QByteArray::number(i) + ", 250, 0\n";
+    const QString flat = writeText(dir, "flat.csv", flatText);
+    const QString one = writeText(dir, "one.csv", "0.0, 17, 0\n");
+
+    // Without --stats the output is what it always was.
+    CliRun plain = cli({"show", flight});
+    ASSERT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out.count('\n'), 1);
+
+    CliRun r = cli({"show", "--stats", flight, cutFile, flat, one});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 8) << r.out.toStdString();
+    EXPECT_EQ(lines[0], plain.out.trimmed());
+
+    const QString& s = lines[1];
+    EXPECT_TRUE(s.startsWith(flight + ": Data000: stats ground=")) << s.toStdString();
+    const double feet = whole.unitsPerMetre;
+    EXPECT_NEAR(field(s, "apogee"), whole.apogee * feet, 0.01 * whole.apogee * feet + 3);
+    EXPECT_NEAR(field(s, "liftoff"), whole.liftoffTime, 0.35);
+    EXPECT_NEAR(field(s, "flight_time"), whole.landingTime - whole.liftoffTime, 0.9);
+    EXPECT_NEAR(field(s, "landing_descent"), whole.mainRate * feet, 0.1 * whole.mainRate * feet);
+    EXPECT_TRUE(s.endsWith("rate_unit=units/s")) << s.toStdString();
+
+    EXPECT_TRUE(lines[3].contains(" landing=- flight_time=- ")) << lines[3].toStdString();
+    EXPECT_TRUE(lines[3].endsWith("not_a_flight=still_in_the_air_at_its_end"));
+    EXPECT_NEAR(field(lines[3], "apogee"), cut.apogee * feet, 0.02 * cut.apogee * feet + 3);
+    EXPECT_TRUE(lines[5].contains(" liftoff=- apogee=250.0 ")) << lines[5].toStdString();
+    EXPECT_TRUE(lines[5].endsWith("not_a_flight=flat"));
+    EXPECT_TRUE(lines[7].contains("stats ground=- liftoff=- apogee=17.0 apogee_time=0.00 "))
+        << lines[7].toStdString();
+    EXPECT_TRUE(lines[7].endsWith("not_a_flight=too_short"));
+}

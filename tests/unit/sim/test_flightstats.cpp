@@ -1,0 +1,163 @@
+// Flight statistics against the emulator's flight model, whose own figures are known, and on
+// sets that are not whole flights.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "data/flightstats.h"
+#include "sim/module.h"
+
+using namespace orvo;
+
+namespace {
+
+struct Flight {
+    std::vector<double> time, altitude;
+    sim::FlightTruth truth;
+    double dt = 0.1;
+};
+
+Flight modelFlight(std::uint32_t seed, std::uint8_t units = 0, std::uint32_t intervalMs = 100) {
+    sim::FlightOptions o;
+    o.seed = seed;
+    o.units = units;
+    o.intervalMs = intervalMs;
+    Flight f;
+    f.dt = intervalMs / 1000.0;
+    for (std::uint16_t w : sim::generateFlightWords(o, &f.truth)) {
+        if ((w >> 8) == (sim::TriggerMarker >> 8)) continue;
+        f.time.push_back(static_cast<double>(f.time.size()) * f.dt);
+        f.altitude.push_back(static_cast<std::int16_t>(w));
+    }
+    return f;
+}
+
+FlightStatistics stats(const Flight& f) {
+    return computeFlightStatistics(f.time, f.altitude, static_cast<int>(f.time.size()));
+}
+
+} // namespace
+
+TEST(FlightStatistics, ModelFlightsGiveTheModelsTimingApogeeAndRates) {
+    for (std::uint32_t seed : {1u, 7u, 42u, 1234u}) {
+        for (std::uint8_t units : {std::uint8_t{0}, std::uint8_t{2}}) {
+            const Flight f = modelFlight(seed, units);
+            const sim::FlightTruth& m = f.truth;
+            const double u = m.unitsPerMetre;
+            const FlightStatistics s = stats(f);
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " units " << int(units));
+            ASSERT_TRUE(s.reason.empty()) << s.reason;
+            ASSERT_TRUE(s.hasLiftoff && s.hasLanding && s.hasClimbRate && s.hasDescentRate &&
+                        s.hasLandingDescentRate);
+            EXPECT_NEAR(s.groundLevel, 0.0, 2.0 * u);
+            EXPECT_NEAR(s.liftoffTime, m.liftoffTime, 0.35);
+            EXPECT_NEAR(s.apogee, m.apogee * u, 0.01 * m.apogee * u + 2.0 * u);
+            EXPECT_NEAR(s.apogeeTime, m.apogeeTime, 1.0);
+            EXPECT_NEAR(s.landingTime, m.landingTime, 0.8);
+            EXPECT_NEAR(s.flightTime(), m.landingTime - m.liftoffTime, 0.9);
+            EXPECT_NEAR(s.timeToApogee(), m.apogeeTime - m.liftoffTime, 1.2);
+            EXPECT_NEAR(s.maxClimbRate, m.maxClimbRate * u, 0.12 * m.maxClimbRate * u);
+            EXPECT_NEAR(s.maxDescentRate, m.drogueRate * u, 0.15 * m.drogueRate * u);
+            EXPECT_NEAR(s.landingDescentRate, m.mainRate * u, 0.1 * m.mainRate * u);
+        }
+    }
+}
+
+TEST(FlightStatistics, AgreesWithAPlainRecomputationOnANoiselessFlight) {
+    // Climb at 50/s for 4 s, fall at 20/s, then rest on the ground; 20 samples per second.
+    std::vector<double> t, a;
+    for (int i = 0; i < 1000; ++i) {
+        const double x = i * 0.05;
+        double h = 0;
+        if (x > 2.0 && x <= 6.0) h = 50.0 * (x - 2.0);
+        if (x > 6.0) h = std::max(0.0, 200.0 - 20.0 * (x - 6.0));
+        t.push_back(x);
+        a.push_back(std::round(h));
+    }
+    const FlightStatistics s = computeFlightStatistics(t, a, 1000);
+    // The plain way: the highest sample, and the span of the samples above the ground.
+    const double plainApogee = *std::max_element(a.begin(), a.end());
+    std::size_t first = 0, last = a.size() - 1;
+    while (a[first] <= 0)
+        ++first;
+    while (a[last] <= 0)
+        --last;
+    const double plainFlightTime = t[last + 1] - t[first - 1];
+    EXPECT_DOUBLE_EQ(s.apogee, plainApogee);
+    EXPECT_NEAR(s.flightTime(), plainFlightTime, 0.05 + 1e-9);
+    EXPECT_NEAR(s.maxClimbRate, 50.0, 1.5);
+    EXPECT_NEAR(s.maxDescentRate, 20.0, 0.5);
+    EXPECT_NEAR(s.landingDescentRate, 20.0, 0.5);
+}
+
+TEST(FlightStatistics, OneSpikeChangesNeitherApogeeNorRates) {
+    const Flight clean = modelFlight(99);
+    Flight spiked = clean;
+    const auto top = static_cast<std::size_t>(std::max_element(clean.altitude.begin(), clean.altitude.end()) -
+                                              clean.altitude.begin());
+    spiked.altitude[top + 30] += 5000.0; // one wild sample during the descent
+    spiked.altitude[top / 2] -= 3000.0;  // and a drop-out in the climb
+    const FlightStatistics a = stats(clean), b = stats(spiked);
+    EXPECT_DOUBLE_EQ(b.apogee, a.apogee);
+    EXPECT_DOUBLE_EQ(b.apogeeTime, a.apogeeTime);
+    EXPECT_NEAR(b.maxClimbRate, a.maxClimbRate, 0.05 * a.maxClimbRate);
+    EXPECT_NEAR(b.maxDescentRate, a.maxDescentRate, 0.05 * a.maxDescentRate);
+    EXPECT_DOUBLE_EQ(b.flightTime(), a.flightTime());
+}
+
+TEST(FlightStatistics, SetsThatAreNoWholeFlightSayWhatIsMissing) {
+    // Flat: a module left on the bench, with noise.
+    std::vector<double> t, a;
+    for (int i = 0; i < 600; ++i)
+        t.push_back(i * 0.1), a.push_back(100.0 + (i * 7 % 5) - 2);
+    FlightStatistics s = computeFlightStatistics(t, a, 600);
+    EXPECT_EQ(s.reason, "flat");
+    EXPECT_TRUE(s.hasGround);
+    EXPECT_NEAR(s.groundLevel, 100.0, 2.0);
+    EXPECT_FALSE(s.hasLiftoff || s.hasLanding || s.hasClimbRate || s.hasDescentRate);
+
+    // Cut off during the descent: the climb and apogee are there, the landing is not.
+    Flight f = modelFlight(5);
+    const auto cut = static_cast<std::size_t>(f.truth.landingTime / f.dt) - 100;
+    f.time.resize(cut);
+    f.altitude.resize(cut);
+    s = stats(f);
+    EXPECT_EQ(s.reason, "still in the air at its end");
+    EXPECT_TRUE(s.hasLiftoff && s.hasClimbRate && s.hasDescentRate);
+    EXPECT_FALSE(s.hasLanding || s.hasLandingDescentRate);
+    EXPECT_NEAR(s.apogee, f.truth.apogee * f.truth.unitsPerMetre,
+                0.02 * f.truth.apogee * f.truth.unitsPerMetre);
+    const auto missing = s.missing();
+    EXPECT_NE(std::find(missing.begin(), missing.end(), "flight time"), missing.end());
+    EXPECT_EQ(flightStatisticsFields(s, "ft/s").find("flight_time=-") != std::string::npos, true);
+
+    // Started in the air (the recording began after liftoff): no liftoff, landing still found.
+    Flight late = modelFlight(5);
+    const auto start = static_cast<std::ptrdiff_t>(late.truth.apogeeTime / late.dt);
+    late.time.erase(late.time.begin(), late.time.begin() + start);
+    late.altitude.erase(late.altitude.begin(), late.altitude.begin() + start);
+    s = stats(late);
+    EXPECT_FALSE(s.hasLiftoff || s.hasClimbRate);
+
+    // One sample: only its altitude.
+    s = computeFlightStatistics({3.0}, {42.0}, 1);
+    EXPECT_EQ(s.reason, "too short");
+    EXPECT_TRUE(s.hasHighest);
+    EXPECT_EQ(s.apogee, 42.0);
+    EXPECT_FALSE(s.hasGround || s.hasLiftoff);
+    const auto lines = describeFlightStatistics(s, "m/s");
+    EXPECT_EQ(lines.front(), "Ground level: -");
+    EXPECT_EQ(lines.back(), "Not a whole flight: too short");
+
+    // No sample at all, and a count beyond the arrays, do no harm.
+    s = computeFlightStatistics({}, {}, 5);
+    EXPECT_FALSE(s.hasHighest);
+}
+
+TEST(FlightStatistics, RateUnitFollowsTheAltitudeLabel) {
+    EXPECT_EQ(rateUnit("Altitude (Feet)"), "ft/s");
+    EXPECT_EQ(rateUnit("Altitude (Meters)"), "m/s");
+    EXPECT_EQ(rateUnit("Altitude (Yards)"), "yd/s");
+    EXPECT_EQ(rateUnit("Height"), "units/s");
+}
