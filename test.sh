@@ -8,6 +8,11 @@ export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 fuzz_seconds=${ORVO_FUZZ_SECONDS:-30}
 
+# Formatting is checked first but fails the run only at the end, so the tests still report.
+echo "== Formatting (.clang-format)"
+format_ok=1
+bash scripts/check-format.sh || format_ok=0
+
 echo "== Release build"
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs"
@@ -34,5 +39,9 @@ if ls tests/fuzz/fuzz_*.cpp >/dev/null 2>&1; then
       -print_final_stats=1 "$work" 2>build/fuzz/$name.log || { tail -n 60 build/fuzz/$name.log; exit 1; }
     grep -E 'stat::number_of_executed_units|Done' build/fuzz/$name.log | head -n 2 || true
   done
+fi
+if [ "$format_ok" -ne 1 ]; then
+  echo "== Tests passed, but some files are not formatted (see the list above)"
+  exit 1
 fi
 echo "== All tests passed"

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the headless run need (only the missing ones).
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libqt6svg6-dev libgl-dev
   libjpeg-dev libgif-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-liberation2 fonts-dejavu-core poppler-utils
