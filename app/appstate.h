@@ -13,7 +13,9 @@
 inline constexpr int SpeedTable[6] = {2400, 4800, 9600, 19200, 38400, 115200};
 // Altitude unit words, indexed by the configuration's Units byte (out-of-range codes read "Meters").
 inline constexpr const char* UnitsNames[3] = {"Feet", "Yards", "Meters"};
-inline const char* unitsName(int code) { return UnitsNames[(code >= 0 && code <= 2) ? code : 2]; }
+inline const char* unitsName(int code) {
+    return UnitsNames[(code >= 0 && code <= 2) ? code : 2];
+}
 
 struct AppState {
     bool connected = false;
@@ -22,11 +24,11 @@ struct AppState {
     int setCount = 0;
     int selectedSet = 0;
     orvo::ConfigBlock config;
-    orvo::IntervalState interval;  // the Configure page's sampling interval parts and sum
+    orvo::IntervalState interval; // the Configure page's sampling interval parts and sum
     orvo::PlotState plot;
     double printWidth = 7.0;
     double printHeight = 3.5;
-    StoredSettings stored;  // as read at start-up; values without a control yet are kept here
+    StoredSettings stored; // as read at start-up; values without a control yet are kept here
 
     // Live-log ring buffer, one double per pixel column of the strip chart.
     std::vector<double> liveLog;

@@ -16,7 +16,7 @@ class TModSetForm;
 class TSaveSel;
 
 class AppWindows {
-public:
+  public:
     explicit AppWindows(Prompts* prompts);
     ~AppWindows();
 

@@ -27,7 +27,7 @@ namespace {
 // An exception that escapes a handler is shown with the toolkit's message box, and the
 // program then ends normally instead of aborting.
 class OrvoApplication : public QApplication {
-public:
+  public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override {
         try {
@@ -42,8 +42,7 @@ public:
     }
 };
 
-}  // namespace
-
+} // namespace
 
 int main(int argc, char** argv) {
     QString port;

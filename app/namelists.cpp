@@ -8,7 +8,7 @@ void NameListBinder::dataSetAppended(int, const std::string& name) {
     if (m_list) m_list->addItem(text);
     if (m_combo) {
         m_combo->addItem(text);
-        m_combo->setCurrentIndex(m_combo->count() - 1);  // the new set becomes the active one
+        m_combo->setCurrentIndex(m_combo->count() - 1); // the new set becomes the active one
     }
 }
 

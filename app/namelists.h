@@ -8,7 +8,7 @@ class QComboBox;
 class QListWidget;
 
 class NameListBinder : public orvo::SetListObserver {
-public:
+  public:
     NameListBinder(QComboBox* activeSetCombo, QListWidget* setListBox)
         : m_combo(activeSetCombo), m_list(setListBox) {}
 
@@ -16,7 +16,7 @@ public:
     void dataSetRemoved(int n) override;
     void dataSetRenamed(int n, const std::string& name) override;
 
-private:
+  private:
     QComboBox* m_combo;
     QListWidget* m_list;
 };

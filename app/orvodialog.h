@@ -11,11 +11,11 @@ class Prompts;
 
 class OrvoDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     OrvoDialog(const char* className, const QString& caption, AppState* state, Prompts* prompts,
                QWidget* parent);
 
-protected:
+  protected:
     // The dialog's OK (BitBtn1, default) and Cancel (BitBtn2) row at the bottom of layout.
     void addOkCancel(QBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel);
     // Places the dialog in the middle of the primary screen (for dialogs shown there, not over

@@ -12,10 +12,18 @@ QMessageBox::StandardButton QtPrompts::message(QWidget* parent, Icon icon, const
                                                const QString& detail) {
     QMessageBox box(parent);
     switch (icon) {
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
     }
     box.setWindowTitle(caption);
     box.setText(text);
@@ -46,6 +54,10 @@ bool QtPrompts::printDialog(QWidget* parent, QPrinter* printer) {
     return dlg.exec() == QDialog::Accepted;
 }
 
-int QtPrompts::execDialog(QDialog* dialog) { return dialog->exec(); }
+int QtPrompts::execDialog(QDialog* dialog) {
+    return dialog->exec();
+}
 
-bool QtPrompts::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool QtPrompts::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}

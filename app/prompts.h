@@ -12,7 +12,7 @@ class QPrinter;
 class QWidget;
 
 class Prompts {
-public:
+  public:
     enum class Icon { Information, Warning, Critical, Question };
 
     virtual ~Prompts() = default;
@@ -47,9 +47,10 @@ public:
 
 // The real dialogs.
 class QtPrompts : public Prompts {
-public:
-    QMessageBox::StandardButton message(QWidget* parent, Icon icon, const QString& caption, const QString& text,
-                                        QMessageBox::StandardButtons buttons, const QString& detail) override;
+  public:
+    QMessageBox::StandardButton message(QWidget* parent, Icon icon, const QString& caption,
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        const QString& detail) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter,
                          QString* selectedFilter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter,

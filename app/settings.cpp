@@ -9,7 +9,7 @@ namespace {
 
 // Walks the table in order; a failure stops reading for good.
 class SettingsReader {
-public:
+  public:
     explicit SettingsReader(QSettings& s) : m_s(s) {}
     void integer(const char* name, int& target) {
         if (m_failed) return;
@@ -38,13 +38,13 @@ public:
     bool failed() const { return m_failed; }
     int read() const { return m_read; }
 
-private:
+  private:
     QSettings& m_s;
     bool m_failed = false;
     int m_read = 0;
 };
 
-}  // namespace
+} // namespace
 
 StoredSettings LoadSettings(QSettings& store) {
     StoredSettings v;
@@ -149,14 +149,15 @@ void SaveSettings(const StoredSettings& values) {
 
 int leadingInteger(const char* text) {
     const char* p = text;
-    while (*p == ' ' || *p == '\t') ++p;
+    while (*p == ' ' || *p == '\t')
+        ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
     long long value = 0;
     bool any = false;
     while (std::isdigit(static_cast<unsigned char>(*p))) {
         any = true;
-        value = (value * 10 + (*p++ - '0')) & 0xFFFFFFFFLL;  // keeps the low 32 bits
+        value = (value * 10 + (*p++ - '0')) & 0xFFFFFFFFLL; // keeps the low 32 bits
     }
     if (!any) return 0;
     const auto bits = static_cast<std::uint32_t>(negative ? -value : value);

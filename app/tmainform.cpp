@@ -118,9 +118,13 @@ void TMainForm::showPage(QWidget* page) {
     m_programmaticPage = false;
 }
 
-void TMainForm::infoClear() { InfoText->clear(); }
+void TMainForm::infoClear() {
+    InfoText->clear();
+}
 
-void TMainForm::infoLine(const QString& line) { InfoText->appendPlainText(line); }
+void TMainForm::infoLine(const QString& line) {
+    InfoText->appendPlainText(line);
+}
 
 void TMainForm::repaintPlot() {
     if (auto* box = findChild<QWidget*>(QStringLiteral("PlotBox"))) box->update();
@@ -163,7 +167,7 @@ void TMainForm::FormShow() {
         plot.settings.series.addObserver(m_nameLists.get());
     }
     plot.settings.series.CreateDataSet();
-    if (m_windows) m_windows->dataPropForm->FormShow();  // selects row 0 and shows its colours and styles
+    if (m_windows) m_windows->dataPropForm->FormShow(); // selects row 0 and shows its colours and styles
 
     // 8.
     plot.home = orvo::HomeView{};
@@ -268,7 +272,7 @@ void TMainForm::Timer2Timer() {
 }
 
 void TMainForm::PageControl1Change(int) {
-    Timer2->stop();  // the automatic switch never follows a user's choice
+    Timer2->stop(); // the automatic switch never follows a user's choice
     XYDisp->clear();
     ROCDisp->clear();
 }
@@ -284,21 +288,39 @@ bool TMainForm::FormKeyDown(QKeyEvent* event) {
     if (mods & Qt::ControlModifier) {
         handled = true;
         switch (key) {
-        case Qt::Key_Left: p.timeMax = p.timeMin + 2.0 * xSpan; break;
-        case Qt::Key_Right: p.timeMax = p.timeMin + 0.5 * xSpan; break;
-        case Qt::Key_Up: p.altitudeMax = p.altitudeMin + 0.5 * ySpan; break;
-        case Qt::Key_Down: p.altitudeMax = p.altitudeMin + 2.0 * ySpan; break;
-        default: handled = false;
+        case Qt::Key_Left:
+            p.timeMax = p.timeMin + 2.0 * xSpan;
+            break;
+        case Qt::Key_Right:
+            p.timeMax = p.timeMin + 0.5 * xSpan;
+            break;
+        case Qt::Key_Up:
+            p.altitudeMax = p.altitudeMin + 0.5 * ySpan;
+            break;
+        case Qt::Key_Down:
+            p.altitudeMax = p.altitudeMin + 2.0 * ySpan;
+            break;
+        default:
+            handled = false;
         }
     }
     if (!handled && (mods & Qt::ShiftModifier)) {
         handled = true;
         switch (key) {
-        case Qt::Key_Left: p.timeMin -= 0.1 * xSpan, p.timeMax -= 0.1 * xSpan; break;
-        case Qt::Key_Right: p.timeMin += 0.1 * xSpan, p.timeMax += 0.1 * xSpan; break;
-        case Qt::Key_Up: p.altitudeMin += 0.1 * ySpan, p.altitudeMax += 0.1 * ySpan; break;
-        case Qt::Key_Down: p.altitudeMin -= 0.1 * ySpan, p.altitudeMax -= 0.1 * ySpan; break;
-        default: handled = false;
+        case Qt::Key_Left:
+            p.timeMin -= 0.1 * xSpan, p.timeMax -= 0.1 * xSpan;
+            break;
+        case Qt::Key_Right:
+            p.timeMin += 0.1 * xSpan, p.timeMax += 0.1 * xSpan;
+            break;
+        case Qt::Key_Up:
+            p.altitudeMin += 0.1 * ySpan, p.altitudeMax += 0.1 * ySpan;
+            break;
+        case Qt::Key_Down:
+            p.altitudeMin -= 0.1 * ySpan, p.altitudeMax -= 0.1 * ySpan;
+            break;
+        default:
+            handled = false;
         }
     }
     if (!handled && key == Qt::Key_Home) {

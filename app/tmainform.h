@@ -33,7 +33,7 @@ class Prompts;
 
 class TMainForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     TMainForm(AppState* state, Prompts* prompts, QWidget* parent = nullptr);
     ~TMainForm() override;
 
@@ -82,24 +82,24 @@ public:
     QComboBox* ActiveSetCombo = nullptr;
     QCheckBox* ShowPointsChk = nullptr;
     // [plot view controls]
-    class PlotBoxWidget* PlotBox = nullptr;  // the plot surface, filling the page
-    class QGroupBox* GroupBox5 = nullptr;    // "Zoom"
+    class PlotBoxWidget* PlotBox = nullptr; // the plot surface, filling the page
+    class QGroupBox* GroupBox5 = nullptr;   // "Zoom"
     QPushButton* ZoomInBtn = nullptr;
     QPushButton* ZoomOutBtn = nullptr;
     QPushButton* ZoomResetBtn = nullptr;
     QPushButton* ZoomCropBtn = nullptr;
-    class QGroupBox* GroupBox6 = nullptr;  // "Pan"
+    class QGroupBox* GroupBox6 = nullptr; // "Pan"
     QPushButton* PanUpBtn = nullptr;
     QPushButton* PanDnBtn = nullptr;
     QPushButton* PanLtBtn = nullptr;
     QPushButton* PanRtBtn = nullptr;
-    class QGroupBox* MouseGrp = nullptr;  // "Mouse": Zoom, Climb, Peak
+    class QGroupBox* MouseGrp = nullptr; // "Mouse": Zoom, Climb, Peak
     class QButtonGroup* MouseGrpItems = nullptr;
     QPushButton* ScaleBtn = nullptr;
     QPushButton* EditBtn = nullptr;
     QPushButton* PrtBtn = nullptr;
     QPushButton* ExportBtn = nullptr;
-    QLabel* Image2 = nullptr;  // the background logo (hidden; the renderer draws it)
+    QLabel* Image2 = nullptr; // the background logo (hidden; the renderer draws it)
     // [end plot view controls]
     // [data file controls]
     QPushButton* SaveBtn = nullptr;
@@ -111,7 +111,7 @@ public:
 
     // --- Configure page ---
     // [configure controls]
-    QGroupBox* GroupBox1 = nullptr;  // "Sampling Interval"
+    QGroupBox* GroupBox1 = nullptr; // "Sampling Interval"
     QLabel* HourPanel = nullptr;
     QLabel* MinutePanel = nullptr;
     QLabel* SecondPanel = nullptr;
@@ -122,7 +122,7 @@ public:
     SpinButton* mSecSpin = nullptr;
     QLabel* Msg1 = nullptr;
     RadioGroup* UnitsGrp = nullptr;
-    QGroupBox* GroupBox2 = nullptr;  // "Options"
+    QGroupBox* GroupBox2 = nullptr; // "Options"
     QCheckBox* BlankChk = nullptr;
     QCheckBox* TrigChk = nullptr;
     QCheckBox* RevTrigChk = nullptr;
@@ -135,24 +135,24 @@ public:
     QLineEdit* AutoStopAltitudeEdit = nullptr;
     QLabel* BelowUnitsPanel = nullptr;
     RadioGroup* AutoZeroGrp = nullptr;
-    QGroupBox* GroupBox7 = nullptr;  // "Altitude Triggering"
+    QGroupBox* GroupBox7 = nullptr; // "Altitude Triggering"
     QLineEdit* AltMinEdit = nullptr;
     QLineEdit* AltMaxEdit = nullptr;
     QLineEdit* AltStepEdit = nullptr;
     QLineEdit* AltBandEdit = nullptr;
-    QGroupBox* GroupBox8 = nullptr;  // "Servo Control"
+    QGroupBox* GroupBox8 = nullptr; // "Servo Control"
     QSlider* ServoOffBar = nullptr;
     QSlider* ServoOnBar = nullptr;
     QSlider* ServoHoldBar = nullptr;
     QLabel* HoldTimePanel = nullptr;
     QPushButton* ReadCfgBtn = nullptr;
     QPushButton* WriteCfgBtn = nullptr;
-    QPushButton* BitBtn1 = nullptr;  // "Reset Defaults"
-    QGroupBox* GroupBox3 = nullptr;  // "Calibration"
+    QPushButton* BitBtn1 = nullptr; // "Reset Defaults"
+    QGroupBox* GroupBox3 = nullptr; // "Calibration"
     QLineEdit* AltCalEdit = nullptr;
     QPushButton* CalBtn = nullptr;
     QPushButton* ResetModuleBtn = nullptr;
-    QGroupBox* GroupBox4 = nullptr;  // "Firmware"
+    QGroupBox* GroupBox4 = nullptr; // "Firmware"
     QLabel* FirmwareVersionDisp = nullptr;
     QPushButton* UpdateBtn = nullptr;
     QCheckBox* BlankPartChk = nullptr;
@@ -162,17 +162,19 @@ public:
     // --- module link ---
     // [link members]
     // One module exchange at a time; the handlers above hold it while they run.
-    class ModuleTransactions* transactions() const { return m_transactions; }
+    class ModuleTransactions* transactions() const {
+        return m_transactions;
+    }
     // [end link members]
 
     // --- Log Data page ---
     QWidget* AltBox = nullptr;
     QLabel* AMaxLabel = nullptr;
     QLabel* AMinLabel = nullptr;
-    QLabel* Label2 = nullptr;   // "Time"
-    QLabel* Panel3 = nullptr;   // the time read-out
-    QLabel* Label3 = nullptr;   // "Altitude (feet)"
-    QLabel* AltDisp = nullptr;  // the altitude read-out
+    QLabel* Label2 = nullptr;  // "Time"
+    QLabel* Panel3 = nullptr;  // the time read-out
+    QLabel* Label3 = nullptr;  // "Altitude (feet)"
+    QLabel* AltDisp = nullptr; // the altitude read-out
     QPushButton* StartBtn = nullptr;
     QPushButton* ClearBtn = nullptr;
 
@@ -184,7 +186,7 @@ public:
     QLabel* AboutWebSite = nullptr;
     QPushButton* ManualBtn = nullptr;
 
-public slots:
+  public slots:
     // --- window (tmainform.cpp) ---
     void FormShow();
     void Timer2Timer();
@@ -278,12 +280,12 @@ public slots:
     void connectPlotDialogHandlers();
     // [end plot dialog handlers]
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildConnectPage();
     void buildConfigurePage();
     void buildDataPage();
@@ -295,7 +297,7 @@ private:
     void showVersionAndBuild();
     void applyStoredSettings(const StoredSettings& s);
     StoredSettings collectSettings() const;
-    void showPage(QWidget* page);  // a page change made by the program, not the user
+    void showPage(QWidget* page); // a page change made by the program, not the user
 
     AppState* m_state;
     Prompts* m_prompts;
@@ -308,28 +310,28 @@ private:
     // [private members: each page adds its own below its marker]
     // [configure private]
     void connectConfigureHandlers();
-    bool configureConnected();  // false: the not-connected notice has been given
-    void showConfigBlock();     // the controls from the in-memory block, after a read
-    void collectConfigBlock();  // the in-memory block from the controls, before a write
+    bool configureConnected(); // false: the not-connected notice has been given
+    void showConfigBlock();    // the controls from the in-memory block, after a read
+    void collectConfigBlock(); // the in-memory block from the controls, before a write
     void applyConfigureSettings(const StoredSettings& s);
     void collectConfigureSettings(StoredSettings& s) const;
     // [end configure private]
     // [plot view private]
     void connectPlotViewHandlers();
-    int activeDataSet() const;    // -1 when no data set is selected
+    int activeDataSet() const; // -1 when no data set is selected
     class QGridLayout* m_dataButtons = nullptr;
     orvo::MouseToolState m_mouse;
     // [end plot view private]
     // [data file private]
-    void buildFileButtons();  // SaveBtn and LoadBtn on the Recorded Data page
-    QString m_lastLoadFile;   // LoadDialog1 proposes the file chosen last time
+    void buildFileButtons(); // SaveBtn and LoadBtn on the Recorded Data page
+    QString m_lastLoadFile;  // LoadDialog1 proposes the file chosen last time
     // [end data file private]
     // [link private]
     void connectLinkHandlers();
-    bool linkConnected(bool showConnectPage);  // false: "Not Connected" has been written
+    bool linkConnected(bool showConnectPage); // false: "Not Connected" has been written
     void disconnectPort();
     // Downloads module set index into a new data set; false when its header never came.
     bool downloadOneSet(int index);
-    ModuleTransactions* m_transactions = nullptr;  // a child of the window
+    ModuleTransactions* m_transactions = nullptr; // a child of the window
     // [end link private]
 };

@@ -129,7 +129,9 @@ void TMainForm::AboutWebSiteClick() {
     m_prompts->openUrl(QUrl::fromUserInput(text));
 }
 
-QString TMainForm::manualPath() { return ManualPath(QCoreApplication::applicationDirPath()); }
+QString TMainForm::manualPath() {
+    return ManualPath(QCoreApplication::applicationDirPath());
+}
 
 void TMainForm::ManualBtnClick() {
     // A missing manual, or no viewer for it, is not reported: the desktop's handler says so.

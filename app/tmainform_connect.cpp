@@ -23,10 +23,10 @@
 #include "app/prompts.h"
 #include "app/tmainform.h"
 #include "data/datafile.h"
-#include "plot/plotfile.h"
 #include "link/comm.h"
 #include "link/downloadarchive.h"
 #include "link/protocol.h"
+#include "plot/plotfile.h"
 
 void TMainForm::buildConnectPage() {
     ConnectPage = new QWidget;

@@ -100,6 +100,6 @@ void TMainForm::LoadBtnClick() {
 }
 
 void TMainForm::afterDataSetsLoaded() {
-    if (m_windows) m_windows->dataPropForm->FormShow();  // the dialog shows data set 0 afresh
+    if (m_windows) m_windows->dataPropForm->FormShow(); // the dialog shows data set 0 afresh
     repaintPlot();
 }

@@ -5,6 +5,6 @@
 
 class TPrtLocForm : public OrvoDialog {
     Q_OBJECT
-public:
+  public:
     TPrtLocForm(AppState* state, Prompts* prompts, QWidget* parent = nullptr);
 };

@@ -7,12 +7,18 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
-static void initResources() { Q_INIT_RESOURCE(orvo); }
+static void initResources() {
+    Q_INIT_RESOURCE(orvo);
+}
 
-std::string GetProgramVersion() { return ORVO_VERSION_TEXT; }
+std::string GetProgramVersion() {
+    return ORVO_VERSION_TEXT;
+}
 
 // Month abbreviation, day, year, a comma and the time of day of the build.
-const char* BuildStamp() { return __DATE__ ", " __TIME__; }
+const char* BuildStamp() {
+    return __DATE__ ", " __TIME__;
+}
 
 QIcon programIcon() {
     initResources();

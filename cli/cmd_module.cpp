@@ -11,11 +11,11 @@
 
 #include "cli/command.h"
 #include "data/datafile.h"
-#include "plot/plotfile.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
 #include "link/downloadarchive.h"
 #include "link/protocol.h"
+#include "plot/plotfile.h"
 #include "plot/plotsettings.h"
 
 namespace {
@@ -118,7 +118,6 @@ void nameTheProgram() {
     if (QCoreApplication::applicationName().isEmpty())
         QCoreApplication::setApplicationName(QStringLiteral("Orvo"));
 }
-
 
 bool readConfiguration(orvo::ConfigBlock* config) {
     std::printf("Reading Configuration...\n");

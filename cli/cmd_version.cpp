@@ -9,6 +9,6 @@ int runVersion(const std::vector<std::string>&) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 ORVO_CLI_COMMAND("version", "print the program version", runVersion);

@@ -13,7 +13,7 @@ struct Command {
     const char* name;
     const char* help;
     CommandFn run;
-    bool gui = false;  // draws text: runs under a (windowless) QGuiApplication
+    bool gui = false; // draws text: runs under a (windowless) QGuiApplication
 };
 
 std::vector<Command>& commands();
@@ -24,11 +24,11 @@ struct Registrar {
     }
 };
 
-}  // namespace orvo::cli
+} // namespace orvo::cli
 
 #define ORVO_CLI_CONCAT2(a, b) a##b
 #define ORVO_CLI_CONCAT(a, b) ORVO_CLI_CONCAT2(a, b)
-#define ORVO_CLI_COMMAND(name, help, fn) \
+#define ORVO_CLI_COMMAND(name, help, fn)                                                                     \
     static ::orvo::cli::Registrar ORVO_CLI_CONCAT(orvoCliRegistrar_, __LINE__)(name, help, fn)
-#define ORVO_CLI_GUI_COMMAND(name, help, fn) \
+#define ORVO_CLI_GUI_COMMAND(name, help, fn)                                                                 \
     static ::orvo::cli::Registrar ORVO_CLI_CONCAT(orvoCliRegistrar_, __LINE__)(name, help, fn, true)

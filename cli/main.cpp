@@ -3,12 +3,12 @@
 #include <QGuiApplication>
 
 #include <algorithm>
-#include <csignal>
-#include <cstdlib>
-#include <memory>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,21 +21,22 @@ std::vector<Command>& commands() {
     return list;
 }
 
-}  // namespace orvo::cli
+} // namespace orvo::cli
 
 static void usage(FILE* out) {
     std::fprintf(out, "Usage: orvo-cli <command> [options]\n\nCommands:\n");
     auto list = orvo::cli::commands();
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
-    for (const auto& c : list) std::fprintf(out, "  %-10s %s\n", c.name, c.help);
+    for (const auto& c : list)
+        std::fprintf(out, "  %-10s %s\n", c.name, c.help);
     std::fprintf(out, "\n'orvo-cli <command> --help' describes a command's options;\n"
                       "'orvo-cli --version' prints the program version.\n");
 }
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    std::setlocale(LC_NUMERIC, "C");  // files and texts always use a full stop
+    std::setlocale(LC_NUMERIC, "C"); // files and texts always use a full stop
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") ||
         !std::strcmp(argv[1], "help")) {
         usage(argc < 2 ? stderr : stdout);

@@ -6,20 +6,20 @@
 
 namespace orvo {
 
-SampleBuffer::SampleBuffer(bool withPeakMarks)
-    : time(MaxSamples, 0.0), altitude(MaxSamples, 0.0) {
+SampleBuffer::SampleBuffer(bool withPeakMarks) : time(MaxSamples, 0.0), altitude(MaxSamples, 0.0) {
     if (withPeakMarks) peakMark.assign(MaxSamples, 0);
 }
 
 int Series::climbMarkCount() const {
-    return static_cast<int>(std::count_if(climbMarks.begin(), climbMarks.end(),
-                                          [](const ClimbMark& m) { return m.inUse != 0; }));
+    return static_cast<int>(
+        std::count_if(climbMarks.begin(), climbMarks.end(), [](const ClimbMark& m) { return m.inUse != 0; }));
 }
 
 int Series::peakMarkCount() const {
     if (samples.peakMark.empty()) return 0;
     int n = 0;
-    for (int i = 0; i < samples.count; ++i) n += samples.peakMark[static_cast<std::size_t>(i)] != 0;
+    for (int i = 0; i < samples.count; ++i)
+        n += samples.peakMark[static_cast<std::size_t>(i)] != 0;
     return n;
 }
 
@@ -56,7 +56,8 @@ Series& SeriesList::CreateDataSet() {
     m_series.push_back(std::move(alt));
     m_series.push_back(std::move(trig));
     const int n = dataSetCount() - 1;
-    for (auto* o : m_observers) o->dataSetAppended(n, result.name);
+    for (auto* o : m_observers)
+        o->dataSetAppended(n, result.name);
     return result;
 }
 
@@ -64,7 +65,8 @@ void SeriesList::DeleteDataSet(int n) {
     if (!validSet(n)) return;
     const auto first = m_series.begin() + 2 * n;
     m_series.erase(first, first + 2);
-    for (auto* o : m_observers) o->dataSetRemoved(n);
+    for (auto* o : m_observers)
+        o->dataSetRemoved(n);
 }
 
 void SeriesList::AddClimbMark(int n, int start, int end) {
@@ -86,20 +88,24 @@ void SeriesList::ShiftDataSet(int n, double dt, double da) {
         auto& b = s->samples;
         const auto count = static_cast<std::size_t>(std::clamp(b.count, 0, MaxSamples));
         if (std::fabs(dt) > 0.00001)
-            for (std::size_t i = 0; i < count; ++i) b.time[i] += dt;
+            for (std::size_t i = 0; i < count; ++i)
+                b.time[i] += dt;
         if (std::fabs(da) > 0.00001)
-            for (std::size_t i = 0; i < count; ++i) b.altitude[i] += da;
+            for (std::size_t i = 0; i < count; ++i)
+                b.altitude[i] += da;
     }
 }
 
 void SeriesList::RenameDataSet(int n, const std::string& name) {
     if (!validSet(n)) return;
     dataSet(n).name = cutText(name, MaxNameLength);
-    for (auto* o : m_observers) o->dataSetRenamed(n, dataSet(n).name);
+    for (auto* o : m_observers)
+        o->dataSetRenamed(n, dataSet(n).name);
 }
 
 void SeriesList::clear() {
-    while (dataSetCount() > 0) DeleteDataSet(dataSetCount() - 1);
+    while (dataSetCount() > 0)
+        DeleteDataSet(dataSetCount() - 1);
     m_series.clear();
 }
 
@@ -112,4 +118,4 @@ void SeriesList::removeObserver(SetListObserver* o) {
     m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), o), m_observers.end());
 }
 
-}  // namespace orvo
+} // namespace orvo

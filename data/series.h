@@ -12,12 +12,21 @@ namespace orvo {
 
 constexpr int MaxSamples = 65536;
 constexpr int MaxClimbMarks = 256;
-constexpr int MaxNameLength = 19;   // set names are cut to this many characters
-constexpr int MaxTextLength = 255;  // notes and plot texts are cut to this many characters
+constexpr int MaxNameLength = 19;  // set names are cut to this many characters
+constexpr int MaxTextLength = 255; // notes and plot texts are cut to this many characters
 
 // Line and point styles, as indexes stored in files.
 enum LineStyle { LineNone = 0, LineSolid, LineDot, LineDash, LineDashDot, LineDashDotDot };
-enum PointStyle { PointNone = 0, PointDot, PointCircle, PointSquare, PointCross, PointX, PointDiamond, PointTriangle };
+enum PointStyle {
+    PointNone = 0,
+    PointDot,
+    PointCircle,
+    PointSquare,
+    PointCross,
+    PointX,
+    PointDiamond,
+    PointTriangle
+};
 
 // Colours are 0x00BBGGRR everywhere.
 using Colour = std::uint32_t;
@@ -26,7 +35,7 @@ using Colour = std::uint32_t;
 struct SampleBuffer {
     std::vector<double> time;
     std::vector<double> altitude;
-    std::vector<std::uint8_t> peakMark;  // empty for a trigger set
+    std::vector<std::uint8_t> peakMark; // empty for a trigger set
     int count = 0;
 
     explicit SampleBuffer(bool withPeakMarks = true);
@@ -51,8 +60,8 @@ struct Series {
     double timeScale = 1.0;
     double altitudeScale = 1.0;
     std::uint8_t DisplayFlag = 1;
-    std::array<ClimbMark, MaxClimbMarks> climbMarks{};  // altitude series only
-    Series* companion = nullptr;                          // the trigger set; altitude series only
+    std::array<ClimbMark, MaxClimbMarks> climbMarks{}; // altitude series only
+    Series* companion = nullptr;                       // the trigger set; altitude series only
     std::string note1, note2, note3;
 
     explicit Series(bool withPeakMarks) : samples(withPeakMarks) {}
@@ -64,7 +73,7 @@ struct Series {
 // Follows the name lists (the Recorded Data page's set combo and the Data Properties list)
 // without the model knowing about widgets.
 class SetListObserver {
-public:
+  public:
     virtual ~SetListObserver() = default;
     virtual void dataSetAppended(int n, const std::string& name) = 0;
     virtual void dataSetRemoved(int n) = 0;
@@ -74,7 +83,7 @@ public:
 std::string cutText(const std::string& s, std::size_t maxLength);
 
 class SeriesList {
-public:
+  public:
     static constexpr std::array<Colour, 13> SetColourCycle = {
         0x00FF0000, 0x000000FF, 0x00008000, 0x00FF00FF, 0x00C0C0C0, 0x00000080, 0x00FFFF00,
         0x0000FF00, 0x00008080, 0x00800080, 0x00808080, 0x00000000, 0x00808000};
@@ -101,7 +110,7 @@ public:
     void AddClimbMark(int n, int start, int end);
     void ShiftDataSet(int n, double dt, double da);
     void RenameDataSet(int n, const std::string& name);
-    void clear();  // removes every data set (used at close)
+    void clear(); // removes every data set (used at close)
 
     void addObserver(SetListObserver* o);
     void removeObserver(SetListObserver* o);
@@ -109,11 +118,11 @@ public:
     int colourPosition() const { return m_colourPos; }
     int nameNumber() const { return m_nameNumber; }
 
-private:
+  private:
     std::vector<std::unique_ptr<Series>> m_series;
     std::vector<SetListObserver*> m_observers;
     int m_colourPos = 0;
     int m_nameNumber = 0;
 };
 
-}  // namespace orvo
+} // namespace orvo

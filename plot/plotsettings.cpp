@@ -28,7 +28,7 @@ AxisRange roundRange(double lo, double hi) {
     // value cannot overflow an int.
     const double step = std::pow(10.0, std::trunc(std::log10(span)));
     const double width = (std::trunc(span / step) + 1.0) * step;
-    const double minimum = std::trunc(lo / step) * step + 0.0;  // never "-0" in a file
+    const double minimum = std::trunc(lo / step) * step + 0.0; // never "-0" in a file
     double maximum = minimum + width;
     if (hi >= maximum) maximum += step;
     return {minimum, maximum};
@@ -37,8 +37,7 @@ AxisRange roundRange(double lo, double hi) {
 namespace {
 
 // lo/hi over the stored values of every data set; false when there is no finite sample.
-template <typename Member>
-bool extent(const PlotSettings& plot, Member member, double& lo, double& hi) {
+template <typename Member> bool extent(const PlotSettings& plot, Member member, double& lo, double& hi) {
     lo = 99999.0;
     hi = -99999.0;
     bool any = false;
@@ -56,7 +55,7 @@ bool extent(const PlotSettings& plot, Member member, double& lo, double& hi) {
     return any;
 }
 
-}  // namespace
+} // namespace
 
 void AutoScaleTime(PlotSettings& plot, HomeView& home) {
     double lo, hi;
@@ -74,4 +73,4 @@ void AutoScaleAltitude(PlotSettings& plot, HomeView& home) {
     plot.altitudeMax = home.altitudeMax = r.maximum;
 }
 
-}  // namespace orvo
+} // namespace orvo

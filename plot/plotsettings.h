@@ -22,8 +22,8 @@ struct PlotSettings {
     double timeMax = 20.0;
     double altitudeMin = 0.0;
     double altitudeMax = 20.0;
-    double timeSpan = 20.0;      // rewritten by every render
-    double altitudeSpan = 20.0;  // rewritten by every render
+    double timeSpan = 20.0;     // rewritten by every render
+    double altitudeSpan = 20.0; // rewritten by every render
     double timeShift = 0.0;
     double altitudeShift = 0.0;
     std::string title = "Altitude versus Time";
@@ -81,4 +81,4 @@ AxisRange roundRange(double lo, double hi);
 void AutoScaleTime(PlotSettings& plot, HomeView& home);
 void AutoScaleAltitude(PlotSettings& plot, HomeView& home);
 
-}  // namespace orvo
+} // namespace orvo

@@ -451,7 +451,7 @@ void Module::loaderByte(std::uint8_t b) {
     reply({b}); // the loader echoes every character
     if (b == ':') {
         m_inRecord = true;
-        m_record.assign(1, ':');  // not = ":" (a false -Wrestrict alarm of g++ 12 at -O3)
+        m_record.assign(1, ':'); // not = ":" (a false -Wrestrict alarm of g++ 12 at -O3)
         return;
     }
     if (!m_inRecord) return;

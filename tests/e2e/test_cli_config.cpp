@@ -12,7 +12,6 @@
 
 namespace {
 
-
 class CliConfigTest : public ::testing::Test {
   protected:
     void SetUp() override {

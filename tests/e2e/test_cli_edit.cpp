@@ -12,7 +12,6 @@
 
 namespace {
 
-
 QString read(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();

@@ -12,7 +12,6 @@ namespace {
 
 const QString Seeds = QStringLiteral(ORVO_SOURCE_DIR "/tests/fuzz/corpus/fuzz_datafile/");
 
-
 QByteArray read(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -35,7 +35,7 @@ class DownloadPtyTest : public ::testing::Test {
         env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(ORVO_BINARY_DIR "/cli/orvo-cli"), args);
-        p.closeWriteChannel();  // a question on the terminal gets no answer
+        p.closeWriteChannel(); // a question on the terminal gets no answer
         EXPECT_TRUE(p.waitForFinished(120000));
         if (out) *out = QString::fromLocal8Bit(p.readAllStandardOutput());
         return p.exitCode();

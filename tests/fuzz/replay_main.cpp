@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     // The empty input and a few odd ones always run, even without a corpus.
     const std::uint8_t odd[] = {0, 0xFF, '\r', '\n', '!', 'O', ','};
     LLVMFuzzerTestOneInput(nullptr, 0);
-    for (std::size_t i = 1; i <= sizeof odd; ++i) LLVMFuzzerTestOneInput(odd, i);
+    for (std::size_t i = 1; i <= sizeof odd; ++i)
+        LLVMFuzzerTestOneInput(odd, i);
     for (int i = 1; i < argc; ++i) {
         std::filesystem::path p(argv[i]);
         if (std::filesystem::is_directory(p)) {

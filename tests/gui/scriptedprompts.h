@@ -11,7 +11,7 @@
 #include "app/prompts.h"
 
 class ScriptedPrompts : public Prompts {
-public:
+  public:
     struct Message {
         Icon icon;
         QString caption;
@@ -21,11 +21,11 @@ public:
     };
 
     std::vector<Message> messages;
-    std::deque<QMessageBox::StandardButton> answers;  // for message(); default: No, or Ok
-    std::deque<QString> fileNames;                    // for openFileName/saveFileName
-    QStringList fileTitles;                           // titles of the file dialogs asked
-    QStringList proposedPaths;                        // the path each file dialog proposed
-    std::deque<QColor> colours;                       // for chooseColour; empty: cancelled
+    std::deque<QMessageBox::StandardButton> answers; // for message(); default: No, or Ok
+    std::deque<QString> fileNames;                   // for openFileName/saveFileName
+    QStringList fileTitles;                          // titles of the file dialogs asked
+    QStringList proposedPaths;                       // the path each file dialog proposed
+    std::deque<QColor> colours;                      // for chooseColour; empty: cancelled
     std::deque<bool> printAnswers;
     // Called with the dialog instead of exec(); returns the dialog code. Default: Rejected.
     std::deque<std::function<int(QDialog*)>> dialogActions;
@@ -33,7 +33,8 @@ public:
     std::vector<QUrl> openedUrls;
 
     QMessageBox::StandardButton message(QWidget*, Icon icon, const QString& caption, const QString& text,
-                                        QMessageBox::StandardButtons buttons, const QString& detail) override {
+                                        QMessageBox::StandardButtons buttons,
+                                        const QString& detail) override {
         messages.push_back({icon, caption, text, detail, buttons});
         if (!answers.empty()) {
             auto a = answers.front();
@@ -76,7 +77,7 @@ public:
 
     QString lastMessage() const { return messages.empty() ? QString() : messages.back().text; }
 
-private:
+  private:
     QString nextFile(const QString& title, const QString& path) {
         fileTitles << title;
         proposedPaths << path;

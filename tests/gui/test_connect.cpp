@@ -385,7 +385,7 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     simulatorModule().setRecordedSets({recorded(1, std::vector<std::uint16_t>(3000, 7))});
     connectAndList();
     f.SetList->setCurrentIndex(0);
-    f.Timer1->start();  // as while live logging: it must not read the port during the download
+    f.Timer1->start(); // as while live logging: it must not read the port during the download
     bool timerHeld = false;
     bool sawDisabled = false;
     bool progressShown = false;

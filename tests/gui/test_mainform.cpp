@@ -28,7 +28,7 @@ void clearStore() {
 }
 
 class MainFormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { clearStore(); }
     void TearDown() override {
         windows.reset();
@@ -43,18 +43,23 @@ protected:
     std::unique_ptr<AppWindows> windows;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(MainFormTest, WindowsAreCreatedInOrderWithTheirCaptions) {
     windows = std::make_unique<AppWindows>(&prompts);
-    const QWidget* forms[] = {windows->mainForm.get(),    (QWidget*)windows->prtLocForm.get(),
-                              (QWidget*)windows->scaleForm.get(), (QWidget*)windows->editInfoForm.get(),
-                              (QWidget*)windows->dataLenForm.get(), (QWidget*)windows->dataPropForm.get(),
-                              (QWidget*)windows->modSetForm.get(), (QWidget*)windows->saveSel.get()};
+    const QWidget* forms[] = {windows->mainForm.get(),
+                              (QWidget*)windows->prtLocForm.get(),
+                              (QWidget*)windows->scaleForm.get(),
+                              (QWidget*)windows->editInfoForm.get(),
+                              (QWidget*)windows->dataLenForm.get(),
+                              (QWidget*)windows->dataPropForm.get(),
+                              (QWidget*)windows->modSetForm.get(),
+                              (QWidget*)windows->saveSel.get()};
     const char* names[] = {"TMainForm",    "TPrtLocForm",   "TScaleForm",  "TEditInfoForm",
                            "TDataLenForm", "TDataPropForm", "TModSetForm", "TSaveSel"};
-    const char* captions[] = {"Orvo", "Output", "Graph Scale", "Edit Plot Info", "Edit Data Length",
-                              "Data Properties", "ModSetForm", "Save"};
+    const char* captions[] = {
+        "Orvo",       "Output", "Graph Scale", "Edit Plot Info", "Edit Data Length", "Data Properties",
+        "ModSetForm", "Save"};
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(forms[i]->objectName(), names[i]);
         EXPECT_EQ(forms[i]->windowTitle(), captions[i]);
@@ -120,14 +125,14 @@ TEST_F(MainFormTest, TurnsToConnectAfterThreeSecondsUnlessTheUserChoseAPage) {
     TMainForm& f = start();
     ASSERT_TRUE(f.Timer2->isActive());
     EXPECT_EQ(f.Timer2->interval(), 3000);
-    f.Timer2Timer();  // the timer's tick
+    f.Timer2Timer(); // the timer's tick
     EXPECT_EQ(f.PageControl1->currentWidget(), f.ConnectPage);
     EXPECT_FALSE(f.Timer2->isActive());
 
     windows.reset();
     TMainForm& g = start();
     g.XYDisp->setText("t=1");
-    g.PageControl1->tabBar()->setCurrentIndex(1);  // the user picks Configure
+    g.PageControl1->tabBar()->setCurrentIndex(1); // the user picks Configure
     EXPECT_FALSE(g.Timer2->isActive());
     EXPECT_TRUE(g.XYDisp->text().isEmpty());
     EXPECT_EQ(g.PageControl1->currentWidget(), g.ConfigurePage);

@@ -10,10 +10,12 @@ namespace {
 struct Store {
     QTemporaryDir dir;
     QSettings settings{dir.filePath("orvo.ini"), QSettings::IniFormat};
-    void set(const char* name, const QVariant& v) { settings.setValue(QStringLiteral("Settings/") + name, v); }
+    void set(const char* name, const QVariant& v) {
+        settings.setValue(QStringLiteral("Settings/") + name, v);
+    }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Settings, FirstRunGivesTheDefaults) {
     Store s;
@@ -31,12 +33,12 @@ TEST(Settings, ReadingStopsAtTheFirstMissingValueAndResetsTheFixedDefaults) {
     Store s;
     s.set("ComPort", 2);
     s.set("BaudRate", 1);
-    s.set("Top", 77);  // after the missing "Left": never read
+    s.set("Top", 77); // after the missing "Left": never read
     s.set("PrtWidth", 9.5);
     StoredSettings v = LoadSettings(s.settings);
     EXPECT_EQ(v.valuesRead, 2);
     EXPECT_EQ(v.ComPort, 2);
-    EXPECT_EQ(v.BaudRate, 5);  // whatever was stored
+    EXPECT_EQ(v.BaudRate, 5); // whatever was stored
     EXPECT_EQ(v.Top, 152);
     EXPECT_EQ(v.PrtWidth, 7.0);
     EXPECT_FALSE(v.positionRead());
@@ -92,5 +94,5 @@ TEST(Settings, LeadingIntegerRule) {
     EXPECT_EQ(leadingInteger("abc"), 0);
     EXPECT_EQ(leadingInteger(""), 0);
     EXPECT_EQ(leadingInteger("-"), 0);
-    EXPECT_EQ(leadingInteger("4294967297"), 1);  // cut to 32 bits
+    EXPECT_EQ(leadingInteger("4294967297"), 1); // cut to 32 bits
 }

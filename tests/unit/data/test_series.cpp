@@ -27,7 +27,7 @@ struct MirrorList : SetListObserver {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(DataSetModel, NewSetHoldsTwentyOnePlaceholderPointsAndDefaults) {
     SeriesList list;
@@ -66,7 +66,8 @@ TEST(DataSetModel, NewSetHoldsTwentyOnePlaceholderPointsAndDefaults) {
 
 TEST(DataSetModel, ColourCycleAndNameCounterWrap) {
     SeriesList list;
-    for (int i = 0; i < 13; ++i) list.CreateDataSet();
+    for (int i = 0; i < 13; ++i)
+        list.CreateDataSet();
     // The 14th set gets the first colour again.
     EXPECT_EQ(list.CreateDataSet().lineColour, list.dataSet(0).lineColour);
     EXPECT_EQ(list.dataSet(1).lineColour, 0x000000FFu);
@@ -76,7 +77,8 @@ TEST(DataSetModel, ColourCycleAndNameCounterWrap) {
     EXPECT_EQ(list.CreateDataSet().name, "Data014");
 
     SeriesList many;
-    for (int i = 0; i < 1000; ++i) many.CreateDataSet();
+    for (int i = 0; i < 1000; ++i)
+        many.CreateDataSet();
     EXPECT_EQ(many.dataSet(999).name, "Data999");
     EXPECT_EQ(many.CreateDataSet().name, "Data000");
 }
@@ -85,7 +87,8 @@ TEST(DataSetModel, DeleteKeepsPairsTogetherAndTellsTheLists) {
     SeriesList list;
     MirrorList mirror;
     list.addObserver(&mirror);
-    for (int i = 0; i < 3; ++i) list.CreateDataSet();
+    for (int i = 0; i < 3; ++i)
+        list.CreateDataSet();
     list.triggerSet(2).samples.count = 7;
     list.DeleteDataSet(1);
     ASSERT_EQ(list.dataSetCount(), 2);
@@ -105,12 +108,14 @@ TEST(DataSetModel, DeleteKeepsPairsTogetherAndTellsTheLists) {
 TEST(DataSetModel, ClimbMarksFillTheFirstFreeSlotAndStopAt256) {
     SeriesList list;
     list.CreateDataSet();
-    for (int i = 0; i < MaxClimbMarks; ++i) list.AddClimbMark(0, i, i + 1);
+    for (int i = 0; i < MaxClimbMarks; ++i)
+        list.AddClimbMark(0, i, i + 1);
     list.AddClimbMark(0, 1000, 2000);
     const Series& s = list.dataSet(0);
     EXPECT_EQ(s.climbMarkCount(), MaxClimbMarks);
     EXPECT_EQ(s.climbMarks[255].start, 255);
-    for (const auto& m : s.climbMarks) EXPECT_NE(m.start, 1000);
+    for (const auto& m : s.climbMarks)
+        EXPECT_NE(m.start, 1000);
 
     list.dataSet(0).climbMarks[3].inUse = 0;
     list.AddClimbMark(0, 40, 50);

@@ -12,13 +12,15 @@ namespace {
 
 void fill(Series& s, std::initializer_list<double> times, std::initializer_list<double> alts) {
     int i = 0;
-    for (double t : times) s.samples.time[i++] = t;
+    for (double t : times)
+        s.samples.time[i++] = t;
     s.samples.count = i;
     i = 0;
-    for (double a : alts) s.samples.altitude[i++] = a;
+    for (double a : alts)
+        s.samples.altitude[i++] = a;
 }
 
-}  // namespace
+} // namespace
 
 TEST(AutoScale, RoundRangesOfKnownFlights) {
     PlotSettings p;
