@@ -72,6 +72,7 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     buildFileButtons();
     buildDataPropButton();
     connectPlotDialogHandlers();
+    connectOutputHandlers();
 }
 
 TMainForm::~TMainForm() {
@@ -237,6 +238,7 @@ void TMainForm::applyStoredSettings(const StoredSettings& v) {
     s.config.IntervalUnit = v.Interval;
     s.speedIndex = v.BaudRate;
     applyConfigureSettings(v);
+    applyOutputSettings(v);
 }
 
 StoredSettings TMainForm::collectSettings() const {
@@ -263,6 +265,7 @@ StoredSettings TMainForm::collectSettings() const {
     v.InfoColor = static_cast<int>(s.plot.settings.infoColour);
     v.Interval = s.config.IntervalUnit;
     collectConfigureSettings(v);
+    collectOutputSettings(v);
     return v;
 }
 

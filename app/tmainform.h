@@ -108,6 +108,7 @@ class TMainForm : public QWidget {
     // [data properties controls]
     QPushButton* DataPropBtn = nullptr;
     // [end data properties controls]
+    class QFileDialog* ExportDialog1 = nullptr; // made on the first Export
 
     // --- Configure page ---
     // [configure controls]
@@ -279,6 +280,12 @@ class TMainForm : public QWidget {
     void EditBtnClick();
     void connectPlotDialogHandlers();
     // [end plot dialog handlers]
+    // [output handlers]
+    // --- Print and Export (tmainform_output.cpp) ---
+    void PrtBtnClick();
+    void ExportBtnClick();
+    void ExportDialog1TypeChange(const QString& filter);
+    // [end output handlers]
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -334,4 +341,12 @@ class TMainForm : public QWidget {
     bool downloadOneSet(int index);
     ModuleTransactions* m_transactions = nullptr; // a child of the window
     // [end link private]
+    // [output private]
+    void connectOutputHandlers();
+    void applyOutputSettings(const StoredSettings& s);
+    void collectOutputSettings(StoredSettings& s) const;
+    QFileDialog* exportDialog();
+    int m_exportType = 1;                      // ExportDialog1's file type: 1 BMP, 2 JPEG, 3 GIF
+    std::shared_ptr<class QPrinter> m_printer; // made on the first Print
+    // [end output private]
 };

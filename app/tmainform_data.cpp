@@ -251,15 +251,14 @@ void TMainForm::PlotBoxPaint(QPainter& canvas) {
     const int ppiY = std::max(1, PlotBox->logicalDpiY());
     // The screen always shows the box's size in colour; a print or export being prepared keeps
     // its own size and colour choice.
-    const double keepWidth = plot.output.width, keepHeight = plot.output.height;
-    const int keepColour = plot.output.colour;
+    // A print's distance from the page corner never moves the screen plot either.
+    const orvo::OutputSettings keep = plot.output;
     plot.output.width = double(PlotBox->width()) / ppiX;
     plot.output.height = double(PlotBox->height()) / ppiY;
+    plot.output.left = plot.output.top = 0.0;
     plot.output.colour = 1;
     orvo::RenderPlot(canvas, ppiX, ppiY, plot);
-    plot.output.width = keepWidth;
-    plot.output.height = keepHeight;
-    plot.output.colour = keepColour;
+    plot.output = keep;
 }
 
 void TMainForm::PlotBoxClick() {

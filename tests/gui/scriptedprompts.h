@@ -27,6 +27,8 @@ class ScriptedPrompts : public Prompts {
     QStringList proposedPaths;                       // the path each file dialog proposed
     std::deque<QColor> colours;                      // for chooseColour; empty: cancelled
     std::deque<bool> printAnswers;
+    // Called with the printer when the print dialog is asked (a test points it at a PDF file).
+    std::function<void(QPrinter*)> onPrintDialog;
     // Called with the dialog instead of exec(); returns the dialog code. Default: Rejected.
     std::deque<std::function<int(QDialog*)>> dialogActions;
     std::vector<QString> dialogsShown;
@@ -57,7 +59,8 @@ class ScriptedPrompts : public Prompts {
         colours.pop_front();
         return true;
     }
-    bool printDialog(QWidget*, QPrinter*) override {
+    bool printDialog(QWidget*, QPrinter* printer) override {
+        if (onPrintDialog) onPrintDialog(printer);
         if (printAnswers.empty()) return false;
         bool a = printAnswers.front();
         printAnswers.pop_front();
