@@ -100,36 +100,71 @@ int gifAppend(GifFileType* gif, const GifByteType* bytes, int n) {
     return n;
 }
 
-// Maps every pixel to an index into the image's own colours; false when there are more than 256.
-bool exactPalette(const QImage& img, std::vector<GifByteType>& indices, std::vector<GifColorType>& colours) {
-    // Open addressing over 1024 slots holds the at most 257 colours met before giving up.
-    constexpr std::uint32_t Empty = 0xffffffffu;
-    std::array<std::uint32_t, 1024> keys;
-    std::array<GifByteType, 1024> slotIndex{};
-    keys.fill(Empty);
-    colours.clear();
+// Maps every pixel to an index into a palette of the image's own colours: all of them when there
+// are at most 256; when there are up to 4096 (a plot whose smoothed text adds a few shades), the 256
+// most used keep their exact colour and each rarer one takes its nearest. False beyond 4096.
+bool fewColourPalette(const QImage& img, std::vector<GifByteType>& indices,
+                      std::vector<GifColorType>& colours) {
+    constexpr std::uint32_t Empty = 0xffffffffu, Slots = 8192, MaxColours = 4096;
+    std::vector<std::uint32_t> keys(Slots, Empty), counts(Slots, 0), order;
+    std::vector<GifByteType> slotIndex(Slots, 0);
+    order.reserve(MaxColours);
+    const auto slotOf = [&](std::uint32_t c) {
+        std::uint32_t k = (c * 2654435761u) >> 19;
+        while (keys[k] != c && keys[k] != Empty)
+            k = (k + 1) & (Slots - 1);
+        return k;
+    };
     const int w = img.width(), h = img.height();
+    // Runs of one colour are counted once per run: the order of popularity stays about the same.
+    std::uint32_t last = Empty;
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t c = row[x] & 0x00ffffffu;
+            if (c == last) continue;
+            const std::uint32_t k = slotOf(c);
+            if (keys[k] == Empty) {
+                if (order.size() == MaxColours) return false;
+                keys[k] = c;
+                order.push_back(k);
+            }
+            ++counts[k];
+            last = c;
+        }
+    }
+    if (order.size() > 256)
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return counts[a] > counts[b]; });
+    const std::size_t kept = std::min<std::size_t>(order.size(), 256);
+    colours.clear();
+    for (std::size_t i = 0; i < kept; ++i) {
+        const std::uint32_t c = keys[order[i]];
+        slotIndex[order[i]] = GifByteType(i);
+        colours.push_back(GifColorType{GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)});
+    }
+    for (std::size_t i = kept; i < order.size(); ++i) {
+        const std::uint32_t c = keys[order[i]];
+        const int r = int(c >> 16), g = int((c >> 8) & 0xff), b = int(c & 0xff);
+        int best = 0, bestDistance = 1 << 30;
+        for (std::size_t j = 0; j < kept; ++j) {
+            const int dr = r - colours[j].Red, dg = g - colours[j].Green, db = b - colours[j].Blue;
+            const int d = dr * dr + dg * dg + db * db;
+            if (d < bestDistance) bestDistance = d, best = int(j);
+        }
+        slotIndex[order[i]] = GifByteType(best);
+    }
     indices.resize(std::size_t(w) * std::size_t(h));
     GifByteType* out = indices.data();
-    std::uint32_t last = Empty;
+    last = Empty;
     GifByteType lastIndex = 0;
     for (int y = 0; y < h; ++y) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
         for (int x = 0; x < w; ++x) {
             const std::uint32_t c = row[x] & 0x00ffffffu;
             if (c != last) {
-                std::uint32_t k = (c * 2654435761u) >> 22;
-                while (keys[k] != c && keys[k] != Empty)
-                    k = (k + 1) & 1023u;
-                if (keys[k] == Empty) {
-                    if (colours.size() == 256) return false;
-                    keys[k] = c;
-                    slotIndex[k] = GifByteType(colours.size());
-                    colours.push_back(
-                        GifColorType{GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)});
-                }
                 last = c;
-                lastIndex = slotIndex[k];
+                lastIndex = slotIndex[slotOf(c)];
             }
             *out++ = lastIndex;
         }
@@ -257,7 +292,7 @@ bool EncodeGif(const QImage& source, std::string& out) {
     if (img.isNull() || img.width() > 65535 || img.height() > 65535) return false;
     std::vector<GifByteType> indices;
     std::vector<GifColorType> colours;
-    if (!exactPalette(img, indices, colours) && !quantisedPalette(img, indices, colours)) return false;
+    if (!fewColourPalette(img, indices, colours) && !quantisedPalette(img, indices, colours)) return false;
     // A GIF colour map has a power-of-two size of at least 2; the spare entries stay black.
     int mapSize = 2;
     while (mapSize < int(colours.size()))

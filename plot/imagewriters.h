@@ -35,7 +35,8 @@ QImage RenderPlotImage(PlotState& state, int ppi);
 std::string EncodeBmp(const QImage& image, int ppi = ExportPixelsPerInch);
 bool EncodeJpeg(const QImage& image, std::string& out, int quality = 90, int ppi = ExportPixelsPerInch);
 // One image at (0, 0), not interlaced, with its own colour map: exactly the image's colours when
-// there are at most 256 of them, else giflib's quantiser picks 256.
+// there are at most 256 of them; up to 4096 colours the 256 most used stay exact and the rest take
+// their nearest; beyond that giflib's quantiser picks 256.
 bool EncodeGif(const QImage& image, std::string& out);
 
 // Encodes image as type and writes it safely to path: an existing file stays as it was unless the
