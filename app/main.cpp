@@ -1,5 +1,6 @@
 // The program's entry: the application, its eight windows in their order, the message loop.
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
@@ -16,7 +17,8 @@
 #include "app/version.h"
 
 static void usage() {
-    std::printf("Usage: orvo [--port NAME] [--screenshot FILE.png] [--version]\n"
+    std::printf("Usage: orvo [--port NAME] [--screenshot FILE.png] [--version] [FILE...]\n"
+                "  FILE...      data files to load at start, as the Load button does\n"
                 "  --port NAME  select a port at start: a listed one, \"Simulator\" or a device path\n"
                 "  --screenshot FILE.png  save a picture of the main window after 5 s and end\n"
                 "  --version    print the program version and exit\n");
@@ -77,10 +79,22 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QString::fromStdString(GetProgramVersion()));
     QApplication::setWindowIcon(programIcon());
 
+    // Data files to load at start: every argument that is no option (Qt has taken its own out).
+    QStringList files;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--port") || !std::strcmp(argv[i], "--screenshot")) {
+            ++i;
+            continue;
+        }
+        if (argv[i][0] == '-' && argv[i][1] != '\0') continue;
+        files << QFile::decodeName(argv[i]);
+    }
+
     QtPrompts prompts;
     try {
         AppWindows windows(&prompts);
         windows.mainForm->setRequestedPort(port);
+        windows.mainForm->setStartupFiles(files);
         windows.mainForm->show();
         if (!screenshot.isEmpty()) {
             QTimer::singleShot(5000, [&] {

@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "app/appwindows.h"
 #include "app/namelists.h"
 #include "app/prompts.h"
@@ -31,6 +33,7 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     setWindowTitle(QStringLiteral("Orvo"));
     setFixedSize(772, 565);
     move(339, 152);
+    setAcceptDrops(true); // data files dropped on the window are loaded
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 0);
@@ -136,6 +139,9 @@ void TMainForm::showEvent(QShowEvent* event) {
     if (!m_shown) {
         m_shown = true;
         FormShow();
+        // orvo FILE...: loaded once the window is up, so their messages stand over it.
+        if (!m_startupFiles.isEmpty())
+            QTimer::singleShot(0, this, [this] { openDataFiles(std::exchange(m_startupFiles, {})); });
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -268,6 +269,13 @@ class TMainForm : public QWidget {
     // After a load added data sets: the Data Properties list selects its first entry, the plot
     // repaints.
     void afterDataSetsLoaded();
+    // Loads one data file as Load does, with its messages; false when it could not be opened.
+    bool loadDataFile(const QString& path);
+    // Loads data files given on the command line or dropped on the window, then shows the
+    // Recorded Data page.
+    void openDataFiles(const QStringList& paths);
+    // Files to open once the start-up steps have run (orvo FILE...).
+    void setStartupFiles(const QStringList& paths) { m_startupFiles = paths; }
     // [end data file handlers]
     // [data properties handlers]
     void DataPropBtnClick();
@@ -290,6 +298,8 @@ class TMainForm : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -332,6 +342,7 @@ class TMainForm : public QWidget {
     // [data file private]
     void buildFileButtons(); // SaveBtn and LoadBtn on the Recorded Data page
     QString m_lastLoadFile;  // LoadDialog1 proposes the file chosen last time
+    QStringList m_startupFiles;
     // [end data file private]
     // [link private]
     void connectLinkHandlers();

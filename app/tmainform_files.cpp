@@ -3,10 +3,15 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStringList>
+#include <QTimer>
+#include <QUrl>
 
 #include "app/appwindows.h"
 #include "app/prompts.h"
@@ -71,13 +76,43 @@ void TMainForm::LoadBtnClick() {
         m_prompts->openFileName(this, QStringLiteral("Load Orvo Data"), m_lastLoadFile, DataFileFilter);
     if (path.isEmpty()) return;
     m_lastLoadFile = path;
+    loadDataFile(path);
+}
 
+void TMainForm::openDataFiles(const QStringList& paths) {
+    Timer2->stop(); // the Connect page must not replace the plot three seconds after start
+    showPage(DataPage);
+    for (const QString& path : paths) {
+        loadDataFile(path);
+        m_lastLoadFile = path;
+    }
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    openDataFiles(paths);
+}
+
+bool TMainForm::loadDataFile(const QString& path) {
     orvo::PlotSettings& plot = m_state->plot.settings;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
     orvo::LoadReport report;
     if (orvo::loadDataFile(localPath(path), plot.series, header, report) != orvo::FileStatus::Ok) {
         m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path));
-        return;
+        return false;
     }
     // A plot file brings its texts and limits; the view is not refitted after any load.
     if (report.plotFile) orvo::applyPlotFileHeader(header, plot);
@@ -97,6 +132,7 @@ void TMainForm::LoadBtnClick() {
     if (!problems.isEmpty())
         m_prompts->error(this,
                          QStringLiteral("%1 was not read completely:\n%2").arg(path, problems.join('\n')));
+    return true;
 }
 
 void TMainForm::afterDataSetsLoaded() {

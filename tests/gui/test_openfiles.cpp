@@ -1,0 +1,100 @@
+// Data files opened without the Load button: named on the command line (orvo FILE...) and
+// dropped on the main window; both load as Load does and show the Recorded Data page.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/appwindows.h"
+#include "app/tmainform.h"
+#include "scriptedprompts.h"
+
+namespace {
+
+class OpenFilesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
+        windows = std::make_unique<AppWindows>(&prompts);
+        main = windows->mainForm.get();
+        ASSERT_TRUE(dir.isValid());
+        good = write("flight.csv",
+                     "#Cup flight\n#t\n#a\n#n1\n#\n#\n#0,0,20,20,0\n0.0, 10, 0\n0.5, 40, 0\n1.0, 20, 0\n");
+        plot =
+            write("plot.csv", "Orvo Plot\n#Two flights\n#x\n#y\n#\n#\n#\n#0,0,5,50\n! 255, 1, 255, 0, 0, 7\n"
+                              "#First\n#\n#\n#\n#\n#\n#0,0,0,0,0\n0, 1, 0\n! 65280, 1, 65280, 0, 0, 7\n"
+                              "#Second\n#\n#\n#\n#\n#\n#0,0,0,0,0\n0, 2, 0\n");
+    }
+    void TearDown() override {
+        windows.reset();
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
+    }
+    QString write(const QString& name, const QByteArray& text) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return f.fileName();
+    }
+    QStringList names() const {
+        QStringList n;
+        for (int i = 0; i < main->ActiveSetCombo->count(); ++i)
+            n << main->ActiveSetCombo->itemText(i);
+        return n;
+    }
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<AppWindows> windows;
+    TMainForm* main = nullptr;
+    QTemporaryDir dir;
+    QString good, plot;
+};
+
+} // namespace
+
+TEST_F(OpenFilesTest, FilesNamedAtStartLoadAfterTheStartUpStepsWithLoadsMessages) {
+    const QString missing = dir.filePath("missing.csv");
+    main->setStartupFiles({good, missing, plot});
+    main->show();
+    EXPECT_EQ(names(), QStringList{"Data000"}); // the start-up set comes first
+    QApplication::processEvents();
+    EXPECT_EQ(names(), (QStringList{"Data000", "Cup flight", "First", "Second"}));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].caption, "Error");
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Unable to open %1!").arg(missing));
+    EXPECT_EQ(main->PageControl1->currentWidget(), main->DataPage);
+    EXPECT_EQ(windows->state.plot.settings.title, "Two flights");
+    // The three-second switch to the Connect page does not take the plot away.
+    EXPECT_FALSE(main->Timer2->isActive());
+}
+
+TEST_F(OpenFilesTest, DroppedFilesLoadAndShowTheRecordedDataPage) {
+    main->show();
+    QApplication::processEvents();
+    EXPECT_EQ(main->PageControl1->currentWidget(), main->AboutPage);
+
+    QMimeData web;
+    web.setUrls({QUrl("https://example.org/flight.csv")});
+    QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &refused);
+    EXPECT_FALSE(refused.isAccepted()); // only local files can be loaded
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(good), QUrl::fromLocalFile(plot)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main, &drop);
+    EXPECT_EQ(names(), (QStringList{"Data000", "Cup flight", "First", "Second"}));
+    EXPECT_EQ(main->PageControl1->currentWidget(), main->DataPage);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(windows->state.plot.settings.series.dataSet(1).samples.count, 3);
+}
