@@ -7,10 +7,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-QMessageBox::StandardButton QtPrompts::message(QWidget* parent, Icon icon, const QString& caption,
-                                               const QString& text, QMessageBox::StandardButtons buttons,
-                                               const QString& detail) {
-    QMessageBox box(parent);
+namespace {
+
+void prepare(QMessageBox& box, Prompts::Icon icon, const QString& caption, const QString& text,
+             QMessageBox::StandardButtons buttons, const QString& detail) {
+    using Icon = Prompts::Icon;
     switch (icon) {
     case Icon::Information:
         box.setIcon(QMessageBox::Information);
@@ -24,12 +25,32 @@ QMessageBox::StandardButton QtPrompts::message(QWidget* parent, Icon icon, const
     case Icon::Question:
         box.setIcon(QMessageBox::Question);
         break;
+    case Icon::NoIcon:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     box.setWindowTitle(caption);
     box.setText(text);
     if (!detail.isEmpty()) box.setInformativeText(detail);
     box.setStandardButtons(buttons);
+}
+
+} // namespace
+
+QMessageBox::StandardButton QtPrompts::message(QWidget* parent, Icon icon, const QString& caption,
+                                               const QString& text, QMessageBox::StandardButtons buttons,
+                                               const QString& detail) {
+    QMessageBox box(parent);
+    prepare(box, icon, caption, text, buttons, detail);
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+bool QtPrompts::confirmDefaultNo(QWidget* parent, Icon icon, const QString& caption, const QString& text) {
+    QMessageBox box(parent);
+    prepare(box, icon, caption, text, QMessageBox::Yes | QMessageBox::No, QString());
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 QString QtPrompts::openFileName(QWidget* parent, const QString& title, const QString& path,

@@ -13,7 +13,7 @@ class QWidget;
 
 class Prompts {
   public:
-    enum class Icon { Information, Warning, Critical, Question };
+    enum class Icon { Information, Warning, Critical, Question, NoIcon };
 
     virtual ~Prompts() = default;
 
@@ -38,6 +38,11 @@ class Prompts {
     void error(QWidget* parent, const QString& text, const QString& detail = QString()) {
         message(parent, Icon::Warning, QStringLiteral("Error"), text, QMessageBox::Ok, detail);
     }
+    // A Yes/No question whose default answer (Enter) is No, for steps that cannot be undone; true
+    // for Yes. Answered like any message where nothing decides the default.
+    virtual bool confirmDefaultNo(QWidget* parent, Icon icon, const QString& caption, const QString& text) {
+        return message(parent, icon, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
     // A Yes/No confirmation; true for Yes.
     bool confirm(QWidget* parent, const QString& caption, const QString& text) {
         return message(parent, Icon::Question, caption, text, QMessageBox::Yes | QMessageBox::No) ==
@@ -59,4 +64,5 @@ class QtPrompts : public Prompts {
     bool printDialog(QWidget* parent, QPrinter* printer) override;
     int execDialog(QDialog* dialog) override;
     bool openUrl(const QUrl& url) override;
+    bool confirmDefaultNo(QWidget* parent, Icon icon, const QString& caption, const QString& text) override;
 };

@@ -242,6 +242,11 @@ class TMainForm : public QWidget {
     void WriteCfgBtnClick();
     void BitBtn1Click();
     // [end configure handlers]
+    // [firmware handlers]
+    // --- firmware update (tmainform_firmware.cpp) ---
+    void UpdateBtnClick();
+    void CompatChkClick();
+    // [end firmware handlers]
     // [plot view handlers]
     void PlotBoxPaint(QPainter& canvas);
     void PlotBoxClick();
@@ -333,6 +338,9 @@ class TMainForm : public QWidget {
     void applyConfigureSettings(const StoredSettings& s);
     void collectConfigureSettings(StoredSettings& s) const;
     // [end configure private]
+    // [firmware private]
+    void connectFirmwareHandlers();
+    // [end firmware private]
     // [plot view private]
     void connectPlotViewHandlers();
     int activeDataSet() const; // -1 when no data set is selected

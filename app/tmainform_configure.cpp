@@ -163,22 +163,26 @@ void TMainForm::buildConfigurePage() {
     GroupBox4 = new QGroupBox(QStringLiteral("Firmware"), page);
     GroupBox4->setObjectName("GroupBox4");
     auto* fw = new QGridLayout(GroupBox4);
-    fw->addWidget(new QLabel(QStringLiteral("Version:"), GroupBox4), 0, 0);
+    auto* label5 = new QLabel(QStringLiteral("Firmware Version:"), GroupBox4);
+    label5->setObjectName("Label5");
+    fw->addWidget(label5, 0, 0);
     FirmwareVersionDisp = new QLabel(GroupBox4);
     FirmwareVersionDisp->setObjectName("FirmwareVersionDisp");
     FirmwareVersionDisp->setFrameShape(QFrame::Panel);
     FirmwareVersionDisp->setFrameShadow(QFrame::Sunken);
     FirmwareVersionDisp->setMinimumWidth(60);
     fw->addWidget(FirmwareVersionDisp, 0, 1);
-    UpdateBtn = makeButton(GroupBox4, "UpdateBtn", QStringLiteral("Update"));
-    fw->addWidget(UpdateBtn, 0, 2);
+    UpdateBtn = makeButton(GroupBox4, "UpdateBtn", QStringLiteral("Update Firmware"));
+    fw->addWidget(UpdateBtn, 1, 0);
     BlankPartChk = new QCheckBox(QStringLiteral("Part is Blank"), GroupBox4);
     BlankPartChk->setObjectName("BlankPartChk");
-    fw->addWidget(BlankPartChk, 1, 0, 1, 2);
-    CompatChk = new QCheckBox(QStringLiteral("Compatibility Mode"), GroupBox4);
+    fw->addWidget(BlankPartChk, 1, 1);
+    // Manual entry into programming mode; nothing in the program shows it.
+    CompatChk = new QCheckBox(QStringLiteral("Update trouble?  Try me."), GroupBox4);
     CompatChk->setObjectName("CompatChk");
-    fw->addWidget(CompatChk, 1, 2);
-    fw->setColumnStretch(1, 1); // the version display gives way; the check boxes keep their captions
+    CompatChk->setVisible(false);
+    fw->addWidget(CompatChk, 2, 0, 1, 2);
+    fw->setColumnStretch(1, 1); // the version display gives way; the captions stay whole
     left->addWidget(GroupBox4);
     left->addStretch(1);
 
@@ -285,6 +289,7 @@ void TMainForm::buildConfigurePage() {
     optRight->addStretch(1);
 
     connectConfigureHandlers();
+    connectFirmwareHandlers();
 }
 
 void TMainForm::connectConfigureHandlers() {
@@ -309,6 +314,7 @@ void TMainForm::applyConfigureSettings(const StoredSettings& v) {
     // Values are applied in table order up to the first one that was not read; the rest keep
     // the designed state of their controls.
     const int n = v.valuesRead;
+    if (n >= 10) BlankPartChk->setChecked(v.BlankPart != 0);
     if (n >= 11) RevTrigChk->setChecked(v.RevTrig != 0);
     if (n >= 12) TrigChk->setChecked(v.Triggered != 0);
     if (n >= 21) AutoStartGrp->setItemIndex(v.AutoStart);
@@ -322,6 +328,7 @@ void TMainForm::applyConfigureSettings(const StoredSettings& v) {
 
 void TMainForm::collectConfigureSettings(StoredSettings& v) const {
     auto number = [](const QLineEdit* e) { return leadingInteger(e->text().toLatin1().constData()); };
+    v.BlankPart = BlankPartChk->isChecked() ? 1 : 0;
     v.RevTrig = RevTrigChk->isChecked() ? 1 : 0;
     v.Triggered = TrigChk->isChecked() ? 1 : 0;
     v.AutoStart = AutoStartGrp->itemIndex();

@@ -32,6 +32,8 @@ const char* simHelp =
     "  --baud B         the module's own speed; other speeds garble (default: any speed)\n"
     "  --no-pacing      send as fast as possible instead of at baud / 10 bytes a second\n"
     "  --boot-loader    start in the boot loader, as a module without firmware\n"
+    "  --flash-file F   when stopped, write the module's code space (7616 bytes) and then its\n"
+    "                   boot loader status byte to F\n"
     "  --faults LIST    comma-separated faults:\n";
 
 volatile std::sig_atomic_t g_stop = 0;
@@ -119,13 +121,15 @@ int serve(orvo::sim::Module& module) {
             continue;
         }
         client = true;
-        if (p.revents & POLLIN) {
-            ssize_t n = ::read(master, buf.data(), buf.size());
-            if (n > 0) module.feed(buf.data(), static_cast<std::size_t>(n));
-        }
+        // The speed first: bytes that arrive right after the program reopened the port at another
+        // speed (the boot loader's) are heard at the new one.
         if (tcgetattr(master, &tio) == 0) {
             int baud = baudOf(cfgetospeed(&tio));
             if (baud) module.setHostBaud(baud);
+        }
+        if (p.revents & POLLIN) {
+            ssize_t n = ::read(master, buf.data(), buf.size());
+            if (n > 0) module.feed(buf.data(), static_cast<std::size_t>(n));
         }
         std::size_t n;
         while ((n = module.read(buf.data(), buf.size())) > 0)
@@ -143,6 +147,7 @@ int serve(orvo::sim::Module& module) {
 int runSim(const std::vector<std::string>& args) {
     long sets = 3, seed = 1, memoryKiB = 64, samples = 0, baud = 0;
     bool pacing = true, bootLoader = false;
+    std::string flashFile;
     orvo::sim::Faults faults;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -164,7 +169,10 @@ int runSim(const std::vector<std::string>& args) {
             pacing = false;
         else if (a == "--boot-loader")
             bootLoader = true;
-        else if (a == "--faults") {
+        else if (a == "--flash-file") {
+            ok = i + 1 < args.size();
+            if (ok) flashFile = args[++i];
+        } else if (a == "--faults") {
             std::string error;
             ok = i + 1 < args.size() && orvo::sim::parseFaults(args[++i], &faults, &error);
             if (!ok && !error.empty()) {
@@ -189,7 +197,21 @@ int runSim(const std::vector<std::string>& args) {
     module.setModuleBaud(static_cast<int>(baud));
     if (bootLoader) module.enterBootLoader();
 #ifdef __unix__
-    return serve(module);
+    const int status = serve(module);
+    if (!flashFile.empty()) {
+        std::FILE* f = std::fopen(flashFile.c_str(), "wb");
+        const std::uint8_t statusByte = module.statusByte();
+        bool written = f &&
+                       std::fwrite(module.codeImage().data(), 1, module.codeImage().size(), f) ==
+                           module.codeImage().size() &&
+                       std::fwrite(&statusByte, 1, 1, f) == 1;
+        if (f && std::fclose(f) != 0) written = false;
+        if (!written) {
+            std::fprintf(stderr, "orvo-cli sim: cannot write %s\n", flashFile.c_str());
+            return 1;
+        }
+    }
+    return status;
 #else
     std::fprintf(stderr, "orvo-cli sim: pseudo-terminals are not available here; use the Simulator port\n");
     return 1;

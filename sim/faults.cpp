@@ -25,7 +25,10 @@ const char* faultsHelp() {
            "  stall=N:MS      pause MS milliseconds after the first N bytes of every reply\n"
            "  truncate=N      send at most N words of a data set\n"
            "  ignore=CHARS    do not answer these command bytes (for example ignore=vr)\n"
-           "  garbage=N       send N random bytes before every reply\n";
+           "  garbage=N       send N random bytes before every reply\n"
+           "  reject=N:K:C    boot loader: answer records N..N+K-1 (counted from 1) with C (X or R)\n"
+           "                  instead of carrying them out\n"
+           "  noecho=N:K      boot loader: do not echo records N..N+K-1 (their answer still comes)\n";
 }
 
 bool parseFaults(const std::string& list, Faults* faults, std::string* error) {
@@ -59,7 +62,27 @@ bool parseFaults(const std::string& list, Faults* faults, std::string* error) {
             f.ignoreCommands = value;
         else if (name == "garbage" && (ok = number(value, 0, 4096, &v)))
             f.garbageBytes = static_cast<int>(v);
-        else if (name != "delay" && name != "truncate" && name != "garbage") {
+        else if (name == "reject" || name == "noecho") {
+            // N:K, and for reject :C
+            const std::size_t c1 = value.find(':');
+            const std::size_t c2 = c1 == std::string::npos ? std::string::npos : value.find(':', c1 + 1);
+            const std::string k = value.substr(c1 == std::string::npos ? value.size() : c1 + 1,
+                                               c2 == std::string::npos ? std::string::npos : c2 - c1 - 1);
+            ok = c1 != std::string::npos && number(value.substr(0, c1), 1, 1e9, &v) && number(k, 0, 1e9, &w);
+            if (ok && name == "reject") {
+                const std::string reply = c2 == std::string::npos ? "" : value.substr(c2 + 1);
+                ok = reply == "X" || reply == "R";
+                if (ok) {
+                    f.rejectFrom = static_cast<std::uint32_t>(v);
+                    f.rejectCount = static_cast<std::uint32_t>(w);
+                    f.rejectReply = reply[0];
+                }
+            } else if (ok) {
+                ok = c2 == std::string::npos;
+                f.noEchoFrom = static_cast<std::uint32_t>(v);
+                f.noEchoCount = static_cast<std::uint32_t>(w);
+            }
+        } else if (name != "delay" && name != "truncate" && name != "garbage") {
             if (error) *error = "unknown fault '" + name + "'";
             return false;
         }

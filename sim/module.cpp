@@ -448,7 +448,15 @@ void Module::enterBootLoader() {
 }
 
 void Module::loaderByte(std::uint8_t b) {
-    reply({b}); // the loader echoes every character
+    if (b == ':') {
+        // Which record this is, for the loader faults.
+        const std::uint32_t n = m_loaderRecords + 1;
+        m_echo = !(m_faults.noEchoFrom && n >= m_faults.noEchoFrom &&
+                   n - m_faults.noEchoFrom < m_faults.noEchoCount);
+    } else if (!m_inRecord) {
+        m_echo = true;
+    }
+    if (m_echo) reply({b}); // the loader echoes every character
     if (b == ':') {
         m_inRecord = true;
         m_record.assign(1, ':'); // not = ":" (a false -Wrestrict alarm of g++ 12 at -O3)
@@ -466,7 +474,10 @@ void Module::loaderByte(std::uint8_t b) {
     if (m_record.size() < 11 + 2 * count) return;
     m_inRecord = false;
     const char type = m_record[8];
-    char answer = loaderRecord();
+    const std::uint32_t n = ++m_loaderRecords;
+    const bool rejected =
+        m_faults.rejectFrom && n >= m_faults.rejectFrom && n - m_faults.rejectFrom < m_faults.rejectCount;
+    char answer = rejected ? m_faults.rejectReply : loaderRecord();
     // Erasing and programming flash take a few milliseconds.
     std::uint32_t busy = answer == '.' ? (type == '4' ? 4 : type == '0' ? 2 : 0) : 0;
     reply({static_cast<std::uint8_t>(answer)}, busy);

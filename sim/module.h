@@ -65,6 +65,13 @@ struct Faults {
     int truncateWords = -1;         // a download sends at most this many body words (-1: all)
     std::string ignoreCommands;     // command bytes the module pretends not to hear
     int garbageBytes = 0;           // random bytes sent before every reply
+    // Boot loader records are counted from 1 (every record the loader completes, whole life of
+    // the module). Records rejectFrom .. rejectFrom + rejectCount - 1 are answered rejectReply
+    // ('X' or 'R') and not carried out; records noEchoFrom .. noEchoFrom + noEchoCount - 1 are not
+    // echoed (their answer still comes).
+    std::uint32_t rejectFrom = 0, rejectCount = 0;
+    char rejectReply = 'X';
+    std::uint32_t noEchoFrom = 0, noEchoCount = 0;
 };
 
 // Reads "drop=0.01,delay=300,ignore=v,..." into faults (left unchanged on error).
@@ -150,6 +157,8 @@ class Module {
     // How many programming records and page erases the loader accepted.
     int programmedRecords() const { return m_programmed; }
     int erasedPages() const { return m_erased; }
+    // Records the loader completed (carried out or not), counted as the loader faults count them.
+    std::uint32_t loaderRecords() const { return m_loaderRecords; }
 
     // Every command byte the running firmware acted on, in order (for tests).
     const std::string& commandLog() const { return m_commandLog; }
@@ -215,6 +224,8 @@ class Module {
     bool m_inRecord = false;
     int m_programmed = 0;
     int m_erased = 0;
+    std::uint32_t m_loaderRecords = 0;
+    bool m_echo = true; // the loader echoes the record in progress
 };
 
 } // namespace orvo::sim

@@ -1,0 +1,124 @@
+// `orvo-cli flash`: "Update Firmware" from a terminal, through the same UpdateFirmware the window
+// runs; its log lines go to standard output.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "firmware/isp.h"
+#include "link/comm.h"
+
+namespace {
+
+constexpr int ExitUsage = 2;
+constexpr int ExitPort = 3;
+constexpr int ExitFile = 4;
+constexpr int ExitNoSync = 5;
+constexpr int ExitCommand = 6;
+
+const char* flashHelp =
+    "Usage: orvo-cli flash --port P [--speed S] [--blank] [--force] FILE\n"
+    "Programs the Intel-HEX firmware file FILE into the module through its boot loader, as\n"
+    "\"Update Firmware\" does. The whole file is read and checked before anything is sent.\n"
+    "Warning: the module's firmware is erased first; an interrupted update leaves the module\n"
+    "in its boot loader until an update completes (run again with --blank).\n\nOptions:\n"
+    "  --port P         the module's port: a device path, a COM name, or Simulator\n"
+    "  --speed S        the running firmware's speed: 2400, 4800, 9600, 19200, 38400 or 115200\n"
+    "                   bits per second (default 115200); the loader always talks at 4800\n"
+    "  --blank          \"Part is Blank\": the boot loader already runs (a new or interrupted part),\n"
+    "                   so it is not asked to start\n"
+    "  --force          program a file whose records have wrong checksums, or erase the module\n"
+    "                   for a file with no data at all; both are refused without it\n"
+    "\nExit status: 0 updated; 2 usage; 3 a port did not open; 4 the file cannot be read, does\n"
+    "not fit the code space, or was refused before anything was sent; 5 no answer to the\n"
+    "synchronisation; 6 a boot loader command failed.\n";
+
+bool knownSpeed(long baud) {
+    for (int s : orvo::CommSpeeds)
+        if (s == baud) return true;
+    return false;
+}
+
+int runFlash(const std::vector<std::string>& args) {
+    orvo::FirmwareUpdateOptions options;
+    options.linkSpeed = 115200;
+    options.recoveryHint = "To finish, run orvo-cli flash again with --blank.";
+    bool force = false;
+    std::string file;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(flashHelp, stdout);
+            return 0;
+        }
+        if (a == "--port" || a == "--speed") {
+            if (i + 1 >= args.size()) {
+                std::fprintf(stderr, "orvo-cli flash: %s needs a value\n", a.c_str());
+                return ExitUsage;
+            }
+            const std::string& v = args[++i];
+            if (a == "--port") {
+                options.portName = v;
+                continue;
+            }
+            char* end = nullptr;
+            const long baud = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end != 0 || !knownSpeed(baud)) {
+                std::fprintf(stderr,
+                             "orvo-cli flash: --speed must be one of 2400 4800 9600 19200 38400 115200\n");
+                return ExitUsage;
+            }
+            options.linkSpeed = static_cast<int>(baud);
+        } else if (a == "--blank") {
+            options.blankPart = true;
+        } else if (a == "--force") {
+            force = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "orvo-cli flash: unknown option %s\n%s", a.c_str(), flashHelp);
+            return ExitUsage;
+        } else if (file.empty()) {
+            file = a;
+        } else {
+            std::fprintf(stderr, "orvo-cli flash: one firmware file only\n");
+            return ExitUsage;
+        }
+    }
+    if (options.portName.empty() || file.empty()) {
+        std::fprintf(stderr, "orvo-cli flash: --port and a firmware file are required\n%s", flashHelp);
+        return ExitUsage;
+    }
+
+    orvo::FirmwareUpdateHooks hooks;
+    hooks.acceptBadChecksums = [force](int, int) {
+        if (!force)
+            std::fprintf(stderr, "orvo-cli flash: the file may be damaged; --force programs it anyway\n");
+        return force;
+    };
+    hooks.acceptNoData = [force] {
+        if (!force)
+            std::fprintf(stderr, "orvo-cli flash: with no data the update would only erase the module; "
+                                 "--force does that\n");
+        return force;
+    };
+    orvo::StdoutInfoLog log;
+    const int result = orvo::UpdateFirmware(file, options, log, hooks);
+    switch (result) {
+    case orvo::FirmwareUpdated:
+        log.line("");
+        log.line("Firmware updated successfully.");
+        return 0;
+    case orvo::FirmwarePortFailed:
+        return ExitPort;
+    case orvo::FirmwareNoSync:
+        return ExitNoSync;
+    case orvo::FirmwareCommandFailed:
+        return ExitCommand;
+    default:
+        return ExitFile; // unreadable, too large, refused
+    }
+}
+
+} // namespace
+
+ORVO_CLI_COMMAND("flash", "program a firmware file into the module", runFlash);

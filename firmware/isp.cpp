@@ -1,0 +1,217 @@
+// The boot loader dialogue and the whole firmware update. Once the status byte is 01 the module
+// stays in its loader until an update completes, so after that point every failure tells the user
+// how to finish.
+#include "firmware/isp.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "link/comm.h"
+
+namespace orvo {
+namespace {
+
+// Closes the port on every way out of UpdateFirmware.
+struct PortCloser {
+    bool armed = false;
+    ~PortCloser() {
+        if (armed) CommClose();
+    }
+};
+
+bool isReply(std::uint8_t c) {
+    return c == '.' || c == 'X' || c == 'R';
+}
+
+// What the loader's answer means; logs its message. true for ".".
+bool judgeReply(std::uint8_t c, InfoLog& log) {
+    switch (c) {
+    case '.':
+        return true;
+    case 'X':
+        log.line("bad checksum");
+        return false;
+    case 'R':
+        log.line("data byte write failure");
+        return false;
+    default:
+        return false; // a stray character: no message of its own
+    }
+}
+
+// Waits for the echo of text: a sliding window over what arrives, so stray characters before the
+// echo do no harm. On a time-out *last holds the last byte seen (0 when none came): when the echo
+// was lost but the loader's answer came, that answer is the last byte, and it must not be lost.
+bool waitForEcho(const std::string& text, std::uint8_t* last) {
+    *last = 0;
+    const std::uint32_t start = CommTickCount();
+    std::string window;
+    for (;;) {
+        const std::uint32_t elapsed = CommTickCount() - start;
+        if (elapsed >= IspTimeoutMs) return false;
+        std::uint8_t b[2];
+        if (!CommReadBlock(b, 1, IspTimeoutMs - elapsed)) continue;
+        *last = b[0];
+        window += static_cast<char>(b[0]);
+        if (window.size() > text.size()) window.erase(0, 1);
+        if (window == text) return true;
+    }
+}
+
+} // namespace
+
+std::string eraseRecord(int address) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string text = ":0300000400";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        text += hex[(address >> shift) & 0xF];
+    return AppendHexChecksum(text);
+}
+
+bool SyncIspBaud() {
+    for (int attempt = 0; attempt < IspTries; ++attempt) {
+        CommWrite("U");
+        std::uint8_t c[2] = {0, 0};
+        if (CommReadBlock(c, 1, IspTimeoutMs) && c[0] == 'U') return true;
+    }
+    return false;
+}
+
+bool ReadIspReply(InfoLog& log) {
+    std::uint8_t c[2] = {0, 0};
+    if (!CommReadBlock(c, 1, IspTimeoutMs)) {
+        log.line("no response");
+        return false;
+    }
+    return judgeReply(c[0], log);
+}
+
+bool SendIspCommand(const std::string& text, InfoLog& log) {
+    for (int attempt = 0; attempt < IspTries; ++attempt) {
+        CommWrite(text);
+        std::uint8_t last = 0;
+        if (!waitForEcho(text, &last)) {
+            log.line("Sent data not echoed");
+            // The answer follows the echo; if it came anyway it was the last byte of the wait.
+            if (isReply(last)) {
+                if (judgeReply(last, log)) return true;
+                continue;
+            }
+        }
+        if (ReadIspReply(log)) return true;
+    }
+    return false;
+}
+
+int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& options, InfoLog& log,
+                   const FirmwareUpdateHooks& hooks) {
+    // --- the file, checked whole before anything is sent ---
+    FirmwareFile file;
+    const FirmwareLoadResult loaded = LoadFirmwareFile(fileName, file);
+    switch (loaded.status) {
+    case FirmwareLoadStatus::Ok:
+        break;
+    case FirmwareLoadStatus::Unreadable:
+        log.line("Unable to read the firmware file " + loaded.error);
+        return FirmwareFileUnreadable;
+    case FirmwareLoadStatus::BeyondCodeSpace:
+        if (hooks.codeSpaceExceeded) hooks.codeSpaceExceeded();
+        log.line("Hex file exceeds code space.");
+        return FirmwareTooLarge;
+    case FirmwareLoadStatus::Malformed:
+        if (hooks.fileRefused) hooks.fileRefused(loaded.error);
+        log.line(loaded.error + " Nothing was sent to the module.");
+        return FirmwareRefused;
+    }
+    if (file.longRecordsSkipped > 0)
+        log.line(
+            std::to_string(file.longRecordsSkipped) +
+            " record(s) of more than 64 data bytes were skipped, as the module's loader cannot take them.");
+    if (file.badChecksums > 0) {
+        if (!hooks.acceptBadChecksums ||
+            !hooks.acceptBadChecksums(file.badChecksums, file.firstBadChecksumLine)) {
+            log.line(std::to_string(file.badChecksums) +
+                     " record(s) of the firmware file have a wrong checksum (line " +
+                     std::to_string(file.firstBadChecksumLine) + " first). Nothing was sent to the module.");
+            return FirmwareRefused;
+        }
+        log.line(std::to_string(file.badChecksums) +
+                 " record(s) with a wrong checksum are programmed as they stand.");
+    }
+    if (!file.hasData) {
+        if (!hooks.acceptNoData || !hooks.acceptNoData()) {
+            log.line("The firmware file holds no data record. Nothing was sent to the module.");
+            return FirmwareRefused;
+        }
+        log.line("The firmware file holds no data record: the module is erased and nothing is programmed.");
+    }
+    if (hooks.loaded) hooks.loaded(file.HighestAddress);
+    auto idle = [&] {
+        if (hooks.idle) hooks.idle();
+    };
+
+    // --- programming mode ---
+    PortCloser closer;
+    if (!options.blankPart && !options.manualEntry) {
+        // The running firmware hears "P" at its own speed and starts its loader.
+        if (!CommOpen(options.portName, options.linkSpeed, 0)) {
+            log.line("Unable to open Serial Port");
+            if (!CommLastError().empty()) log.line(CommLastError());
+            return FirmwarePortFailed;
+        }
+        CommWrite("P");
+        CommSleep(IspAfterProgramCommandMs);
+        CommClose();
+    }
+    if (!CommOpen(options.portName, IspBaud, 0)) {
+        log.line("Unable to open Serial Port");
+        if (!CommLastError().empty()) log.line(CommLastError());
+        return FirmwarePortFailed;
+    }
+    closer.armed = true;
+    if (!options.blankPart) {
+        CommSendBreak(IspBreakMs);
+        CommSleep(IspAfterBreakMs);
+    }
+    if (!SyncIspBaud()) {
+        log.line("Target not responding");
+        return FirmwareNoSync;
+    }
+    log.line("ISP Mode Initiated");
+
+    // --- erase, program, finish ---
+    // From here on the module stays in its loader until the status byte is 00 again.
+    bool loaderOnly = false;
+    auto failed = [&](const char* message) {
+        if (message) log.line(message);
+        if (loaderOnly) {
+            log.line("The module is now in its boot loader and its firmware is incomplete; it will not run "
+                     "until an update completes.");
+            if (!options.recoveryHint.empty()) log.line(options.recoveryHint);
+        }
+        return FirmwareCommandFailed;
+    };
+    if (!SendIspCommand(IspStatusBusy, log)) return failed("Error Setting Status Byte");
+    loaderOnly = true;
+    // Dangerous: this erases the module's firmware, the whole code space, whatever the file holds.
+    for (int page = 0; page < FirmwareSize; page += FirmwareBlockSize) {
+        idle();
+        if (!SendIspCommand(eraseRecord(page), log)) return failed("Error Erasing Flash");
+    }
+    for (int a = 0; a < file.imageEnd(); a += FirmwareBlockSize) {
+        if (hooks.progress) hooks.progress(a);
+        idle();
+        const int n = std::min(FirmwareBlockSize, file.HighestAddress - a + 1);
+        if (!SendIspCommand(programRecord(file, a, n), log)) return failed("Error Programming Flash");
+    }
+    idle();
+    if (!SendIspCommand(IspStatusDone, log)) return failed("Error Setting Status Byte");
+    if (!SendIspCommand(IspConfigWrite, log)) return failed(nullptr);
+    CommSleep(IspBeforeResetMs);
+    // The module restarts at once; neither echo nor answer is awaited.
+    CommWrite(IspResetRecord);
+    return FirmwareUpdated;
+}
+
+} // namespace orvo
