@@ -174,8 +174,12 @@ int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& opt
         CommSendBreak(IspBreakMs);
         CommSleep(IspAfterBreakMs);
     }
+    // Before the status byte is set the module's firmware is intact, and it starts again at the
+    // next power-up; the user should not fear the worst.
+    const char* untouched = "Nothing was erased; the module's firmware is unchanged.";
     if (!SyncIspBaud()) {
         log.line("Target not responding");
+        log.line(untouched);
         return FirmwareNoSync;
     }
     log.line("ISP Mode Initiated");
@@ -192,7 +196,11 @@ int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& opt
         }
         return FirmwareCommandFailed;
     };
-    if (!SendIspCommand(IspStatusBusy, log)) return failed("Error Setting Status Byte");
+    if (!SendIspCommand(IspStatusBusy, log)) {
+        failed("Error Setting Status Byte");
+        log.line(untouched);
+        return FirmwareCommandFailed;
+    }
     loaderOnly = true;
     // Dangerous: this erases the module's firmware, the whole code space, whatever the file holds.
     for (int page = 0; page < FirmwareSize; page += FirmwareBlockSize) {

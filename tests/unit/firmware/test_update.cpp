@@ -231,7 +231,9 @@ TEST_F(UpdateTest, NoSynchronisationClosesThePort) {
     // The module runs its firmware, which ignores "U": with "Part is Blank" nobody answers.
     options.blankPart = true;
     EXPECT_EQ(run(hexFile(hexkit::hexText({1, 2, 3}))), FirmwareNoSync);
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"Target not responding"}));
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"Target not responding",
+                                        "Nothing was erased; the module's firmware is unchanged."}));
     EXPECT_EQ(line.writes, (std::vector<std::string>{"U", "U", "U"}));
     EXPECT_FALSE(CommIsOpen());
     EXPECT_FALSE(line.open);
@@ -293,4 +295,17 @@ TEST_F(UpdateTest, FilesRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(run((dir / "none.hex").string()), FirmwareFileUnreadable);
     EXPECT_TRUE(line.opens.empty());
     EXPECT_TRUE(line.writes.empty());
+}
+
+TEST_F(UpdateTest, StatusByteRefusedLeavesTheFirmwareAlone) {
+    module.faults().rejectFrom = 1;
+    module.faults().rejectCount = 3;
+    module.faults().rejectReply = 'R';
+    EXPECT_EQ(run(hexFile(hexkit::hexText({1, 2, 3}))), FirmwareCommandFailed);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"ISP Mode Initiated", "data byte write failure",
+                                                   "data byte write failure", "data byte write failure",
+                                                   "Error Setting Status Byte",
+                                                   "Nothing was erased; the module's firmware is unchanged."}));
+    EXPECT_EQ(module.erasedPages(), 0);
+    EXPECT_EQ(module.statusByte(), 0x00);
 }

@@ -1,0 +1,110 @@
+// Firmware update figure: a full 7616-byte image programmed through `orvo-cli sim` on a
+// pseudo-terminal, paced at the boot loader's 4800 bit/s, against the wire time of the same
+// dialogue: every command's characters, their echo and the one-character answer (10 bits a
+// character), plus the fixed waits. The line is full duplex, so the echo overlaps the command;
+// the second figure is that lower bound (echo and answer only, plus the emulator's flash times).
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "firmware/isp.h"
+#include "link/comm.h"
+
+namespace {
+
+double now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::string hexFileText(const std::vector<std::uint8_t>& image) {
+    std::string text;
+    char buf[16];
+    for (std::size_t a = 0; a < image.size(); a += 16) {
+        unsigned sum = 16 + (a >> 8) + (a & 0xFF);
+        std::snprintf(buf, sizeof buf, ":10%04X00", static_cast<unsigned>(a));
+        text += buf;
+        for (std::size_t i = a; i < a + 16; ++i) {
+            std::snprintf(buf, sizeof buf, "%02X", image[i]);
+            text += buf;
+            sum += image[i];
+        }
+        std::snprintf(buf, sizeof buf, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+        text += buf;
+    }
+    return text + ":00000001FF\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const char* cli = argc > 1 ? argv[1] : "cli/orvo-cli";
+
+    std::mt19937 rng(99);
+    std::vector<std::uint8_t> image(orvo::FirmwareSize);
+    for (auto& b : image)
+        b = static_cast<std::uint8_t>(rng());
+    const std::string path = QDir::temp().filePath("orvo_bench_firmware.hex").toStdString();
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    const std::string text = hexFileText(image);
+    if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0) {
+        std::fprintf(stderr, "bench_firmware: cannot write %s\n", path.c_str());
+        return 1;
+    }
+    orvo::FirmwareFile file;
+    orvo::LoadFirmwareFile(path, file);
+
+    // The dialogue's characters: commands with echo and answer; the sync; the reset record.
+    const double charMs = 10.0 * 1000.0 / orvo::IspBaud;
+    double both = 2, echoOnly = 1; // "U" and its answer
+    int commands = 0;
+    auto command = [&](const std::string& c) {
+        both += 2.0 * c.size() + 1;
+        echoOnly += c.size() + 1;
+        ++commands;
+    };
+    command(orvo::IspStatusBusy);
+    for (int a = 0; a < orvo::FirmwareSize; a += orvo::FirmwareBlockSize)
+        command(orvo::eraseRecord(a));
+    for (int a = 0; a < file.imageEnd(); a += orvo::FirmwareBlockSize)
+        command(orvo::programRecord(file, a, std::min(orvo::FirmwareBlockSize, file.HighestAddress - a + 1)));
+    command(orvo::IspStatusDone);
+    command(orvo::IspConfigWrite);
+    both += 11; // the reset record, sent without waiting
+    const double waitsMs =
+        orvo::IspAfterProgramCommandMs + orvo::IspBreakMs + orvo::IspAfterBreakMs + orvo::IspBeforeResetMs;
+    const double flashMs = 119 * 4 + 119 * 2; // the emulator's erase and programming times
+    const double wire = (both * charMs + waitsMs) / 1000.0;
+    const double lowest = (echoOnly * charMs + waitsMs + flashMs) / 1000.0;
+
+    QProcess sim;
+    sim.start(QString::fromLocal8Bit(cli), {"sim", "--sets", "0"});
+    if (!sim.waitForStarted(5000)) return 1;
+    for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
+        sim.waitForReadyRead(100);
+    orvo::FirmwareUpdateOptions options;
+    options.portName = QString::fromLocal8Bit(sim.readLine()).trimmed().toStdString();
+    options.linkSpeed = 115200;
+    orvo::StringInfoLog log;
+    const double start = now();
+    const int result = orvo::UpdateFirmware(path, options, log);
+    const double secs = now() - start;
+    sim.terminate();
+    sim.waitForFinished(3000);
+    std::remove(path.c_str());
+    if (result != orvo::FirmwareUpdated) {
+        std::fprintf(stderr, "bench_firmware: the update failed (%d):\n%s\n", result, log.text().c_str());
+        return 1;
+    }
+    std::printf("firmware update, %d-byte image, %d boot loader commands at %d bit/s over a pty:\n"
+                "  took %.3f s; wire time (commands + echoes + answers + waits) %.3f s, ratio %.3f;\n"
+                "  full-duplex lower bound (echoes + answers + waits + flash times) %.3f s, ratio %.3f\n",
+                orvo::FirmwareSize, commands, orvo::IspBaud, secs, wire, secs / wire, lowest, secs / lowest);
+    return 0;
+}

@@ -1,0 +1,125 @@
+// `orvo-cli flash` against `orvo-cli sim` over a pseudo-terminal (the real serial port code): the
+// image that ends up in the emulator's flash, the boot loader's failures and their exit statuses,
+// and the files refused before any port is opened.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "clirun.h"
+#include "tests/unit/firmware/hexkit.h"
+
+namespace {
+
+class FlashPtyTest : public ::testing::Test {
+  protected:
+    void startSim(const QStringList& args) {
+        sim.setProgram(Cli);
+        sim.setArguments(QStringList{"sim", "--flash-file", flash()} + args);
+        sim.start();
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
+            sim.waitForReadyRead(100);
+        path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        ASSERT_FALSE(path.isEmpty());
+    }
+    // Stops the emulator; returns the code space it wrote, with its status byte last.
+    QByteArray stopSim() {
+        sim.terminate();
+        EXPECT_TRUE(sim.waitForFinished(5000));
+        QFile f(flash());
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+    void TearDown() override {
+        if (sim.state() != QProcess::NotRunning) {
+            sim.terminate();
+            sim.waitForFinished(3000);
+        }
+    }
+    QString flash() const { return dir.filePath(QStringLiteral("flash.bin")); }
+    QString hexFile(const std::string& text) {
+        const QString p = dir.filePath(QStringLiteral("fw%1.hex").arg(++files));
+        EXPECT_TRUE(hexkit::writeFile(p.toStdString(), text));
+        return p;
+    }
+    // What the flash must hold: the image, then erased bytes, then status byte 00.
+    static QByteArray flashed(const std::vector<std::uint8_t>& image) {
+        QByteArray expected(7616, char(0xFF));
+        for (std::size_t i = 0; i < image.size(); ++i)
+            expected[static_cast<qsizetype>(i)] = static_cast<char>(image[i]);
+        return expected + QByteArray(1, '\0');
+    }
+
+    QTemporaryDir dir;
+    QProcess sim;
+    QString path;
+    int files = 0;
+};
+
+} // namespace
+
+TEST_F(FlashPtyTest, WholeUpdateLeavesTheImageInTheFlash) {
+    const std::vector<std::uint8_t> image = hexkit::randomImage(1000, 17);
+    startSim({});
+    const CliRun r = cli({"flash", "--port", path, hexFile(hexkit::hexText(image, 0, 16, "\r\n"))}, 120000);
+    EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(r.out, "ISP Mode Initiated\n\nFirmware updated successfully.\n");
+    EXPECT_EQ(stopSim(), flashed(image));
+}
+
+TEST_F(FlashPtyTest, RejectedEraseExitsSixAndBlankFinishesTheUpdate) {
+    const std::vector<std::uint8_t> image = hexkit::randomImage(700, 23);
+    const QString file = hexFile(hexkit::hexText(image));
+    startSim({"--faults", "reject=3:3:X"});
+    CliRun r = cli({"flash", "--port", path, file}, 120000);
+    EXPECT_EQ(r.status, 6);
+    EXPECT_TRUE(r.out.startsWith("ISP Mode Initiated\nbad checksum\nbad checksum\nbad checksum\n"
+                                 "Error Erasing Flash\nThe module is now in its boot loader"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.endsWith("To finish, run orvo-cli flash again with --blank.\n"));
+
+    r = cli({"flash", "--port", path, "--blank", file}, 120000);
+    EXPECT_EQ(r.status, 0) << r.out.toStdString();
+    EXPECT_EQ(stopSim(), flashed(image));
+}
+
+TEST_F(FlashPtyTest, LostEchoStillSucceedsAndNoSyncExitsFive) {
+    startSim({"--faults", "noecho=2:1"});
+    const QString file = hexFile(hexkit::hexText(hexkit::randomImage(64, 5)));
+    CliRun r = cli({"flash", "--port", path, file}, 120000);
+    EXPECT_EQ(r.status, 0) << r.out.toStdString();
+    EXPECT_EQ(r.out, "ISP Mode Initiated\nSent data not echoed\n\nFirmware updated successfully.\n");
+    // The module restarted into its firmware, which does not answer "U".
+    QThread::msleep(500);
+    r = cli({"flash", "--port", path, "--blank", file}, 120000);
+    EXPECT_EQ(r.status, 5);
+    EXPECT_EQ(r.out, "Target not responding\nNothing was erased; the module's firmware is unchanged.\n");
+}
+
+TEST_F(FlashPtyTest, DoubtfulFilesAreRefusedBeforeAPortOpens) {
+    // A port that does not exist: exit 4 proves the file was refused before any open (3).
+    const QString nowhere = dir.filePath(QStringLiteral("no-such-port"));
+    const QString badSum = hexFile(hexkit::record(0, 0, {1, 2}, 7) + "\n");
+    const QString noData = hexFile(":00000001FF\n");
+    const QString tooBig = hexFile(hexkit::record(0, 0x1DBF, {1, 2}) + "\n");
+    const QString damaged = hexFile(":02000000010\n");
+    CliRun r = cli({"flash", "--port", nowhere, badSum});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_TRUE(r.err.contains("--force"));
+    EXPECT_EQ(cli({"flash", "--port", nowhere, "--force", badSum}).status, 3);
+    EXPECT_EQ(cli({"flash", "--port", nowhere, noData}).status, 4);
+    EXPECT_EQ(cli({"flash", "--port", nowhere, "--force", noData}).status, 3);
+    r = cli({"flash", "--port", nowhere, tooBig});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.out, "Hex file exceeds code space.\n");
+    r = cli({"flash", "--port", nowhere, "--force", damaged});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_TRUE(r.out.startsWith("Line 1 of the firmware file is shorter than its byte count of 2 says."));
+    EXPECT_EQ(cli({"flash", "--port", nowhere, dir.filePath("missing.hex")}).status, 4);
+    EXPECT_EQ(cli({"flash", "--port", nowhere, "/dev/zero"}).status, 4);
+    EXPECT_EQ(cli({"flash", "--port", nowhere}).status, 2);
+    EXPECT_EQ(cli({"flash", "--speed", "1234", "--port", nowhere, badSum}).status, 2);
+}
