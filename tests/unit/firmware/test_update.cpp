@@ -302,10 +302,10 @@ TEST_F(UpdateTest, StatusByteRefusedLeavesTheFirmwareAlone) {
     module.faults().rejectCount = 3;
     module.faults().rejectReply = 'R';
     EXPECT_EQ(run(hexFile(hexkit::hexText({1, 2, 3}))), FirmwareCommandFailed);
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"ISP Mode Initiated", "data byte write failure",
-                                                   "data byte write failure", "data byte write failure",
-                                                   "Error Setting Status Byte",
-                                                   "Nothing was erased; the module's firmware is unchanged."}));
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                             "ISP Mode Initiated", "data byte write failure", "data byte write failure",
+                             "data byte write failure", "Error Setting Status Byte",
+                             "Nothing was erased; the module's firmware is unchanged."}));
     EXPECT_EQ(module.erasedPages(), 0);
     EXPECT_EQ(module.statusByte(), 0x00);
 }
