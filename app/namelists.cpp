@@ -18,8 +18,11 @@ void NameListBinder::dataSetRemoved(int n) {
         if (m_list->count() > 0) m_list->setCurrentRow(0);
     }
     if (m_combo) {
+        // The combo would move the selection to a neighbour of a removed active set; the rule is
+        // that the first set becomes active. Another set's removal keeps the active one.
+        const bool wasActive = m_combo->currentIndex() == n;
         m_combo->removeItem(n);
-        if (m_combo->currentIndex() < 0 && m_combo->count() > 0) m_combo->setCurrentIndex(0);
+        if ((wasActive || m_combo->currentIndex() < 0) && m_combo->count() > 0) m_combo->setCurrentIndex(0);
     }
 }
 

@@ -59,8 +59,20 @@ QString QtPrompts::openFileName(QWidget* parent, const QString& title, const QSt
 }
 
 QString QtPrompts::saveFileName(QWidget* parent, const QString& title, const QString& path,
-                                const QString& filter, QString* selectedFilter) {
-    return QFileDialog::getSaveFileName(parent, title, path, filter, selectedFilter);
+                                const QString& filter, QString* selectedFilter,
+                                const QString& defaultSuffix) {
+    if (defaultSuffix.isEmpty())
+        return QFileDialog::getSaveFileName(parent, title, path, filter, selectedFilter);
+    // The static helper has no default suffix; a suffix added after the dialog closed would
+    // replace an existing file without the question.
+    QFileDialog dialog(parent, title, path, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (selectedFilter && !selectedFilter->isEmpty()) dialog.selectNameFilter(*selectedFilter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    if (selectedFilter) *selectedFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().constFirst();
 }
 
 bool QtPrompts::chooseColour(QWidget* parent, const QString& title, QColor& colour) {

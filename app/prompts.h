@@ -24,8 +24,11 @@ class Prompts {
     // Empty result: the user cancelled. selectedFilter (optional) is in/out.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& path,
                                  const QString& filter, QString* selectedFilter = nullptr) = 0;
+    // defaultSuffix (without the dot) is added by the dialog to a name typed without one, before
+    // it asks whether an existing file may be replaced.
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& path,
-                                 const QString& filter, QString* selectedFilter = nullptr) = 0;
+                                 const QString& filter, QString* selectedFilter = nullptr,
+                                 const QString& defaultSuffix = QString()) = 0;
     // False: cancelled; otherwise colour holds the choice.
     virtual bool chooseColour(QWidget* parent, const QString& title, QColor& colour) = 0;
     virtual bool printDialog(QWidget* parent, QPrinter* printer) = 0;
@@ -59,7 +62,7 @@ class QtPrompts : public Prompts {
     QString openFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter,
                          QString* selectedFilter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter,
-                         QString* selectedFilter) override;
+                         QString* selectedFilter, const QString& defaultSuffix) override;
     bool chooseColour(QWidget* parent, const QString& title, QColor& colour) override;
     bool printDialog(QWidget* parent, QPrinter* printer) override;
     int execDialog(QDialog* dialog) override;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -459,10 +458,10 @@ void TDataPropForm::OffsetBtnClick() {
 void TDataPropForm::PhotoBtnClick() {
     const int n = selectedSet();
     if (n < 0) return;
-    QString path = m_prompts->saveFileName(this, QStringLiteral("Export Photo Info"), QString(),
-                                           QStringLiteral("Photo List (*.txt);;All Files (*.*)"));
+    const QString path = m_prompts->saveFileName(this, QStringLiteral("Export Photo Info"), QString(),
+                                                 QStringLiteral("Photo List (*.txt);;All Files (*.*)"),
+                                                 nullptr, QStringLiteral("txt"));
     if (path.isEmpty()) return;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
     if (!orvo::writePhotoList(m_state->plot.settings, n, QFile::encodeName(path).toStdString())) {
         m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path));
         return;

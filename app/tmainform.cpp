@@ -11,7 +11,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -47,7 +49,11 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     buildDataPage();
     buildLogPage();
     buildAboutPage();
-    PageControl1->setTabVisible(PageControl1->indexOf(LogPage), false);
+    const int logTab = PageControl1->indexOf(LogPage);
+    PageControl1->setTabVisible(logTab, false);
+    // The tab bar's arrow keys, its wheel and Ctrl+Tab skip disabled tabs but not hidden ones.
+    // Disabling the tab in the bar alone keeps the page itself enabled for the program.
+    PageControl1->tabBar()->setTabEnabled(logTab, false);
 
     auto* bottom = new QHBoxLayout;
     SimulateChk = new QCheckBox(QStringLiteral("Simulate Target"), this);
@@ -128,6 +134,15 @@ void TMainForm::infoClear() {
 
 void TMainForm::infoLine(const QString& line) {
     InfoText->appendPlainText(line);
+    scrollInfoToEnd();
+}
+
+void TMainForm::scrollInfoToEnd() {
+    // Appending follows the end only while the view is at the end and laid out; a log written
+    // while another page is shown, or after the user scrolled up, would hide its newest line.
+    InfoText->moveCursor(QTextCursor::End);
+    QScrollBar* bar = InfoText->verticalScrollBar();
+    bar->setValue(bar->maximum());
 }
 
 void TMainForm::repaintPlot() {

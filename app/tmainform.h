@@ -320,6 +320,7 @@ class TMainForm : public QWidget {
     void applyStoredSettings(const StoredSettings& s);
     StoredSettings collectSettings() const;
     void showPage(QWidget* page); // a page change made by the program, not the user
+    void scrollInfoToEnd();       // the newest InfoText line in view
 
     AppState* m_state;
     Prompts* m_prompts;
@@ -332,9 +333,10 @@ class TMainForm : public QWidget {
     // [private members: each page adds its own below its marker]
     // [configure private]
     void connectConfigureHandlers();
-    bool configureConnected(); // false: the not-connected notice has been given
-    void showConfigBlock();    // the controls from the in-memory block, after a read
-    void collectConfigBlock(); // the in-memory block from the controls, before a write
+    bool configureConnected();     // false: the not-connected notice has been given
+    void showConfigBlock();        // the controls from the in-memory block, after a read
+    void collectConfigBlock();     // the in-memory block from the controls, before a write
+    bool m_configDoubtful = false; // the last block read was garbled: Write Config refuses
     void applyConfigureSettings(const StoredSettings& s);
     void collectConfigureSettings(StoredSettings& s) const;
     // [end configure private]

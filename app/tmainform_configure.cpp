@@ -438,12 +438,25 @@ bool TMainForm::ReadConfiguration() {
     if (!configureConnected()) return false;
     infoLine(QStringLiteral("Reading Configuration..."));
     orvo::ConfigBlock received;
-    if (orvo::readConfigBlock(&received) != orvo::ConfigStatus::Ok) {
+    std::string doubt;
+    const orvo::ConfigStatus status = orvo::readConfigBlock(&received, &doubt);
+    if (status == orvo::ConfigStatus::Doubtful) {
+        // A garbled block is neither shown nor kept, and nothing is written until a clean read.
+        m_configDoubtful = true;
+        infoLine(QStringLiteral("The configuration read is doubtful (%1); the previous configuration "
+                                "is kept.")
+                     .arg(QString::fromStdString(doubt)));
+        m_prompts->error(this, QStringLiteral("Unable to read configuration!"),
+                         QStringLiteral("The module's answer was garbled. Read Config again."));
+        return false;
+    }
+    if (status != orvo::ConfigStatus::Ok) {
         // The block and the controls keep what they had.
         infoLine(QStringLiteral("No reponse from device."));
         m_prompts->error(this, QStringLiteral("Unable to read configuration!"));
         return false;
     }
+    m_configDoubtful = false;
     m_state->config = received;
     showConfigBlock();
     infoLine(QStringLiteral("Configuration loaded."));
@@ -538,10 +551,20 @@ void TMainForm::collectConfigBlock() {
 
 void TMainForm::WriteConfiguration() {
     if (!configureConnected()) return;
+    if (m_configDoubtful) {
+        // The fields without a control (Marker, memory size, module version) would go back as
+        // whatever the module's garbled answer left in doubt.
+        infoLine(QStringLiteral("The last configuration read was doubtful: nothing was written. Read "
+                                "Config first."));
+        return;
+    }
     collectConfigBlock();
     // The module does not answer a write; only a port that refused the bytes can be reported.
-    if (orvo::writeConfigBlock(m_state->config) != orvo::ConfigStatus::Ok)
+    if (orvo::writeConfigBlock(m_state->config) != orvo::ConfigStatus::Ok) {
         infoLine(QStringLiteral("Unable to write configuration!"));
+        return;
+    }
+    infoLine(QStringLiteral("Configuration sent to the module."));
 }
 
 void TMainForm::ResetConfigDefaults() {

@@ -268,6 +268,8 @@ bool TMainForm::downloadOneSet(int index) {
     infoLine(QString());
     infoLine(QString());
     infoLine(QStringLiteral("Downloaded %1 data samples.").arg(out.samples));
+    for (const std::string& problem : orvo::downloadProblems(out, index + 1))
+        infoLine(QString::fromStdString(problem));
     plot.settings.xLabel = orvo::DownloadTimeLabel;
     if (const char* label = orvo::downloadAltitudeLabel(m_state->config.Units)) plot.settings.yLabel = label;
 
@@ -295,6 +297,8 @@ void TMainForm::EraseDataBtnClick() {
     }
     // The set count stays until the next "Download Info"; the list offers nothing to download.
     SetList->clear();
+    // The module does not answer 'x'; what can be said is that the command went out.
+    infoLine(QStringLiteral("Erase command sent: the module's data sets are erased."));
 }
 
 void TMainForm::ResetModuleBtnClick() {
@@ -305,6 +309,7 @@ void TMainForm::ResetModuleBtnClick() {
         infoLine(QStringLiteral("Unable to send the reset command."));
         return;
     }
+    infoLine(QStringLiteral("Module reset."));
     ReadConfiguration();
 }
 
@@ -325,5 +330,6 @@ void TMainForm::CalBtnClick() {
         infoLine(QStringLiteral("Unable to send the calibration."));
         return;
     }
+    infoLine(QStringLiteral("Calibration sent: the module's altitude is now %1.").arg(altitude));
     ReadConfiguration();
 }

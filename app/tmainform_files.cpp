@@ -3,12 +3,14 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDialog>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
@@ -24,6 +26,8 @@
 namespace {
 
 const QString DataFileFilter = QStringLiteral("Data File (*.csv);;All Files (*.*)");
+// How long the status bar names the file just saved (it covers the status fields meanwhile).
+constexpr int SavedMessageMs = 8000;
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -69,6 +73,9 @@ void TMainForm::SaveBtnClick() {
         m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path));
     else if (status == orvo::FileStatus::WriteFailed)
         m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(path));
+    else
+        StatusPanel->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(path)),
+                                 SavedMessageMs);
 }
 
 void TMainForm::LoadBtnClick() {

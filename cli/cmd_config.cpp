@@ -29,8 +29,8 @@ const char* configHelp =
     "                   the module's values.\n"
     "  --set Name=value change one field (repeatable, applied after --load; decimal or 0x hex)\n"
     "  --save FILE      write the block as finally read to FILE\n\n"
-    "Exit status: 0 done, 1 the module did not answer or a field did not take, 2 usage or file\n"
-    "error, 3 the port did not open.\n";
+    "Exit status: 0 done, 1 the module did not answer, its answer was garbled (nothing is then\n"
+    "written) or a field did not take, 2 usage or file error, 3 the port did not open.\n";
 
 struct Options {
     std::string port;
@@ -147,7 +147,16 @@ int writeAndVerify(orvo::ConfigBlock* block, const std::vector<orvo::FieldAssign
         std::fprintf(stderr, "orvo-cli config: Unable to write configuration!\n");
         return 1;
     }
-    if (orvo::readConfigBlock(block) != orvo::ConfigStatus::Ok) {
+    std::string doubt;
+    const orvo::ConfigStatus back = orvo::readConfigBlock(block, &doubt);
+    if (back == orvo::ConfigStatus::Doubtful) {
+        std::fprintf(stderr,
+                     "orvo-cli config: the block read back after the write is doubtful (%s); what the "
+                     "module holds is not confirmed.\n",
+                     doubt.c_str());
+        return 1;
+    }
+    if (back != orvo::ConfigStatus::Ok) {
         std::fprintf(stderr, "orvo-cli config: No reponse from device after the write.\n");
         return 1;
     }
@@ -175,8 +184,16 @@ int runConfig(const std::vector<std::string>& args) {
         return 3;
     }
     orvo::ConfigBlock block;
+    std::string doubt;
     const orvo::ConfigStatus read =
-        o.defaults ? orvo::resetConfigDefaults(&block) : orvo::readConfigBlock(&block);
+        o.defaults ? orvo::resetConfigDefaults(&block, &doubt) : orvo::readConfigBlock(&block, &doubt);
+    if (read == orvo::ConfigStatus::Doubtful) {
+        // Changes go into the block as read: a garbled one would be written back whole.
+        std::fprintf(stderr, "orvo-cli config: the configuration read is doubtful (%s); nothing was %s.\n",
+                     doubt.c_str(), o.changes.empty() ? "printed" : "written");
+        orvo::CommClose();
+        return 1;
+    }
     if (read != orvo::ConfigStatus::Ok) {
         std::fprintf(stderr, "orvo-cli config: No reponse from device.\n");
         orvo::CommClose();

@@ -2,6 +2,7 @@
 // the Configure page from a terminal, through the same transactions the window runs.
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,7 @@ struct Options {
     std::string set; // "all" or 1..256
     std::string output;
     bool yes = false;
+    bool force = false;
     std::string altitude;
     bool haveAltitude = false;
 };
@@ -57,12 +59,13 @@ int parseOptions(const char* command, const std::vector<std::string>& args, cons
         const bool takesValue =
             a == "--port" || a == "--speed" || a == "--set" || a == "-o" || a == "--altitude";
         const std::string key = a == "-o" ? "o" : a.substr(a.rfind('-') + 1);
-        if ((takesValue || a == "--yes") && allowed.find("," + key + ",") == std::string::npos) {
+        const bool flag = a == "--yes" || a == "--force";
+        if ((takesValue || flag) && allowed.find("," + key + ",") == std::string::npos) {
             std::fprintf(stderr, "orvo-cli %s: %s is not an option of this command\n", command, a.c_str());
             return ExitUsage;
         }
-        if (a == "--yes") {
-            o->yes = true;
+        if (flag) {
+            (a == "--yes" ? o->yes : o->force) = true;
             continue;
         }
         if (!takesValue) {
@@ -121,7 +124,14 @@ void nameTheProgram() {
 
 bool readConfiguration(orvo::ConfigBlock* config) {
     std::printf("Reading Configuration...\n");
-    if (orvo::readConfigBlock(config) != orvo::ConfigStatus::Ok) {
+    std::string doubt;
+    const orvo::ConfigStatus status = orvo::readConfigBlock(config, &doubt);
+    if (status == orvo::ConfigStatus::Doubtful) {
+        std::printf("The configuration read is doubtful (%s).\n", doubt.c_str());
+        std::fprintf(stderr, "Unable to read configuration!\n");
+        return false;
+    }
+    if (status != orvo::ConfigStatus::Ok) {
         std::printf("No reponse from device.\n");
         std::fprintf(stderr, "Unable to read configuration!\n");
         return false;
@@ -164,8 +174,10 @@ int runDownload(const std::vector<std::string>& args) {
         commonOptions +
         "  --set N|all      which data set\n"
         "  -o FILE          the file to write\n"
-        "\nExit status: 0 done, 1 the module did not answer (sets downloaded before are still\n"
-        "written), 2 usage or file error, 3 the port did not open.\n";
+        "\nExit status: 0 done, 1 the module did not answer or a set arrived incomplete or damaged\n"
+        "(what arrived is still written), 2 usage or file error (a set that could not be kept in the\n"
+        "downloads folder is written to the current folder when there is no -o), 3 the port did not\n"
+        "open.\n";
     Options o;
     if (int rc = parseOptions("download", args, ",port,speed,set,o,", help, &o)) return rc < 0 ? 0 : rc;
     bool all = o.set == "all";
@@ -222,11 +234,27 @@ int runDownload(const std::vector<std::string>& args) {
         plot.settings.xLabel = orvo::DownloadTimeLabel;
         if (const char* label = orvo::downloadAltitudeLabel(config.Units)) plot.settings.yLabel = label;
         std::printf("\n\nDownloaded %d data samples.\n", out.samples);
+        for (const std::string& problem : orvo::downloadProblems(out, i + 1))
+            std::printf("%s\n", problem.c_str());
+        if (!out.complete() && status == 0) status = ExitNoAnswer;
         std::string path, error;
-        if (orvo::archiveDownloadedSet(list, n, orvo::plotFileHeader(plot.settings), i + 1, &path, &error))
+        const orvo::PlotFileHeader header = orvo::plotFileHeader(plot.settings);
+        if (orvo::archiveDownloadedSet(list, n, header, i + 1, &path, &error)) {
             std::printf("A copy was saved as %s\n", path.c_str());
+            continue;
+        }
+        std::printf("No copy could be saved: %s\n", error.c_str());
+        status = ExitUsage;
+        if (!o.output.empty()) continue; // the set goes into FILE below
+        // Nothing else would keep the flight once this run ends: the current folder takes it.
+        const std::string here = QDir::currentPath().toStdString();
+        if (orvo::archiveDownloadedSet(list, n, header, i + 1, &path, &error, here))
+            std::printf("The set was written to %s instead.\n", path.c_str());
         else
-            std::printf("No copy could be saved: %s\n", error.c_str());
+            std::fprintf(stderr,
+                         "orvo-cli download: set %d could not be kept anywhere (%s); download it again "
+                         "with -o FILE.\n",
+                         i + 1, error.c_str());
     }
     if (!o.output.empty() && list.dataSetCount() > 0) {
         const orvo::PlotFileHeader header = orvo::plotFileHeader(plot.settings);
@@ -245,15 +273,18 @@ int runDownload(const std::vector<std::string>& args) {
 
 int runErase(const std::vector<std::string>& args) {
     const std::string help =
-        std::string("Usage: orvo-cli erase --port P [--speed S] [--yes]\n"
+        std::string("Usage: orvo-cli erase --port P [--speed S] [--yes] [--force]\n"
                     "Erases every recorded data set in the module, after asking on the terminal.\n"
+                    "The module must first list its data sets; an empty or garbled listing erases\n"
+                    "nothing unless --force is given.\n"
                     "\nOptions:\n") +
         commonOptions +
         "  --yes            do not ask\n"
-        "\nExit status: 0 erased, 1 the module did not identify itself or the answer was No,\n"
-        "2 usage, 3 the port did not open.\n";
+        "  --force          erase even when the listing cannot confirm what the module holds\n"
+        "\nExit status: 0 erased, 1 the module did not identify itself, its listing could not be\n"
+        "confirmed or the answer was No, 2 usage, 3 the port did not open.\n";
     Options o;
-    if (int rc = parseOptions("erase", args, ",port,speed,yes,", help, &o)) return rc < 0 ? 0 : rc;
+    if (int rc = parseOptions("erase", args, ",port,speed,yes,force,", help, &o)) return rc < 0 ? 0 : rc;
     if (int rc = openPort("erase", o)) return rc;
     PortCloser closer;
     // The module does not answer 'x'; make sure one is there before erasing.
@@ -262,7 +293,22 @@ int runErase(const std::vector<std::string>& args) {
         std::printf("No Reply from Target\n");
         return ExitNoAnswer;
     }
-    const int count = orvo::listModuleSets();
+    const orvo::SetListing listing = orvo::listSets();
+    const int count = listing.count;
+    // A module too slow or too garbled to list its sets may still hold flights: erasing blind
+    // would destroy what nobody has seen.
+    if (!listing.confirmed() && !o.force) {
+        if (listing.count == 0)
+            std::fprintf(stderr, "orvo-cli erase: the module listed no data sets, so what it holds is not "
+                                 "confirmed; nothing was erased (--force erases anyway).\n");
+        else
+            std::fprintf(
+                stderr,
+                "orvo-cli erase: %d of the %d lines of the module's set listing were garbled, so what "
+                "it holds is not confirmed; nothing was erased (--force erases anyway).\n",
+                listing.malformedLines, listing.count);
+        return ExitNoAnswer;
+    }
     if (!o.yes) {
         std::printf(
             "%s holds %d data sets.\nThis will erase all altitude data in the device.  Are you sure? [y/N] ",

@@ -1,5 +1,7 @@
 #include "config/configblock.h"
 
+#include <cstdio>
+
 namespace orvo {
 
 namespace {
@@ -85,6 +87,30 @@ ConfigBlock ConfigBlock::fromWire(const std::uint8_t* bytes) {
     c.ServoOn = r.u8(36);
     c.ServoHold = r.u8(37);
     return c;
+}
+
+std::string configBlockDoubt(const ConfigBlock& c) {
+    std::string doubt;
+    const auto add = [&doubt](const char* text) {
+        if (!doubt.empty()) doubt += "; ";
+        doubt += text;
+    };
+    char text[64];
+    if (c.Marker != ConfigMarker) {
+        std::snprintf(text, sizeof text, "Marker is 0x%04X, not 0x%04X", c.Marker, ConfigMarker);
+        add(text);
+    }
+    const struct {
+        const char* name;
+        std::uint8_t value;
+    } flags[] = {{"BlankDisplay", c.BlankDisplay}, {"RevTrig", c.RevTrig}, {"Triggered", c.Triggered}};
+    for (const auto& f : flags) {
+        if (f.value > 1) {
+            std::snprintf(text, sizeof text, "%s is %u, not 0 or 1", f.name, f.value);
+            add(text);
+        }
+    }
+    return doubt;
 }
 
 } // namespace orvo

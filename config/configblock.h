@@ -4,10 +4,13 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace orvo {
 
 constexpr int ConfigBlockSize = 38;
+// Every module starts its block with this word; anything else was not sent as a block.
+constexpr std::uint16_t ConfigMarker = 0xABCD;
 using ConfigWire = std::array<std::uint8_t, ConfigBlockSize>;
 
 struct ConfigBlock {
@@ -43,5 +46,11 @@ struct ConfigBlock {
 
     bool operator==(const ConfigBlock&) const = default;
 };
+
+// Why a block that arrived cannot be the module's ("Marker is 0x1234, not 0xABCD; Triggered is
+// 7"), or empty when it can. Only what no module sends counts: the Marker and the on/off bytes.
+// Codes beyond a list's items (Units 5, AutoStop 9) and servo values outside the bars' ranges are
+// shown as the nearest choice and stay acceptable.
+std::string configBlockDoubt(const ConfigBlock& block);
 
 } // namespace orvo

@@ -11,12 +11,20 @@ bool sendCommand(char command) {
 }
 } // namespace
 
-ConfigStatus readConfigBlock(ConfigBlock* block) {
+ConfigStatus readConfigBlock(ConfigBlock* block, std::string* doubt) {
     if (!sendCommand('r')) return ConfigStatus::WriteFailed;
     std::uint8_t scratch[ConfigBlockSize + 1]; // CommReadBlock terminates with a zero
     if (CommReadBlock(scratch, ConfigBlockSize, ConfigReadTimeoutMs) != ConfigBlockSize)
         return ConfigStatus::NoResponse;
-    *block = ConfigBlock::fromWire(scratch);
+    // Noise before the reply or a lost byte shifts every field; such a block written back would
+    // set the module up with nonsense.
+    const ConfigBlock received = ConfigBlock::fromWire(scratch);
+    const std::string why = configBlockDoubt(received);
+    if (!why.empty()) {
+        if (doubt) *doubt = why;
+        return ConfigStatus::Doubtful;
+    }
+    *block = received;
     return ConfigStatus::Ok;
 }
 
@@ -35,10 +43,10 @@ ConfigStatus sendConfigDefaults() {
     return ConfigStatus::Ok;
 }
 
-ConfigStatus resetConfigDefaults(ConfigBlock* block) {
+ConfigStatus resetConfigDefaults(ConfigBlock* block, std::string* doubt) {
     const ConfigStatus sent = sendConfigDefaults();
     if (sent != ConfigStatus::Ok) return sent;
-    return readConfigBlock(block);
+    return readConfigBlock(block, doubt);
 }
 
 } // namespace orvo

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "config/configblock.h"
 
@@ -17,12 +18,14 @@ inline constexpr std::uint32_t ConfigDefaultsPauseMs = 200; // after '*', before
 enum class ConfigStatus {
     Ok,
     NoResponse,  // the 38 bytes did not all arrive in time
+    Doubtful,    // 38 bytes came but cannot be the module's block (bytes lost or added on the line)
     WriteFailed, // the port did not take every byte (closed, or the connection is gone)
 };
 
 // Flush, 'r', then the 38 bytes within 5000 ms. On success *block holds the module's block in
-// host order; otherwise *block is untouched.
-ConfigStatus readConfigBlock(ConfigBlock* block);
+// host order; otherwise *block is untouched. A block that fails configBlockDoubt is Doubtful, and
+// *doubt (optional) says why.
+ConfigStatus readConfigBlock(ConfigBlock* block, std::string* doubt = nullptr);
 
 // Flush, 'c', 40 ms, then the block in wire order. The module does not answer, so Ok only
 // means the port took the bytes.
@@ -32,6 +35,6 @@ ConfigStatus writeConfigBlock(const ConfigBlock& block);
 ConfigStatus sendConfigDefaults();
 
 // sendConfigDefaults, then readConfigBlock.
-ConfigStatus resetConfigDefaults(ConfigBlock* block);
+ConfigStatus resetConfigDefaults(ConfigBlock* block, std::string* doubt = nullptr);
 
 } // namespace orvo

@@ -13,8 +13,8 @@ std::string downloadsFolder() {
 }
 
 bool archiveDownloadedSet(const SeriesList& list, int n, const PlotFileHeader& plot, int moduleSetNumber,
-                          std::string* path, std::string* error) {
-    const QString folder = QString::fromStdString(downloadsFolder());
+                          std::string* path, std::string* error, const std::string& where) {
+    const QString folder = QString::fromStdString(where.empty() ? downloadsFolder() : where);
     if (!QDir().mkpath(folder)) {
         if (error) *error = "cannot create " + folder.toStdString();
         return false;

@@ -13,9 +13,10 @@ namespace orvo {
 // <user data directory>/downloads (QStandardPaths::AppDataLocation).
 std::string downloadsFolder();
 
-// Writes data set n of list to a new file in the downloads folder, named after the time of the
-// download and the module's set number (1-based). True with *path set; false with *error set.
+// Writes data set n of list to a new file in the downloads folder (or in folder, when given),
+// named after the time of the download and the module's set number (1-based). True with *path
+// set; false with *error set.
 bool archiveDownloadedSet(const SeriesList& list, int n, const PlotFileHeader& plot, int moduleSetNumber,
-                          std::string* path, std::string* error);
+                          std::string* path, std::string* error, const std::string& folder = {});
 
 } // namespace orvo

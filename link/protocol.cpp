@@ -67,14 +67,50 @@ ModuleIdentity identifyModule() {
     return id;
 }
 
-int listModuleSets() {
-    if (!sendCommand('s')) return 0;
-    int count = 0;
+namespace {
+
+// "%hu, %hu" as the module writes it: two numbers of 0..65535, a comma, blanks around it.
+bool isSetLine(std::string_view line) {
+    const auto skipBlanks = [&line] {
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+            line.remove_prefix(1);
+    };
+    const auto number = [&line] {
+        unsigned value = 0;
+        const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), value);
+        if (ec != std::errc() || value > 65535) return false;
+        line.remove_prefix(static_cast<std::size_t>(end - line.data()));
+        return true;
+    };
+    skipBlanks();
+    if (!number()) return false;
+    skipBlanks();
+    if (line.empty() || line.front() != ',') return false;
+    line.remove_prefix(1);
+    skipBlanks();
+    if (!number()) return false;
+    skipBlanks();
+    return line.empty();
+}
+
+} // namespace
+
+SetListing listSets() {
+    SetListing listing;
+    if (!sendCommand('s')) return listing;
     char line[257];
-    // Each line is "%hu, %hu"; only the number of lines matters here.
-    while (count < MaxModuleSets && CommReadLine(line, 256, SetLineTimeoutMs) > 0)
-        ++count;
-    return count;
+    // Only the number of lines matters; their form tells a listing from noise on the line.
+    for (std::uint32_t wait = SetFirstLineTimeoutMs; listing.count < MaxModuleSets; wait = SetLineTimeoutMs) {
+        const int n = CommReadLine(line, 256, wait);
+        if (n <= 0) break;
+        ++listing.count;
+        if (!isSetLine(std::string_view(line, static_cast<std::size_t>(n)))) ++listing.malformedLines;
+    }
+    return listing;
+}
+
+int listModuleSets() {
+    return listSets().count;
 }
 
 std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, int setCount) {
@@ -113,6 +149,7 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
     const unsigned W = out.header.wordCount;
     const double H = out.header.intervalCount;
 
+    const auto isMarker = [](std::uint16_t w) { return (w >> 8) == 0x82; };
     int j = 0;
     int k = 0;
     for (;;) {
@@ -120,9 +157,12 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
             out.end = DownloadEnd::WordMissing;
             break;
         }
+        ++out.wordsRead;
         std::uint16_t word = bigEndian16(buf);
-        const bool marker = (word >> 8) == 0x82;
+        const bool marker = isMarker(word);
         if (marker) {
+            if (out.header.triggerFlag == 0 || (W != 0 && out.wordsRead >= static_cast<int>(W)))
+                ++out.misplacedMarkers;
             // The word after a marker is the sample the trigger fired at. Without it there is
             // nothing to store: keeping the marker would invent a sample.
             if (!read(buf, 2)) {
@@ -130,7 +170,10 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
                 out.end = DownloadEnd::WordMissing;
                 break;
             }
+            ++out.wordsRead;
             word = bigEndian16(buf);
+            // Stored as the sample all the same, but no module sends two markers in a row.
+            if (isMarker(word)) ++out.misplacedMarkers;
         }
         const double t = H * j * intervalUnitMs * 0.001;
         const double value = static_cast<std::int16_t>(word);
@@ -189,6 +232,21 @@ DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set
     if (out.end == DownloadEnd::WordMissing && out.header.wordCount != 0)
         drainUntilQuiet(2 * DownloadTimeoutMs);
     return out;
+}
+
+std::vector<std::string> downloadProblems(const DownloadOutcome& out, int setNumber) {
+    std::vector<std::string> lines;
+    if (!out.headerArrived()) return lines;
+    if (out.endedShort())
+        lines.push_back(format("Set %d ended after %d of %d words: it is incomplete. The %d samples "
+                               "received are kept.",
+                               setNumber, out.wordsRead, static_cast<int>(out.header.wordCount),
+                               out.samples));
+    if (out.misplacedMarkers > 0)
+        lines.push_back(format("Set %d is damaged: %d trigger marker%s came where a module puts none, so "
+                               "bytes were lost on the line and later samples may be wrong.",
+                               setNumber, out.misplacedMarkers, out.misplacedMarkers == 1 ? "" : "s"));
+    return lines;
 }
 
 void finishDownloadedSet(Series& set, const DownloadOutcome& outcome, int setNumber,

@@ -13,8 +13,11 @@
 
 namespace orvo {
 
-inline constexpr std::uint32_t IdentLineTimeoutMs = 1000;      // per identification line
-inline constexpr std::uint32_t SetLineTimeoutMs = 300;         // per line of the set listing
+inline constexpr std::uint32_t IdentLineTimeoutMs = 1000; // per identification line
+inline constexpr std::uint32_t SetLineTimeoutMs = 300;    // per line of the set listing
+// The first line of the listing comes after the module's reply delay; a slow module that meets
+// the identification's wait must not be taken for an empty one.
+inline constexpr std::uint32_t SetFirstLineTimeoutMs = IdentLineTimeoutMs;
 inline constexpr std::uint32_t DownloadTimeoutMs = 1000;       // for the header and for every word
 inline constexpr std::uint32_t DownloadIndexPauseMs = 20;      // between 'a' and the set index
 inline constexpr std::uint32_t ResetWaitMs = 4000;             // the module restarts after 'R'
@@ -48,8 +51,18 @@ ModuleIdentity simulatedIdentity();
 // into the date.
 ModuleIdentity identifyModule();
 
-// Flush, 's', then one line per recorded set (300 ms each) until a line does not arrive or an
-// empty one comes; at most 256. Returns the number of sets.
+struct SetListing {
+    int count = 0;          // lines received: the number of sets
+    int malformedLines = 0; // lines that are not two numbers "%hu, %hu" (noise on the line)
+    // What the module holds is known: it listed sets, and every line is one. No lines at all
+    // cannot be told apart from a module too slow or too garbled to answer.
+    bool confirmed() const { return count > 0 && malformedLines == 0; }
+};
+
+// Flush, 's', then one line per recorded set until a line does not arrive (1000 ms for the
+// first, 300 ms for each further one) or an empty one comes; at most 256.
+SetListing listSets();
+// listSets().count.
 int listModuleSets();
 
 // The lines "Download Info" writes under the identification: the aligned fields and the count.
@@ -83,9 +96,26 @@ struct DownloadOutcome {
     double lastTime = 0.0; // time of the last stored sample, seconds
     // A trigger marker came but the sample after it did not: the marker was dropped.
     bool markerWithoutSample = false;
+    int wordsRead = 0; // body words taken from the line, markers included
+    // Markers where a module never puts one: in a set recorded without triggering, right after
+    // another marker, or as the last announced word. Lost bytes shift every later word, and this
+    // is where it shows.
+    int misplacedMarkers = 0;
 
     bool headerArrived() const { return end != DownloadEnd::NoHeader; }
+    // The stream stopped before the announced W words (stall, truncation, unplugged, lost bytes).
+    bool endedShort() const {
+        return end == DownloadEnd::WordMissing && header.wordCount != 0 && wordsRead < header.wordCount;
+    }
+    // Arrived whole and undamaged as far as can be seen (a cancelled download is not complete).
+    bool complete() const {
+        return headerArrived() && !endedShort() && misplacedMarkers == 0 && end != DownloadEnd::Cancelled;
+    }
 };
+
+// The lines that say what went wrong with a set that arrived (empty when nothing did), after
+// "Downloaded N data samples.": where it ended short of its count, and misplaced markers.
+std::vector<std::string> downloadProblems(const DownloadOutcome& outcome, int setNumber);
 
 // Reads exactly count bytes into buffer (room for count + 1); false when they did not all arrive.
 using ByteReader = std::function<bool(std::uint8_t* buffer, int count)>;

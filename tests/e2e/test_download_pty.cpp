@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <string>
@@ -28,16 +30,19 @@ class DownloadPtyTest : public ::testing::Test {
         path = QString::fromLocal8Bit(sim.readLine()).trimmed();
         ASSERT_FALSE(path.isEmpty());
     }
-    // Runs orvo-cli with its data directory in the test's folder; returns the exit status.
-    int cli(const QStringList& args, QString* out = nullptr) {
+    // Runs orvo-cli with its data directory in the test's folder (or dataDir); returns the exit
+    // status.
+    int cli(const QStringList& args, QString* out = nullptr, QString* err = nullptr) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dataDir.isEmpty() ? dataHome.path() : dataDir);
         p.setProcessEnvironment(env);
+        if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
         p.start(QStringLiteral(ORVO_BINARY_DIR "/cli/orvo-cli"), args);
         p.closeWriteChannel(); // a question on the terminal gets no answer
         EXPECT_TRUE(p.waitForFinished(120000));
         if (out) *out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        if (err) *err = QString::fromLocal8Bit(p.readAllStandardError());
         return p.exitCode();
     }
     void TearDown() override {
@@ -49,6 +54,8 @@ class DownloadPtyTest : public ::testing::Test {
     QProcess sim;
     QString path;
     QTemporaryDir dataHome;
+    QString dataDir; // instead of dataHome
+    QString workDir; // the folder orvo-cli runs in
 };
 
 // The samples of a recorded set as the program stores them: markers stand before their sample.
@@ -133,4 +140,57 @@ TEST_F(DownloadPtyTest, InfoEraseAndASilentModule) {
     EXPECT_TRUE(out.startsWith("No Reply from Target\n"));
     EXPECT_EQ(cli({"download", "--port", path, "--set", "all"}, &out), 1);
     EXPECT_EQ(cli({"calibrate", "--port", path, "--altitude", "abc"}, &out), 2);
+}
+
+TEST_F(DownloadPtyTest, TheToolSaysWhatReallyHappened) {
+    QString out, err;
+    QTemporaryDir work;
+
+    // A set cut short: the samples are kept and written, and the run fails.
+    startSim({"--sets", "1", "--no-pacing", "--faults", "truncate=30"});
+    const QString cut = work.filePath(QStringLiteral("short.csv"));
+    EXPECT_EQ(cli({"download", "--port", path, "--set", "1", "-o", cut}, &out), 1);
+    EXPECT_TRUE(out.contains(QRegularExpression(QStringLiteral("Set 1 ended after 30 of \\d+ words"))))
+        << qPrintable(out);
+    EXPECT_TRUE(QFile::exists(cut));
+    TearDown();
+
+    // A module that answers 400 ms late still lists its sets.
+    startSim({"--sets", "2", "--no-pacing", "--faults", "delay=400"});
+    EXPECT_EQ(cli({"info", "--port", path}, &out), 0);
+    EXPECT_TRUE(out.contains("Memory contains 2 data sets.")) << qPrintable(out);
+    TearDown();
+
+    // Without a listing, erase refuses even with --yes; --force erases.
+    startSim({"--sets", "2", "--no-pacing", "--faults", "ignore=s"});
+    EXPECT_EQ(cli({"erase", "--port", path, "--yes"}, &out, &err), 1);
+    EXPECT_TRUE(err.contains("nothing was erased")) << qPrintable(err);
+    EXPECT_EQ(cli({"erase", "--port", path, "--yes", "--force"}, &out), 0);
+    TearDown();
+
+    // Noise before the configuration block: nothing is written back.
+    startSim({"--no-pacing", "--faults", "garbage=64"});
+    EXPECT_EQ(cli({"config", "--port", path, "--set", "Units=2"}, &out, &err), 1);
+    EXPECT_TRUE(err.contains("doubtful") && err.contains("nothing was written")) << qPrintable(err);
+    TearDown();
+
+    // The downloads folder cannot be made: with no -o the set goes to the current folder, and the
+    // run fails.
+    startSim({"--sets", "1", "--no-pacing"});
+    QFile blocker(work.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    dataDir = blocker.fileName();
+    workDir = work.path();
+    EXPECT_EQ(cli({"download", "--port", path, "--set", "1"}, &out), 2);
+    EXPECT_TRUE(out.contains("No copy could be saved")) << qPrintable(out);
+    const QStringList kept = QDir(work.path()).entryList({QStringLiteral("*_set001.csv")});
+    ASSERT_EQ(kept.size(), 1) << qPrintable(out);
+    EXPECT_TRUE(out.contains("instead")) << qPrintable(out);
+    SeriesList list;
+    PlotFileHeader header;
+    LoadReport report;
+    ASSERT_EQ(loadDataFile(QDir(work.path()).filePath(kept[0]).toStdString(), list, header, report),
+              FileStatus::Ok);
+    EXPECT_GT(list.dataSet(0).samples.count, 100);
 }

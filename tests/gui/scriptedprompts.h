@@ -25,6 +25,7 @@ class ScriptedPrompts : public Prompts {
     std::deque<QString> fileNames;                   // for openFileName/saveFileName
     QStringList fileTitles;                          // titles of the file dialogs asked
     QStringList proposedPaths;                       // the path each file dialog proposed
+    QStringList defaultSuffixes;                     // the default suffix of each save dialog
     std::deque<QColor> colours;                      // for chooseColour; empty: cancelled
     std::deque<bool> printAnswers;
     // Called with the printer when the print dialog is asked (a test points it at a PDF file).
@@ -49,8 +50,9 @@ class ScriptedPrompts : public Prompts {
                          QString*) override {
         return nextFile(title, path);
     }
-    QString saveFileName(QWidget*, const QString& title, const QString& path, const QString&,
-                         QString*) override {
+    QString saveFileName(QWidget*, const QString& title, const QString& path, const QString&, QString*,
+                         const QString& defaultSuffix) override {
+        defaultSuffixes << defaultSuffix;
         return nextFile(title, path);
     }
     bool chooseColour(QWidget*, const QString&, QColor& colour) override {

@@ -414,6 +414,7 @@ TEST_F(ConfigureTest, writeReachesTheEmulatedModuleAndReadsBackTheSame) {
 
 TEST_F(ConfigureTest, intervalAboveAnHourIsShownAsAnHourAndWrittenAsOne) {
     ConfigBlock c;
+    c.Marker = orvo::ConfigMarker;
     c.IntervalUnit = 100;
     c.IntervalTicks = 50000; // 5000 s
     line.reply = c.toWire();
@@ -427,6 +428,7 @@ TEST_F(ConfigureTest, intervalAboveAnHourIsShownAsAnHourAndWrittenAsOne) {
 
 TEST_F(ConfigureTest, shortIntervalUnitCapsAtTheLargestTickCountInsteadOfWrapping) {
     ConfigBlock c;
+    c.Marker = orvo::ConfigMarker;
     c.IntervalUnit = 50;
     c.IntervalTicks = 60000; // 50 min
     line.reply = c.toWire();
@@ -441,6 +443,7 @@ TEST_F(ConfigureTest, shortIntervalUnitCapsAtTheLargestTickCountInsteadOfWrappin
 
 TEST_F(ConfigureTest, intervalUnitOfZeroNeitherDividesNorStepsByZero) {
     ConfigBlock c;
+    c.Marker = orvo::ConfigMarker;
     c.IntervalUnit = 0;
     c.IntervalTicks = 77;
     line.reply = c.toWire();
@@ -457,7 +460,10 @@ TEST_F(ConfigureTest, intervalUnitOfZeroNeitherDividesNorStepsByZero) {
     const ConfigBlock sent = ConfigBlock::fromWire(reinterpret_cast<const std::uint8_t*>(wire.data()));
     EXPECT_EQ(sent.IntervalTicks, 77); // the module keeps its own tick count
     EXPECT_EQ(sent.IntervalUnit, 0);
-    EXPECT_TRUE(infoLines().last().startsWith("Interval unit is 0 ms"));
+    const QStringList lines = infoLines();
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[lines.size() - 2].startsWith("Interval unit is 0 ms"));
+    EXPECT_EQ(lines.last(), "Configuration sent to the module.");
 }
 
 TEST_F(ConfigureTest, resetAnsweredNoSendsNothing) {
@@ -620,6 +626,9 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
 
     // The guard is free again: each button goes through and holds it while bytes go out.
     orvo::CommClose();
+    ConfigBlock clean;
+    clean.Marker = orvo::ConfigMarker;
+    line.reply = clean.toWire();
     connectRecorder();
     int writes = 0;
     int unguarded = 0;
@@ -637,4 +646,33 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
         EXPECT_TRUE(form->findChild<QPushButton*>(name)->isEnabled());
     }
     EXPECT_EQ(unguarded, 0);
+}
+
+TEST_F(ConfigureTest, garbledBlockIsNotTakenAndNothingIsWrittenUntilACleanRead) {
+    connectSimulator();
+    ASSERT_TRUE(form->ReadConfiguration());
+    const ConfigBlock good = form->state().config;
+    orvo::sim::Module& m = orvo::simulatorModule();
+    m.faults().garbageBytes = 64; // noise before the block shifts every field
+    EXPECT_FALSE(form->ReadConfiguration());
+    EXPECT_EQ(form->state().config, good);
+    EXPECT_TRUE(infoLines().last().startsWith("The configuration read is doubtful (Marker is 0x"))
+        << infoLines().last().toStdString();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Unable to read configuration!");
+
+    m.faults() = orvo::sim::Faults{};
+    clock.advance(100);
+    const std::string log = m.commandLog();
+    type("AltStepEdit", "-250");
+    form->WriteConfiguration();
+    EXPECT_EQ(m.commandLog(), log); // no 'c' went out
+    EXPECT_EQ(infoLines().last(),
+              "The last configuration read was doubtful: nothing was written. Read Config first.");
+
+    ASSERT_TRUE(form->ReadConfiguration());
+    type("AltStepEdit", "-250");
+    form->WriteConfiguration();
+    EXPECT_EQ(m.config().AltStep, -250);
+    EXPECT_EQ(infoLines().last(), "Configuration sent to the module.");
 }

@@ -377,7 +377,8 @@ TEST_F(ConnectTest, ResetWaitsForTheRestartAndReadsTheConfiguration) {
     f.ResetModuleBtn->click();
     EXPECT_EQ(wire.written, "Rr");
     EXPECT_GE(CommTickCount() - start, 4000u);
-    EXPECT_EQ(infoLines(f), (QStringList{"Reading Configuration...", "Configuration loaded."}));
+    EXPECT_EQ(infoLines(f),
+              (QStringList{"Module reset.", "Reading Configuration...", "Configuration loaded."}));
 }
 
 TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
@@ -423,4 +424,29 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     EXPECT_TRUE(f.isVisible());
     QCoreApplication::processEvents();
     EXPECT_FALSE(f.isVisible());
+}
+
+TEST_F(ConnectTest, ShortSetIsSaidAndEveryOperationThatWorkedSaysSo) {
+    simulatorModule().setRecordedSets({recorded(1, std::vector<std::uint16_t>(40, 9))});
+    simulatorModule().faults().truncateWords = 10; // the stream stops after ten words
+    connectAndList();
+    TMainForm& f = form();
+    f.InfoText->clear();
+    f.DLDataBtn->click();
+    const QStringList lines = infoLines(f);
+    const int at = static_cast<int>(lines.indexOf("Downloaded 10 data samples."));
+    ASSERT_GE(at, 0) << lines.join('|').toStdString();
+    EXPECT_EQ(lines.value(at + 1),
+              "Set 1 ended after 10 of 40 words: it is incomplete. The 10 samples received are kept.");
+    ASSERT_EQ(series().dataSetCount(), 1);
+    EXPECT_EQ(series().dataSet(0).samples.count, 10);
+
+    simulatorModule().faults() = sim::Faults{};
+    clock.advance(100);
+    f.WriteCfgBtn->click();
+    EXPECT_EQ(infoLines(f).last(), "Configuration sent to the module.");
+    prompts.answers.push_back(QMessageBox::Yes);
+    f.EraseDataBtn->click();
+    EXPECT_EQ(infoLines(f).last(), "Erase command sent: the module's data sets are erased.");
+    EXPECT_TRUE(simulatorModule().recordedSets().empty());
 }

@@ -270,9 +270,11 @@ TEST_F(DataPropTest, PhotoListIsOfferedForTriggerSetsWrittenAndOpened) {
     ASSERT_TRUE(form->PhotoBtn->isVisible());
 
     QTemporaryDir dir;
-    prompts.fileNames.push_back(dir.filePath(QStringLiteral("photos")));
+    // The dialog adds the default suffix itself, before its overwrite question.
+    prompts.fileNames.push_back(dir.filePath(QStringLiteral("photos.txt")));
     form->PhotoBtn->click();
     EXPECT_EQ(prompts.fileTitles.value(0), QStringLiteral("Export Photo Info"));
+    EXPECT_EQ(prompts.defaultSuffixes.value(0), QStringLiteral("txt"));
     const QString written = dir.filePath(QStringLiteral("photos.txt"));
     QFile f(written);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -8,6 +8,7 @@
 
 #include "data/series.h"
 #include "link/comm.h"
+#include "link/configexchange.h"
 #include "link/protocol.h"
 #include "link/simulator.h"
 
@@ -325,4 +326,113 @@ TEST_F(ModuleExchangeTest, ClosedPortFailsAtOnce) {
     EXPECT_EQ(resetModule(), LinkStatus::WriteFailed);
     EXPECT_EQ(calibrateModule(1), LinkStatus::WriteFailed);
     EXPECT_EQ(CommTickCount() - before, 0u);
+}
+
+TEST(DownloadDecoder, ShortAndMisalignedStreamsAreToldFromWholeOnes) {
+    {
+        // The first body byte is lost on the line: every word after it is shifted, a marker shows
+        // up in a set recorded without triggering, and the announced W is never reached.
+        NewSet s;
+        ByteScript in;
+        in.bytes = stream({0, 0, 1, 0, 3, 0}, {0x0182, 0x0005, 0x0006});
+        in.bytes.erase(in.bytes.begin() + 6);
+        const DownloadOutcome out = decodeSetStream(in.reader(), 100, s.set);
+        EXPECT_EQ(out.samples, 1);
+        EXPECT_EQ(out.wordsRead, 2);
+        EXPECT_EQ(out.misplacedMarkers, 1);
+        EXPECT_TRUE(out.endedShort());
+        EXPECT_FALSE(out.complete());
+        EXPECT_EQ(downloadProblems(out, 2),
+                  (std::vector<std::string>{
+                      "Set 2 ended after 2 of 3 words: it is incomplete. The 1 samples received are kept.",
+                      "Set 2 is damaged: 1 trigger marker came where a module puts none, so bytes were lost "
+                      "on the line and later samples may be wrong."}));
+    }
+    {
+        // A marker as the last announced word would have its sample beyond the set.
+        NewSet s;
+        ByteScript in;
+        in.bytes = stream({0, 0, 1, 0, 2, 1}, {0x0064, 0x8201, 0x0065});
+        const DownloadOutcome out = decodeSetStream(in.reader(), 100, s.set);
+        EXPECT_EQ(out.misplacedMarkers, 1);
+        EXPECT_FALSE(out.endedShort());
+        EXPECT_FALSE(out.complete());
+    }
+    {
+        // The worked example, and a set with W = 0 that ends on a missing word, are whole.
+        NewSet a, b;
+        ByteScript in, open;
+        in.bytes = stream({0x00, 0x00, 0x0A, 0x00, 0x04, 0x01}, {0x0064, 0x8201, 0x0065, 0x0066});
+        open.bytes = stream({0, 0, 1, 0, 0, 0}, {1, 2, 3});
+        const DownloadOutcome whole = decodeSetStream(in.reader(), 100, a.set);
+        const DownloadOutcome unannounced = decodeSetStream(open.reader(), 100, b.set);
+        EXPECT_TRUE(whole.complete());
+        EXPECT_TRUE(unannounced.complete());
+        EXPECT_TRUE(downloadProblems(whole, 1).empty());
+        EXPECT_TRUE(downloadProblems(unannounced, 1).empty());
+    }
+}
+
+TEST_F(ModuleExchangeTest, TruncatedSetIsShortAndAWholeOneIsComplete) {
+    std::vector<std::uint16_t> words(40, 7);
+    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded(words), recorded(words)}));
+    simulatorModule().faults().truncateWords = 12;
+    NewSet a;
+    const DownloadOutcome cut = downloadSet(0, 100, a.set);
+    EXPECT_EQ(cut.samples, 12);
+    EXPECT_TRUE(cut.endedShort());
+    EXPECT_EQ(downloadProblems(cut, 1).at(0).rfind("Set 1 ended after 12 of 40 words", 0), 0u);
+    simulatorModule().faults() = sim::Faults{};
+    NewSet b;
+    EXPECT_TRUE(downloadSet(1, 100, b.set).complete());
+}
+
+TEST_F(ModuleExchangeTest, SlowModuleListsItsSetsAndOnlyACleanListingConfirmsThem) {
+    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded({1}), recorded({2}), recorded({3})}));
+    simulatorModule().faults().replyDelayMs = 400;
+    SetListing slow = listSets();
+    EXPECT_EQ(slow.count, 3);
+    EXPECT_TRUE(slow.confirmed());
+
+    // Noise before the reply garbles the listing: its count cannot be trusted.
+    simulatorModule().faults() = sim::Faults{};
+    simulatorModule().faults().garbageBytes = 40;
+    EXPECT_FALSE(listSets().confirmed());
+
+    // An empty module and a mute one look the same: neither confirms anything.
+    simulatorModule().faults() = sim::Faults{};
+    clock.advance(100);
+    ASSERT_EQ(eraseModuleMemory(), LinkStatus::Ok);
+    const std::uint32_t before = CommTickCount();
+    const SetListing none = listSets();
+    EXPECT_EQ(none.count, 0);
+    EXPECT_FALSE(none.confirmed());
+    EXPECT_EQ(CommTickCount() - before, SetFirstLineTimeoutMs);
+}
+
+TEST_F(ModuleExchangeTest, GarbledConfigurationBlockIsRefusedAndLeavesTheBlockAlone) {
+    simulatorModule().setConfig(simulatorModule().defaultConfig());
+    simulatorModule().faults().garbageBytes = 64;
+    ConfigBlock block;
+    block.AltMin = 77;
+    const ConfigBlock before = block;
+    std::string why;
+    EXPECT_EQ(readConfigBlock(&block, &why), ConfigStatus::Doubtful);
+    EXPECT_EQ(block, before);
+    EXPECT_NE(why.find("Marker is 0x"), std::string::npos) << why;
+
+    simulatorModule().faults() = sim::Faults{};
+    clock.advance(100); // the rest of the noisy answer has arrived and is flushed
+    EXPECT_EQ(readConfigBlock(&block, &why), ConfigStatus::Ok);
+    EXPECT_EQ(block, simulatorModule().config());
+
+    // Only what no module sends is doubtful; codes the page shows as its last item are not.
+    ConfigBlock odd = simulatorModule().defaultConfig();
+    odd.Units = 5;
+    odd.AutoStop = 9;
+    odd.ServoOff = 0;
+    EXPECT_EQ(configBlockDoubt(odd), "");
+    odd.Triggered = 2;
+    odd.Marker = 0x1234;
+    EXPECT_EQ(configBlockDoubt(odd), "Marker is 0x1234, not 0xABCD; Triggered is 2, not 0 or 1");
 }
