@@ -462,8 +462,14 @@ void TDataPropForm::PhotoBtnClick() {
                                                  QStringLiteral("Photo List (*.txt);;All Files (*.*)"),
                                                  nullptr, QStringLiteral("txt"));
     if (path.isEmpty()) return;
-    if (!orvo::writePhotoList(m_state->plot.settings, n, QFile::encodeName(path).toStdString())) {
-        m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path));
+    const orvo::FileStatus written =
+        orvo::writePhotoList(m_state->plot.settings, n, QFile::encodeName(path).toStdString());
+    if (written != orvo::FileStatus::Ok) {
+        // A full disk is a failed write, not a file that could not be opened.
+        m_prompts->error(this,
+                         (written == orvo::FileStatus::WriteFailed ? QStringLiteral("Unable to write %1!")
+                                                                   : QStringLiteral("Unable to open %1!"))
+                             .arg(path));
         return;
     }
     m_prompts->openUrl(QUrl::fromLocalFile(path));

@@ -327,7 +327,7 @@ void TMainForm::PlotBoxMouseDown(QMouseEvent* event) {
         if (n < 0) break;
         orvo::SampleBuffer& b = m_state->plot.settings.series.dataSet(n).samples;
         const int k = m_mouse.cursorSample;
-        if (k < 0 || k >= b.count || std::size_t(k) >= b.peakMark.size()) break;
+        if (k < 0 || k >= b.count || !b.hasPeakMarks) break;
         b.peakMark[std::size_t(k)] = b.peakMark[std::size_t(k)] ? 0 : 1;
         repaintPlot();
         break;

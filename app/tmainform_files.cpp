@@ -21,6 +21,7 @@
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
 #include "data/datafile.h"
+#include "data/inputfile.h"
 #include "plot/plotfile.h"
 
 namespace {
@@ -31,6 +32,14 @@ constexpr int SavedMessageMs = 8000;
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+// "It is a FIFO, not a regular file." for a message box's details; empty without a reason.
+QString reasonText(const std::string& reason) {
+    QString text = QString::fromLocal8Bit(reason.c_str());
+    if (text.isEmpty()) return text;
+    text[0] = text[0].toUpper();
+    return text + QLatin1Char('.');
 }
 
 } // namespace
@@ -70,9 +79,14 @@ void TMainForm::SaveBtnClick() {
                                         ? orvo::savePlotFile(localPath(path), plot.series, header)
                                         : orvo::saveDataSetFile(localPath(path), plot.series, active, header);
     if (status == orvo::FileStatus::OpenFailed)
-        m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path));
+        m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path),
+                         reasonText(orvo::notRegularFileReason(localPath(path))));
     else if (status == orvo::FileStatus::WriteFailed)
         m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(path));
+    else if (status == orvo::FileStatus::NotFinite)
+        m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(path),
+                         reasonText(orvo::nonFiniteValue(plot.series, wholePlot ? -1 : active, header) +
+                                    "; nothing was written"));
     else
         StatusPanel->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(path)),
                                  SavedMessageMs);
@@ -117,8 +131,16 @@ bool TMainForm::loadDataFile(const QString& path) {
     orvo::PlotSettings& plot = m_state->plot.settings;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
     orvo::LoadReport report;
-    if (orvo::loadDataFile(localPath(path), plot.series, header, report) != orvo::FileStatus::Ok) {
-        m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path));
+    const orvo::FileStatus status = orvo::loadDataFile(localPath(path), plot.series, header, report);
+    if (status == orvo::FileStatus::OpenFailed) {
+        m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path), reasonText(report.openError));
+        return false;
+    }
+    if (status == orvo::FileStatus::NoData) {
+        m_prompts->error(this,
+                         QStringLiteral("%1 holds no data: not one line is a sample line or a data file "
+                                        "header. Nothing was loaded.")
+                             .arg(path));
         return false;
     }
     // A plot file brings its texts and limits; the view is not refitted after any load.
@@ -127,15 +149,8 @@ bool TMainForm::loadDataFile(const QString& path) {
 
     // A foreign or damaged file must not load silently wrong.
     QStringList problems;
-    if (report.unreadableLines > 0)
-        problems << QStringLiteral(
-                        "%1 sample line(s) had numbers that could not be read; they were loaded as 0.")
-                        .arg(report.unreadableLines);
-    if (report.droppedLines > 0)
-        problems << QStringLiteral(
-                        "%1 sample line(s) beyond the %2 samples a data set holds were not loaded.")
-                        .arg(report.droppedLines)
-                        .arg(orvo::MaxSamples);
+    for (const std::string& problem : orvo::describeLoadProblems(report))
+        problems << QString::fromStdString(problem);
     if (!problems.isEmpty())
         m_prompts->error(this,
                          QStringLiteral("%1 was not read completely:\n%2").arg(path, problems.join('\n')));

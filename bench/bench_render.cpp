@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -49,9 +50,22 @@ double wallMs(const std::string& command) {
     return rc == 0 ? ms : -1.0;
 }
 
+// A word for the shell, quoted so blanks and quotes in paths stay part of it.
+std::string quoted(const std::string& word) {
+    std::string q = "'";
+    for (char c : word)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
 void compareWithGnuplot(const orvo::PlotState& state, const std::string& cli) {
-    const std::string dir = "/tmp/orvo_bench_render";
-    std::system(("mkdir -p " + dir).c_str());
+    // A folder of this run's own, removed afterwards: runs side by side never share files.
+    QTemporaryDir temp;
+    if (!temp.isValid()) {
+        std::printf("cannot make a temporary folder\n");
+        return;
+    }
+    const std::string dir = temp.path().toStdString();
     std::string files, plots;
     orvo::PlotFileHeader header;
     for (int k = 0; k < state.settings.series.dataSetCount(); ++k) {
@@ -60,10 +74,11 @@ void compareWithGnuplot(const orvo::PlotState& state, const std::string& cli) {
             std::printf("cannot write %s\n", f.c_str());
             return;
         }
-        files += " " + f;
+        files += " " + quoted(f);
         plots += std::string(k ? ", " : "") + "'" + f + "' using 1:2 with lines lw 2 notitle";
     }
-    const std::string render = cli + files + " -o " + dir + "/orvo.png --width 19.2 --height 10.8 --ppi 100";
+    const std::string render = quoted(cli) + " render" + files + " -o " + quoted(dir + "/orvo.png") +
+                               " --width 19.2 --height 10.8 --ppi 100";
     double best = 1e9;
     for (int r = 0; r < 3; ++r) {
         const double ms = wallMs(render);
@@ -88,7 +103,7 @@ void compareWithGnuplot(const orvo::PlotState& state, const std::string& cli) {
     }
     double gbest = 1e9;
     for (int r = 0; r < 3; ++r)
-        gbest = std::min(gbest, wallMs("gnuplot " + script));
+        gbest = std::min(gbest, wallMs("gnuplot " + quoted(script)));
     std::printf("gnuplot pngcairo, same files, 1920x1080 PNG (best of 3):        %7.1f ms (%.1fx)\n", gbest,
                 gbest / best);
 }

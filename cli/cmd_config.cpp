@@ -3,12 +3,14 @@
 // module's settings can be backed up and restored.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
 #include "config/configfields.h"
+#include "data/datafile.h"
+#include "data/inputfile.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
 
@@ -49,11 +51,13 @@ bool knownSpeed(int baud) {
 
 // The changes of a saved file. Fields the program never changes are left to the module.
 bool loadChanges(const std::string& path, std::vector<orvo::FieldAssignment>* out) {
-    std::ifstream in(path);
-    if (!in) {
-        std::fprintf(stderr, "orvo-cli config: Unable to open %s!\n", path.c_str());
+    // A saved configuration is a few hundred bytes; anything far larger is not one.
+    std::string text, why;
+    if (!orvo::readRegularFile(path, text, &why, 1 << 20)) {
+        std::fprintf(stderr, "orvo-cli config: Unable to open %s! (%s)\n", path.c_str(), why.c_str());
         return false;
     }
+    std::istringstream in{std::string(orvo::withoutByteOrderMark(text))};
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {
@@ -208,11 +212,13 @@ int runConfig(const std::vector<std::string>& args) {
     const std::string text = orvo::configToText(block);
     std::fputs(text.c_str(), stdout);
     if (!o.saveFile.empty()) {
-        std::ofstream out(o.saveFile, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
-            std::fprintf(stderr, "orvo-cli config: Unable to write %s!\n", o.saveFile.c_str());
+        // A full disk leaves the previous backup whole instead of an empty or cut file.
+        const orvo::FileStatus saved = orvo::writeFileSafely(o.saveFile, text);
+        if (saved != orvo::FileStatus::Ok) {
+            const std::string why = orvo::notRegularFileReason(o.saveFile);
+            std::fprintf(stderr, "orvo-cli config: Unable to %s %s!%s%s%s\n",
+                         saved == orvo::FileStatus::WriteFailed ? "write" : "open", o.saveFile.c_str(),
+                         why.empty() ? "" : " (", why.c_str(), why.empty() ? "" : ")");
             return 2;
         }
     }

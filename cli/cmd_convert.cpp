@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/datafiles.h"
 #include "data/datafile.h"
 #include "plot/plotfile.h"
 
@@ -17,16 +18,6 @@ const char* convertHelp =
     "Loads every IN in order and writes OUT: a plot file of all loaded data sets, or with --set N\n"
     "(0-based) the data set file of that one set. The plot's texts and limits come from the first\n"
     "plot file read, else the program's defaults.\n";
-
-// Lines that did not load as written; the data still loads.
-void reportDamage(const std::string& file, const orvo::LoadReport& r) {
-    if (r.unreadableLines > 0)
-        std::fprintf(stderr, "%s: %d sample line(s) had numbers that could not be read; loaded as 0\n",
-                     file.c_str(), r.unreadableLines);
-    if (r.droppedLines > 0)
-        std::fprintf(stderr, "%s: %d sample line(s) beyond %d samples per data set were not loaded\n",
-                     file.c_str(), r.droppedLines, orvo::MaxSamples);
-}
 
 int runConvert(const std::vector<std::string>& args) {
     std::vector<std::string> inputs;
@@ -66,13 +57,9 @@ int runConvert(const std::vector<std::string>& args) {
     for (const std::string& in : inputs) {
         orvo::PlotFileHeader later = header; // plot files after the first do not change the texts
         orvo::LoadReport report;
-        if (orvo::loadDataFile(in, plot.series, haveHeader ? later : header, report) !=
-            orvo::FileStatus::Ok) {
-            std::fprintf(stderr, "Unable to open %s!\n", in.c_str());
+        if (!orvo::cli::loadDataFileReporting("", in, plot.series, haveHeader ? later : header, report))
             return 1;
-        }
         haveHeader = haveHeader || report.plotFile;
-        reportDamage(in, report);
     }
 
     orvo::FileStatus status;
@@ -86,15 +73,8 @@ int runConvert(const std::vector<std::string>& args) {
     } else {
         status = orvo::savePlotFile(output, plot.series, header);
     }
-    if (status == orvo::FileStatus::OpenFailed) {
-        std::fprintf(stderr, "Unable to open %s!\n", output.c_str());
-        return 1;
-    }
-    if (status == orvo::FileStatus::WriteFailed) {
-        std::fprintf(stderr, "Unable to write %s!\n", output.c_str());
-        return 1;
-    }
-    return 0;
+    orvo::cli::reportSaveFailure("", output, status, plot.series, set, header);
+    return status == orvo::FileStatus::Ok ? 0 : 1;
 }
 
 } // namespace

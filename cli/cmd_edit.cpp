@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/datafiles.h"
 #include "data/datafile.h"
 #include "plot/plotfile.h"
 #include "plot/plotview.h"
@@ -118,14 +119,13 @@ int runEdit(const std::vector<std::string>& args) {
     orvo::PlotState plot;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot.settings);
     orvo::LoadReport report;
-    if (orvo::loadDataFile(in, plot.settings.series, header, report) != orvo::FileStatus::Ok)
-        return fail("Unable to open ", in + "!");
+    // What did not load as written (unreadable numbers, a block cut at the sample limit) is said
+    // before the edit writes the file without it.
+    if (!orvo::cli::loadDataFileReporting("orvo-cli edit: ", in, plot.settings.series, header, report))
+        return 1;
     if (plot.settings.series.dataSetCount() == 0) return fail("no data set in ", in);
     // A plot file brings its texts and view; otherwise the program's defaults stand, as in convert.
     if (report.plotFile) orvo::applyPlotFileHeader(header, plot.settings);
-    if (report.unreadableLines > 0)
-        std::fprintf(stderr, "%s: %d sample line(s) had numbers that could not be read; loaded as 0\n",
-                     in.c_str(), report.unreadableLines);
 
     const int defaultSet = firstSet < 0 ? 0 : firstSet;
     int lastSet = defaultSet;
@@ -163,7 +163,11 @@ int runEdit(const std::vector<std::string>& args) {
             orvo::CropToView(plot.settings, plot.home);
             break;
         case Op::PhotoList:
-            if (!orvo::writePhotoList(plot.settings, n, s.file)) return fail("Unable to open ", s.file + "!");
+            if (const orvo::FileStatus w = orvo::writePhotoList(plot.settings, n, s.file);
+                w != orvo::FileStatus::Ok) {
+                orvo::cli::reportSaveFailure("orvo-cli edit: ", s.file, w, plot.settings.series, n, header);
+                return 1;
+            }
             std::printf("photo list of set %d: %d triggers in %s\n", n,
                         plot.settings.series.triggerSet(n).samples.count, s.file.c_str());
             break;
@@ -176,9 +180,9 @@ int runEdit(const std::vector<std::string>& args) {
     const orvo::FileStatus saved = report.plotFile
                                        ? orvo::savePlotFile(out, plot.settings.series, header)
                                        : orvo::saveDataSetFile(out, plot.settings.series, lastSet, header);
-    if (saved == orvo::FileStatus::OpenFailed) return fail("Unable to open ", out + "!");
-    if (saved != orvo::FileStatus::Ok) return fail("Unable to write ", out + "!");
-    return 0;
+    orvo::cli::reportSaveFailure("orvo-cli edit: ", out, saved, plot.settings.series,
+                                 report.plotFile ? -1 : lastSet, header);
+    return saved == orvo::FileStatus::Ok ? 0 : 1;
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/datafiles.h"
 #include "data/datafile.h"
 #include "plot/imagewriters.h"
 #include "plot/plotrender.h"
@@ -145,17 +146,8 @@ int runRender(const std::vector<std::string>& args) {
     for (const std::string& f : files) {
         orvo::PlotFileHeader header;
         orvo::LoadReport report;
-        if (orvo::loadDataFile(f, state.settings.series, header, report) != orvo::FileStatus::Ok) {
-            std::fprintf(stderr, "orvo-cli render: Unable to open %s!\n", f.c_str());
+        if (!orvo::cli::loadDataFileReporting("orvo-cli render: ", f, state.settings.series, header, report))
             return 1;
-        }
-        if (report.unreadableLines > 0)
-            std::fprintf(stderr, "%s: %d sample lines did not read as numbers and were loaded as 0\n",
-                         f.c_str(), report.unreadableLines);
-        if (report.droppedLines > 0)
-            std::fprintf(stderr,
-                         "%s: %d sample lines past the last sample a data set holds were not loaded\n",
-                         f.c_str(), report.droppedLines);
         if (report.plotFile) {
             orvo::PlotSettings& p = state.settings;
             p.title = header.title;

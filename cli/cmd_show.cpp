@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/datafiles.h"
 #include "data/datafile.h"
 #include "data/flightstats.h"
 
@@ -27,12 +28,14 @@ void showSet(const std::string& file, const orvo::SeriesList& list, int n) {
     std::string range = "-";
     std::string highest = "-";
     if (b.count > 0) {
-        const auto first = b.time.begin();
-        const auto last = first + b.count;
-        const auto [lo, hi] = std::minmax_element(first, last);
-        const double top = *std::max_element(b.altitude.begin(), b.altitude.begin() + b.count);
+        double lo = b.time[0], hi = b.time[0], top = b.altitude[0];
+        for (std::size_t i = 1; i < static_cast<std::size_t>(b.count); ++i) {
+            lo = std::min(lo, b.time[i]);
+            hi = std::max(hi, b.time[i]);
+            top = std::max(top, b.altitude[i]);
+        }
         char text[96];
-        std::snprintf(text, sizeof text, "%g to %g s", *lo, *hi);
+        std::snprintf(text, sizeof text, "%g to %g s", lo, hi);
         range = text;
         std::snprintf(text, sizeof text, "%g", top);
         highest = text;
@@ -65,8 +68,7 @@ int runShow(const std::vector<std::string>& arguments) {
         orvo::SeriesList list;
         orvo::PlotFileHeader header;
         orvo::LoadReport report;
-        if (orvo::loadDataFile(file, list, header, report) != orvo::FileStatus::Ok) {
-            std::fprintf(stderr, "Unable to open %s!\n", file.c_str());
+        if (!orvo::cli::loadDataFileReporting("", file, list, header, report)) {
             status = 1;
             continue;
         }
@@ -79,12 +81,6 @@ int runShow(const std::vector<std::string>& arguments) {
                             orvo::flightStatisticsFields(orvo::computeFlightStatistics(list.dataSet(n)), unit)
                                 .c_str());
         }
-        if (report.unreadableLines > 0)
-            std::fprintf(stderr, "%s: %d sample line(s) had numbers that could not be read; loaded as 0\n",
-                         file.c_str(), report.unreadableLines);
-        if (report.droppedLines > 0)
-            std::fprintf(stderr, "%s: %d sample line(s) beyond %d samples per data set were not loaded\n",
-                         file.c_str(), report.droppedLines, orvo::MaxSamples);
     }
     return status;
 }

@@ -5,10 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "data/inputfile.h"
 #include "data/linescan.h"
 
 namespace orvo {
@@ -99,8 +97,15 @@ bool LineReader::readLine(std::string_view& line) {
     const std::size_t rest = m_text.size() - m_pos;
     const void* lf = std::memchr(begin, '\n', rest);
     std::size_t length = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : rest;
-    m_pos += lf ? length + 1 : length;
-    if (length > 0 && begin[length - 1] == '\r') --length;
+    // A carriage return ends the line too: before a line feed (CR LF) or alone, as files from old
+    // Macintosh programs have it.
+    if (const void* cr = std::memchr(begin, '\r', length)) {
+        length = static_cast<std::size_t>(static_cast<const char*>(cr) - begin);
+        const bool crlf = length + 1 < rest && begin[length + 1] == '\n';
+        m_pos += length + (crlf ? 2 : 1);
+    } else {
+        m_pos += lf ? length + 1 : length;
+    }
     line = std::string_view(begin, length);
     return true;
 }
@@ -274,9 +279,38 @@ Series& ReadSetBlock(SeriesList& list, LineReader& in, LoadReport& report) {
     return s;
 }
 
+namespace {
+
+// A line the loader takes as data: a sample line whose time and altitude read as finite numbers,
+// or the limits line of a header ("#tmin,amin,tmax,amax..."). A file without one is not a data file.
+bool isDataLine(std::string_view line) {
+    double v[4] = {};
+    if (!line.empty() && line[0] == '#')
+        return scanLine(line.substr(1), "%lf,%lf,%lf,%lf", {&v[0], &v[1], &v[2], &v[3]}) == 4;
+    if (!line.empty() && line[0] == '!') return false;
+    return scanLine(line, "%lf, %lf", {&v[0], &v[1]}) == 2 && std::isfinite(v[0]) && std::isfinite(v[1]);
+}
+
+bool hasDataLine(std::string_view text) {
+    LineReader in(text);
+    std::string_view line;
+    while (in.readLine(line))
+        if (isDataLine(line)) return true;
+    return false;
+}
+
+} // namespace
+
 LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader& header,
                         const LoadOptions& options) {
     LoadReport report;
+    text = withoutByteOrderMark(text);
+    // Anything else (a password file, a picture, an empty file) would turn into a data set of
+    // zeros, or change the plot's texts, without a word.
+    if (!hasDataLine(text)) {
+        report.noData = true;
+        return report;
+    }
     LineReader in(text);
     const int firstNew = list.dataSetCount();
     std::string_view line;
@@ -325,29 +359,66 @@ LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader&
 
 FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeader& header, LoadReport& report,
                         const LoadOptions& options) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return FileStatus::OpenFailed;
+    report = LoadReport();
     std::string text;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) text.reserve(static_cast<std::size_t>(st.st_size) + 1);
-    char chunk[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            ::close(fd);
-            return FileStatus::OpenFailed;
-        }
-        if (got == 0) break;
-        text.append(chunk, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
+    if (!readRegularFile(path, text, &report.openError)) return FileStatus::OpenFailed;
     report = loadDataText(text, list, header, options);
-    return FileStatus::Ok;
+    return report.noData ? FileStatus::NoData : FileStatus::Ok;
+}
+
+std::vector<std::string> describeLoadProblems(const LoadReport& r) {
+    std::vector<std::string> out;
+    if (r.unreadableLines > 0)
+        out.push_back(std::to_string(r.unreadableLines) +
+                      " sample line(s) had numbers that could not be read; they were loaded as 0.");
+    if (r.droppedLines > 0)
+        out.push_back(std::to_string(r.droppedLines) + " sample line(s) beyond the " +
+                      std::to_string(MaxSamples) + " samples a data set holds were not loaded.");
+    if (r.setLimitReached)
+        out.push_back("The file holds more data sets than one load takes; only the first " +
+                      std::to_string(r.setsAdded) + " were loaded.");
+    return out;
+}
+
+namespace {
+
+// "" or where the first number that is not finite lies in data set n.
+std::string nonFiniteInSet(const SeriesList& list, int n) {
+    const Series& s = list.dataSet(n);
+    const int count = std::clamp(s.samples.count, 0, MaxSamples);
+    for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const char* what = !std::isfinite(s.samples.time[at])       ? "time"
+                           : !std::isfinite(s.samples.altitude[at]) ? "altitude"
+                                                                    : nullptr;
+        if (what) {
+            std::string where = "sample ";
+            where += std::to_string(i);
+            where += " of ";
+            where += s.name;
+            where += what[0] == 'a' ? " has an " : " has a ";
+            where += what;
+            where += " that is not a finite number";
+            return where;
+        }
+    }
+    return std::string();
+}
+
+} // namespace
+
+std::string nonFiniteValue(const SeriesList& list, int n, const PlotFileHeader& plot) {
+    for (double limit : {plot.timeMin, plot.altitudeMin, plot.timeMax, plot.altitudeMax})
+        if (!std::isfinite(limit)) return "a view limit is not a finite number";
+    if (n >= 0) return list.validSet(n) ? nonFiniteInSet(list, n) : std::string();
+    for (int k = 0; k < list.dataSetCount(); ++k)
+        if (std::string where = nonFiniteInSet(list, k); !where.empty()) return where;
+    return std::string();
 }
 
 FileStatus saveDataSetFile(const std::string& path, const SeriesList& list, int n,
                            const PlotFileHeader& plot) {
+    if (!nonFiniteValue(list, n, plot).empty()) return FileStatus::NotFinite;
     std::string text;
     if (list.validSet(n))
         text.reserve(static_cast<std::size_t>(std::max(0, list.dataSet(n).samples.count)) * 40 + 4096);
@@ -356,6 +427,7 @@ FileStatus saveDataSetFile(const std::string& path, const SeriesList& list, int 
 }
 
 FileStatus savePlotFile(const std::string& path, const SeriesList& list, const PlotFileHeader& plot) {
+    if (!nonFiniteValue(list, -1, plot).empty()) return FileStatus::NotFinite;
     std::string text;
     std::size_t samples = 0;
     for (int n = 0; n < list.dataSetCount(); ++n)

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/series.h"
 
@@ -25,9 +26,14 @@ struct PlotFileHeader {
 
 enum class FileStatus {
     Ok,
-    OpenFailed,  // the file (or, for a save, its folder) could not be opened
+    OpenFailed,  // the file (or, for a save, its folder) could not be opened, or it is not a regular file
     WriteFailed, // a save could not write or flush every byte; any earlier file is untouched
+    NoData,      // a load found not one data line in the file and added nothing
+    NotFinite,   // a save met a number that would be written as "inf" or "nan" and wrote nothing
 };
+
+// The most data sets one load adds; a plot file with more is cut there and says so.
+constexpr int MaxDataSetsPerLoad = 1000;
 
 // What a load met besides the data sets it added.
 struct LoadReport {
@@ -36,11 +42,17 @@ struct LoadReport {
     int unreadableLines = 0; // sample lines whose time or altitude did not parse; loaded as 0
     int droppedLines = 0;    // sample lines past the MaxSamples-th of a block; not loaded
     bool setLimitReached = false;
+    bool noData = false;   // no line was a sample line or a data file header: nothing was added
+    std::string openError; // why the file could not be opened ("it is a FIFO, not a regular file")
 };
 
 struct LoadOptions {
-    int maxDataSets = 0; // data sets one load may add; 0: no limit
+    int maxDataSets = MaxDataSetsPerLoad; // data sets one load may add; 0: no limit
 };
+
+// One sentence per thing a load did not take as written (unreadable numbers, cut blocks, data
+// sets past the limit); empty when the file loaded whole. The window and orvo-cli show these.
+std::vector<std::string> describeLoadProblems(const LoadReport& report);
 
 // Lines of a file held in memory. A line ends at a line feed; a carriage return before it (or at
 // the very end of the text) is not part of the line.
@@ -71,19 +83,29 @@ Series& ReadSetBlock(SeriesList& list, LineReader& in, LoadReport& report);
 
 // Loads a data set file, a plot file or a plain sample file as the Load button does: adds data
 // sets after the existing ones; a plot file also sets header's texts and the limits that parse.
+// A leading UTF-8 byte-order mark is skipped and a lone carriage return also ends a line. A text
+// without a single data line (a sample line whose time and altitude read, or a limits line) adds
+// nothing and sets report.noData. loadDataFile reads only a regular file.
 LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader& header,
                         const LoadOptions& options = {});
 FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeader& header, LoadReport& report,
                         const LoadOptions& options = {});
 
-// Saves as the Save button does, replacing path only once every byte is on disk.
+// Saves as the Save button does, replacing path only once every byte is on disk. A time,
+// altitude or view limit that is not finite would be written as "inf" or "nan", which no load
+// reads back: such a save writes nothing and returns NotFinite (nonFiniteValue says where).
 FileStatus saveDataSetFile(const std::string& path, const SeriesList& list, int n,
                            const PlotFileHeader& plot);
 FileStatus savePlotFile(const std::string& path, const SeriesList& list, const PlotFileHeader& plot);
 
+// Where the first number that is not finite lies ("sample 12 of Data001 has a time that is not a
+// finite number"), in data set n or, for n < 0, in every data set; "" when all are finite.
+std::string nonFiniteValue(const SeriesList& list, int n, const PlotFileHeader& plot);
+
 // Writes contents to a temporary file in path's folder and puts it in place of path only when
 // every write, the flush to disk and the close succeeded. On failure path is left as it was and
-// the temporary file is removed.
+// the temporary file is removed. A path that names something other than a regular file (a device,
+// a FIFO, a socket, or a symbolic link to one) is refused with OpenFailed and left alone.
 FileStatus writeFileSafely(const std::string& path, std::string_view contents);
 
 } // namespace orvo

@@ -15,7 +15,7 @@ std::size_t validCount(const SampleBuffer& b) {
 }
 
 // Lowest altitude over [from, to), earliest of equal lows; index -1 when nothing is below 99999.
-void findLow(const std::vector<double>& alt, std::size_t from, std::size_t to, double& low, int& index) {
+void findLow(const SampleColumn<double>& alt, std::size_t from, std::size_t to, double& low, int& index) {
     low = 99999.0;
     index = -1;
     for (std::size_t i = from; i < to; ++i) {
@@ -52,7 +52,7 @@ EditResult findLows(const SeriesList& list, int n) {
     return r;
 }
 
-bool ascending(const std::vector<double>& v, std::size_t count) {
+bool ascending(const SampleColumn<double>& v, std::size_t count) {
     for (std::size_t i = 1; i < count; ++i)
         if (!(v[i] >= v[i - 1])) return false; // a NaN time counts as out of order
     return true;
@@ -71,8 +71,9 @@ void triggersFollow(Series& set, Series& triggers) {
         if (sorted) {
             // time[l] - tk grows with l, so the matches form one run; its last member wins.
             const auto first = b.time.begin();
-            const auto end = std::partition_point(first, first + static_cast<std::ptrdiff_t>(count),
-                                                  [tk](double x) { return x - tk <= 0.001; });
+            const auto stored = static_cast<std::ptrdiff_t>(std::min(count, b.time.size()));
+            const auto end =
+                std::partition_point(first, first + stored, [tk](double x) { return x - tk <= 0.001; });
             if (end != first && *(end - 1) - tk >= -0.001)
                 t.altitude[k] = b.altitude[static_cast<std::size_t>(end - 1 - first)];
         } else {
@@ -119,7 +120,7 @@ EditResult FixDrift(SeriesList& list, int n) {
     EditResult r = findLows(list, n);
     if (!r.ok()) return r;
     Series& set = list.dataSet(n);
-    std::vector<double>& alt = set.samples.altitude;
+    SampleColumn<double>& alt = set.samples.altitude;
     const std::size_t count = validCount(set.samples);
     const auto i1 = static_cast<std::size_t>(r.firstLowIndex);
     const auto i2 = static_cast<std::size_t>(r.lastLowIndex);
@@ -168,14 +169,6 @@ std::string photoListText(const std::array<std::string, 6>& plotTexts, const Ser
         out += "\n";
     }
     return out;
-}
-
-bool writeTextFile(const std::string& path, const std::string& content) {
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    if (!f) return false;
-    const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    const bool closed = std::fclose(f) == 0;
-    return written && closed;
 }
 
 bool readLf(const std::string& text, double& value) {

@@ -53,9 +53,6 @@ std::string rewriteMaxText(const std::string& text, double maximum);
 // The photo list: the six plot texts (title, X label, Y label, Info 1..3) as "#" lines, the
 // column header, then one line per trigger mark: picture number from 1, time, altitude.
 std::string photoListText(const std::array<std::string, 6>& plotTexts, const Series& triggers);
-// Creates or truncates path and writes content; false when the file cannot be created or the
-// write does not complete.
-bool writeTextFile(const std::string& path, const std::string& content);
 
 // printf "%lf"-style reading and writing, with a full stop whatever the locale.
 // readLf skips leading blanks, takes the longest number prefix and ignores the rest; false when

@@ -262,7 +262,14 @@ FlightStatistics computeFlightStatistics(const std::vector<double>& time, const 
 }
 
 FlightStatistics computeFlightStatistics(const Series& set) {
-    return computeFlightStatistics(set.samples.time, set.samples.altitude, set.samples.count);
+    const SampleBuffer& b = set.samples;
+    const std::size_t n = std::min(static_cast<std::size_t>(std::max(b.count, 0)), b.time.size());
+    std::vector<double> time(n), altitude(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        time[i] = b.time[i];
+        altitude[i] = b.altitude[i];
+    }
+    return computeFlightStatistics(time, altitude, static_cast<int>(n));
 }
 
 std::string rateUnit(const std::string& altitudeLabel) {

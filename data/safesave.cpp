@@ -49,8 +49,10 @@ FileStatus writeFileSafely(const std::string& path, std::string_view contents) {
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
-    // The old file could not have been opened for writing: a folder, or a file the user protected.
-    if (exists && (S_ISDIR(old.st_mode) || ::access(target.c_str(), W_OK) != 0))
+    // Only a regular file is replaced: renaming over a device node, a FIFO or a socket would put a
+    // plain file where the system expects the device (and writing into one could block or reach
+    // hardware). A folder, or a file the user protected, could not have been opened either.
+    if (exists && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0))
         return FileStatus::OpenFailed;
 
     const auto slash = target.rfind('/');

@@ -6,17 +6,13 @@
 
 namespace orvo {
 
-SampleBuffer::SampleBuffer(bool withPeakMarks) : time(MaxSamples, 0.0), altitude(MaxSamples, 0.0) {
-    if (withPeakMarks) peakMark.assign(MaxSamples, 0);
-}
-
 int Series::climbMarkCount() const {
     return static_cast<int>(
         std::count_if(climbMarks.begin(), climbMarks.end(), [](const ClimbMark& m) { return m.inUse != 0; }));
 }
 
 int Series::peakMarkCount() const {
-    if (samples.peakMark.empty()) return 0;
+    if (!samples.hasPeakMarks) return 0;
     int n = 0;
     for (int i = 0; i < samples.count; ++i)
         n += samples.peakMark[static_cast<std::size_t>(i)] != 0;

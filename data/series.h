@@ -2,9 +2,11 @@
 // held at positions 2n and 2n+1 of the plot's SeriesList. Used by every other layer.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -31,14 +33,59 @@ enum PointStyle {
 // Colours are 0x00BBGGRR everywhere.
 using Colour = std::uint32_t;
 
-// Fixed-capacity sample storage: allocated at full size when the series is created, never grows.
-struct SampleBuffer {
-    std::vector<double> time;
-    std::vector<double> altitude;
-    std::vector<std::uint8_t> peakMark; // empty for a trigger set
-    int count = 0;
+// One column of a series' samples (times, altitudes or peak marks). Every index below
+// MaxSamples may be written: storage grows to the highest index written, so a data set costs
+// what it holds rather than its full capacity. Reading an index that was never written gives 0,
+// as it did when the storage was allocated whole.
+template <typename T> class SampleColumn {
+  public:
+    T& operator[](std::size_t i) {
+        if (i >= m_values.size()) grow(i);
+        return m_values[i];
+    }
+    const T& operator[](std::size_t i) const { return i < m_values.size() ? m_values[i] : zero(); }
 
-    explicit SampleBuffer(bool withPeakMarks = true);
+    // The indexes that have storage: 0 .. size() - 1. Raw pointers and iterators reach only these.
+    std::size_t size() const { return m_values.size(); }
+    bool empty() const { return m_values.empty(); }
+    T* data() { return m_values.data(); }
+    const T* data() const { return m_values.data(); }
+    T* begin() { return m_values.data(); }
+    T* end() { return m_values.data() + m_values.size(); }
+    const T* begin() const { return m_values.data(); }
+    const T* end() const { return m_values.data() + m_values.size(); }
+    // Storage for indexes 0 .. n - 1 exactly (new ones 0); n is cut to MaxSamples.
+    void resize(std::size_t n) { m_values.resize(std::min<std::size_t>(n, MaxSamples)); }
+    void reserve(std::size_t n) { m_values.reserve(std::min<std::size_t>(n, MaxSamples)); }
+    // The stored values, for code that takes a std::vector.
+    operator const std::vector<T>&() const { return m_values; }
+    friend bool operator==(const SampleColumn& a, const std::vector<T>& b) { return a.m_values == b; }
+    friend bool operator==(const SampleColumn& a, const SampleColumn& b) { return a.m_values == b.m_values; }
+
+  private:
+    void grow(std::size_t i) {
+        if (i >= static_cast<std::size_t>(MaxSamples))
+            throw std::out_of_range("sample index beyond MaxSamples");
+        m_values.resize(i + 1);
+    }
+    static const T& zero() {
+        static const T z{};
+        return z;
+    }
+    std::vector<T> m_values;
+};
+
+// A series' samples: three parallel columns and a count. Indexes 0 .. MaxSamples - 1 are valid;
+// the columns hold storage only up to the highest index written, so a data set costs what it
+// holds (an empty one a few hundred bytes) and loading many small sets stays cheap.
+struct SampleBuffer {
+    SampleColumn<double> time;
+    SampleColumn<double> altitude;
+    SampleColumn<std::uint8_t> peakMark; // never written for a trigger set
+    int count = 0;
+    bool hasPeakMarks = true; // false for a trigger set
+
+    explicit SampleBuffer(bool withPeakMarks = true) : hasPeakMarks(withPeakMarks) {}
     int capacity() const { return MaxSamples; }
 };
 
@@ -65,7 +112,7 @@ struct Series {
     std::string note1, note2, note3;
 
     explicit Series(bool withPeakMarks) : samples(withPeakMarks) {}
-    bool isTriggerSet() const { return samples.peakMark.empty(); }
+    bool isTriggerSet() const { return !samples.hasPeakMarks; }
     int climbMarkCount() const;
     int peakMarkCount() const;
 };

@@ -43,7 +43,7 @@ template <typename Member> bool extent(const PlotSettings& plot, Member member, 
     bool any = false;
     for (int n = 0; n < plot.series.dataSetCount(); ++n) {
         const SampleBuffer& b = plot.series.dataSet(n).samples;
-        const std::vector<double>& v = b.*member;
+        const SampleColumn<double>& v = b.*member;
         for (int i = 0; i < b.count && i < MaxSamples; ++i) {
             const double x = v[static_cast<std::size_t>(i)];
             if (!std::isfinite(x)) continue;

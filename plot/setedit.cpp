@@ -28,9 +28,9 @@ std::array<std::string, 6> photoListHeaderTexts(const PlotSettings& plot) {
     return {plot.title, plot.xLabel, plot.yLabel, plot.info1, plot.info2, plot.info3};
 }
 
-bool writePhotoList(const PlotSettings& plot, int n, const std::string& path) {
-    if (!plot.series.validSet(n)) return false;
-    return writeTextFile(path, photoListText(photoListHeaderTexts(plot), plot.series.triggerSet(n)));
+FileStatus writePhotoList(const PlotSettings& plot, int n, const std::string& path) {
+    if (!plot.series.validSet(n)) return FileStatus::OpenFailed;
+    return writeFileSafely(path, photoListText(photoListHeaderTexts(plot), plot.series.triggerSet(n)));
 }
 
 } // namespace orvo

@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "data/datafile.h"
 #include "data/drift.h"
 #include "plot/plotsettings.h"
 
@@ -18,8 +19,9 @@ EditResult applyFixOffset(PlotState& plot, int n);
 
 // Title, X label, Y label, Info 1, Info 2, Info 3: the texts the photo list starts with.
 std::array<std::string, 6> photoListHeaderTexts(const PlotSettings& plot);
-// Writes the photo list of data set n to path; false when n is no data set or the file
-// cannot be written.
-bool writePhotoList(const PlotSettings& plot, int n, const std::string& path);
+// Writes the photo list of data set n to path through the safe save: an old file is replaced
+// only once the new one is complete. OpenFailed when n is no data set or path cannot be opened
+// (or is no regular file), WriteFailed when the disk refused the contents.
+FileStatus writePhotoList(const PlotSettings& plot, int n, const std::string& path);
 
 } // namespace orvo

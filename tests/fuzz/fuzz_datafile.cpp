@@ -10,13 +10,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orvo::SeriesList list;
     orvo::PlotFileHeader header;
-    // Each data set reserves its full capacity; a few per input keep the fuzzer's memory bounded.
+    // A few data sets per input keep each run short.
     orvo::LoadOptions options;
     options.maxDataSets = 2;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const orvo::LoadReport report = orvo::loadDataText(text, list, header, options);
 
-    if (report.setsAdded != list.dataSetCount() || (!report.plotFile && report.setsAdded != 1)) std::abort();
+    if (report.setsAdded != list.dataSetCount() ||
+        (!report.plotFile && report.setsAdded != (report.noData ? 0 : 1)))
+        std::abort();
+    if (report.noData && report.setsAdded != 0) std::abort();
     if (!std::isfinite(header.timeMin) || !std::isfinite(header.timeMax) ||
         !std::isfinite(header.altitudeMin) || !std::isfinite(header.altitudeMax))
         std::abort();

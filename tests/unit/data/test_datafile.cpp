@@ -342,7 +342,7 @@ TEST(DataFileReader, OnlyTheLetterOMarksAPlotFileAndBadStylesKeepDefaults) {
     SeriesList list;
     PlotFileHeader h;
     // "Other" is not "Orvo Plot", but its first letter decides.
-    LoadReport r = loadDataText("Other\n#T\n", list, h);
+    LoadReport r = loadDataText("Other\n#T\n#\n#\n#\n#\n#\n#0,0,1,1\n", list, h);
     EXPECT_TRUE(r.plotFile);
     EXPECT_EQ(r.setsAdded, 0);
     EXPECT_EQ(h.title, "T");

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "data/datafile.h"
 #include "data/drift.h"
 
 using namespace orvo;
@@ -187,14 +188,14 @@ TEST(PhotoList, SixTextLinesTheHeaderAndOneLinePerTrigger) {
 
 TEST(PhotoList, WriteReportsAFileThatCannotBeCreated) {
     const std::string path = ::testing::TempDir() + "orvo_photo_list.txt";
-    ASSERT_TRUE(writeTextFile(path, "old content that is longer\n"));
-    ASSERT_TRUE(writeTextFile(path, "#x\n"));
+    ASSERT_EQ(writeFileSafely(path, "old content that is longer\n"), FileStatus::Ok);
+    ASSERT_EQ(writeFileSafely(path, "#x\n"), FileStatus::Ok);
     std::ifstream in(path);
     std::stringstream ss;
     ss << in.rdbuf();
     EXPECT_EQ(ss.str(), "#x\n"); // truncated, not appended
     std::remove(path.c_str());
-    EXPECT_FALSE(writeTextFile(::testing::TempDir() + "no-such-dir/x.txt", "#x\n"));
+    EXPECT_EQ(writeFileSafely(::testing::TempDir() + "no-such-dir/x.txt", "#x\n"), FileStatus::OpenFailed);
 }
 
 TEST(NumberText, ReadsLikeLfAndRejectsWhatIsNoFiniteNumber) {

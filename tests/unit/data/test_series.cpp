@@ -50,9 +50,9 @@ TEST(DataSetModel, NewSetHoldsTwentyOnePlaceholderPointsAndDefaults) {
     EXPECT_EQ(s.altitudeScale, 1.0);
     EXPECT_EQ(s.DisplayFlag, 1);
     EXPECT_EQ(s.climbMarkCount(), 0);
-    // Full capacity from the start: nothing ever grows.
-    EXPECT_EQ(s.samples.time.size(), static_cast<std::size_t>(MaxSamples));
-    EXPECT_EQ(s.samples.peakMark.size(), static_cast<std::size_t>(MaxSamples));
+    // Storage follows the samples (the placeholders), the limit stays MaxSamples.
+    EXPECT_EQ(s.samples.capacity(), MaxSamples);
+    EXPECT_LE(s.samples.time.size(), 21u);
 
     const Series& t = list.triggerSet(0);
     EXPECT_TRUE(t.isTriggerSet());
@@ -61,7 +61,7 @@ TEST(DataSetModel, NewSetHoldsTwentyOnePlaceholderPointsAndDefaults) {
     EXPECT_EQ(t.pointStyle, PointTriangle);
     EXPECT_EQ(t.pointColour, s.lineColour);
     EXPECT_EQ(t.DisplayFlag, 1);
-    EXPECT_EQ(t.samples.time.size(), static_cast<std::size_t>(MaxSamples));
+    EXPECT_EQ(t.samples.time.size(), 0u);
 }
 
 TEST(DataSetModel, ColourCycleAndNameCounterWrap) {

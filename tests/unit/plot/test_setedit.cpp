@@ -52,5 +52,5 @@ TEST(SetEdit, AFailedCorrectionLeavesViewAndInfo3Alone) {
     EXPECT_FALSE(applyFixOffset(p, 0).ok());
     EXPECT_EQ(p.settings.info3, "max=1");
     EXPECT_DOUBLE_EQ(p.settings.altitudeMax, 20.0);
-    EXPECT_FALSE(writePhotoList(p.settings, 1, ::testing::TempDir() + "orvo_x.txt"));
+    EXPECT_EQ(writePhotoList(p.settings, 1, ::testing::TempDir() + "orvo_x.txt"), FileStatus::OpenFailed);
 }

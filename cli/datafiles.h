@@ -1,0 +1,22 @@
+// Loading and saving data files for the orvo-cli commands (show, convert, edit, render), with the
+// same words on the terminal for every way a file can fail to load or save.
+#pragma once
+
+#include <string>
+
+#include "data/datafile.h"
+
+namespace orvo::cli {
+
+// Loads path as the Load button does. On stderr: why it could not be opened or holds no data
+// (then false, and nothing was added), or each thing that did not load as written. prefix
+// starts every message, e.g. "orvo-cli render: ".
+bool loadDataFileReporting(const std::string& prefix, const std::string& path, SeriesList& list,
+                           PlotFileHeader& header, LoadReport& report);
+
+// After a save that did not return Ok: "Unable to open PATH!" and why, "Unable to write PATH!",
+// or the number that is not finite. n is the data set saved, or -1 for a plot file.
+void reportSaveFailure(const std::string& prefix, const std::string& path, FileStatus status,
+                       const SeriesList& list, int n, const PlotFileHeader& header);
+
+} // namespace orvo::cli
