@@ -33,13 +33,16 @@ orvo::Colour fromQColor(const QColor& c) {
 }
 
 std::string cutUtf8(const QString& text, std::size_t maxBytes) {
-    QString s = text;
-    QByteArray bytes = s.toUtf8();
-    while (static_cast<std::size_t>(bytes.size()) > maxBytes) {
-        s.chop(s.size() >= 2 && s.at(s.size() - 1).isLowSurrogate() ? 2 : 1);
-        bytes = s.toUtf8();
-    }
-    return bytes.toStdString();
+    // One encoding, one cut, then back to the first byte of the character the cut fell in.
+    // (Encoding again after every dropped character froze the window for seconds when a long
+    // non-ASCII text had been pasted.)
+    std::string bytes = text.toStdString();
+    if (bytes.size() <= maxBytes) return bytes;
+    std::size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
+        --end;
+    bytes.resize(end);
+    return bytes;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -215,6 +216,24 @@ TEST_F(PlotDialogsTest, ShowFlagsActAtOnceAndOkCutsTheTextsTo255) {
     EXPECT_EQ(plot().xLabel, "Seconds");
     EXPECT_EQ(plot().info1, std::string(255, 'i'));
     EXPECT_EQ(plot().info3, "max=812");
+
+    // A whole edit's worth of pasted non-ASCII text is cut at once (it used to take seconds per
+    // box), and never inside a character of two or four bytes.
+    const QString euro(QLineEdit().maxLength(), QChar(0x20AC));
+    const QString clef = QString::fromUtf8("x\xF0\x9D\x84\x9E"); // 1 + 4 bytes
+    QElapsedTimer clock;
+    open(main->EditBtn, [&](QDialog* d) {
+        for (QLineEdit* e : {info->TitleText, info->XAxisText, info->YAxisText, info->Info1Text})
+            e->setText(euro);
+        info->Info2Text->setText(QString(254, 'a') + QChar(0x00E9));
+        info->Info3Text->setText("ab" + clef.repeated(60));
+        clock.start();
+        return press(d, info->BitBtn2);
+    });
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(plot().title, euro.left(85).toStdString()); // 85 x 3 = 255 bytes
+    EXPECT_EQ(plot().info2, std::string(254, 'a'));
+    EXPECT_EQ(plot().info3, ("ab" + clef.repeated(50) + "x").toStdString()); // 253 bytes
 }
 
 TEST_F(PlotDialogsTest, ColoursAndFlagsSetHereSurviveARestart) {
