@@ -2,11 +2,13 @@
 // files. Left and top are a print's alone: every flow ends with them back at 0.
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "app/appwindows.h"
 #include "app/plotbox.h"
@@ -22,6 +24,9 @@ namespace {
 const QStringList ExportFilters = {QStringLiteral("Bitmap (*.bmp)"), QStringLiteral("JPEG (*.jpg)"),
                                    QStringLiteral("GIF (*.gif)")};
 const QStringList ExportExtensions = {QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("gif")};
+
+// How long the status bar names the picture just exported.
+constexpr int ExportedMessageMs = 8000;
 
 int exportTypeOf(const QString& filter) {
     const int i = ExportFilters.indexOf(filter);
@@ -120,12 +125,18 @@ void TMainForm::ExportBtnClick() {
     // name gets the type chosen in the dialog.
     orvo::ImageType type = static_cast<orvo::ImageType>(m_exportType);
     orvo::ImageTypeForName(file.toStdString(), type);
+    StatusPanel->clearMessage();
     if (image.isNull()) {
         m_prompts->error(this, QStringLiteral("Not enough memory for a %1 x %2 pixel image!")
                                    .arg(int(out.width * orvo::ExportPixelsPerInch))
                                    .arg(int(out.height * orvo::ExportPixelsPerInch)));
     } else if (orvo::WriteImageFile(file.toStdString(), image, type) != orvo::FileStatus::Ok) {
         m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(file));
+    } else {
+        // Nothing else shows that the picture was written; the note covers the status fields
+        // for a few seconds.
+        StatusPanel->showMessage(QStringLiteral("Exported %1").arg(QDir::toNativeSeparators(file)),
+                                 ExportedMessageMs);
     }
     out.left = out.top = 0.0;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -174,6 +176,7 @@ TEST_F(OutputTest, ExportWritesTheChosenTypeWithoutMarginAndPersistsItsChoices) 
     const QImage jpg(path("wide.jpg"));
     EXPECT_EQ(jpg.size(), QSize(725, 350));
     EXPECT_EQ(head(path("wide.jpg"), 2), QByteArray("\xFF\xD8"));
+    EXPECT_EQ(main->StatusPanel->currentMessage(), "Exported " + QDir::toNativeSeparators(path("wide.jpg")));
 
     // A folder that does not exist: the failure is said, nothing is left behind.
     answerExportDialog(path("missing/x.bmp"));
@@ -182,6 +185,7 @@ TEST_F(OutputTest, ExportWritesTheChosenTypeWithoutMarginAndPersistsItsChoices) 
     ASSERT_FALSE(prompts.messages.empty());
     EXPECT_EQ(prompts.messages.back().caption, "Error");
     EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Unable to write %1!").arg(path("missing/x.bmp")));
+    EXPECT_TRUE(main->StatusPanel->currentMessage().isEmpty()); // no success left showing
 
     // The type and the colour choice are kept for the next run.
     main->close();
