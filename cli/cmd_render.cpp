@@ -53,16 +53,6 @@ int usageError(const char* text, const std::string& detail = std::string()) {
     return 2;
 }
 
-std::string lowerExtension(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    const auto slash = path.find_last_of("/\\");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
-    std::string e = path.substr(dot + 1);
-    for (char& c : e)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return e;
-}
-
 int runRender(const std::vector<std::string>& args) {
     std::vector<std::string> files;
     std::string out;
@@ -127,7 +117,7 @@ int runRender(const std::vector<std::string>& args) {
     }
     if (files.empty()) return usageError("no data file given");
     if (out.empty()) return usageError("no output file given (-o OUT.png|.svg|.pdf|.bmp|.jpg|.gif)");
-    const std::string ext = lowerExtension(out);
+    const std::string ext = orvo::lowerExtension(out);
     orvo::ImageType imageType{};
     const bool bitmap = orvo::ImageTypeForName(out, imageType);
     if (ext != "png" && ext != "svg" && ext != "pdf" && !bitmap)

@@ -19,16 +19,6 @@ namespace orvo {
 
 namespace {
 
-std::string lowerExtension(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    const auto slash = path.find_last_of("/\\");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
-    std::string e = path.substr(dot + 1);
-    for (char& c : e)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return e;
-}
-
 // Every encoder reads 32-bit pixels 0xffRRGGBB.
 QImage asRgb32(const QImage& image) {
     if (image.format() == QImage::Format_RGB32) return image;
@@ -197,6 +187,16 @@ bool quantisedPalette(const QImage& img, std::vector<GifByteType>& indices,
 }
 
 } // namespace
+
+std::string lowerExtension(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    const auto slash = path.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::string();
+    std::string e = path.substr(dot + 1);
+    for (char& c : e)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return e;
+}
 
 bool ImageTypeForName(const std::string& path, ImageType& type) {
     const std::string e = lowerExtension(path);

@@ -14,6 +14,8 @@ namespace orvo {
 // The export dialog's file types, numbered as its filter list.
 enum class ImageType { Bmp = 1, Jpeg = 2, Gif = 3 };
 
+// The extension of a path's last component in lower case, without the dot ("" when none).
+std::string lowerExtension(const std::string& path);
 // The type a file name's extension names (bmp, jpg, jpeg, gif, any case); false for anything else.
 bool ImageTypeForName(const std::string& path, ImageType& type);
 
