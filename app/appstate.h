@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "config/configblock.h"
 #include "config/interval.h"
+#include "plot/edithistory.h"
 #include "plot/plotsettings.h"
 
 // Speed table: the index is what the speed box shows and the settings store.
@@ -26,6 +27,7 @@ struct AppState {
     orvo::ConfigBlock config;
     orvo::IntervalState interval; // the Configure page's sampling interval parts and sum
     orvo::PlotState plot;
+    orvo::EditHistory history{plot}; // undo/redo of data edits and what is unsaved
     double printWidth = 7.0;
     double printHeight = 3.5;
     StoredSettings stored; // as read at start-up; values without a control yet are kept here

@@ -40,3 +40,16 @@ void NameListBinder::dataSetRenamed(int n, const std::string& name) {
         m_combo->setCurrentIndex(selected);
     }
 }
+
+void NameListBinder::dataSetInserted(int n, const std::string& name) {
+    // A set put back by undo takes its old place and becomes the active one again.
+    const QString text = QString::fromStdString(name);
+    if (m_list) {
+        m_list->insertItem(n, text);
+        m_list->setCurrentRow(n);
+    }
+    if (m_combo) {
+        m_combo->insertItem(n, text);
+        m_combo->setCurrentIndex(n);
+    }
+}

@@ -15,6 +15,7 @@ class NameListBinder : public orvo::SetListObserver {
     void dataSetAppended(int n, const std::string& name) override;
     void dataSetRemoved(int n) override;
     void dataSetRenamed(int n, const std::string& name) override;
+    void dataSetInserted(int n, const std::string& name) override;
 
   private:
     QComboBox* m_combo;

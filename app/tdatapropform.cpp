@@ -395,6 +395,7 @@ void TDataPropForm::ApplySetProperties() {
     orvo::SeriesList& list = m_state->plot.settings.series;
     orvo::Series& set = list.dataSet(n);
     orvo::Series& trig = list.triggerSet(n);
+    auto step = m_state->history.begin("Apply", {n});
     set.lineColour = Line_Clr->colour();
     set.pointColour = Pt_Clr->colour();
     trig.pointColour = Trig_Clr->colour();
@@ -415,6 +416,7 @@ void TDataPropForm::ApplySetProperties() {
     m_applying = true;
     list.RenameDataSet(n, cutUtf8(SignalDisplayNameEdit->text(), orvo::MaxNameLength));
     m_applying = false;
+    m_state->history.commit(std::move(step));
     SignalDisplayNameEdit->setText(QString::fromStdString(set.name));
     showFlightStatistics();
     changed();
@@ -428,7 +430,9 @@ void TDataPropForm::Line_ClrClick(ColourPanel* panel) {
 void TDataPropForm::DelSetBtnClick() {
     const int n = selectedSet();
     if (n < 0) return;
+    auto step = m_state->history.beginDelete(n);
     m_state->plot.settings.series.DeleteDataSet(n);
+    m_state->history.commit(std::move(step));
     if (SetListBox->count() > 0) SetListBox->setCurrentRow(0);
     ShowSetProperties();
     changed();
@@ -437,7 +441,9 @@ void TDataPropForm::DelSetBtnClick() {
 void TDataPropForm::DriftBtnClick() {
     const int n = selectedSet();
     if (n < 0) return;
+    auto step = m_state->history.begin("Fix Drift", {n});
     const orvo::EditResult r = orvo::applyFixDrift(m_state->plot, n);
+    m_state->history.commit(std::move(step));
     if (!r.ok()) {
         m_prompts->error(this, QString::fromStdString(orvo::describeEditResult(r)));
         return;
@@ -449,7 +455,9 @@ void TDataPropForm::DriftBtnClick() {
 void TDataPropForm::OffsetBtnClick() {
     const int n = selectedSet();
     if (n < 0) return;
+    auto step = m_state->history.begin("Fix Offset", {n});
     const orvo::EditResult r = orvo::applyFixOffset(m_state->plot, n);
+    m_state->history.commit(std::move(step));
     if (!r.ok()) {
         m_prompts->error(this, QString::fromStdString(orvo::describeEditResult(r)));
         return;

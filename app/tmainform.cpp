@@ -324,6 +324,12 @@ bool TMainForm::FormKeyDown(QKeyEvent* event) {
         case Qt::Key_Down:
             p.altitudeMax = p.altitudeMin + 2.0 * ySpan;
             break;
+        case Qt::Key_Z:
+            (mods & Qt::ShiftModifier) ? RedoEdit() : UndoEdit();
+            return true;
+        case Qt::Key_Y:
+            RedoEdit();
+            return true;
         default:
             handled = false;
         }
@@ -371,6 +377,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!m_closed && !askToSaveBeforeClosing()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }
@@ -385,6 +395,7 @@ void TMainForm::FormClose() {
     // 2. Settings, read from the controls before anything else changes them.
     SaveSettings(collectSettings());
     s.plot.settings.series.clear();
+    s.history.clear();
     // 3. The plot record goes back to its empty state.
     s.plot.settings.resetTextsAndView();
 }

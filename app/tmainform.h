@@ -270,6 +270,8 @@ class TMainForm : public QWidget {
     // [data file handlers]
     // --- data files (tmainform_files.cpp) ---
     void SaveBtnClick();
+    // The Save flow; true when a file was written.
+    bool saveData();
     void LoadBtnClick();
     // After a load added data sets: the Data Properties list selects its first entry, the plot
     // repaints.
@@ -284,6 +286,9 @@ class TMainForm : public QWidget {
     // [end data file handlers]
     // [data properties handlers]
     void DataPropBtnClick();
+    // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y, on the Recorded Data page (tmainform_undo.cpp).
+    void UndoEdit();
+    void RedoEdit();
     // Builds DataPropBtn on the Recorded Data page (tmainform_dataprop.cpp).
     void buildDataPropButton();
     // [end data properties handlers]
@@ -303,6 +308,8 @@ class TMainForm : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // "Save changes to the plot before closing?" when a set holds unsaved changes; false: stay open.
+    bool askToSaveBeforeClosing();
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -57,14 +57,18 @@ void TMainForm::buildFileButtons() {
 }
 
 void TMainForm::SaveBtnClick() {
-    if (!m_windows) return;
+    saveData();
+}
+
+bool TMainForm::saveData() {
+    if (!m_windows) return false;
     TSaveSel* selection = m_windows->saveSel.get();
-    if (m_prompts->execDialog(selection) != QDialog::Accepted) return;
+    if (m_prompts->execDialog(selection) != QDialog::Accepted) return false;
 
     const orvo::PlotSettings& plot = m_state->plot.settings;
     const bool wholePlot = selection->itemIndex() == TSaveSel::PlotAndAllDataSets;
     const int active = ActiveSetCombo->currentIndex();
-    if (!wholePlot && !plot.series.validSet(active)) return; // no data set to save
+    if (!wholePlot && !plot.series.validSet(active)) return false; // no data set to save
 
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
     const QString proposed = wholePlot
@@ -72,7 +76,7 @@ void TMainForm::SaveBtnClick() {
                                  : QStringLiteral("Alt_%1_%2.csv").arg(today).arg(m_state->selectedSet + 1);
     const QString path =
         m_prompts->saveFileName(this, QStringLiteral("Save Orvo Data"), proposed, DataFileFilter);
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) return false;
 
     const orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
     const orvo::FileStatus status = wholePlot
@@ -90,6 +94,13 @@ void TMainForm::SaveBtnClick() {
     else
         StatusPanel->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(path)),
                                  SavedMessageMs);
+    if (status != orvo::FileStatus::Ok) return false;
+    // What was written is no longer unsaved.
+    if (wholePlot)
+        m_state->history.markAllSaved();
+    else
+        m_state->history.markSaved(active);
+    return true;
 }
 
 void TMainForm::LoadBtnClick() {
@@ -131,6 +142,13 @@ bool TMainForm::loadDataFile(const QString& path) {
     orvo::PlotSettings& plot = m_state->plot.settings;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
     orvo::LoadReport report;
+    // The sets a load adds (and the texts a plot file brings) can be taken back with undo.
+    auto step = m_state->history.beginLoad();
+    struct Commit {
+        orvo::EditHistory& history;
+        orvo::EditHistory::PendingEdit& step;
+        ~Commit() { history.commit(std::move(step)); }
+    } commitWhenDone{m_state->history, step};
     const orvo::FileStatus status = orvo::loadDataFile(localPath(path), plot.series, header, report);
     if (status == orvo::FileStatus::OpenFailed) {
         m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path), reasonText(report.openError));

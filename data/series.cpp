@@ -65,6 +65,28 @@ void SeriesList::DeleteDataSet(int n) {
         o->dataSetRemoved(n);
 }
 
+std::pair<std::unique_ptr<Series>, std::unique_ptr<Series>> SeriesList::takeDataSet(int n) {
+    if (!validSet(n)) return {};
+    const auto first = m_series.begin() + 2 * n;
+    std::pair<std::unique_ptr<Series>, std::unique_ptr<Series>> taken{std::move(first[0]),
+                                                                      std::move(first[1])};
+    m_series.erase(first, first + 2);
+    for (auto* o : m_observers)
+        o->dataSetRemoved(n);
+    return taken;
+}
+
+void SeriesList::insertDataSet(int n, std::unique_ptr<Series> set, std::unique_ptr<Series> triggers) {
+    if (!set || !triggers || n < 0 || n > dataSetCount()) return;
+    set->companion = triggers.get();
+    const std::string name = set->name;
+    const auto at = m_series.begin() + 2 * n;
+    m_series.insert(at, std::move(set));
+    m_series.insert(m_series.begin() + 2 * n + 1, std::move(triggers));
+    for (auto* o : m_observers)
+        o->dataSetInserted(n, name);
+}
+
 void SeriesList::AddClimbMark(int n, int start, int end) {
     if (!validSet(n)) return;
     for (auto& m : dataSet(n).climbMarks) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvo {
@@ -125,6 +126,8 @@ class SetListObserver {
     virtual void dataSetAppended(int n, const std::string& name) = 0;
     virtual void dataSetRemoved(int n) = 0;
     virtual void dataSetRenamed(int n, const std::string& name) = 0;
+    // A set put back at position n (undo of a delete); observers that only append may keep this.
+    virtual void dataSetInserted(int n, const std::string& name) { dataSetAppended(n, name); }
 };
 
 std::string cutText(const std::string& s, std::size_t maxLength);
@@ -158,6 +161,11 @@ class SeriesList {
     void ShiftDataSet(int n, double dt, double da);
     void RenameDataSet(int n, const std::string& name);
     void clear(); // removes every data set (used at close)
+
+    // Takes data set n out of the list whole (its altitude series and trigger set), for undo.
+    std::pair<std::unique_ptr<Series>, std::unique_ptr<Series>> takeDataSet(int n);
+    // Puts a data set taken out before back at position n (0..count).
+    void insertDataSet(int n, std::unique_ptr<Series> set, std::unique_ptr<Series> triggers);
 
     void addObserver(SetListObserver* o);
     void removeObserver(SetListObserver* o);

@@ -1,0 +1,97 @@
+// Undo and redo of the edits that change data sets (Crop, Fix Drift, Fix Offset, the properties
+// and shifts applied in Data Properties, Peak and Climb marks, Delete, a Load that added sets),
+// and which data sets hold changes that were never saved. The main window and the Data
+// Properties dialog record their edits here; widget-free so it is tested on its own.
+//
+// A step keeps only what its edit changed: for each sample array the values from the first one
+// that changed to the end of the old count, the set's other fields only when they changed, and
+// the plot's texts, view and Reset view when they changed. Undo and redo swap those values with
+// the live ones, so a step holds the before values while it can be undone and the after values
+// while it can be redone. A deleted set is held whole until its step is dropped.
+//
+// Bound: at most MaxSteps steps, and the steps together hold at most MaxBytes of data; the
+// oldest steps are dropped first (the newest step is always kept).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plot/plotsettings.h"
+
+namespace orvo {
+
+class EditHistory : private SetListObserver {
+  public:
+    static constexpr int MaxSteps = 100;
+    static constexpr std::size_t MaxBytes = std::size_t{64} << 20;
+
+    explicit EditHistory(PlotState& plot);
+    ~EditHistory() override;
+    EditHistory(const EditHistory&) = delete;
+    EditHistory& operator=(const EditHistory&) = delete;
+
+    // An edit in progress: what the touched sets and the plot looked like before it.
+    struct Pending;
+    struct PendingDeleter {
+        void operator()(Pending* p) const;
+    };
+    using PendingEdit = std::unique_ptr<Pending, PendingDeleter>;
+    // Before an edit of the given data sets (all sets when sets is empty).
+    PendingEdit begin(const std::string& label, std::vector<int> sets = {});
+    // Before DeleteDataSet(n): a copy of the set is kept for undo.
+    PendingEdit beginDelete(int n);
+    // Before a load, which adds sets at the end and may bring the plot's texts and view.
+    PendingEdit beginLoad();
+    // After the edit: records a step when anything changed, and clears the redo steps. Returns
+    // whether a step was recorded.
+    bool commit(PendingEdit pending);
+
+    bool canUndo() const { return !m_undo.empty(); }
+    bool canRedo() const { return !m_redo.empty(); }
+    std::string undoLabel() const;
+    std::string redoLabel() const;
+    bool undo();
+    bool redo();
+
+    int undoSteps() const { return static_cast<int>(m_undo.size()); }
+    int redoSteps() const { return static_cast<int>(m_redo.size()); }
+    // Bytes of data the steps hold.
+    std::size_t bytes() const;
+    void clear();
+
+    // Unsaved changes: a set is modified when it differs from what was last loaded, downloaded
+    // or saved (an undo back to that point makes it unmodified again).
+    bool isModified(int n) const;
+    bool anyModified() const;
+    void markSaved(int n);
+    void markAllSaved();
+
+    struct Step;
+
+  private:
+    void dataSetAppended(int n, const std::string& name) override;
+    void dataSetRemoved(int n) override;
+    void dataSetRenamed(int, const std::string&) override {}
+    void dataSetInserted(int n, const std::string& name) override;
+
+    void apply(Step& step);
+    void push(std::unique_ptr<Step> step);
+    std::uint64_t nextVersion() { return ++m_lastVersion; }
+
+    struct Versions {
+        std::uint64_t current = 0;
+        std::uint64_t saved = 0;
+    };
+
+    PlotState& m_plot;
+    std::vector<std::unique_ptr<Step>> m_undo; // oldest first
+    std::vector<std::unique_ptr<Step>> m_redo; // next to redo last
+    std::vector<Versions> m_versions;          // one per data set, in list order
+    std::uint64_t m_lastVersion = 0;
+};
+
+} // namespace orvo
