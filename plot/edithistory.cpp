@@ -75,9 +75,13 @@ struct SeriesCopy {
         const auto n = static_cast<std::ptrdiff_t>(c.count);
         c.time.assign(b.time.begin(), b.time.begin() + n);
         c.altitude.assign(b.altitude.begin(), b.altitude.begin() + n);
-        if (!b.peakMark.empty())
-            c.peak.assign(b.peakMark.begin(),
-                          b.peakMark.begin() + std::min<std::ptrdiff_t>(n, b.peakMark.size()));
+        if (b.hasPeakMarks) {
+            // Peak marks are stored only up to the last one ever set; the rest read as 0.
+            const SampleColumn<std::uint8_t>& marks = b.peakMark;
+            c.peak.resize(static_cast<std::size_t>(n));
+            for (std::size_t i = 0; i < c.peak.size(); ++i)
+                c.peak[i] = marks[i];
+        }
         return c;
     }
 };
@@ -94,7 +98,7 @@ template <typename T> struct ArrayPatch {
     std::vector<T> values;
 
     // before holds the old valid values; live the array after the edit with afterCount valid.
-    void record(const std::vector<T>& before, const std::vector<T>& live, int afterCount) {
+    template <typename Live> void record(const std::vector<T>& before, const Live& live, int afterCount) {
         const int beforeCount = static_cast<int>(before.size());
         const int common = std::min({beforeCount, afterCount, static_cast<int>(live.size())});
         int i = 0;
@@ -106,7 +110,7 @@ template <typename T> struct ArrayPatch {
         values.assign(before.begin() + from, before.end());
     }
     // Swaps the stored values with the live ones from `from` on; liveCount is the live count.
-    void swapWith(std::vector<T>& live, int liveCount) {
+    template <typename Live> void swapWith(Live& live, int liveCount) {
         if (!used) return;
         const auto start = static_cast<std::size_t>(from);
         const auto end =
@@ -132,7 +136,7 @@ struct SeriesPatch {
         count = before.count;
         time.record(before.time, b.time, b.count);
         altitude.record(before.altitude, b.altitude, b.count);
-        if (!b.peakMark.empty()) peak.record(before.peak, b.peakMark, b.count);
+        if (b.hasPeakMarks) peak.record(before.peak, b.peakMark, b.count);
         const Props now = Props::of(after);
         if (!(now == before.props)) props = before.props;
         return props || time.used || altitude.used || peak.used || count != b.count;
@@ -193,8 +197,8 @@ std::unique_ptr<Series> copySeries(const Series& s) {
 
 std::size_t seriesBytes(const Series& s) {
     const SampleBuffer& b = s.samples;
-    return sizeof(Series) + b.time.capacity() * sizeof(double) + b.altitude.capacity() * sizeof(double) +
-           b.peakMark.capacity() + s.name.size() + s.note1.size() + s.note2.size() + s.note3.size();
+    return sizeof(Series) + b.time.size() * sizeof(double) + b.altitude.size() * sizeof(double) +
+           b.peakMark.size() + s.name.size() + s.note1.size() + s.note2.size() + s.note3.size();
 }
 
 } // namespace
