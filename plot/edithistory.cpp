@@ -97,10 +97,11 @@ template <typename T> struct ArrayPatch {
     int from = 0;
     std::vector<T> values;
 
-    // before holds the old valid values; live the array after the edit with afterCount valid.
-    template <typename Live> void record(const std::vector<T>& before, const Live& live, int afterCount) {
+    // before holds the old valid values; live the column after the edit with afterCount valid.
+    // A column stores values only as far as they were ever written; beyond that it reads 0.
+    void record(const std::vector<T>& before, const SampleColumn<T>& live, int afterCount) {
         const int beforeCount = static_cast<int>(before.size());
-        const int common = std::min({beforeCount, afterCount, static_cast<int>(live.size())});
+        const int common = std::min(beforeCount, afterCount);
         int i = 0;
         while (i < common && sameBits(before[static_cast<std::size_t>(i)], live[static_cast<std::size_t>(i)]))
             ++i;
@@ -110,15 +111,19 @@ template <typename T> struct ArrayPatch {
         values.assign(before.begin() + from, before.end());
     }
     // Swaps the stored values with the live ones from `from` on; liveCount is the live count.
-    template <typename Live> void swapWith(Live& live, int liveCount) {
+    void swapWith(SampleColumn<T>& live, int liveCount) {
         if (!used) return;
+        const SampleColumn<T>& reading = live;
         const auto start = static_cast<std::size_t>(from);
-        const auto end =
-            std::max(start, std::min(static_cast<std::size_t>(std::max(liveCount, 0)), live.size()));
-        std::vector<T> current(live.begin() + static_cast<std::ptrdiff_t>(start),
-                               live.begin() + static_cast<std::ptrdiff_t>(end));
-        if (live.size() < start + values.size()) live.resize(start + values.size());
-        std::copy(values.begin(), values.end(), live.begin() + static_cast<std::ptrdiff_t>(start));
+        const auto end = std::max(start, static_cast<std::size_t>(std::clamp(liveCount, 0, MaxSamples)));
+        std::vector<T> current;
+        current.reserve(end - start);
+        for (std::size_t i = start; i < end; ++i)
+            current.push_back(reading[i]);
+        if (!values.empty()) {
+            if (live.size() < start + values.size()) live.resize(start + values.size());
+            std::copy(values.begin(), values.end(), live.begin() + static_cast<std::ptrdiff_t>(start));
+        }
         values = std::move(current);
     }
     std::size_t bytes() const { return values.size() * sizeof(T); }

@@ -27,7 +27,7 @@ void addFlight(PlotState& p, int count, double drift) {
         const auto k = static_cast<std::size_t>(i);
         s.samples.time[k] = i * 0.5;
         s.samples.altitude[k] = 100.0 + (i < count / 3 ? i * 7.25 : (count - i) * 3.5) + i * drift;
-        s.samples.peakMark[k] = i == count / 3 ? 1 : 0;
+        if (i == count / 3) s.samples.peakMark[k] = 1; // marks are stored only this far
     }
     list.AddClimbMark(n, 2, count / 3);
     Series& t = list.triggerSet(n);
@@ -87,6 +87,8 @@ TEST(EditHistory, EveryEditIsUndoneByteForByteAndRedoneAgain) {
         {"Peak",
          [](Fixture& f) { return (f.plot.settings.series.dataSet(0).samples.peakMark[7] ^= 1), true; }},
         {"Climb", [](Fixture& f) { return f.plot.settings.series.AddClimbMark(1, 5, 9), true; }},
+        {"Peak beyond the stored marks",
+         [](Fixture& f) { return (f.plot.settings.series.dataSet(2).samples.peakMark[60] = 1), true; }},
     };
     for (const auto& [label, edit] : edits) {
         SCOPED_TRACE(label);
