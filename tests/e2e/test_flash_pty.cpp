@@ -93,7 +93,8 @@ TEST_F(FlashPtyTest, LostEchoStillSucceedsAndNoSyncExitsFive) {
     EXPECT_EQ(r.status, 0) << r.out.toStdString();
     EXPECT_EQ(r.out, "ISP Mode Initiated\nSent data not echoed\n\nFirmware updated successfully.\n");
     // The module restarted into its firmware, which does not answer "U".
-    QThread::msleep(500);
+    // (The reset record is sent without waiting; give a loaded machine time to take it.)
+    QThread::msleep(2000);
     r = cli({"flash", "--port", path, "--blank", file}, 120000);
     EXPECT_EQ(r.status, 5);
     EXPECT_EQ(r.out, "Target not responding\nNothing was erased; the module's firmware is unchanged.\n");

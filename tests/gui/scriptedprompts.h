@@ -1,6 +1,10 @@
 // Prompts for GUI tests: answers come from queues the test fills; every question is recorded.
-// An unanswered question gets a harmless default (No/Cancel/empty) instead of blocking.
+// A question (a box with more than an OK button) that the test did not script fails the test,
+// which then goes on with No/Cancel instead of blocking. Unscripted file, colour, print and
+// modal dialogs are cancelled (an empty name, false, Rejected).
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <QDialog>
 #include <QStringList>
@@ -39,6 +43,8 @@ class ScriptedPrompts : public Prompts {
                                         QMessageBox::StandardButtons buttons,
                                         const QString& detail) override {
         messages.push_back({icon, caption, text, detail, buttons});
+        const bool question = buttons != QMessageBox::Ok && buttons != QMessageBox::NoButton;
+        if (question && answers.empty()) ADD_FAILURE() << "unscripted question: " << text.toStdString();
         if (!answers.empty()) {
             auto a = answers.front();
             answers.pop_front();

@@ -169,8 +169,8 @@ TEST_F(FirmwareGuiTest, doubtfulFilesAreRefusedBeforeAnythingIsSent) {
     const std::string commands = m.commandLog();
     const std::uint32_t records = m.loaderRecords();
 
-    // Wrong checksums: a Yes/No question; its default (No) sends nothing.
-    prompts.answers = {QMessageBox::Ok};
+    // Wrong checksums: a Yes/No question; No sends nothing.
+    prompts.answers = {QMessageBox::Ok, QMessageBox::No};
     prompts.fileNames = {hexFile(hexkit::record(0, 0, {1, 2}, 1) + "\n" + hexkit::record(0, 2, {3}) + "\n")};
     form->UpdateBtnClick();
     ASSERT_EQ(prompts.messages.size(), 2u);
@@ -180,7 +180,7 @@ TEST_F(FirmwareGuiTest, doubtfulFilesAreRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(infoLines().last().endsWith("Nothing was sent to the module."));
 
     // No data at all: asked too, and No sends nothing.
-    prompts.answers = {QMessageBox::Ok};
+    prompts.answers = {QMessageBox::Ok, QMessageBox::No};
     prompts.fileNames = {hexFile(":00000001FF\n")};
     form->UpdateBtnClick();
     ASSERT_EQ(prompts.messages.size(), 4u);
