@@ -74,7 +74,9 @@ void compareWithGnuplot(const orvo::PlotState& state, const std::string& cli) {
             std::printf("cannot write %s\n", f.c_str());
             return;
         }
-        files += " " + quoted(f);
+        // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) on `" " + quoted(f)`.
+        files += ' ';
+        files += quoted(f);
         plots += std::string(k ? ", " : "") + "'" + f + "' using 1:2 with lines lw 2 notitle";
     }
     const std::string render = quoted(cli) + " render" + files + " -o " + quoted(dir + "/orvo.png") +
