@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchflight.h"
 #include "data/datafile.h"
 #include "plot/imagewriters.h"
 #include "plot/plotrender.h"
@@ -23,24 +24,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A flight: boost to apogee, a fast drogue descent, a slow main descent, sensor noise.
-void fillFlight(orvo::Series& s, int set, std::mt19937& rng) {
-    std::normal_distribution<double> noise(0.0, 1.5);
-    const double apogee = 1500.0 + 300.0 * set;
-    for (int i = 0; i < orvo::MaxSamples; ++i) {
-        const double t = i * 0.05;
-        double a;
-        if (t < 20)
-            a = apogee * std::sin(t / 20 * M_PI / 2);
-        else if (t < 120)
-            a = apogee - (t - 20) * apogee * 0.006;
-        else
-            a = std::max(0.0, apogee * 0.4 - (t - 120) * apogee * 0.4 / 3000);
-        s.samples.time[std::size_t(i)] = t;
-        s.samples.altitude[std::size_t(i)] = a + noise(rng);
-    }
-    s.samples.count = orvo::MaxSamples;
-}
+using benchflight::fillFlight;
 
 struct Figures {
     double best, median;
