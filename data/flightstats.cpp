@@ -75,6 +75,12 @@ class LineFit {
         m_sta += sign * x * a;
     }
     void remove(double t, double a) { add(t, a, -1); }
+    // The line's altitude at time t; the mean altitude when the times do not spread.
+    double valueAt(double t) const {
+        if (m_n <= 0) return 0.0;
+        const long double tm = m_st / m_n, am = m_sa / m_n;
+        return static_cast<double>(am + slope() * (static_cast<long double>(t) - m_origin - tm));
+    }
     // The slope; 0 when the times do not spread.
     double slope() const {
         const long double den = m_n * m_stt - m_st * m_st;
@@ -236,23 +242,34 @@ std::optional<std::size_t> findLiftoff(const Flight& fl, FlightStatistics& s) {
     }
     s.hasGround = s.hasLiftoff = true;
     const double spike = std::max(6.0 * fl.sigma, 3.0);
-    const double band = fl.sigma;
-    if (f[4] - f[0] > std::max(4.0 * fl.sigma, 3.0) && slope(fl.t, f, 0, 4) > 0) {
+    const double band = std::max(2.0 * fl.sigma, 1.0); // a unit at least: samples are whole units
+    const std::size_t first =
+        std::min(p, std::max<std::size_t>(4, static_cast<std::size_t>(std::lround(0.5 / fl.dt))));
+    if (f[first] - f[0] > std::max(4.0 * fl.sigma, 3.0) && slope(fl.t, f, 0, first) > 0) {
         // Recording began at launch: the first sample is the ground, unless it is wild.
-        s.groundLevel = std::fabs(fl.a[0] - f[0]) > spike ? f[0] : fl.a[0];
+        s.groundLevel = fl.a[0] - f[0] > spike ? f[0] : fl.a[0];
         s.liftoffTime = fl.t[0];
         return 0;
     }
     const double base = medianOfRange(fl.a, 0, 5);
     const double threshold = std::max(5.0 * fl.sigma, 0.02 * (f[p] - base));
-    std::size_t j = 0;
-    while (j < p && f[j] <= base + threshold)
-        ++j;
-    while (j > 0 && f[j - 1] > base + band)
-        --j;
-    const std::size_t liftoff = j > 0 ? j - 1 : 0;
+    std::size_t climbing = 0;
+    while (climbing < p && f[climbing] <= base + threshold)
+        ++climbing;
+    // Liftoff: the last sample before the climb at or below the pad level + band; the ground:
+    // the pad's last second before it. The first five samples give the pad level a first time,
+    // the ground found with it a second time.
     const auto second = std::max<std::size_t>(3, static_cast<std::size_t>(std::lround(1.0 / fl.dt)));
-    s.groundLevel = medianOfRange(fl.a, liftoff + 1 > second ? liftoff + 1 - second : 0, liftoff + 1);
+    std::size_t liftoff = 0;
+    double level = base;
+    for (int pass = 0; pass < 2; ++pass) {
+        std::size_t j = climbing;
+        while (j > 0 && f[j - 1] > level + band)
+            --j;
+        liftoff = j > 0 ? j - 1 : 0;
+        level = medianOfRange(fl.a, liftoff + 1 > second ? liftoff + 1 - second : 0, liftoff + 1);
+    }
+    s.groundLevel = level;
     s.liftoffTime = fl.t[liftoff];
     return liftoff;
 }
@@ -263,22 +280,41 @@ std::optional<std::size_t> findLanding(const Flight& fl, FlightStatistics& s) {
     const std::vector<double>& f = fl.f;
     const std::size_t n = fl.size(), p = fl.apogee;
     const double sigma = fl.sigma;
-    const auto restCount = std::max<std::size_t>(5, static_cast<std::size_t>(std::lround(0.5 / fl.dt)));
+    auto samplesIn = [&fl](double seconds) {
+        return std::max<std::size_t>(5, static_cast<std::size_t>(std::lround(seconds / fl.dt)));
+    };
+    // The line through the raw samples of the set's last seconds (cut to the descent).
+    auto endFit = [&](double seconds) {
+        LineFit fit(fl.t[n - 1]);
+        for (std::size_t k = n - std::min(n - p - 1, samplesIn(seconds)); k < n; ++k)
+            fit.add(fl.t[k], a[k]);
+        return fit;
+    };
+    // At rest over its last seconds: the line through the raw altitudes falls no more than drop
+    // over them and, when spread is given, the smoothed ones stay that close together.
+    auto restsOver = [&](double seconds, double drop, double spread) {
+        const std::size_t count = samplesIn(seconds);
+        if (n - 1 <= p + count) return false;
+        const auto [lo, hi] = std::minmax_element(f.end() - static_cast<std::ptrdiff_t>(count), f.end());
+        const double span = fl.t[n - 1] - fl.t[n - count];
+        return *hi - *lo <= spread && std::fabs(endFit(seconds).slope()) * span <= drop;
+    };
     // Within this of the ground level a set may land: a recording stopped on the way down, or the
     // ground level having drifted during the flight.
     const double nearGround = std::max({5.0 * sigma, 3.0, std::min(20.0, 0.1 * (f[p] - s.groundLevel))});
-    if (n - 1 > p + restCount) {
-        const auto last = f.end() - static_cast<std::ptrdiff_t>(restCount);
-        const auto [lo, hi] = std::minmax_element(last, f.end());
+    const std::size_t restCount = samplesIn(0.5);
+    // Two seconds tell a rest from a slow descent surely; half a second finds a short rest.
+    if (restsOver(2.0, std::max(3.0 * sigma, 1.0), HUGE_VAL) ||
+        restsOver(0.5, std::max(2.0 * sigma, 1.0), std::max(4.0 * sigma, 2.0))) {
         const double restLevel = medianOfRange(a, n - restCount, n);
-        if (*hi - *lo <= std::max(4.0 * sigma, 1.0) && f[p] - restLevel > std::max(10.0 * sigma, 3.0) &&
+        if (f[p] - restLevel > std::max(10.0 * sigma, 3.0) &&
             (!s.hasGround || restLevel - s.groundLevel <= nearGround)) {
             std::size_t down = p + 1;
             while (down < n - 1 && f[down] > restLevel + std::max(5.0 * sigma, 3.0))
                 ++down;
             const double landed = medianOfRange(a, down, n);
             std::size_t landing = p + 1;
-            while (landing < n - 1 && f[landing] > landed + std::max(sigma, 0.5))
+            while (landing < n - 1 && f[landing] > landed + std::max(2.0 * sigma, 0.5))
                 ++landing;
             s.hasLanding = true;
             s.landingTime = fl.t[landing];
@@ -286,11 +322,12 @@ std::optional<std::size_t> findLanding(const Flight& fl, FlightStatistics& s) {
             return landing;
         }
     }
-    if (s.hasGround && n - 1 > p) {
+    if (s.hasGround && n - 1 > p + 1) {
         // Stopped on the way down: lands at its end when that is just above the ground.
-        const auto second = std::max<std::size_t>(5, static_cast<std::size_t>(std::lround(1.0 / fl.dt)));
-        const double descent = -slope(fl.t, a, n > second ? n - second : 0, n - 1);
-        if (descent >= 0 && f[n - 1] - s.groundLevel <= std::max(nearGround, descent * 1.0) &&
+        const LineFit fit = endFit(1.0);
+        const double descent = -fit.slope();
+        const double height = fit.valueAt(fl.t[n - 1]) - s.groundLevel;
+        if (descent >= 0 && height <= std::max(nearGround, 1.5 * descent) &&
             f[p] - f[n - 1] > std::max(10.0 * sigma, 3.0)) {
             s.hasLanding = true;
             s.landingTime = fl.t[n - 1];

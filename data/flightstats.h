@@ -19,23 +19,28 @@
 //     median of all samples).
 //  4. Start: the set begins in the air when it begins more than a quarter of the way from the
 //     lowest smoothed altitude after the apogee up to the apogee (a crop, a late start): it has
-//     no liftoff and no ground level from its start. Otherwise, with the liftoff threshold
-//     max(5 sigma, 2 % of the apogee height) above the first smoothed sample, the first smoothed
-//     sample above it ends a walk back: liftoff is the last sample at or below the first one +
-//     2 sigma before it. When that is one of the first two samples the set begins climbing
-//     (recording started at launch): liftoff is its first sample and the ground level that
-//     sample's altitude. Otherwise the ground level is the median of the pad samples of the
-//     last second before liftoff.
-//  5. Landing: a set ends at rest when the smoothed altitudes of its last half second (at
-//     least 5 samples) spread over at most max(4 sigma, 1 unit), well below the apogee. Its
-//     landed level is the median of the raw samples from the first smoothed sample after the
-//     apogee within max(5 sigma, 3 units) of the level of that last half second; landing is
-//     the first smoothed sample after the apogee within 2 sigma (at least half a unit) of the
-//     landed level. A set that begins in the air takes the landed level as its ground level.
-//     A set that does not end at rest but ends descending within max(5 sigma, 3 units,
-//     min(20 units, 10 % of the apogee height), one second of its descent) of the ground level
-//     lands at its end (a recording stopped on the way down, just above the ground). Any other
-//     set is "still in the air at its end".
+//     no liftoff ("no liftoff") and no ground level from its start. It begins climbing
+//     (recording started at launch) when its smoothed altitudes rise over its first half second
+//     (at least 5 samples) by more than max(4 sigma, 3 units): liftoff is its first sample and the ground
+//     level that sample's altitude. Otherwise it begins on the pad, at the level L of the median of its first
+//     five samples: with the liftoff threshold max(5 sigma, 2 % of the apogee height) above L, the first
+//     smoothed sample above it ends a walk back, and liftoff is the last sample at or below L + max(2 sigma,
+//     1 unit) before it. The ground level is the median of the pad samples of the last second before liftoff;
+//     with it as L, liftoff and the ground level are found once more.
+//  5. Landing: near the ground means within max(5 sigma, 3 units, min(20 units, 10 % of the
+//     apogee height)) of the ground level (a recording stopped on the way down, a ground level
+//     that drifted during the flight). A set ends at rest when the least-squares line through the
+//     raw altitudes of its last two seconds falls by at most max(3 sigma, 1 unit), or that of
+//     its last half second by at most max(2 sigma, 1 unit) with the smoothed altitudes there
+//     spread over at most max(4 sigma, 2 units) (at least 5 samples each); its
+//     level, the median of the last half second, must lie well below the apogee and near the
+//     ground when the ground level is known. The landed level is then the median of the raw
+//     samples from the first smoothed sample after the apogee within max(5 sigma, 3 units) of
+//     that level; landing is the first smoothed sample after the apogee within 2 sigma (at
+//     least half a unit) of the landed level. A set that begins in the air takes the landed
+//     level as its ground level. A set that does not end at rest but ends descending (the line
+//     through its last second) near the ground, or within one and a half seconds of its
+//     descent of it, lands at its end. Any other set is "still in the air at its end".
 //  6. Rates: the least-squares slope of the smoothed altitudes over a centred window of about
 //     one second (at least 5 samples), kept in running sums. The maximum climb rate is the
 //     highest slope from liftoff to apogee, the maximum descent rate the steepest fall from

@@ -228,7 +228,7 @@ TEST(FlightStatistics, FlyersLogsOfEveryShapeGiveTheFlightsFigures) {
          0,
          m.liftoff,
          touchdown},
-        {"noisy", 0, touchdown + 60, 3, {}, 0, m.liftoff, touchdown},
+        {"noisy", 0, touchdown + 60, 2, {}, 0, m.liftoff, touchdown},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shape);
