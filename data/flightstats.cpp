@@ -62,7 +62,7 @@ std::vector<double> runningMedian5(const std::vector<double>& a) {
 
 // Least-squares line through points added and removed one at a time, so that a window sliding
 // over a set costs a constant time per step. The sums are long double, with times taken from an
-// origin near the set's start, so that removing points leaves no error that matters.
+// origin near the points, so that removing points leaves no error that matters.
 class LineFit {
   public:
     explicit LineFit(double origin) : m_origin(origin) {}
@@ -183,8 +183,8 @@ double noiseLevel(const std::vector<double>& a) {
     return sum / static_cast<double>(kept) / 1.95;
 }
 
-// Takes out the runs of samples reading exactly 0 that lie between two samples farther than jump
-// from 0: the module browned out there, the rocket did not land.
+// Takes out the runs of samples reading exactly 0, over at most two seconds, that lie between two
+// samples farther than jump from 0: the module browned out there, the rocket did not land.
 void dropDropouts(Flight& fl, double jump) {
     std::size_t out = 0;
     const std::size_t n = fl.size();
@@ -192,8 +192,9 @@ void dropDropouts(Flight& fl, double jump) {
         std::size_t end = i;
         while (end < n && fl.a[end] == 0.0)
             ++end;
-        const bool dropout =
-            end > i && i > 0 && end < n && std::fabs(fl.a[i - 1]) > jump && std::fabs(fl.a[end]) > jump;
+        // A brown-out lasts moments; a longer run of zeros may be a rest on a zero ground level.
+        const bool dropout = end > i && i > 0 && end < n && std::fabs(fl.a[i - 1]) > jump &&
+                             std::fabs(fl.a[end]) > jump && fl.t[end - 1] - fl.t[i] <= 2.0;
         if (end == i) end = i + 1;
         for (std::size_t k = i; k < end; ++k)
             if (!dropout) fl.t[out] = fl.t[k], fl.a[out] = fl.a[k], ++out;

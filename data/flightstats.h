@@ -7,11 +7,11 @@
 //     no positive step, is "too short": only the highest sample is given.
 //  2. The noise level sigma is the mean absolute second difference of the altitudes divided by
 //     1.95 (its value for Gaussian noise), leaving out the largest tenth (spikes, burnout,
-//     parachutes opening). A run of samples that read exactly 0 between two samples more than
-//     max(6 sigma, 3 units) away from 0 is a dropout (the module browned out): those samples
-//     take no further part, so a dropout is never a landing and makes no rate. A running median
-//     over 5 samples then smooths the altitudes, so that one or two wild samples never make a
-//     rate.
+//     parachutes opening). A run of samples that read exactly 0, over at most two seconds,
+//     between two samples more than max(6 sigma, 3 units) away from 0 is a dropout (the module
+//     browned out): those samples take no further part, so a dropout is never a landing and
+//     makes no rate. A running median over 5 samples then smooths the altitudes, so that one or
+//     two wild samples never make a rate.
 //  3. Apogee: the highest raw sample that lies at most max(6 sigma, 3 units) plus the larger
 //     step between its outer neighbours above its smoothed value (so a spike is never the
 //     apogee, while a sharp true peak is). The highest smoothed sample must lie more than
