@@ -373,10 +373,11 @@ void TDataPropForm::showFlightStatistics() {
         FlightStatsDisp->clear();
         return;
     }
-    const orvo::PlotSettings& plot = m_state->plot.settings;
-    const orvo::FlightStatistics stats = orvo::computeFlightStatistics(plot.series.dataSet(n));
+    // The rate unit is the set's own, never the plot's altitude label (another set's unit).
+    const orvo::Series& set = m_state->plot.settings.series.dataSet(n);
+    const orvo::FlightStatistics stats = orvo::computeFlightStatistics(set);
     QStringList lines;
-    for (const std::string& line : orvo::describeFlightStatistics(stats, orvo::rateUnit(plot.yLabel)))
+    for (const std::string& line : orvo::describeFlightStatistics(stats, orvo::rateUnit(set)))
         lines << QString::fromStdString(line);
     FlightStatsDisp->setText(lines.join('\n'));
 }

@@ -271,7 +271,10 @@ bool TMainForm::downloadOneSet(int index) {
     for (const std::string& problem : orvo::downloadProblems(out, index + 1))
         infoLine(QString::fromStdString(problem));
     plot.settings.xLabel = orvo::DownloadTimeLabel;
-    if (const char* label = orvo::downloadAltitudeLabel(m_state->config.Units)) plot.settings.yLabel = label;
+    if (const char* label = orvo::downloadAltitudeLabel(m_state->config.Units)) {
+        plot.settings.yLabel = label;
+        set.altitudeUnit = orvo::altitudeUnitOfLabel(label);
+    }
 
     // Kept on disk at once, so an erase that follows cannot lose the flight.
     std::string path, error;

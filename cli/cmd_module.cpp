@@ -232,7 +232,10 @@ int runDownload(const std::vector<std::string>& args) {
         orvo::AutoScaleTime(plot.settings, plot.home);
         orvo::AutoScaleAltitude(plot.settings, plot.home);
         plot.settings.xLabel = orvo::DownloadTimeLabel;
-        if (const char* label = orvo::downloadAltitudeLabel(config.Units)) plot.settings.yLabel = label;
+        if (const char* label = orvo::downloadAltitudeLabel(config.Units)) {
+            plot.settings.yLabel = label;
+            set.altitudeUnit = orvo::altitudeUnitOfLabel(label);
+        }
         std::printf("\n\nDownloaded %d data samples.\n", out.samples);
         for (const std::string& problem : orvo::downloadProblems(out, i + 1))
             std::printf("%s\n", problem.c_str());

@@ -19,8 +19,10 @@ const char* showHelp =
     "altitude, trigger marks, climb marks and peak marks.\n"
     "  --stats  after each set's line, a line \"FILE: NAME: stats name=value ...\" with ground,\n"
     "           liftoff, apogee, apogee_time, time_to_apogee, landing, flight_time (seconds),\n"
-    "           max_climb, max_descent, landing_descent (rate_unit); a missing figure reads \"-\"\n"
-    "           and not_a_flight says why (too_short, flat, no_liftoff, still_in_the_air_at_its_end).\n";
+    "           max_climb, max_descent, landing_descent (rate_unit: the set's altitude unit per\n"
+    "           second, units/s when its file does not name it); a missing figure reads \"-\" and\n"
+    "           not_a_flight says why (too_short, flat, no_liftoff when the set begins in the air,\n"
+    "           still_in_the_air_at_its_end).\n";
 
 void showSet(const std::string& file, const orvo::SeriesList& list, int n) {
     const orvo::Series& s = list.dataSet(n);
@@ -72,14 +74,15 @@ int runShow(const std::vector<std::string>& arguments) {
             status = 1;
             continue;
         }
-        // A plot file names the altitude unit in its Y label; a data set file's label is not kept.
-        const std::string unit = orvo::rateUnit(report.plotFile ? header.yLabel : std::string());
         for (int n = 0; n < list.dataSetCount(); ++n) {
             showSet(file, list, n);
+            // Each set's rates in its own unit (from its altitude label), "units/s" when unknown.
+            const orvo::Series& set = list.dataSet(n);
             if (stats)
-                std::printf("%s: %s: %s\n", file.c_str(), list.dataSet(n).name.c_str(),
-                            orvo::flightStatisticsFields(orvo::computeFlightStatistics(list.dataSet(n)), unit)
-                                .c_str());
+                std::printf(
+                    "%s: %s: %s\n", file.c_str(), set.name.c_str(),
+                    orvo::flightStatisticsFields(orvo::computeFlightStatistics(set), orvo::rateUnit(set))
+                        .c_str());
         }
     }
     return status;

@@ -204,8 +204,10 @@ Series& ReadSetBlock(SeriesList& list, LineReader& in, LoadReport& report) {
     std::size_t pos = in.tell();
     if (in.readLine(line) && !line.empty() && line[0] == '#') {
         list.RenameDataSet(n, headerText(line));
-        // The two axis label lines belong to the plot, not to the data set.
+        // The two axis label lines belong to the plot; the altitude label also names the set's
+        // unit.
         bool more = in.readLine(line) && in.readLine(line);
+        if (more) s.altitudeUnit = altitudeUnitOfLabel(headerText(line));
         std::string* notes[3] = {&s.note1, &s.note2, &s.note3};
         for (std::string* note : notes)
             if (more && (more = in.readLine(line))) *note = headerText(line);

@@ -93,3 +93,44 @@ TEST(CliStats, ShowWithStatsAddsOneLineOfFiguresPerSet) {
         << lines[7].toStdString();
     EXPECT_TRUE(lines[7].endsWith("not_a_flight=too_short"));
 }
+
+TEST(CliStats, EachSetsRatesAreInItsOwnUnitAndADropoutIsNoLanding) {
+    QTemporaryDir dir;
+    orvo::sim::FlightTruth truth;
+    QByteArray samples, broken;
+    orvo::sim::FlightOptions o;
+    o.seed = 3;
+    int i = 0;
+    for (std::uint16_t w : orvo::sim::generateFlightWords(o, &truth)) {
+        if ((w >> 8) == (orvo::sim::TriggerMarker >> 8)) continue;
+        const double t = i++ * 0.1;
+        const QByteArray time = QByteArray::number(t, 'f', 4) + ", ";
+        samples += time + QByteArray::number(static_cast<std::int16_t>(w)) + ", 0\r\n";
+        // The module browned out for four samples half way down.
+        const bool out = t >= (truth.apogeeTime + truth.landingTime) / 2 &&
+                         t < (truth.apogeeTime + truth.landingTime) / 2 + 0.4;
+        broken +=
+            time + (out ? QByteArray("0") : QByteArray::number(static_cast<std::int16_t>(w))) + ", 0\r\n";
+    }
+    // Each set block names its altitude unit; the plot's own label is another set's.
+    auto block = [](const char* name, const char* label, const QByteArray& body) {
+        return QByteArray("! 255, 1, 255, 0, 0, 0\r\n#") + name + "\r\n#Time (Seconds)\r\n#" + label +
+               "\r\n#\r\n#\r\n#\r\n#0,0,100,1000,0\r\n" + body;
+    };
+    const QString plot = writeText(
+        dir, "plot.plt",
+        "Orvo Plot\r\n#t\r\n#Time (Seconds)\r\n#Altitude (Feet)\r\n#\r\n#\r\n#\r\n#0,0,100,1000\r\n" +
+            block("Metres", "Altitude (meters)", samples) + block("Broken", "Altitude (feet)", broken) +
+            block("Plain", "Height", samples));
+    CliRun r = cli({"show", "--stats", plot});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 6) << r.out.toStdString();
+    EXPECT_TRUE(lines[1].endsWith("rate_unit=m/s")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[3].endsWith("rate_unit=ft/s")) << lines[3].toStdString();
+    EXPECT_TRUE(lines[5].endsWith("rate_unit=units/s")) << lines[5].toStdString();
+    // The dropout changes neither the landing nor the rates.
+    for (const char* name : {"landing", "flight_time", "max_descent", "landing_descent"})
+        EXPECT_EQ(field(lines[3], name), field(lines[1], name)) << name;
+    EXPECT_NEAR(field(lines[3], "landing"), truth.landingTime, 0.5);
+}

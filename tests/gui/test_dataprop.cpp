@@ -365,11 +365,22 @@ TEST_F(DataPropTest, FlightStatisticsFollowTheSelectedSetAndItsEdits) {
     EXPECT_TRUE(stats->text().contains("Apogee: 500.0 at 10.00 s (5.00 s after liftoff)"))
         << stats->text().toStdString();
     EXPECT_TRUE(stats->text().contains("Flight time: 30.00 s"));
-    EXPECT_TRUE(stats->text().contains("Max climb rate: 100.0 ft/s"));
+    EXPECT_TRUE(stats->text().contains("Max climb rate: 100.0 units/s"));
     EXPECT_FALSE(stats->text().contains("Not a whole flight"));
 
     form->YOffsetEdit->setText("25");
     QTest::mouseClick(form->ApplyBtn, Qt::LeftButton);
     EXPECT_TRUE(stats->text().contains("Apogee: 525.0 at 10.00 s")) << stats->text().toStdString();
     EXPECT_TRUE(stats->text().contains("Ground level: 25.0"));
+
+    // Rates are in the selected set's own unit, whatever the plot's altitude label says.
+    windows->state.plot.settings.yLabel = "Altitude (Feet)";
+    s.altitudeUnit = "m";
+    select(0);
+    select(1);
+    EXPECT_TRUE(stats->text().contains("Max climb rate: 100.0 m/s")) << stats->text().toStdString();
+    s.altitudeUnit.clear();
+    select(0);
+    select(1);
+    EXPECT_TRUE(stats->text().contains("Max climb rate: 100.0 units/s")) << stats->text().toStdString();
 }

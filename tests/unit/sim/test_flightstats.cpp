@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
+#include <tuple>
 
 #include "data/flightstats.h"
 #include "sim/module.h"
@@ -155,9 +157,124 @@ TEST(FlightStatistics, SetsThatAreNoWholeFlightSayWhatIsMissing) {
     EXPECT_FALSE(s.hasHighest);
 }
 
+// A flyer's flight, 20 samples per second in whole feet: 2 s on the pad at 0 ft, 3 s of boost
+// to 600 ft/s, coast to apogee, a drogue at 60 ft/s down to 1000 ft, a main at 15 ft/s, then rest.
+struct FlyerFlight {
+    double liftoff = 2.0, burnout = 5.0, apogeeTime = 5.0 + 600.0 / 32.0;
+    double apogee = 900.0 + 600.0 * 600.0 / 64.0;
+    double mainAt = apogeeTime + (apogee - 1000.0) / 60.0, landing = mainAt + 1000.0 / 15.0;
+
+    double at(double t) const {
+        if (t < liftoff) return 0.0;
+        if (t < burnout) return 100.0 * (t - liftoff) * (t - liftoff);
+        if (t < apogeeTime) return apogee - 16.0 * (apogeeTime - t) * (apogeeTime - t);
+        if (t < mainAt) return apogee - 60.0 * (t - apogeeTime);
+        return std::max(0.0, 1000.0 - 15.0 * (t - mainAt));
+    }
+    // Samples from..to (seconds) with Gaussian noise of the given sigma.
+    std::pair<std::vector<double>, std::vector<double>> samples(double from, double to, double sigma) const {
+        std::mt19937 rng(11);
+        std::normal_distribution<double> noise(0.0, sigma);
+        std::vector<double> t, a;
+        for (int i = static_cast<int>(std::lround(from * 20)); i * 0.05 <= to + 1e-9; ++i) {
+            t.push_back(i * 0.05);
+            a.push_back(std::round(at(i * 0.05) + noise(rng)));
+        }
+        return {t, a};
+    }
+};
+
+TEST(FlightStatistics, FlyersLogsOfEveryShapeGiveTheFlightsFigures) {
+    const FlyerFlight m;
+    const double none = std::nan("");
+    // What is expected per set: ground level, liftoff, landing (NaN: must be missing).
+    struct Case {
+        const char* shape;
+        double from, to, sigma;
+        std::vector<std::tuple<double, int, double>> wild; // time, samples, added (0: reads 0)
+        double ground, liftoff, landing;
+    };
+    const double touchdown = m.landing;
+    const Case cases[] = {
+        {"pad start", 0, touchdown + 60, 1, {}, 0, m.liftoff, touchdown},
+        {"short pad", m.liftoff - 0.3, touchdown + 60, 1, {}, 0, m.liftoff, touchdown},
+        {"launch start at 4 ft", m.liftoff + 0.2, touchdown + 60, 1, {}, 4, m.liftoff + 0.2, touchdown},
+        {"in-air start at 5 s", m.liftoff + 5, touchdown + 60, 1, {}, 0, none, touchdown},
+        {"in-air start at 40 s", m.liftoff + 40, touchdown + 60, 1, {}, 0, none, touchdown},
+        {"dropouts of 3 and 4 samples at 10 s and 60 s",
+         0,
+         touchdown + 60,
+         1,
+         {{10, 3, 0}, {60, 4, 0}},
+         0,
+         m.liftoff,
+         touchdown},
+        {"dropouts of 4 and 3 samples at 10 s and 60 s",
+         0,
+         touchdown + 60,
+         1,
+         {{10, 4, 0}, {60, 3, 0}},
+         0,
+         m.liftoff,
+         touchdown},
+        {"auto stop below 15 ft", 0, touchdown - 14.0 / 15, 1, {}, 0, m.liftoff, touchdown - 14.0 / 15},
+        {"auto stop 0.75 s after touchdown", 0, touchdown + 0.75, 1, {}, 0, m.liftoff, touchdown},
+        {"ends 97 ft up, descending", 0, touchdown - 97.0 / 15, 1, {}, 0, m.liftoff, none},
+        {"spikes",
+         0,
+         touchdown + 60,
+         1,
+         {{4, 1, -900}, {30, 1, 2000}, {150, 2, -800}},
+         0,
+         m.liftoff,
+         touchdown},
+        {"noisy", 0, touchdown + 60, 2, {}, 0, m.liftoff, touchdown},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shape);
+        auto [t, a] = m.samples(c.from, c.to, c.sigma);
+        for (const auto& [when, count, added] : c.wild)
+            for (int k = 0; k < count; ++k) {
+                double& v = a[static_cast<std::size_t>(std::lround((when - c.from) * 20)) + k];
+                v = added == 0 ? 0 : v + added;
+            }
+        const FlightStatistics s = computeFlightStatistics(t, a, static_cast<int>(t.size()));
+        if (c.from < m.apogeeTime) {
+            EXPECT_NEAR(s.apogee, m.apogee, 3 * c.sigma + 1);
+            EXPECT_NEAR(s.maxDescentRate, 60, 6 + c.sigma);
+        }
+        EXPECT_NEAR(s.groundLevel, c.ground, 5);
+        EXPECT_EQ(s.hasLiftoff, !std::isnan(c.liftoff));
+        if (s.hasLiftoff) {
+            EXPECT_NEAR(s.liftoffTime, c.liftoff, 0.3);
+        }
+        if (s.hasLiftoff) {
+            EXPECT_NEAR(s.timeToApogee(), m.apogeeTime - c.liftoff, 0.5);
+        }
+        EXPECT_EQ(s.hasLanding, !std::isnan(c.landing));
+        if (s.hasLanding) {
+            EXPECT_NEAR(s.landingTime, c.landing, 0.3);
+        }
+        if (!s.hasLanding) {
+            EXPECT_NE(s.reason.find("still in the air at its end"), std::string::npos);
+        }
+        if (s.hasClimbRate) {
+            EXPECT_NEAR(s.maxClimbRate, 600, 60);
+        }
+        if (s.hasLandingDescentRate) {
+            EXPECT_NEAR(s.landingDescentRate, 15, 1.5);
+        }
+    }
+}
+
 TEST(FlightStatistics, RateUnitFollowsTheAltitudeLabel) {
     EXPECT_EQ(rateUnit("Altitude (Feet)"), "ft/s");
     EXPECT_EQ(rateUnit("Altitude (Meters)"), "m/s");
     EXPECT_EQ(rateUnit("Altitude (Yards)"), "yd/s");
     EXPECT_EQ(rateUnit("Height"), "units/s");
+    // A set's own unit, never another label's.
+    Series set(true);
+    EXPECT_EQ(rateUnit(set), "units/s");
+    set.altitudeUnit = altitudeUnitOfLabel("Altitude (meters)");
+    EXPECT_EQ(rateUnit(set), "m/s");
 }
