@@ -125,6 +125,7 @@ bool LineReader::atEnd() {
 }
 
 bool LineReader::readLine(std::string_view& line) {
+    bool lastChunk = false;
     for (;;) {
         const std::size_t at = m_pos - m_base;
         if (at >= m_text.size()) {
@@ -138,7 +139,11 @@ bool LineReader::readLine(std::string_view& line) {
         const void* cr = std::memchr(begin, '\r', length);
         // The line goes on in the next chunk, or a carriage return at the chunk's end may have its
         // line feed there.
-        if (!lf && (!cr || static_cast<const char*>(cr) == begin + rest - 1) && more()) continue;
+        if (!lastChunk && !lf && (!cr || static_cast<const char*>(cr) == begin + rest - 1)) {
+            // Either way the buffer may have moved: look again.
+            lastChunk = !more();
+            continue;
+        }
         // A carriage return ends the line too: before a line feed (CR LF) or alone, as files from
         // old Macintosh programs have it.
         if (cr) {
