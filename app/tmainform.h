@@ -290,6 +290,8 @@ class TMainForm : public QWidget {
     void DataPropBtnClick();
     // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y, on the Recorded Data page (tmainform_undo.cpp).
     void UndoEdit();
+    // An edit too large for the undo history was made: says it cannot be undone.
+    void EditNotKept(const std::string& label);
     void RedoEdit();
     // Builds DataPropBtn on the Recorded Data page (tmainform_dataprop.cpp).
     void buildDataPropButton();

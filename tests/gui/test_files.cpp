@@ -18,6 +18,7 @@
 #include "app/tdatalenform.h"
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
+#include "data/datafile.h"
 #include "scriptedprompts.h"
 
 namespace {
@@ -183,4 +184,23 @@ TEST_F(FilesTest, SaveThatCannotWriteEverythingKeepsTheOldFile) {
 
     EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Unable to write %1!").arg(path("plot.csv")));
     EXPECT_EQ(read(path("plot.csv")), "previous plot\r\n");
+}
+
+// Files dropped together (or named on the command line) are one load: together they add at most
+// MaxDataSetsPerLoad data sets, and the file that found none left says so.
+TEST_F(FilesTest, FilesOpenedTogetherShareTheLoadsBoundOnDataSets) {
+    QByteArray text = "Orvo Plot\n#t\n#x\n#y\n#\n#\n#\n#0,0,20,20\n";
+    for (int n = 0; n < 600; ++n)
+        text += "! 255, 1, 255, 0, 255, 7\n1, 2, 0\n";
+    QFile f(path("many.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    const int before = list().dataSetCount();
+    main->openDataFiles({f.fileName(), f.fileName(), f.fileName()});
+    EXPECT_EQ(list().dataSetCount() - before, orvo::MaxDataSetsPerLoad);
+    ASSERT_EQ(prompts.messages.size(), 2u); // the second file is cut, the third adds nothing
+    EXPECT_TRUE(prompts.messages[0].text.contains("only the first 400"))
+        << prompts.messages[0].text.toStdString();
+    EXPECT_TRUE(prompts.messages[1].text.contains("took them all")) << prompts.messages[1].text.toStdString();
 }
