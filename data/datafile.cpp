@@ -225,27 +225,36 @@ void WriteSetBlock(const SeriesList& list, int n, const PlotFileHeader& plot, st
     }
 }
 
-void WritePlotFile(const SeriesList& list, const PlotFileHeader& plot, std::string& file) {
+// The plot file's first lines: "Orvo Plot", the six texts and the limits.
+static void writePlotHeader(const PlotFileHeader& plot, std::string& file) {
     file += "Orvo Plot\r\n";
     for (const std::string* text :
          {&plot.title, &plot.xLabel, &plot.yLabel, &plot.info1, &plot.info2, &plot.info3})
         appendHeaderLine(file, '#', *text);
     appendLimits(file, plot);
     file += "\r\n";
-    for (int n = 0; 2 * n < list.size(); ++n) {
-        const Series& s = list.dataSet(n);
-        const Series& trig = list.triggerSet(n);
-        const long long fields[6] = {static_cast<int>(s.lineColour),     s.lineStyle,
-                                     static_cast<int>(s.pointColour),    s.pointStyle,
-                                     static_cast<int>(trig.pointColour), trig.pointStyle};
-        file += "! ";
-        for (int f = 0; f < 6; ++f) {
-            if (f > 0) file += ", ";
-            appendInt(file, fields[f]);
-        }
-        file += "\r\n";
-        WriteSetBlock(list, n, plot, file);
+}
+
+// Data set n's "!" line and block in a plot file.
+static void writePlotSet(const SeriesList& list, int n, const PlotFileHeader& plot, std::string& file) {
+    const Series& s = list.dataSet(n);
+    const Series& trig = list.triggerSet(n);
+    const long long fields[6] = {static_cast<int>(s.lineColour),     s.lineStyle,
+                                 static_cast<int>(s.pointColour),    s.pointStyle,
+                                 static_cast<int>(trig.pointColour), trig.pointStyle};
+    file += "! ";
+    for (int f = 0; f < 6; ++f) {
+        if (f > 0) file += ", ";
+        appendInt(file, fields[f]);
     }
+    file += "\r\n";
+    WriteSetBlock(list, n, plot, file);
+}
+
+void WritePlotFile(const SeriesList& list, const PlotFileHeader& plot, std::string& file) {
+    writePlotHeader(plot, file);
+    for (int n = 0; 2 * n < list.size(); ++n)
+        writePlotSet(list, n, plot, file);
 }
 
 Series& ReadSetBlock(SeriesList& list, LineReader& in, LoadReport& report) {
@@ -564,13 +573,17 @@ FileStatus saveDataSetFile(const std::string& path, const SeriesList& list, int 
 
 FileStatus savePlotFile(const std::string& path, const SeriesList& list, const PlotFileHeader& plot) {
     if (!nonFiniteValue(list, -1, plot).empty()) return FileStatus::NotFinite;
-    std::string text;
-    std::size_t samples = 0;
-    for (int n = 0; n < list.dataSetCount(); ++n)
-        samples += static_cast<std::size_t>(std::max(0, list.dataSet(n).samples.count));
-    text.reserve(samples * 40 + 4096 * static_cast<std::size_t>(list.dataSetCount() + 1));
-    WritePlotFile(list, plot, text);
-    return writeFileSafely(path, text);
+    // Written a data set at a time: the text of the whole plot is never held in memory at once.
+    int n = -1; // -1: the plot's own lines
+    return writeFileSafely(path, [&](std::string& chunk) {
+        if (n >= list.dataSetCount()) return false;
+        if (n < 0)
+            writePlotHeader(plot, chunk);
+        else
+            writePlotSet(list, n, plot, chunk);
+        ++n;
+        return true;
+    });
 }
 
 } // namespace orvo

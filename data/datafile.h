@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -148,5 +149,8 @@ std::string nonFiniteValue(const SeriesList& list, int n, const PlotFileHeader& 
 // the temporary file is removed. A path that names something other than a regular file (a device,
 // a FIFO, a socket, or a symbolic link to one) is refused with OpenFailed and left alone.
 FileStatus writeFileSafely(const std::string& path, std::string_view contents);
+// The same for contents made a piece at a time: next appends the next piece to its (empty)
+// argument and returns false when there is none.
+FileStatus writeFileSafely(const std::string& path, const std::function<bool(std::string&)>& next);
 
 } // namespace orvo

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,9 +51,8 @@ bool writeAll(int fd, std::string_view contents) {
     return true;
 }
 
-} // namespace
-
-FileStatus writeFileSafely(const std::string& path, std::string_view contents) {
+// The save itself; piece gives the contents a piece at a time (false: no more).
+FileStatus writeSafely(const std::string& path, const std::function<bool(std::string_view&)>& piece) {
     if (path.empty()) return FileStatus::OpenFailed;
     const std::string target = resolvedTarget(path);
     struct stat link {};
@@ -87,7 +87,14 @@ FileStatus writeFileSafely(const std::string& path, std::string_view contents) {
         mode = 0666 & ~mask;
     }
     (void)::fchmod(fd, mode); // a file system without permissions keeps mkstemp's 0600
-    bool ok = writeAll(fd, contents);
+    bool ok = true;
+    try {
+        std::string_view part;
+        while (ok && piece(part))
+            ok = writeAll(fd, part);
+    } catch (const std::bad_alloc&) {
+        ok = false; // no memory for the next piece: the old file stays
+    }
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
@@ -102,6 +109,28 @@ FileStatus writeFileSafely(const std::string& path, std::string_view contents) {
         ::close(dir);
     }
     return FileStatus::Ok;
+}
+
+} // namespace
+
+FileStatus writeFileSafely(const std::string& path, std::string_view contents) {
+    bool given = false;
+    return writeSafely(path, [&](std::string_view& part) {
+        if (given) return false;
+        part = contents;
+        given = true;
+        return true;
+    });
+}
+
+FileStatus writeFileSafely(const std::string& path, const std::function<bool(std::string&)>& next) {
+    std::string chunk;
+    return writeSafely(path, [&](std::string_view& part) {
+        chunk.clear();
+        if (!next(chunk)) return false;
+        part = chunk;
+        return true;
+    });
 }
 
 } // namespace orvo

@@ -158,3 +158,25 @@ TEST(DataFileLoad, MissingFileIsAnOpenFailure) {
     EXPECT_EQ(loadDataFile("/nonexistent/orvo/none.csv", list, h, r), FileStatus::OpenFailed);
     EXPECT_EQ(list.dataSetCount(), 0);
 }
+
+// A plot file is written a data set at a time; what lands on disk is the whole text, byte for byte.
+TEST_F(SafeSave, PlotFileWrittenInPiecesIsTheWholeText) {
+    SeriesList list;
+    for (int n = 0; n < 3; ++n) {
+        Series& s = list.CreateDataSet();
+        s.note1 = "note " + std::to_string(n);
+        list.AddClimbMark(n, 1, 5);
+    }
+    PlotFileHeader header;
+    header.title = "Title";
+    std::string whole;
+    WritePlotFile(list, header, whole);
+    const fs::path target = dir / "plot.csv";
+    ASSERT_EQ(savePlotFile(target.string(), list, header), FileStatus::Ok);
+    EXPECT_EQ(read(target), whole);
+    SeriesList none;
+    std::string empty;
+    WritePlotFile(none, header, empty);
+    ASSERT_EQ(savePlotFile(target.string(), none, header), FileStatus::Ok);
+    EXPECT_EQ(read(target), empty);
+}
