@@ -86,6 +86,9 @@ class LineReader {
     // Reads the open file fd (which stays the caller's) chunkBytes at a time; only the chunk
     // around the current line is in memory.
     LineReader(int fd, std::size_t chunkBytes) : m_fd(fd), m_chunk(chunkBytes > 0 ? chunkBytes : 1) {}
+    // A copy would read lines out of the other reader's buffer.
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
     bool atEnd();
     std::size_t tell() const { return m_pos; }
     // Back to a position tell() gave before the last readLine (or at any later one).
