@@ -215,9 +215,6 @@ TEST_F(MainFormTest, AboutLinksGoToTheShell) {
     QTest::mouseClick(f.AboutEmail, Qt::LeftButton);
     ASSERT_EQ(prompts.openedUrls.size(), 1u);
     EXPECT_EQ(prompts.openedUrls[0].toString(), "mailto:" + f.AboutEmail->text());
-    // No manual beside the test program: nothing is handed to the shell, and the message names
-    // the file looked for (test_about opens one that is there).
-    f.ManualBtnClick();
-    EXPECT_EQ(prompts.openedUrls.size(), 1u);
-    EXPECT_TRUE(prompts.lastMessage().contains("OrvoManual.pdf")) << prompts.lastMessage().toStdString();
+    // The Manual button depends on a manual beside the test program, which test_about lays out
+    // for the length of its own test; it is tested there.
 }
