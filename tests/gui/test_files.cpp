@@ -247,7 +247,4 @@ TEST_F(FilesTest, LoadThatRunsOutOfMemoryIsAMessage) {
     EXPECT_EQ(prompts.lastMessage(),
               QStringLiteral("Not enough memory to load %1. Nothing of it was loaded.").arg(f.fileName()));
     EXPECT_FALSE(windows->state.history.canUndo());
-    // With memory back the same file loads.
-    main->openDataFiles({f.fileName()});
-    EXPECT_EQ(list().dataSetCount(), before + 120);
 }

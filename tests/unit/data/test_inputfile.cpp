@@ -213,19 +213,11 @@ TEST_F(InputFile, ChunkedReadingLoadsWhatTheWholeTextLoads) {
             ASSERT_EQ(loadDataFile(path, list, header, report, options), FileStatus::Ok);
             EXPECT_EQ(report.setsAdded, expected.setsAdded);
             EXPECT_EQ(header.title, wholeHeader.title);
-            ASSERT_EQ(list.dataSetCount(), whole.dataSetCount());
-            for (int n = 0; n < list.dataSetCount(); ++n) {
-                const Series &a = list.dataSet(n), &b = whole.dataSet(n);
-                EXPECT_EQ(a.name, b.name);
-                EXPECT_EQ(a.note1, b.note1);
-                EXPECT_EQ(a.pointColour, b.pointColour);
-                EXPECT_EQ(a.samples.count, b.samples.count);
-                EXPECT_TRUE(a.samples.time == b.samples.time);
-                EXPECT_TRUE(a.samples.altitude == b.samples.altitude);
-                EXPECT_TRUE(a.samples.peakMark == b.samples.peakMark);
-                EXPECT_EQ(list.triggerSet(n).samples.count, whole.triggerSet(n).samples.count);
-                EXPECT_EQ(a.climbMarkCount(), b.climbMarkCount());
-            }
+            // The same sets, samples, marks, names and notes: the same saved text.
+            std::string a, b;
+            WritePlotFile(list, header, a);
+            WritePlotFile(whole, wholeHeader, b);
+            EXPECT_EQ(a, b);
         }
     }
 }

@@ -174,9 +174,4 @@ TEST_F(SafeSave, PlotFileWrittenInPiecesIsTheWholeText) {
     const fs::path target = dir / "plot.csv";
     ASSERT_EQ(savePlotFile(target.string(), list, header), FileStatus::Ok);
     EXPECT_EQ(read(target), whole);
-    SeriesList none;
-    std::string empty;
-    WritePlotFile(none, header, empty);
-    ASSERT_EQ(savePlotFile(target.string(), none, header), FileStatus::Ok);
-    EXPECT_EQ(read(target), empty);
 }

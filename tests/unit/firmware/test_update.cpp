@@ -363,11 +363,3 @@ TEST_F(UpdateTest, FailedLastRecordAfterACompleteImageDoesNotCallItIncomplete) {
     EXPECT_EQ(module.statusByte(), 0x00);
     EXPECT_EQ(module.codeImage(), expectedFlash(image));
 }
-
-TEST_F(UpdateTest, LongRecordsAndAByteOrderMarkAreProgrammedAsWritten) {
-    const std::vector<std::uint8_t> image = hexkit::randomImage(1000, 7);
-    ASSERT_EQ(run(hexFile(std::string("\xEF\xBB\xBF") + hexkit::hexText(image, 0, 255, "\r\n"))),
-              FirmwareUpdated)
-        << log.text();
-    EXPECT_EQ(module.codeImage(), expectedFlash(image));
-}
