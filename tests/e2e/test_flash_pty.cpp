@@ -152,6 +152,8 @@ TEST_F(FlashPtyTest, InterruptStopsAtARecordAndSaysHowToFinish) {
         while (!out.contains("ISP Mode Initiated\n") && flash.waitForReadyRead(20000))
             out += flash.readAllStandardOutput();
         ASSERT_TRUE(out.contains("ISP Mode Initiated")) << out.toStdString();
+        // Into the erasing, which takes seconds at 4800 bit/s (a stop before it erases nothing).
+        QThread::msleep(1000);
         ::kill(static_cast<pid_t>(flash.processId()), sig);
         ASSERT_TRUE(flash.waitForFinished(30000));
         out += flash.readAllStandardOutput();
