@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QDir>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -484,7 +485,11 @@ void TDataPropForm::PhotoBtnClick() {
                              .arg(path));
         return;
     }
-    m_prompts->openUrl(QUrl::fromLocalFile(path));
+    // The list is written either way; without a program for text files only the opening fails.
+    if (!m_prompts->openUrl(QUrl::fromLocalFile(path)))
+        m_prompts->error(this, QStringLiteral("The photo list was saved as %1, but no program is set up on "
+                                              "this computer to open it.")
+                                   .arg(QDir::toNativeSeparators(path)));
 }
 
 void TDataPropForm::OKBtnClick() {

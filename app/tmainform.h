@@ -276,8 +276,10 @@ class TMainForm : public QWidget {
     // After a load added data sets: the Data Properties list selects its first entry, the plot
     // repaints.
     void afterDataSetsLoaded();
-    // Loads one data file as Load does, with its messages; false when it could not be opened.
-    bool loadDataFile(const QString& path);
+    // Loads one data file as Load does, with its messages; false when it could not be opened or
+    // not loaded. setsLeft (for a load of several files) is what the files before it left of the
+    // data sets one load may add, and is brought down by what this one added.
+    bool loadDataFile(const QString& path, int* setsLeft = nullptr);
     // Loads data files given on the command line or dropped on the window, then shows the
     // Recorded Data page.
     void openDataFiles(const QStringList& paths);
@@ -288,6 +290,8 @@ class TMainForm : public QWidget {
     void DataPropBtnClick();
     // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y, on the Recorded Data page (tmainform_undo.cpp).
     void UndoEdit();
+    // An edit too large for the undo history was made: says it cannot be undone.
+    void EditNotKept(const std::string& label);
     void RedoEdit();
     // Builds DataPropBtn on the Recorded Data page (tmainform_dataprop.cpp).
     void buildDataPropButton();

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -121,12 +123,20 @@ void TMainForm::showVersionAndBuild() {
 }
 
 void TMainForm::AboutEmailClick() {
-    m_prompts->openUrl(QUrl(QStringLiteral("mailto:%1").arg(AboutEmail->text())));
+    const QString address = AboutEmail->text();
+    // Without a mail program the desktop opens nothing; the address is what the user needs then.
+    if (!m_prompts->openUrl(QUrl(QStringLiteral("mailto:%1").arg(address))))
+        m_prompts->error(this, QStringLiteral("No mail program is set up on this computer to write to %1.\n"
+                                              "Write to %1 from the mail program you use.")
+                                   .arg(address));
 }
 
 void TMainForm::AboutWebSiteClick() {
     const QString text = AboutWebSite->text();
-    m_prompts->openUrl(QUrl::fromUserInput(text));
+    if (!m_prompts->openUrl(QUrl::fromUserInput(text)))
+        m_prompts->error(this, QStringLiteral("No web browser is set up on this computer to open %1.\n"
+                                              "Open %1 in the browser you use.")
+                                   .arg(text));
 }
 
 QString TMainForm::manualPath() {
@@ -134,8 +144,15 @@ QString TMainForm::manualPath() {
 }
 
 void TMainForm::ManualBtnClick() {
-    // A missing manual, or no viewer for it, is not reported: the desktop's handler says so.
-    m_prompts->openUrl(QUrl::fromLocalFile(manualPath()));
+    const QString path = QDir::toNativeSeparators(manualPath());
+    if (!QFileInfo::exists(manualPath())) {
+        m_prompts->error(this, QStringLiteral("The manual is missing: there is no file %1.").arg(path));
+        return;
+    }
+    if (!m_prompts->openUrl(QUrl::fromLocalFile(manualPath())))
+        m_prompts->error(this, QStringLiteral("No program is set up on this computer to open the manual "
+                                              "%1.\nOpen the file with a PDF reader.")
+                                   .arg(path));
 }
 
 void TMainForm::Image1MouseDown(QMouseEvent* event) {

@@ -86,6 +86,7 @@ void TMainForm::buildDataPage() {
     DataPage = new QWidget;
     DataPage->setObjectName("DataPage");
     PageControl1->addTab(DataPage, QStringLiteral("Recorded Data"));
+    m_state->history.onEditNotKept = [this](const std::string& label) { EditNotKept(label); };
     auto* layout = new QVBoxLayout(DataPage);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);

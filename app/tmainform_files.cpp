@@ -1,5 +1,7 @@
 // The Recorded Data page's Save and Load buttons: the active data set or the whole plot written as
 // a data file, and data files loaded as new data sets.
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDate>
 #include <QDialog>
@@ -114,8 +116,11 @@ void TMainForm::LoadBtnClick() {
 void TMainForm::openDataFiles(const QStringList& paths) {
     Timer2->stop(); // the Connect page must not replace the plot three seconds after start
     showPage(DataPage);
+    // The files of one drop or command line are one load: together they add at most
+    // MaxDataSetsPerLoad data sets.
+    int setsLeft = orvo::MaxDataSetsPerLoad;
     for (const QString& path : paths) {
-        loadDataFile(path);
+        loadDataFile(path, &setsLeft);
         m_lastLoadFile = path;
     }
 }
@@ -138,7 +143,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
     openDataFiles(paths);
 }
 
-bool TMainForm::loadDataFile(const QString& path) {
+bool TMainForm::loadDataFile(const QString& path, int* setsLeft) {
     orvo::PlotSettings& plot = m_state->plot.settings;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
     orvo::LoadReport report;
@@ -149,7 +154,15 @@ bool TMainForm::loadDataFile(const QString& path) {
         orvo::EditHistory::PendingEdit& step;
         ~Commit() { history.commit(std::move(step)); }
     } commitWhenDone{m_state->history, step};
-    const orvo::FileStatus status = orvo::loadDataFile(localPath(path), plot.series, header, report);
+    orvo::LoadOptions options;
+    if (setsLeft) options.maxDataSets = std::max(*setsLeft, 0);
+    const orvo::FileStatus status = orvo::loadDataFile(localPath(path), plot.series, header, report, options);
+    if (setsLeft) *setsLeft -= report.setsAdded;
+    if (status == orvo::FileStatus::NoMemory) {
+        m_prompts->error(this,
+                         QStringLiteral("Not enough memory to load %1. Nothing of it was loaded.").arg(path));
+        return false;
+    }
     if (status == orvo::FileStatus::OpenFailed) {
         m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path), reasonText(report.openError));
         return false;

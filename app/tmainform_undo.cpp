@@ -45,6 +45,17 @@ void TMainForm::RedoEdit() {
     afterHistoryStep(*this, m_windows);
 }
 
+void TMainForm::EditNotKept(const std::string& label) {
+    const double mib = static_cast<double>(m_state->history.byteBound()) / (1024.0 * 1024.0);
+    XYDisp->setText(QStringLiteral("%1 cannot be undone").arg(QString::fromStdString(label)));
+    m_prompts->message(this, Prompts::Icon::Information, QStringLiteral("Orvo"),
+                       QStringLiteral("\"%1\" changed more data than the undo history keeps (%2 MiB), "
+                                      "so it cannot be undone, and the edits before it can no longer "
+                                      "be undone either.")
+                           .arg(QString::fromStdString(label))
+                           .arg(mib, 0, 'g', 3));
+}
+
 bool TMainForm::askToSaveBeforeClosing() {
     if (!m_state->history.anyModified()) return true;
     const auto answer = m_prompts->message(this, Prompts::Icon::Question, QStringLiteral("Orvo"),

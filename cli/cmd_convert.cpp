@@ -54,10 +54,12 @@ int runConvert(const std::vector<std::string>& args) {
     orvo::PlotSettings plot;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
     bool haveHeader = false;
+    orvo::LoadBudget budget; // the input files are one load
     for (const std::string& in : inputs) {
         orvo::PlotFileHeader later = header; // plot files after the first do not change the texts
         orvo::LoadReport report;
-        if (!orvo::cli::loadDataFileReporting("", in, plot.series, haveHeader ? later : header, report))
+        if (!orvo::cli::loadDataFileReporting("", in, plot.series, haveHeader ? later : header, report,
+                                              &budget))
             return 1;
         haveHeader = haveHeader || report.plotFile;
     }

@@ -1,8 +1,10 @@
 // `orvo-cli flash`: "Update Firmware" from a terminal, through the same UpdateFirmware the window
 // runs; its log lines go to standard output.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "cli/command.h"
@@ -16,6 +18,42 @@ constexpr int ExitPort = 3;
 constexpr int ExitFile = 4;
 constexpr int ExitNoSync = 5;
 constexpr int ExitCommand = 6;
+constexpr int ExitStopped = 7;
+
+// Ctrl+C or SIGTERM during an update: the update stops at the next record boundary (a record cut
+// in the middle would leave the loader waiting for its rest) and says how to finish.
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void onStopSignal(int sig) {
+    if (stopSignal == 0) {
+        static const char note[] = "\norvo-cli flash: stopping after the current record...\n";
+        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, note, sizeof note - 1);
+    }
+    stopSignal = sig;
+}
+
+// Installs the handler for the length of one update and puts the old ones back afterwards.
+class StopSignals {
+  public:
+    StopSignals() {
+        struct sigaction sa {};
+        sa.sa_handler = onStopSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART; // the port's reads go on; the flag is looked at between records
+        sigaction(SIGINT, &sa, &m_oldInt);
+        sigaction(SIGTERM, &sa, &m_oldTerm);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &m_oldInt, nullptr);
+        sigaction(SIGTERM, &m_oldTerm, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+  private:
+    struct sigaction m_oldInt {
+    }, m_oldTerm{};
+};
 
 const char* flashHelp =
     "Usage: orvo-cli flash --port P [--speed S] [--blank] [--force] FILE\n"
@@ -30,9 +68,12 @@ const char* flashHelp =
     "                   so it is not asked to start\n"
     "  --force          program a file whose records have wrong checksums, or erase the module\n"
     "                   for a file with no data at all; both are refused without it\n"
+    "\nCtrl+C or SIGTERM stops the update at the next record boundary; once every record is\n"
+    "programmed the update finishes instead. A stopped update says how to finish it.\n"
     "\nExit status: 0 updated; 2 usage; 3 a port did not open; 4 the file cannot be read, does\n"
     "not fit the code space, or was refused before anything was sent; 5 no answer to the\n"
-    "synchronisation; 6 a boot loader command failed.\n";
+    "synchronisation; 6 a boot loader command failed; 7 stopped by Ctrl+C or SIGTERM (run again\n"
+    "with --blank when the log says the firmware is incomplete).\n";
 
 bool knownSpeed(long baud) {
     for (int s : orvo::CommSpeeds)
@@ -101,8 +142,14 @@ int runFlash(const std::vector<std::string>& args) {
                                  "--force does that\n");
         return force;
     };
+    hooks.stopRequested = [] { return stopSignal != 0; };
     orvo::StdoutInfoLog log;
-    const int result = orvo::UpdateFirmware(file, options, log, hooks);
+    stopSignal = 0;
+    int result;
+    {
+        const StopSignals signals;
+        result = orvo::UpdateFirmware(file, options, log, hooks);
+    }
     switch (result) {
     case orvo::FirmwareUpdated:
         log.line("");
@@ -114,6 +161,8 @@ int runFlash(const std::vector<std::string>& args) {
         return ExitNoSync;
     case orvo::FirmwareCommandFailed:
         return ExitCommand;
+    case orvo::FirmwareStopped:
+        return ExitStopped;
     default:
         return ExitFile; // unreadable, too large, refused
     }

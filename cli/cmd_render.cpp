@@ -133,10 +133,12 @@ int runRender(const std::vector<std::string>& args) {
 
     orvo::PlotState state;
     bool plotLimits = false;
+    orvo::LoadBudget budget; // the files are one load
     for (const std::string& f : files) {
         orvo::PlotFileHeader header;
         orvo::LoadReport report;
-        if (!orvo::cli::loadDataFileReporting("orvo-cli render: ", f, state.settings.series, header, report))
+        if (!orvo::cli::loadDataFileReporting("orvo-cli render: ", f, state.settings.series, header, report,
+                                              &budget))
             return 1;
         if (report.plotFile) {
             orvo::PlotSettings& p = state.settings;

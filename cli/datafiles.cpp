@@ -19,11 +19,18 @@ std::string sentence(std::string reason) {
 } // namespace
 
 bool loadDataFileReporting(const std::string& prefix, const std::string& path, SeriesList& list,
-                           PlotFileHeader& header, LoadReport& report) {
-    const FileStatus status = loadDataFile(path, list, header, report);
+                           PlotFileHeader& header, LoadReport& report, LoadBudget* budget) {
+    const FileStatus status =
+        loadDataFile(path, list, header, report, budget ? budget->next() : LoadOptions());
+    if (budget) budget->spent(report);
     if (status == FileStatus::OpenFailed) {
         std::fprintf(stderr, "%sUnable to open %s!%s\n", prefix.c_str(), path.c_str(),
                      sentence(report.openError).c_str());
+        return false;
+    }
+    if (status == FileStatus::NoMemory) {
+        std::fprintf(stderr, "%snot enough memory to load %s; nothing of it was loaded.\n", prefix.c_str(),
+                     path.c_str());
         return false;
     }
     if (status == FileStatus::NoData) {
@@ -45,6 +52,7 @@ void reportSaveFailure(const std::string& prefix, const std::string& path, FileS
         return;
     case FileStatus::OpenFailed:
     case FileStatus::NoData:
+    case FileStatus::NoMemory:
         std::fprintf(stderr, "%sUnable to open %s!%s\n", prefix.c_str(), path.c_str(),
                      sentence(notRegularFileReason(path)).c_str());
         return;

@@ -11,8 +11,10 @@ namespace orvo::cli {
 // Loads path as the Load button does. On stderr: why it could not be opened or holds no data
 // (then false, and nothing was added), or each thing that did not load as written. prefix
 // starts every message, e.g. "orvo-cli render: ".
+// With budget, the file is one of several that make one load (see LoadBudget). Memory that runs
+// out is "not enough memory to load PATH" (false, nothing added), never an abort.
 bool loadDataFileReporting(const std::string& prefix, const std::string& path, SeriesList& list,
-                           PlotFileHeader& header, LoadReport& report);
+                           PlotFileHeader& header, LoadReport& report, LoadBudget* budget = nullptr);
 
 // After a save that did not return Ok: "Unable to open PATH!" and why, "Unable to write PATH!",
 // or the number that is not finite. n is the data set saved, or -1 for a plot file.

@@ -1,10 +1,13 @@
 #include "data/datafile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <unistd.h>
 
 #include "data/inputfile.h"
 #include "data/linescan.h"
@@ -91,23 +94,76 @@ bool validColourOrStyle(int v, int maxStyle) {
 
 } // namespace
 
-bool LineReader::readLine(std::string_view& line) {
-    if (m_pos >= m_text.size()) return false;
-    const char* begin = m_text.data() + m_pos;
-    const std::size_t rest = m_text.size() - m_pos;
-    const void* lf = std::memchr(begin, '\n', rest);
-    std::size_t length = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : rest;
-    // A carriage return ends the line too: before a line feed (CR LF) or alone, as files from old
-    // Macintosh programs have it.
-    if (const void* cr = std::memchr(begin, '\r', length)) {
-        length = static_cast<std::size_t>(static_cast<const char*>(cr) - begin);
-        const bool crlf = length + 1 < rest && begin[length + 1] == '\n';
-        m_pos += length + (crlf ? 2 : 1);
-    } else {
-        m_pos += lf ? length + 1 : length;
+bool LineReader::more() {
+    if (m_fd < 0 || m_end) return false;
+    // Nothing before the current line is looked at again (seek goes back one line at most).
+    const std::size_t keep = m_pos - m_base;
+    m_buffer.erase(0, std::min(keep, m_buffer.size()));
+    m_base = m_pos;
+    const std::size_t had = m_buffer.size();
+    m_buffer.resize(had + m_chunk);
+    for (;;) {
+        const ssize_t got = ::read(m_fd, m_buffer.data() + had, m_chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            if (got < 0) m_readError = errno;
+            m_end = true;
+            m_buffer.resize(had);
+            m_text = m_buffer;
+            return false;
+        }
+        m_buffer.resize(had + static_cast<std::size_t>(got));
+        m_text = m_buffer;
+        return true;
     }
-    line = std::string_view(begin, length);
-    return true;
+}
+
+bool LineReader::atEnd() {
+    while (m_pos - m_base >= m_text.size())
+        if (!more()) return true;
+    return false;
+}
+
+bool LineReader::readLine(std::string_view& line) {
+    bool lastChunk = false;
+    for (;;) {
+        const std::size_t at = m_pos - m_base;
+        if (at >= m_text.size()) {
+            if (more()) continue;
+            return false;
+        }
+        const char* begin = m_text.data() + at;
+        const std::size_t rest = m_text.size() - at;
+        const void* lf = std::memchr(begin, '\n', rest);
+        std::size_t length = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : rest;
+        const void* cr = std::memchr(begin, '\r', length);
+        // The line goes on in the next chunk, or a carriage return at the chunk's end may have its
+        // line feed there.
+        if (!lastChunk && !lf && (!cr || static_cast<const char*>(cr) == begin + rest - 1)) {
+            // Either way the buffer may have moved: look again.
+            lastChunk = !more();
+            continue;
+        }
+        // A carriage return ends the line too: before a line feed (CR LF) or alone, as files from
+        // old Macintosh programs have it.
+        if (cr) {
+            length = static_cast<std::size_t>(static_cast<const char*>(cr) - begin);
+            const bool crlf = length + 1 < rest && begin[length + 1] == '\n';
+            m_pos += length + (crlf ? 2 : 1);
+        } else {
+            m_pos += lf ? length + 1 : length;
+        }
+        line = std::string_view(begin, length);
+        return true;
+    }
+}
+
+static void skipByteOrderMark(LineReader& in) {
+    const std::size_t start = in.tell();
+    std::string_view line;
+    if (!in.readLine(line)) return;
+    in.seek(start);
+    if (withoutByteOrderMark(line).size() != line.size()) in.seek(start + 3);
 }
 
 // "#tmin,amin,tmax,amax": the view limits line of both file kinds.
@@ -169,27 +225,36 @@ void WriteSetBlock(const SeriesList& list, int n, const PlotFileHeader& plot, st
     }
 }
 
-void WritePlotFile(const SeriesList& list, const PlotFileHeader& plot, std::string& file) {
+// The plot file's first lines: "Orvo Plot", the six texts and the limits.
+static void writePlotHeader(const PlotFileHeader& plot, std::string& file) {
     file += "Orvo Plot\r\n";
     for (const std::string* text :
          {&plot.title, &plot.xLabel, &plot.yLabel, &plot.info1, &plot.info2, &plot.info3})
         appendHeaderLine(file, '#', *text);
     appendLimits(file, plot);
     file += "\r\n";
-    for (int n = 0; 2 * n < list.size(); ++n) {
-        const Series& s = list.dataSet(n);
-        const Series& trig = list.triggerSet(n);
-        const long long fields[6] = {static_cast<int>(s.lineColour),     s.lineStyle,
-                                     static_cast<int>(s.pointColour),    s.pointStyle,
-                                     static_cast<int>(trig.pointColour), trig.pointStyle};
-        file += "! ";
-        for (int f = 0; f < 6; ++f) {
-            if (f > 0) file += ", ";
-            appendInt(file, fields[f]);
-        }
-        file += "\r\n";
-        WriteSetBlock(list, n, plot, file);
+}
+
+// Data set n's "!" line and block in a plot file.
+static void writePlotSet(const SeriesList& list, int n, const PlotFileHeader& plot, std::string& file) {
+    const Series& s = list.dataSet(n);
+    const Series& trig = list.triggerSet(n);
+    const long long fields[6] = {static_cast<int>(s.lineColour),     s.lineStyle,
+                                 static_cast<int>(s.pointColour),    s.pointStyle,
+                                 static_cast<int>(trig.pointColour), trig.pointStyle};
+    file += "! ";
+    for (int f = 0; f < 6; ++f) {
+        if (f > 0) file += ", ";
+        appendInt(file, fields[f]);
     }
+    file += "\r\n";
+    WriteSetBlock(list, n, plot, file);
+}
+
+void WritePlotFile(const SeriesList& list, const PlotFileHeader& plot, std::string& file) {
+    writePlotHeader(plot, file);
+    for (int n = 0; 2 * n < list.size(); ++n)
+        writePlotSet(list, n, plot, file);
 }
 
 Series& ReadSetBlock(SeriesList& list, LineReader& in, LoadReport& report) {
@@ -278,6 +343,12 @@ Series& ReadSetBlock(SeriesList& list, LineReader& in, LoadReport& report) {
     b.count = i;
     t.count = k;
     trig.DisplayFlag = triggerColumn != 0 ? 1 : 0;
+    // The columns grew by doubling; a set keeps only what it holds.
+    for (SampleBuffer* buffer : {&b, &t}) {
+        buffer->time.shrinkToFit();
+        buffer->altitude.shrinkToFit();
+        buffer->peakMark.shrinkToFit();
+    }
     return s;
 }
 
@@ -293,28 +364,29 @@ bool isDataLine(std::string_view line) {
     return scanLine(line, "%lf, %lf", {&v[0], &v[1]}) == 2 && std::isfinite(v[0]) && std::isfinite(v[1]);
 }
 
-bool hasDataLine(std::string_view text) {
-    LineReader in(text);
+bool hasDataLine(LineReader& in) {
     std::string_view line;
     while (in.readLine(line))
         if (isDataLine(line)) return true;
     return false;
 }
 
-} // namespace
+std::size_t sampleBytes(const Series& s) {
+    const SampleBuffer& b = s.samples;
+    return b.time.capacity() * sizeof(double) + b.altitude.capacity() * sizeof(double) +
+           b.peakMark.capacity();
+}
 
-LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader& header,
-                        const LoadOptions& options) {
-    LoadReport report;
-    text = withoutByteOrderMark(text);
-    // Anything else (a password file, a picture, an empty file) would turn into a data set of
-    // zeros, or change the plot's texts, without a word.
-    if (!hasDataLine(text)) {
-        report.noData = true;
-        return report;
-    }
-    LineReader in(text);
-    const int firstNew = list.dataSetCount();
+// The load's body; may throw std::bad_alloc, which loadDataLines turns into report.noMemory.
+void readDataLines(LineReader& in, SeriesList& list, PlotFileHeader& header, const LoadOptions& options,
+                   int firstNew, LoadReport& report) {
+    const std::size_t start = in.tell();
+    std::size_t bytes = 0;
+    // Sample storage past the load's own bound fails the load as memory running out would.
+    auto account = [&](int n) {
+        bytes += sampleBytes(list.dataSet(n)) + sampleBytes(list.triggerSet(n));
+        if (options.maxSampleBytes > 0 && bytes > options.maxSampleBytes) throw std::bad_alloc();
+    };
     std::string_view line;
     // Only the first character tells a plot file from a data set file.
     if (in.readLine(line) && !line.empty() && line[0] == 'O') {
@@ -334,7 +406,7 @@ LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader&
         }
         for (;;) {
             if (!in.readLine(line) || line.empty() || line[0] != '!') break;
-            if (options.maxDataSets > 0 && list.dataSetCount() - firstNew >= options.maxDataSets) {
+            if (options.maxDataSets >= 0 && list.dataSetCount() - firstNew >= options.maxDataSets) {
                 report.setLimitReached = true;
                 break;
             }
@@ -350,22 +422,92 @@ LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader&
             if (got >= 4 && validColourOrStyle(f[3], PointTriangle)) s.pointStyle = f[3];
             if (got >= 5) trig.pointColour = static_cast<Colour>(f[4]) & 0x00FFFFFFu;
             if (got >= 6 && validColourOrStyle(f[5], PointTriangle)) trig.pointStyle = f[5];
+            account(list.dataSetCount() - 1);
         }
+    } else if (options.maxDataSets == 0) {
+        report.setLimitReached = true; // the load's other files took every set it may add
     } else {
-        in.seek(0);
+        in.seek(start);
         ReadSetBlock(list, in, report);
+        account(list.dataSetCount() - 1);
+    }
+}
+
+} // namespace
+
+LoadReport loadDataLines(LineReader& in, SeriesList& list, PlotFileHeader& header,
+                         const LoadOptions& options) {
+    LoadReport report;
+    const int firstNew = list.dataSetCount();
+    const PlotFileHeader before = header;
+    try {
+        readDataLines(in, list, header, options, firstNew, report);
+    } catch (const std::bad_alloc&) {
+        // Half a load would look like a whole one; what was added goes, and its memory with it.
+        while (list.dataSetCount() > firstNew)
+            list.DeleteDataSet(list.dataSetCount() - 1);
+        header = before;
+        report = LoadReport();
+        report.noMemory = true;
+        return report;
     }
     report.setsAdded = list.dataSetCount() - firstNew;
     return report;
 }
 
+LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader& header,
+                        const LoadOptions& options) {
+    text = withoutByteOrderMark(text);
+    // Anything else (a password file, a picture, an empty file) would turn into a data set of
+    // zeros, or change the plot's texts, without a word.
+    LineReader scan(text);
+    if (!hasDataLine(scan)) {
+        LoadReport report;
+        report.noData = true;
+        return report;
+    }
+    LineReader in(text);
+    return loadDataLines(in, list, header, options);
+}
+
 FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeader& header, LoadReport& report,
                         const LoadOptions& options) {
     report = LoadReport();
-    std::string text;
-    if (!readRegularFile(path, text, &report.openError)) return FileStatus::OpenFailed;
-    report = loadDataText(text, list, header, options);
-    return report.noData ? FileStatus::NoData : FileStatus::Ok;
+    const int fd = openRegularFile(path, &report.openError);
+    if (fd < 0) return FileStatus::OpenFailed;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    // Two passes (is it a data file at all; then the load), neither holding the file whole.
+    auto pass = [&](auto&& body) {
+        ::lseek(fd, 0, SEEK_SET);
+        LineReader in(fd, options.readChunkBytes);
+        skipByteOrderMark(in);
+        body(in);
+        return in.readError();
+    };
+    bool hasData = false;
+    int error = pass([&](LineReader& in) { hasData = hasDataLine(in); });
+    if (error == 0 && !hasData) {
+        report.noData = true;
+        return FileStatus::NoData;
+    }
+    const PlotFileHeader before = header;
+    if (error == 0) {
+        const int firstNew = list.dataSetCount();
+        error = pass([&](LineReader& in) { report = loadDataLines(in, list, header, options); });
+        if (report.noMemory) return FileStatus::NoMemory;
+        // A file that stops reading half way would load a part taken for the whole.
+        if (error != 0)
+            while (list.dataSetCount() > firstNew)
+                list.DeleteDataSet(list.dataSetCount() - 1);
+    }
+    if (error == 0) return FileStatus::Ok;
+    header = before;
+    report = LoadReport();
+    report.openError = std::strerror(error);
+    return FileStatus::OpenFailed;
 }
 
 std::vector<std::string> describeLoadProblems(const LoadReport& r) {
@@ -376,7 +518,10 @@ std::vector<std::string> describeLoadProblems(const LoadReport& r) {
     if (r.droppedLines > 0)
         out.push_back(std::to_string(r.droppedLines) + " sample line(s) beyond the " +
                       std::to_string(MaxSamples) + " samples a data set holds were not loaded.");
-    if (r.setLimitReached)
+    if (r.setLimitReached && r.setsAdded == 0)
+        out.push_back("One load takes at most " + std::to_string(MaxDataSetsPerLoad) +
+                      " data sets and the files before this one took them all; nothing of it was loaded.");
+    else if (r.setLimitReached)
         out.push_back("The file holds more data sets than one load takes; only the first " +
                       std::to_string(r.setsAdded) + " were loaded.");
     return out;
@@ -430,13 +575,17 @@ FileStatus saveDataSetFile(const std::string& path, const SeriesList& list, int 
 
 FileStatus savePlotFile(const std::string& path, const SeriesList& list, const PlotFileHeader& plot) {
     if (!nonFiniteValue(list, -1, plot).empty()) return FileStatus::NotFinite;
-    std::string text;
-    std::size_t samples = 0;
-    for (int n = 0; n < list.dataSetCount(); ++n)
-        samples += static_cast<std::size_t>(std::max(0, list.dataSet(n).samples.count));
-    text.reserve(samples * 40 + 4096 * static_cast<std::size_t>(list.dataSetCount() + 1));
-    WritePlotFile(list, plot, text);
-    return writeFileSafely(path, text);
+    // Written a data set at a time: the text of the whole plot is never held in memory at once.
+    int n = -1; // -1: the plot's own lines
+    return writeFileSafely(path, [&](std::string& chunk) {
+        if (n >= list.dataSetCount()) return false;
+        if (n < 0)
+            writePlotHeader(plot, chunk);
+        else
+            writePlotSet(list, n, plot, chunk);
+        ++n;
+        return true;
+    });
 }
 
 } // namespace orvo

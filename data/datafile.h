@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,44 +31,83 @@ enum class FileStatus {
     WriteFailed, // a save could not write or flush every byte; any earlier file is untouched
     NoData,      // a load found not one data line in the file and added nothing
     NotFinite,   // a save met a number that would be written as "inf" or "nan" and wrote nothing
+    NoMemory,    // a load ran out of memory (or past LoadOptions::maxSampleBytes) and added nothing
 };
 
-// The most data sets one load adds; a plot file with more is cut there and says so.
+// The most data sets one load adds, over all the files it reads (a drop of several files, the
+// files of one command line); a plot file with more is cut there and says so.
 constexpr int MaxDataSetsPerLoad = 1000;
 
 // What a load met besides the data sets it added.
 struct LoadReport {
     bool plotFile = false;
     int setsAdded = 0;
-    int unreadableLines = 0; // sample lines whose time or altitude did not parse; loaded as 0
-    int droppedLines = 0;    // sample lines past the MaxSamples-th of a block; not loaded
-    bool setLimitReached = false;
-    bool noData = false;   // no line was a sample line or a data file header: nothing was added
-    std::string openError; // why the file could not be opened ("it is a FIFO, not a regular file")
+    int unreadableLines = 0;      // sample lines whose time or altitude did not parse; loaded as 0
+    int droppedLines = 0;         // sample lines past the MaxSamples-th of a block; not loaded
+    bool setLimitReached = false; // sets were left out; setsAdded says how many were taken
+    bool noData = false;          // no line was a sample line or a data file header: nothing was added
+    bool noMemory = false;        // memory ran out: nothing was added
+    std::string openError;        // why the file could not be opened ("it is a FIFO, not a regular file")
 };
 
 struct LoadOptions {
-    int maxDataSets = MaxDataSetsPerLoad; // data sets one load may add; 0: no limit
+    // Data sets this file may add: what is left of the load's MaxDataSetsPerLoad (see LoadBudget);
+    // 0 adds none (setLimitReached), a negative number sets no limit.
+    int maxDataSets = MaxDataSetsPerLoad;
+    // Bytes of sample storage this file may take; past it the load fails as when memory runs out.
+    // 0: only the memory the system gives.
+    std::size_t maxSampleBytes = 0;
+    // Bytes read from the file at a time: the file itself is never held whole in memory.
+    std::size_t readChunkBytes = std::size_t{1} << 20;
+};
+
+// The data sets left to one load of several files: each file's LoadOptions takes what the files
+// before it left.
+struct LoadBudget {
+    int setsLeft = MaxDataSetsPerLoad;
+    LoadOptions next() const {
+        LoadOptions o;
+        o.maxDataSets = setsLeft;
+        return o;
+    }
+    void spent(const LoadReport& report) { setsLeft -= report.setsAdded; }
 };
 
 // One sentence per thing a load did not take as written (unreadable numbers, cut blocks, data
 // sets past the limit); empty when the file loaded whole. The window and orvo-cli show these.
 std::vector<std::string> describeLoadProblems(const LoadReport& report);
 
-// Lines of a file held in memory. A line ends at a line feed; a carriage return before it (or at
-// the very end of the text) is not part of the line.
+// Lines of a text held in memory or read from a file a chunk at a time. A line ends at a line
+// feed or a carriage return; a carriage return before a line feed ends it with the line feed.
+// A line read stays valid until the next readLine.
 class LineReader {
   public:
     explicit LineReader(std::string_view text) : m_text(text) {}
-    bool atEnd() const { return m_pos >= m_text.size(); }
+    // Reads the open file fd (which stays the caller's) chunkBytes at a time; only the chunk
+    // around the current line is in memory.
+    LineReader(int fd, std::size_t chunkBytes) : m_fd(fd), m_chunk(chunkBytes > 0 ? chunkBytes : 1) {}
+    // A copy would read lines out of the other reader's buffer.
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+    bool atEnd();
     std::size_t tell() const { return m_pos; }
-    void seek(std::size_t pos) { m_pos = pos; }
+    // Back to a position tell() gave before the last readLine (or at any later one).
+    void seek(std::size_t pos) { m_pos = pos < m_base ? m_base : pos; }
     // False at the end of the text.
     bool readLine(std::string_view& line);
+    // The file could not be read to its end: errno of the failed read, else 0.
+    int readError() const { return m_readError; }
 
   private:
-    std::string_view m_text;
+    bool more();             // reads the next chunk, dropping what lies before the current line
+    std::string_view m_text; // the text from stream position m_base on
+    std::size_t m_base = 0;
     std::size_t m_pos = 0;
+    int m_fd = -1;
+    std::size_t m_chunk = 0;
+    std::string m_buffer;
+    bool m_end = false;
+    int m_readError = 0;
 };
 
 // Appends data set n's block to file: name, the plot's axis labels, the notes, the limits line
@@ -88,6 +128,11 @@ Series& ReadSetBlock(SeriesList& list, LineReader& in, LoadReport& report);
 // nothing and sets report.noData. loadDataFile reads only a regular file.
 LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader& header,
                         const LoadOptions& options = {});
+// The same on lines from any reader. When memory runs out (std::bad_alloc, or the sample storage
+// would pass options.maxSampleBytes) the data sets this load added are removed again, header is
+// left as it was, and report.noMemory is set; nothing is thrown.
+LoadReport loadDataLines(LineReader& in, SeriesList& list, PlotFileHeader& header,
+                         const LoadOptions& options = {});
 FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeader& header, LoadReport& report,
                         const LoadOptions& options = {});
 
@@ -107,5 +152,8 @@ std::string nonFiniteValue(const SeriesList& list, int n, const PlotFileHeader& 
 // the temporary file is removed. A path that names something other than a regular file (a device,
 // a FIFO, a socket, or a symbolic link to one) is refused with OpenFailed and left alone.
 FileStatus writeFileSafely(const std::string& path, std::string_view contents);
+// The same for contents made a piece at a time: next appends the next piece to its (empty)
+// argument and returns false when there is none.
+FileStatus writeFileSafely(const std::string& path, const std::function<bool(std::string&)>& next);
 
 } // namespace orvo

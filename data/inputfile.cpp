@@ -35,27 +35,39 @@ std::string notRegularFileReason(const std::string& path) {
     return reasonFor(st.st_mode);
 }
 
-bool readRegularFile(const std::string& path, std::string& contents, std::string* why, std::size_t maxBytes) {
-    contents.clear();
+int openRegularFile(const std::string& path, std::string* why) {
     // Looked at before opening: opening a FIFO waits for a writer, and opening a serial device
     // can already reset what is plugged into it.
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         setWhy(why, std::strerror(errno));
-        return false;
+        return -1;
     }
     if (!S_ISREG(st.st_mode)) {
         setWhy(why, reasonFor(st.st_mode));
-        return false;
+        return -1;
     }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         setWhy(why, std::strerror(errno));
-        return false;
+        return -1;
     }
     // The path may have been replaced between the two looks; what was opened is what counts.
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         setWhy(why, reasonFor(st.st_mode));
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool readRegularFile(const std::string& path, std::string& contents, std::string* why, std::size_t maxBytes) {
+    contents.clear();
+    const int fd = openRegularFile(path, why);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        setWhy(why, std::strerror(errno));
         ::close(fd);
         return false;
     }

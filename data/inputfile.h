@@ -16,6 +16,10 @@ namespace orvo {
 bool readRegularFile(const std::string& path, std::string& contents, std::string* why = nullptr,
                      std::size_t maxBytes = 0);
 
+// The same checks, and the file opened for reading (the descriptor is the caller's to close);
+// -1 with *why on failure.
+int openRegularFile(const std::string& path, std::string* why = nullptr);
+
 // "" when path names a regular file (after following symbolic links) or nothing at all;
 // otherwise why it cannot be treated as one, e.g. "it is a character device, not a regular file".
 std::string notRegularFileReason(const std::string& path);

@@ -4,8 +4,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <fcntl.h>
+#include <new>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,17 +16,26 @@ namespace orvo {
 
 namespace {
 
-// A symbolic link keeps pointing at the saved file: the file it names is the one replaced.
+// A symbolic link keeps pointing at the saved file: the file it names is the one replaced. The
+// chain of links is followed by hand rather than with realpath, because a link to a file that does
+// not exist yet must still be written through (the save creates its target), not replaced.
 std::string resolvedTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string r(real);
-            std::free(real);
-            return r;
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) { // as many as the system itself follows
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        std::string to(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+        const ssize_t n = ::readlink(at.c_str(), to.data(), to.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= to.size()) return at;
+        to.resize(static_cast<std::size_t>(n));
+        if (to[0] != '/') {
+            // A relative link is relative to the folder that holds the link.
+            const auto slash = at.rfind('/');
+            if (slash != std::string::npos) to = at.substr(0, slash + 1) + to;
         }
+        at = to;
     }
-    return path;
+    return at; // a loop of links: the save fails on it like any path that cannot be opened
 }
 
 bool writeAll(int fd, std::string_view contents) {
@@ -41,11 +51,12 @@ bool writeAll(int fd, std::string_view contents) {
     return true;
 }
 
-} // namespace
-
-FileStatus writeFileSafely(const std::string& path, std::string_view contents) {
+// The save itself; piece gives the contents a piece at a time (false: no more).
+FileStatus writeSafely(const std::string& path, const std::function<bool(std::string_view&)>& piece) {
     if (path.empty()) return FileStatus::OpenFailed;
     const std::string target = resolvedTarget(path);
+    struct stat link {};
+    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) return FileStatus::OpenFailed; // a loop
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -76,7 +87,14 @@ FileStatus writeFileSafely(const std::string& path, std::string_view contents) {
         mode = 0666 & ~mask;
     }
     (void)::fchmod(fd, mode); // a file system without permissions keeps mkstemp's 0600
-    bool ok = writeAll(fd, contents);
+    bool ok = true;
+    try {
+        std::string_view part;
+        while (ok && piece(part))
+            ok = writeAll(fd, part);
+    } catch (const std::bad_alloc&) {
+        ok = false; // no memory for the next piece: the old file stays
+    }
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
@@ -91,6 +109,28 @@ FileStatus writeFileSafely(const std::string& path, std::string_view contents) {
         ::close(dir);
     }
     return FileStatus::Ok;
+}
+
+} // namespace
+
+FileStatus writeFileSafely(const std::string& path, std::string_view contents) {
+    bool given = false;
+    return writeSafely(path, [&](std::string_view& part) {
+        if (given) return false;
+        part = contents;
+        given = true;
+        return true;
+    });
+}
+
+FileStatus writeFileSafely(const std::string& path, const std::function<bool(std::string&)>& next) {
+    std::string chunk;
+    return writeSafely(path, [&](std::string_view& part) {
+        chunk.clear();
+        if (!next(chunk)) return false;
+        part = chunk;
+        return true;
+    });
 }
 
 } // namespace orvo

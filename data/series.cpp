@@ -39,6 +39,10 @@ Series& SeriesList::CreateDataSet() {
     const Colour colour = SetColourCycle[static_cast<std::size_t>(m_colourPos)];
     m_colourPos = (m_colourPos + 1) % static_cast<int>(SetColourCycle.size());
 
+    // Room for both series first: running out of memory between the two pushes would leave a data
+    // set without its trigger set.
+    if (m_series.capacity() < m_series.size() + 2)
+        m_series.reserve(std::max(m_series.size() + 2, 2 * m_series.capacity()));
     auto alt = std::make_unique<Series>(true);
     alt->samples.count = 21;
     for (int i = 0; i <= 20; ++i) {

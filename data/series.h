@@ -58,6 +58,12 @@ template <typename T> class SampleColumn {
     // Storage for indexes 0 .. n - 1 exactly (new ones 0); n is cut to MaxSamples.
     void resize(std::size_t n) { m_values.resize(std::min<std::size_t>(n, MaxSamples)); }
     void reserve(std::size_t n) { m_values.reserve(std::min<std::size_t>(n, MaxSamples)); }
+    // Storage held, written or not.
+    std::size_t capacity() const { return m_values.capacity(); }
+    // Gives back the room that growing by doubling left beyond size().
+    void shrinkToFit() {
+        if (m_values.capacity() > m_values.size()) m_values.shrink_to_fit();
+    }
     // The stored values, for code that takes a std::vector.
     operator const std::vector<T>&() const { return m_values; }
     friend bool operator==(const SampleColumn& a, const std::vector<T>& b) { return a.m_values == b; }

@@ -4,6 +4,7 @@
 #include "firmware/hexfile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -112,10 +113,30 @@ bool readBounded(const std::string& path, std::string* text, std::string* error)
 }
 #endif
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+// The start of a line as the refusal shows it: printable ASCII, other bytes as '?', cut short.
+std::string shownText(std::string_view line) {
+    std::string out;
+    for (std::size_t i = 0; i < line.size() && i < 40; ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        out += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+    }
+    if (line.size() > 40) out += "...";
+    return out;
+}
+
 } // namespace
 
 int ParseHexLine(std::string_view line, FirmwareFile& file) {
-    if (line.empty() || line[0] != ':') return HexLineIgnored;
+    while (!line.empty() && isBlank(line.front()))
+        line.remove_prefix(1);
+    while (!line.empty() && isBlank(line.back()))
+        line.remove_suffix(1);
+    if (line.empty()) return HexLineIgnored;
+    if (line[0] != ':') return refuse(file, "does not begin with ':' (\"" + shownText(line) + "\")");
     // ":" nn aaaa tt, then nn data bytes and the checksum.
     if (line.size() < 3) return refuse(file, "is shorter than a record");
     if (std::size_t bad = firstNonHex(line, 1, 3); bad != std::string_view::npos)
@@ -126,8 +147,7 @@ int ParseHexLine(std::string_view line, FirmwareFile& file) {
         return refuse(file, "holds a character that is not a hex digit at column " + std::to_string(bad + 1));
     if (line.size() < recordEnd)
         return refuse(file, "is shorter than its byte count of " + std::to_string(count) + " says");
-    for (std::size_t i = recordEnd; i < line.size(); ++i)
-        if (line[i] != ' ' && line[i] != '\t') return refuse(file, "has characters after its checksum");
+    if (line.size() > recordEnd) return refuse(file, "has characters after its checksum");
 
     const int address = hexByte(line, 3) * 256 + hexByte(line, 5);
     const int type = hexByte(line, 7);
@@ -144,17 +164,27 @@ int ParseHexLine(std::string_view line, FirmwareFile& file) {
         return HexLineTaken;
     }
     if (type != 0x00) return HexLineTaken; // end of file, start addresses: nothing to load
-    if (count > FirmwareBlockSize) {
-        ++file.longRecordsSkipped;
-        return HexLineTaken;
-    }
     if (file.base != 0 || address + count > FirmwareSize) {
         file.refusal = "Hex file exceeds code space";
         return HexLineBeyondCodeSpace;
     }
-    for (int i = 0; i < count; ++i)
-        file.FirmwareImage[static_cast<std::size_t>(address + i)] =
+    for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(address + i);
+        const auto value = static_cast<std::uint8_t>(hexByte(line, 9 + 2 * static_cast<std::size_t>(i)));
+        if (file.writtenBy[at] != 0 && file.FirmwareImage[at] != value) {
+            char where[8];
+            std::snprintf(where, sizeof where, "%04X", static_cast<unsigned>(at));
+            return refuse(file, std::string("gives address 0x") + where + " another value than line " +
+                                    std::to_string(file.writtenBy[at]) +
+                                    " did; the file does not say which is meant");
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(address + i);
+        file.FirmwareImage[at] =
             static_cast<std::uint8_t>(hexByte(line, 9 + 2 * static_cast<std::size_t>(i)));
+        file.writtenBy[at] = file.line;
+    }
     if (count > 0) {
         const auto last = static_cast<std::uint16_t>(address + count - 1);
         if (!file.hasData || last > file.HighestAddress) file.HighestAddress = last;
@@ -166,6 +196,8 @@ int ParseHexLine(std::string_view line, FirmwareFile& file) {
 
 FirmwareLoadResult LoadFirmwareText(std::string_view text, FirmwareFile& file) {
     file.clear();
+    // Editors on some systems begin a text file with a UTF-8 byte-order mark.
+    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = pos;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "link/comm.h"
@@ -124,10 +125,6 @@ int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& opt
         log.line(loaded.error + " Nothing was sent to the module.");
         return FirmwareRefused;
     }
-    if (file.longRecordsSkipped > 0)
-        log.line(
-            std::to_string(file.longRecordsSkipped) +
-            " record(s) of more than 64 data bytes were skipped, as the module's loader cannot take them.");
     if (file.badChecksums > 0) {
         if (!hooks.acceptBadChecksums ||
             !hooks.acceptBadChecksums(file.badChecksums, file.firstBadChecksumLine)) {
@@ -150,6 +147,11 @@ int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& opt
     auto idle = [&] {
         if (hooks.idle) hooks.idle();
     };
+    auto stopRequested = [&] { return hooks.stopRequested && hooks.stopRequested(); };
+    if (stopRequested()) {
+        log.line("Stopped before anything was sent to the module.");
+        return FirmwareStopped;
+    }
 
     // --- programming mode ---
     PortCloser closer;
@@ -183,6 +185,10 @@ int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& opt
         return FirmwareNoSync;
     }
     log.line("ISP Mode Initiated");
+    if (stopRequested()) {
+        log.line("Stopped. " + std::string(untouched));
+        return FirmwareStopped;
+    }
 
     // --- erase, program, finish ---
     // From here on the module stays in its loader until the status byte is 00 again.
@@ -202,20 +208,42 @@ int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& opt
         return FirmwareCommandFailed;
     }
     loaderOnly = true;
+    auto stopped = [&](const char* step, int address) {
+        char where[8];
+        std::snprintf(where, sizeof where, "%04X", static_cast<unsigned>(address));
+        log.line(std::string("Stopped while ") + step + ", before address 0x" + where + ".");
+        failed(nullptr);
+        return FirmwareStopped;
+    };
     // Dangerous: this erases the module's firmware, the whole code space, whatever the file holds.
     for (int page = 0; page < FirmwareSize; page += FirmwareBlockSize) {
         idle();
+        if (stopRequested()) return stopped("erasing", page);
         if (!SendIspCommand(eraseRecord(page), log)) return failed("Error Erasing Flash");
     }
     for (int a = 0; a < file.imageEnd(); a += FirmwareBlockSize) {
         if (hooks.progress) hooks.progress(a);
         idle();
+        if (stopRequested()) return stopped("programming", a);
         const int n = std::min(FirmwareBlockSize, file.HighestAddress - a + 1);
         if (!SendIspCommand(programRecord(file, a, n), log)) return failed("Error Programming Flash");
     }
     idle();
-    if (!SendIspCommand(IspStatusDone, log)) return failed("Error Setting Status Byte");
-    if (!SendIspCommand(IspConfigWrite, log)) return failed(nullptr);
+    // Every byte of the image is in the module now; what remains is telling the loader so.
+    if (!SendIspCommand(IspStatusDone, log)) {
+        log.line("Error Setting Status Byte");
+        log.line("All of the firmware was programmed, but the boot loader did not take the end of the "
+                 "update; the module stays in its boot loader.");
+        if (!options.recoveryHint.empty()) log.line(options.recoveryHint);
+        return FirmwareCommandFailed;
+    }
+    if (!SendIspCommand(IspConfigWrite, log)) {
+        // The status byte is 00: the firmware is complete and the loader will start it.
+        log.line("The firmware was programmed completely, but the boot loader did not take the "
+                 "configuration byte and the module was not reset. Switch the module off and on to "
+                 "start the new firmware.");
+        return FirmwareCommandFailed;
+    }
     CommSleep(IspBeforeResetMs);
     // The module restarts at once; neither echo nor answer is awaited.
     CommWrite(IspResetRecord);

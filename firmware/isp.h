@@ -23,6 +23,7 @@ enum FirmwareResult : int {
     FirmwareTooLarge = -5,       // a data record beyond the code space
     FirmwareRefused = -6,        // the file was refused before anything was sent (a damaged line,
                                  // or wrong checksums or no data and no consent)
+    FirmwareStopped = -7,        // stopped on request (stopRequested) at a record boundary
 };
 
 inline constexpr int IspBaud = 4800;
@@ -74,6 +75,10 @@ struct FirmwareUpdateHooks {
     std::function<bool(int records, int firstLine)> acceptBadChecksums;
     // Consent to erase the module for a file with no data at all; absent means no.
     std::function<bool()> acceptNoData;
+    // Asked before the dialogue and before every erase and programming record: true stops the
+    // update there (orvo-cli on Ctrl+C), with the way to finish in the log. Once every record is
+    // programmed the update finishes instead: the last three commands leave a working module.
+    std::function<bool()> stopRequested;
 };
 
 // Loads the file and, when it is whole and accepted, programs it into the module. Returns a

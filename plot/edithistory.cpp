@@ -217,6 +217,8 @@ struct EditHistory::Pending {
     int setCount = 0;
     std::unique_ptr<Series> deleted, deletedTriggers;
     Versions deletedVersions;
+    // The sets were too large to copy within the bound: the edit cannot be kept.
+    bool tooLarge = false;
 };
 
 void EditHistory::PendingDeleter::operator()(Pending* p) const {
@@ -269,11 +271,18 @@ EditHistory::PendingEdit EditHistory::begin(const std::string& label, std::vecto
     if (sets.empty())
         for (int n = 0; n < list.dataSetCount(); ++n)
             sets.push_back(n);
+    std::size_t size = 0;
     for (int n : sets) {
         if (!list.validSet(n)) continue;
         p->sets.push_back(n);
-        p->before.emplace_back(SeriesCopy::of(list.dataSet(n)), SeriesCopy::of(list.triggerSet(n)));
+        size += seriesBytes(list.dataSet(n)) + seriesBytes(list.triggerSet(n));
     }
+    // Copies beyond the bound would only be thrown away after the edit (and could exhaust memory
+    // on the way); such an edit is not kept.
+    p->tooLarge = size > m_maxBytes;
+    if (!p->tooLarge)
+        for (int n : p->sets)
+            p->before.emplace_back(SeriesCopy::of(list.dataSet(n)), SeriesCopy::of(list.triggerSet(n)));
     p->plot = PlotTexts::of(m_plot);
     return p;
 }
@@ -305,8 +314,17 @@ EditHistory::PendingEdit EditHistory::beginLoad() {
 }
 
 bool EditHistory::commit(PendingEdit pending) {
+    m_lastNotKept = false;
     if (!pending) return false;
     SeriesList& list = m_plot.settings.series;
+    if (pending->tooLarge) {
+        // What the edit changed is unknown: its sets count as changed.
+        if (list.dataSetCount() == pending->setCount)
+            for (int n : pending->sets)
+                m_versions[static_cast<std::size_t>(n)].current = nextVersion();
+        notKept(pending->label);
+        return false;
+    }
     auto step = std::make_unique<Step>();
     step->label = pending->label;
     const PlotTexts plotNow = PlotTexts::of(m_plot);
@@ -344,15 +362,26 @@ bool EditHistory::commit(PendingEdit pending) {
         if (step->count == 0 && !step->plot) return false;
         break;
     }
+    if (step->bytes() > m_maxBytes) {
+        notKept(step->label);
+        return false;
+    }
     push(std::move(step));
     return true;
+}
+
+void EditHistory::notKept(const std::string& label) {
+    // The steps before it change what this edit changed: none of them can be undone across it.
+    clear();
+    m_lastNotKept = true;
+    if (onEditNotKept) onEditNotKept(label);
 }
 
 void EditHistory::push(std::unique_ptr<Step> step) {
     m_redo.clear();
     m_undo.push_back(std::move(step));
     std::size_t total = bytes();
-    while (m_undo.size() > static_cast<std::size_t>(MaxSteps) || (total > MaxBytes && m_undo.size() > 1)) {
+    while (m_undo.size() > static_cast<std::size_t>(MaxSteps) || (total > m_maxBytes && m_undo.size() > 1)) {
         total -= m_undo.front()->bytes();
         m_undo.erase(m_undo.begin());
     }

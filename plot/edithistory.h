@@ -10,11 +10,14 @@
 // while it can be redone. A deleted set is held whole until its step is dropped.
 //
 // Bound: at most MaxSteps steps, and the steps together hold at most MaxBytes of data; the
-// oldest steps are dropped first (the newest step is always kept).
+// oldest steps are dropped first. An edit whose step alone would hold more (or whose sets are
+// too large to copy before it) is not kept: the history is cleared, since no earlier step can be
+// undone across it, and lastEditNotKept() says so until the next commit.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +52,13 @@ class EditHistory : private SetListObserver {
     // After the edit: records a step when anything changed, and clears the redo steps. Returns
     // whether a step was recorded.
     bool commit(PendingEdit pending);
+    // The last commit met an edit too large to keep (see Bound above).
+    bool lastEditNotKept() const { return m_lastNotKept; }
+    // Called with the edit's label when an edit is too large to keep; the window says so.
+    std::function<void(const std::string& label)> onEditNotKept;
+    // The byte bound (MaxBytes unless a test makes it smaller).
+    void setByteBound(std::size_t bytes) { m_maxBytes = bytes; }
+    std::size_t byteBound() const { return m_maxBytes; }
 
     bool canUndo() const { return !m_undo.empty(); }
     bool canRedo() const { return !m_redo.empty(); }
@@ -79,6 +89,7 @@ class EditHistory : private SetListObserver {
     void dataSetInserted(int n, const std::string& name) override;
 
     void apply(Step& step);
+    void notKept(const std::string& label);
     void push(std::unique_ptr<Step> step);
     std::uint64_t nextVersion() { return ++m_lastVersion; }
 
@@ -92,6 +103,8 @@ class EditHistory : private SetListObserver {
     std::vector<std::unique_ptr<Step>> m_redo; // next to redo last
     std::vector<Versions> m_versions;          // one per data set, in list order
     std::uint64_t m_lastVersion = 0;
+    std::size_t m_maxBytes = MaxBytes;
+    bool m_lastNotKept = false;
 };
 
 } // namespace orvo

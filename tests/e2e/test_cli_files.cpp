@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include "clirun.h"
 
 namespace {
@@ -64,4 +66,47 @@ TEST(CliFiles, FailuresHaveTheirOwnStatus) {
     EXPECT_EQ(r.status, 1);
     r = cli({"convert", Seeds + "plot.csv"});
     EXPECT_EQ(r.status, 2);
+}
+
+// Under a limit on the address space (ulimit -v) a file too large for it is a message and exit
+// status 1, not an abort; a small file still loads under the same limit.
+TEST(CliFiles, RunningOutOfMemoryIsAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#endif
+    QTemporaryDir dir;
+    // 120 full data sets of short lines: 31 MB of text, about 134 MB of samples.
+    const QString big = dir.filePath("big.csv");
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray block;
+        for (int i = 0; i < 65536; ++i)
+            block += "1,2\n";
+        f.write("Orvo Plot\n#t\n#x\n#y\n#\n#\n#\n#0,0,20,20\n");
+        for (int n = 0; n < 120; ++n) {
+            f.write("! 255, 1, 255, 0, 255, 7\n");
+            f.write(block);
+        }
+    }
+    auto showLimited = [](const QString& file) {
+        QProcess p;
+        p.setChildProcessModifier([] {
+            const rlimit limit{160u << 20, 160u << 20};
+            ::setrlimit(RLIMIT_AS, &limit);
+        });
+        p.start(Cli, {"show", file});
+        p.waitForFinished(60000);
+        return std::make_tuple(p.exitStatus(), p.exitCode(), QString::fromUtf8(p.readAllStandardError()),
+                               QString::fromUtf8(p.readAllStandardOutput()));
+    };
+    auto [crash, status, err, out] = showLimited(big);
+    EXPECT_EQ(crash, QProcess::NormalExit);
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(err.contains("not enough memory to load " + big)) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+
+    std::tie(crash, status, err, out) = showLimited(Seeds + "plot.csv");
+    EXPECT_EQ(status, 0) << err.toStdString();
+    EXPECT_FALSE(out.isEmpty());
 }

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <csignal>
+
 #include "clirun.h"
 #include "tests/unit/firmware/hexkit.h"
 
@@ -64,7 +66,11 @@ class FlashPtyTest : public ::testing::Test {
 TEST_F(FlashPtyTest, WholeUpdateLeavesTheImageInTheFlash) {
     const std::vector<std::uint8_t> image = hexkit::randomImage(1000, 17);
     startSim({});
-    const CliRun r = cli({"flash", "--port", path, hexFile(hexkit::hexText(image, 0, 16, "\r\n"))}, 120000);
+    // As some editors and tools write it: a byte-order mark before the reset vector's record, an
+    // indented record, records longer than the loader's 64 bytes. Every byte must arrive.
+    const std::string text = "\xEF\xBB\xBF" + hexkit::hexText({image.begin(), image.begin() + 16}) + "  " +
+                             hexkit::hexText({image.begin() + 16, image.end()}, 16, 255, "\r\n");
+    const CliRun r = cli({"flash", "--port", path, hexFile(text)}, 120000);
     EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
     EXPECT_EQ(r.out, "ISP Mode Initiated\n\nFirmware updated successfully.\n");
     EXPECT_EQ(stopSim(), flashed(image));
@@ -119,8 +125,45 @@ TEST_F(FlashPtyTest, DoubtfulFilesAreRefusedBeforeAPortOpens) {
     r = cli({"flash", "--port", nowhere, "--force", damaged});
     EXPECT_EQ(r.status, 4);
     EXPECT_TRUE(r.out.startsWith("Line 1 of the firmware file is shorter than its byte count of 2 says."));
+    // A line that is not a record: refused by its number, not skipped.
+    r = cli({"flash", "--port", nowhere, hexFile(hexkit::hexText({1, 2}) + "garbage\n")});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_TRUE(r.out.startsWith("Line 3 of the firmware file does not begin with ':'"))
+        << r.out.toStdString();
     EXPECT_EQ(cli({"flash", "--port", nowhere, dir.filePath("missing.hex")}).status, 4);
     EXPECT_EQ(cli({"flash", "--port", nowhere, "/dev/zero"}).status, 4);
     EXPECT_EQ(cli({"flash", "--port", nowhere}).status, 2);
     EXPECT_EQ(cli({"flash", "--speed", "1234", "--port", nowhere, badSum}).status, 2);
+}
+
+TEST_F(FlashPtyTest, InterruptStopsAtARecordAndSaysHowToFinish) {
+    const std::vector<std::uint8_t> image = hexkit::randomImage(2000, 29);
+    const QString file = hexFile(hexkit::hexText(image));
+    startSim({});
+    for (int sig : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(sig);
+        QProcess flash;
+        // The second run meets the loader the first one left behind.
+        QStringList args{"flash", "--port", path, file};
+        if (sig == SIGTERM) args << "--blank";
+        flash.start(Cli, args);
+        ASSERT_TRUE(flash.waitForStarted(5000));
+        QByteArray out;
+        while (!out.contains("ISP Mode Initiated\n") && flash.waitForReadyRead(20000))
+            out += flash.readAllStandardOutput();
+        ASSERT_TRUE(out.contains("ISP Mode Initiated")) << out.toStdString();
+        // Into the erasing, which takes seconds at 4800 bit/s (a stop before it erases nothing).
+        QThread::msleep(1000);
+        ::kill(static_cast<pid_t>(flash.processId()), sig);
+        ASSERT_TRUE(flash.waitForFinished(30000));
+        out += flash.readAllStandardOutput();
+        EXPECT_EQ(flash.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(flash.exitCode(), 7) << out.toStdString();
+        EXPECT_TRUE(out.contains("Stopped while ")) << out.toStdString();
+        EXPECT_TRUE(out.endsWith("To finish, run orvo-cli flash again with --blank.\n")) << out.toStdString();
+    }
+    const CliRun r = cli({"flash", "--port", path, "--blank", file}, 120000);
+    EXPECT_EQ(r.status, 0) << r.out.toStdString();
+    EXPECT_EQ(stopSim(), flashed(image));
+    EXPECT_TRUE(cli({"flash", "--help"}).out.contains("7 stopped"));
 }

@@ -38,6 +38,7 @@ class ScriptedPrompts : public Prompts {
     std::deque<std::function<int(QDialog*)>> dialogActions;
     std::vector<QString> dialogsShown;
     std::vector<QUrl> openedUrls;
+    bool openUrlResult = true; // false: as on a desktop with no program set up for the address
 
     QMessageBox::StandardButton message(QWidget*, Icon icon, const QString& caption, const QString& text,
                                         QMessageBox::StandardButtons buttons,
@@ -83,7 +84,7 @@ class ScriptedPrompts : public Prompts {
     }
     bool openUrl(const QUrl& url) override {
         openedUrls.push_back(url);
-        return true;
+        return openUrlResult;
     }
 
     QString lastMessage() const { return messages.empty() ? QString() : messages.back().text; }

@@ -151,9 +151,11 @@ TEST_F(AboutTest, VersionFromTheBuildAndTheBuiltManual) {
                     .hasMatch())
         << form().BuildInfo->text().toStdString();
 
+    // The test program's folder holds no manual: the button says where it looked.
     form().ManualBtnClick();
-    ASSERT_EQ(prompts.openedUrls.size(), 1u);
-    EXPECT_TRUE(prompts.openedUrls[0].toLocalFile().endsWith("/OrvoManual.pdf"));
+    EXPECT_TRUE(prompts.openedUrls.empty());
+    EXPECT_TRUE(prompts.lastMessage().contains(QDir::toNativeSeparators(TMainForm::manualPath())))
+        << prompts.lastMessage().toStdString();
 
     // The build puts the manual beside the program; it is a real PDF of several pages.
     const QString pdf = QStringLiteral(ORVO_BINARY_DIR "/app/OrvoManual.pdf");
@@ -186,4 +188,40 @@ TEST(ManualPath, BesideTheProgramFirstThenTheInstalledDocumentation) {
     EXPECT_EQ(ManualPath(bin), root.filePath("share/doc/orvo/OrvoManual.pdf"));
     ASSERT_TRUE(touch(root.filePath("bin/OrvoManual.pdf")));
     EXPECT_EQ(ManualPath(bin), root.filePath("bin/OrvoManual.pdf"));
+}
+
+// Where no program is set up for a mail address, a web address or a PDF file, the desktop opens
+// nothing; the page says so and names what the user can open by hand.
+TEST_F(AboutTest, LinksAndManualThatNothingOpensAreNamed) {
+    // A manual beside the program, as the build lays it out beside orvo.
+    const QString manual = QCoreApplication::applicationDirPath() + QStringLiteral("/OrvoManual.pdf");
+    QFile::remove(manual); // left by a run that did not finish
+    ASSERT_TRUE(QFile::copy(QStringLiteral(ORVO_BINARY_DIR "/app/OrvoManual.pdf"), manual));
+    struct Remove {
+        QString path;
+        ~Remove() { QFile::remove(path); }
+    } removeManual{manual};
+
+    struct Case {
+        std::function<void()> click;
+        QString opened, named;
+    } cases[] = {
+        {[&] { form().ManualBtnClick(); }, QUrl::fromLocalFile(manual).toString(),
+         QDir::toNativeSeparators(manual)},
+        {[&] { QTest::mouseClick(form().AboutEmail, Qt::LeftButton); }, "mailto:" + form().AboutEmail->text(),
+         form().AboutEmail->text()},
+        {[&] { QTest::mouseClick(form().AboutWebSite, Qt::LeftButton); },
+         QUrl::fromUserInput(form().AboutWebSite->text()).toString(), form().AboutWebSite->text()},
+    };
+    prompts.openUrlResult = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.opened.toStdString());
+        prompts.openedUrls.clear();
+        prompts.messages.clear();
+        c.click();
+        ASSERT_EQ(prompts.openedUrls.size(), 1u);
+        EXPECT_EQ(prompts.openedUrls[0].toString(), c.opened);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_TRUE(prompts.lastMessage().contains(c.named)) << prompts.lastMessage().toStdString();
+    }
 }

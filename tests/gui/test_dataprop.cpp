@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -296,6 +297,16 @@ TEST_F(DataPropTest, PhotoListIsOfferedForTriggerSetsWrittenAndOpened) {
 
     form->PhotoBtn->click(); // cancelled: nothing asked beyond the file name
     EXPECT_EQ(prompts.messages.size(), 1u);
+
+    // No program for text files: the list is written, and the message says where it is.
+    prompts.openUrlResult = false;
+    prompts.fileNames.push_back(written);
+    QFile::remove(written);
+    form->PhotoBtn->click();
+    EXPECT_TRUE(QFileInfo::exists(written));
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_TRUE(prompts.messages[1].text.contains(QDir::toNativeSeparators(written)))
+        << prompts.messages[1].text.toStdString();
 }
 
 TEST_F(DataPropTest, ALoadRefreshesTheDialogEvenAfterTheLastSetWasDeleted) {

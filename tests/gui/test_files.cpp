@@ -12,12 +12,15 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "app/appwindows.h"
 #include "app/tdatalenform.h"
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
+#include "data/datafile.h"
 #include "scriptedprompts.h"
 
 namespace {
@@ -183,4 +186,65 @@ TEST_F(FilesTest, SaveThatCannotWriteEverythingKeepsTheOldFile) {
 
     EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Unable to write %1!").arg(path("plot.csv")));
     EXPECT_EQ(read(path("plot.csv")), "previous plot\r\n");
+}
+
+// Files dropped together (or named on the command line) are one load: together they add at most
+// MaxDataSetsPerLoad data sets, and the file that found none left says so.
+TEST_F(FilesTest, FilesOpenedTogetherShareTheLoadsBoundOnDataSets) {
+    QByteArray text = "Orvo Plot\n#t\n#x\n#y\n#\n#\n#\n#0,0,20,20\n";
+    for (int n = 0; n < 600; ++n)
+        text += "! 255, 1, 255, 0, 255, 7\n1, 2, 0\n";
+    QFile f(path("many.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    const int before = list().dataSetCount();
+    main->openDataFiles({f.fileName(), f.fileName(), f.fileName()});
+    EXPECT_EQ(list().dataSetCount() - before, orvo::MaxDataSetsPerLoad);
+    ASSERT_EQ(prompts.messages.size(), 2u); // the second file is cut, the third adds nothing
+    EXPECT_TRUE(prompts.messages[0].text.contains("only the first 400"))
+        << prompts.messages[0].text.toStdString();
+    EXPECT_TRUE(prompts.messages[1].text.contains("took them all")) << prompts.messages[1].text.toStdString();
+}
+
+// Memory that runs out during a load (here an address-space limit a little above what the window
+// already uses) is a message; the window keeps running with its data sets as they were.
+TEST_F(FilesTest, LoadThatRunsOutOfMemoryIsAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#endif
+    // 120 full data sets of short lines: 31 MB of text, about 134 MB of samples.
+    QFile f(path("big.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QByteArray block;
+    for (int i = 0; i < 65536; ++i)
+        block += "1,2\n";
+    f.write("Orvo Plot\n#t\n#x\n#y\n#\n#\n#\n#0,0,20,20\n");
+    for (int n = 0; n < 120; ++n) {
+        f.write("! 255, 1, 255, 0, 255, 7\n");
+        f.write(block);
+    }
+    f.close();
+    block.clear();
+    const int before = list().dataSetCount();
+
+    long pages = 0;
+    {
+        std::FILE* statm = std::fopen("/proc/self/statm", "r");
+        ASSERT_NE(statm, nullptr);
+        ASSERT_EQ(std::fscanf(statm, "%ld", &pages), 1);
+        std::fclose(statm);
+    }
+    struct rlimit was {};
+    ::getrlimit(RLIMIT_AS, &was);
+    struct rlimit tight = was;
+    tight.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (48u << 20);
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &tight), 0);
+    main->openDataFiles({f.fileName()});
+    ::setrlimit(RLIMIT_AS, &was);
+
+    EXPECT_EQ(list().dataSetCount(), before);
+    EXPECT_EQ(prompts.lastMessage(),
+              QStringLiteral("Not enough memory to load %1. Nothing of it was loaded.").arg(f.fileName()));
+    EXPECT_FALSE(windows->state.history.canUndo());
 }

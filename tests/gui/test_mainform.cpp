@@ -215,7 +215,6 @@ TEST_F(MainFormTest, AboutLinksGoToTheShell) {
     QTest::mouseClick(f.AboutEmail, Qt::LeftButton);
     ASSERT_EQ(prompts.openedUrls.size(), 1u);
     EXPECT_EQ(prompts.openedUrls[0].toString(), "mailto:" + f.AboutEmail->text());
-    f.ManualBtnClick();
-    ASSERT_EQ(prompts.openedUrls.size(), 2u);
-    EXPECT_TRUE(prompts.openedUrls[1].toLocalFile().endsWith("/OrvoManual.pdf"));
+    // The Manual button depends on a manual beside the test program, which test_about lays out
+    // for the length of its own test; it is tested there.
 }

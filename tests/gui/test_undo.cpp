@@ -198,3 +198,28 @@ TEST_F(UndoTest, ASetSavedAfterItsEditIsNotAskedAbout) {
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(main->isVisible());
 }
+
+// An edit larger than the undo bound is made, and the window says it cannot be undone; Ctrl+Z
+// then takes nothing back (no earlier step either, which would mix old and new samples).
+TEST_F(UndoTest, AnEditTooLargeToKeepSaysItCannotBeUndone) {
+    main->PageControl1->setCurrentWidget(main->DataPage);
+    TDataPropForm* form = windows->dataPropForm.get();
+    form->FormShow();
+    form->SetListBox->setCurrentRow(1);
+    form->DriftBtn->click();
+    ASSERT_TRUE(windows->state.history.canUndo());
+    ASSERT_TRUE(prompts.messages.empty());
+    // Room for the copy of one set, not of all three that Crop changes.
+    windows->state.history.setByteBound(12 * 1024);
+    auto& p = windows->state.plot.settings;
+    p.timeMin = 10, p.timeMax = 30;
+    main->ZoomCropBtn->click();
+    const std::string cropped = saved();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.contains("\"Crop\"")) << prompts.messages[0].text.toStdString();
+    EXPECT_TRUE(prompts.messages[0].text.contains("cannot be undone"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(main->XYDisp->text(), "Nothing to undo");
+    EXPECT_EQ(saved(), cropped);
+    EXPECT_TRUE(windows->state.history.anyModified());
+}

@@ -183,6 +183,96 @@ TEST_F(InputFile, StorageGrowsWithTheSamplesAndALoadMakesABoundedNumberOfSets) {
     EXPECT_EQ(one.dataSet(0).samples.count, 1000);
     EXPECT_LT(one.dataSet(0).samples.altitude.size(), 2048u);
     EXPECT_EQ(one.dataSet(0).samples.altitude[999], 7.0);
+    // Its storage is what it holds: no room left over from growing (17 bytes a sample).
+    EXPECT_EQ(one.dataSet(0).samples.time.capacity(), 1000u);
+    EXPECT_EQ(one.dataSet(0).samples.peakMark.capacity(), 1000u);
+}
+
+// A file is read a chunk at a time: wherever a chunk ends (inside a number, between CR and LF,
+// inside the byte-order mark), the load is the one of the whole text.
+TEST_F(InputFile, ChunkedReadingLoadsWhatTheWholeTextLoads) {
+    const std::string texts[] = {
+        "\xEF\xBB\xBFOrvo Plot\r\n#T\r\n#x\r\n#y\r\n#1\r\n#2\r\n#3\r\n#0,0,20,20\r\n"
+        "! 255, 1, 65280, 2, 16711680, 7\r\n#A\r\n#x\r\n#y\r\n#n1\r\n#\r\n#\r\n#0,0,20,20,1\r\n"
+        "   0.1000,   12.5000, 1, 0\r\n   0.2000,   13.0000, 0, 1\r\n#C 0, 1\r\n"
+        "! 0, 1, 0, 0, 0, 7\r\n#B\r\n#x\r\n#y\r\n#\r\n#\r\n#\r\n#0,0,20,20,0\r\n5, 6, 0",
+        "1.5, 2.5, 0\r3.5, 4.5, 1\r\r\n7, 8, 0\n",
+    };
+    for (const std::string& text : texts) {
+        SeriesList whole;
+        PlotFileHeader wholeHeader;
+        const LoadReport expected = loadDataText(text, whole, wholeHeader);
+        const std::string path = file("chunks.csv", text);
+        for (std::size_t chunk : {1u, 2u, 3u, 5u, 64u}) {
+            SCOPED_TRACE(chunk);
+            SeriesList list;
+            PlotFileHeader header;
+            LoadReport report;
+            LoadOptions options;
+            options.readChunkBytes = chunk;
+            ASSERT_EQ(loadDataFile(path, list, header, report, options), FileStatus::Ok);
+            EXPECT_EQ(report.setsAdded, expected.setsAdded);
+            EXPECT_EQ(header.title, wholeHeader.title);
+            // The same sets, samples, marks, names and notes: the same saved text.
+            std::string a, b;
+            WritePlotFile(list, header, a);
+            WritePlotFile(whole, wholeHeader, b);
+            EXPECT_EQ(a, b);
+        }
+    }
+}
+
+// Memory that runs out (here the load's own bound) fails the whole load and leaves the list and
+// the plot's texts as they were; the data sets of several files are bounded together.
+TEST_F(InputFile, LoadsThatRunOutOfMemoryOrSetsAddNothingOrStopAtTheBound) {
+    auto plotFile = [](int sets, int samples) {
+        std::string text = "Orvo Plot\n#New title\n#x\n#y\n#\n#\n#\n#0,0,20,20\n";
+        for (int n = 0; n < sets; ++n) {
+            text += "! 255, 1, 255, 0, 255, 7\n";
+            for (int i = 0; i < samples; ++i)
+                text += std::to_string(i) + ", 1, 0\n";
+        }
+        return text;
+    };
+    const std::string big = file("big.csv", plotFile(4, 5000));
+    SeriesList list;
+    list.CreateDataSet();
+    PlotFileHeader header;
+    header.title = "Old title";
+    LoadReport report;
+    LoadOptions options;
+    options.maxSampleBytes = 3 * 5000 * 17; // three of the four sets
+    EXPECT_EQ(loadDataFile(big, list, header, report, options), FileStatus::NoMemory);
+    EXPECT_TRUE(report.noMemory);
+    EXPECT_EQ(report.setsAdded, 0);
+    EXPECT_EQ(list.dataSetCount(), 1);
+    EXPECT_EQ(header.title, "Old title");
+    options.maxSampleBytes = 4 * 5000 * 17;
+    EXPECT_EQ(loadDataFile(big, list, header, report, options), FileStatus::Ok);
+    EXPECT_EQ(list.dataSetCount(), 5);
+
+    // Three files of 400 sets each are one load of at most MaxDataSetsPerLoad sets.
+    const std::string many = file("many.csv", plotFile(400, 1));
+    SeriesList all;
+    LoadBudget budget;
+    std::vector<int> added;
+    std::vector<std::string> problems;
+    for (int f = 0; f < 3; ++f) {
+        ASSERT_EQ(loadDataFile(many, all, header, report, budget.next()), FileStatus::Ok);
+        budget.spent(report);
+        added.push_back(report.setsAdded);
+        const std::vector<std::string> p = describeLoadProblems(report);
+        problems.push_back(p.empty() ? std::string() : p[0]);
+    }
+    EXPECT_EQ(added, (std::vector<int>{400, 400, MaxDataSetsPerLoad - 800}));
+    EXPECT_EQ(all.dataSetCount(), MaxDataSetsPerLoad);
+    EXPECT_NE(problems[2].find("only the first 200"), std::string::npos) << problems[2];
+    // A fourth file of the same load adds nothing and says why.
+    ASSERT_EQ(loadDataFile(file("plain.csv", "1, 2, 0\n"), all, header, report, budget.next()),
+              FileStatus::Ok);
+    EXPECT_EQ(report.setsAdded, 0);
+    ASSERT_EQ(describeLoadProblems(report).size(), 1u);
+    EXPECT_NE(describeLoadProblems(report)[0].find("took them all"), std::string::npos);
 }
 
 TEST_F(InputFile, SavesRefuseTargetsThatAreNoRegularFileAndNumbersThatAreNotFinite) {

@@ -120,6 +120,28 @@ TEST_F(SafeSave, OpenFailuresAndPermissions) {
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(read(fresh), "via link");
 
+    // A link to a file that does not exist yet (absolute, relative, or through a second link) is
+    // written through: the link stays and its target is created. A loop of links is refused.
+    fs::create_directories(dir / "sub");
+    struct Dangling {
+        fs::path link, pointsTo, created;
+    } dangling[] = {
+        {dir / "abs.csv", dir / "sub" / "a.csv", dir / "sub" / "a.csv"},
+        {dir / "rel.csv", "sub/r.csv", dir / "sub" / "r.csv"},
+        {dir / "sub" / "chain.csv", "../rel2.csv", dir / "c.csv"},
+    };
+    fs::create_symlink("c.csv", dir / "rel2.csv");
+    for (const Dangling& d : dangling) {
+        fs::create_symlink(d.pointsTo, d.link);
+        ASSERT_EQ(writeFileSafely(d.link.string(), "new target"), FileStatus::Ok) << d.link;
+        EXPECT_TRUE(fs::is_symlink(d.link)) << d.link;
+        EXPECT_EQ(read(d.created), "new target") << d.link;
+    }
+    fs::create_symlink("loop2.csv", dir / "loop1.csv");
+    fs::create_symlink("loop1.csv", dir / "loop2.csv");
+    EXPECT_EQ(writeFileSafely((dir / "loop1.csv").string(), "x"), FileStatus::OpenFailed);
+    EXPECT_TRUE(fs::is_symlink(dir / "loop1.csv"));
+
     if (::geteuid() != 0) { // root may write anywhere
         ::chmod(fresh.c_str(), 0440);
         EXPECT_EQ(writeFileSafely(fresh.string(), "x"), FileStatus::OpenFailed);
@@ -135,4 +157,21 @@ TEST(DataFileLoad, MissingFileIsAnOpenFailure) {
     LoadReport r;
     EXPECT_EQ(loadDataFile("/nonexistent/orvo/none.csv", list, h, r), FileStatus::OpenFailed);
     EXPECT_EQ(list.dataSetCount(), 0);
+}
+
+// A plot file is written a data set at a time; what lands on disk is the whole text, byte for byte.
+TEST_F(SafeSave, PlotFileWrittenInPiecesIsTheWholeText) {
+    SeriesList list;
+    for (int n = 0; n < 3; ++n) {
+        Series& s = list.CreateDataSet();
+        s.note1 = "note " + std::to_string(n);
+        list.AddClimbMark(n, 1, 5);
+    }
+    PlotFileHeader header;
+    header.title = "Title";
+    std::string whole;
+    WritePlotFile(list, header, whole);
+    const fs::path target = dir / "plot.csv";
+    ASSERT_EQ(savePlotFile(target.string(), list, header), FileStatus::Ok);
+    EXPECT_EQ(read(target), whole);
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "firmware/hexfile.h"
@@ -60,9 +61,9 @@ TEST(HexChecksum, BootLoaderCommandsGetTheirChecksums) {
 
 TEST_F(HexFileTest, DataLandsInTheImageWhateverTheLineEnds) {
     // Data after the end-of-file record still loads; LF, CR LF and CR all end lines; lower-case
-    // hex and trailing blanks are fine; a line without ':' is ignored; 0x00 fills the rest.
-    const std::string text = record(0, 0x0010, {0xAA, 0xBB}) + "\r\n" + ":00000001FF\n" + "; comment\n" +
-                             ":020020000a0bc9  \t\r" + record(0, 0x0100, {0x01}) + "\n";
+    // hex, blanks around a line and blank lines are fine; 0x00 fills the rest.
+    const std::string text = record(0, 0x0010, {0xAA, 0xBB}) + "\r\n" + ":00000001FF\n" + "  \t\n" +
+                             "\t:020020000a0bc9  \t\r" + record(0, 0x0100, {0x01}) + "\n";
     ASSERT_EQ(load(text).status, FirmwareLoadStatus::Ok);
     EXPECT_EQ(file.FirmwareImage[0x10], 0xAA);
     EXPECT_EQ(file.FirmwareImage[0x11], 0xBB);
@@ -81,14 +82,26 @@ TEST_F(HexFileTest, DataLandsInTheImageWhateverTheLineEnds) {
     EXPECT_EQ(file.HighestAddress, 0x200);
 }
 
-TEST_F(HexFileTest, LongRecordsSkippedAndNoDataNoticed) {
-    // 65 data bytes: more than the loader takes; skipped, its bytes stay 0x00.
-    std::vector<std::uint8_t> long65(65, 0x77);
-    ASSERT_EQ(load(record(0, 0x0000, long65) + "\n" + record(4, 0, {0x00, 0x00}) + "\n:00000001FF\n").status,
-              FirmwareLoadStatus::Ok);
-    EXPECT_EQ(file.longRecordsSkipped, 1);
-    EXPECT_EQ(file.FirmwareImage[0], 0x00);
-    EXPECT_FALSE(file.hasData); // nothing loaded at all
+TEST_F(HexFileTest, EveryByteOfTheFileReachesTheImage) {
+    // A byte-order mark before the reset vector, an indented record, records of 65 and 255 bytes
+    // and a record that repeats bytes already loaded with the same values: each byte as written.
+    const std::vector<std::uint8_t> image = hexkit::randomImage(0x0200);
+    auto slice = [&](int from, int n) {
+        return std::vector<std::uint8_t>(image.begin() + from, image.begin() + from + n);
+    };
+    const std::string text = std::string("\xEF\xBB\xBF") + record(0, 0x0000, slice(0, 16)) + "\r\n" + "    " +
+                             record(0, 0x0010, slice(0x10, 65)) + "\r\n" +
+                             record(0, 0x0051, slice(0x51, 255)) + "\r\n" +
+                             record(0, 0x0150, slice(0x150, 0xB0)) + "\r\n" +
+                             record(0, 0x0008, slice(0x08, 16)) + "\r\n:00000001FF\r\n";
+    ASSERT_EQ(load(text).status, FirmwareLoadStatus::Ok);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), file.FirmwareImage.begin()));
+    EXPECT_EQ(file.HighestAddress, 0x01FF);
+    EXPECT_EQ(file.badChecksums, 0);
+
+    // A file of address records only holds no data.
+    ASSERT_EQ(load(record(4, 0, {0x00, 0x00}) + "\n:00000001FF\n").status, FirmwareLoadStatus::Ok);
+    EXPECT_FALSE(file.hasData);
     EXPECT_EQ(file.imageEnd(), 0);
 }
 
@@ -123,7 +136,7 @@ TEST_F(HexFileTest, DamagedRecordLinesRefuseTheFileNamingTheLine) {
     const std::string good = record(0, 0, {1, 2, 3, 4}) + "\n";
     struct Case {
         std::string line;
-        const char* says;
+        std::string says;
     } cases[] = {
         {":0400000001020G0400", "not a hex digit at column 15"},       // a letter in the data
         {":04000000010203", "shorter than its byte count of 4"},       // cut short
@@ -135,6 +148,12 @@ TEST_F(HexFileTest, DamagedRecordLinesRefuseTheFileNamingTheLine) {
                      19),
          "not a hex digit"},
         {":03000002000000FB", "address record without"},
+        // Lines that are not records at all: a comment, a mark in the middle of the file, a record
+        // whose ':' is hidden behind another character, two records that disagree on a byte.
+        {"; built 2026-12-01", "does not begin with ':' (\"; built 2026-12-01\")"},
+        {std::string("\xEF\xBB\xBF").append(record(0, 0x10, {5})), "does not begin with ':'"},
+        {std::string("x").append(record(0, 0x10, {5})), "does not begin with ':'"},
+        {record(0, 0x0002, {3, 9}), "gives address 0x0003 another value than line 2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

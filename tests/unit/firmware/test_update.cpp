@@ -309,3 +309,57 @@ TEST_F(UpdateTest, StatusByteRefusedLeavesTheFirmwareAlone) {
     EXPECT_EQ(module.erasedPages(), 0);
     EXPECT_EQ(module.statusByte(), 0x00);
 }
+
+TEST_F(UpdateTest, StopRequestsEndAtARecordBoundaryAndSayHowToFinish) {
+    const std::vector<std::uint8_t> image = hexkit::randomImage(640, 4); // 10 programming records
+    const std::string path = hexFile(hexkit::hexText(image));
+    struct Case {
+        unsigned stopAfter; // loader records taken when the stop is asked for
+        int result;
+        std::string says;
+        std::uint8_t status;
+    } cases[] = {
+        {0, FirmwareStopped, "Stopped before anything was sent", 0x00},
+        {5, FirmwareStopped, "Stopped while erasing, before address 0x0100.", 0x01},
+        {1 + 119 + 2, FirmwareStopped, "Stopped while programming, before address 0x0080.", 0x01},
+        // Every record is programmed: the update finishes rather than leave the module in its loader.
+        {1 + 119 + 10, FirmwareUpdated, "", 0x00},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stopAfter);
+        sim::Module fresh;
+        module.faults() = fresh.faults();
+        log.clear();
+        options.blankPart = false;
+        const unsigned before = module.loaderRecords();
+        hooks.stopRequested = [&] { return module.loaderRecords() - before >= c.stopAfter; };
+        EXPECT_EQ(run(path), c.result) << log.text();
+        EXPECT_TRUE(logged(c.says)) << log.text();
+        EXPECT_EQ(module.statusByte(), c.status);
+        EXPECT_FALSE(CommIsOpen());
+        if (c.status == 0x01) {
+            EXPECT_TRUE(logged("firmware is incomplete"));
+            EXPECT_EQ(log.lines.back(), "Check Part is Blank and run again.");
+            // The way out the log names works.
+            hooks.stopRequested = {};
+            options.blankPart = true;
+            log.clear();
+            ASSERT_EQ(run(path), FirmwareUpdated) << log.text();
+            EXPECT_EQ(module.codeImage(), expectedFlash(image));
+            clock.sleep(module.resetMs() + 1000); // the module starts its new firmware
+        }
+    }
+}
+
+TEST_F(UpdateTest, FailedLastRecordAfterACompleteImageDoesNotCallItIncomplete) {
+    const std::vector<std::uint8_t> image = hexkit::randomImage(640, 6);
+    // The configuration write, after the status byte 00, is refused three times.
+    module.faults().rejectFrom = 1 + 119 + 10 + 2;
+    module.faults().rejectCount = 3;
+    module.faults().rejectReply = 'R';
+    EXPECT_EQ(run(hexFile(hexkit::hexText(image))), FirmwareCommandFailed);
+    EXPECT_FALSE(logged("incomplete")) << log.text();
+    EXPECT_TRUE(logged("programmed completely")) << log.text();
+    EXPECT_EQ(module.statusByte(), 0x00);
+    EXPECT_EQ(module.codeImage(), expectedFlash(image));
+}

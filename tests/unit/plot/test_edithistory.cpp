@@ -49,6 +49,14 @@ std::string saved(const PlotState& p) {
     return text.str();
 }
 
+// About what the history counts for copying data set n and its trigger set.
+std::size_t seriesBytesForTest(const SeriesList& list, int n) {
+    std::size_t total = 0;
+    for (const Series* s : {&list.dataSet(n), &list.triggerSet(n)})
+        total += sizeof(Series) + s->samples.time.size() * 17 + s->name.size() + s->note1.size();
+    return total;
+}
+
 struct Fixture {
     PlotState plot;
     EditHistory history{plot};
@@ -204,4 +212,43 @@ TEST(EditHistory, StepsAndBytesStayWithinTheirBounds) {
     const double top = big.settings.series.dataSet(0).samples.altitude[5];
     ASSERT_TRUE(bigHistory.undo());
     EXPECT_DOUBLE_EQ(big.settings.series.dataSet(0).samples.altitude[5], top - 1.0);
+}
+
+// An edit too large for the bound is not kept, and no earlier step survives it (undoing one
+// across the unrecorded edit would mix old and new samples); later edits are kept again.
+TEST(EditHistory, AnEditLargerThanTheBoundIsNotKeptAndClearsTheHistory) {
+    Fixture f;
+    SeriesList& list = f.plot.settings.series;
+    std::vector<std::string> notKept;
+    f.history.onEditNotKept = [&](const std::string& label) { notKept.push_back(label); };
+    // Room for one set's copy, not for all three.
+    f.history.setByteBound(seriesBytesForTest(list, 0) + 1024);
+
+    auto p = f.history.begin("Apply", {2});
+    list.ShiftDataSet(2, 1.0, 0.0);
+    ASSERT_TRUE(f.history.commit(std::move(p)));
+    f.history.markAllSaved();
+    const std::string before = saved(f.plot);
+
+    p = f.history.begin("Crop");
+    for (int n = 0; n < list.dataSetCount(); ++n)
+        list.ShiftDataSet(n, 0.0, 5.0);
+    EXPECT_FALSE(f.history.commit(std::move(p)));
+    EXPECT_TRUE(f.history.lastEditNotKept());
+    EXPECT_EQ(notKept, std::vector<std::string>{"Crop"});
+    EXPECT_FALSE(f.history.canUndo());
+    EXPECT_FALSE(f.history.canRedo());
+    for (int n = 0; n < list.dataSetCount(); ++n)
+        EXPECT_TRUE(f.history.isModified(n)) << n; // changed, and nothing takes it back
+    EXPECT_NE(saved(f.plot), before);
+
+    // The next edit that fits is kept and undone as usual.
+    const std::string afterCrop = saved(f.plot);
+    p = f.history.begin("Apply", {1});
+    list.ShiftDataSet(1, 0.0, 1.0);
+    ASSERT_TRUE(f.history.commit(std::move(p)));
+    EXPECT_FALSE(f.history.lastEditNotKept());
+    ASSERT_TRUE(f.history.undo());
+    EXPECT_EQ(saved(f.plot), afterCrop);
+    EXPECT_FALSE(f.history.canUndo());
 }
