@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWindow>
 
 #include <clocale>
 #include <csignal>
@@ -40,6 +41,21 @@ class OrvoApplication : public QApplication {
             QMessageBox::critical(nullptr, QStringLiteral("Orvo"), QStringLiteral("Unexpected error"));
         }
         QApplication::exit(0);
+        return false;
+    }
+};
+
+// With ORVO_STARTUP_PROBE set, the program says "exposed" on stdout when the main window is
+// first exposed and ends: bench_startup times the launch with it.
+class StartupProbe : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            std::puts("exposed");
+            std::fflush(stdout);
+            QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
+            watched->removeEventFilter(this);
+        }
         return false;
     }
 };
@@ -96,6 +112,9 @@ int main(int argc, char** argv) {
         windows.mainForm->setRequestedPort(port);
         windows.mainForm->setStartupFiles(files);
         windows.mainForm->show();
+        StartupProbe probe;
+        if (qEnvironmentVariableIsSet("ORVO_STARTUP_PROBE") && windows.mainForm->windowHandle())
+            windows.mainForm->windowHandle()->installEventFilter(&probe);
         if (!screenshot.isEmpty()) {
             QTimer::singleShot(5000, [&] {
                 const bool ok = windows.mainForm->grab().save(screenshot, "PNG");

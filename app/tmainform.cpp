@@ -5,9 +5,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,6 +28,7 @@
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
 #include "app/version.h"
+#include "plot/plotrender.h"
 
 TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -160,6 +163,22 @@ void TMainForm::showEvent(QShowEvent* event) {
     }
 }
 
+void TMainForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!m_startupFinishing) {
+        m_startupFinishing = true;
+        QTimer::singleShot(0, this, &TMainForm::finishStartup);
+    }
+}
+
+// What the first picture of the window does not need, done right after it: the scan of the
+// system's serial ports (as long as the rest of the start) and the background logo drawn from
+// SVG. Both are there long before a user can open the port list or look at a plot.
+void TMainForm::finishStartup() {
+    if (!m_portsListed) fillPortList();
+    if (Image2 && Image2->pixmap().isNull()) Image2->setPixmap(QPixmap::fromImage(orvo::PlotBackground()));
+}
+
 void TMainForm::FormShow() {
     AppState& s = *m_state;
     orvo::PlotState& plot = s.plot;
@@ -175,7 +194,11 @@ void TMainForm::FormShow() {
     // 3. Dates read yyyy-mm-dd everywhere (download stamps and file names build them so).
 
     // 4. The application icon on the About page.
-    if (Image1) Image1->setPixmap(programIcon().pixmap(57, 57));
+    // The program's icon is drawn once, at start (main sets it on the application).
+    if (Image1) {
+        const QIcon icon = QApplication::windowIcon();
+        Image1->setPixmap((icon.isNull() ? programIcon() : icon).pixmap(57, 57));
+    }
 
     // 5.
     showPage(AboutPage);
@@ -209,23 +232,8 @@ void TMainForm::FormShow() {
         plot.show.ShowInfo = m_windows->editInfoForm->ShowInfoChk->isChecked();
     }
 
-    // 12. The port list.
-    fillPortList();
-
-    // 13. The saved port and speed.
-    if (s.stored.ComPort >= 0 && s.stored.ComPort < CommPortBox->count())
-        CommPortBox->setCurrentIndex(s.stored.ComPort);
-    else if (CommPortBox->count() > 0)
-        CommPortBox->setCurrentIndex(0);
-    if (!m_requestedPort.isEmpty()) {
-        int i = CommPortBox->findText(m_requestedPort);
-        if (i < 0) {
-            // A typed device path (a pty, a udev link) goes before the trailing "Simulator".
-            i = CommPortBox->count() > 0 ? CommPortBox->count() - 1 : 0;
-            CommPortBox->insertItem(i, m_requestedPort);
-        }
-        CommPortBox->setCurrentIndex(i);
-    }
+    // 12-13. The port list and the saved port come right after the window's first picture
+    // (finishStartup); the saved speed now.
     s.speedIndex = s.stored.BaudRate;
     SpeedBox->setCurrentIndex(s.speedIndex);
 
@@ -265,7 +273,8 @@ void TMainForm::applyStoredSettings(const StoredSettings& v) {
 StoredSettings TMainForm::collectSettings() const {
     const AppState& s = *m_state;
     StoredSettings v = s.stored;
-    v.ComPort = std::max(0, CommPortBox->currentIndex());
+    // A window closed before its port list was filled keeps the saved port.
+    if (m_portsListed) v.ComPort = std::max(0, CommPortBox->currentIndex());
     v.BaudRate = std::max(0, SpeedBox->currentIndex());
     v.Left = x();
     v.Top = y();

@@ -311,6 +311,7 @@ class TMainForm : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // "Save changes to the plot before closing?" when a set holds unsaved changes; false: stay open.
     bool askToSaveBeforeClosing();
@@ -327,6 +328,9 @@ class TMainForm : public QWidget {
     void buildStatusBar();
     void connectHandlers();
     void fillPortList();
+    void selectPort(const QString& port);
+    void selectStartPort();
+    void finishStartup();
     void showVersionAndBuild();
     void applyStoredSettings(const StoredSettings& s);
     StoredSettings collectSettings() const;
@@ -339,6 +343,8 @@ class TMainForm : public QWidget {
     std::unique_ptr<NameListBinder> m_nameLists;
     QString m_requestedPort;
     bool m_shown = false;
+    bool m_portsListed = false;      // the port list has been filled once
+    bool m_startupFinishing = false; // finishStartup is on its way or done
     bool m_closed = false;
     bool m_programmaticPage = false;
     // [private members: each page adds its own below its marker]

@@ -1,6 +1,7 @@
 // The Connect / Download page: port, speed, the module buttons and the InfoText log; and the
 // handlers of every module transaction but the configuration exchanges.
 #include <algorithm>
+#include <functional>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,6 +28,24 @@
 #include "link/downloadarchive.h"
 #include "link/protocol.h"
 #include "plot/plotfile.h"
+
+namespace {
+
+// The port box: the ports are scanned again each time its list is opened.
+class PortComboBox : public QComboBox {
+  public:
+    PortComboBox(std::function<void()> rescan, QWidget* parent)
+        : QComboBox(parent), m_rescan(std::move(rescan)) {}
+    void showPopup() override {
+        m_rescan();
+        QComboBox::showPopup();
+    }
+
+  private:
+    std::function<void()> m_rescan;
+};
+
+} // namespace
 
 void TMainForm::buildConnectPage() {
     ConnectPage = new QWidget;
@@ -63,7 +82,8 @@ void TMainForm::buildConnectPage() {
         return b;
     };
     addLabel(QStringLiteral("Port"));
-    CommPortBox = new QComboBox(ConnectPage);
+    // Opening the list scans the ports again, so an adapter plugged in after start is there.
+    CommPortBox = new PortComboBox([this] { fillPortList(); }, ConnectPage);
     CommPortBox->setObjectName("CommPortBox");
     // Pseudo-terminals and udev links are never listed: a device path can be typed.
     CommPortBox->setEditable(true);
@@ -99,6 +119,8 @@ void TMainForm::buildConnectPage() {
 }
 
 void TMainForm::fillPortList() {
+    // A rescan keeps what the box shows: a listed port, a typed path or the simulator.
+    const QString shown = m_portsListed ? CommPortBox->currentText() : QString();
     CommPortBox->clear();
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
 #ifdef Q_OS_WIN
@@ -118,6 +140,33 @@ void TMainForm::fillPortList() {
     }
     // The built-in emulated module, on every platform.
     CommPortBox->addItem(QString::fromLatin1(orvo::SimulatorPortName));
+    if (!m_portsListed) {
+        m_portsListed = true;
+        selectStartPort();
+    } else if (!shown.isEmpty()) {
+        selectPort(shown);
+    }
+}
+
+// Shows port in the box; a typed device path (a pty, a udev link) goes before the trailing
+// "Simulator".
+void TMainForm::selectPort(const QString& port) {
+    int i = CommPortBox->findText(port);
+    if (i < 0) {
+        i = CommPortBox->count() > 0 ? CommPortBox->count() - 1 : 0;
+        CommPortBox->insertItem(i, port);
+    }
+    CommPortBox->setCurrentIndex(i);
+}
+
+// The saved port, or the one named on the command line.
+void TMainForm::selectStartPort() {
+    const AppState& s = *m_state;
+    if (s.stored.ComPort >= 0 && s.stored.ComPort < CommPortBox->count())
+        CommPortBox->setCurrentIndex(s.stored.ComPort);
+    else if (CommPortBox->count() > 0)
+        CommPortBox->setCurrentIndex(0);
+    if (!m_requestedPort.isEmpty()) selectPort(m_requestedPort);
 }
 
 // --- module transactions ---

@@ -7,11 +7,13 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPolygonF>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -82,6 +84,25 @@ void PlotBoxWidget::showEvent(QShowEvent* event) {
 
 // --- the page ---
 
+namespace {
+
+// A filled arrow pointing up, turned clockwise by quarterTurns quarters, in colour.
+QIcon arrowIcon(int quarterTurns, const QColor& colour) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(8, 8);
+    p.rotate(90.0 * quarterTurns);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawPolygon(QPolygonF({QPointF(0, -5), QPointF(5.5, 2.5), QPointF(1.75, 2.5), QPointF(1.75, 6),
+                             QPointF(-1.75, 6), QPointF(-1.75, 2.5), QPointF(-5.5, 2.5)}));
+    return QIcon(pm);
+}
+
+} // namespace
+
 void TMainForm::buildDataPage() {
     DataPage = new QWidget;
     DataPage->setObjectName("DataPage");
@@ -129,16 +150,18 @@ void TMainForm::buildDataPage() {
     auto* pan = new QGridLayout(GroupBox6);
     pan->setContentsMargins(4, 2, 4, 2);
     pan->setSpacing(1);
-    auto arrow = [&](const char* name, QStyle::StandardPixmap glyph) {
+    // The arrows are drawn here: looking up the style's arrow icons goes through the desktop's
+    // icon theme and costs more than the rest of the page.
+    auto arrow = [&](const char* name, int quarterTurns) {
         QPushButton* b = button(GroupBox6, name, QString(), QString());
-        b->setIcon(style()->standardIcon(glyph));
+        b->setIcon(arrowIcon(quarterTurns, palette().color(QPalette::ButtonText)));
         b->setFixedSize(26, 22);
         return b;
     };
-    PanUpBtn = arrow("PanUpBtn", QStyle::SP_ArrowUp);
-    PanDnBtn = arrow("PanDnBtn", QStyle::SP_ArrowDown);
-    PanLtBtn = arrow("PanLtBtn", QStyle::SP_ArrowLeft);
-    PanRtBtn = arrow("PanRtBtn", QStyle::SP_ArrowRight);
+    PanUpBtn = arrow("PanUpBtn", 0);
+    PanRtBtn = arrow("PanRtBtn", 1);
+    PanDnBtn = arrow("PanDnBtn", 2);
+    PanLtBtn = arrow("PanLtBtn", 3);
     pan->addWidget(PanUpBtn, 0, 1);
     pan->addWidget(PanLtBtn, 1, 0);
     pan->addWidget(PanRtBtn, 1, 2);
@@ -200,8 +223,7 @@ void TMainForm::buildDataPage() {
 
     Image2 = new QLabel(DataPage);
     Image2->setObjectName("Image2");
-    Image2->setPixmap(QPixmap::fromImage(orvo::PlotBackground()));
-    Image2->setVisible(false);
+    Image2->setVisible(false); // its picture is drawn once the window is up (finishStartup)
 
     connectPlotViewHandlers();
     placeDataPageButtons();

@@ -9,6 +9,7 @@
 
 static void initResources() {
     Q_INIT_RESOURCE(orvo);
+    Q_INIT_RESOURCE(orvo_icons);
 }
 
 std::string GetProgramVersion() {
@@ -20,18 +21,12 @@ const char* BuildStamp() {
     return __DATE__ ", " __TIME__;
 }
 
+// Loaded lazily, size by size, from the pictures the build drew.
 QIcon programIcon() {
     initResources();
-    QSvgRenderer svg(QStringLiteral(":/orvo/orvo.svg"));
     QIcon icon;
-    for (int size : {16, 32, 57, 64, 128}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        svg.render(&p);
-        p.end();
-        icon.addPixmap(pm);
-    }
+    for (int size : {16, 32, 57, 64, 128})
+        icon.addFile(QStringLiteral(":/orvo/orvo-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

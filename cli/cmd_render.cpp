@@ -183,14 +183,9 @@ int runRender(const std::vector<std::string>& args) {
         if (bitmap) {
             status = orvo::WriteImageFile(out, image, imageType, ppi);
         } else {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            // A plot is mostly flat colour: the fastest zlib level packs it nearly as small.
-            ok = image.save(&buffer, "PNG", 80);
-            if (ok)
-                status = orvo::writeFileSafely(
-                    out, std::string_view(bytes.constData(), std::size_t(bytes.size())));
+            std::string bytes;
+            ok = orvo::EncodePng(image, bytes, ppi);
+            if (ok) status = orvo::writeFileSafely(out, bytes);
         }
     } else {
         QByteArray bytes;

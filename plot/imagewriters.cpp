@@ -12,6 +12,7 @@
 
 #include <gif_lib.h>
 #include <jpeglib.h>
+#include <png.h>
 
 #include "plot/plotrender.h"
 
@@ -186,6 +187,57 @@ bool quantisedPalette(const QImage& img, std::vector<GifByteType>& indices,
     return true;
 }
 
+// --- PNG ---
+
+void pngAppend(png_structp png, png_bytep data, png_size_t length) {
+    auto* out = static_cast<std::string*>(png_get_io_ptr(png));
+    try {
+        out->append(reinterpret_cast<const char*>(data), length);
+    } catch (...) {
+        png_error(png, "out of memory");
+    }
+}
+void pngFlush(png_structp) {}
+[[noreturn]] void pngFail(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+void pngQuiet(png_structp, png_const_charp) {}
+
+// Kept free of C++ objects with destructors: libpng reports errors with longjmp. A plot is flat
+// colour, whole rows of the background and the grid repeat: unfiltered rows with zlib's fastest
+// level pack it as small as libpng's adaptive filter choice, which tries all five filters on every
+// row and costs more than the deflate itself.
+bool pngCompress(const QImage& img, std::string* out, int ppi) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFail, pngQuiet);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, out, pngAppend, pngFlush);
+    png_set_IHDR(png, info, png_uint_32(img.width()), png_uint_32(img.height()), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    const auto ppm = png_uint_32(std::lround(std::clamp(ppi, 1, 65535) / 0.0254));
+    png_set_pHYs(png, info, ppm, ppm, PNG_RESOLUTION_METER);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png, 1);
+    png_write_info(png, info);
+    // A 32-bit pixel 0xffRRGGBB lies in memory as B, G, R, X on little-endian machines: libpng
+    // swaps to RGB and drops the fourth byte while it writes.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    png_set_bgr(png);
+    png_set_filler(png, 0, PNG_FILLER_AFTER);
+#else
+    png_set_filler(png, 0, PNG_FILLER_BEFORE);
+#endif
+    for (int y = 0; y < img.height(); ++y)
+        png_write_row(png, img.constScanLine(y));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
 } // namespace
 
 std::string lowerExtension(const std::string& path) {
@@ -285,6 +337,13 @@ bool EncodeJpeg(const QImage& source, std::string& out, int quality, int ppi) {
     if (ok) out.assign(reinterpret_cast<const char*>(mem), size);
     std::free(mem);
     return ok;
+}
+
+bool EncodePng(const QImage& source, std::string& out, int ppi) {
+    const QImage img = asRgb32(source);
+    if (img.isNull()) return false;
+    out.clear();
+    return pngCompress(img, &out, ppi);
 }
 
 bool EncodeGif(const QImage& source, std::string& out) {

@@ -1,5 +1,5 @@
 // Exported pictures of the plot: the image drawn once at its final pixel size, and the BMP, JPEG
-// (libjpeg) and GIF (giflib) encoders that the Export button and `orvo-cli render` write with.
+// (libjpeg), GIF (giflib) and PNG (libpng) encoders that the Export button and `orvo-cli render` write with.
 // No widgets: every file goes through the one safe save of the data layer.
 #pragma once
 
@@ -40,6 +40,9 @@ bool EncodeJpeg(const QImage& image, std::string& out, int quality = 90, int ppi
 // there are at most 256 of them; up to 4096 colours the 256 most used stay exact and the rest take
 // their nearest; beyond that giflib's quantiser picks 256.
 bool EncodeGif(const QImage& image, std::string& out);
+// 24-bit RGB PNG with the resolution recorded, through libpng with unfiltered rows and zlib's
+// fastest level (a plot is flat colour: adaptive filtering costs far more than it saves).
+bool EncodePng(const QImage& image, std::string& out, int ppi = ExportPixelsPerInch);
 
 // Encodes image as type and writes it safely to path: an existing file stays as it was unless the
 // whole new file was written.

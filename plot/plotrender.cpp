@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
@@ -300,16 +301,28 @@ void RenderPlot(QPainter& p, int ppiX, int ppiY, PlotSettings& plot, const Outpu
         const int bl = truncInt(X0 + 1), bt = truncInt(Y0 + 1);
         const QRect target(bl, bt, truncInt(X0 + W - 1) - bl, truncInt(Y0 + H - 1) - bt);
         if (target.width() > 0 && target.height() > 0) {
+            // A printer or PDF page keeps the picture it is given: at a printer's 600 or 1200 dpi a
+            // full-resolution logo is tens of millions of pixels in the document. A faint logo
+            // needs no more than 300 dpi there; the page scales it to the same place.
+            QSize size = target.size();
+            const bool page = p.paintEngine() && p.paintEngine()->type() != QPaintEngine::Raster;
+            if (page && (ppiX > LogoMaxPpi || ppiY > LogoMaxPpi))
+                size = QSize(
+                    std::max(1, int(std::int64_t(size.width()) * LogoMaxPpi / std::max(ppiX, LogoMaxPpi))),
+                    std::max(1, int(std::int64_t(size.height()) * LogoMaxPpi / std::max(ppiY, LogoMaxPpi))));
             // The screen repaints at one size over and over: keep the stretched copy.
             static QImage scaled;
             static qint64 scaledKey = 0;
             static QSize scaledSize;
-            if (scaledKey != background.cacheKey() || scaledSize != target.size()) {
-                scaled = background.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            if (scaledKey != background.cacheKey() || scaledSize != size) {
+                scaled = background.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
                 scaledKey = background.cacheKey();
-                scaledSize = target.size();
+                scaledSize = size;
             }
-            p.drawImage(target.topLeft(), scaled);
+            if (size == target.size())
+                p.drawImage(target.topLeft(), scaled);
+            else
+                p.drawImage(target, scaled);
         }
     }
 

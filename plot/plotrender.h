@@ -70,6 +70,8 @@ double AverageClimb(const PlotSettings& plot);
 
 // The logo of ours that the plot shows behind the data when ShowBackground is on.
 const QImage& PlotBackground();
+// On a printed or PDF page the logo is drawn at no more than this many dots per inch.
+inline constexpr int LogoMaxPpi = 300;
 
 // Draws the whole plot. Rewrites LatestPlotFrame() and the spans of plot; leaves the painter
 // with a 1-pixel pen, no clipping and the last font it set.

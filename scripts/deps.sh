@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libqt6svg6-dev libgl-dev
-  libjpeg-dev libgif-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libjpeg-dev libgif-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-liberation2 fonts-dejavu-core poppler-utils
   dpkg-dev desktop-file-utils appstream lintian libglib2.0-bin
 )

@@ -14,6 +14,7 @@
 #include "app/tmainform.h"
 #include "link/comm.h"
 #include "scriptedprompts.h"
+#include "showmain.h"
 
 namespace {
 
@@ -27,8 +28,7 @@ class PortSelectTest : public ::testing::Test {
     QComboBox* show(const QString& requested) {
         windows = std::make_unique<AppWindows>(&prompts);
         windows->mainForm->setRequestedPort(requested);
-        windows->mainForm->show();
-        QTest::qWait(10);
+        showMainForm(*windows->mainForm);
         return windows->mainForm->findChild<QComboBox*>(QStringLiteral("CommPortBox"));
     }
     ScriptedPrompts prompts;

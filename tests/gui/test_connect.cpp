@@ -27,6 +27,7 @@
 #include "link/downloadarchive.h"
 #include "link/simulator.h"
 #include "scriptedprompts.h"
+#include "showmain.h"
 
 using namespace orvo;
 
@@ -89,7 +90,7 @@ class ConnectTest : public ::testing::Test {
             return makeQtSerialDevice();
         });
         windows = std::make_unique<AppWindows>(&prompts);
-        windows->mainForm->show();
+        showMainForm(*windows->mainForm);
         TMainForm& f = form();
         // Only downloaded sets: the start-up set would widen every auto-scaled view.
         series().DeleteDataSet(0);

@@ -19,6 +19,7 @@
 #include "link/comm.h"
 #include "link/simulator.h"
 #include "scriptedprompts.h"
+#include "showmain.h"
 
 using namespace orvo;
 
@@ -56,7 +57,7 @@ class LogPageTest : public ::testing::Test {
             return makeQtSerialDevice();
         });
         windows = std::make_unique<AppWindows>(&prompts);
-        windows->mainForm->show();
+        showMainForm(*windows->mainForm);
         form().CommPortBox->setCurrentIndex(form().CommPortBox->findText(SimulatorPortName));
     }
     void TearDown() override {

@@ -18,6 +18,7 @@
 #include "app/teditinfoform.h"
 #include "app/tmainform.h"
 #include "scriptedprompts.h"
+#include "showmain.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ class MainFormTest : public ::testing::Test {
     }
     TMainForm& start() {
         windows = std::make_unique<AppWindows>(&prompts);
-        windows->mainForm->show();
+        showMainForm(*windows->mainForm);
         return *windows->mainForm;
     }
     ScriptedPrompts prompts;
@@ -217,4 +218,34 @@ TEST_F(MainFormTest, AboutLinksGoToTheShell) {
     EXPECT_EQ(prompts.openedUrls[0].toString(), "mailto:" + f.AboutEmail->text());
     // The Manual button depends on a manual beside the test program, which test_about lays out
     // for the length of its own test; it is tested there.
+}
+
+// The port list is filled right after the window's first picture: opening it scans again and keeps
+// what the box shows (a typed device path too); a window closed before the list was filled keeps
+// the saved port instead of storing "none".
+TEST_F(MainFormTest, PortListFollowsTheFirstPictureAndEveryOpening) {
+    {
+        QSettings s(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo"));
+        s.setValue(QStringLiteral("Settings/ComPort"), 1);
+    }
+    windows = std::make_unique<AppWindows>(&prompts);
+    windows->mainForm->show();
+    windows->mainForm->close();
+    windows.reset();
+    EXPECT_EQ(QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo"))
+                  .value(QStringLiteral("Settings/ComPort"))
+                  .toInt(),
+              1);
+
+    TMainForm& f = start();
+    EXPECT_EQ(f.CommPortBox->currentIndex(), 1);
+    f.CommPortBox->setEditText(QStringLiteral("/dev/pts/77"));
+    f.CommPortBox->showPopup();
+    f.CommPortBox->hidePopup();
+    EXPECT_EQ(f.CommPortBox->currentText(), "/dev/pts/77");
+    EXPECT_EQ(f.CommPortBox->itemText(f.CommPortBox->count() - 1), "Simulator");
+    const int ports = f.CommPortBox->count();
+    f.CommPortBox->showPopup();
+    f.CommPortBox->hidePopup();
+    EXPECT_EQ(f.CommPortBox->count(), ports); // the typed path is not added twice
 }

@@ -32,6 +32,7 @@
 #include "link/downloadarchive.h"
 #include "link/simulator.h"
 #include "scriptedprompts.h"
+#include "showmain.h"
 
 using namespace orvo;
 
@@ -181,7 +182,7 @@ class WorkflowTest : public ::testing::Test {
 } // namespace
 
 TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
-    main->show();
+    showMainForm(*main);
     ASSERT_EQ(list().dataSetCount(), 1); // the start-up set
     const int first = 1;                 // the first downloaded set
 

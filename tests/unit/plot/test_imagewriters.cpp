@@ -1,5 +1,5 @@
 // The exported pictures decoded again with the libraries that read them (QImage, libjpeg, giflib)
-// and compared with the rendered image: BMP and GIF exact, JPEG close, baseline and quality 90.
+// and compared with the rendered image: BMP, PNG and GIF exact, JPEG close, baseline and quality 90.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -184,6 +184,14 @@ TEST(ImageWriters, EachFormatDecodesToTheRenderedPlot) {
     const QImage fromBmp =
         QImage::fromData(reinterpret_cast<const uchar*>(bmp.data()), int(bmp.size()), "BMP");
     EXPECT_EQ(differingPixels(plot, fromBmp), 0);
+
+    // PNG: identical, with its resolution (a 300 ppi picture prints at its size).
+    std::string png;
+    ASSERT_TRUE(orvo::EncodePng(plot, png, 300));
+    const QImage fromPng =
+        QImage::fromData(reinterpret_cast<const uchar*>(png.data()), int(png.size()), "PNG");
+    EXPECT_EQ(differingPixels(plot, fromPng), 0);
+    EXPECT_EQ(fromPng.dotsPerMeterX(), 11811);
 
     // GIF: one image at (0, 0), not interlaced, its own colour map, every pixel its colour.
     std::string gif;

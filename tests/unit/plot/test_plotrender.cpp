@@ -3,9 +3,12 @@
 // that must still give a finite picture. Checks positions and pixel colours, not image hashes.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -420,4 +423,35 @@ TEST(SeriesDrawing, StampedSymbolsMatchSymbolsDrawnOneByOne) {
         }
         EXPECT_EQ(a, b) << "style " << style;
     }
+}
+
+// A printed page keeps the picture it is handed: at 1200 dpi the logo is drawn at 300 dpi, so a
+// one-plot PDF stays small, and the logo still fills the same place on the page.
+TEST(RenderPlot, PageLogoIsDrawnAtNoMoreThan300Dpi) {
+    ensureApp();
+    orvo::PlotState s;
+    s.output.width = 7.0;
+    s.output.height = 3.5;
+    s.output.colour = 1;
+    s.show.ShowBackground = true;
+    addSet(s, 1000, 0.1, [](int i) { return 500.0 - std::abs(i - 500.0); });
+    orvo::AutoScaleTime(s.settings, s.home);
+    orvo::AutoScaleAltitude(s.settings, s.home);
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(1200);
+        writer.setPageSize(QPageSize(QSizeF(7.0, 3.5), QPageSize::Inch));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter p(&writer);
+        orvo::RenderPlot(p, 1200, 1200, s);
+    }
+    EXPECT_LT(pdf.size(), 200 * 1024);
+    // The embedded picture: /Width of the image object, a quarter of the 1200-dpi plot area.
+    const int at = pdf.indexOf("/Width ");
+    ASSERT_GE(at, 0);
+    const int width = pdf.mid(at + 7, 8).split(' ').front().split('\n').front().toInt();
+    EXPECT_NEAR(width, 7.0 * 300 * 0.8, 7.0 * 300 * 0.2);
 }

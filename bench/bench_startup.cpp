@@ -1,0 +1,179 @@
+// Start-up figure: the time from launching a program to the first expose of its main window, for
+// orvo and, side by side in the same run, for two minimal Qt Widgets windows (this program started
+// with --bare: an empty QWidget, and --hello: a QLabel with a text). Each is started many times in turn; best
+// and median are printed. Both report the expose on stdout when ORVO_STARTUP_PROBE is set and end at once.
+// Run it on the display to be measured (e.g. under xvfb-run); with none it uses Qt's offscreen platform and
+// says so.
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+// The minimal window: a QWidget of the main window's size, reported at its first expose.
+class Probe : public QObject {
+  public:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Expose && static_cast<QWindow*>(o)->isExposed()) {
+            std::puts("exposed");
+            std::fflush(stdout);
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return false;
+    }
+};
+
+// --bare: an empty QWidget; --hello: the classic first Qt Widgets program, a QLabel with a text
+// (which, like every window with text, pays for loading the font configuration).
+int bare(int argc, char** argv, bool text) {
+    QApplication app(argc, argv);
+    QLabel w(text ? QStringLiteral("Hello, world") : QString());
+    w.resize(640, 480);
+    w.show();
+    Probe probe;
+    w.windowHandle()->installEventFilter(&probe);
+    return app.exec();
+}
+
+// Milliseconds from spawning argv to its "exposed" line; -1 when it never came.
+double launchMs(const std::vector<std::string>& args) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto t0 = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (rc != 0) {
+        close(fds[0]);
+        return -1;
+    }
+    // A program that does not know the probe never says it: it is ended after 10 s.
+    std::string seen;
+    char buf[256];
+    double ms = -1;
+    pollfd pfd{fds[0], POLLIN, 0};
+    while (poll(&pfd, 1, 10000) > 0) {
+        const ssize_t n = read(fds[0], buf, sizeof buf);
+        if (n <= 0) break;
+        seen.append(buf, std::size_t(n));
+        if (seen.find("exposed") != std::string::npos) {
+            ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+            break;
+        }
+    }
+    close(fds[0]);
+    if (ms < 0) kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return ms;
+}
+
+struct Figures {
+    double best = 1e300, median = 0;
+    int failed = 0;
+};
+
+Figures summarise(std::vector<double> ms, int failed) {
+    Figures f;
+    f.failed = failed;
+    if (ms.empty()) return f;
+    std::sort(ms.begin(), ms.end());
+    f.best = ms.front();
+    f.median = ms[ms.size() / 2];
+    return f;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && !std::strcmp(argv[1], "--bare")) return bare(argc, argv, false);
+    if (argc > 1 && !std::strcmp(argv[1], "--hello")) return bare(argc, argv, true);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_startup PATH/orvo [RUNS] [PATH/other-orvo ...]\n");
+        return 2;
+    }
+    int runs = 20;
+    std::vector<std::string> programs;
+    for (int i = 1; i < argc; ++i) {
+        char* end = nullptr;
+        const long n = std::strtol(argv[i], &end, 10);
+        if (*end == '\0' && n > 0)
+            runs = int(n);
+        else
+            programs.push_back(argv[i]);
+    }
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        std::printf("no display: Qt's offscreen platform (run under xvfb-run for a real window)\n");
+    }
+    setenv("ORVO_STARTUP_PROBE", "1", 1);
+    // The programs keep their settings in a store of their own, not the user's.
+    char dir[] = "/tmp/orvo_bench_startupXXXXXX";
+    if (!mkdtemp(dir)) return 1;
+    setenv("HOME", dir, 1);
+    setenv("XDG_CONFIG_HOME", dir, 1);
+    setenv("XDG_DATA_HOME", dir, 1);
+    setenv("XDG_RUNTIME_DIR", dir, 1);
+
+    // Taken in turn, so a change in the machine's load touches every program alike.
+    std::vector<std::vector<std::string>> commands = {{argv[0], "--bare"}, {argv[0], "--hello"}};
+    for (const std::string& p : programs)
+        commands.push_back({p});
+    std::vector<std::vector<double>> times(commands.size());
+    std::vector<int> failed(commands.size(), 0);
+    for (std::size_t c = 0; c < commands.size(); ++c)
+        launchMs(commands[c]); // warm the file cache
+    for (int r = 0; r < runs; ++r)
+        for (std::size_t c = 0; c < commands.size(); ++c) {
+            const double ms = launchMs(commands[c]);
+            if (ms < 0)
+                ++failed[c];
+            else
+                times[c].push_back(ms);
+        }
+    std::printf("launch to first expose of the main window, %d runs each (platform %s):\n", runs,
+                std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "default");
+    const Figures base = summarise(times[0], failed[0]);
+    const Figures hello = summarise(times[1], failed[1]);
+    for (std::size_t c = 0; c < commands.size(); ++c) {
+        const Figures f = summarise(times[c], failed[c]);
+        const char* name = c == 0   ? "empty QWidget"
+                           : c == 1 ? "QLabel \"Hello, world\""
+                                    : commands[c][0].c_str();
+        std::printf("  %-36s best %6.1f ms, median %6.1f ms (best %.2fx, median %.2fx the empty window's, "
+                    "best %.2fx the label's)%s\n",
+                    name, f.best, f.median, f.best / base.best, f.median / base.median, f.best / hello.best,
+                    f.failed ? " SOME RUNS FAILED" : "");
+    }
+    std::string rm = std::string("rm -rf ") + dir;
+    return std::system(rm.c_str()) == 0 ? 0 : 1;
+}

@@ -1,0 +1,14 @@
+// Shows the main window as a user first sees it: exposed, with what the start does right after
+// the first picture (the port list) done. GUI tests that use the port list show the window so.
+#pragma once
+
+#include <QComboBox>
+#include <QTest>
+
+#include "app/tmainform.h"
+
+inline void showMainForm(TMainForm& form) {
+    form.show();
+    (void)QTest::qWaitForWindowExposed(&form);
+    (void)QTest::qWaitFor([&] { return form.CommPortBox->count() > 0; }, 5000);
+}
