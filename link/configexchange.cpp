@@ -16,8 +16,13 @@ ConfigStatus readConfigBlock(ConfigBlock* block, std::string* doubt) {
     std::uint8_t scratch[ConfigBlockSize + 1]; // CommReadBlock terminates with a zero
     if (CommReadBlock(scratch, ConfigBlockSize, ConfigReadTimeoutMs) != ConfigBlockSize)
         return ConfigStatus::NoResponse;
-    // Noise before the reply or a lost byte shifts every field; such a block written back would
-    // set the module up with nonsense.
+    // Noise before the reply shifts every field, and the module's own bytes then go on arriving
+    // after the 38: such a block written back would set the module up with nonsense.
+    std::uint8_t late[2];
+    if (CommReadBlock(late, 1, CommQuietMs()) == 1) {
+        if (doubt) *doubt = "more bytes came after the 38-byte block";
+        return ConfigStatus::Doubtful;
+    }
     const ConfigBlock received = ConfigBlock::fromWire(scratch);
     const std::string why = configBlockDoubt(received);
     if (!why.empty()) {
@@ -26,6 +31,38 @@ ConfigStatus readConfigBlock(ConfigBlock* block, std::string* doubt) {
     }
     *block = received;
     return ConfigStatus::Ok;
+}
+
+ConfigStatus readConfirmedConfigBlock(ConfigBlock* block, std::string* doubt) {
+    // Two reads in a row must be equal: the same flipped bit in two answers, one after the other,
+    // is far rarer than a clean answer twice.
+    ConfigBlock previous;
+    bool havePrevious = false;
+    std::string lastDoubt;
+    for (int attempt = 0; attempt < ConfigConfirmReads; ++attempt) {
+        ConfigBlock received;
+        std::string why;
+        const ConfigStatus status = readConfigBlock(&received, &why);
+        if (status == ConfigStatus::WriteFailed) return status;
+        // A module that does not answer at all is not asked four more times, 5 s each.
+        if (status == ConfigStatus::NoResponse && attempt == 0) return status;
+        if (status != ConfigStatus::Ok) {
+            lastDoubt = status == ConfigStatus::NoResponse ? "a read got no whole answer" : why;
+            havePrevious = false;
+            continue;
+        }
+        if (havePrevious && previous == received) {
+            *block = received;
+            return ConfigStatus::Ok;
+        }
+        previous = received;
+        havePrevious = true;
+    }
+    if (doubt) {
+        *doubt = "no two of " + std::to_string(ConfigConfirmReads) + " reads in a row agreed";
+        if (!lastDoubt.empty()) *doubt += "; " + lastDoubt;
+    }
+    return ConfigStatus::Doubtful;
 }
 
 ConfigStatus writeConfigBlock(const ConfigBlock& block) {
@@ -43,10 +80,10 @@ ConfigStatus sendConfigDefaults() {
     return ConfigStatus::Ok;
 }
 
-ConfigStatus resetConfigDefaults(ConfigBlock* block, std::string* doubt) {
+ConfigStatus resetConfigDefaults(ConfigBlock* block, std::string* doubt, bool confirmed) {
     const ConfigStatus sent = sendConfigDefaults();
     if (sent != ConfigStatus::Ok) return sent;
-    return readConfigBlock(block, doubt);
+    return confirmed ? readConfirmedConfigBlock(block, doubt) : readConfigBlock(block, doubt);
 }
 
 } // namespace orvo
