@@ -592,9 +592,11 @@ void TMainForm::WriteConfiguration() {
         {AltBandEdit, "Alt +/-", 0, 255},
     };
     for (const auto& e : edits) {
-        const std::string problem = orvo::editRangeProblem(e.edit->text().toStdString(), e.control, e.min, e.max);
+        const std::string problem =
+            orvo::editRangeProblem(e.edit->text().toStdString(), e.control, e.min, e.max);
         if (problem.empty()) continue;
-        const QString text = QString::fromStdString(problem) + QStringLiteral(" Nothing was sent to the module.");
+        const QString text =
+            QString::fromStdString(problem) + QStringLiteral(" Nothing was sent to the module.");
         infoLine(text);
         m_prompts->error(this, text);
         e.edit->setFocus();

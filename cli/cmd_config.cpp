@@ -45,7 +45,7 @@ struct Options {
     std::string loadFile;
     std::string saveFile;
     std::vector<orvo::FieldAssignment> changes; // --load lines first, then --set, in order
-    std::size_t fileChanges = 0;                 // how many of changes came from --load
+    std::size_t fileChanges = 0;                // how many of changes came from --load
 };
 
 bool knownSpeed(int baud) {
@@ -203,7 +203,7 @@ int runConfig(const std::vector<std::string>& args) {
     // A block that is written back is taken only when two reads agree.
     const bool writing = !o.changes.empty();
     const orvo::ConfigStatus read = o.defaults ? orvo::resetConfigDefaults(&block, &doubt, writing)
-                                  : writing    ? orvo::readConfirmedConfigBlock(&block, &doubt)
+                                    : writing  ? orvo::readConfirmedConfigBlock(&block, &doubt)
                                                : orvo::readConfigBlock(&block, &doubt);
     if (read == orvo::ConfigStatus::Doubtful) {
         // Changes go into the block as read: a garbled one would be written back whole.

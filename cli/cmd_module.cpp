@@ -178,7 +178,8 @@ int runDownload(const std::vector<std::string>& args) {
         "  -o FILE          the file to write\n"
         "\nExit status: 0 done, 1 the module did not answer, did not list its sets, its listing was\n"
         "cut off or garbled (the listed sets are still downloaded), or a set arrived incomplete or\n"
-        "damaged (what arrived is still written), 2 usage or file error (a set that could not be kept in the\n"
+        "damaged (what arrived is still written), 2 usage or file error (a set that could not be kept in "
+        "the\n"
         "downloads folder is written to the current folder when there is no -o), 3 the port did not\n"
         "open.\n";
     Options o;

@@ -15,13 +15,15 @@ namespace {
 std::vector<int> savedSampleCounts(const QDir& folder, int setNumber) {
     const QString stem = QStringLiteral("*_set%1").arg(setNumber, 3, 10, QLatin1Char('0'));
     std::vector<int> counts;
-    const QStringList files = folder.entryList({stem + QStringLiteral(".csv"), stem + QStringLiteral("_*.csv")},
-                                               QDir::Files | QDir::Readable, QDir::Name);
+    const QStringList files =
+        folder.entryList({stem + QStringLiteral(".csv"), stem + QStringLiteral("_*.csv")},
+                         QDir::Files | QDir::Readable, QDir::Name);
     for (const QString& name : files) {
         SeriesList list;
         PlotFileHeader header;
         LoadReport report;
-        if (loadDataFile(folder.filePath(name).toStdString(), list, header, report) != FileStatus::Ok) continue;
+        if (loadDataFile(folder.filePath(name).toStdString(), list, header, report) != FileStatus::Ok)
+            continue;
         if (list.dataSetCount() == 1) counts.push_back(list.dataSet(0).samples.count);
     }
     return counts;

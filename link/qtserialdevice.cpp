@@ -68,7 +68,8 @@ std::string openFailureText(const std::string& name, QSerialPort::SerialPortErro
             std::string folder, reason;
             if (!lockFilesWritable(&folder, &reason))
                 return "The port's lock file could not be written in " + folder + " (" + reason + "), so " +
-                       name + " was not opened. Free some disk space, or raise the file size limit (ulimit -f).";
+                       name +
+                       " was not opened. Free some disk space, or raise the file size limit (ulimit -f).";
             return "Device busy: " + name + " is in use by another program.";
         }
         struct stat st {};

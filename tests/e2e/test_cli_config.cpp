@@ -93,6 +93,16 @@ TEST_F(CliConfigTest, badInputSendsNothingAndFailsClearly) {
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(":2:"));
     EXPECT_EQ(config({}).out, before.out); // AltMin=5 of the bad file was not sent
+    // A saved value the field cannot hold is refused where it would change the module.
+    QFile zero(dir.filePath("zero.cfg"));
+    ASSERT_TRUE(zero.open(QIODevice::WriteOnly));
+    zero.write("AltMin=5\nIntervalTicks=0\n");
+    zero.close();
+    r = config({"--load", zero.fileName()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains("IntervalTicks must be from 1 to 65535, not 0; nothing was written"))
+        << qPrintable(r.err);
+    EXPECT_EQ(config({}).out, before.out);
 }
 
 TEST_F(CliConfigTest, aModuleThatDoesNotAnswerIsReported) {
@@ -127,7 +137,8 @@ TEST_F(CliConfigTest, bitErrorsOnTheLineNeverWriteBackAGarbledBlock) {
         if (r.status != 0) continue; // said so: a doubtful read, or a field that did not take
         ++written;
         QString want = before.out;
-        want.replace(QRegularExpression(QStringLiteral("AutoStartSec=\\d+")), QStringLiteral("AutoStartSec=%1").arg(n));
+        want.replace(QRegularExpression(QStringLiteral("AutoStartSec=\\d+")),
+                     QStringLiteral("AutoStartSec=%1").arg(n));
         EXPECT_EQ(r.out, want) << n;
     }
     EXPECT_GT(written, 10);

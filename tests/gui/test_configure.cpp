@@ -402,10 +402,12 @@ TEST_F(ConfigureTest, numbersAFieldCannotHoldAreRefusedAndNothingIsSent) {
         const char* text;
         const char* said; // the start of the refusal
     } cases[] = {
-        {"AutoStartSecEdit", "70000", "Auto Start Recording \"After Powerup\" seconds must be a whole number "
-                                      "from 0 to 65535, not 70000."},
-        {"AutoStopSecEdit", "-3", "Auto Stop Recording \"After Time\" seconds must be a whole number from 0 "
-                                  "to 65535, not -3."},
+        {"AutoStartSecEdit", "70000",
+         "Auto Start Recording \"After Powerup\" seconds must be a whole number "
+         "from 0 to 65535, not 70000."},
+        {"AutoStopSecEdit", "-3",
+         "Auto Stop Recording \"After Time\" seconds must be a whole number from 0 "
+         "to 65535, not -3."},
         {"AutoStartAltitudeEdit", "65537", "Auto Start Recording \"Above Altitude\" must"},
         {"AltMinEdit", "70000", "Alt Min must be a whole number from -32768 to 32767, not 70000."},
         {"AltBandEdit", "300", "Alt +/- must be a whole number from 0 to 255, not 300."},
@@ -687,8 +689,9 @@ TEST_F(ConfigureTest, garbledBlockIsNotTakenAndNothingIsWrittenUntilACleanRead) 
     m.faults().garbageBytes = 64; // noise before the block shifts every field
     EXPECT_FALSE(form->ReadConfiguration());
     EXPECT_EQ(form->state().config, good);
-    EXPECT_TRUE(infoLines().last().startsWith("The configuration read is doubtful (no two of 5 reads in a row "
-                                              "agreed; more bytes came after the 38-byte block)"))
+    EXPECT_TRUE(
+        infoLines().last().startsWith("The configuration read is doubtful (no two of 5 reads in a row "
+                                      "agreed; more bytes came after the 38-byte block)"))
         << infoLines().last().toStdString();
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Unable to read configuration!");

@@ -434,8 +434,8 @@ TEST_F(ConnectTest, ResetWaitsForTheRestartAndReadsTheConfiguration) {
     f.ResetModuleBtn->click();
     EXPECT_EQ(wire.written, "Rrr");
     EXPECT_GE(CommTickCount() - start, 4000u);
-    EXPECT_EQ(infoLines(f), (QStringList{"Resetting the module...", "Module reset.", "Reading Configuration...",
-                                         "Configuration loaded."}));
+    EXPECT_EQ(infoLines(f), (QStringList{"Resetting the module...", "Module reset.",
+                                         "Reading Configuration...", "Configuration loaded."}));
 }
 
 TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {

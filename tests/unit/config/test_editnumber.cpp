@@ -46,7 +46,8 @@ TEST(EditNumber, secondsAreLimitedNotWrapped) {
 TEST(EditNumber, numbersOutsideAFieldAreRefusedNamingTheControl) {
     EXPECT_EQ(editRangeProblem("70000", "Auto Start seconds", 0, 65535),
               "Auto Start seconds must be a whole number from 0 to 65535, not 70000.");
-    EXPECT_EQ(editRangeProblem(" 300 ", "Alt +/-", 0, 255), "Alt +/- must be a whole number from 0 to 255, not 300.");
+    EXPECT_EQ(editRangeProblem(" 300 ", "Alt +/-", 0, 255),
+              "Alt +/- must be a whole number from 0 to 255, not 300.");
     for (const char* fits : {"-32768", "32767", "", "12ft", "-0"})
         EXPECT_EQ(editRangeProblem(fits, "Alt Min", -32768, 32767), "") << fits;
     for (const char* wide : {"-32769", "32768", "99999999999999999999999"})

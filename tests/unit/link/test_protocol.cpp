@@ -472,7 +472,8 @@ TEST_F(ModuleExchangeTest, ABlockTakenForWritingIsOneTwoReadsAgreeOn) {
     int wrongSingle = 0, wrongConfirmed = 0, confirmed = 0;
     for (int i = 0; i < 100; ++i) {
         ConfigBlock single, twice;
-        if (readConfigBlock(&single) == ConfigStatus::Ok && !(single == simulatorModule().config())) ++wrongSingle;
+        if (readConfigBlock(&single) == ConfigStatus::Ok && !(single == simulatorModule().config()))
+            ++wrongSingle;
         if (readConfirmedConfigBlock(&twice) == ConfigStatus::Ok) {
             ++confirmed;
             if (!(twice == simulatorModule().config())) ++wrongConfirmed;
