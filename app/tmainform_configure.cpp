@@ -449,7 +449,7 @@ bool TMainForm::ReadConfiguration() {
     infoLine(QStringLiteral("Reading Configuration..."));
     orvo::ConfigBlock received;
     std::string doubt;
-    // Whatever is read here may be written back by Write Config: two reads in a row must agree.
+    // Whatever is read here may be written back by Write Config: the reads must agree.
     BlockingWait wait(InfoText);
     const orvo::ConfigStatus status = orvo::readConfirmedConfigBlock(&received, &doubt);
     wait.release();

@@ -258,7 +258,9 @@ bool TMainForm::downloadOneSet(int index) {
         QCoreApplication::processEvents();
         return !m_transactions->stopRequested();
     };
-    const orvo::DownloadOutcome out = orvo::downloadSet(index, unit, set, progress);
+    // A module that was slow to list its sets gets as long to begin each one.
+    const orvo::DownloadOutcome out =
+        orvo::downloadSet(index, unit, set, progress, m_state->setListing.firstWaitMs);
     if (!out.headerArrived()) {
         // A set of placeholder points must not pass for a flight.
         list.DeleteDataSet(n);

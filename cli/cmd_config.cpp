@@ -20,9 +20,9 @@ const char* configHelp =
     "Usage: orvo-cli config --port P [--speed S] [--defaults] [--load FILE] [--set Name=value]...\n"
     "                       [--save FILE]\n"
     "Reads the module's configuration block and prints one Name=value line per field, in block\n"
-    "order (Marker, IntervalTicks, Units, ...). With --load or --set the block is read until two\n"
-    "reads agree, then the changed block is written, read back the same way, and every field that\n"
-    "did not take is reported.\n\n"
+    "order (Marker, IntervalTicks, Units, ...). With --load or --set the block is read until three\n"
+    "reads agree (at most eight), then the changed block is written, read back the same way, and\n"
+    "every field that did not take is reported.\n\n"
     "Options:\n"
     "  --port P         the module's port: a device path, a COM name, or Simulator\n"
     "  --speed S        2400, 4800, 9600, 19200, 38400 or 115200 bits per second (default 115200)\n"
@@ -34,7 +34,7 @@ const char* configHelp =
     "                   A value the field cannot hold is refused and nothing is sent (for example\n"
     "                   IntervalTicks and IntervalUnit 1..65535, Units 0..2, ServoOn 20..40).\n"
     "  --save FILE      write the block as finally read to FILE\n\n"
-    "Exit status: 0 done, 1 the module did not answer, its answer was garbled or no two reads\n"
+    "Exit status: 0 done, 1 the module did not answer, its answer was garbled or no three reads\n"
     "agreed (nothing is then written) or a field did not take, 2 usage or file error or a value a\n"
     "field cannot hold (nothing written), 3 the port did not open.\n";
 
@@ -200,7 +200,7 @@ int runConfig(const std::vector<std::string>& args) {
     }
     orvo::ConfigBlock block;
     std::string doubt;
-    // A block that is written back is taken only when two reads agree.
+    // A block that is written back is taken only when three reads agree.
     const bool writing = !o.changes.empty();
     const orvo::ConfigStatus read = o.defaults ? orvo::resetConfigDefaults(&block, &doubt, writing)
                                     : writing  ? orvo::readConfirmedConfigBlock(&block, &doubt)

@@ -232,7 +232,8 @@ int runDownload(const std::vector<std::string>& args) {
     for (int i = first; i <= last; ++i) {
         orvo::Series& set = list.CreateDataSet();
         const int n = list.dataSetCount() - 1;
-        const orvo::DownloadOutcome out = orvo::downloadSet(i, config.IntervalUnit, set);
+        const orvo::DownloadOutcome out =
+            orvo::downloadSet(i, config.IntervalUnit, set, {}, orvo::setListingWaitMs(timing));
         if (!out.headerArrived()) {
             list.DeleteDataSet(n);
             std::printf("Set %d did not answer; nothing was downloaded.\n", i + 1);

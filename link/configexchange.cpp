@@ -1,5 +1,9 @@
 #include "link/configexchange.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "link/comm.h"
 
 namespace orvo {
@@ -34,32 +38,32 @@ ConfigStatus readConfigBlock(ConfigBlock* block, std::string* doubt) {
 }
 
 ConfigStatus readConfirmedConfigBlock(ConfigBlock* block, std::string* doubt) {
-    // Two reads in a row must be equal: the same flipped bit in two answers, one after the other,
-    // is far rarer than a clean answer twice.
-    ConfigBlock previous;
-    bool havePrevious = false;
+    // Each block read so far, with how often it came.
+    std::vector<std::pair<ConfigBlock, int>> seen;
     std::string lastDoubt;
     for (int attempt = 0; attempt < ConfigConfirmReads; ++attempt) {
         ConfigBlock received;
         std::string why;
         const ConfigStatus status = readConfigBlock(&received, &why);
         if (status == ConfigStatus::WriteFailed) return status;
-        // A module that does not answer at all is not asked four more times, 5 s each.
+        // A module that does not answer at all is not asked seven more times, 5 s each.
         if (status == ConfigStatus::NoResponse && attempt == 0) return status;
         if (status != ConfigStatus::Ok) {
             lastDoubt = status == ConfigStatus::NoResponse ? "a read got no whole answer" : why;
-            havePrevious = false;
             continue;
         }
-        if (havePrevious && previous == received) {
+        const auto same = std::find_if(seen.begin(), seen.end(),
+                                       [&received](const auto& s) { return s.first == received; });
+        const int times = same == seen.end() ? 1 : ++same->second;
+        if (same == seen.end()) seen.emplace_back(received, 1);
+        if (times == ConfigAgreeingReads) {
             *block = received;
             return ConfigStatus::Ok;
         }
-        previous = received;
-        havePrevious = true;
     }
     if (doubt) {
-        *doubt = "no two of " + std::to_string(ConfigConfirmReads) + " reads in a row agreed";
+        *doubt = "no " + std::to_string(ConfigAgreeingReads) + " of " + std::to_string(ConfigConfirmReads) +
+                 " reads agreed";
         if (!lastDoubt.empty()) *doubt += "; " + lastDoubt;
     }
     return ConfigStatus::Doubtful;

@@ -272,14 +272,17 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
 }
 
 DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
-                            const DownloadProgress& progress) {
+                            const DownloadProgress& progress, std::uint32_t headerWaitMs) {
     // Without the command on the wire no header can come; do not wait a second for it.
     const auto noHeader = [](const std::uint8_t*, int) { return false; };
     if (!sendCommand('a')) return decodeSetStream(noHeader, intervalUnitMs, set);
     CommSleep(DownloadIndexPauseMs);
     if (!sendByte(static_cast<std::uint8_t>(index))) return decodeSetStream(noHeader, intervalUnitMs, set);
-    const ByteReader fromPort = [](std::uint8_t* buffer, int count) {
-        return CommReadBlock(buffer, count, DownloadTimeoutMs) == count;
+    bool header = true;
+    const ByteReader fromPort = [&header, headerWaitMs](std::uint8_t* buffer, int count) {
+        const std::uint32_t wait = header ? std::max(headerWaitMs, DownloadTimeoutMs) : DownloadTimeoutMs;
+        header = false;
+        return CommReadBlock(buffer, count, wait) == count;
     };
     DownloadOutcome out = decodeSetStream(fromPort, intervalUnitMs, set, progress);
     // A module that paused mid-set may still send the rest; the next command's flush only

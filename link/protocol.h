@@ -166,11 +166,13 @@ using DownloadProgress = std::function<bool(int samples, int percent)>;
 DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUnitMs, Series& set,
                                 const DownloadProgress& progress = {});
 
-// Flush, 'a', 20 ms, the index byte, then decodeSetStream on Comm with 1000 ms per read. A set
+// Flush, 'a', 20 ms, the index byte, then decodeSetStream on Comm with 1000 ms per read (the
+// header may take headerWaitMs: a module that is slow to answer is as slow to begin a set). A set
 // that ended short of its announced count is followed by a wait until the line has been quiet
 // for 2000 ms, so the late rest of it cannot be taken for the next set.
 DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
-                            const DownloadProgress& progress = {});
+                            const DownloadProgress& progress = {},
+                            std::uint32_t headerWaitMs = DownloadTimeoutMs);
 
 // After a set arrived: clears its peak marks, frees its climb marks, and writes Note 2 (the date
 // text, "Set setNumber" and the count), the trigger set's display flag and Note 3 (duration,

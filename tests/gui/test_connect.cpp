@@ -418,8 +418,8 @@ TEST_F(ConnectTest, CalibrationSendsTheAltitudeBigEndianAndRejectsNonNumbers) {
     f.AltCalEdit->setText(QStringLiteral("-25"));
     const std::uint32_t start = CommTickCount();
     f.CalBtn->click();
-    // The block read afterwards may be written back: two reads must agree.
-    EXPECT_EQ(wire.written, std::string("$t\xFF\xE7rr", 6));
+    // The block read afterwards may be written back: three reads must agree.
+    EXPECT_EQ(wire.written, std::string("$t\xFF\xE7rrr", 7));
     EXPECT_EQ(simulatorModule().calibrationAltitude(), -25);
     EXPECT_GE(CommTickCount() - start, 1800u);
     EXPECT_EQ(infoLines(f).last(), "Configuration loaded.");
@@ -432,7 +432,7 @@ TEST_F(ConnectTest, ResetWaitsForTheRestartAndReadsTheConfiguration) {
     f.InfoText->clear();
     const std::uint32_t start = CommTickCount();
     f.ResetModuleBtn->click();
-    EXPECT_EQ(wire.written, "Rrr");
+    EXPECT_EQ(wire.written, "Rrrr");
     EXPECT_GE(CommTickCount() - start, 4000u);
     EXPECT_EQ(infoLines(f), (QStringList{"Resetting the module...", "Module reset.",
                                          "Reading Configuration...", "Configuration loaded."}));
