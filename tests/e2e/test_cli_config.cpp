@@ -132,7 +132,7 @@ TEST_F(CliConfigTest, bitErrorsOnTheLineNeverWriteBackAGarbledBlock) {
         sim.waitForReadyRead(100);
     path = QString::fromLocal8Bit(sim.readLine()).trimmed();
     int written = 0;
-    for (int n = 11; n < 31; ++n) {
+    for (int n = 11; n < 21; ++n) {
         const CliRun r = config({"--set", QStringLiteral("AutoStartSec=%1").arg(n)});
         if (r.status != 0) continue; // said so: a doubtful read, or a field that did not take
         ++written;
@@ -141,5 +141,5 @@ TEST_F(CliConfigTest, bitErrorsOnTheLineNeverWriteBackAGarbledBlock) {
                      QStringLiteral("AutoStartSec=%1").arg(n));
         EXPECT_EQ(r.out, want) << n;
     }
-    EXPECT_GT(written, 10);
+    EXPECT_GT(written, 5);
 }
