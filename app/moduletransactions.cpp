@@ -90,8 +90,9 @@ bool ModuleTransactions::eventFilter(QObject* watched, QEvent* event) {
 }
 
 BlockingWait::BlockingWait(QWidget* log) {
-    // Painted now: nothing else runs until the exchange is over.
-    if (log && log->isVisible()) log->repaint();
+    // Painted now (the log's new line, the button and the status bar): nothing else runs until
+    // the exchange is over.
+    if (log && log->isVisible()) log->window()->repaint();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     m_active = true;
 }
