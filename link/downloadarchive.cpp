@@ -1,7 +1,5 @@
 #include "link/downloadarchive.h"
 
-#include <algorithm>
-
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -11,22 +9,22 @@ namespace orvo {
 
 namespace {
 
-// Sample counts of the copies of module set setNumber kept in folder.
-std::vector<int> savedSampleCounts(const QDir& folder, int setNumber) {
+// Whether folder holds a copy of module set setNumber with exactly samples samples. The newest
+// copies (their names begin with the date) are looked at first.
+bool hasSavedCopy(const QDir& folder, int setNumber, int samples) {
     const QString stem = QStringLiteral("*_set%1").arg(setNumber, 3, 10, QLatin1Char('0'));
-    std::vector<int> counts;
     const QStringList files =
         folder.entryList({stem + QStringLiteral(".csv"), stem + QStringLiteral("_*.csv")},
-                         QDir::Files | QDir::Readable, QDir::Name);
+                         QDir::Files | QDir::Readable, QDir::Name | QDir::Reversed);
     for (const QString& name : files) {
         SeriesList list;
         PlotFileHeader header;
         LoadReport report;
         if (loadDataFile(folder.filePath(name).toStdString(), list, header, report) != FileStatus::Ok)
             continue;
-        if (list.dataSetCount() == 1) counts.push_back(list.dataSet(0).samples.count);
+        if (list.dataSetCount() == 1 && list.dataSet(0).samples.count == samples) return true;
     }
-    return counts;
+    return false;
 }
 
 } // namespace
@@ -76,9 +74,8 @@ EraseCheck checkBeforeErase(const SetListing& last, const SetListing& now, const
     const QDir folder(folderPath);
     for (std::size_t i = 0; i < now.entries.size(); ++i) {
         const int number = static_cast<int>(i) + 1;
-        const std::vector<int> counts = savedSampleCounts(folder, number);
-        const int wanted = static_cast<int>(now.entries[i].second);
-        if (std::find(counts.begin(), counts.end(), wanted) == counts.end()) check.unsaved.push_back(number);
+        if (!hasSavedCopy(folder, number, static_cast<int>(now.entries[i].second)))
+            check.unsaved.push_back(number);
     }
     // Lines that did not read as a set cannot be matched to a copy.
     for (int n = static_cast<int>(now.entries.size()) + 1; n <= now.count; ++n)
