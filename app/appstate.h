@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "config/configblock.h"
 #include "config/interval.h"
+#include "link/protocol.h"
 #include "plot/edithistory.h"
 #include "plot/plotsettings.h"
 
@@ -23,6 +24,7 @@ struct AppState {
     int speedIndex = 5;
     bool logging = false;
     int setCount = 0;
+    orvo::SetListing setListing; // the last "Download Info" listing, which an erase must see again
     int selectedSet = 0;
     orvo::ConfigBlock config;
     orvo::IntervalState interval; // the Configure page's sampling interval parts and sum

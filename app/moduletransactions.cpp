@@ -5,6 +5,7 @@
 #include <QAbstractSpinBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -86,4 +87,18 @@ bool ModuleTransactions::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QObject::eventFilter(watched, event);
+}
+
+BlockingWait::BlockingWait(QWidget* log) {
+    // Painted now (the log's new line, the button and the status bar): nothing else runs until
+    // the exchange is over.
+    if (log && log->isVisible()) log->window()->repaint();
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_active = true;
+}
+
+void BlockingWait::release() {
+    if (!m_active) return;
+    m_active = false;
+    QGuiApplication::restoreOverrideCursor();
 }

@@ -56,3 +56,18 @@ class ModuleTransactions : public QObject {
     bool m_stop = false;
     bool m_closePending = false;
 };
+
+// Around an exchange that blocks the window (a configuration read waits up to 5 s, a reset 4 s):
+// the log lines written so far are painted before it starts, and the cursor shows the wait until
+// it is over. release() ends the wait early, before a modal question.
+class BlockingWait {
+  public:
+    explicit BlockingWait(QWidget* log);
+    ~BlockingWait() { release(); }
+    BlockingWait(const BlockingWait&) = delete;
+    BlockingWait& operator=(const BlockingWait&) = delete;
+    void release();
+
+  private:
+    bool m_active = false;
+};

@@ -434,12 +434,29 @@ void TMainForm::BitBtn1Click() {
     ResetConfigDefaults();
 }
 
+namespace {
+// The status bar's connection field, widened when a longer text needs it.
+void showLinkState(QLabel* display, const QString& text) {
+    if (!display) return;
+    display->setText(text);
+    const int wanted = display->fontMetrics().horizontalAdvance(text) + 12;
+    if (display->width() < wanted) display->setFixedWidth(wanted);
+}
+} // namespace
+
 bool TMainForm::ReadConfiguration() {
     if (!configureConnected()) return false;
     infoLine(QStringLiteral("Reading Configuration..."));
     orvo::ConfigBlock received;
     std::string doubt;
-    const orvo::ConfigStatus status = orvo::readConfigBlock(&received, &doubt);
+    // Whatever is read here may be written back by Write Config: the reads must agree.
+    BlockingWait wait(InfoText);
+    const orvo::ConfigStatus status = orvo::readConfirmedConfigBlock(&received, &doubt);
+    wait.release();
+    if (status == orvo::ConfigStatus::NoResponse || status == orvo::ConfigStatus::WriteFailed)
+        showLinkState(ConnectStatusDisp, QStringLiteral("Port open, module did not answer"));
+    else
+        showLinkState(ConnectStatusDisp, QStringLiteral("Connected"));
     if (status == orvo::ConfigStatus::Doubtful) {
         // A garbled block is neither shown nor kept, and nothing is written until a clean read.
         m_configDoubtful = true;
@@ -453,6 +470,7 @@ bool TMainForm::ReadConfiguration() {
     if (status != orvo::ConfigStatus::Ok) {
         // The block and the controls keep what they had.
         infoLine(QStringLiteral("No reponse from device."));
+        infoLine(QStringLiteral("The port is open, but the module did not answer."));
         m_prompts->error(this, QStringLiteral("Unable to read configuration!"));
         return false;
     }
@@ -556,6 +574,32 @@ void TMainForm::WriteConfiguration() {
         // whatever the module's garbled answer left in doubt.
         infoLine(QStringLiteral("The last configuration read was doubtful: nothing was written. Read "
                                 "Config first."));
+        return;
+    }
+    // A number the module's field cannot hold is refused, not cut to fit.
+    const struct {
+        QLineEdit* edit;
+        const char* control;
+        long min, max;
+    } edits[] = {
+        {AutoStartSecEdit, "Auto Start Recording \"After Powerup\" seconds", 0, 65535},
+        {AutoStartAltitudeEdit, "Auto Start Recording \"Above Altitude\"", 0, 65535},
+        {AutoStopSecEdit, "Auto Stop Recording \"After Time\" seconds", 0, 65535},
+        {AutoStopAltitudeEdit, "Auto Stop Recording \"Below Altitude\"", 0, 65535},
+        {AltMinEdit, "Alt Min", -32768, 32767},
+        {AltMaxEdit, "Alt Max", -32768, 32767},
+        {AltStepEdit, "Alt Step", -32768, 32767},
+        {AltBandEdit, "Alt +/-", 0, 255},
+    };
+    for (const auto& e : edits) {
+        const std::string problem =
+            orvo::editRangeProblem(e.edit->text().toStdString(), e.control, e.min, e.max);
+        if (problem.empty()) continue;
+        const QString text =
+            QString::fromStdString(problem) + QStringLiteral(" Nothing was sent to the module.");
+        infoLine(text);
+        m_prompts->error(this, text);
+        e.edit->setFocus();
         return;
     }
     collectConfigBlock();

@@ -236,25 +236,31 @@ void TMainForm::DLInfoBtnClick() {
     AppState& s = *m_state;
     infoClear();
     orvo::ModuleIdentity id;
-    int count = 0;
+    orvo::SetListing listing;
+    std::vector<std::string> lines;
     if (SimulateChk->isChecked()) {
         id = orvo::simulatedIdentity();
-        s.config.Marker = 0xABCD;
+        s.config.Marker = orvo::ConfigMarker;
         s.config.IntervalTicks = 4;
         s.config.Units = 0;
+        lines = orvo::moduleInfoLines(id, 0);
     } else {
         if (!linkConnected(false)) return;
+        BlockingWait wait(InfoText);
         id = orvo::identifyModule();
         // The notice stays above the information lines, and the sets are still listed.
         if (id.missingLines > 0) infoLine(QStringLiteral("No Reply from Target"));
-        count = orvo::listModuleSets();
+        listing = orvo::listSets(orvo::setListingWaitMs(id));
+        lines = orvo::moduleInfoLines(id, listing);
     }
+    const int count = listing.count;
     s.setCount = count;
+    s.setListing = listing;
     SetList->clear();
     for (int i = 1; i <= count; ++i)
         SetList->addItem(QString::number(i));
     SetList->addItem(QStringLiteral("All"));
-    for (const std::string& line : orvo::moduleInfoLines(id, count))
+    for (const std::string& line : lines)
         infoLine(QString::fromStdString(line));
     SetList->setCurrentIndex(0);
     if (FirmwareVersionDisp) FirmwareVersionDisp->setText(QString::fromStdString(id.softwareVersion));
@@ -301,7 +307,9 @@ bool TMainForm::downloadOneSet(int index) {
         QCoreApplication::processEvents();
         return !m_transactions->stopRequested();
     };
-    const orvo::DownloadOutcome out = orvo::downloadSet(index, unit, set, progress);
+    // A module that was slow to list its sets gets as long to begin each one.
+    const orvo::DownloadOutcome out =
+        orvo::downloadSet(index, unit, set, progress, m_state->setListing.firstWaitMs);
     if (!out.headerArrived()) {
         // A set of placeholder points must not pass for a flight.
         list.DeleteDataSet(n);
@@ -343,12 +351,35 @@ void TMainForm::EraseDataBtnClick() {
             this, QStringLiteral("Reset Config Defaults"),
             QStringLiteral("This will erase all altitude data in the device.  Are you sure?")))
         return;
+    // Listed again right before the erase: it must agree with what "Download Info" listed, and
+    // every set must have been downloaded, or a flight nobody saved would be lost.
+    infoLine(QStringLiteral("Checking the module's data sets before erasing..."));
+    orvo::EraseCheck check;
+    {
+        BlockingWait wait(InfoText);
+        const orvo::SetListing& last = m_state->setListing;
+        check = orvo::checkBeforeErase(last, orvo::listSets(last.firstWaitMs));
+    }
+    if (!check.safe()) {
+        QString reasons;
+        for (const std::string& reason : check.reasons) {
+            infoLine(QString::fromStdString(reason));
+            reasons += QString::fromStdString(reason) + QLatin1Char('\n');
+        }
+        if (!m_prompts->confirmDefaultNo(this, Prompts::Icon::Warning, QStringLiteral("Erase Data"),
+                                         reasons + QStringLiteral("\nErase all data sets anyway? What was "
+                                                                  "never saved is lost for good."))) {
+            infoLine(QStringLiteral("Nothing was erased."));
+            return;
+        }
+    }
     if (orvo::eraseModuleMemory() != orvo::LinkStatus::Ok) {
         infoLine(QStringLiteral("Unable to send the erase command: the module's data was not erased."));
         return;
     }
     // The set count stays until the next "Download Info"; the list offers nothing to download.
     SetList->clear();
+    m_state->setListing = orvo::SetListing{};
     // The module does not answer 'x'; what can be said is that the command went out.
     infoLine(QStringLiteral("Erase command sent: the module's data sets are erased."));
 }
@@ -357,7 +388,11 @@ void TMainForm::ResetModuleBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     if (!linkConnected(true)) return;
-    if (orvo::resetModule() != orvo::LinkStatus::Ok) {
+    infoLine(QStringLiteral("Resetting the module..."));
+    BlockingWait wait(InfoText);
+    const orvo::LinkStatus sent = orvo::resetModule();
+    wait.release();
+    if (sent != orvo::LinkStatus::Ok) {
         infoLine(QStringLiteral("Unable to send the reset command."));
         return;
     }
@@ -378,7 +413,10 @@ void TMainForm::CalBtnClick() {
                              .arg(text));
         return;
     }
-    if (orvo::calibrateModule(altitude) != orvo::LinkStatus::Ok) {
+    BlockingWait wait(InfoText);
+    const orvo::LinkStatus sent = orvo::calibrateModule(altitude);
+    wait.release();
+    if (sent != orvo::LinkStatus::Ok) {
         infoLine(QStringLiteral("Unable to send the calibration."));
         return;
     }

@@ -20,8 +20,9 @@ const char* configHelp =
     "Usage: orvo-cli config --port P [--speed S] [--defaults] [--load FILE] [--set Name=value]...\n"
     "                       [--save FILE]\n"
     "Reads the module's configuration block and prints one Name=value line per field, in block\n"
-    "order (Marker, IntervalTicks, Units, ...). With --load or --set the changed block is written,\n"
-    "read back, and every field that did not take is reported.\n\n"
+    "order (Marker, IntervalTicks, Units, ...). With --load or --set the block is read until three\n"
+    "reads agree (at most eight), then the changed block is written, read back the same way, and\n"
+    "every field that did not take is reported.\n\n"
     "Options:\n"
     "  --port P         the module's port: a device path, a COM name, or Simulator\n"
     "  --speed S        2400, 4800, 9600, 19200, 38400 or 115200 bits per second (default 115200)\n"
@@ -29,10 +30,13 @@ const char* configHelp =
     "  --load FILE      apply the Name=value lines of FILE (as written by --save; blank lines and\n"
     "                   lines starting with # are skipped). Marker and the Reserved fields keep\n"
     "                   the module's values.\n"
-    "  --set Name=value change one field (repeatable, applied after --load; decimal or 0x hex)\n"
+    "  --set Name=value change one field (repeatable, applied after --load; decimal or 0x hex).\n"
+    "                   A value the field cannot hold is refused and nothing is sent (for example\n"
+    "                   IntervalTicks and IntervalUnit 1..65535, Units 0..2, ServoOn 20..40).\n"
     "  --save FILE      write the block as finally read to FILE\n\n"
-    "Exit status: 0 done, 1 the module did not answer, its answer was garbled (nothing is then\n"
-    "written) or a field did not take, 2 usage or file error, 3 the port did not open.\n";
+    "Exit status: 0 done, 1 the module did not answer, its answer was garbled or no three reads\n"
+    "agreed (nothing is then written) or a field did not take, 2 usage or file error or a value a\n"
+    "field cannot hold (nothing written), 3 the port did not open.\n";
 
 struct Options {
     std::string port;
@@ -41,6 +45,7 @@ struct Options {
     std::string loadFile;
     std::string saveFile;
     std::vector<orvo::FieldAssignment> changes; // --load lines first, then --set, in order
+    std::size_t fileChanges = 0;                // how many of changes came from --load
 };
 
 bool knownSpeed(int baud) {
@@ -123,6 +128,11 @@ int parseOptions(const std::vector<std::string>& args, Options* o) {
                 std::fprintf(stderr, "orvo-cli config: %s\n", error.c_str());
                 return 2;
             }
+            const std::string range = orvo::fieldRangeProblem(*assignment->field, assignment->value);
+            if (!range.empty()) {
+                std::fprintf(stderr, "orvo-cli config: %s; nothing was sent.\n", range.c_str());
+                return 2;
+            }
             sets.push_back(*assignment);
         } else {
             std::fprintf(stderr, "orvo-cli config: unknown option %s\n\n%s", a.c_str(), configHelp);
@@ -135,6 +145,7 @@ int parseOptions(const std::vector<std::string>& args, Options* o) {
     }
     // The file is checked before the port opens, so a bad file sends nothing.
     if (!o->loadFile.empty() && !loadChanges(o->loadFile, &o->changes)) return 2;
+    o->fileChanges = o->changes.size();
     o->changes.insert(o->changes.end(), sets.begin(), sets.end());
     return 0;
 }
@@ -152,7 +163,7 @@ int writeAndVerify(orvo::ConfigBlock* block, const std::vector<orvo::FieldAssign
         return 1;
     }
     std::string doubt;
-    const orvo::ConfigStatus back = orvo::readConfigBlock(block, &doubt);
+    const orvo::ConfigStatus back = orvo::readConfirmedConfigBlock(block, &doubt);
     if (back == orvo::ConfigStatus::Doubtful) {
         std::fprintf(stderr,
                      "orvo-cli config: the block read back after the write is doubtful (%s); what the "
@@ -189,8 +200,11 @@ int runConfig(const std::vector<std::string>& args) {
     }
     orvo::ConfigBlock block;
     std::string doubt;
-    const orvo::ConfigStatus read =
-        o.defaults ? orvo::resetConfigDefaults(&block, &doubt) : orvo::readConfigBlock(&block, &doubt);
+    // A block that is written back is taken only when three reads agree.
+    const bool writing = !o.changes.empty();
+    const orvo::ConfigStatus read = o.defaults ? orvo::resetConfigDefaults(&block, &doubt, writing)
+                                    : writing  ? orvo::readConfirmedConfigBlock(&block, &doubt)
+                                               : orvo::readConfigBlock(&block, &doubt);
     if (read == orvo::ConfigStatus::Doubtful) {
         // Changes go into the block as read: a garbled one would be written back whole.
         std::fprintf(stderr, "orvo-cli config: the configuration read is doubtful (%s); nothing was %s.\n",
@@ -202,6 +216,18 @@ int runConfig(const std::vector<std::string>& args) {
         std::fprintf(stderr, "orvo-cli config: No reponse from device.\n");
         orvo::CommClose();
         return 1;
+    }
+    // A saved file holds what a module had; a value no field can take is refused only where it
+    // would change what this module holds.
+    for (std::size_t i = 0; i < o.fileChanges; ++i) {
+        const orvo::FieldAssignment& c = o.changes[i];
+        const std::string range = orvo::fieldRangeProblem(*c.field, c.value);
+        if (!range.empty() && orvo::fieldValue(block, *c.field) != c.value) {
+            std::fprintf(stderr, "orvo-cli config: %s: %s; nothing was written.\n", o.loadFile.c_str(),
+                         range.c_str());
+            orvo::CommClose();
+            return 2;
+        }
     }
     int status = 0;
     bool current = true; // block is what the module now holds

@@ -148,17 +148,19 @@ int runInfo(const std::vector<std::string>& args) {
                     "Identifies the module and counts its recorded data sets, and prints the\n"
                     "information lines as \"Download Info\" writes them.\n\nOptions:\n") +
         commonOptions +
-        "\nExit status: 0 done, 1 an identification line did not arrive, 2 usage, 3 the port did not open.\n";
+        "\nExit status: 0 done, 1 an identification line did not arrive, the module did not list its\n"
+        "sets (an empty module lists none) or its listing was cut off or garbled, 2 usage, 3 the port\n"
+        "did not open.\n";
     Options o;
     if (int rc = parseOptions("info", args, ",port,speed,", help, &o)) return rc < 0 ? 0 : rc;
     if (int rc = openPort("info", o)) return rc;
     PortCloser closer;
     const orvo::ModuleIdentity id = orvo::identifyModule();
     if (id.missingLines > 0) std::printf("No Reply from Target\n");
-    const int count = orvo::listModuleSets();
-    for (const std::string& line : orvo::moduleInfoLines(id, count))
+    const orvo::SetListing listing = orvo::listSets(orvo::setListingWaitMs(id));
+    for (const std::string& line : orvo::moduleInfoLines(id, listing))
         std::printf("%s\n", line.c_str());
-    return id.missingLines > 0 ? ExitNoAnswer : 0;
+    return id.missingLines > 0 || !listing.confirmed() ? ExitNoAnswer : 0;
 }
 
 // ---- download ----
@@ -174,8 +176,10 @@ int runDownload(const std::vector<std::string>& args) {
         commonOptions +
         "  --set N|all      which data set\n"
         "  -o FILE          the file to write\n"
-        "\nExit status: 0 done, 1 the module did not answer or a set arrived incomplete or damaged\n"
-        "(what arrived is still written), 2 usage or file error (a set that could not be kept in the\n"
+        "\nExit status: 0 done, 1 the module did not answer, did not list its sets, its listing was\n"
+        "cut off or garbled (the listed sets are still downloaded), or a set arrived incomplete or\n"
+        "damaged (what arrived is still written), 2 usage or file error (a set that could not be kept in "
+        "the\n"
         "downloads folder is written to the current folder when there is no -o), 3 the port did not\n"
         "open.\n";
     Options o;
@@ -196,12 +200,21 @@ int runDownload(const std::vector<std::string>& args) {
     PortCloser closer;
 
     orvo::ConfigBlock config;
+    const std::uint32_t askedAt = orvo::CommTickCount();
     if (!readConfiguration(&config)) return ExitNoAnswer;
-    const int count = orvo::listModuleSets();
-    std::printf("Memory contains %d data sets.\n", count);
+    // The block's answer time shows how slow the module is; its listing gets a few times that.
+    orvo::ModuleIdentity timing;
+    timing.answerMs = orvo::CommTickCount() - askedAt;
+    const orvo::SetListing listing = orvo::listSets(orvo::setListingWaitMs(timing));
+    const int count = listing.count;
+    if (listing.listed()) std::printf("Memory contains %d data sets.\n", count);
+    for (const std::string& problem : orvo::listingProblems(listing))
+        std::printf("%s\n", problem.c_str());
+    int status = listing.confirmed() ? 0 : ExitNoAnswer;
     int first = 0, last = count - 1;
     if (!all) {
-        if (wanted > count) {
+        // A doubtful listing may have missed the set asked for; the module is asked all the same.
+        if (wanted > count && !listing.doubtful()) {
             std::fprintf(stderr, "orvo-cli download: the module holds %d data sets; there is no set %d\n",
                          count, wanted);
             return ExitNoAnswer;
@@ -209,18 +222,18 @@ int runDownload(const std::vector<std::string>& args) {
         first = last = wanted - 1;
     }
     if (first > last) {
-        std::printf("No data sets to download.\n");
-        return 0;
+        if (listing.listed()) std::printf("No data sets to download.\n");
+        return status;
     }
 
     orvo::PlotState plot;
     orvo::SeriesList& list = plot.settings.series;
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
-    int status = 0;
     for (int i = first; i <= last; ++i) {
         orvo::Series& set = list.CreateDataSet();
         const int n = list.dataSetCount() - 1;
-        const orvo::DownloadOutcome out = orvo::downloadSet(i, config.IntervalUnit, set);
+        const orvo::DownloadOutcome out =
+            orvo::downloadSet(i, config.IntervalUnit, set, {}, orvo::setListingWaitMs(timing));
         if (!out.headerArrived()) {
             list.DeleteDataSet(n);
             std::printf("Set %d did not answer; nothing was downloaded.\n", i + 1);
@@ -278,16 +291,23 @@ int runErase(const std::vector<std::string>& args) {
     const std::string help =
         std::string("Usage: orvo-cli erase --port P [--speed S] [--yes] [--force]\n"
                     "Erases every recorded data set in the module, after asking on the terminal.\n"
-                    "The module must first list its data sets; an empty or garbled listing erases\n"
-                    "nothing unless --force is given.\n"
+                    "The module must first list its data sets; an empty, cut off or garbled listing\n"
+                    "erases nothing unless --force is given. Before erasing, the sets are listed again:\n"
+                    "the two listings must agree, and every listed set must have been downloaded (a\n"
+                    "copy with the same number of samples in the downloads folder of the program's\n"
+                    "data directory); otherwise the sets never saved are named and nothing is erased\n"
+                    "unless --force is given.\n"
                     "\nOptions:\n") +
         commonOptions +
         "  --yes            do not ask\n"
-        "  --force          erase even when the listing cannot confirm what the module holds\n"
+        "  --force          erase even when the listing cannot confirm what the module holds, or a\n"
+        "                   listed set was never saved\n"
         "\nExit status: 0 erased, 1 the module did not identify itself, its listing could not be\n"
-        "confirmed or the answer was No, 2 usage, 3 the port did not open.\n";
+        "confirmed, a set was never saved or the answer was No (nothing erased), 2 usage, 3 the port\n"
+        "did not open.\n";
     Options o;
     if (int rc = parseOptions("erase", args, ",port,speed,yes,force,", help, &o)) return rc < 0 ? 0 : rc;
+    nameTheProgram();
     if (int rc = openPort("erase", o)) return rc;
     PortCloser closer;
     // The module does not answer 'x'; make sure one is there before erasing.
@@ -296,20 +316,16 @@ int runErase(const std::vector<std::string>& args) {
         std::printf("No Reply from Target\n");
         return ExitNoAnswer;
     }
-    const orvo::SetListing listing = orvo::listSets();
+    const std::uint32_t wait = orvo::setListingWaitMs(id);
+    const orvo::SetListing listing = orvo::listSets(wait);
     const int count = listing.count;
     // A module too slow or too garbled to list its sets may still hold flights: erasing blind
     // would destroy what nobody has seen.
     if (!listing.confirmed() && !o.force) {
-        if (listing.count == 0)
-            std::fprintf(stderr, "orvo-cli erase: the module listed no data sets, so what it holds is not "
-                                 "confirmed; nothing was erased (--force erases anyway).\n");
-        else
-            std::fprintf(
-                stderr,
-                "orvo-cli erase: %d of the %d lines of the module's set listing were garbled, so what "
-                "it holds is not confirmed; nothing was erased (--force erases anyway).\n",
-                listing.malformedLines, listing.count);
+        for (const std::string& problem : orvo::listingProblems(listing))
+            std::fprintf(stderr, "orvo-cli erase: %s\n", problem.c_str());
+        std::fprintf(stderr, "orvo-cli erase: what the module holds is not confirmed; nothing was erased "
+                             "(--force erases anyway).\n");
         return ExitNoAnswer;
     }
     if (!o.yes) {
@@ -320,6 +336,17 @@ int runErase(const std::vector<std::string>& args) {
         std::string answer;
         if (!std::getline(std::cin, answer) || (answer != "y" && answer != "Y" && answer != "yes")) {
             std::printf("Nothing was erased.\n");
+            return ExitNoAnswer;
+        }
+    }
+    // Listed again right before the erase: a set recorded or a listing garbled meanwhile, or a
+    // set nobody downloaded, stops it.
+    const orvo::EraseCheck check = orvo::checkBeforeErase(listing, orvo::listSets(wait));
+    if (!check.safe()) {
+        for (const std::string& reason : check.reasons)
+            std::fprintf(stderr, "orvo-cli erase: %s\n", reason.c_str());
+        if (!o.force) {
+            std::fprintf(stderr, "orvo-cli erase: nothing was erased (--force erases anyway).\n");
             return ExitNoAnswer;
         }
     }

@@ -96,10 +96,6 @@ std::string configBlockDoubt(const ConfigBlock& c) {
         doubt += text;
     };
     char text[64];
-    if (c.Marker != ConfigMarker) {
-        std::snprintf(text, sizeof text, "Marker is 0x%04X, not 0x%04X", c.Marker, ConfigMarker);
-        add(text);
-    }
     const struct {
         const char* name;
         std::uint8_t value;

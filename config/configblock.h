@@ -9,7 +9,8 @@
 namespace orvo {
 
 constexpr int ConfigBlockSize = 38;
-// Every module starts its block with this word; anything else was not sent as a block.
+// The Marker the simulated module reports. The program never interprets a Marker: whatever a
+// module sends is kept and sent back unchanged.
 constexpr std::uint16_t ConfigMarker = 0xABCD;
 using ConfigWire = std::array<std::uint8_t, ConfigBlockSize>;
 
@@ -47,10 +48,10 @@ struct ConfigBlock {
     bool operator==(const ConfigBlock&) const = default;
 };
 
-// Why a block that arrived cannot be the module's ("Marker is 0x1234, not 0xABCD; Triggered is
-// 7"), or empty when it can. Only what no module sends counts: the Marker and the on/off bytes.
-// Codes beyond a list's items (Units 5, AutoStop 9) and servo values outside the bars' ranges are
-// shown as the nearest choice and stay acceptable.
+// Why a block that arrived cannot be the module's ("Triggered is 7, not 0 or 1"), or empty when it
+// can. Only what no module sends counts: an on/off byte other than 0 or 1. The Marker is any
+// module's own; codes beyond a list's items (Units 5, AutoStop 9) and servo values outside the
+// bars' ranges are shown as the nearest choice and stay acceptable.
 std::string configBlockDoubt(const ConfigBlock& block);
 
 } // namespace orvo

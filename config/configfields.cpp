@@ -8,32 +8,32 @@ namespace orvo {
 namespace {
 
 constexpr std::array<ConfigField, ConfigFieldCount> Fields{{
-    {"Marker", 0, FieldType::U16, true},
-    {"IntervalTicks", 2, FieldType::U16, false},
-    {"Units", 4, FieldType::U8, false},
-    {"BlankDisplay", 5, FieldType::U8, false},
-    {"IntervalUnit", 6, FieldType::U16, false},
-    {"Reserved8", 8, FieldType::U16, true},
-    {"Reserved10", 10, FieldType::U16, true},
-    {"RevTrig", 12, FieldType::U8, false},
-    {"Triggered", 13, FieldType::U8, false},
-    {"AutoStartSec", 14, FieldType::U16, false},
-    {"AutoStopSec", 16, FieldType::U16, false},
-    {"AutoStartAltitude", 18, FieldType::U16, false},
-    {"AutoStopAltitude", 20, FieldType::U16, false},
-    {"AutoStart", 22, FieldType::U8, false},
-    {"AutoStop", 23, FieldType::U8, false},
-    {"AutoZero", 24, FieldType::U8, false},
-    {"ModuleVersion", 25, FieldType::U8, false},
-    {"MemorySize", 26, FieldType::U8, false},
-    {"Reserved27", 27, FieldType::U8, true},
-    {"AltMin", 28, FieldType::S16, false},
-    {"AltMax", 30, FieldType::S16, false},
-    {"AltStep", 32, FieldType::S16, false},
-    {"AltBand", 34, FieldType::U8, false},
-    {"ServoOff", 35, FieldType::U8, false},
-    {"ServoOn", 36, FieldType::U8, false},
-    {"ServoHold", 37, FieldType::U8, false},
+    {"Marker", 0, FieldType::U16, true, 0, 65535},
+    {"IntervalTicks", 2, FieldType::U16, false, 1, 65535},
+    {"Units", 4, FieldType::U8, false, 0, 2},
+    {"BlankDisplay", 5, FieldType::U8, false, 0, 1},
+    {"IntervalUnit", 6, FieldType::U16, false, 1, 65535},
+    {"Reserved8", 8, FieldType::U16, true, 0, 65535},
+    {"Reserved10", 10, FieldType::U16, true, 0, 65535},
+    {"RevTrig", 12, FieldType::U8, false, 0, 1},
+    {"Triggered", 13, FieldType::U8, false, 0, 1},
+    {"AutoStartSec", 14, FieldType::U16, false, 0, 65535},
+    {"AutoStopSec", 16, FieldType::U16, false, 0, 65535},
+    {"AutoStartAltitude", 18, FieldType::U16, false, 0, 65535},
+    {"AutoStopAltitude", 20, FieldType::U16, false, 0, 65535},
+    {"AutoStart", 22, FieldType::U8, false, 0, 3},
+    {"AutoStop", 23, FieldType::U8, false, 0, 2},
+    {"AutoZero", 24, FieldType::U8, false, 0, 3},
+    {"ModuleVersion", 25, FieldType::U8, false, 0, 255},
+    {"MemorySize", 26, FieldType::U8, false, 0, 255},
+    {"Reserved27", 27, FieldType::U8, true, 0, 255},
+    {"AltMin", 28, FieldType::S16, false, -32768, 32767},
+    {"AltMax", 30, FieldType::S16, false, -32768, 32767},
+    {"AltStep", 32, FieldType::S16, false, -32768, 32767},
+    {"AltBand", 34, FieldType::U8, false, 0, 255},
+    {"ServoOff", 35, FieldType::U8, false, 20, 40},
+    {"ServoOn", 36, FieldType::U8, false, 20, 40},
+    {"ServoHold", 37, FieldType::U8, false, 0, 250},
 }};
 
 bool inRange(FieldType t, long v) {
@@ -97,6 +97,12 @@ bool setFieldValue(ConfigBlock& block, const ConfigField& field, long value) {
     }
     block = ConfigBlock::fromWire(w.data());
     return true;
+}
+
+std::string fieldRangeProblem(const ConfigField& field, long value) {
+    if (value >= field.min && value <= field.max) return {};
+    return std::string(field.name) + " must be from " + std::to_string(field.min) + " to " +
+           std::to_string(field.max) + ", not " + std::to_string(value);
 }
 
 std::string configToText(const ConfigBlock& block) {

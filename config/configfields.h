@@ -21,6 +21,10 @@ struct ConfigField {
     // Not interpreted by the program and never changed by it: a restored file leaves them as the
     // module has them.
     bool passThrough;
+    // What the module can hold in the field: the sampling interval is never zero, on/off bytes
+    // are 0 or 1, codes are those of their lists, servo values those of their bars.
+    long min;
+    long max;
 };
 
 constexpr int ConfigFieldCount = 26;
@@ -30,6 +34,10 @@ const ConfigField* findConfigField(std::string_view name); // exact, case-sensit
 long fieldValue(const ConfigBlock& block, const ConfigField& field);
 // False (block unchanged) when value is outside the field's range.
 bool setFieldValue(ConfigBlock& block, const ConfigField& field, long value);
+
+// Empty when value is one the field can hold, else a message naming the field and its range
+// ("IntervalTicks must be from 1 to 65535, not 0").
+std::string fieldRangeProblem(const ConfigField& field, long value);
 
 // One "Name=value\n" line per field, in block order.
 std::string configToText(const ConfigBlock& block);

@@ -40,4 +40,18 @@ LimitedSeconds limitSeconds(const EditNumber& n) {
     return {static_cast<std::uint16_t>(n.magnitude), false};
 }
 
+std::string editRangeProblem(std::string_view text, const std::string& control, long min, long max) {
+    const EditNumber n = parseEditNumber(text);
+    const bool inRange = n.negative ? min < 0 && n.magnitude <= static_cast<std::uint64_t>(-min)
+                                    : n.magnitude <= static_cast<std::uint64_t>(max);
+    if (inRange) return {};
+    std::string_view shown = text;
+    while (!shown.empty() && isSpace(shown.front()))
+        shown.remove_prefix(1);
+    while (!shown.empty() && isSpace(shown.back()))
+        shown.remove_suffix(1);
+    return control + " must be a whole number from " + std::to_string(min) + " to " + std::to_string(max) +
+           ", not " + std::string(shown) + ".";
+}
+
 } // namespace orvo

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace orvo {
@@ -33,5 +34,10 @@ struct LimitedSeconds {
     bool clamped = false;
 };
 LimitedSeconds limitSeconds(const EditNumber& n);
+
+// Empty when the number the edit's text gives lies in min..max; else a message naming the control
+// and its range ("Alt +/- must be a whole number from 0 to 255, not 300."). The module's field
+// cannot hold anything else, so such a value is refused rather than cut to fit.
+std::string editRangeProblem(std::string_view text, const std::string& control, long min, long max);
 
 } // namespace orvo

@@ -20,6 +20,7 @@ struct Port {
     // What the device handed over and the helpers have not taken yet.
     std::vector<std::uint8_t> rx;
     std::size_t rxPos = 0;
+    int baud = 0;
 };
 
 Port& port() {
@@ -109,6 +110,7 @@ int CommOpen(const std::string& portName, int speed, int mode) {
         return 0;
     }
     p.device = std::move(dev);
+    p.baud = settings.baud;
     trace(portName + " Opened.");
     return 1;
 }
@@ -119,6 +121,16 @@ std::string CommLastError() {
 
 bool CommIsOpen() {
     return port().device != nullptr;
+}
+
+int CommBaud() {
+    return port().device ? port().baud : 0;
+}
+
+std::uint32_t CommQuietMs() {
+    const int baud = CommBaud() > 0 ? CommBaud() : 115200;
+    // 10 bits per byte on the wire.
+    return 50u + static_cast<std::uint32_t>((20 * 10 * 1000 + baud - 1) / baud);
 }
 
 int CommWrite(const void* bytes, int count) {

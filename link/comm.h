@@ -28,6 +28,11 @@ int CommOpen(const std::string& portName, int speed, int mode);
 // Why the last CommOpen returned 0 ("" after a successful open).
 std::string CommLastError();
 bool CommIsOpen();
+// The speed in bits per second the port was opened with (0 while closed).
+int CommBaud();
+// How long the line must stay silent before a reply counts as over: 50 ms for the driver's
+// latency plus the time of 20 bytes at the port's speed.
+std::uint32_t CommQuietMs();
 
 // Number of bytes written (0 when closed or the connection is gone).
 int CommWrite(const void* bytes, int count);

@@ -1,5 +1,9 @@
 #include "link/configexchange.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "link/comm.h"
 
 namespace orvo {
@@ -16,8 +20,13 @@ ConfigStatus readConfigBlock(ConfigBlock* block, std::string* doubt) {
     std::uint8_t scratch[ConfigBlockSize + 1]; // CommReadBlock terminates with a zero
     if (CommReadBlock(scratch, ConfigBlockSize, ConfigReadTimeoutMs) != ConfigBlockSize)
         return ConfigStatus::NoResponse;
-    // Noise before the reply or a lost byte shifts every field; such a block written back would
-    // set the module up with nonsense.
+    // Noise before the reply shifts every field, and the module's own bytes then go on arriving
+    // after the 38: such a block written back would set the module up with nonsense.
+    std::uint8_t late[2];
+    if (CommReadBlock(late, 1, CommQuietMs()) == 1) {
+        if (doubt) *doubt = "more bytes came after the 38-byte block";
+        return ConfigStatus::Doubtful;
+    }
     const ConfigBlock received = ConfigBlock::fromWire(scratch);
     const std::string why = configBlockDoubt(received);
     if (!why.empty()) {
@@ -26,6 +35,38 @@ ConfigStatus readConfigBlock(ConfigBlock* block, std::string* doubt) {
     }
     *block = received;
     return ConfigStatus::Ok;
+}
+
+ConfigStatus readConfirmedConfigBlock(ConfigBlock* block, std::string* doubt) {
+    // Each block read so far, with how often it came.
+    std::vector<std::pair<ConfigBlock, int>> seen;
+    std::string lastDoubt;
+    for (int attempt = 0; attempt < ConfigConfirmReads; ++attempt) {
+        ConfigBlock received;
+        std::string why;
+        const ConfigStatus status = readConfigBlock(&received, &why);
+        if (status == ConfigStatus::WriteFailed) return status;
+        // A module that does not answer at all is not asked seven more times, 5 s each.
+        if (status == ConfigStatus::NoResponse && attempt == 0) return status;
+        if (status != ConfigStatus::Ok) {
+            lastDoubt = status == ConfigStatus::NoResponse ? "a read got no whole answer" : why;
+            continue;
+        }
+        const auto same = std::find_if(seen.begin(), seen.end(),
+                                       [&received](const auto& s) { return s.first == received; });
+        const int times = same == seen.end() ? 1 : ++same->second;
+        if (same == seen.end()) seen.emplace_back(received, 1);
+        if (times == ConfigAgreeingReads) {
+            *block = received;
+            return ConfigStatus::Ok;
+        }
+    }
+    if (doubt) {
+        *doubt = "no " + std::to_string(ConfigAgreeingReads) + " of " + std::to_string(ConfigConfirmReads) +
+                 " reads agreed";
+        if (!lastDoubt.empty()) *doubt += "; " + lastDoubt;
+    }
+    return ConfigStatus::Doubtful;
 }
 
 ConfigStatus writeConfigBlock(const ConfigBlock& block) {
@@ -43,10 +84,10 @@ ConfigStatus sendConfigDefaults() {
     return ConfigStatus::Ok;
 }
 
-ConfigStatus resetConfigDefaults(ConfigBlock* block, std::string* doubt) {
+ConfigStatus resetConfigDefaults(ConfigBlock* block, std::string* doubt, bool confirmed) {
     const ConfigStatus sent = sendConfigDefaults();
     if (sent != ConfigStatus::Ok) return sent;
-    return readConfigBlock(block, doubt);
+    return confirmed ? readConfirmedConfigBlock(block, doubt) : readConfigBlock(block, doubt);
 }
 
 } // namespace orvo

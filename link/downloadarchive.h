@@ -5,8 +5,11 @@
 
 #include <string>
 
+#include <vector>
+
 #include "data/datafile.h"
 #include "data/series.h"
+#include "link/protocol.h"
 
 namespace orvo {
 
@@ -18,5 +21,16 @@ std::string downloadsFolder();
 // set; false with *error set.
 bool archiveDownloadedSet(const SeriesList& list, int n, const PlotFileHeader& plot, int moduleSetNumber,
                           std::string* path, std::string* error, const std::string& folder = {});
+
+// Whether the module's memory may be erased without losing a flight nobody saved: the listing
+// taken just now must agree with the last one, and every listed set must have a copy in the
+// downloads folder holding as many samples as the listing line's second number.
+struct EraseCheck {
+    bool listingsAgree = false;
+    std::vector<int> unsaved;         // listed sets (1 = the first) without such a copy
+    std::vector<std::string> reasons; // what stands against erasing, one sentence each
+    bool safe() const { return listingsAgree && unsaved.empty(); }
+};
+EraseCheck checkBeforeErase(const SetListing& last, const SetListing& now, const std::string& folder = {});
 
 } // namespace orvo

@@ -58,55 +58,105 @@ ModuleIdentity identifyModule() {
         id.missingLines = 4;
         return id;
     }
+    const std::uint32_t start = CommTickCount();
     for (int i = 0; i < 4; ++i) {
         char line[257];
-        const int n = CommReadLine(line, 256, IdentLineTimeoutMs);
+        const int n = CommReadLine(line, 256, i == 0 ? IdentFirstLineTimeoutMs : IdentLineTimeoutMs);
         *fields[i] = cutText(line, sizes[i]);
         if (n == 0) ++id.missingLines;
+        if (i == 0 && n == 0 && line[0] == 0) {
+            // Nothing at all: the module is not there, or not listening.
+            id.missingLines = 4;
+            break;
+        }
+        if (i == 0) id.answerMs = CommTickCount() - start;
     }
     return id;
+}
+
+std::uint32_t setListingWaitMs(const ModuleIdentity& id) {
+    return std::clamp<std::uint32_t>(4 * id.answerMs, SetFirstLineTimeoutMs, SetFirstLineMaxMs);
 }
 
 namespace {
 
 // "%hu, %hu" as the module writes it: two numbers of 0..65535, a comma, blanks around it.
-bool isSetLine(std::string_view line) {
+bool isSetLine(std::string_view line, SetEntry* entry) {
     const auto skipBlanks = [&line] {
         while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
             line.remove_prefix(1);
     };
-    const auto number = [&line] {
-        unsigned value = 0;
-        const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), value);
-        if (ec != std::errc() || value > 65535) return false;
+    const auto number = [&line](unsigned* value) {
+        const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), *value);
+        if (ec != std::errc() || *value > 65535) return false;
         line.remove_prefix(static_cast<std::size_t>(end - line.data()));
         return true;
     };
     skipBlanks();
-    if (!number()) return false;
+    if (!number(&entry->first)) return false;
     skipBlanks();
     if (line.empty() || line.front() != ',') return false;
     line.remove_prefix(1);
     skipBlanks();
-    if (!number()) return false;
+    if (!number(&entry->second)) return false;
     skipBlanks();
     return line.empty();
 }
 
 } // namespace
 
-SetListing listSets() {
+SetListing listSets(std::uint32_t firstLineWaitMs) {
     SetListing listing;
+    listing.firstWaitMs = firstLineWaitMs;
     if (!sendCommand('s')) return listing;
     char line[257];
-    // Only the number of lines matters; their form tells a listing from noise on the line.
-    for (std::uint32_t wait = SetFirstLineTimeoutMs; listing.count < MaxModuleSets; wait = SetLineTimeoutMs) {
+    // The number of lines is the number of sets; their form tells a listing from noise.
+    for (std::uint32_t wait = firstLineWaitMs; listing.count < MaxModuleSets; wait = SetLineTimeoutMs) {
         const int n = CommReadLine(line, 256, wait);
-        if (n <= 0) break;
+        if (n <= 0) {
+            // A time-out with part of a line in: the module paused mid-line or was cut off, and
+            // the set on that line is one more it holds.
+            if (n == 0 && line[0] != 0) listing.cutLine = true;
+            break;
+        }
         ++listing.count;
-        if (!isSetLine(std::string_view(line, static_cast<std::size_t>(n)))) ++listing.malformedLines;
+        SetEntry entry;
+        if (isSetLine(std::string_view(line, static_cast<std::size_t>(n)), &entry))
+            listing.entries.push_back(entry);
+        else
+            ++listing.malformedLines;
+    }
+    if (listing.count > 0 || listing.cutLine) {
+        // A pause longer than a line's wait ended the listing early when more comes now.
+        std::uint8_t b[2];
+        if (CommReadBlock(b, 1, SetListingQuietMs) == 1) {
+            listing.lateBytes = true;
+            drainUntilQuiet(SetLineTimeoutMs);
+        }
     }
     return listing;
+}
+
+std::vector<std::string> listingProblems(const SetListing& l) {
+    std::vector<std::string> lines;
+    if (!l.listed()) {
+        lines.push_back(format("The module did not list its sets (nothing came within %.1f s): what it "
+                               "holds is not known.",
+                               l.firstWaitMs / 1000.0));
+        return lines;
+    }
+    if (l.cutLine)
+        lines.push_back(format("The set listing is doubtful: its last line was cut off, so the module may "
+                               "hold more than %d data sets.",
+                               l.count));
+    if (l.lateBytes)
+        lines.push_back(format("The set listing is doubtful: more came after it seemed to have ended, so "
+                               "the module may hold more than %d data sets.",
+                               l.count));
+    if (l.malformedLines > 0)
+        lines.push_back(format("The set listing is doubtful: %d of its %d lines were garbled.",
+                               l.malformedLines, l.count));
+    return lines;
 }
 
 int listModuleSets() {
@@ -122,6 +172,14 @@ std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, int setCount)
             "",
             "",
             format("Memory contains %d data sets.", setCount)};
+}
+
+std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, const SetListing& listing) {
+    std::vector<std::string> lines = moduleInfoLines(id, listing.count);
+    if (!listing.listed()) lines.pop_back(); // not "0 data sets": nobody knows
+    for (std::string& problem : listingProblems(listing))
+        lines.push_back(std::move(problem));
+    return lines;
 }
 
 // ---- download ----
@@ -214,14 +272,17 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
 }
 
 DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
-                            const DownloadProgress& progress) {
+                            const DownloadProgress& progress, std::uint32_t headerWaitMs) {
     // Without the command on the wire no header can come; do not wait a second for it.
     const auto noHeader = [](const std::uint8_t*, int) { return false; };
     if (!sendCommand('a')) return decodeSetStream(noHeader, intervalUnitMs, set);
     CommSleep(DownloadIndexPauseMs);
     if (!sendByte(static_cast<std::uint8_t>(index))) return decodeSetStream(noHeader, intervalUnitMs, set);
-    const ByteReader fromPort = [](std::uint8_t* buffer, int count) {
-        return CommReadBlock(buffer, count, DownloadTimeoutMs) == count;
+    bool header = true;
+    const ByteReader fromPort = [&header, headerWaitMs](std::uint8_t* buffer, int count) {
+        const std::uint32_t wait = header ? std::max(headerWaitMs, DownloadTimeoutMs) : DownloadTimeoutMs;
+        header = false;
+        return CommReadBlock(buffer, count, wait) == count;
     };
     DownloadOutcome out = decodeSetStream(fromPort, intervalUnitMs, set, progress);
     // A module that paused mid-set may still send the rest; the next command's flush only

@@ -14,10 +14,17 @@
 namespace orvo {
 
 inline constexpr std::uint32_t IdentLineTimeoutMs = 1000; // per identification line
-inline constexpr std::uint32_t SetLineTimeoutMs = 300;    // per line of the set listing
-// The first line of the listing comes after the module's reply delay; a slow module that meets
-// the identification's wait must not be taken for an empty one.
+// The first identification line comes after the module's reply delay, which may exceed a
+// second; the other lines follow it at once.
+inline constexpr std::uint32_t IdentFirstLineTimeoutMs = 5000;
+inline constexpr std::uint32_t SetLineTimeoutMs = 300; // per line of the set listing
+// The least wait for the first line of the listing; a module that took longer to identify itself
+// is given a few times that (setListingWaitMs).
 inline constexpr std::uint32_t SetFirstLineTimeoutMs = IdentLineTimeoutMs;
+inline constexpr std::uint32_t SetFirstLineMaxMs = 30000;
+// After the listing seems to have ended, the line must stay quiet this long for it to count as
+// whole: a module that pauses mid-listing goes on sending after the 300 ms that ended it.
+inline constexpr std::uint32_t SetListingQuietMs = 1000;
 inline constexpr std::uint32_t DownloadTimeoutMs = 1000;       // for the header and for every word
 inline constexpr std::uint32_t DownloadIndexPauseMs = 20;      // between 'a' and the set index
 inline constexpr std::uint32_t ResetWaitMs = 4000;             // the module restarts after 'R'
@@ -41,32 +48,62 @@ struct ModuleIdentity {
     std::string softwareVersion; // at most 10 characters
     std::string softwareDate;    // at most 20 characters
     int missingLines = 0;        // identification lines that did not arrive (0..4)
+    std::uint32_t answerMs = 0;  // from 'v' until its first line was in (0: none came)
 };
 
 // The identity "Download Info" shows while the target is simulated.
 ModuleIdentity simulatedIdentity();
 
-// Flush, 'v', four lines of 1000 ms each. A line that did not complete keeps what arrived of it.
+// Flush, 'v', four lines: 5000 ms for the first, 1000 ms for each further one. Nothing in the
+// first 5000 ms leaves all four missing. A line that did not complete keeps what arrived of it.
 // Each line is read whole and then cut to its field's size, so a long version text cannot spill
 // into the date.
 ModuleIdentity identifyModule();
 
+// How long to wait for the first line of the set listing from a module that identified itself
+// as id: four times its answer time, at least 1000 ms, at most 30 s.
+std::uint32_t setListingWaitMs(const ModuleIdentity& id);
+
+// The two numbers of one listing line "%hu, %hu". The program does not interpret them beyond
+// comparing two listings and matching the second against a saved set's sample count.
+struct SetEntry {
+    unsigned first = 0;
+    unsigned second = 0;
+    bool operator==(const SetEntry&) const = default;
+};
+
 struct SetListing {
     int count = 0;          // lines received: the number of sets
     int malformedLines = 0; // lines that are not two numbers "%hu, %hu" (noise on the line)
-    // What the module holds is known: it listed sets, and every line is one. No lines at all
-    // cannot be told apart from a module too slow or too garbled to answer.
-    bool confirmed() const { return count > 0 && malformedLines == 0; }
+    bool cutLine = false;   // the last line stopped part-way: the module paused or was cut off
+    bool lateBytes = false; // more came after the listing seemed to have ended
+    std::uint32_t firstWaitMs = SetFirstLineTimeoutMs;
+    std::vector<SetEntry> entries; // the well-formed lines, in order
+    // Something came; nothing at all cannot be told apart from a module too slow to answer.
+    bool listed() const { return count > 0 || cutLine || lateBytes; }
+    bool doubtful() const { return malformedLines > 0 || cutLine || lateBytes; }
+    // What the module holds is known: it listed sets, every line is one, and the listing ended.
+    bool confirmed() const { return count > 0 && !doubtful(); }
+    // The same sets as other, both listings confirmed.
+    bool agreesWith(const SetListing& other) const {
+        return confirmed() && other.confirmed() && count == other.count && entries == other.entries;
+    }
 };
 
-// Flush, 's', then one line per recorded set until a line does not arrive (1000 ms for the
-// first, 300 ms for each further one) or an empty one comes; at most 256.
-SetListing listSets();
+// Flush, 's', then one line per recorded set until a line does not arrive (firstLineWaitMs for
+// the first, 300 ms for each further one) or an empty one comes; at most 256. A line cut off at
+// its time-out, or bytes within SetListingQuietMs after the end, make the listing doubtful.
+SetListing listSets(std::uint32_t firstLineWaitMs = SetFirstLineTimeoutMs);
 // listSets().count.
 int listModuleSets();
 
+// What is wrong with a listing, one sentence each; empty for a confirmed one.
+std::vector<std::string> listingProblems(const SetListing& listing);
+
 // The lines "Download Info" writes under the identification: the aligned fields and the count.
 std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, int setCount);
+// The same for a listing: the count only when the module listed its sets, then its problems.
+std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, const SetListing& listing);
 
 // ---- download ----
 
@@ -129,11 +166,13 @@ using DownloadProgress = std::function<bool(int samples, int percent)>;
 DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUnitMs, Series& set,
                                 const DownloadProgress& progress = {});
 
-// Flush, 'a', 20 ms, the index byte, then decodeSetStream on Comm with 1000 ms per read. A set
+// Flush, 'a', 20 ms, the index byte, then decodeSetStream on Comm with 1000 ms per read (the
+// header may take headerWaitMs: a module that is slow to answer is as slow to begin a set). A set
 // that ended short of its announced count is followed by a wait until the line has been quiet
 // for 2000 ms, so the late rest of it cannot be taken for the next set.
 DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
-                            const DownloadProgress& progress = {});
+                            const DownloadProgress& progress = {},
+                            std::uint32_t headerWaitMs = DownloadTimeoutMs);
 
 // After a set arrived: clears its peak marks, frees its climb marks, and writes Note 2 (the date
 // text, "Set setNumber" and the count), the trigger set's display flag and Note 3 (duration,

@@ -13,6 +13,8 @@
 #include "link/serialdevice.h"
 
 #ifdef Q_OS_UNIX
+#include <cstdlib>
+
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +22,33 @@
 
 namespace orvo {
 namespace {
+
+#ifdef Q_OS_UNIX
+// QSerialPort takes a lock file in the first writable one of these before it opens a port; when
+// that file cannot be written (a full disk, a file size limit of 0), the open fails exactly as for
+// a port another program holds. A one-byte probe file tells the two apart. False with the folder
+// and the reason when nothing can be written there.
+bool lockFilesWritable(std::string* folder, std::string* reason) {
+    for (const char* dir : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp"}) {
+        if (access(dir, W_OK) != 0) continue;
+        *folder = dir;
+        std::string probe = std::string(dir) + "/orvo-lock-probe-XXXXXX";
+        const int fd = mkstemp(probe.data());
+        if (fd < 0) {
+            *reason = std::strerror(errno);
+            return false;
+        }
+        const char byte = '0';
+        const bool written = ::write(fd, &byte, 1) == 1;
+        const int error = errno;
+        ::close(fd);
+        ::unlink(probe.c_str());
+        if (!written) *reason = std::strerror(error);
+        return written;
+    }
+    return true; // no lock folder at all: nothing to tell
+}
+#endif
 
 bool isFatal(QSerialPort::SerialPortError e) {
     return e == QSerialPort::ReadError || e == QSerialPort::WriteError || e == QSerialPort::ResourceError;
@@ -35,8 +64,14 @@ std::string openFailureText(const std::string& name, QSerialPort::SerialPortErro
         // Busy ports also come back as PermissionError (the port is locked by another program).
         std::string path = name;
         if (path.find('/') == std::string::npos) path = "/dev/" + path;
-        if (access(path.c_str(), R_OK | W_OK) == 0)
+        if (access(path.c_str(), R_OK | W_OK) == 0) {
+            std::string folder, reason;
+            if (!lockFilesWritable(&folder, &reason))
+                return "The port's lock file could not be written in " + folder + " (" + reason + "), so " +
+                       name +
+                       " was not opened. Free some disk space, or raise the file size limit (ulimit -f).";
             return "Device busy: " + name + " is in use by another program.";
+        }
         struct stat st {};
         if (stat(path.c_str(), &st) == 0) {
             const group* g = getgrgid(st.st_gid);

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "clirun.h"
@@ -77,6 +78,12 @@ TEST_F(CliConfigTest, badInputSendsNothingAndFailsClearly) {
     CliRun r = config({"--set", "ServoHold=256"});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains("out of range"));
+    // Values the type holds but the module's field does not.
+    for (const char* set : {"IntervalTicks=0", "IntervalUnit=0", "Triggered=2", "ServoOn=41"}) {
+        r = config({"--set", set});
+        EXPECT_EQ(r.status, 2) << set;
+        EXPECT_TRUE(r.err.contains(" must be from ")) << qPrintable(r.err);
+    }
     const QString bad = dir.filePath("bad.cfg");
     QFile f(bad);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -86,6 +93,16 @@ TEST_F(CliConfigTest, badInputSendsNothingAndFailsClearly) {
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(":2:"));
     EXPECT_EQ(config({}).out, before.out); // AltMin=5 of the bad file was not sent
+    // A saved value the field cannot hold is refused where it would change the module.
+    QFile zero(dir.filePath("zero.cfg"));
+    ASSERT_TRUE(zero.open(QIODevice::WriteOnly));
+    zero.write("AltMin=5\nIntervalTicks=0\n");
+    zero.close();
+    r = config({"--load", zero.fileName()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains("IntervalTicks must be from 1 to 65535, not 0; nothing was written"))
+        << qPrintable(r.err);
+    EXPECT_EQ(config({}).out, before.out);
 }
 
 TEST_F(CliConfigTest, aModuleThatDoesNotAnswerIsReported) {
@@ -101,4 +118,28 @@ TEST_F(CliConfigTest, aModuleThatDoesNotAnswerIsReported) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("No reponse from device."));
     EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST_F(CliConfigTest, bitErrorsOnTheLineNeverWriteBackAGarbledBlock) {
+    const CliRun before = config({});
+    ASSERT_EQ(before.status, 0);
+    sim.terminate();
+    sim.waitForFinished(3000);
+    sim.setArguments({"sim", "--sets", "0", "--no-pacing", "--faults", "corrupt=0.01"});
+    sim.start();
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
+        sim.waitForReadyRead(100);
+    path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    int written = 0;
+    for (int n = 11; n < 21; ++n) {
+        const CliRun r = config({"--set", QStringLiteral("AutoStartSec=%1").arg(n)});
+        if (r.status != 0) continue; // said so: a doubtful read, or a field that did not take
+        ++written;
+        QString want = before.out;
+        want.replace(QRegularExpression(QStringLiteral("AutoStartSec=\\d+")),
+                     QStringLiteral("AutoStartSec=%1").arg(n));
+        EXPECT_EQ(r.out, want) << n;
+    }
+    EXPECT_GT(written, 5);
 }

@@ -129,9 +129,16 @@ TEST_F(DownloadPtyTest, InfoEraseAndASilentModule) {
     // Without --yes the question is asked; no answer erases nothing.
     EXPECT_EQ(cli({"erase", "--port", path}, &out), 1);
     EXPECT_TRUE(out.contains("Nothing was erased."));
-    ASSERT_EQ(cli({"erase", "--port", path, "--yes"}, &out), 0);
-    ASSERT_EQ(cli({"info", "--port", path}, &out), 0);
-    EXPECT_TRUE(out.contains("Memory contains 0 data sets."));
+    // Nobody downloaded the sets: --yes alone does not erase them.
+    QString err;
+    EXPECT_EQ(cli({"erase", "--port", path, "--yes"}, &out, &err), 1);
+    EXPECT_TRUE(err.contains("Sets 1 and 2 were never saved")) << qPrintable(err);
+    ASSERT_EQ(cli({"download", "--port", path, "--set", "all"}, &out), 0) << qPrintable(out);
+    ASSERT_EQ(cli({"erase", "--port", path, "--yes"}, &out, &err), 0) << qPrintable(err);
+    // An empty module lists nothing, which is not told apart from one that does not answer.
+    EXPECT_EQ(cli({"info", "--port", path}, &out), 1);
+    EXPECT_TRUE(out.contains("The module did not list its sets")) << qPrintable(out);
+    EXPECT_FALSE(out.contains("Memory contains"));
     EXPECT_EQ(cli({"download", "--port", path, "--set", "1"}, &out), 1);
     TearDown();
 
@@ -140,6 +147,23 @@ TEST_F(DownloadPtyTest, InfoEraseAndASilentModule) {
     EXPECT_TRUE(out.startsWith("No Reply from Target\n"));
     EXPECT_EQ(cli({"download", "--port", path, "--set", "all"}, &out), 1);
     EXPECT_EQ(cli({"calibrate", "--port", path, "--altitude", "abc"}, &out), 2);
+}
+
+TEST_F(DownloadPtyTest, PausedAndSlowListingsAreNeverTakenForAWholeOrEmptyOne) {
+    ASSERT_TRUE(dataHome.isValid());
+    QString out, err;
+    // A listing paused mid-line is doubtful, and nothing is erased.
+    startSim({"--sets", "3", "--seed", "8", "--faults", "stall=16:500"});
+    EXPECT_EQ(cli({"info", "--port", path}, &out), 1);
+    EXPECT_TRUE(out.contains("The set listing is doubtful")) << qPrintable(out);
+    EXPECT_EQ(cli({"download", "--port", path, "--set", "all"}, &out), 1);
+    EXPECT_EQ(cli({"erase", "--port", path, "--yes"}, &out, &err), 1);
+    EXPECT_TRUE(err.contains("nothing was erased")) << qPrintable(err);
+    TearDown();
+    // A module slower than a second still lists its sets.
+    startSim({"--sets", "2", "--faults", "delay=1100"});
+    EXPECT_EQ(cli({"info", "--port", path}, &out), 0) << qPrintable(out);
+    EXPECT_TRUE(out.contains("Memory contains 2 data sets."));
 }
 
 TEST_F(DownloadPtyTest, TheToolSaysWhatReallyHappened) {

@@ -162,3 +162,17 @@ TEST_F(PtySimTest, MissingDeviceGivesAReason) {
     EXPECT_EQ(CommOpen("/dev/pts/orvo-no-such", 5, 0), 0);
     EXPECT_NE(CommLastError().find("No such device"), std::string::npos) << CommLastError();
 }
+
+TEST_F(PtySimTest, ALockFileThatCannotBeWrittenIsSaidSoAndNotCalledBusy) {
+    start();
+    QProcess cli;
+    // With a file size limit of 0 the port's lock file cannot be written.
+    cli.start(QStringLiteral("/bin/sh"),
+              {QStringLiteral("-c"), QStringLiteral("ulimit -f 0; exec \"$0\" info --port \"$1\""),
+               QStringLiteral(ORVO_BINARY_DIR "/cli/orvo-cli"), QString::fromStdString(path)});
+    ASSERT_TRUE(cli.waitForFinished(20000));
+    const QString err = QString::fromLocal8Bit(cli.readAllStandardError());
+    EXPECT_EQ(cli.exitCode(), 3);
+    EXPECT_TRUE(err.contains("lock file could not be written")) << err.toStdString();
+    EXPECT_FALSE(err.contains("Device busy")) << err.toStdString();
+}

@@ -321,7 +321,8 @@ TEST_F(ConfigureTest, moduleThatNeverAnswersLeavesBlockAndControlsAlone) {
     EXPECT_FALSE(form->ReadConfiguration());
     EXPECT_GE(clock.tickCount() - t0, 5000u);
     EXPECT_LT(clock.tickCount() - t0, 5200u);
-    EXPECT_EQ(infoLines(), QStringList({"Reading Configuration...", "No reponse from device."}));
+    EXPECT_EQ(infoLines(), QStringList({"Reading Configuration...", "No reponse from device.",
+                                        "The port is open, but the module did not answer."}));
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Unable to read configuration!");
     EXPECT_EQ(prompts.messages[0].caption, "Error");
@@ -343,7 +344,7 @@ TEST_F(ConfigureTest, readDiscardsStaleInputBeforeAsking) {
     line.toHost = "junk"; // left over from an earlier exchange
     EXPECT_TRUE(form->ReadConfiguration());
     EXPECT_EQ(form->state().config, c);
-    EXPECT_EQ(line.sent(), "r");
+    EXPECT_EQ(line.sent(), "rrr"); // a block that may be written back is read until three agree
 }
 
 TEST_F(ConfigureTest, writeSendsCommandPauseAndBlockWithTheEditRules) {
@@ -351,13 +352,13 @@ TEST_F(ConfigureTest, writeSendsCommandPauseAndBlockWithTheEditRules) {
     form->state().config.IntervalUnit = 250; // as restored from the settings, no read yet
     form->state().config.MemorySize = 2;     // as the module setup dialog may leave it
     click("SecSpin", true);                  // 1.100 s -> 4 ticks of 250 ms
-    type("AltMinEdit", "70000");
+    type("AltMinEdit", "-32768");
     type("AltMaxEdit", " -12abc");
     type("AltStepEdit", "x");
-    type("AltBandEdit", "300");
-    type("AutoStartSecEdit", "70000");
-    type("AutoStopSecEdit", "-3");
-    type("AutoStartAltitudeEdit", "65537");
+    type("AltBandEdit", "255");
+    type("AutoStartSecEdit", "65535");
+    type("AutoStopSecEdit", "0");
+    type("AutoStartAltitudeEdit", "1");
     form->findChild<QSlider*>("ServoOffBar")->setValue(25);
     form->findChild<RadioGroup*>("AutoZeroGrp")->setItemIndex(2);
     QTest::mouseClick(form->findChild<RadioGroup*>("UnitsGrp")->button(1), Qt::LeftButton);
@@ -378,10 +379,10 @@ TEST_F(ConfigureTest, writeSendsCommandPauseAndBlockWithTheEditRules) {
     EXPECT_EQ(sent.IntervalTicks, 4);
     EXPECT_EQ(sent.Units, 1);
     EXPECT_EQ(sent.BlankDisplay, 1);
-    EXPECT_EQ(sent.AltMin, 4464);
+    EXPECT_EQ(sent.AltMin, -32768);
     EXPECT_EQ(sent.AltMax, -12);
     EXPECT_EQ(sent.AltStep, 0);
-    EXPECT_EQ(sent.AltBand, 44);
+    EXPECT_EQ(sent.AltBand, 255);
     EXPECT_EQ(sent.AutoStartSec, 65535);
     EXPECT_EQ(sent.AutoStopSec, 0);
     EXPECT_EQ(sent.AutoStartAltitude, 1);
@@ -389,12 +390,38 @@ TEST_F(ConfigureTest, writeSendsCommandPauseAndBlockWithTheEditRules) {
     EXPECT_EQ(sent.ServoOn, 40);
     EXPECT_EQ(sent.ServoHold, 40);
     EXPECT_EQ(sent.AutoZero, 2);
-    EXPECT_EQ(text("AutoStartSecEdit"), "65535");
-    EXPECT_EQ(text("AutoStopSecEdit"), "0");
-    EXPECT_EQ(text("AltMinEdit"), "70000"); // low bits are sent; the edit keeps its text
     // The in-memory block stays in host order.
     EXPECT_EQ(form->state().config, sent);
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ConfigureTest, numbersAFieldCannotHoldAreRefusedAndNothingIsSent) {
+    connectRecorder();
+    const struct {
+        const char* edit;
+        const char* text;
+        const char* said; // the start of the refusal
+    } cases[] = {
+        {"AutoStartSecEdit", "70000",
+         "Auto Start Recording \"After Powerup\" seconds must be a whole number "
+         "from 0 to 65535, not 70000."},
+        {"AltBandEdit", "300", "Alt +/- must be a whole number from 0 to 255, not 300."},
+    };
+    for (const auto& c : cases) {
+        const QString before = text(c.edit);
+        type(c.edit, c.text);
+        prompts.messages.clear();
+        QTest::mouseClick(form->WriteCfgBtn, Qt::LeftButton);
+        EXPECT_TRUE(line.writes.empty()) << c.edit;
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].caption, "Error");
+        EXPECT_TRUE(prompts.messages[0].text.startsWith(QString::fromUtf8(c.said)))
+            << prompts.messages[0].text.toStdString();
+        EXPECT_EQ(text(c.edit), c.text); // left for the user to correct
+        type(c.edit, before);
+    }
+    QTest::mouseClick(form->WriteCfgBtn, Qt::LeftButton);
+    EXPECT_EQ(line.writes.size(), 2u);
 }
 
 TEST_F(ConfigureTest, writeReachesTheEmulatedModuleAndReadsBackTheSame) {
@@ -488,8 +515,8 @@ TEST_F(ConfigureTest, resetAnsweredYesRestoresTheModuleDefaultsAndReadsThem) {
     const std::uint32_t t0 = clock.tickCount();
     form->ResetConfigDefaults();
     EXPECT_GE(clock.tickCount() - t0, 200u);
-    EXPECT_EQ(orvo::simulatorModule().commandLog().substr(orvo::simulatorModule().commandLog().size() - 2),
-              "*r");
+    EXPECT_EQ(orvo::simulatorModule().commandLog().substr(orvo::simulatorModule().commandLog().size() - 4),
+              "*rrr");
     EXPECT_EQ(form->state().config, orvo::simulatorModule().defaultConfig());
     EXPECT_EQ(infoLines().last(), "Configuration loaded.");
     EXPECT_EQ(form->findChild<RadioGroup*>("UnitsGrp")->itemIndex(),
@@ -500,10 +527,12 @@ TEST_F(ConfigureTest, resetWaitsBeforeReading) {
     connectRecorder();
     prompts.answers.push_back(QMessageBox::Yes);
     form->ResetConfigDefaults();
-    ASSERT_EQ(line.writes.size(), 2u);
+    ASSERT_GE(line.writes.size(), 3u);
     EXPECT_EQ(line.writes[0].second, "*");
     EXPECT_EQ(line.writes[1].second, "r");
     EXPECT_EQ(line.writes[1].first - line.writes[0].first, 200u);
+    EXPECT_EQ(line.writes[2].second, "r");
+    EXPECT_EQ(line.writes.size(), 4u);
 }
 
 TEST_F(ConfigureTest, storedChoicesFillTheControlsAndAreStoredBackAtClose) {
@@ -656,7 +685,9 @@ TEST_F(ConfigureTest, garbledBlockIsNotTakenAndNothingIsWrittenUntilACleanRead) 
     m.faults().garbageBytes = 64; // noise before the block shifts every field
     EXPECT_FALSE(form->ReadConfiguration());
     EXPECT_EQ(form->state().config, good);
-    EXPECT_TRUE(infoLines().last().startsWith("The configuration read is doubtful (Marker is 0x"))
+    EXPECT_TRUE(
+        infoLines().last().startsWith("The configuration read is doubtful (no 3 of 8 reads agreed; more "
+                                      "bytes came after the 38-byte block)"))
         << infoLines().last().toStdString();
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Unable to read configuration!");

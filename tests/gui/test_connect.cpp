@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -37,6 +38,7 @@ namespace {
 struct Wire {
     std::string written;
     int openedBaud = 0;
+    int writesUnderWaitCursor = 0;
 };
 
 class RecordingDevice : public SerialDevice {
@@ -49,6 +51,8 @@ class RecordingDevice : public SerialDevice {
     void close() override { m_inner->close(); }
     int write(const std::uint8_t* b, int n) override {
         m_wire.written.append(reinterpret_cast<const char*>(b), static_cast<std::size_t>(n));
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        if (cursor && cursor->shape() == Qt::WaitCursor) ++m_wire.writesUnderWaitCursor;
         return m_inner->write(b, n);
     }
     int read(std::uint8_t* b, int n) override { return m_inner->read(b, n); }
@@ -152,6 +156,23 @@ TEST_F(ConnectTest, ConnectReadsTheConfigurationAndASpeedChangeEndsTheConnection
     EXPECT_FALSE(f.state().connected);
     EXPECT_FALSE(CommIsOpen());
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(ConnectTest, ConnectWhereNothingAnswersSaysThePortIsOpenButTheModuleIsSilent) {
+    TMainForm& f = form();
+    simulatorModule().faults().ignoreCommands = "r";
+    f.ConnectBtn->click();
+    EXPECT_TRUE(f.state().connected);
+    EXPECT_EQ(f.ConnectStatusDisp->text(), "Port open, module did not answer");
+    EXPECT_EQ(wire.writesUnderWaitCursor, 1); // the one 'r' went out under the wait cursor
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Unable to read configuration!");
+    EXPECT_TRUE(infoLines(f).contains("The port is open, but the module did not answer."));
+
+    simulatorModule().faults() = sim::Faults{};
+    f.ReadCfgBtn->click();
+    EXPECT_EQ(f.ConnectStatusDisp->text(), "Connected");
 }
 
 TEST_F(ConnectTest, PortThatDoesNotOpenIsReportedWithTheReason) {
@@ -335,6 +356,9 @@ TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
     EXPECT_EQ(simulatorModule().recordedSets().size(), 2u);
     EXPECT_EQ(f.SetList->count(), 3);
 
+    // Both sets were downloaded, so they are in the downloads folder: one question is enough.
+    f.SetList->setCurrentIndex(2); // "All"
+    f.DLDataBtn->click();
     prompts.answers.push_back(QMessageBox::Yes);
     f.EraseDataBtn->click();
     ASSERT_EQ(prompts.messages.size(), 2u);
@@ -348,7 +372,39 @@ TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
     ASSERT_EQ(prompts.messages.size(), 3u);
     EXPECT_EQ(prompts.messages[2].text, "No data set specified");
     EXPECT_EQ(prompts.messages[2].caption, "Orvo");
-    EXPECT_EQ(countOf('a'), 0);
+    EXPECT_EQ(countOf('a'), 2);
+}
+
+TEST_F(ConnectTest, EraseOfSetsNobodySavedOrOfAChangedListingNeedsASecondYes) {
+    TMainForm& f = form();
+    simulatorModule().setRecordedSets({recorded(1, {1}), recorded(1, {2, 3}), recorded(1, {4})});
+    connectAndList();
+    f.SetList->setCurrentIndex(0);
+    f.DLDataBtn->click(); // only set 1 is kept
+    const struct {
+        const char* fault; // what happens on the line before the erase
+        QString named;     // what the second question must say
+    } cases[] = {
+        {"", QStringLiteral("Sets 2 and 3 were never saved")},
+        {"stall=16:500", QStringLiteral("last line was cut off")},
+        {"stall=12:500", QStringLiteral("more came after it seemed to have ended")},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        ASSERT_TRUE(sim::parseFaults(c.fault, &simulatorModule().faults(), &error)) << error;
+        prompts.messages.clear();
+        prompts.answers = {QMessageBox::Yes, QMessageBox::No};
+        f.EraseDataBtn->click();
+        ASSERT_EQ(prompts.messages.size(), 2u) << c.fault;
+        EXPECT_TRUE(prompts.messages[1].text.contains(c.named)) << prompts.messages[1].text.toStdString();
+        EXPECT_EQ(simulatorModule().recordedSets().size(), 3u);
+        EXPECT_EQ(infoLines(f).last(), "Nothing was erased.");
+        simulatorModule().faults() = sim::Faults{};
+        clock.advance(1000);
+    }
+    prompts.answers = {QMessageBox::Yes, QMessageBox::Yes};
+    f.EraseDataBtn->click();
+    EXPECT_TRUE(simulatorModule().recordedSets().empty());
 }
 
 TEST_F(ConnectTest, CalibrationSendsTheAltitudeBigEndianAndRejectsNonNumbers) {
@@ -364,7 +420,8 @@ TEST_F(ConnectTest, CalibrationSendsTheAltitudeBigEndianAndRejectsNonNumbers) {
     f.AltCalEdit->setText(QStringLiteral("-25"));
     const std::uint32_t start = CommTickCount();
     f.CalBtn->click();
-    EXPECT_EQ(wire.written, std::string("$t\xFF\xE7r", 5));
+    // The block read afterwards may be written back: three reads must agree.
+    EXPECT_EQ(wire.written, std::string("$t\xFF\xE7rrr", 7));
     EXPECT_EQ(simulatorModule().calibrationAltitude(), -25);
     EXPECT_GE(CommTickCount() - start, 1800u);
     EXPECT_EQ(infoLines(f).last(), "Configuration loaded.");
@@ -377,10 +434,10 @@ TEST_F(ConnectTest, ResetWaitsForTheRestartAndReadsTheConfiguration) {
     f.InfoText->clear();
     const std::uint32_t start = CommTickCount();
     f.ResetModuleBtn->click();
-    EXPECT_EQ(wire.written, "Rr");
+    EXPECT_EQ(wire.written, "Rrrr");
     EXPECT_GE(CommTickCount() - start, 4000u);
-    EXPECT_EQ(infoLines(f),
-              (QStringList{"Module reset.", "Reading Configuration...", "Configuration loaded."}));
+    EXPECT_EQ(infoLines(f), (QStringList{"Resetting the module...", "Module reset.",
+                                         "Reading Configuration...", "Configuration loaded."}));
 }
 
 TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
@@ -447,8 +504,11 @@ TEST_F(ConnectTest, ShortSetIsSaidAndEveryOperationThatWorkedSaysSo) {
     clock.advance(100);
     f.WriteCfgBtn->click();
     EXPECT_EQ(infoLines(f).last(), "Configuration sent to the module.");
-    prompts.answers.push_back(QMessageBox::Yes);
+    // Only 10 of the set's 40 samples were kept: the erase needs a second, explicit Yes.
+    prompts.answers = {QMessageBox::Yes, QMessageBox::Yes};
     f.EraseDataBtn->click();
+    ASSERT_FALSE(prompts.messages.empty());
+    EXPECT_TRUE(prompts.messages.back().text.startsWith("Set 1 was never saved"));
     EXPECT_EQ(infoLines(f).last(), "Erase command sent: the module's data sets are erased.");
     EXPECT_TRUE(simulatorModule().recordedSets().empty());
 }

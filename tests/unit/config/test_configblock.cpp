@@ -152,3 +152,23 @@ TEST(ConfigFields, assignmentsOutsideTheFieldOrMalformedAreRejected) {
     EXPECT_FALSE(setFieldValue(c, *findConfigField("AltBand"), 300));
     EXPECT_EQ(c, ConfigBlock{});
 }
+
+TEST(ConfigFields, valuesAFieldCannotHoldNameTheFieldAndItsRange) {
+    const struct {
+        const char* field;
+        long value;
+        const char* problem; // empty: accepted
+    } cases[] = {
+        {"IntervalTicks", 0, "IntervalTicks must be from 1 to 65535, not 0"},
+        {"IntervalUnit", 0, "IntervalUnit must be from 1 to 65535, not 0"},
+        {"IntervalTicks", 1, ""},
+        {"Triggered", 2, "Triggered must be from 0 to 1, not 2"},
+        {"Units", 3, "Units must be from 0 to 2, not 3"},
+        {"ServoOn", 41, "ServoOn must be from 20 to 40, not 41"},
+        {"ServoHold", 250, ""},
+        {"Marker", 0xFFFF, ""},
+        {"AltMin", -32768, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fieldRangeProblem(*findConfigField(c.field), c.value), c.problem) << c.field;
+}

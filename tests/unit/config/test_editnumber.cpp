@@ -42,3 +42,15 @@ TEST(EditNumber, secondsAreLimitedNotWrapped) {
     check("4294967295", 65535, true); // wraps to -1 in 32 bits, must not store 0
     check("99999999999999999999999", 65535, true);
 }
+
+TEST(EditNumber, numbersOutsideAFieldAreRefusedNamingTheControl) {
+    EXPECT_EQ(editRangeProblem("70000", "Auto Start seconds", 0, 65535),
+              "Auto Start seconds must be a whole number from 0 to 65535, not 70000.");
+    EXPECT_EQ(editRangeProblem(" 300 ", "Alt +/-", 0, 255),
+              "Alt +/- must be a whole number from 0 to 255, not 300.");
+    for (const char* fits : {"-32768", "32767", "", "12ft", "-0"})
+        EXPECT_EQ(editRangeProblem(fits, "Alt Min", -32768, 32767), "") << fits;
+    for (const char* wide : {"-32769", "32768", "99999999999999999999999"})
+        EXPECT_NE(editRangeProblem(wide, "Alt Min", -32768, 32767), "") << wide;
+    EXPECT_NE(editRangeProblem("-3", "Auto Stop seconds", 0, 65535), "");
+}

@@ -2,6 +2,8 @@
 // the built-in emulated module on a virtual clock (timing included).
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "data/series.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
+#include "link/downloadarchive.h"
 #include "link/protocol.h"
 #include "link/simulator.h"
 
@@ -242,8 +245,9 @@ TEST_F(ModuleExchangeTest, IdentifiesAndCountsTheRecordedSets) {
     EXPECT_EQ(id.softwareDate, "08-27-03");
     const std::uint32_t before = CommTickCount();
     EXPECT_EQ(listModuleSets(), 3);
-    // The listing ends with one 300 ms wait after the last line.
-    EXPECT_LT(CommTickCount() - before, 400u);
+    // The listing ends with one 300 ms wait after the last line, and the line stays quiet a
+    // second longer before it counts as whole.
+    EXPECT_LT(CommTickCount() - before, 300u + SetListingQuietMs + 100u);
 }
 
 TEST_F(ModuleExchangeTest, SilentModuleLeavesEveryIdentificationLineMissing) {
@@ -252,7 +256,7 @@ TEST_F(ModuleExchangeTest, SilentModuleLeavesEveryIdentificationLineMissing) {
     const ModuleIdentity id = identifyModule();
     EXPECT_EQ(id.missingLines, 4);
     EXPECT_EQ(id.deviceName, "");
-    EXPECT_EQ(CommTickCount() - before, 4000u);
+    EXPECT_EQ(CommTickCount() - before, IdentFirstLineTimeoutMs);
     EXPECT_EQ(listModuleSets(), 0);
 }
 
@@ -419,7 +423,7 @@ TEST_F(ModuleExchangeTest, GarbledConfigurationBlockIsRefusedAndLeavesTheBlockAl
     std::string why;
     EXPECT_EQ(readConfigBlock(&block, &why), ConfigStatus::Doubtful);
     EXPECT_EQ(block, before);
-    EXPECT_NE(why.find("Marker is 0x"), std::string::npos) << why;
+    EXPECT_EQ(why, "more bytes came after the 38-byte block");
 
     simulatorModule().faults() = sim::Faults{};
     clock.advance(100); // the rest of the noisy answer has arrived and is flushed
@@ -432,7 +436,134 @@ TEST_F(ModuleExchangeTest, GarbledConfigurationBlockIsRefusedAndLeavesTheBlockAl
     odd.AutoStop = 9;
     odd.ServoOff = 0;
     EXPECT_EQ(configBlockDoubt(odd), "");
+    odd.Marker = 0x1234; // any module's own
+    EXPECT_EQ(configBlockDoubt(odd), "");
     odd.Triggered = 2;
-    odd.Marker = 0x1234;
-    EXPECT_EQ(configBlockDoubt(odd), "Marker is 0x1234, not 0xABCD; Triggered is 2, not 0 or 1");
+    EXPECT_EQ(configBlockDoubt(odd), "Triggered is 2, not 0 or 1");
+}
+
+// ---- faults a real module and its line make ----
+
+TEST_F(ModuleExchangeTest, AnyMarkerIsKeptAndOnlyBytesAfterTheBlockMakeAReadDoubtful) {
+    for (const std::uint16_t marker : {0xFFFF, 0x0000, 0x1234}) {
+        ConfigBlock own = simulatorModule().defaultConfig();
+        own.Marker = marker;
+        simulatorModule().setConfig(own);
+        ConfigBlock block;
+        ASSERT_EQ(readConfirmedConfigBlock(&block), ConfigStatus::Ok) << marker;
+        block.AutoStartSec = 33;
+        ASSERT_EQ(writeConfigBlock(block), ConfigStatus::Ok);
+        clock.advance(100);
+        EXPECT_EQ(simulatorModule().config().Marker, marker);
+        EXPECT_EQ(simulatorModule().config().AutoStartSec, 33);
+    }
+    // One byte of noise before the answer: the block is shifted and its last byte follows it.
+    simulatorModule().faults().garbageBytes = 1;
+    ConfigBlock block;
+    std::string why;
+    EXPECT_EQ(readConfigBlock(&block, &why), ConfigStatus::Doubtful);
+    EXPECT_EQ(readConfirmedConfigBlock(&block, &why), ConfigStatus::Doubtful);
+    EXPECT_EQ(why.rfind("no 3 of 8 reads agreed", 0), 0u) << why;
+}
+
+TEST_F(ModuleExchangeTest, ABlockTakenForWritingIsOneTwoReadsAgreeOn) {
+    simulatorModule().setConfig(simulatorModule().defaultConfig());
+    simulatorModule().faults().corruptRate = 0.01;
+    int wrongSingle = 0, wrongConfirmed = 0, confirmed = 0;
+    for (int i = 0; i < 100; ++i) {
+        ConfigBlock single, twice;
+        if (readConfigBlock(&single) == ConfigStatus::Ok && !(single == simulatorModule().config()))
+            ++wrongSingle;
+        if (readConfirmedConfigBlock(&twice) == ConfigStatus::Ok) {
+            ++confirmed;
+            if (!(twice == simulatorModule().config())) ++wrongConfirmed;
+        }
+    }
+    // One read alone takes flipped bits about a third of the time; three equal reads are wrong
+    // only when the same bit flipped in all three.
+    EXPECT_GE(wrongSingle, 10);
+    EXPECT_EQ(wrongConfirmed, 0);
+    EXPECT_GT(confirmed, 95);
+}
+
+TEST_F(ModuleExchangeTest, ACutOrPausedListingIsDoubtful) {
+    std::vector<std::uint16_t> words(40, 7);
+    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded(words), recorded(words), recorded(words)}));
+    // Each line is "N, 40\r\n", 7 bytes.
+    const struct {
+        std::uint32_t after, ms;
+    } stalls[] = {{16, 500}, {8, 500}, {14, 500}, {7, 900}, {19, 60000}};
+    for (const auto& stall : stalls) {
+        simulatorModule().faults().stallAfter = stall.after;
+        simulatorModule().faults().stallMs = stall.ms;
+        const SetListing listing = listSets();
+        EXPECT_TRUE(listing.doubtful()) << stall.after << ":" << stall.ms;
+        EXPECT_FALSE(listing.confirmed());
+        EXPECT_FALSE(listingProblems(listing).empty());
+        simulatorModule().faults() = sim::Faults{};
+        clock.advance(stall.ms + 100); // the rest of the listing is in and flushed
+    }
+    const SetListing whole = listSets();
+    EXPECT_TRUE(whole.confirmed());
+    EXPECT_EQ(whole.count, 3);
+    EXPECT_EQ(whole.entries.at(2), (SetEntry{3, 40}));
+}
+
+TEST_F(ModuleExchangeTest, ASlowModuleListsItsSetsAndAMuteOneIsNotCalledEmpty) {
+    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded({1}), recorded({2}), recorded({3})}));
+    for (const std::uint32_t delay : {1100u, 2500u, 4500u}) {
+        simulatorModule().faults().replyDelayMs = delay;
+        const ModuleIdentity id = identifyModule();
+        EXPECT_EQ(id.missingLines, 0) << delay;
+        EXPECT_EQ(id.deviceName, "ORVO");
+        EXPECT_GE(id.answerMs, delay);
+        const SetListing listing = listSets(setListingWaitMs(id));
+        EXPECT_TRUE(listing.confirmed()) << delay;
+        EXPECT_EQ(listing.count, 3);
+        NewSet s;
+        EXPECT_EQ(downloadSet(2, 100, s.set, {}, listing.firstWaitMs).samples, 1) << delay;
+    }
+    simulatorModule().faults() = sim::Faults{};
+    simulatorModule().faults().ignoreCommands = "s";
+    const SetListing none = listSets(setListingWaitMs(identifyModule()));
+    EXPECT_FALSE(none.listed());
+    const std::vector<std::string> lines = moduleInfoLines(ModuleIdentity{}, none);
+    EXPECT_EQ(lines.back().rfind("The module did not list its sets", 0), 0u) << lines.back();
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.find("Memory contains"), std::string::npos);
+}
+
+TEST_F(ModuleExchangeTest, EraseIsSafeOnlyWhenTheListingsAgreeAndEverySetWasSaved) {
+    std::vector<std::uint16_t> words(40, 7);
+    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded(words), recorded(words), recorded(words)}));
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string where = folder.path().toStdString();
+    const auto keep = [&](int index) {
+        SeriesList list;
+        Series& set = list.CreateDataSet();
+        const DownloadOutcome out = downloadSet(index, 100, set);
+        ASSERT_TRUE(out.complete());
+        finishDownloadedSet(set, out, index + 1, 100, "2026-01-01");
+        ASSERT_TRUE(archiveDownloadedSet(list, 0, PlotFileHeader{}, index + 1, nullptr, nullptr, where));
+    };
+    const SetListing last = listSets();
+    keep(0);
+    keep(1);
+    EraseCheck check = checkBeforeErase(last, listSets(), where);
+    EXPECT_FALSE(check.safe());
+    EXPECT_EQ(check.unsaved, std::vector<int>{3});
+    ASSERT_FALSE(check.reasons.empty());
+    EXPECT_EQ(check.reasons.back().rfind("Set 3 was never saved", 0), 0u) << check.reasons.back();
+
+    keep(2);
+    EXPECT_TRUE(checkBeforeErase(last, listSets(), where).safe());
+    // A listing that differs from the last one, or a paused one, stops the erase.
+    SetListing earlier = last;
+    earlier.entries.pop_back();
+    --earlier.count;
+    EXPECT_FALSE(checkBeforeErase(earlier, listSets(), where).safe());
+    simulatorModule().faults().stallAfter = 16;
+    simulatorModule().faults().stallMs = 500;
+    EXPECT_FALSE(checkBeforeErase(last, listSets(), where).safe());
 }
