@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "data/csvcolumns.h"
 #include "data/inputfile.h"
 #include "data/linescan.h"
 
@@ -307,6 +308,13 @@ LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader&
                         const LoadOptions& options) {
     LoadReport report;
     text = withoutByteOrderMark(text);
+    const int firstNew = list.dataSetCount();
+    // Other programs' CSV files are read by their column names, or refused whole.
+    if (loadForeignCsv(text, list, report)) {
+        report.setsAdded = list.dataSetCount() - firstNew;
+        if (report.setsAdded > 0) convertToPlotUnit(list, firstNew, header, report);
+        return report;
+    }
     // Anything else (a password file, a picture, an empty file) would turn into a data set of
     // zeros, or change the plot's texts, without a word.
     if (!hasDataLine(text)) {
@@ -314,7 +322,6 @@ LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader&
         return report;
     }
     LineReader in(text);
-    const int firstNew = list.dataSetCount();
     std::string_view line;
     // Only the first character tells a plot file from a data set file.
     if (in.readLine(line) && !line.empty() && line[0] == 'O') {
@@ -356,6 +363,7 @@ LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader&
         ReadSetBlock(list, in, report);
     }
     report.setsAdded = list.dataSetCount() - firstNew;
+    convertToPlotUnit(list, firstNew, header, report);
     return report;
 }
 
@@ -364,7 +372,19 @@ FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeade
     report = LoadReport();
     std::string text;
     if (!readRegularFile(path, text, &report.openError)) return FileStatus::OpenFailed;
+    const int firstNew = list.dataSetCount();
     report = loadDataText(text, list, header, options);
+    // Another program's set is named after its file.
+    if (report.foreign && list.validSet(firstNew)) {
+        std::string name = path.substr(path.find_last_of('/') + 1);
+        if (const std::size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
+            name.erase(dot);
+        const std::string old = list.dataSet(firstNew).name;
+        list.RenameDataSet(firstNew, name);
+        for (std::string& note : report.notes)
+            if (const std::size_t at = note.find(old); at != std::string::npos)
+                note.replace(at, old.size(), list.dataSet(firstNew).name);
+    }
     return report.noData ? FileStatus::NoData : FileStatus::Ok;
 }
 
