@@ -460,8 +460,8 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
     if (times.empty()) {
         report.noData = true;
         report.refused = "Its header names the columns " + joinQuoted(header) +
-                         ", but not one row holds a number in both the time and the altitude column. "
-                         "Nothing was loaded.";
+                         ", but not one row holds a number in both the time and the altitude column; Orvo "
+                         "needs rows of numbers under the header. Nothing was loaded.";
         return true;
     }
 
@@ -498,9 +498,12 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
 }
 
 void convertToPlotUnit(SeriesList& list, int firstNew, PlotFileHeader& header, LoadReport& report) {
+    // The plot's unit is that of the sets it held before; a plot file that mixes units is left as
+    // it was saved.
     std::string unit;
-    for (int n = 0; n < list.dataSetCount() && unit.empty(); ++n)
+    for (int n = 0; n < firstNew && n < list.dataSetCount() && unit.empty(); ++n)
         unit = list.dataSet(n).altitudeUnit;
+    if (unit.empty() && report.foreign && list.validSet(firstNew)) unit = list.dataSet(firstNew).altitudeUnit;
     if (unit.empty()) return;
     auto metres = [](const std::string& u) { return u == "ft" ? 0.3048 : u == "yd" ? 0.9144 : 1.0; };
     bool converted = false;
