@@ -54,6 +54,7 @@ void TMainForm::buildFileButtons() {
     LoadBtn->setToolTip(QStringLiteral("Load data"));
     connect(SaveBtn, &QPushButton::clicked, this, &TMainForm::SaveBtnClick);
     connect(LoadBtn, &QPushButton::clicked, this, &TMainForm::LoadBtnClick);
+    buildCompareButtons();
 }
 
 void TMainForm::SaveBtnClick() {
@@ -114,10 +115,15 @@ void TMainForm::LoadBtnClick() {
 void TMainForm::openDataFiles(const QStringList& paths) {
     Timer2->stop(); // the Connect page must not replace the plot three seconds after start
     showPage(DataPage);
+    const bool replace = holdsOnlyPlaceholder();
+    bool plotFile = false;
     for (const QString& path : paths) {
         loadDataFile(path);
+        plotFile = plotFile || m_loadedPlotFile;
         m_lastLoadFile = path;
     }
+    m_loadedPlotFile = plotFile;
+    if (replace) replacePlaceholder();
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
@@ -139,6 +145,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
 }
 
 bool TMainForm::loadDataFile(const QString& path) {
+    m_loadedPlotFile = false;
     orvo::PlotSettings& plot = m_state->plot.settings;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
     orvo::LoadReport report;
@@ -154,6 +161,12 @@ bool TMainForm::loadDataFile(const QString& path) {
         m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path), reasonText(report.openError));
         return false;
     }
+    m_loadedPlotFile = report.plotFile;
+    if (status == orvo::FileStatus::NoData && !report.refused.empty()) {
+        m_prompts->error(this, QStringLiteral("%1 was not loaded.").arg(path),
+                         QString::fromStdString(report.refused));
+        return false;
+    }
     if (status == orvo::FileStatus::NoData) {
         m_prompts->error(this,
                          QStringLiteral("%1 holds no data: not one line is a sample line or a data file "
@@ -161,9 +174,20 @@ bool TMainForm::loadDataFile(const QString& path) {
                              .arg(path));
         return false;
     }
-    // A plot file brings its texts and limits; the view is not refitted after any load.
-    if (report.plotFile) orvo::applyPlotFileHeader(header, plot);
+    // A plot file brings its texts and limits, which are also its Reset view; the view is not
+    // refitted after any load. Another program's file may bring its altitude unit to the label.
+    if (report.plotFile) {
+        orvo::applyPlotFileHeader(header, plot);
+        m_state->plot.home = {header.timeMin, header.timeMax, header.altitudeMin, header.altitudeMax};
+    } else {
+        plot.yLabel = header.yLabel;
+    }
     afterDataSetsLoaded();
+    // What the load did with another program's file: the columns taken, a unit converted.
+    QStringList notes;
+    for (const std::string& note : report.notes)
+        notes << QString::fromStdString(note);
+    if (!notes.isEmpty()) StatusPanel->showMessage(notes.join(' '), 4 * SavedMessageMs);
 
     // A foreign or damaged file must not load silently wrong.
     QStringList problems;
