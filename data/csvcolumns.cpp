@@ -122,6 +122,37 @@ bool isDataRow(std::string_view line) {
     return fields.size() >= 2 && parseNumber(fields[0], sep, v);
 }
 
+// Whether the next line that is neither empty nor a comment, from pos on, is a row of the same
+// separator and number of fields as row (or there is none): a lone line of numbers in a header
+// block ("3 flights recorded") does not start the rows.
+bool nextRowAlike(std::string_view text, std::size_t pos, std::string_view row) {
+    LineReader in(text);
+    in.seek(pos);
+    std::string_view line;
+    while (in.readLine(line)) {
+        const std::string_view t = trim(line);
+        if (t.empty() || t.front() == '#') continue;
+        const char sep = separatorOf(trim(row));
+        return isDataRow(t) && separatorOf(t) == sep &&
+               splitFields(t, sep).size() == splitFields(trim(row), sep).size();
+    }
+    return true;
+}
+
+// Whether every row from pos on has a peak mark (0 or 1, or nothing) in its third field.
+bool thirdColumnIsPeakMarks(std::string_view text, std::size_t pos, char sep) {
+    LineReader in(text);
+    in.seek(pos);
+    std::string_view line;
+    while (in.readLine(line)) {
+        const std::string_view t = trim(line);
+        if (t.empty() || t.front() == '#') continue;
+        const std::vector<std::string_view> fields = splitFields(t, sep);
+        if (fields.size() >= 3 && !fields[2].empty() && fields[2] != "0" && fields[2] != "1") return false;
+    }
+    return true;
+}
+
 // A column name split into its words (lower case) and the unit it carries, if any.
 struct ColumnName {
     std::string base; // words joined by single blanks: "time", "vertical velocity"
@@ -201,12 +232,14 @@ int altitudeScore(const std::string& base) {
 
 bool isTimeName(const std::string& base) {
     return base == "time" || base == "t" || base == "elapsed" || base == "elapsed time" ||
-           base == "flight time" || base == "time since launch";
+           base == "flight time" || base == "time since launch" || base == "seconds" || base == "sec" ||
+           base == "ms" || base == "millis" || base == "milliseconds";
 }
 
 // "ft", "yd", "m" for a unit as a column name or a header block writes it; else "".
 std::string altitudeUnitOf(const std::string& unit) {
-    const std::string u = lower(trim(unit));
+    std::string u = lower(trim(unit));
+    if (const std::size_t blank = u.find(' '); blank != std::string::npos) u.erase(blank); // "ft agl"
     if (u == "ft" || u == "feet" || u == "foot" || u == "'") return "ft";
     if (u == "m" || u == "meters" || u == "metres" || u == "meter" || u == "metre") return "m";
     if (u == "yd" || u == "yards" || u == "yard") return "yd";
@@ -245,6 +278,11 @@ std::string unitOfHeaderBlock(const std::vector<std::string_view>& preamble) {
             k.find("height") == std::string::npos && k.find("apogee") == std::string::npos)
             continue;
         if (std::string u = unitOfWords(value); !u.empty()) return u;
+        if (k.find("unit") != std::string::npos) {
+            const std::string v = lower(value);
+            if (v.find("metric") != std::string::npos) return "m";
+            if (v.find("imperial") != std::string::npos) return "ft";
+        }
     }
     return std::string();
 }
@@ -287,9 +325,12 @@ std::string unitOfWords(std::string_view text) {
 std::vector<std::string> splitHeader(std::string_view line) {
     line = withoutCommentMarks(line);
     std::string_view key, value;
-    // "Data: (Time, Altitude, Velocity, Temperature (F), Voltage)"
-    if (isKeyValue(line, &key, &value) && value.size() >= 2 && value.front() == '(' && value.back() == ')')
-        line = value.substr(1, value.size() - 2);
+    // "Data: (Time, Altitude, Velocity, Temperature (F), Voltage)", or without the parentheses.
+    if (isKeyValue(line, &key, &value)) {
+        line = value;
+        if (value.size() >= 2 && value.front() == '(' && value.back() == ')')
+            line = value.substr(1, value.size() - 2);
+    }
     const char sep = separatorOf(line);
     std::vector<std::string> names;
     for (std::string_view f : splitFields(line, sep)) {
@@ -310,8 +351,8 @@ CsvColumns chooseColumns(const std::vector<std::string>& names) {
         const ColumnName n = parseColumnName(names[i]);
         if (c.timeColumn < 0 && isTimeName(n.base)) {
             c.timeColumn = static_cast<int>(i);
-            if (n.unit == "ms" || n.unit == "msec" || n.unit == "millis" || n.unit == "milliseconds")
-                c.timeFactor = 0.001;
+            const std::string& u = n.unit.empty() ? n.base : n.unit;
+            if (u == "ms" || u == "msec" || u == "millis" || u == "milliseconds") c.timeFactor = 0.001;
             continue;
         }
         const int score = altitudeScore(n.base);
@@ -366,7 +407,7 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
     for (;;) {
         const std::size_t pos = in.tell();
         if (!in.readLine(line)) break;
-        if (isDataRow(line)) {
+        if (isDataRow(line) && nextRowAlike(text, in.tell(), line)) {
             dataStart = pos;
             break;
         }
@@ -386,10 +427,12 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
     for (auto it = preamble.rbegin(); it != preamble.rend(); ++it) {
         std::string_view key, value;
         const std::string_view bare = withoutCommentMarks(*it);
-        if (isKeyValue(bare, &key, &value) && !(value.size() >= 2 && value.front() == '(')) continue;
+        const bool keyValue = isKeyValue(bare, &key, &value);
         std::vector<std::string> names = splitHeader(*it);
         if (names.size() < 2) continue;
         const CsvColumns c = chooseColumns(names);
+        // "Data: Time, Altitude, ..." names the columns; other "Key: value" lines never do.
+        if (keyValue && (c.timeColumn < 0 || c.altitudeColumn < 0)) continue;
         if (c.timeColumn >= 0 && c.altitudeColumn >= 0) {
             header = std::move(names);
             columns = c;
@@ -405,14 +448,24 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
         }
     }
 
+    bool unnamed = false; // rows without a header: time and altitude in the first two columns
+    const bool namesSome = !header.empty() && [&] {
+        const CsvColumns c = chooseColumns(header);
+        return c.timeColumn >= 0 || c.altitudeColumn >= 0;
+    }();
+    if (!named && !namesSome && rowFields <= 3) {
+        // Orvo's own sample lines (perhaps under a line that names nothing) stay its own; rows
+        // that are not separated by commas, or whose third column is no peak mark ("0.05,33,76.7"),
+        // are read as time and altitude without marks.
+        if (commentFirst || (sep == ',' && (rowFields < 3 || thirdColumnIsPeakMarks(text, dataStart, sep))))
+            return false;
+        unnamed = true;
+        named = true;
+        columns.timeColumn = 0;
+        columns.altitudeColumn = 1;
+        header = {"column 1", "column 2"};
+    }
     if (!named) {
-        // A file of Orvo's own sample lines, perhaps under a line that names nothing.
-        if (header.empty() && rowFields <= 3) return false;
-        if (commentFirst && header.empty() && rowFields <= 3) return false;
-        if (!header.empty() && rowFields <= 3) {
-            const CsvColumns c = chooseColumns(header);
-            if (c.timeColumn < 0 && c.altitudeColumn < 0) return false;
-        }
         std::string found;
         if (header.empty()) {
             found = "It has no header line that names its columns, and its rows have " +
@@ -489,6 +542,10 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
         quoted(header[static_cast<std::size_t>(columns.altitudeColumn)]) + " (altitude" +
         (columns.altitudeUnit.empty() ? ", unit not named" : ", " + unitWord(columns.altitudeUnit)) +
         "); the other columns were left out.";
+    if (unnamed)
+        taken = "No header names the columns: read " + std::to_string(count) +
+                " samples with the time from the first column and the altitude from the second" +
+                (rowFields > 2 ? "; the third column holds no peak marks and was left out." : ".");
     report.notes.push_back(taken);
     if (!columns.choice.empty()) report.notes.push_back(columns.choice);
     if (skipped > 0)

@@ -72,8 +72,12 @@ TEST(ForeignCsv, HeaderShapesGiveTheirColumnsAndUnitsOrARefusal) {
          "no altitude column"},
         {"header without a time", "alt,pressure\n" + rows(2, ","), -1, -1, 1, "", "no time column"},
         {"a header but no numbers under it", "time,altitude\nx,y\n1,n/a\n", -1, -1, 1, "", "not one row"},
-        {"Orvo's plain sample lines", rows(3, ", "), -1, -1, 1, "", "", true},
-        {"plain lines under a line of junk", "garbage\n" + rows(3, ", "), -1, -1, 1, "", "", true},
+        {"no header, a third column that holds no peak marks", rows(3, ","), 0, 1, 1, "", ""},
+        {"no header, two blank-separated columns", "Flight log\n" + rows(2, " "), 0, 1, 1, "", ""},
+        {"a lone number line in the header block", "3 flights\nData: time, height (ft)\n" + rows(2, ","), 0,
+         1, 1, "ft", ""},
+        {"Orvo's plain sample lines", "0.5, 12.25, 0\n1.0, 13, 1\n1.5, 14, 0\n", -1, -1, 1, "", "", true},
+        {"plain lines under a line of junk", "garbage\n0.5, 12.25, 0\n1.0, 13, 1\n", -1, -1, 1, "", "", true},
     };
     for (const Shape& shape : shapes) {
         SCOPED_TRACE(shape.what);
