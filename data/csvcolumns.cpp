@@ -419,8 +419,7 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
     const char sep = separatorOf(trim(line));
     const std::size_t rowFields = splitFields(trim(line), sep).size();
 
-    // The header: the nearest line above the rows that names a time and an altitude column; failing
-    // that, the nearest that names several columns.
+    // The header: the nearest line above the rows that names a time and an altitude column.
     std::vector<std::string> header;
     CsvColumns columns;
     bool named = false;
@@ -439,13 +438,16 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
             named = true;
             break;
         }
-        if (header.empty() && !commentFirst) {
-            double v = 0.0;
-            int words = 0;
-            for (const std::string& n : names)
-                words += parseNumber(n, ',', v) ? 0 : 1;
-            if (2 * words > static_cast<int>(names.size())) header = std::move(names);
-        }
+        // Failing a line that names both: the nearest that names one (said in the refusal), or in
+        // a file without comment lines the nearest line of several words.
+        if (!header.empty()) continue;
+        double v = 0.0;
+        int words = 0;
+        for (const std::string& n : names)
+            words += parseNumber(n, ',', v) ? 0 : 1;
+        if (c.timeColumn >= 0 || c.altitudeColumn >= 0 ||
+            (!commentFirst && 2 * words > static_cast<int>(names.size())))
+            header = std::move(names);
     }
 
     bool unnamed = false; // rows without a header: time and altitude in the first two columns
@@ -453,12 +455,13 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
         const CsvColumns c = chooseColumns(header);
         return c.timeColumn >= 0 || c.altitudeColumn >= 0;
     }();
+    // A file that begins with comment lines and has up to three columns reads as it always did.
+    if (!named && commentFirst && rowFields <= 3) return false;
     if (!named && !namesSome && rowFields <= 3) {
         // Orvo's own sample lines (perhaps under a line that names nothing) stay its own; rows
         // that are not separated by commas, or whose third column is no peak mark ("0.05,33,76.7"),
         // are read as time and altitude without marks.
-        if (commentFirst || (sep == ',' && (rowFields < 3 || thirdColumnIsPeakMarks(text, dataStart, sep))))
-            return false;
+        if (sep == ',' && (rowFields < 3 || thirdColumnIsPeakMarks(text, dataStart, sep))) return false;
         unnamed = true;
         named = true;
         columns.timeColumn = 0;
