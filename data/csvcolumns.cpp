@@ -139,18 +139,23 @@ bool nextRowAlike(std::string_view text, std::size_t pos, std::string_view row) 
     return true;
 }
 
-// Whether every row from pos on has a peak mark (0 or 1, or nothing) in its third field.
-bool thirdColumnIsPeakMarks(std::string_view text, std::size_t pos, char sep) {
+// Whether Orvo's reader of plain sample lines takes text as its own: some line is a sample line
+// ("time, altitude[, peak mark]" with commas), and no such line has a third field that is not a
+// peak mark ("0.05,33,76.7" is a temperature, not a mark).
+bool ownSampleLines(std::string_view text) {
     LineReader in(text);
-    in.seek(pos);
     std::string_view line;
+    bool found = false;
+    double v = 0.0;
     while (in.readLine(line)) {
         const std::string_view t = trim(line);
-        if (t.empty() || t.front() == '#') continue;
-        const std::vector<std::string_view> fields = splitFields(t, sep);
+        if (t.empty() || t.front() == '#' || separatorOf(t) != ',') continue;
+        const std::vector<std::string_view> fields = splitFields(t, ',');
+        if (fields.size() < 2 || !parseNumber(fields[0], ',', v) || !parseNumber(fields[1], ',', v)) continue;
         if (fields.size() >= 3 && !fields[2].empty() && fields[2] != "0" && fields[2] != "1") return false;
+        found = true;
     }
-    return true;
+    return found;
 }
 
 // A column name split into its words (lower case) and the unit it carries, if any.
@@ -458,10 +463,10 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
     // A file that begins with comment lines and has up to three columns reads as it always did.
     if (!named && commentFirst && rowFields <= 3) return false;
     if (!named && !namesSome && rowFields <= 3) {
-        // Orvo's own sample lines (perhaps under a line that names nothing) stay its own; rows
-        // that are not separated by commas, or whose third column is no peak mark ("0.05,33,76.7"),
-        // are read as time and altitude without marks.
-        if (sep == ',' && (rowFields < 3 || thirdColumnIsPeakMarks(text, dataStart, sep))) return false;
+        // Orvo's own sample lines (perhaps among lines that name nothing) stay its own; rows that
+        // are not separated by commas, or whose third column is no peak mark, are read as time and
+        // altitude without marks.
+        if (ownSampleLines(text)) return false;
         unnamed = true;
         named = true;
         columns.timeColumn = 0;
