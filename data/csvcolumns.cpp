@@ -223,15 +223,19 @@ bool hasWord(const std::string& base, std::string_view word) {
     return false;
 }
 
-// How well a column name names the altitude: 0 not at all; 3 height above ground.
+// How well a column name names the altitude: 0 not at all, 1 some altitude (sea level, GPS), 2 the
+// altitude, 3 the height above ground.
 int altitudeScore(const std::string& base) {
     for (const char* not_ : {"velocity", "speed", "rate", "accel", "acceleration", "max", "min", "apogee"})
         if (hasWord(base, not_)) return 0;
+    const bool named =
+        hasWord(base, "altitude") || hasWord(base, "alt") || hasWord(base, "height") || hasWord(base, "agl");
+    // A GPS altitude only when nothing else names one: the barometer's is the finer.
+    if (hasWord(base, "gps")) return named ? 1 : 0;
     if (hasWord(base, "height") || hasWord(base, "agl") || base.find("above ground") != std::string::npos)
         return 3;
     if (base == "altitude" || base == "alt") return 2;
-    if (hasWord(base, "gps")) return 0;
-    if (hasWord(base, "altitude") || hasWord(base, "alt")) return 1;
+    if (named) return 1;
     return 0;
 }
 
