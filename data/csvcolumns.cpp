@@ -572,7 +572,10 @@ void convertToPlotUnit(SeriesList& list, int firstNew, PlotFileHeader& header, L
     std::string unit;
     for (int n = 0; n < firstNew && n < list.dataSetCount() && unit.empty(); ++n)
         unit = list.dataSet(n).altitudeUnit;
-    if (unit.empty() && report.foreign && list.validSet(firstNew)) unit = list.dataSet(firstNew).altitudeUnit;
+    const bool hadUnit = !unit.empty();
+    // Else the first unit the load brings; a plot file keeps the label it was saved with.
+    for (int n = std::max(firstNew, 0); n < list.dataSetCount() && unit.empty() && !report.plotFile; ++n)
+        unit = list.dataSet(n).altitudeUnit;
     if (unit.empty()) return;
     auto metres = [](const std::string& u) { return u == "ft" ? 0.3048 : u == "yd" ? 0.9144 : 1.0; };
     bool converted = false;
@@ -597,7 +600,7 @@ void convertToPlotUnit(SeriesList& list, int firstNew, PlotFileHeader& header, L
         s.altitudeUnit = unit;
         converted = true;
     }
-    if (!converted && !report.foreign) return;
+    if (!converted && !report.foreign && hadUnit) return;
     if (altitudeUnitOfLabel(header.yLabel) == unit) return;
     // Keep the label's own words and capitals: "Altitude (Feet)" becomes "Altitude (Meters)".
     std::string word = unitWord(unit);

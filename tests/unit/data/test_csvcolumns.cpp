@@ -147,6 +147,15 @@ TEST(ForeignCsv, BadRowsAreLeftOutAndASecondUnitIsConvertedIntoThePlots) {
     loadDataText(block, list, header);
     EXPECT_NEAR(list.dataSet(2).samples.altitude[20], 20 * 0.3048, 1e-9);
     EXPECT_EQ(header.yLabel, "Altitude (Meters)");
+
+    // The same file opened into a plot whose sets name no unit gives the plot its unit, unchanged.
+    SeriesList plain;
+    plain.CreateDataSet();
+    PlotFileHeader fresh;
+    fresh.yLabel = "Height (meters)";
+    loadDataText(block, plain, fresh);
+    EXPECT_EQ(plain.dataSet(1).samples.altitude[20], 20.0);
+    EXPECT_EQ(fresh.yLabel, "Height (feet)");
 }
 
 TEST(ForeignCsv, AlignAtLiftoffShiftsEachFlightAndNamesTheSetsWithoutOne) {
