@@ -430,6 +430,7 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
 
     // The header: the nearest line above the rows that names a time and an altitude column.
     std::vector<std::string> header;
+    std::string_view headerLine; // the line that names both columns, without its comment marks
     CsvColumns columns;
     bool named = false;
     for (auto it = preamble.rbegin(); it != preamble.rend(); ++it) {
@@ -442,6 +443,7 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
         // "Data: Time, Altitude, ..." names the columns; other "Key: value" lines never do.
         if (keyValue && (c.timeColumn < 0 || c.altitudeColumn < 0)) continue;
         if (c.timeColumn >= 0 && c.altitudeColumn >= 0) {
+            headerLine = withoutCommentMarks(*it);
             header = std::move(names);
             columns = c;
             named = true;
@@ -501,10 +503,17 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
     std::vector<double> times, altitudes;
     int skipped = 0;
     int dropped = 0;
+    bool moreSections = false;
     const auto need = static_cast<std::size_t>(std::max(columns.timeColumn, columns.altitudeColumn));
     in.seek(dataStart);
     while (in.readLine(line)) {
         const std::string_view t = trim(line);
+        // The header once more starts another section (a simulation's next stage): the first is
+        // the flight.
+        if (!headerLine.empty() && withoutCommentMarks(t) == headerLine) {
+            moreSections = true;
+            break;
+        }
         if (t.empty() || t.front() == '#') continue;
         const std::vector<std::string_view> fields = splitFields(t, sep);
         double time = 0.0, altitude = 0.0;
@@ -560,6 +569,9 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
                 (rowFields > 2 ? "; the third column holds no peak marks and was left out." : ".");
     report.notes.push_back(taken);
     if (!columns.choice.empty()) report.notes.push_back(columns.choice);
+    if (moreSections)
+        report.notes.push_back("The file repeats its header further down; only the rows of its first section "
+                               "were read.");
     if (skipped > 0)
         report.notes.push_back(std::to_string(skipped) +
                                " line(s) whose time or altitude is not a number were left out.");

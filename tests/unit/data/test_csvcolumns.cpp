@@ -120,11 +120,13 @@ TEST(ForeignCsv, BadRowsAreLeftOutAndASecondUnitIsConvertedIntoThePlots) {
     PlotFileHeader header;
     header.yLabel = "Altitude (Feet)";
     // A metres file first: the plot takes its unit and the label follows.
-    LoadReport r = loadDataText("Time (s),Altitude (m)\n0,10\n0.5,n/a\n# event\n1,20.5\n", list, header);
+    LoadReport r =
+        loadDataText("Time (s),Altitude (m)\n0,10\n0.5,n/a\n# event\n1,20.5\n# Time (s),Altitude (m)\n0,5\n",
+                     list, header);
     ASSERT_EQ(list.dataSetCount(), 1);
     EXPECT_EQ(list.dataSet(0).samples.count, 2);
     EXPECT_EQ(header.yLabel, "Altitude (Meters)");
-    EXPECT_EQ(r.notes.size(), 2u); // the columns taken, the row left out
+    EXPECT_EQ(r.notes.size(), 3u); // the columns taken, the second section, the row left out
 
     // A feet file after it is converted into metres, and the load says so.
     r = loadDataText("time,altitude_ft\n0,100\n1,1000\n", list, header);
