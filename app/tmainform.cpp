@@ -149,7 +149,8 @@ void TMainForm::scrollInfoToEnd() {
 }
 
 void TMainForm::repaintPlot() {
-    if (auto* box = findChild<QWidget*>(QStringLiteral("PlotBox"))) box->update();
+    for (QWidget* box : findChildren<QWidget*>(QStringLiteral("PlotBox"))) // the page's and the large plot's
+        box->update();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {

@@ -31,6 +31,7 @@ class SpinButton;
 class AppWindows;
 class NameListBinder;
 class Prompts;
+class LargePlotWindow;
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -105,6 +106,7 @@ class TMainForm : public QWidget {
     // [data file controls]
     QPushButton* SaveBtn = nullptr;
     QPushButton* LoadBtn = nullptr;
+    QPushButton* LineUpBtn = nullptr; // every set's liftoff at 0 s
     // [end data file controls]
     // [data properties controls]
     QPushButton* DataPropBtn = nullptr;
@@ -285,6 +287,12 @@ class TMainForm : public QWidget {
     void openDataFiles(const QStringList& paths);
     // Files to open once the start-up steps have run (orvo FILE...).
     void setStartupFiles(const QStringList& paths) { m_startupFiles = paths; }
+    // --- comparing flights (tmainform_compare.cpp) ---
+    // Shifts every data set so that its liftoff is at 0 s, as one undoable step.
+    void LineUpBtnClick();
+    // The plot in a window of its own (F11, or a double-click on the plot); made on first use.
+    void showLargePlot();
+    LargePlotWindow* largePlot() const { return m_largePlot; }
     // [end data file handlers]
     // [data properties handlers]
     void DataPropBtnClick();
@@ -370,6 +378,14 @@ class TMainForm : public QWidget {
     void buildFileButtons(); // SaveBtn and LoadBtn on the Recorded Data page
     QString m_lastLoadFile;  // LoadDialog1 proposes the file chosen last time
     QStringList m_startupFiles;
+    void buildCompareButtons(); // LineUpBtn, and the large plot's opener
+    // The plot holds nothing but the data set made at start-up, untouched.
+    bool holdsOnlyPlaceholder() const;
+    // After files opened at start or dropped replaced the placeholder: it goes (one undoable
+    // step) and the view fits the data, or takes a plot file's limits.
+    void replacePlaceholder();
+    bool m_loadedPlotFile = false; // the last load read a plot file
+    LargePlotWindow* m_largePlot = nullptr;
     // [end data file private]
     // [link private]
     void connectLinkHandlers();

@@ -26,6 +26,21 @@
 
 // --- the plot box ---
 
+namespace {
+
+// The handlers work on the form's PlotBox; while a box (the page's or the large plot's) paints or
+// has a mouse event, that box is the one.
+struct ActiveBox {
+    ActiveBox(TMainForm* f, PlotBoxWidget* box) : form(f), keep(f->PlotBox) { f->PlotBox = box; }
+    ~ActiveBox() { form->PlotBox = keep; }
+    ActiveBox(const ActiveBox&) = delete;
+    ActiveBox& operator=(const ActiveBox&) = delete;
+    TMainForm* form;
+    PlotBoxWidget* keep;
+};
+
+} // namespace
+
 PlotBoxWidget::PlotBoxWidget(TMainForm* form, QWidget* parent) : QWidget(parent), m_form(form) {
     setObjectName("PlotBox");
     setMouseTracking(true);
@@ -51,6 +66,7 @@ void PlotBoxWidget::paintEvent(QPaintEvent* event) {
         m_cache.fill(Qt::white);
         {
             QPainter cp(&m_cache);
+            const ActiveBox active(m_form, this);
             m_form->PlotBoxPaint(cp);
         }
         m_frame = orvo::LatestPlotFrame();
@@ -64,13 +80,16 @@ void PlotBoxWidget::paintEvent(QPaintEvent* event) {
 }
 
 void PlotBoxWidget::mousePressEvent(QMouseEvent* event) {
+    const ActiveBox active(m_form, this);
     m_form->PlotBoxMouseDown(event);
 }
 void PlotBoxWidget::mouseMoveEvent(QMouseEvent* event) {
+    const ActiveBox active(m_form, this);
     m_form->PlotBoxMouseMove(event);
 }
 
 void PlotBoxWidget::mouseReleaseEvent(QMouseEvent* event) {
+    const ActiveBox active(m_form, this);
     // A click comes between the press and the release, as on the desktop the program grew on.
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         m_form->PlotBoxClick();
@@ -236,7 +255,7 @@ void TMainForm::placeDataPageButtons() {
     const struct {
         const char* name;
         int row, column;
-    } places[] = {{"SaveBtn", 0, 0}, {"LoadBtn", 0, 1}, {"DataPropBtn", 0, 2}};
+    } places[] = {{"SaveBtn", 0, 0}, {"LoadBtn", 0, 1}, {"DataPropBtn", 0, 2}, {"LineUpBtn", 1, 3}};
     for (const auto& s : places) {
         auto* b = DataPage->findChild<QWidget*>(QString::fromLatin1(s.name));
         if (!b || m_dataButtons->indexOf(b) >= 0) continue;

@@ -56,6 +56,7 @@ void TMainForm::buildFileButtons() {
     LoadBtn->setToolTip(QStringLiteral("Load data"));
     connect(SaveBtn, &QPushButton::clicked, this, &TMainForm::SaveBtnClick);
     connect(LoadBtn, &QPushButton::clicked, this, &TMainForm::LoadBtnClick);
+    buildCompareButtons();
 }
 
 void TMainForm::SaveBtnClick() {
@@ -119,10 +120,15 @@ void TMainForm::openDataFiles(const QStringList& paths) {
     // The files of one drop or command line are one load: together they add at most
     // MaxDataSetsPerLoad data sets.
     int setsLeft = orvo::MaxDataSetsPerLoad;
+    const bool replace = holdsOnlyPlaceholder();
+    bool plotFile = false;
     for (const QString& path : paths) {
         loadDataFile(path, &setsLeft);
+        plotFile = plotFile || m_loadedPlotFile;
         m_lastLoadFile = path;
     }
+    m_loadedPlotFile = plotFile;
+    if (replace) replacePlaceholder();
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
@@ -144,6 +150,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
 }
 
 bool TMainForm::loadDataFile(const QString& path, int* setsLeft) {
+    m_loadedPlotFile = false;
     orvo::PlotSettings& plot = m_state->plot.settings;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
     orvo::LoadReport report;
@@ -167,6 +174,12 @@ bool TMainForm::loadDataFile(const QString& path, int* setsLeft) {
         m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path), reasonText(report.openError));
         return false;
     }
+    m_loadedPlotFile = report.plotFile;
+    if (status == orvo::FileStatus::NoData && !report.refused.empty()) {
+        m_prompts->error(this, QStringLiteral("%1 was not loaded.").arg(path),
+                         QString::fromStdString(report.refused));
+        return false;
+    }
     if (status == orvo::FileStatus::NoData) {
         m_prompts->error(this,
                          QStringLiteral("%1 holds no data: not one line is a sample line or a data file "
@@ -174,9 +187,20 @@ bool TMainForm::loadDataFile(const QString& path, int* setsLeft) {
                              .arg(path));
         return false;
     }
-    // A plot file brings its texts and limits; the view is not refitted after any load.
-    if (report.plotFile) orvo::applyPlotFileHeader(header, plot);
+    // A plot file brings its texts and limits, which are also its Reset view; the view is not
+    // refitted after any load. Another program's file may bring its altitude unit to the label.
+    if (report.plotFile) {
+        orvo::applyPlotFileHeader(header, plot);
+        m_state->plot.home = {header.timeMin, header.timeMax, header.altitudeMin, header.altitudeMax};
+    } else {
+        plot.yLabel = header.yLabel;
+    }
     afterDataSetsLoaded();
+    // What the load did with another program's file: the columns taken, a unit converted.
+    QStringList notes;
+    for (const std::string& note : report.notes)
+        notes << QString::fromStdString(note);
+    if (!notes.isEmpty()) StatusPanel->showMessage(notes.join(' '), 4 * SavedMessageMs);
 
     // A foreign or damaged file must not load silently wrong.
     QStringList problems;

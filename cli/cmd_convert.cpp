@@ -9,27 +9,34 @@
 #include "cli/command.h"
 #include "cli/datafiles.h"
 #include "data/datafile.h"
+#include "data/liftoffalign.h"
 #include "plot/plotfile.h"
 
 namespace {
 
 const char* convertHelp =
-    "Usage: orvo-cli convert IN... -o OUT [--set N]\n"
+    "Usage: orvo-cli convert IN... -o OUT [--set N] [--align-liftoff]\n"
     "Loads every IN in order and writes OUT: a plot file of all loaded data sets, or with --set N\n"
     "(0-based) the data set file of that one set. The plot's texts and limits come from the first\n"
-    "plot file read, else the program's defaults.\n";
+    "plot file read, else the program's defaults. Other programs' CSV files are read by their column\n"
+    "names; every set is converted into the altitude unit of the first set whose unit is known.\n"
+    "  --align-liftoff  shift every set in time so that its liftoff is at 0 s (a set without a\n"
+    "                   liftoff stays where it is and is named on stderr)\n";
 
 int runConvert(const std::vector<std::string>& args) {
     std::vector<std::string> inputs;
     std::string output;
     int set = -1;
+    bool align = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
             std::fputs(convertHelp, stdout);
             return 0;
         }
-        if ((a == "-o" || a == "--output") && i + 1 < args.size()) {
+        if (a == "--align-liftoff") {
+            align = true;
+        } else if ((a == "-o" || a == "--output") && i + 1 < args.size()) {
             output = args[++i];
         } else if (a == "--set" && i + 1 < args.size()) {
             const std::string& v = args[++i];
@@ -63,6 +70,7 @@ int runConvert(const std::vector<std::string>& args) {
             return 1;
         haveHeader = haveHeader || report.plotFile;
     }
+    if (align) std::fprintf(stderr, "%s\n", orvo::alignAtLiftoff(plot.series).message().c_str());
 
     orvo::FileStatus status;
     if (set >= 0) {

@@ -10,6 +10,7 @@
 #include "cli/command.h"
 #include "cli/datafiles.h"
 #include "data/datafile.h"
+#include "data/liftoffalign.h"
 #include "plot/plotfile.h"
 #include "plot/plotview.h"
 #include "plot/setedit.h"
@@ -29,11 +30,12 @@ const char* editHelp =
     "  --fix-drift            remove the drift between the lowest points of the first and last tenth\n"
     "  --fix-offset           subtract the lowest altitude of the first tenth (launch site reads 0)\n"
     "  --crop TMIN,TMAX       crop every data set to the times TMIN..TMAX, as the Crop button does\n"
-    "  --photo-list FILE      write the set's trigger list (picture, time, altitude) to FILE\n\n"
+    "  --photo-list FILE      write the set's trigger list (picture, time, altitude) to FILE\n"
+    "  --align-liftoff        shift every data set in time so that its liftoff is at 0 s\n\n"
     "Shifts of 0.00001 or less change nothing. Fix Drift and Fix Offset need at least 10 samples;\n"
     "when one cannot be applied nothing is written and the reason is printed.\n";
 
-enum class Op { ShiftTime, ShiftAltitude, FixDrift, FixOffset, Crop, PhotoList };
+enum class Op { ShiftTime, ShiftAltitude, FixDrift, FixOffset, Crop, PhotoList, AlignLiftoff };
 
 struct Step {
     Step(Op o, int n) : op(o), set(n) {}
@@ -94,6 +96,8 @@ int runEdit(const std::vector<std::string>& args) {
             steps.emplace_back(Op::FixDrift, currentSet);
         } else if (a == "--fix-offset") {
             steps.emplace_back(Op::FixOffset, currentSet);
+        } else if (a == "--align-liftoff") {
+            steps.emplace_back(Op::AlignLiftoff, currentSet);
         } else if (a == "--crop") {
             Step s(Op::Crop, currentSet);
             const std::size_t comma = value(v) ? v.find(',') : std::string::npos;
@@ -125,19 +129,21 @@ int runEdit(const std::vector<std::string>& args) {
         return 1;
     if (plot.settings.series.dataSetCount() == 0) return fail("no data set in ", in);
     // A plot file brings its texts and view; otherwise the program's defaults stand, as in convert.
-    if (report.plotFile) orvo::applyPlotFileHeader(header, plot.settings);
+    // Another program's file may have brought its altitude unit to the label.
+    if (report.plotFile || report.foreign) orvo::applyPlotFileHeader(header, plot.settings);
 
     const int defaultSet = firstSet < 0 ? 0 : firstSet;
     int lastSet = defaultSet;
     for (const Step& s : steps) {
         const int n = s.set < 0 ? defaultSet : s.set;
-        if (s.op != Op::Crop && !plot.settings.series.validSet(n)) {
+        const bool allSets = s.op == Op::Crop || s.op == Op::AlignLiftoff;
+        if (!allSets && !plot.settings.series.validSet(n)) {
             char text[80];
             std::snprintf(text, sizeof text, "%s holds %d data sets; there is no set %d", in.c_str(),
                           plot.settings.series.dataSetCount(), n);
             return fail(text);
         }
-        if (s.op != Op::Crop) lastSet = n;
+        if (!allSets) lastSet = n;
         switch (s.op) {
         case Op::ShiftTime:
             plot.settings.series.ShiftDataSet(n, s.a, 0.0);
@@ -161,6 +167,9 @@ int runEdit(const std::vector<std::string>& args) {
             plot.settings.timeMin = s.a;
             plot.settings.timeMax = s.b;
             orvo::CropToView(plot.settings, plot.home);
+            break;
+        case Op::AlignLiftoff:
+            std::printf("%s\n", orvo::alignAtLiftoff(plot.settings.series).message().c_str());
             break;
         case Op::PhotoList:
             if (const orvo::FileStatus w = orvo::writePhotoList(plot.settings, n, s.file);

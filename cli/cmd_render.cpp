@@ -153,6 +153,8 @@ int runRender(const std::vector<std::string>& args) {
             p.altitudeMin = header.altitudeMin;
             p.altitudeMax = header.altitudeMax;
             plotLimits = true;
+        } else if (!header.yLabel.empty()) {
+            state.settings.yLabel = header.yLabel; // the altitude unit another program's file brought
         }
     }
     if (haveView) {

@@ -16,7 +16,8 @@ namespace {
 const char* showHelp =
     "Usage: orvo-cli show [--stats] FILE...\n"
     "Prints one line per data set of each data file: name, samples, time range, highest\n"
-    "altitude, trigger marks, climb marks and peak marks.\n"
+    "altitude, trigger marks, climb marks and peak marks. Other programs' CSV files are read by\n"
+    "their column names; the columns taken are named on stderr.\n"
     "  --stats  after each set's line, a line \"FILE: NAME: stats name=value ...\" with ground,\n"
     "           liftoff, apogee, apogee_time, time_to_apogee, landing, flight_time (seconds),\n"
     "           max_climb, max_descent, landing_descent (rate_unit: the set's altitude unit per\n"

@@ -33,6 +33,11 @@ bool loadDataFileReporting(const std::string& prefix, const std::string& path, S
                      path.c_str());
         return false;
     }
+    if (status == FileStatus::NoData && !report.refused.empty()) {
+        std::fprintf(stderr, "%s%s was not loaded. %s\n", prefix.c_str(), path.c_str(),
+                     report.refused.c_str());
+        return false;
+    }
     if (status == FileStatus::NoData) {
         std::fprintf(stderr,
                      "%s%s holds no data: not one line is a sample line or a data file header; nothing "
@@ -40,6 +45,8 @@ bool loadDataFileReporting(const std::string& prefix, const std::string& path, S
                      prefix.c_str(), path.c_str());
         return false;
     }
+    for (const std::string& note : report.notes)
+        std::fprintf(stderr, "%s%s: %s\n", prefix.c_str(), path.c_str(), note.c_str());
     for (const std::string& problem : describeLoadProblems(report))
         std::fprintf(stderr, "%s%s: %s\n", prefix.c_str(), path.c_str(), problem.c_str());
     return true;

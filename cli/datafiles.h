@@ -9,7 +9,9 @@
 namespace orvo::cli {
 
 // Loads path as the Load button does. On stderr: why it could not be opened or holds no data
-// (then false, and nothing was added), or each thing that did not load as written. prefix
+// or why it was refused (then false, and nothing was added), what the load did with another
+// program's file (the columns taken, a unit conversion), and each thing that did not load as
+// written. prefix
 // starts every message, e.g. "orvo-cli render: ".
 // With budget, the file is one of several that make one load (see LoadBudget). Memory that runs
 // out is "not enough memory to load PATH" (false, nothing added), never an abort.

@@ -9,6 +9,7 @@
 #include <new>
 #include <unistd.h>
 
+#include "data/csvcolumns.h"
 #include "data/inputfile.h"
 #include "data/linescan.h"
 
@@ -433,6 +434,22 @@ void readDataLines(LineReader& in, SeriesList& list, PlotFileHeader& header, con
     }
 }
 
+// Whether the file open at fd begins as another program's CSV file does: its first MiB (cut at
+// its last whole line) is put to the foreign reader on a scratch list.
+bool foreignCsvStart(int fd, std::size_t chunkBytes) {
+    std::string head(std::max<std::size_t>(chunkBytes, std::size_t{1} << 20), '\0');
+    const ssize_t n = ::pread(fd, head.data(), head.size(), 0);
+    if (n <= 0) return false;
+    head.resize(std::size_t(n));
+    if (head.size() == std::max<std::size_t>(chunkBytes, std::size_t{1} << 20)) {
+        const std::size_t end = head.find_last_of('\n');
+        if (end != std::string::npos) head.resize(end + 1);
+    }
+    SeriesList scratch;
+    LoadReport report;
+    return loadForeignCsv(head, scratch, report);
+}
+
 } // namespace
 
 LoadReport loadDataLines(LineReader& in, SeriesList& list, PlotFileHeader& header,
@@ -452,12 +469,31 @@ LoadReport loadDataLines(LineReader& in, SeriesList& list, PlotFileHeader& heade
         return report;
     }
     report.setsAdded = list.dataSetCount() - firstNew;
+    convertToPlotUnit(list, firstNew, header, report);
     return report;
 }
 
 LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader& header,
                         const LoadOptions& options) {
     text = withoutByteOrderMark(text);
+    // Other programs' CSV files are read by their column names, or refused whole.
+    {
+        LoadReport report;
+        const int firstNew = list.dataSetCount();
+        try {
+            if (loadForeignCsv(text, list, report)) {
+                report.setsAdded = list.dataSetCount() - firstNew;
+                if (report.setsAdded > 0) convertToPlotUnit(list, firstNew, header, report);
+                return report;
+            }
+        } catch (const std::bad_alloc&) {
+            while (list.dataSetCount() > firstNew)
+                list.DeleteDataSet(list.dataSetCount() - 1);
+            report = LoadReport();
+            report.noMemory = true;
+            return report;
+        }
+    }
     // Anything else (a password file, a picture, an empty file) would turn into a data set of
     // zeros, or change the plot's texts, without a word.
     LineReader scan(text);
@@ -479,6 +515,27 @@ FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeade
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
+    // Another program's CSV file is told by its first lines; such a file is read whole, by its
+    // column names. Orvo's own files are read a chunk at a time below.
+    if (foreignCsvStart(fd, options.readChunkBytes)) {
+        std::string text;
+        if (!readRegularFile(path, text, &report.openError)) return FileStatus::OpenFailed;
+        const int firstNew = list.dataSetCount();
+        report = loadDataText(text, list, header, options);
+        // Another program's set is named after its file.
+        if (report.foreign && list.validSet(firstNew)) {
+            std::string name = path.substr(path.find_last_of('/') + 1);
+            if (const std::size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
+                name.erase(dot);
+            const std::string old = list.dataSet(firstNew).name;
+            list.RenameDataSet(firstNew, name);
+            for (std::string& note : report.notes)
+                if (const std::size_t at = note.find(old); at != std::string::npos)
+                    note.replace(at, old.size(), list.dataSet(firstNew).name);
+        }
+        if (report.noMemory) return FileStatus::NoMemory;
+        return report.noData ? FileStatus::NoData : FileStatus::Ok;
+    }
     // Two passes (is it a data file at all; then the load), neither holding the file whole.
     auto pass = [&](auto&& body) {
         ::lseek(fd, 0, SEEK_SET);

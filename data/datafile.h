@@ -48,6 +48,12 @@ struct LoadReport {
     bool noData = false;          // no line was a sample line or a data file header: nothing was added
     bool noMemory = false;        // memory ran out: nothing was added
     std::string openError;        // why the file could not be opened ("it is a FIFO, not a regular file")
+    // Another program's CSV file: read by its column names (foreign), or refused whole (refused
+    // says what was found and what is needed; noData is set too). notes say what the load did:
+    // the columns it took, a conversion into the plot's altitude unit.
+    bool foreign = false;
+    std::string refused;
+    std::vector<std::string> notes;
 };
 
 struct LoadOptions {

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -22,12 +23,15 @@
 #include <cstdio>
 
 #include "app/appwindows.h"
+#include "app/largeplot.h"
 #include "app/plotbox.h"
 #include "app/prompts.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
 #include "app/tmainform.h"
+#include "data/datafile.h"
 #include "plot/plotrender.h"
+#include "plot/plotsettings.h"
 
 namespace {
 
@@ -42,7 +46,8 @@ class QuietPrompts : public Prompts {
     QString openFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override {
         return {};
     }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override {
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&, QString*,
+                         const QString&) override {
         return {};
     }
     bool chooseColour(QWidget*, const QString&, QColor&) override { return false; }
@@ -173,6 +178,54 @@ int main(int argc, char** argv) {
     settle(200);
     ok &= save(&info, dir, "plotinfo.png");
     info.hide();
+
+    // Comparing flights: three downloaded flights written as this program, a backup altimeter (in
+    // feet, with a temperature column) and a flight simulator (in metres, under comment lines)
+    // would write them, opened together, lined up at liftoff and shown in the large plot.
+    if (p.series.dataSetCount() >= 3) {
+        for (orvo::ClimbMark& m : p.series.dataSet(0).climbMarks) // the marks of the picture above
+            m = orvo::ClimbMark{};
+        for (std::uint8_t& mark : p.series.dataSet(0).samples.peakMark)
+            mark = 0;
+        const QString own = home.filePath(QStringLiteral("module.csv"));
+        orvo::saveDataSetFile(own.toStdString(), p.series, 0, orvo::PlotFileHeader{});
+        QByteArray backup = "time_s,altitude_ft,temperature,voltage\n";
+        QByteArray simulation = "# Simulation 1 (C6-5)\n# Time (s),Altitude (m),Vertical velocity (m/s)\n";
+        const orvo::SampleBuffer& b1 = p.series.dataSet(1).samples;
+        for (int i = 0; i < b1.count; ++i)
+            backup += QByteArray::number(b1.time[i] + 2.5, 'f', 2) + "," +
+                      QByteArray::number(b1.altitude[i], 'f', 0) + ",76.7F,7.9\n";
+        const orvo::SampleBuffer& b2 = p.series.dataSet(2).samples;
+        for (int i = 0; i < b2.count; ++i)
+            simulation += QByteArray::number(b2.time[i] + 1.0, 'f', 3) + "," +
+                          QByteArray::number(b2.altitude[i] * 0.3048, 'f', 2) + ",0\n";
+        const QString backupFile = home.filePath(QStringLiteral("backup.csv"));
+        const QString simulationFile = home.filePath(QStringLiteral("simulation.csv"));
+        for (const auto& [path, text] :
+             {std::pair{backupFile, backup}, std::pair{simulationFile, simulation}}) {
+            QFile file(path);
+            if (file.open(QIODevice::WriteOnly)) file.write(text);
+        }
+        while (p.series.dataSetCount() > 0)
+            p.series.DeleteDataSet(0);
+        p.yLabel = "Altitude (Feet)";
+        for (const QString& path : {own, backupFile, simulationFile})
+            f.loadDataFile(path);
+        const orvo::Colour colours[3] = {0x00C00000, 0x000000D0, 0x00008000}; // blue, red, green
+        for (int n = 0; n < p.series.dataSetCount() && n < 3; ++n)
+            p.series.dataSet(n).lineColour = colours[n];
+        f.LineUpBtn->click();
+        orvo::AutoScaleTime(p, f.state().plot.home);
+        orvo::AutoScaleAltitude(p, f.state().plot.home);
+        p.timeMin = 0;
+        p.timeMax = 60;
+        p.title = "Three flights lined up at liftoff";
+        f.showLargePlot();
+        f.largePlot()->resize(900, 480);
+        settle(200);
+        ok &= save(f.largePlot(), dir, "compare.png");
+        f.largePlot()->close();
+    }
     f.close();
     home.removeRecursively();
     return ok ? 0 : 1;

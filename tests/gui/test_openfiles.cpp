@@ -1,5 +1,6 @@
 // Data files opened without the Load button: named on the command line (orvo FILE...) and
-// dropped on the main window; both load as Load does and show the Recorded Data page.
+// dropped on the main window; both load as Load does, in place of the start-up set when the plot
+// holds nothing else, and show the Recorded Data page.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -65,7 +66,13 @@ TEST_F(OpenFilesTest, FilesNamedAtStartLoadAfterTheStartUpStepsWithLoadsMessages
     main->show();
     EXPECT_EQ(names(), QStringList{"Data000"}); // the start-up set comes first
     QApplication::processEvents();
-    EXPECT_EQ(names(), (QStringList{"Data000", "Cup flight", "First", "Second"}));
+    // The files replace the start-up set; the plot file's limits are the view and its Reset view.
+    EXPECT_EQ(names(), (QStringList{"Cup flight", "First", "Second"}));
+    const orvo::PlotState& p = windows->state.plot;
+    EXPECT_EQ(p.settings.timeMax, 5.0);
+    EXPECT_EQ(p.settings.altitudeMax, 50.0);
+    EXPECT_EQ(p.home.timeMax, 5.0);
+    EXPECT_EQ(p.home.altitudeMax, 50.0);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].caption, "Error");
     EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Unable to open %1!").arg(missing));
@@ -93,8 +100,12 @@ TEST_F(OpenFilesTest, DroppedFilesLoadAndShowTheRecordedDataPage) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(main, &drop);
-    EXPECT_EQ(names(), (QStringList{"Data000", "Cup flight", "First", "Second"}));
+    EXPECT_EQ(names(), (QStringList{"Cup flight", "First", "Second"})); // in place of the start-up set
     EXPECT_EQ(main->PageControl1->currentWidget(), main->DataPage);
     EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(windows->state.plot.settings.series.dataSet(1).samples.count, 3);
+    EXPECT_EQ(windows->state.plot.settings.series.dataSet(0).samples.count, 3);
+
+    // Opened on a plot that holds data, files are added as Load adds them.
+    main->openDataFiles({good, plot});
+    EXPECT_EQ(names().size(), 6);
 }

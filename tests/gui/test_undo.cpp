@@ -43,11 +43,10 @@ class UndoTest : public ::testing::Test {
         }
         f.write(text);
         f.close();
-        main->openDataFiles({f.fileName()});
-        list().DeleteDataSet(0); // the start-up set is not needed here
+        main->openDataFiles({f.fileName()}); // in place of the start-up set
         ASSERT_EQ(list().dataSetCount(), 3);
         ASSERT_FALSE(windows->state.history.anyModified());
-        windows->state.history.clear(); // the set taken out above was not taken through the history
+        windows->state.history.clear(); // the edits start here
     }
     void TearDown() override {
         windows.reset();

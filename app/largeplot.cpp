@@ -1,0 +1,75 @@
+#include "app/largeplot.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/plotbox.h"
+#include "app/tmainform.h"
+
+LargePlotWindow::LargePlotWindow(TMainForm* form) : QWidget(form, Qt::Window), m_form(form) {
+    setObjectName("LargePlotWindow");
+    setWindowTitle(QStringLiteral("Orvo - Plot"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    // The same name as the page's plot: every repaint of the plot reaches both.
+    m_box = new PlotBoxWidget(form, this);
+    m_box->installEventFilter(this);
+    layout->addWidget(m_box, 1);
+    auto* readouts = new QHBoxLayout;
+    m_position = new QLabel(this);
+    m_position->setObjectName("LargeXYDisp");
+    m_rate = new QLabel(this);
+    m_rate->setObjectName("LargeROCDisp");
+    readouts->addWidget(m_position, 1);
+    readouts->addWidget(m_rate, 1);
+    layout->addLayout(readouts);
+    resize(1000, 600);
+}
+
+void LargePlotWindow::showReadouts() {
+    m_position->setText(m_form->XYDisp->text());
+    m_rate->setText(m_form->ROCDisp->text());
+}
+
+void LargePlotWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F11) {
+        isFullScreen() ? showNormal() : showFullScreen();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && isFullScreen()) {
+        showNormal();
+        return;
+    }
+    // The plot keys act on the plot as on the Recorded Data page.
+    if (m_form->PageControl1->currentWidget() == m_form->DataPage && m_form->FormKeyDown(event)) return;
+    QWidget::keyPressEvent(event);
+}
+
+bool LargePlotWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The read-outs follow every mouse move over the plot.
+    // (after the move has been handled).
+    if (watched == m_box && event->type() == QEvent::MouseMove)
+        QMetaObject::invokeMethod(this, &LargePlotWindow::showReadouts, Qt::QueuedConnection);
+    return QWidget::eventFilter(watched, event);
+}
+
+LargePlotOpener::LargePlotOpener(TMainForm* form) : QObject(form), m_form(form) {
+    qApp->installEventFilter(this);
+}
+
+bool LargePlotOpener::eventFilter(QObject* watched, QEvent* event) {
+    const bool f11 =
+        event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F11;
+    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick && watched == m_form->PlotBox;
+    if (!f11 && !doubleClick) return false;
+    if (f11 && (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != m_form ||
+                m_form->PageControl1->currentWidget() != m_form->DataPage))
+        return false;
+    m_form->showLargePlot();
+    return true;
+}

@@ -1,0 +1,68 @@
+// Comparing flights on the Recorded Data page: Line Up (every set's liftoff at 0 s), files opened
+// at start or dropped in place of the start-up set, and the large plot window.
+#include <QPushButton>
+#include <QStatusBar>
+
+#include "app/appwindows.h"
+#include "app/largeplot.h"
+#include "app/tdatapropform.h"
+#include "app/tmainform.h"
+#include "data/liftoffalign.h"
+
+namespace {
+// How long the status bar shows what Line Up did.
+constexpr int LineUpMessageMs = 15000;
+} // namespace
+
+void TMainForm::buildCompareButtons() {
+    // The page's button row places it by its object name.
+    LineUpBtn = new QPushButton(QStringLiteral("Line Up"), DataPage);
+    LineUpBtn->setObjectName("LineUpBtn");
+    LineUpBtn->setToolTip(QStringLiteral("Line up every data set at its liftoff (0 s)"));
+    connect(LineUpBtn, &QPushButton::clicked, this, &TMainForm::LineUpBtnClick);
+    new LargePlotOpener(this);
+}
+
+void TMainForm::LineUpBtnClick() {
+    orvo::SeriesList& series = m_state->plot.settings.series;
+    auto step = m_state->history.begin("Line Up");
+    const orvo::LiftoffAlignment result = orvo::alignAtLiftoff(series);
+    m_state->history.commit(std::move(step));
+    if (m_windows) m_windows->dataPropForm->FormShow();
+    repaintPlot();
+    StatusPanel->showMessage(QString::fromStdString(result.message()), LineUpMessageMs);
+}
+
+bool TMainForm::holdsOnlyPlaceholder() const {
+    const orvo::SeriesList& series = m_state->plot.settings.series;
+    if (series.dataSetCount() != 1 || m_state->history.canUndo()) return false;
+    const orvo::Series& s = series.dataSet(0);
+    if (s.samples.count != 21 || series.triggerSet(0).samples.count != 0 || s.climbMarkCount() != 0 ||
+        s.peakMarkCount() != 0)
+        return false;
+    for (std::size_t i = 0; i <= 20; ++i)
+        if (s.samples.time[i] != double(i) || s.samples.altitude[i] != double(i)) return false;
+    return true;
+}
+
+void TMainForm::replacePlaceholder() {
+    orvo::PlotState& plot = m_state->plot;
+    if (plot.settings.series.dataSetCount() < 2) return; // nothing loaded: the start-up set stays
+    auto step = m_state->history.beginDelete(0);
+    plot.settings.series.DeleteDataSet(0);
+    m_state->history.commit(std::move(step));
+    // A plot file shows the view it was saved with; anything else is fitted.
+    if (!m_loadedPlotFile) {
+        orvo::AutoScaleTime(plot.settings, plot.home);
+        orvo::AutoScaleAltitude(plot.settings, plot.home);
+    }
+    if (ActiveSetCombo->count() > 0 && ActiveSetCombo->currentIndex() < 0) ActiveSetCombo->setCurrentIndex(0);
+    afterDataSetsLoaded();
+}
+
+void TMainForm::showLargePlot() {
+    if (!m_largePlot) m_largePlot = new LargePlotWindow(this);
+    m_largePlot->show();
+    m_largePlot->raise();
+    m_largePlot->activateWindow();
+}

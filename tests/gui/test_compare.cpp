@@ -1,0 +1,129 @@
+// Comparing flights in the window: other programs' files loaded in one unit with what the load did,
+// Line Up as one undoable step, and the large plot window that follows the same data.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/appwindows.h"
+#include "app/largeplot.h"
+#include "app/plotbox.h"
+#include "app/tmainform.h"
+#include "data/flightstats.h"
+#include "scriptedprompts.h"
+
+namespace {
+
+// A flight on the pad for `pad` seconds, climbing to 300 m and coming down, 20 samples a second.
+QByteArray flightRows(double pad, double scale, const char* sep) {
+    QByteArray text;
+    for (int i = 0; i < 800; ++i) {
+        const double t = i * 0.05;
+        const double up = t < pad ? 0.0 : std::min(300.0, 12.0 * (t - pad) * (t - pad));
+        const double down = t > pad + 15 ? std::max(0.0, up - 10.0 * (t - pad - 15)) : up;
+        text +=
+            QByteArray::number(t, 'f', 2) + sep + QByteArray::number(down * scale, 'f', 2) + sep + "7.9\n";
+    }
+    return text;
+}
+
+class CompareTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
+        windows = std::make_unique<AppWindows>(&prompts);
+        main = windows->mainForm.get();
+        main->show();
+        ASSERT_TRUE(dir.isValid());
+        metres =
+            write("sim.csv", "# Simulation\n# Time (s),Altitude (m),Voltage\n" + flightRows(2.0, 1.0, ","));
+        feet = write("altimeter.csv", "Time;Altitude (ft);Voltage\n" + flightRows(5.0, 1 / 0.3048, ";"));
+    }
+    void TearDown() override {
+        windows.reset();
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
+    }
+    QString write(const QString& name, const QByteArray& text) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return f.fileName();
+    }
+    orvo::SeriesList& list() { return windows->state.plot.settings.series; }
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<AppWindows> windows;
+    TMainForm* main = nullptr;
+    QTemporaryDir dir;
+    QString metres, feet;
+};
+
+} // namespace
+
+TEST_F(CompareTest, ForeignFilesLoadInOneUnitAndLineUpIsOneUndoableStep) {
+    main->openDataFiles({metres, feet});
+    ASSERT_EQ(list().dataSetCount(), 2); // in place of the start-up set
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(main->ActiveSetCombo->itemText(0), "sim");
+    EXPECT_EQ(main->ActiveSetCombo->itemText(1), "altimeter");
+    EXPECT_EQ(windows->state.plot.settings.yLabel, "Altitude (Meters)");
+    EXPECT_EQ(list().dataSet(1).altitudeUnit, "m");
+    EXPECT_TRUE(main->StatusPanel->currentMessage().contains("converted from feet to meters"))
+        << main->StatusPanel->currentMessage().toStdString();
+    // The view fits the loaded flights.
+    EXPECT_GE(windows->state.plot.settings.timeMax, 39.0);
+    EXPECT_GE(windows->state.plot.settings.altitudeMax, 300.0);
+
+    const double before = list().dataSet(1).samples.time[0];
+    main->LineUpBtn->click();
+    for (int n = 0; n < 2; ++n)
+        EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(n)).liftoffTime, 0.0, 1e-9);
+    EXPECT_TRUE(main->StatusPanel->currentMessage().contains("Lined up 2"));
+    main->UndoEdit();
+    EXPECT_EQ(list().dataSet(1).samples.time[0], before); // both sets back in one step
+    EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(0)).liftoffTime, 2.0, 0.3);
+    main->RedoEdit();
+    EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(1)).liftoffTime, 0.0, 1e-9);
+}
+
+TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {
+    const QSize mainSize = main->size();
+    QTest::keyClick(main->PlotBox, Qt::Key_F11); // only on the Recorded Data page
+    EXPECT_EQ(main->largePlot(), nullptr);
+    main->openDataFiles({metres});
+    QTest::mouseDClick(main->PlotBox, Qt::LeftButton);
+    LargePlotWindow* large = main->largePlot();
+    ASSERT_NE(large, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(large));
+    large->resize(1200, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(large->plotBox()->size().width(), large->contentsRect().width() - 4);
+    EXPECT_EQ(main->size(), mainSize);
+
+    // A change of the data repaints both plots.
+    const int renders = large->plotBox()->renderCount();
+    main->LineUpBtn->click();
+    QApplication::processEvents();
+    EXPECT_GT(large->plotBox()->renderCount(), renders);
+
+    // The mouse read-outs show under the large plot, from the large plot's own frame.
+    const orvo::PlotFrame& f = large->plotBox()->frame();
+    QTest::mouseMove(large->plotBox(),
+                     QPoint((f.plotLeft + f.plotRight) / 2, (f.plotTop + f.plotBottom) / 2));
+    QApplication::processEvents();
+    auto* position = large->findChild<QLabel*>("LargeXYDisp");
+    ASSERT_NE(position, nullptr);
+    EXPECT_FALSE(position->text().isEmpty());
+    EXPECT_EQ(position->text(), main->XYDisp->text());
+    EXPECT_TRUE(large->plotBox()->overlay().circle);
+    // The keys of the page act on the plot from the large window too.
+    const double span = windows->state.plot.settings.timeMax - windows->state.plot.settings.timeMin;
+    QTest::keyClick(large, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_NEAR(windows->state.plot.settings.timeMax - windows->state.plot.settings.timeMin, span / 2, 1e-9);
+}
