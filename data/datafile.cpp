@@ -482,6 +482,12 @@ LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader&
         const int firstNew = list.dataSetCount();
         try {
             if (loadForeignCsv(text, list, report)) {
+                // The load's other files took every set it may add.
+                if (options.maxDataSets == 0 && list.dataSetCount() > firstNew) {
+                    while (list.dataSetCount() > firstNew)
+                        list.DeleteDataSet(list.dataSetCount() - 1);
+                    report.setLimitReached = true;
+                }
                 report.setsAdded = list.dataSetCount() - firstNew;
                 if (report.setsAdded > 0) convertToPlotUnit(list, firstNew, header, report);
                 return report;
