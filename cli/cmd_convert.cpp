@@ -11,6 +11,7 @@
 #include "data/datafile.h"
 #include "data/liftoffalign.h"
 #include "plot/plotfile.h"
+#include "plot/plotsettings.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ const char* convertHelp =
     "Usage: orvo-cli convert IN... -o OUT [--set N] [--align-liftoff]\n"
     "Loads every IN in order and writes OUT: a plot file of all loaded data sets, or with --set N\n"
     "(0-based) the data set file of that one set. The plot's texts and limits come from the first\n"
-    "plot file read, else the program's defaults. Other programs' CSV files are read by their column\n"
+    "plot file read, else the texts are the program's defaults and the limits fit every data set\n"
+    "(after --align-liftoff they always do). Other programs' CSV files are read by their column\n"
     "names; every set is converted into the altitude unit of the first set whose unit is known.\n"
     "  --align-liftoff  shift every set in time so that its liftoff is at 0 s (a set without a\n"
     "                   liftoff stays where it is and is named on stderr)\n";
@@ -71,6 +73,17 @@ int runConvert(const std::vector<std::string>& args) {
         haveHeader = haveHeader || report.plotFile;
     }
     if (align) std::fprintf(stderr, "%s\n", orvo::alignAtLiftoff(plot.series).message().c_str());
+    // A plot opened in the window shows its saved limits: without a plot file's own, they are the
+    // view of every set (the defaults would show the first 20 s and 20 units).
+    if (!haveHeader || align) {
+        orvo::HomeView home;
+        plot.timeMin = header.timeMin, plot.timeMax = header.timeMax;
+        plot.altitudeMin = header.altitudeMin, plot.altitudeMax = header.altitudeMax;
+        orvo::AutoScaleTime(plot, home);
+        orvo::AutoScaleAltitude(plot, home);
+        header.timeMin = plot.timeMin, header.timeMax = plot.timeMax;
+        header.altitudeMin = plot.altitudeMin, header.altitudeMax = plot.altitudeMax;
+    }
 
     orvo::FileStatus status;
     if (set >= 0) {

@@ -133,6 +133,14 @@ TEST_F(CliCompare, ConvertAlignLiftoffWritesOnePlotInOneUnitWithEveryLiftoffAtZe
     EXPECT_TRUE(r.err.contains("converted from feet to meters")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("Lined up 3 data set(s)")) << r.err.toStdString();
 
+    // The plot's limits are the view of all three flights, so the window opens it showing them.
+    QFile written(plot);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QList<QByteArray> limits = written.readAll().split('\n').value(7).mid(1).split(',');
+    ASSERT_EQ(limits.size(), 4);
+    EXPECT_LE(limits[0].toDouble(), 0.0);
+    EXPECT_GE(limits[3].toDouble(), 0.95 * b.truth.apogee);
+
     const CliRun shown = cli({"show", "--stats", plot});
     ASSERT_EQ(shown.status, 0) << shown.err.toStdString();
     const QStringList lines = shown.out.split('\n', Qt::SkipEmptyParts);
