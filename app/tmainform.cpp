@@ -242,16 +242,15 @@ void TMainForm::FormShow() {
 
 void TMainForm::applyStoredSettings(const StoredSettings& v) {
     AppState& s = *m_state;
-    const int n = v.valuesRead;
     // Values not read keep their control's designed state.
-    if (n >= 4) move(v.Left, v.Top);
-    if (n >= 5) SimulateChk->setChecked(v.SimulateTarget != 0);
-    if (n >= 6 && ShowPointsChk) ShowPointsChk->setChecked(v.ShowPoints != 0);
+    if (v.positionRead()) move(v.Left, v.Top);
+    if (v.wasRead(Setting::SimulateTarget)) SimulateChk->setChecked(v.SimulateTarget != 0);
+    if (v.wasRead(Setting::ShowPoints) && ShowPointsChk) ShowPointsChk->setChecked(v.ShowPoints != 0);
     if (m_windows) {
         auto* info = m_windows->editInfoForm.get();
-        if (n >= 7) info->ShowInfoChk->setChecked(v.ShowInfo != 0);
-        if (n >= 8) info->ShowBackgroundChk->setChecked(v.ShowBackground != 0);
-        if (n >= 9) info->ShowROCChk->setChecked(v.ShowAvgROC != 0);
+        if (v.wasRead(Setting::ShowInfo)) info->ShowInfoChk->setChecked(v.ShowInfo != 0);
+        if (v.wasRead(Setting::ShowBackground)) info->ShowBackgroundChk->setChecked(v.ShowBackground != 0);
+        if (v.wasRead(Setting::ShowAvgROC)) info->ShowROCChk->setChecked(v.ShowAvgROC != 0);
         s.plot.show.ShowAvgROC = info->ShowROCChk->isChecked();
     }
     s.printWidth = v.PrtWidth;

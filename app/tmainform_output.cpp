@@ -41,9 +41,11 @@ void TMainForm::connectOutputHandlers() {
 }
 
 void TMainForm::applyOutputSettings(const StoredSettings& v) {
-    if (m_windows && v.valuesRead >= 15) m_windows->prtLocForm->ColorChk->setChecked(v.PrtColor != 0);
+    if (m_windows && v.wasRead(Setting::PrtColor))
+        m_windows->prtLocForm->ColorChk->setChecked(v.PrtColor != 0);
     // A type index beyond the list picks the first type.
-    if (v.valuesRead >= 28) m_exportType = (v.ExportType >= 1 && v.ExportType <= 3) ? v.ExportType : 1;
+    if (v.wasRead(Setting::ExportType))
+        m_exportType = (v.ExportType >= 1 && v.ExportType <= 3) ? v.ExportType : 1;
     if (ExportDialog1) ExportDialog1->selectNameFilter(ExportFilters[m_exportType - 1]);
 }
 
