@@ -36,6 +36,7 @@ class PlotBoxWidget : public QWidget {
     TMainForm* m_form;
     QImage m_cache;
     orvo::PlotFrame m_frame;
+    orvo::ScaledImageCache m_logo; // the background logo at the box's size
     orvo::PlotOverlay m_overlay;
     QRegion m_overlayDirty; // pixels an overlay change asked to repaint
     int m_renders = 0;

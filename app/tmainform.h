@@ -248,7 +248,8 @@ class TMainForm : public QWidget {
     void CompatChkClick();
     // [end firmware handlers]
     // [plot view handlers]
-    void PlotBoxPaint(QPainter& canvas);
+    // Draws the screen plot and returns its layout; logo keeps the stretched background.
+    orvo::PlotFrame PlotBoxPaint(QPainter& canvas, orvo::ScaledImageCache* logo);
     void PlotBoxClick();
     void PlotBoxMouseDown(QMouseEvent* event);
     void PlotBoxMouseMove(QMouseEvent* event);

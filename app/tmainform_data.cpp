@@ -51,9 +51,8 @@ void PlotBoxWidget::paintEvent(QPaintEvent* event) {
         m_cache.fill(Qt::white);
         {
             QPainter cp(&m_cache);
-            m_form->PlotBoxPaint(cp);
+            m_frame = m_form->PlotBoxPaint(cp, &m_logo);
         }
-        m_frame = orvo::LatestPlotFrame();
         m_overlay = orvo::PlotOverlay{};
         ++m_renders;
     }
@@ -266,8 +265,8 @@ int TMainForm::activeDataSet() const {
 
 // --- handlers ---
 
-void TMainForm::PlotBoxPaint(QPainter& canvas) {
-    orvo::PlotState& plot = m_state->plot;
+orvo::PlotFrame TMainForm::PlotBoxPaint(QPainter& canvas, orvo::ScaledImageCache* logo) {
+    const orvo::PlotState& plot = m_state->plot;
     m_mouse.circleShown = false;
     m_mouse.circleX = m_mouse.circleY = -10;
     const int ppiX = std::max(1, PlotBox->logicalDpiX());
@@ -275,13 +274,13 @@ void TMainForm::PlotBoxPaint(QPainter& canvas) {
     // The screen always shows the box's size in colour; a print or export being prepared keeps
     // its own size and colour choice.
     // A print's distance from the page corner never moves the screen plot either.
-    const orvo::OutputSettings keep = plot.output;
-    plot.output.width = double(PlotBox->width()) / ppiX;
-    plot.output.height = double(PlotBox->height()) / ppiY;
-    plot.output.left = plot.output.top = 0.0;
-    plot.output.colour = 1;
-    orvo::RenderPlot(canvas, ppiX, ppiY, plot);
-    plot.output = keep;
+    orvo::OutputSettings screen = plot.output;
+    screen.width = double(PlotBox->width()) / ppiX;
+    screen.height = double(PlotBox->height()) / ppiY;
+    screen.left = screen.top = 0.0;
+    screen.colour = 1;
+    return orvo::RenderPlot(canvas, ppiX, ppiY, plot.settings, screen, plot.show, orvo::PlotBackground(),
+                            logo);
 }
 
 void TMainForm::PlotBoxClick() {

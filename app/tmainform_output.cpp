@@ -97,8 +97,6 @@ void TMainForm::PrtBtnClick() {
         }
     }
     out.left = out.top = 0.0;
-    // The mouse tools keep reading the screen's layout.
-    orvo::SetLatestPlotFrame(PlotBox->frame());
     repaintPlot();
 }
 
@@ -122,7 +120,6 @@ void TMainForm::ExportBtnClick() {
     if (answer != QDialog::Accepted || file.isEmpty()) return;
 
     const QImage image = orvo::RenderPlotImage(m_state->plot, orvo::ExportPixelsPerInch);
-    orvo::SetLatestPlotFrame(PlotBox->frame());
     // The contents follow a .bmp, .jpg or .gif name, so the file is what its name says; any other
     // name gets the type chosen in the dialog.
     orvo::ImageType type = static_cast<orvo::ImageType>(m_exportType);

@@ -9,7 +9,6 @@ void PlotSettings::resetTextsAndView() {
     timeMax = 20.0;
     altitudeMin = 0.0;
     altitudeMax = 20.0;
-    timeSpan = altitudeSpan = 20.0;
     timeShift = altitudeShift = 0.0;
     title = "Altitude versus Time";
     xLabel = "Time (sec)";

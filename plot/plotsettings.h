@@ -22,8 +22,6 @@ struct PlotSettings {
     double timeMax = 20.0;
     double altitudeMin = 0.0;
     double altitudeMax = 20.0;
-    double timeSpan = 20.0;     // rewritten by every render
-    double altitudeSpan = 20.0; // rewritten by every render
     double timeShift = 0.0;
     double altitudeShift = 0.0;
     std::string title = "Altitude versus Time";

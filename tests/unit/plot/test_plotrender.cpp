@@ -45,11 +45,12 @@ Rendered render(orvo::PlotState& s, int ppi) {
     ensureApp();
     QImage img(int(ppi * s.output.width), int(ppi * s.output.height), QImage::Format_RGB32);
     img.fill(Qt::black);
+    orvo::PlotFrame frame;
     {
         QPainter p(&img);
-        orvo::RenderPlot(p, ppi, ppi, s);
+        frame = orvo::RenderPlot(p, ppi, ppi, s);
     }
-    return {img, orvo::LatestPlotFrame()};
+    return {img, frame};
 }
 
 // Colour output with a grid colour that no text uses.
@@ -130,11 +131,9 @@ TEST(PlotFrame, FollowsTheOutputSize) {
 
     orvo::PlotState s;
     colourState(s);
-    render(s, 100);
-    const orvo::PlotFrame& latest = orvo::LatestPlotFrame();
-    EXPECT_EQ(latest.plotLeft, 105);
-    EXPECT_EQ(latest.plotBottom, 292);
-    EXPECT_DOUBLE_EQ(s.settings.timeSpan, 20.0);
+    const orvo::PlotFrame drawn = render(s, 100).frame;
+    EXPECT_EQ(drawn.plotLeft, 105);
+    EXPECT_EQ(drawn.plotBottom, 292);
 }
 
 TEST(Transforms, EdgesInversesAndUndefinedDivisions) {
@@ -223,9 +222,9 @@ TEST(RenderPlot, ZeroLineLiesOnTheBottomEdgeWhenZeroIsBelowTheView) {
     orvo::PlotState s;
     colourState(s);
     s.settings.altitudeMin = 100, s.settings.altitudeMax = 200;
-    EXPECT_TRUE(solidRows(s).first.empty());
-    EXPECT_EQ(orvo::AltitudeToPixel(s.settings, orvo::LatestPlotFrame(), 0),
-              orvo::LatestPlotFrame().plotBottom - orvo::LatestPlotFrame().plotTop);
+    const auto [none, below] = solidRows(s);
+    EXPECT_TRUE(none.empty());
+    EXPECT_EQ(orvo::AltitudeToPixel(s.settings, below, 0), below.plotBottom - below.plotTop);
     s.settings.altitudeMin = -100, s.settings.altitudeMax = 100;
     const auto [rows, f] = solidRows(s);
     ASSERT_EQ(rows.size(), 1u);
