@@ -350,9 +350,8 @@ void TMainForm::PlotBoxMouseDown(QMouseEvent* event) {
         orvo::SampleBuffer& b = m_state->plot.settings.series.dataSet(n).samples;
         const int k = m_mouse.cursorSample;
         if (k < 0 || k >= b.count || !b.hasPeakMarks) break;
-        auto step = m_state->history.begin("Peak Mark", {n});
-        b.peakMark[std::size_t(k)] = b.peakMark[std::size_t(k)] ? 0 : 1;
-        m_state->history.commit(std::move(step));
+        m_state->history.record("Peak Mark", {n},
+                                [&] { b.peakMark[std::size_t(k)] = b.peakMark[std::size_t(k)] ? 0 : 1; });
         repaintPlot();
         break;
     }
@@ -380,9 +379,9 @@ void TMainForm::PlotBoxMouseUp(QMouseEvent* event) {
         m_mouse.climbDrag = 0;
         const int n = activeDataSet();
         if (big && n >= 0) {
-            auto step = m_state->history.begin("Climb Mark", {n});
-            p.series.AddClimbMark(n, m_mouse.climbStartSample, m_mouse.climbEndSample);
-            m_state->history.commit(std::move(step));
+            m_state->history.record("Climb Mark", {n}, [&] {
+                p.series.AddClimbMark(n, m_mouse.climbStartSample, m_mouse.climbEndSample);
+            });
         }
         repaintPlot();
     }
@@ -424,9 +423,8 @@ void TMainForm::PanDnBtnClick() {
 }
 
 void TMainForm::ZoomCropBtnClick() {
-    auto step = m_state->history.begin("Crop");
-    orvo::CropToView(m_state->plot.settings, m_state->plot.home);
-    m_state->history.commit(std::move(step));
+    m_state->history.record("Crop", {},
+                            [&] { orvo::CropToView(m_state->plot.settings, m_state->plot.home); });
     repaintPlot();
 }
 
