@@ -47,7 +47,7 @@ StoredSettings LoadSettings(QSettings& store) {
     store.beginGroup(QStringLiteral("Settings"));
     // Walks the table in order; a failure stops reading for good.
     bool failed = false;
-#define ORVO_SETTING_LOAD(name, type, init, kept)                                                           \
+#define ORVO_SETTING_LOAD(name, type, init, kept)                                                            \
     if (!failed && readValue(store.value(QStringLiteral(#name)), v.name))                                    \
         ++v.valuesRead;                                                                                      \
     else                                                                                                     \
@@ -58,7 +58,7 @@ StoredSettings LoadSettings(QSettings& store) {
 
     if (failed) {
         const StoredSettings d;
-#define ORVO_SETTING_RESET(name, type, init, kept)                                                          \
+#define ORVO_SETTING_RESET(name, type, init, kept)                                                           \
     if (kept == Reset) v.name = d.name;
         ORVO_STORED_SETTINGS(ORVO_SETTING_RESET)
 #undef ORVO_SETTING_RESET

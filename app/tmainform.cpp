@@ -24,6 +24,7 @@
 
 #include "app/appwindows.h"
 #include "app/namelists.h"
+#include "app/plotbox.h"
 #include "app/prompts.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
@@ -83,6 +84,7 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     connectLinkHandlers();
     buildFileButtons();
     buildDataPropButton();
+    placeDataPageButtons();
     connectPlotDialogHandlers();
     connectOutputHandlers();
 }
@@ -149,7 +151,7 @@ void TMainForm::scrollInfoToEnd() {
 }
 
 void TMainForm::repaintPlot() {
-    if (auto* box = findChild<QWidget*>(QStringLiteral("PlotBox"))) box->update();
+    if (PlotBox) PlotBox->update();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -226,11 +228,7 @@ void TMainForm::FormShow() {
     // 10. Version and build stamp.
     showVersionAndBuild();
 
-    // 11. Show flags from the plot info dialog.
-    if (m_windows) {
-        plot.show.ShowBackground = m_windows->editInfoForm->ShowBackgroundChk->isChecked();
-        plot.show.ShowInfo = m_windows->editInfoForm->ShowInfoChk->isChecked();
-    }
+    // 11. The show flags came from the settings (the plot info dialog shows them).
 
     // 12-13. The port list and the saved port come right after the window's first picture
     // (finishStartup); the saved speed now.
@@ -246,13 +244,11 @@ void TMainForm::applyStoredSettings(const StoredSettings& v) {
     if (v.positionRead()) move(v.Left, v.Top);
     if (v.wasRead(Setting::SimulateTarget)) SimulateChk->setChecked(v.SimulateTarget != 0);
     if (v.wasRead(Setting::ShowPoints) && ShowPointsChk) ShowPointsChk->setChecked(v.ShowPoints != 0);
-    if (m_windows) {
-        auto* info = m_windows->editInfoForm.get();
-        if (v.wasRead(Setting::ShowInfo)) info->ShowInfoChk->setChecked(v.ShowInfo != 0);
-        if (v.wasRead(Setting::ShowBackground)) info->ShowBackgroundChk->setChecked(v.ShowBackground != 0);
-        if (v.wasRead(Setting::ShowAvgROC)) info->ShowROCChk->setChecked(v.ShowAvgROC != 0);
-        s.plot.show.ShowAvgROC = info->ShowROCChk->isChecked();
-    }
+    orvo::ShowFlags& show = s.plot.show;
+    if (v.wasRead(Setting::ShowInfo)) show.ShowInfo = v.ShowInfo != 0;
+    if (v.wasRead(Setting::ShowBackground)) show.ShowBackground = v.ShowBackground != 0;
+    if (v.wasRead(Setting::ShowAvgROC)) show.ShowAvgROC = v.ShowAvgROC != 0;
+    if (m_windows) m_windows->editInfoForm->showFlags();
     s.printWidth = v.PrtWidth;
     s.printHeight = v.PrtHeight;
     s.plot.output.width = v.PrtWidth;
@@ -274,17 +270,14 @@ StoredSettings TMainForm::collectSettings() const {
     StoredSettings v = s.stored;
     // A window closed before its port list was filled keeps the saved port.
     if (m_portsListed) v.ComPort = std::max(0, CommPortBox->currentIndex());
-    v.BaudRate = std::max(0, SpeedBox->currentIndex());
+    v.BaudRate = s.speedIndex;
     v.Left = x();
     v.Top = y();
     v.SimulateTarget = SimulateChk->isChecked() ? 1 : 0;
     if (ShowPointsChk) v.ShowPoints = ShowPointsChk->isChecked() ? 1 : 0;
-    if (m_windows) {
-        auto* info = m_windows->editInfoForm.get();
-        v.ShowInfo = info->ShowInfoChk->isChecked() ? 1 : 0;
-        v.ShowBackground = info->ShowBackgroundChk->isChecked() ? 1 : 0;
-        v.ShowAvgROC = info->ShowROCChk->isChecked() ? 1 : 0;
-    }
+    v.ShowInfo = s.plot.show.ShowInfo ? 1 : 0;
+    v.ShowBackground = s.plot.show.ShowBackground ? 1 : 0;
+    v.ShowAvgROC = s.plot.show.ShowAvgROC ? 1 : 0;
     v.PrtWidth = s.printWidth;
     v.PrtHeight = s.printHeight;
     v.BGColor = static_cast<int>(s.plot.settings.backgroundColour);

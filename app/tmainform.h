@@ -385,7 +385,6 @@ class TMainForm : public QWidget {
     void applyOutputSettings(const StoredSettings& s);
     void collectOutputSettings(StoredSettings& s) const;
     QFileDialog* exportDialog();
-    int m_exportType = 1;                      // ExportDialog1's file type: 1 BMP, 2 JPEG, 3 GIF
     std::shared_ptr<class QPrinter> m_printer; // made on the first Print
     // [end output private]
 };

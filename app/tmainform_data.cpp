@@ -18,68 +18,10 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/plotbox.h"
 #include "app/tmainform.h"
-
-// --- the plot box ---
-
-PlotBoxWidget::PlotBoxWidget(TMainForm* form, QWidget* parent) : QWidget(parent), m_form(form) {
-    setObjectName("PlotBox");
-    setMouseTracking(true);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setMinimumSize(200, 120);
-}
-
-void PlotBoxWidget::setOverlay(const orvo::PlotOverlay& overlay) {
-    const QRegion dirty = orvo::OverlayRegion(m_overlay) + orvo::OverlayRegion(overlay);
-    m_overlay = overlay;
-    m_overlayDirty += dirty;
-    update(dirty);
-}
-
-void PlotBoxWidget::paintEvent(QPaintEvent* event) {
-    // A paint that covers more than the overlay asked for is a real repaint: render afresh.
-    // The circle and rubber band vanish with it.
-    const bool overlayOnly =
-        !m_cache.isNull() && m_cache.size() == size() && (event->region() - m_overlayDirty).isEmpty();
-    m_overlayDirty = QRegion();
-    if (!overlayOnly) {
-        m_cache = QImage(size(), QImage::Format_RGB32);
-        m_cache.fill(Qt::white);
-        {
-            QPainter cp(&m_cache);
-            m_frame = m_form->PlotBoxPaint(cp, &m_logo);
-        }
-        m_overlay = orvo::PlotOverlay{};
-        ++m_renders;
-    }
-    QPainter p(this);
-    for (const QRect& r : event->region())
-        p.drawImage(r.topLeft(), m_cache, r);
-    orvo::DrawPlotOverlay(p, m_overlay);
-}
-
-void PlotBoxWidget::mousePressEvent(QMouseEvent* event) {
-    m_form->PlotBoxMouseDown(event);
-}
-void PlotBoxWidget::mouseMoveEvent(QMouseEvent* event) {
-    m_form->PlotBoxMouseMove(event);
-}
-
-void PlotBoxWidget::mouseReleaseEvent(QMouseEvent* event) {
-    // A click comes between the press and the release, as on the desktop the program grew on.
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        m_form->PlotBoxClick();
-    m_form->PlotBoxMouseUp(event);
-}
-
-void PlotBoxWidget::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    m_form->placeDataPageButtons();
-}
 
 // --- the page ---
 
@@ -195,7 +137,7 @@ void TMainForm::buildDataPage() {
     sets->addWidget(ShowPointsChk);
     sets->addStretch(1);
 
-    // Save, Load and Data Properties are made by their own code and placed here by name;
+    // Save, Load and Data Properties are made by their own code and placed beside these once made;
     // Scale, Plot Properties, Print and Export open their dialogs.
     m_dataButtons = new QGridLayout;
     m_dataButtons->setSpacing(2);
@@ -225,19 +167,16 @@ void TMainForm::buildDataPage() {
     Image2->setVisible(false); // its picture is drawn once the window is up (finishStartup)
 
     connectPlotViewHandlers();
-    placeDataPageButtons();
-    // The other page buttons are made after this page; place them once the window is built.
-    QTimer::singleShot(0, this, [this] { placeDataPageButtons(); });
 }
 
 void TMainForm::placeDataPageButtons() {
     if (!m_dataButtons) return;
     const struct {
-        const char* name;
+        QWidget* button;
         int row, column;
-    } places[] = {{"SaveBtn", 0, 0}, {"LoadBtn", 0, 1}, {"DataPropBtn", 0, 2}};
+    } places[] = {{SaveBtn, 0, 0}, {LoadBtn, 0, 1}, {DataPropBtn, 0, 2}};
     for (const auto& s : places) {
-        auto* b = DataPage->findChild<QWidget*>(QString::fromLatin1(s.name));
+        QWidget* b = s.button;
         if (!b || m_dataButtons->indexOf(b) >= 0) continue;
         m_dataButtons->addWidget(b, s.row, s.column);
         b->setMinimumWidth(b->sizeHint().width());
