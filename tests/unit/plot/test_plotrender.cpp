@@ -454,3 +454,29 @@ TEST(RenderPlot, PageLogoIsDrawnAtNoMoreThan300Dpi) {
     const int width = pdf.mid(at + 7, 8).split(' ').front().split('\n').front().toInt();
     EXPECT_NEAR(width, 7.0 * 300 * 0.8, 7.0 * 300 * 0.2);
 }
+
+// The screen keeps the stretched logo between paints; a kept copy draws the same pixels as a
+// fresh one, and a new size stretches it anew.
+TEST(RenderPlot, AKeptLogoDrawsWhatAFreshOneDraws) {
+    ensureApp();
+    orvo::PlotState s;
+    colourState(s);
+    s.show.ShowBackground = true;
+    ASSERT_FALSE(orvo::PlotBackground().isNull());
+    orvo::ScaledImageCache kept;
+    for (const double width : {4.0, 6.0, 4.0}) {
+        SCOPED_TRACE(width);
+        s.output.width = width;
+        QImage fresh(int(96 * width), int(96 * s.output.height), QImage::Format_RGB32);
+        QImage cached = fresh;
+        {
+            QPainter p(&fresh);
+            orvo::RenderPlot(p, 96, 96, s.settings, s.output, s.show, orvo::PlotBackground());
+        }
+        {
+            QPainter p(&cached);
+            orvo::RenderPlot(p, 96, 96, s.settings, s.output, s.show, orvo::PlotBackground(), &kept);
+        }
+        EXPECT_EQ(cached, fresh);
+    }
+}
