@@ -32,7 +32,9 @@ struct AppState {
     orvo::EditHistory history{plot}; // undo/redo of data edits and what is unsaved
     double printWidth = 7.0;
     double printHeight = 3.5;
-    StoredSettings stored; // as read at start-up; values without a control yet are kept here
+    bool printColour = false; // the Output dialog's colour choice
+    int exportType = 1;       // the export dialog's file type: 1 BMP, 2 JPEG, 3 GIF
+    StoredSettings stored;    // as read at start-up; values without a control yet are kept here
 
     // Live-log ring buffer, one double per pixel column of the strip chart.
     std::vector<double> liveLog;

@@ -30,12 +30,12 @@ class PlotBoxWidget : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
   private:
     TMainForm* m_form;
     QImage m_cache;
     orvo::PlotFrame m_frame;
+    orvo::ScaledImageCache m_logo; // the background logo at the box's size
     orvo::PlotOverlay m_overlay;
     QRegion m_overlayDirty; // pixels an overlay change asked to repaint
     int m_renders = 0;

@@ -1,101 +1,67 @@
 #include "app/settings.h"
 
 #include <QSettings>
+#include <QVariant>
 
 #include <cctype>
 #include <cstdlib>
 
 namespace {
 
-// Walks the table in order; a failure stops reading for good.
-class SettingsReader {
-  public:
-    explicit SettingsReader(QSettings& s) : m_s(s) {}
-    void integer(const char* name, int& target) {
-        if (m_failed) return;
-        bool ok = false;
-        const QVariant v = m_s.value(QLatin1String(name));
-        const int x = v.isValid() ? v.toInt(&ok) : 0;
-        if (!ok) {
-            m_failed = true;
-            return;
-        }
-        target = x;
-        ++m_read;
-    }
-    void real(const char* name, double& target) {
-        if (m_failed) return;
-        bool ok = false;
-        const QVariant v = m_s.value(QLatin1String(name));
-        const double x = v.isValid() ? v.toDouble(&ok) : 0.0;
-        if (!ok) {
-            m_failed = true;
-            return;
-        }
-        target = x;
-        ++m_read;
-    }
-    bool failed() const { return m_failed; }
-    int read() const { return m_read; }
+enum Keep { Kept, Reset };
 
-  private:
-    QSettings& m_s;
-    bool m_failed = false;
-    int m_read = 0;
-};
+// Reads one value as its type; a missing value or one of another type fails.
+bool readValue(const QVariant& v, int& target) {
+    bool ok = false;
+    const int x = v.isValid() ? v.toInt(&ok) : 0;
+    if (ok) target = x;
+    return ok;
+}
+bool readValue(const QVariant& v, double& target) {
+    bool ok = false;
+    const double x = v.isValid() ? v.toDouble(&ok) : 0.0;
+    if (ok) target = x;
+    return ok;
+}
+bool readValue(const QVariant& v, std::uint16_t& target) {
+    int x = target;
+    if (!readValue(v, x)) return false;
+    target = static_cast<std::uint16_t>(x);
+    return true;
+}
+
+QVariant storedValue(int v) {
+    return v;
+}
+QVariant storedValue(double v) {
+    return v;
+}
+QVariant storedValue(std::uint16_t v) {
+    return static_cast<int>(v);
+}
 
 } // namespace
 
 StoredSettings LoadSettings(QSettings& store) {
     StoredSettings v;
     store.beginGroup(QStringLiteral("Settings"));
-    SettingsReader r(store);
-    r.integer("ComPort", v.ComPort);
-    r.integer("BaudRate", v.BaudRate);
-    r.integer("Left", v.Left);
-    r.integer("Top", v.Top);
-    r.integer("SimulateTarget", v.SimulateTarget);
-    r.integer("ShowPoints", v.ShowPoints);
-    r.integer("ShowInfo", v.ShowInfo);
-    r.integer("ShowBackground", v.ShowBackground);
-    r.integer("ShowAvgROC", v.ShowAvgROC);
-    r.integer("BlankPart", v.BlankPart);
-    r.integer("RevTrig", v.RevTrig);
-    r.integer("Triggered", v.Triggered);
-    r.real("PrtWidth", v.PrtWidth);
-    r.real("PrtHeight", v.PrtHeight);
-    r.integer("PrtColor", v.PrtColor);
-    r.integer("BGColor", v.BGColor);
-    r.integer("GridColor", v.GridColor);
-    r.integer("ScaleColor", v.ScaleColor);
-    r.integer("LabelColor", v.LabelColor);
-    r.integer("InfoColor", v.InfoColor);
-    r.integer("AutoStart", v.AutoStart);
-    r.integer("AutoStartSec", v.AutoStartSec);
-    r.integer("AutoStartAltitude", v.AutoStartAltitude);
-    r.integer("AutoStop", v.AutoStop);
-    r.integer("AutoStopSec", v.AutoStopSec);
-    r.integer("AutoStopAltitude", v.AutoStopAltitude);
-    r.integer("AutoZero", v.AutoZero);
-    r.integer("ExportType", v.ExportType);
-    int interval = v.Interval;
-    r.integer("Interval", interval);
-    v.Interval = static_cast<std::uint16_t>(interval);
+    // Walks the table in order; a failure stops reading for good.
+    bool failed = false;
+#define ORVO_SETTING_LOAD(name, type, init, kept)                                                            \
+    if (!failed && readValue(store.value(QStringLiteral(#name)), v.name))                                    \
+        ++v.valuesRead;                                                                                      \
+    else                                                                                                     \
+        failed = true;
+    ORVO_STORED_SETTINGS(ORVO_SETTING_LOAD)
+#undef ORVO_SETTING_LOAD
     store.endGroup();
 
-    v.valuesRead = r.read();
-    if (r.failed()) {
+    if (failed) {
         const StoredSettings d;
-        if (v.valuesRead < 1) v.ComPort = 0;
-        v.BaudRate = d.BaudRate;
-        v.PrtWidth = d.PrtWidth;
-        v.PrtHeight = d.PrtHeight;
-        v.BGColor = d.BGColor;
-        v.GridColor = d.GridColor;
-        v.ScaleColor = d.ScaleColor;
-        v.LabelColor = d.LabelColor;
-        v.InfoColor = d.InfoColor;
-        v.Interval = d.Interval;
+#define ORVO_SETTING_RESET(name, type, init, kept)                                                           \
+    if (kept == Reset) v.name = d.name;
+        ORVO_STORED_SETTINGS(ORVO_SETTING_RESET)
+#undef ORVO_SETTING_RESET
     }
     // A speed index outside the table would select nothing.
     if (v.BaudRate < 0 || v.BaudRate > 5) v.BaudRate = 5;
@@ -104,35 +70,9 @@ StoredSettings LoadSettings(QSettings& store) {
 
 void SaveSettings(QSettings& store, const StoredSettings& v) {
     store.beginGroup(QStringLiteral("Settings"));
-    store.setValue("ComPort", v.ComPort);
-    store.setValue("BaudRate", v.BaudRate);
-    store.setValue("Left", v.Left);
-    store.setValue("Top", v.Top);
-    store.setValue("SimulateTarget", v.SimulateTarget);
-    store.setValue("ShowPoints", v.ShowPoints);
-    store.setValue("ShowInfo", v.ShowInfo);
-    store.setValue("ShowBackground", v.ShowBackground);
-    store.setValue("ShowAvgROC", v.ShowAvgROC);
-    store.setValue("BlankPart", v.BlankPart);
-    store.setValue("RevTrig", v.RevTrig);
-    store.setValue("Triggered", v.Triggered);
-    store.setValue("PrtWidth", v.PrtWidth);
-    store.setValue("PrtHeight", v.PrtHeight);
-    store.setValue("PrtColor", v.PrtColor);
-    store.setValue("BGColor", v.BGColor);
-    store.setValue("GridColor", v.GridColor);
-    store.setValue("ScaleColor", v.ScaleColor);
-    store.setValue("LabelColor", v.LabelColor);
-    store.setValue("InfoColor", v.InfoColor);
-    store.setValue("AutoStart", v.AutoStart);
-    store.setValue("AutoStartSec", v.AutoStartSec);
-    store.setValue("AutoStartAltitude", v.AutoStartAltitude);
-    store.setValue("AutoStop", v.AutoStop);
-    store.setValue("AutoStopSec", v.AutoStopSec);
-    store.setValue("AutoStopAltitude", v.AutoStopAltitude);
-    store.setValue("AutoZero", v.AutoZero);
-    store.setValue("ExportType", v.ExportType);
-    store.setValue("Interval", static_cast<int>(v.Interval));
+#define ORVO_SETTING_SAVE(name, type, init, kept) store.setValue(QStringLiteral(#name), storedValue(v.name));
+    ORVO_STORED_SETTINGS(ORVO_SETTING_SAVE)
+#undef ORVO_SETTING_SAVE
     store.endGroup();
     store.sync();
 }

@@ -394,10 +394,16 @@ void TDataPropForm::ApplyBtnClick() {
 void TDataPropForm::ApplySetProperties() {
     const int n = selectedSet();
     if (n < 0) return;
+    m_state->history.record("Apply", {n}, [&] { applyFields(n); });
+    SignalDisplayNameEdit->setText(QString::fromStdString(m_state->plot.settings.series.dataSet(n).name));
+    showFlightStatistics();
+    changed();
+}
+
+void TDataPropForm::applyFields(int n) {
     orvo::SeriesList& list = m_state->plot.settings.series;
     orvo::Series& set = list.dataSet(n);
     orvo::Series& trig = list.triggerSet(n);
-    auto step = m_state->history.begin("Apply", {n});
     set.lineColour = Line_Clr->colour();
     set.pointColour = Pt_Clr->colour();
     trig.pointColour = Trig_Clr->colour();
@@ -418,10 +424,6 @@ void TDataPropForm::ApplySetProperties() {
     m_applying = true;
     list.RenameDataSet(n, cutUtf8(SignalDisplayNameEdit->text(), orvo::MaxNameLength));
     m_applying = false;
-    m_state->history.commit(std::move(step));
-    SignalDisplayNameEdit->setText(QString::fromStdString(set.name));
-    showFlightStatistics();
-    changed();
 }
 
 void TDataPropForm::Line_ClrClick(ColourPanel* panel) {
@@ -432,9 +434,7 @@ void TDataPropForm::Line_ClrClick(ColourPanel* panel) {
 void TDataPropForm::DelSetBtnClick() {
     const int n = selectedSet();
     if (n < 0) return;
-    auto step = m_state->history.beginDelete(n);
-    m_state->plot.settings.series.DeleteDataSet(n);
-    m_state->history.commit(std::move(step));
+    m_state->history.recordDelete(n, [&] { m_state->plot.settings.series.DeleteDataSet(n); });
     if (SetListBox->count() > 0) SetListBox->setCurrentRow(0);
     ShowSetProperties();
     changed();
@@ -443,9 +443,8 @@ void TDataPropForm::DelSetBtnClick() {
 void TDataPropForm::DriftBtnClick() {
     const int n = selectedSet();
     if (n < 0) return;
-    auto step = m_state->history.begin("Fix Drift", {n});
-    const orvo::EditResult r = orvo::applyFixDrift(m_state->plot, n);
-    m_state->history.commit(std::move(step));
+    const orvo::EditResult r =
+        m_state->history.record("Fix Drift", {n}, [&] { return orvo::applyFixDrift(m_state->plot, n); });
     if (!r.ok()) {
         m_prompts->error(this, QString::fromStdString(orvo::describeEditResult(r)));
         return;
@@ -457,9 +456,8 @@ void TDataPropForm::DriftBtnClick() {
 void TDataPropForm::OffsetBtnClick() {
     const int n = selectedSet();
     if (n < 0) return;
-    auto step = m_state->history.begin("Fix Offset", {n});
-    const orvo::EditResult r = orvo::applyFixOffset(m_state->plot, n);
-    m_state->history.commit(std::move(step));
+    const orvo::EditResult r =
+        m_state->history.record("Fix Offset", {n}, [&] { return orvo::applyFixOffset(m_state->plot, n); });
     if (!r.ok()) {
         m_prompts->error(this, QString::fromStdString(orvo::describeEditResult(r)));
         return;

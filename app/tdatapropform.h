@@ -118,6 +118,7 @@ class TDataPropForm : public OrvoDialog {
     void setSetControlsEnabled(bool enabled);
     void changed();
     void showFlightStatistics(); // the statistics block from the selected data set
+    void applyFields(int n);     // the edits' values into data set n
 
     bool m_applying = false; // the rename inside Apply must not refill the boxes
 };

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/appstate.h"
@@ -116,6 +117,14 @@ void TEditInfoForm::FormShow() {
     LabelColorPanel->setColour(p.labelColour);
     InfoColorPanel->setColour(p.infoColour);
     TitleText->setFocus();
+}
+
+void TEditInfoForm::showFlags() {
+    const orvo::ShowFlags& show = m_state->plot.show;
+    const QSignalBlocker a(ShowInfoChk), b(ShowBackgroundChk), c(ShowROCChk);
+    ShowInfoChk->setChecked(show.ShowInfo);
+    ShowBackgroundChk->setChecked(show.ShowBackground);
+    ShowROCChk->setChecked(show.ShowAvgROC);
 }
 
 void TEditInfoForm::FormClose(int result) {

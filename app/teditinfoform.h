@@ -28,6 +28,8 @@ class TEditInfoForm : public OrvoDialog {
     void FormShow();
     // After it closed: OK takes the six texts; any other close puts the remembered colours back.
     void FormClose(int result);
+    // The check boxes show the plot's show flags (which the boxes change).
+    void showFlags();
 
     QGroupBox* GroupBox1; // "Plot Labels"
     QLineEdit* TitleText;

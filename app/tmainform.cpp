@@ -23,7 +23,9 @@
 #include <utility>
 
 #include "app/appwindows.h"
+#include "app/largeplot.h"
 #include "app/namelists.h"
+#include "app/plotbox.h"
 #include "app/prompts.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
@@ -83,6 +85,7 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     connectLinkHandlers();
     buildFileButtons();
     buildDataPropButton();
+    placeDataPageButtons();
     connectPlotDialogHandlers();
     connectOutputHandlers();
 }
@@ -149,8 +152,11 @@ void TMainForm::scrollInfoToEnd() {
 }
 
 void TMainForm::repaintPlot() {
-    for (QWidget* box : findChildren<QWidget*>(QStringLiteral("PlotBox"))) // the page's and the large plot's
-        box->update();
+    // The page's plot and the large plot show the same data (PlotBox is the large one while it
+    // handles an event).
+    for (QWidget* box : {static_cast<QWidget*>(PlotBox), static_cast<QWidget*>(m_pagePlotBox),
+                         m_largePlot ? static_cast<QWidget*>(m_largePlot->plotBox()) : nullptr})
+        if (box) box->update();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -227,11 +233,7 @@ void TMainForm::FormShow() {
     // 10. Version and build stamp.
     showVersionAndBuild();
 
-    // 11. Show flags from the plot info dialog.
-    if (m_windows) {
-        plot.show.ShowBackground = m_windows->editInfoForm->ShowBackgroundChk->isChecked();
-        plot.show.ShowInfo = m_windows->editInfoForm->ShowInfoChk->isChecked();
-    }
+    // 11. The show flags came from the settings (the plot info dialog shows them).
 
     // 12-13. The port list and the saved port come right after the window's first picture
     // (finishStartup); the saved speed now.
@@ -243,18 +245,15 @@ void TMainForm::FormShow() {
 
 void TMainForm::applyStoredSettings(const StoredSettings& v) {
     AppState& s = *m_state;
-    const int n = v.valuesRead;
     // Values not read keep their control's designed state.
-    if (n >= 4) move(v.Left, v.Top);
-    if (n >= 5) SimulateChk->setChecked(v.SimulateTarget != 0);
-    if (n >= 6 && ShowPointsChk) ShowPointsChk->setChecked(v.ShowPoints != 0);
-    if (m_windows) {
-        auto* info = m_windows->editInfoForm.get();
-        if (n >= 7) info->ShowInfoChk->setChecked(v.ShowInfo != 0);
-        if (n >= 8) info->ShowBackgroundChk->setChecked(v.ShowBackground != 0);
-        if (n >= 9) info->ShowROCChk->setChecked(v.ShowAvgROC != 0);
-        s.plot.show.ShowAvgROC = info->ShowROCChk->isChecked();
-    }
+    if (v.positionRead()) move(v.Left, v.Top);
+    if (v.wasRead(Setting::SimulateTarget)) SimulateChk->setChecked(v.SimulateTarget != 0);
+    if (v.wasRead(Setting::ShowPoints) && ShowPointsChk) ShowPointsChk->setChecked(v.ShowPoints != 0);
+    orvo::ShowFlags& show = s.plot.show;
+    if (v.wasRead(Setting::ShowInfo)) show.ShowInfo = v.ShowInfo != 0;
+    if (v.wasRead(Setting::ShowBackground)) show.ShowBackground = v.ShowBackground != 0;
+    if (v.wasRead(Setting::ShowAvgROC)) show.ShowAvgROC = v.ShowAvgROC != 0;
+    if (m_windows) m_windows->editInfoForm->showFlags();
     s.printWidth = v.PrtWidth;
     s.printHeight = v.PrtHeight;
     s.plot.output.width = v.PrtWidth;
@@ -276,17 +275,14 @@ StoredSettings TMainForm::collectSettings() const {
     StoredSettings v = s.stored;
     // A window closed before its port list was filled keeps the saved port.
     if (m_portsListed) v.ComPort = std::max(0, CommPortBox->currentIndex());
-    v.BaudRate = std::max(0, SpeedBox->currentIndex());
+    v.BaudRate = s.speedIndex;
     v.Left = x();
     v.Top = y();
     v.SimulateTarget = SimulateChk->isChecked() ? 1 : 0;
     if (ShowPointsChk) v.ShowPoints = ShowPointsChk->isChecked() ? 1 : 0;
-    if (m_windows) {
-        auto* info = m_windows->editInfoForm.get();
-        v.ShowInfo = info->ShowInfoChk->isChecked() ? 1 : 0;
-        v.ShowBackground = info->ShowBackgroundChk->isChecked() ? 1 : 0;
-        v.ShowAvgROC = info->ShowROCChk->isChecked() ? 1 : 0;
-    }
+    v.ShowInfo = s.plot.show.ShowInfo ? 1 : 0;
+    v.ShowBackground = s.plot.show.ShowBackground ? 1 : 0;
+    v.ShowAvgROC = s.plot.show.ShowAvgROC ? 1 : 0;
     v.PrtWidth = s.printWidth;
     v.PrtHeight = s.printHeight;
     v.BGColor = static_cast<int>(s.plot.settings.backgroundColour);

@@ -250,7 +250,8 @@ class TMainForm : public QWidget {
     void CompatChkClick();
     // [end firmware handlers]
     // [plot view handlers]
-    void PlotBoxPaint(QPainter& canvas);
+    // Draws the screen plot and returns its layout; logo keeps the stretched background.
+    orvo::PlotFrame PlotBoxPaint(QPainter& canvas, orvo::ScaledImageCache* logo);
     void PlotBoxClick();
     void PlotBoxMouseDown(QMouseEvent* event);
     void PlotBoxMouseMove(QMouseEvent* event);
@@ -386,6 +387,7 @@ class TMainForm : public QWidget {
     void replacePlaceholder();
     bool m_loadedPlotFile = false; // the last load read a plot file
     LargePlotWindow* m_largePlot = nullptr;
+    PlotBoxWidget* m_pagePlotBox = nullptr; // the Recorded Data page's plot
     // [end data file private]
     // [link private]
     void connectLinkHandlers();
@@ -400,7 +402,6 @@ class TMainForm : public QWidget {
     void applyOutputSettings(const StoredSettings& s);
     void collectOutputSettings(StoredSettings& s) const;
     QFileDialog* exportDialog();
-    int m_exportType = 1;                      // ExportDialog1's file type: 1 BMP, 2 JPEG, 3 GIF
     std::shared_ptr<class QPrinter> m_printer; // made on the first Print
     // [end output private]
 };

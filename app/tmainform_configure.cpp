@@ -311,19 +311,19 @@ void TMainForm::connectConfigureHandlers() {
 // --- settings ---
 
 void TMainForm::applyConfigureSettings(const StoredSettings& v) {
-    // Values are applied in table order up to the first one that was not read; the rest keep
-    // the designed state of their controls.
-    const int n = v.valuesRead;
-    if (n >= 10) BlankPartChk->setChecked(v.BlankPart != 0);
-    if (n >= 11) RevTrigChk->setChecked(v.RevTrig != 0);
-    if (n >= 12) TrigChk->setChecked(v.Triggered != 0);
-    if (n >= 21) AutoStartGrp->setItemIndex(v.AutoStart);
-    if (n >= 22) AutoStartSecEdit->setText(QString::number(v.AutoStartSec));
-    if (n >= 23) AutoStartAltitudeEdit->setText(QString::number(v.AutoStartAltitude));
-    if (n >= 24) AutoStopGrp->setItemIndex(v.AutoStop);
-    if (n >= 25) AutoStopSecEdit->setText(QString::number(v.AutoStopSec));
-    if (n >= 26) AutoStopAltitudeEdit->setText(QString::number(v.AutoStopAltitude));
-    if (n >= 27) AutoZeroGrp->setItemIndex(v.AutoZero);
+    // Values not read keep the designed state of their controls.
+    if (v.wasRead(Setting::BlankPart)) BlankPartChk->setChecked(v.BlankPart != 0);
+    if (v.wasRead(Setting::RevTrig)) RevTrigChk->setChecked(v.RevTrig != 0);
+    if (v.wasRead(Setting::Triggered)) TrigChk->setChecked(v.Triggered != 0);
+    if (v.wasRead(Setting::AutoStart)) AutoStartGrp->setItemIndex(v.AutoStart);
+    if (v.wasRead(Setting::AutoStartSec)) AutoStartSecEdit->setText(QString::number(v.AutoStartSec));
+    if (v.wasRead(Setting::AutoStartAltitude))
+        AutoStartAltitudeEdit->setText(QString::number(v.AutoStartAltitude));
+    if (v.wasRead(Setting::AutoStop)) AutoStopGrp->setItemIndex(v.AutoStop);
+    if (v.wasRead(Setting::AutoStopSec)) AutoStopSecEdit->setText(QString::number(v.AutoStopSec));
+    if (v.wasRead(Setting::AutoStopAltitude))
+        AutoStopAltitudeEdit->setText(QString::number(v.AutoStopAltitude));
+    if (v.wasRead(Setting::AutoZero)) AutoZeroGrp->setItemIndex(v.AutoZero);
 }
 
 void TMainForm::collectConfigureSettings(StoredSettings& v) const {

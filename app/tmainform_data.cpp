@@ -18,88 +18,10 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/plotbox.h"
 #include "app/tmainform.h"
-
-// --- the plot box ---
-
-namespace {
-
-// The handlers work on the form's PlotBox; while a box (the page's or the large plot's) paints or
-// has a mouse event, that box is the one.
-struct ActiveBox {
-    ActiveBox(TMainForm* f, PlotBoxWidget* box) : form(f), keep(f->PlotBox) { f->PlotBox = box; }
-    ~ActiveBox() { form->PlotBox = keep; }
-    ActiveBox(const ActiveBox&) = delete;
-    ActiveBox& operator=(const ActiveBox&) = delete;
-    TMainForm* form;
-    PlotBoxWidget* keep;
-};
-
-} // namespace
-
-PlotBoxWidget::PlotBoxWidget(TMainForm* form, QWidget* parent) : QWidget(parent), m_form(form) {
-    setObjectName("PlotBox");
-    setMouseTracking(true);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setMinimumSize(200, 120);
-}
-
-void PlotBoxWidget::setOverlay(const orvo::PlotOverlay& overlay) {
-    const QRegion dirty = orvo::OverlayRegion(m_overlay) + orvo::OverlayRegion(overlay);
-    m_overlay = overlay;
-    m_overlayDirty += dirty;
-    update(dirty);
-}
-
-void PlotBoxWidget::paintEvent(QPaintEvent* event) {
-    // A paint that covers more than the overlay asked for is a real repaint: render afresh.
-    // The circle and rubber band vanish with it.
-    const bool overlayOnly =
-        !m_cache.isNull() && m_cache.size() == size() && (event->region() - m_overlayDirty).isEmpty();
-    m_overlayDirty = QRegion();
-    if (!overlayOnly) {
-        m_cache = QImage(size(), QImage::Format_RGB32);
-        m_cache.fill(Qt::white);
-        {
-            QPainter cp(&m_cache);
-            const ActiveBox active(m_form, this);
-            m_form->PlotBoxPaint(cp);
-        }
-        m_frame = orvo::LatestPlotFrame();
-        m_overlay = orvo::PlotOverlay{};
-        ++m_renders;
-    }
-    QPainter p(this);
-    for (const QRect& r : event->region())
-        p.drawImage(r.topLeft(), m_cache, r);
-    orvo::DrawPlotOverlay(p, m_overlay);
-}
-
-void PlotBoxWidget::mousePressEvent(QMouseEvent* event) {
-    const ActiveBox active(m_form, this);
-    m_form->PlotBoxMouseDown(event);
-}
-void PlotBoxWidget::mouseMoveEvent(QMouseEvent* event) {
-    const ActiveBox active(m_form, this);
-    m_form->PlotBoxMouseMove(event);
-}
-
-void PlotBoxWidget::mouseReleaseEvent(QMouseEvent* event) {
-    const ActiveBox active(m_form, this);
-    // A click comes between the press and the release, as on the desktop the program grew on.
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        m_form->PlotBoxClick();
-    m_form->PlotBoxMouseUp(event);
-}
-
-void PlotBoxWidget::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    m_form->placeDataPageButtons();
-}
 
 // --- the page ---
 
@@ -131,7 +53,7 @@ void TMainForm::buildDataPage() {
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
 
-    PlotBox = new PlotBoxWidget(this, DataPage);
+    PlotBox = m_pagePlotBox = new PlotBoxWidget(this, DataPage);
     layout->addWidget(PlotBox, 1);
 
     auto* row = new QHBoxLayout;
@@ -215,7 +137,7 @@ void TMainForm::buildDataPage() {
     sets->addWidget(ShowPointsChk);
     sets->addStretch(1);
 
-    // Save, Load and Data Properties are made by their own code and placed here by name;
+    // Save, Load and Data Properties are made by their own code and placed beside these once made;
     // Scale, Plot Properties, Print and Export open their dialogs.
     m_dataButtons = new QGridLayout;
     m_dataButtons->setSpacing(2);
@@ -245,19 +167,16 @@ void TMainForm::buildDataPage() {
     Image2->setVisible(false); // its picture is drawn once the window is up (finishStartup)
 
     connectPlotViewHandlers();
-    placeDataPageButtons();
-    // The other page buttons are made after this page; place them once the window is built.
-    QTimer::singleShot(0, this, [this] { placeDataPageButtons(); });
 }
 
 void TMainForm::placeDataPageButtons() {
     if (!m_dataButtons) return;
     const struct {
-        const char* name;
+        QWidget* button;
         int row, column;
-    } places[] = {{"SaveBtn", 0, 0}, {"LoadBtn", 0, 1}, {"DataPropBtn", 0, 2}, {"LineUpBtn", 1, 3}};
+    } places[] = {{SaveBtn, 0, 0}, {LoadBtn, 0, 1}, {DataPropBtn, 0, 2}, {LineUpBtn, 1, 3}};
     for (const auto& s : places) {
-        auto* b = DataPage->findChild<QWidget*>(QString::fromLatin1(s.name));
+        QWidget* b = s.button;
         if (!b || m_dataButtons->indexOf(b) >= 0) continue;
         m_dataButtons->addWidget(b, s.row, s.column);
         b->setMinimumWidth(b->sizeHint().width());
@@ -285,8 +204,8 @@ int TMainForm::activeDataSet() const {
 
 // --- handlers ---
 
-void TMainForm::PlotBoxPaint(QPainter& canvas) {
-    orvo::PlotState& plot = m_state->plot;
+orvo::PlotFrame TMainForm::PlotBoxPaint(QPainter& canvas, orvo::ScaledImageCache* logo) {
+    const orvo::PlotState& plot = m_state->plot;
     m_mouse.circleShown = false;
     m_mouse.circleX = m_mouse.circleY = -10;
     const int ppiX = std::max(1, PlotBox->logicalDpiX());
@@ -294,13 +213,13 @@ void TMainForm::PlotBoxPaint(QPainter& canvas) {
     // The screen always shows the box's size in colour; a print or export being prepared keeps
     // its own size and colour choice.
     // A print's distance from the page corner never moves the screen plot either.
-    const orvo::OutputSettings keep = plot.output;
-    plot.output.width = double(PlotBox->width()) / ppiX;
-    plot.output.height = double(PlotBox->height()) / ppiY;
-    plot.output.left = plot.output.top = 0.0;
-    plot.output.colour = 1;
-    orvo::RenderPlot(canvas, ppiX, ppiY, plot);
-    plot.output = keep;
+    orvo::OutputSettings screen = plot.output;
+    screen.width = double(PlotBox->width()) / ppiX;
+    screen.height = double(PlotBox->height()) / ppiY;
+    screen.left = screen.top = 0.0;
+    screen.colour = 1;
+    return orvo::RenderPlot(canvas, ppiX, ppiY, plot.settings, screen, plot.show, orvo::PlotBackground(),
+                            logo);
 }
 
 void TMainForm::PlotBoxClick() {
@@ -370,9 +289,8 @@ void TMainForm::PlotBoxMouseDown(QMouseEvent* event) {
         orvo::SampleBuffer& b = m_state->plot.settings.series.dataSet(n).samples;
         const int k = m_mouse.cursorSample;
         if (k < 0 || k >= b.count || !b.hasPeakMarks) break;
-        auto step = m_state->history.begin("Peak Mark", {n});
-        b.peakMark[std::size_t(k)] = b.peakMark[std::size_t(k)] ? 0 : 1;
-        m_state->history.commit(std::move(step));
+        m_state->history.record("Peak Mark", {n},
+                                [&] { b.peakMark[std::size_t(k)] = b.peakMark[std::size_t(k)] ? 0 : 1; });
         repaintPlot();
         break;
     }
@@ -400,9 +318,9 @@ void TMainForm::PlotBoxMouseUp(QMouseEvent* event) {
         m_mouse.climbDrag = 0;
         const int n = activeDataSet();
         if (big && n >= 0) {
-            auto step = m_state->history.begin("Climb Mark", {n});
-            p.series.AddClimbMark(n, m_mouse.climbStartSample, m_mouse.climbEndSample);
-            m_state->history.commit(std::move(step));
+            m_state->history.record("Climb Mark", {n}, [&] {
+                p.series.AddClimbMark(n, m_mouse.climbStartSample, m_mouse.climbEndSample);
+            });
         }
         repaintPlot();
     }
@@ -444,9 +362,8 @@ void TMainForm::PanDnBtnClick() {
 }
 
 void TMainForm::ZoomCropBtnClick() {
-    auto step = m_state->history.begin("Crop");
-    orvo::CropToView(m_state->plot.settings, m_state->plot.home);
-    m_state->history.commit(std::move(step));
+    m_state->history.record("Crop", {},
+                            [&] { orvo::CropToView(m_state->plot.settings, m_state->plot.home); });
     repaintPlot();
 }
 

@@ -155,12 +155,7 @@ bool TMainForm::loadDataFile(const QString& path, int* setsLeft) {
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
     orvo::LoadReport report;
     // The sets a load adds (and the texts a plot file brings) can be taken back with undo.
-    auto step = m_state->history.beginLoad();
-    struct Commit {
-        orvo::EditHistory& history;
-        orvo::EditHistory::PendingEdit& step;
-        ~Commit() { history.commit(std::move(step)); }
-    } commitWhenDone{m_state->history, step};
+    const orvo::EditHistory::Recording load = m_state->history.recordLoad();
     orvo::LoadOptions options;
     if (setsLeft) options.maxDataSets = std::max(*setsLeft, 0);
     const orvo::FileStatus status = orvo::loadDataFile(localPath(path), plot.series, header, report, options);

@@ -41,15 +41,17 @@ void TMainForm::connectOutputHandlers() {
 }
 
 void TMainForm::applyOutputSettings(const StoredSettings& v) {
-    if (m_windows && v.valuesRead >= 15) m_windows->prtLocForm->ColorChk->setChecked(v.PrtColor != 0);
+    if (v.wasRead(Setting::PrtColor)) m_state->printColour = v.PrtColor != 0;
+    if (m_windows) m_windows->prtLocForm->showColour();
     // A type index beyond the list picks the first type.
-    if (v.valuesRead >= 28) m_exportType = (v.ExportType >= 1 && v.ExportType <= 3) ? v.ExportType : 1;
-    if (ExportDialog1) ExportDialog1->selectNameFilter(ExportFilters[m_exportType - 1]);
+    if (v.wasRead(Setting::ExportType))
+        m_state->exportType = (v.ExportType >= 1 && v.ExportType <= 3) ? v.ExportType : 1;
+    if (ExportDialog1) ExportDialog1->selectNameFilter(ExportFilters[m_state->exportType - 1]);
 }
 
 void TMainForm::collectOutputSettings(StoredSettings& v) const {
-    if (m_windows) v.PrtColor = m_windows->prtLocForm->ColorChk->isChecked() ? 1 : 0;
-    v.ExportType = m_exportType;
+    v.PrtColor = m_state->printColour ? 1 : 0;
+    v.ExportType = m_state->exportType;
 }
 
 QFileDialog* TMainForm::exportDialog() {
@@ -59,7 +61,7 @@ QFileDialog* TMainForm::exportDialog() {
     ExportDialog1->setAcceptMode(QFileDialog::AcceptSave);
     ExportDialog1->setFileMode(QFileDialog::AnyFile);
     ExportDialog1->setNameFilters(ExportFilters);
-    ExportDialog1->selectNameFilter(ExportFilters[m_exportType - 1]);
+    ExportDialog1->selectNameFilter(ExportFilters[m_state->exportType - 1]);
     // "bmp" until the user picks another type, whatever type the last run left selected.
     ExportDialog1->setDefaultSuffix(QStringLiteral("bmp"));
     ExportDialog1->setSizeGripEnabled(true);
@@ -95,8 +97,6 @@ void TMainForm::PrtBtnClick() {
         }
     }
     out.left = out.top = 0.0;
-    // The mouse tools keep reading the screen's layout.
-    orvo::SetLatestPlotFrame(PlotBox->frame());
     repaintPlot();
 }
 
@@ -108,7 +108,7 @@ void TMainForm::ExportBtnClick() {
         out.left = out.top = 0.0;
         return;
     }
-    m_exportType = exportTypeOf(dialog->selectedNameFilter());
+    m_state->exportType = exportTypeOf(dialog->selectedNameFilter());
     QString file = dialog->selectedFiles().value(0);
     if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty() && !dialog->defaultSuffix().isEmpty())
         file += QLatin1Char('.') + dialog->defaultSuffix();
@@ -120,10 +120,9 @@ void TMainForm::ExportBtnClick() {
     if (answer != QDialog::Accepted || file.isEmpty()) return;
 
     const QImage image = orvo::RenderPlotImage(m_state->plot, orvo::ExportPixelsPerInch);
-    orvo::SetLatestPlotFrame(PlotBox->frame());
     // The contents follow a .bmp, .jpg or .gif name, so the file is what its name says; any other
     // name gets the type chosen in the dialog.
-    orvo::ImageType type = static_cast<orvo::ImageType>(m_exportType);
+    orvo::ImageType type = static_cast<orvo::ImageType>(m_state->exportType);
     orvo::ImageTypeForName(file.toStdString(), type);
     StatusPanel->clearMessage();
     if (image.isNull()) {

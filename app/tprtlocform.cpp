@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <cmath>
 #include <cstdio>
@@ -50,6 +51,7 @@ TPrtLocForm::TPrtLocForm(AppState* state, Prompts* prompts, QWidget* parent)
     // OK closes the dialog only when the size can be drawn.
     disconnect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(OKBtn, &QPushButton::clicked, this, &TPrtLocForm::OKBtnClick);
+    connect(ColorChk, &QCheckBox::toggled, this, [this](bool on) { m_state->printColour = on; });
     disconnect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(CancelBtn, &QPushButton::clicked, this, &TPrtLocForm::CancelBtnClick);
 }
@@ -84,6 +86,11 @@ void TPrtLocForm::showSize(double width, double height) {
     HeightEdit->setText(shortest(height));
 }
 
+void TPrtLocForm::showColour() {
+    const QSignalBlocker block(ColorChk);
+    ColorChk->setChecked(m_state->printColour);
+}
+
 void TPrtLocForm::OKBtnClick() {
     orvo::OutputSettings& out = m_state->plot.output;
     double width = out.width, height = out.height, left = out.left, top = out.top;
@@ -106,7 +113,7 @@ void TPrtLocForm::OKBtnClick() {
     out.height = height;
     out.left = left;
     out.top = top;
-    out.colour = ColorChk->isChecked() ? 1 : 0;
+    out.colour = m_state->printColour ? 1 : 0;
     // The size is what the settings keep for the next run.
     m_state->printWidth = width;
     m_state->printHeight = height;

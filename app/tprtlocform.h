@@ -20,6 +20,8 @@ class TPrtLocForm : public OrvoDialog {
     void setDistancesEnabled(bool enabled);
     // Print shows the current size in the boxes, in the shortest form (7 for 7.0).
     void showSize(double width, double height);
+    // The colour box shows the print colour choice (which the box changes).
+    void showColour();
 
     QGroupBox* GroupBox1; // "Printed Plot Options"
     QLabel* WidthLabel;

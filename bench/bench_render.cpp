@@ -120,9 +120,10 @@ int main(int argc, char** argv) {
     state.output.colour = 1;
 
     QImage image(1920, 1080, QImage::Format_RGB32);
+    orvo::PlotFrame f;
     auto render = [&] {
         QPainter p(&image);
-        orvo::RenderPlot(p, 96, 96, state);
+        f = orvo::RenderPlot(p, 96, 96, state);
     };
     render(); // fonts and caches warm
     const double lines = bestMs(10, render);
@@ -141,7 +142,6 @@ int main(int argc, char** argv) {
     // then the new circle and rubber band in XOR.
     const QImage cache = image.copy();
     QImage screen = image.copy();
-    const orvo::PlotFrame f = orvo::LatestPlotFrame();
     orvo::PlotOverlay prev;
     int x = f.plotLeft + 10;
     const long drawsBefore = orvo::SeriesDrawCount();

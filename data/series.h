@@ -100,10 +100,13 @@ struct ClimbMark {
     int start = 0;
     int end = 0;
     std::uint8_t inUse = 0;
+    bool operator==(const ClimbMark&) const = default;
 };
 
-struct Series {
-    SampleBuffer samples;
+// What a data set shows besides its samples: name, look, shifts and scales, marks and notes. It is
+// copied and compared as a whole (undo keeps it that way), so a field added here is undone with
+// the rest.
+struct SeriesDisplay {
     std::string name;
     Colour lineColour = 0;
     Colour pointColour = 0;
@@ -115,14 +118,22 @@ struct Series {
     double altitudeScale = 1.0;
     std::uint8_t DisplayFlag = 1;
     std::array<ClimbMark, MaxClimbMarks> climbMarks{}; // altitude series only
-    Series* companion = nullptr;                       // the trigger set; altitude series only
     std::string note1, note2, note3;
+
+    bool operator==(const SeriesDisplay&) const = default;
+};
+
+struct Series : SeriesDisplay {
+    SampleBuffer samples;
+    Series* companion = nullptr; // the trigger set; altitude series only
     // The altitude unit: "ft", "yd" or "m" when known (a download sets it from the module's
     // Units, a data file from its set's altitude axis label), empty when not. Never written to
     // files on its own: the axis label carries it.
     std::string altitudeUnit;
 
     explicit Series(bool withPeakMarks) : samples(withPeakMarks) {}
+    SeriesDisplay& display() { return *this; }
+    const SeriesDisplay& display() const { return *this; }
     bool isTriggerSet() const { return !samples.hasPeakMarks; }
     int climbMarkCount() const;
     int peakMarkCount() const;

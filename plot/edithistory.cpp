@@ -8,57 +8,29 @@ namespace orvo {
 
 namespace {
 
-// A series' fields other than its samples.
-struct Props {
-    std::string name;
-    Colour lineColour = 0, pointColour = 0;
-    int lineStyle = 0, pointStyle = 0;
-    double timeOffset = 0, altitudeOffset = 0, timeScale = 1, altitudeScale = 1;
-    std::uint8_t displayFlag = 1;
-    std::array<ClimbMark, MaxClimbMarks> climbMarks{};
-    std::string note1, note2, note3;
+template <typename T> bool sameBits(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
 
-    static Props of(const Series& s) {
-        return {s.name,       s.lineColour,     s.pointColour, s.lineStyle,     s.pointStyle,
-                s.timeOffset, s.altitudeOffset, s.timeScale,   s.altitudeScale, s.DisplayFlag,
-                s.climbMarks, s.note1,          s.note2,       s.note3};
-    }
-    // Everything but the name, which goes through the list so the name lists follow.
-    void putInto(Series& s) const {
-        s.lineColour = lineColour;
-        s.pointColour = pointColour;
-        s.lineStyle = lineStyle;
-        s.pointStyle = pointStyle;
-        s.timeOffset = timeOffset;
-        s.altitudeOffset = altitudeOffset;
-        s.timeScale = timeScale;
-        s.altitudeScale = altitudeScale;
-        s.DisplayFlag = displayFlag;
-        s.climbMarks = climbMarks;
-        s.note1 = note1;
-        s.note2 = note2;
-        s.note3 = note3;
-    }
-    bool operator==(const Props& o) const {
-        auto sameMarks = [&] {
-            for (std::size_t i = 0; i < climbMarks.size(); ++i) {
-                const ClimbMark &a = climbMarks[i], &b = o.climbMarks[i];
-                if (a.inUse != b.inUse || a.start != b.start || a.end != b.end) return false;
-            }
-            return true;
-        };
-        // Numbers compare bit for bit: undo must give back exactly what was there.
-        auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
-        return name == o.name && lineColour == o.lineColour && pointColour == o.pointColour &&
-               lineStyle == o.lineStyle && pointStyle == o.pointStyle && same(timeOffset, o.timeOffset) &&
-               same(altitudeOffset, o.altitudeOffset) && same(timeScale, o.timeScale) &&
-               same(altitudeScale, o.altitudeScale) && displayFlag == o.displayFlag && sameMarks() &&
-               note1 == o.note1 && note2 == o.note2 && note3 == o.note3;
-    }
-    std::size_t bytes() const {
-        return sizeof(Props) + name.size() + note1.size() + note2.size() + note3.size();
-    }
-};
+using Props = SeriesDisplay;
+
+// Undo must give back exactly what was there: a shift or scale that changed only its sign bit
+// (0 and -0) counts as changed.
+bool sameProps(const Props& a, const Props& b) {
+    return a == b && sameBits(a.timeOffset, b.timeOffset) && sameBits(a.altitudeOffset, b.altitudeOffset) &&
+           sameBits(a.timeScale, b.timeScale) && sameBits(a.altitudeScale, b.altitudeScale);
+}
+
+std::size_t propsBytes(const Props& p) {
+    return sizeof(Props) + p.name.size() + p.note1.size() + p.note2.size() + p.note3.size();
+}
+
+// Everything but the name, which goes through the list so the name lists follow.
+void putProps(const Props& props, Series& s) {
+    std::string name = std::move(s.name);
+    s.display() = props;
+    s.name = std::move(name);
+}
 
 // A series as it was: its fields and its valid samples.
 struct SeriesCopy {
@@ -69,7 +41,7 @@ struct SeriesCopy {
 
     static SeriesCopy of(const Series& s) {
         SeriesCopy c;
-        c.props = Props::of(s);
+        c.props = s.display();
         const SampleBuffer& b = s.samples;
         c.count = std::clamp(b.count, 0, static_cast<int>(std::min(b.time.size(), b.altitude.size())));
         const auto n = static_cast<std::ptrdiff_t>(c.count);
@@ -85,10 +57,6 @@ struct SeriesCopy {
         return c;
     }
 };
-
-template <typename T> bool sameBits(const T& a, const T& b) {
-    return std::memcmp(&a, &b, sizeof(T)) == 0;
-}
 
 // One sample array's change: the values from the first changed index to the end of the count
 // they belong to.
@@ -142,43 +110,30 @@ struct SeriesPatch {
         time.record(before.time, b.time, b.count);
         altitude.record(before.altitude, b.altitude, b.count);
         if (b.hasPeakMarks) peak.record(before.peak, b.peakMark, b.count);
-        const Props now = Props::of(after);
-        if (!(now == before.props)) props = before.props;
+        const Props& now = after.display();
+        if (!sameProps(now, before.props)) props = before.props;
         return props || time.used || altitude.used || peak.used || count != b.count;
     }
     std::size_t bytes() const {
         return sizeof(SeriesPatch) + time.bytes() + altitude.bytes() + peak.bytes() +
-               (props ? props->bytes() : 0);
+               (props ? propsBytes(*props) : 0);
     }
 };
 
 // The plot's texts, view and Reset view, which Crop, Fix Drift, Fix Offset and a plot file change.
-struct PlotTexts {
-    std::string title, xLabel, yLabel, info1, info2, info3;
-    double view[4] = {0, 0, 0, 0};
-    double home[4] = {0, 0, 0, 0};
+struct PlotUndoState {
+    orvo::PlotTexts texts;
+    ViewRange view, home;
 
-    static PlotTexts of(const PlotState& p) {
-        const PlotSettings& s = p.settings;
-        PlotTexts t{s.title, s.xLabel, s.yLabel, s.info1, s.info2, s.info3, {}, {}};
-        const double view[4] = {s.timeMin, s.timeMax, s.altitudeMin, s.altitudeMax};
-        const double home[4] = {p.home.timeMin, p.home.timeMax, p.home.altitudeMin, p.home.altitudeMax};
-        std::copy(view, view + 4, t.view);
-        std::copy(home, home + 4, t.home);
-        return t;
-    }
+    static PlotUndoState of(const PlotState& p) { return {p.settings.texts(), p.settings.view(), p.home}; }
     void putInto(PlotState& p) const {
-        PlotSettings& s = p.settings;
-        s.title = title, s.xLabel = xLabel, s.yLabel = yLabel;
-        s.info1 = info1, s.info2 = info2, s.info3 = info3;
-        s.timeMin = view[0], s.timeMax = view[1], s.altitudeMin = view[2], s.altitudeMax = view[3];
-        p.home.timeMin = home[0], p.home.timeMax = home[1], p.home.altitudeMin = home[2],
-        p.home.altitudeMax = home[3];
+        p.settings.texts() = texts;
+        p.settings.view() = view;
+        static_cast<ViewRange&>(p.home) = home;
     }
-    bool operator==(const PlotTexts& o) const {
-        return title == o.title && xLabel == o.xLabel && yLabel == o.yLabel && info1 == o.info1 &&
-               info2 == o.info2 && info3 == o.info3 && std::memcmp(view, o.view, sizeof view) == 0 &&
-               std::memcmp(home, o.home, sizeof home) == 0;
+    // The limits compare bit for bit: undo must give back exactly what was there.
+    bool operator==(const PlotUndoState& o) const {
+        return texts == o.texts && sameBits(view, o.view) && sameBits(home, o.home);
     }
 };
 
@@ -186,7 +141,7 @@ std::unique_ptr<Series> copySeries(const Series& s) {
     auto c = std::make_unique<Series>(!s.isTriggerSet());
     const SeriesCopy data = SeriesCopy::of(s);
     c->name = data.props.name;
-    data.props.putInto(*c);
+    putProps(data.props, *c);
     SampleBuffer& b = c->samples;
     if (b.time.size() < data.time.size()) b.time.resize(data.time.size());
     if (b.altitude.size() < data.altitude.size()) b.altitude.resize(data.altitude.size());
@@ -213,7 +168,7 @@ struct EditHistory::Pending {
     std::string label;
     std::vector<int> sets;
     std::vector<std::pair<SeriesCopy, SeriesCopy>> before; // altitude series, trigger set
-    PlotTexts plot;
+    PlotUndoState plot;
     int setCount = 0;
     std::unique_ptr<Series> deleted, deletedTriggers;
     Versions deletedVersions;
@@ -225,7 +180,13 @@ void EditHistory::PendingDeleter::operator()(Pending* p) const {
     delete p;
 }
 
-struct EditHistory::Step {
+// A data edit: what it changed in the sets, the list and the plot. Undo and redo are the same
+// swap of the held values with the live ones.
+struct EditHistory::Step final : EditCommand {
+    Step(EditHistory& history, std::string label) : EditCommand(std::move(label)), history(history) {}
+    void undo() override { history.apply(*this); }
+    void redo() override { history.apply(*this); }
+
     struct SetPatch {
         int n = 0;
         SeriesPatch set, triggers;
@@ -235,19 +196,19 @@ struct EditHistory::Step {
         std::unique_ptr<Series> set, triggers;
         Versions versions;
     };
-    std::string label;
+    EditHistory& history;
     std::vector<SetPatch> patches;
-    std::optional<PlotTexts> plot;
+    std::optional<PlotUndoState> plot;
     // Sets first .. first + count - 1 that the step added or removed: held while out of the list.
     int first = 0;
     int count = 0;
     std::vector<HeldSet> held;
 
-    std::size_t bytes() const {
-        std::size_t total = sizeof(Step) + label.size();
+    std::size_t bytes() const override {
+        std::size_t total = sizeof(Step) + label().size();
         for (const SetPatch& p : patches)
             total += p.set.bytes() + p.triggers.bytes();
-        if (plot) total += sizeof(PlotTexts) + plot->title.size() + plot->info3.size();
+        if (plot) total += sizeof(PlotUndoState) + plot->texts.title.size() + plot->texts.info3.size();
         for (const HeldSet& h : held)
             total += seriesBytes(*h.set) + seriesBytes(*h.triggers);
         return total;
@@ -283,7 +244,7 @@ EditHistory::PendingEdit EditHistory::begin(const std::string& label, std::vecto
     if (!p->tooLarge)
         for (int n : p->sets)
             p->before.emplace_back(SeriesCopy::of(list.dataSet(n)), SeriesCopy::of(list.triggerSet(n)));
-    p->plot = PlotTexts::of(m_plot);
+    p->plot = PlotUndoState::of(m_plot);
     return p;
 }
 
@@ -293,7 +254,7 @@ EditHistory::PendingEdit EditHistory::beginDelete(int n) {
     p->kind = Pending::Delete;
     p->label = "Delete Data Set";
     p->setCount = list.dataSetCount();
-    p->plot = PlotTexts::of(m_plot);
+    p->plot = PlotUndoState::of(m_plot);
     if (list.validSet(n)) {
         p->sets = {n};
         p->deleted = copySeries(list.dataSet(n));
@@ -309,7 +270,7 @@ EditHistory::PendingEdit EditHistory::beginLoad() {
     p->kind = Pending::Load;
     p->label = "Load";
     p->setCount = m_plot.settings.series.dataSetCount();
-    p->plot = PlotTexts::of(m_plot);
+    p->plot = PlotUndoState::of(m_plot);
     return p;
 }
 
@@ -325,9 +286,8 @@ bool EditHistory::commit(PendingEdit pending) {
         notKept(pending->label);
         return false;
     }
-    auto step = std::make_unique<Step>();
-    step->label = pending->label;
-    const PlotTexts plotNow = PlotTexts::of(m_plot);
+    auto step = std::make_unique<Step>(*this, pending->label);
+    const PlotUndoState plotNow = PlotUndoState::of(m_plot);
     if (!(plotNow == pending->plot)) step->plot = pending->plot;
 
     switch (pending->kind) {
@@ -362,12 +322,7 @@ bool EditHistory::commit(PendingEdit pending) {
         if (step->count == 0 && !step->plot) return false;
         break;
     }
-    if (step->bytes() > m_maxBytes) {
-        notKept(step->label);
-        return false;
-    }
-    push(std::move(step));
-    return true;
+    return push(std::move(step));
 }
 
 void EditHistory::notKept(const std::string& label) {
@@ -377,7 +332,12 @@ void EditHistory::notKept(const std::string& label) {
     if (onEditNotKept) onEditNotKept(label);
 }
 
-void EditHistory::push(std::unique_ptr<Step> step) {
+bool EditHistory::push(std::unique_ptr<EditCommand> step) {
+    m_lastNotKept = false;
+    if (step->bytes() > m_maxBytes) {
+        notKept(step->label());
+        return false;
+    }
     m_redo.clear();
     m_undo.push_back(std::move(step));
     std::size_t total = bytes();
@@ -385,6 +345,7 @@ void EditHistory::push(std::unique_ptr<Step> step) {
         total -= m_undo.front()->bytes();
         m_undo.erase(m_undo.begin());
     }
+    return true;
 }
 
 void EditHistory::apply(Step& step) {
@@ -420,8 +381,8 @@ void EditHistory::apply(Step& step) {
             patch.peak.swapWith(b.peakMark, b.count);
             std::swap(b.count, patch.count);
             if (patch.props) {
-                Props now = Props::of(s);
-                patch.props->putInto(s);
+                Props now = s.display();
+                putProps(*patch.props, s);
                 if (k == 0 && patch.props->name != s.name) list.RenameDataSet(p.n, patch.props->name);
                 if (k == 1) s.name = patch.props->name;
                 patch.props = std::move(now);
@@ -430,7 +391,7 @@ void EditHistory::apply(Step& step) {
         std::swap(p.version, m_versions[static_cast<std::size_t>(p.n)].current);
     }
     if (step.plot) {
-        PlotTexts now = PlotTexts::of(m_plot);
+        PlotUndoState now = PlotUndoState::of(m_plot);
         step.plot->putInto(m_plot);
         step.plot = std::move(now);
     }
@@ -438,28 +399,28 @@ void EditHistory::apply(Step& step) {
 
 bool EditHistory::undo() {
     if (m_undo.empty()) return false;
-    std::unique_ptr<Step> step = std::move(m_undo.back());
+    std::unique_ptr<EditCommand> step = std::move(m_undo.back());
     m_undo.pop_back();
-    apply(*step);
+    step->undo();
     m_redo.push_back(std::move(step));
     return true;
 }
 
 bool EditHistory::redo() {
     if (m_redo.empty()) return false;
-    std::unique_ptr<Step> step = std::move(m_redo.back());
+    std::unique_ptr<EditCommand> step = std::move(m_redo.back());
     m_redo.pop_back();
-    apply(*step);
+    step->redo();
     m_undo.push_back(std::move(step));
     return true;
 }
 
 std::string EditHistory::undoLabel() const {
-    return m_undo.empty() ? std::string() : m_undo.back()->label;
+    return m_undo.empty() ? std::string() : m_undo.back()->label();
 }
 
 std::string EditHistory::redoLabel() const {
-    return m_redo.empty() ? std::string() : m_redo.back()->label;
+    return m_redo.empty() ? std::string() : m_redo.back()->label();
 }
 
 std::size_t EditHistory::bytes() const {

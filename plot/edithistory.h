@@ -21,11 +21,31 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "plot/plotsettings.h"
 
 namespace orvo {
+
+// One undoable step. It holds what it needs to go both ways; the history keeps it, counts its
+// bytes against the bound and calls undo() and redo() in turn.
+class EditCommand {
+  public:
+    explicit EditCommand(std::string label) : m_label(std::move(label)) {}
+    virtual ~EditCommand() = default;
+    EditCommand(const EditCommand&) = delete;
+    EditCommand& operator=(const EditCommand&) = delete;
+
+    const std::string& label() const { return m_label; }
+    virtual void undo() = 0;
+    virtual void redo() = 0;
+    // Bytes of data the step holds.
+    virtual std::size_t bytes() const = 0;
+
+  private:
+    std::string m_label;
+};
 
 class EditHistory : private SetListObserver {
   public:
@@ -52,6 +72,34 @@ class EditHistory : private SetListObserver {
     // After the edit: records a step when anything changed, and clears the redo steps. Returns
     // whether a step was recorded.
     bool commit(PendingEdit pending);
+
+    // One undoable edit in one call: edit() changes the given data sets (all when sets is empty)
+    // and the plot, and becomes one step named label. Returns what edit() returns.
+    template <typename Edit> auto record(const std::string& label, std::vector<int> sets, Edit&& edit) {
+        return recorded(begin(label, std::move(sets)), std::forward<Edit>(edit));
+    }
+    // edit() deletes data set n.
+    template <typename Edit> auto recordDelete(int n, Edit&& edit) {
+        return recorded(beginDelete(n), std::forward<Edit>(edit));
+    }
+    // A load that may end at any of several places: the step is committed when the returned
+    // object goes out of scope.
+    class Recording {
+      public:
+        Recording(EditHistory& history, PendingEdit pending)
+            : m_history(history), m_pending(std::move(pending)) {}
+        ~Recording() { m_history.commit(std::move(m_pending)); }
+        Recording(const Recording&) = delete;
+        Recording& operator=(const Recording&) = delete;
+
+      private:
+        EditHistory& m_history;
+        PendingEdit m_pending;
+    };
+    Recording recordLoad() { return Recording(*this, beginLoad()); }
+    // Keeps a step whose edit is already done, within the bounds, and clears the redo steps; a
+    // step too large to keep is dropped (see Bound above). Returns whether it was kept.
+    bool push(std::unique_ptr<EditCommand> step);
     // The last commit met an edit too large to keep (see Bound above).
     bool lastEditNotKept() const { return m_lastNotKept; }
     // Called with the edit's label when an edit is too large to keep; the window says so.
@@ -83,6 +131,17 @@ class EditHistory : private SetListObserver {
     struct Step;
 
   private:
+    template <typename Edit> auto recorded(PendingEdit pending, Edit&& edit) {
+        if constexpr (std::is_void_v<std::invoke_result_t<Edit>>) {
+            std::forward<Edit>(edit)();
+            commit(std::move(pending));
+        } else {
+            auto result = std::forward<Edit>(edit)();
+            commit(std::move(pending));
+            return result;
+        }
+    }
+
     void dataSetAppended(int n, const std::string& name) override;
     void dataSetRemoved(int n) override;
     void dataSetRenamed(int, const std::string&) override {}
@@ -90,7 +149,6 @@ class EditHistory : private SetListObserver {
 
     void apply(Step& step);
     void notKept(const std::string& label);
-    void push(std::unique_ptr<Step> step);
     std::uint64_t nextVersion() { return ++m_lastVersion; }
 
     struct Versions {
@@ -99,9 +157,9 @@ class EditHistory : private SetListObserver {
     };
 
     PlotState& m_plot;
-    std::vector<std::unique_ptr<Step>> m_undo; // oldest first
-    std::vector<std::unique_ptr<Step>> m_redo; // next to redo last
-    std::vector<Versions> m_versions;          // one per data set, in list order
+    std::vector<std::unique_ptr<EditCommand>> m_undo; // oldest first
+    std::vector<std::unique_ptr<EditCommand>> m_redo; // next to redo last
+    std::vector<Versions> m_versions;                 // one per data set, in list order
     std::uint64_t m_lastVersion = 0;
     std::size_t m_maxBytes = MaxBytes;
     bool m_lastNotKept = false;

@@ -272,7 +272,7 @@ bool ImagePixelSize(double width, double height, int ppi, int& w, int& h) {
     return true;
 }
 
-QImage RenderPlotImage(PlotState& state, int ppi) {
+QImage RenderPlotImage(const PlotState& state, int ppi) {
     int w = 0, h = 0;
     if (!ImagePixelSize(state.output.width, state.output.height, ppi, w, h)) return QImage();
     QImage image(w, h, QImage::Format_RGB32);

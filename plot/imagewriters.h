@@ -30,7 +30,7 @@ bool ImagePixelSize(double width, double height, int ppi, int& w, int& h);
 
 // The plot drawn directly into a w x h image at ppi (24-bit colour, no margin whatever left and top
 // hold). A null image when the size is refused or the memory could not be had.
-QImage RenderPlotImage(PlotState& state, int ppi);
+QImage RenderPlotImage(const PlotState& state, int ppi);
 
 // Encoders of a 24-bit picture (any QImage; it is read as RGB). Each returns false only when the
 // library refused, which it does not for a valid image.

@@ -16,7 +16,6 @@ namespace orvo {
 
 namespace {
 
-PlotFrame g_frame;
 long g_seriesDraws = 0;
 
 // Conversion toward zero that never sees a NaN or an out-of-range double: the picture of a
@@ -148,11 +147,13 @@ void visibleRange(const PlotSettings& plot, const Series& s, int n, int& i0, int
 
 } // namespace
 
-const PlotFrame& LatestPlotFrame() {
-    return g_frame;
-}
-void SetLatestPlotFrame(const PlotFrame& frame) {
-    g_frame = frame;
+const QImage& ScaledImageCache::scaled(const QImage& source, QSize size) {
+    if (m_key != source.cacheKey() || m_size != size) {
+        m_scaled = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_key = source.cacheKey();
+        m_size = size;
+    }
+    return m_scaled;
 }
 long SeriesDrawCount() {
     return g_seriesDraws;
@@ -251,8 +252,8 @@ double AverageClimb(const PlotSettings& plot) {
     return std::isfinite(rate) ? rate : 0.0;
 }
 
-void RenderPlot(QPainter& p, int ppiX, int ppiY, PlotSettings& plot, const OutputSettings& output,
-                const ShowFlags& show, const QImage& background) {
+PlotFrame RenderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, const OutputSettings& output,
+                     const ShowFlags& show, const QImage& background, ScaledImageCache* logoCache) {
     ppiX = std::max(ppiX, 1);
     ppiY = std::max(ppiY, 1);
     const bool colour = output.colour != 0;
@@ -310,15 +311,8 @@ void RenderPlot(QPainter& p, int ppiX, int ppiY, PlotSettings& plot, const Outpu
                 size = QSize(
                     std::max(1, int(std::int64_t(size.width()) * LogoMaxPpi / std::max(ppiX, LogoMaxPpi))),
                     std::max(1, int(std::int64_t(size.height()) * LogoMaxPpi / std::max(ppiY, LogoMaxPpi))));
-            // The screen repaints at one size over and over: keep the stretched copy.
-            static QImage scaled;
-            static qint64 scaledKey = 0;
-            static QSize scaledSize;
-            if (scaledKey != background.cacheKey() || scaledSize != size) {
-                scaled = background.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-                scaledKey = background.cacheKey();
-                scaledSize = size;
-            }
+            ScaledImageCache once;
+            const QImage& scaled = (logoCache ? *logoCache : once).scaled(background, size);
             if (size == target.size())
                 p.drawImage(target.topLeft(), scaled);
             else
@@ -328,9 +322,6 @@ void RenderPlot(QPainter& p, int ppiX, int ppiY, PlotSettings& plot, const Outpu
 
     // 4-5.
     const PlotFrame f = ComputePlotFrame(W, H, X0, Y0);
-    g_frame = f;
-    plot.timeSpan = plot.timeMax - plot.timeMin;
-    plot.altitudeSpan = plot.altitudeMax - plot.altitudeMin;
 
     const QPen solid1(gridColour, 0, Qt::SolidLine);
     const QPen dotted1(gridColour, 0, Qt::DotLine);
@@ -532,6 +523,7 @@ void RenderPlot(QPainter& p, int ppiX, int ppiY, PlotSettings& plot, const Outpu
     end.setWidth(1);
     p.setPen(end);
     p.setClipping(false);
+    return f;
 }
 
 } // namespace orvo

@@ -1,10 +1,11 @@
 // The plot renderer: one routine that draws the altitude-versus-time picture on any QPainter
 // (the plot box, a printer page, an export image, SVG/PDF in orvo-cli) from the surface's pixels
-// per inch, plus the layout of the latest render and the data <-> pixel transforms the mouse
-// tools read.
+// per inch; it returns the layout it drew, which the data <-> pixel transforms of the mouse tools
+// map against.
 #pragma once
 
 #include <QImage>
+#include <QSize>
 
 #include "plot/plotsettings.h"
 
@@ -12,7 +13,7 @@ class QPainter;
 
 namespace orvo {
 
-// Where the latest render put its pieces, in surface pixels.
+// Where a render put its pieces, in surface pixels.
 struct PlotFrame {
     int yLabelX = 0;
     int titleY = 0;
@@ -22,12 +23,6 @@ struct PlotFrame {
     int plotBottom = 0;
     int xLabelY = 0;
 };
-
-// The layout of the most recent RenderPlot, whatever its surface; the mouse tools read it.
-const PlotFrame& LatestPlotFrame();
-// Lets a caller that shows a cached picture put back the frame that picture was drawn with
-// after something else (a print, an export) rendered in between.
-void SetLatestPlotFrame(const PlotFrame& frame);
 
 // The frame RenderPlot computes for a W x H pixel output whose top-left corner is (x0, y0).
 PlotFrame ComputePlotFrame(int w, int h, double x0, double y0);
@@ -52,19 +47,6 @@ int AltitudeToPixel(const PlotSettings& plot, const PlotFrame& frame, double a);
 double PixelToTime(const PlotSettings& plot, const PlotFrame& frame, int x);
 double PixelToAltitude(const PlotSettings& plot, const PlotFrame& frame, int y);
 
-inline int TimeToPixel(const PlotSettings& p, double t) {
-    return TimeToPixel(p, LatestPlotFrame(), t);
-}
-inline int AltitudeToPixel(const PlotSettings& p, double a) {
-    return AltitudeToPixel(p, LatestPlotFrame(), a);
-}
-inline double PixelToTime(const PlotSettings& p, int x) {
-    return PixelToTime(p, LatestPlotFrame(), x);
-}
-inline double PixelToAltitude(const PlotSettings& p, int y) {
-    return PixelToAltitude(p, LatestPlotFrame(), y);
-}
-
 // The average climb of data set 0 over the view (0 when it cannot be computed).
 double AverageClimb(const PlotSettings& plot);
 
@@ -73,12 +55,26 @@ const QImage& PlotBackground();
 // On a printed or PDF page the logo is drawn at no more than this many dots per inch.
 inline constexpr int LogoMaxPpi = 300;
 
-// Draws the whole plot. Rewrites LatestPlotFrame() and the spans of plot; leaves the painter
-// with a 1-pixel pen, no clipping and the last font it set.
-void RenderPlot(QPainter& canvas, int ppiX, int ppiY, PlotSettings& plot, const OutputSettings& output,
-                const ShowFlags& show, const QImage& background);
-inline void RenderPlot(QPainter& canvas, int ppiX, int ppiY, PlotState& state) {
-    RenderPlot(canvas, ppiX, ppiY, state.settings, state.output, state.show, PlotBackground());
+// The background picture stretched to the size a surface draws it at. A surface that repaints at
+// one size over and over (the plot box) keeps one, so the logo is stretched once, not per paint.
+class ScaledImageCache {
+  public:
+    const QImage& scaled(const QImage& source, QSize size);
+
+  private:
+    QImage m_scaled;
+    qint64 m_key = 0;
+    QSize m_size;
+};
+
+// Draws the whole plot and returns where it put its pieces; leaves the painter with a 1-pixel
+// pen, no clipping and the last font it set. logoCache, when given, keeps the stretched
+// background between renders.
+PlotFrame RenderPlot(QPainter& canvas, int ppiX, int ppiY, const PlotSettings& plot,
+                     const OutputSettings& output, const ShowFlags& show, const QImage& background,
+                     ScaledImageCache* logoCache = nullptr);
+inline PlotFrame RenderPlot(QPainter& canvas, int ppiX, int ppiY, const PlotState& state) {
+    return RenderPlot(canvas, ppiX, ppiY, state.settings, state.output, state.show, PlotBackground());
 }
 
 // How many times the series drawing ran since the program started; the plot view checks that a

@@ -5,18 +5,9 @@
 namespace orvo {
 
 void PlotSettings::resetTextsAndView() {
-    timeMin = 0.0;
-    timeMax = 20.0;
-    altitudeMin = 0.0;
-    altitudeMax = 20.0;
-    timeSpan = altitudeSpan = 20.0;
+    view() = ViewRange{};
     timeShift = altitudeShift = 0.0;
-    title = "Altitude versus Time";
-    xLabel = "Time (sec)";
-    yLabel = "Altitude (Feet)";
-    info1.clear();
-    info2.clear();
-    info3.clear();
+    texts() = PlotTexts{};
     credit1 = "Created by Orvo - Get an Altitude!";
     credit2 = MakerWebAddress;
 }

@@ -11,39 +11,46 @@ namespace orvo {
 inline constexpr const char* MakerWebAddress = "www.orvo-altimeters.example/altimeters";
 inline constexpr const char* MakerEmail = "support@orvo-altimeters.example";
 
-struct PlotSettings {
+// The four limits of a view.
+struct ViewRange {
+    double timeMin = 0.0;
+    double timeMax = 20.0;
+    double altitudeMin = 0.0;
+    double altitudeMax = 20.0;
+};
+
+// The plot's own texts (the credits are not the user's and stay out).
+struct PlotTexts {
+    std::string title = "Altitude versus Time";
+    std::string xLabel = "Time (sec)";
+    std::string yLabel = "Altitude (Feet)";
+    std::string info1, info2, info3;
+
+    bool operator==(const PlotTexts&) const = default;
+};
+
+struct PlotSettings : ViewRange, PlotTexts {
     Colour backgroundColour = 0x00FFFFFF;
     Colour gridColour = 0x00808080;
     Colour scaleColour = 0x00000000;
     Colour labelColour = 0x00000000;
     Colour infoColour = 0x000000FF;
     SeriesList series;
-    double timeMin = 0.0;
-    double timeMax = 20.0;
-    double altitudeMin = 0.0;
-    double altitudeMax = 20.0;
-    double timeSpan = 20.0;     // rewritten by every render
-    double altitudeSpan = 20.0; // rewritten by every render
     double timeShift = 0.0;
     double altitudeShift = 0.0;
-    std::string title = "Altitude versus Time";
-    std::string xLabel = "Time (sec)";
-    std::string yLabel = "Altitude (Feet)";
-    std::string info1, info2, info3;
     std::string credit1 = "Created by Orvo - Get an Altitude!";
     std::string credit2 = MakerWebAddress;
 
     // Resets everything but the series list to the start-up values.
     void resetTextsAndView();
+    ViewRange& view() { return *this; }
+    const ViewRange& view() const { return *this; }
+    PlotTexts& texts() { return *this; }
+    const PlotTexts& texts() const { return *this; }
 };
 
 // The view the Reset button restores.
-struct HomeView {
-    double timeMin = 0.0;
-    double timeMax = 20.0;
-    double altitudeMin = 0.0;
-    double altitudeMax = 20.0;
-};
+struct HomeView : ViewRange {};
 
 // Size and placement of the drawn plot in inches, and colour (non-zero) or monochrome output.
 struct OutputSettings {

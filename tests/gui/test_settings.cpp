@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -95,4 +96,68 @@ TEST(Settings, LeadingIntegerRule) {
     EXPECT_EQ(leadingInteger(""), 0);
     EXPECT_EQ(leadingInteger("-"), 0);
     EXPECT_EQ(leadingInteger("4294967297"), 1); // cut to 32 bits
+}
+
+// A store as the program has always written it: every key, its type, its place. It loads to the
+// same values and is written back key for key.
+TEST(Settings, AnExistingStoreLoadsTheSameAndIsWrittenBackUnchanged) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("orvo.ini");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Settings]\nComPort=2\nBaudRate=3\nLeft=40\nTop=50\nSimulateTarget=1\nShowPoints=1\n"
+                "ShowInfo=0\nShowBackground=1\nShowAvgROC=1\nBlankPart=1\nRevTrig=1\nTriggered=1\n"
+                "PrtWidth=6.5\nPrtHeight=2.25\nPrtColor=1\nBGColor=1122867\nGridColor=4473924\n"
+                "ScaleColor=5592405\nLabelColor=6710886\nInfoColor=7829367\nAutoStart=2\n"
+                "AutoStartSec=11\nAutoStartAltitude=21\nAutoStop=1\nAutoStopSec=61\nAutoStopAltitude=16\n"
+                "AutoZero=1\nExportType=2\nInterval=250\n");
+    }
+    QSettings store(path, QSettings::IniFormat);
+    const StoredSettings v = LoadSettings(store);
+    EXPECT_EQ(v.valuesRead, StoredSettingsCount);
+    const std::vector<double> got = {double(v.ComPort),
+                                     double(v.BaudRate),
+                                     double(v.Left),
+                                     double(v.Top),
+                                     double(v.SimulateTarget),
+                                     double(v.ShowPoints),
+                                     double(v.ShowInfo),
+                                     double(v.ShowBackground),
+                                     double(v.ShowAvgROC),
+                                     double(v.BlankPart),
+                                     double(v.RevTrig),
+                                     double(v.Triggered),
+                                     v.PrtWidth,
+                                     v.PrtHeight,
+                                     double(v.PrtColor),
+                                     double(v.BGColor),
+                                     double(v.GridColor),
+                                     double(v.ScaleColor),
+                                     double(v.LabelColor),
+                                     double(v.InfoColor),
+                                     double(v.AutoStart),
+                                     double(v.AutoStartSec),
+                                     double(v.AutoStartAltitude),
+                                     double(v.AutoStop),
+                                     double(v.AutoStopSec),
+                                     double(v.AutoStopAltitude),
+                                     double(v.AutoZero),
+                                     double(v.ExportType),
+                                     double(v.Interval)};
+    const std::vector<double> want = {2, 3,  40,  50,   1,  1,        0,        1,        1,        1,
+                                      1, 1,  6.5, 2.25, 1,  0x112233, 0x444444, 0x555555, 0x666666, 0x777777,
+                                      2, 11, 21,  1,    61, 16,       1,        2,        250};
+    EXPECT_EQ(got, want);
+
+    QSettings copy(dir.filePath("copy.ini"), QSettings::IniFormat);
+    SaveSettings(copy, v);
+    store.beginGroup("Settings");
+    copy.beginGroup("Settings");
+    QStringList keys = store.childKeys(), written = copy.childKeys();
+    keys.sort();
+    written.sort();
+    EXPECT_EQ(written, keys);
+    for (const QString& k : keys)
+        EXPECT_EQ(copy.value(k).toString(), store.value(k).toString()) << k.toStdString();
 }

@@ -2,6 +2,7 @@
 // show), a redo the edited plot again; a new edit clears the redo steps; the bounds hold.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -251,4 +252,28 @@ TEST(EditHistory, AnEditLargerThanTheBoundIsNotKeptAndClearsTheHistory) {
     ASSERT_TRUE(f.history.undo());
     EXPECT_EQ(saved(f.plot), afterCrop);
     EXPECT_FALSE(f.history.canUndo());
+}
+
+// A set's display fields come back whole and exact: an edit through record() that only flips a
+// shift's sign bit and hides the set is one step, and undo gives back +0 and the flag.
+TEST(EditHistory, DisplayFieldsComeBackWholeAndBitExact) {
+    Fixture f;
+    Series& s = f.plot.settings.series.dataSet(1);
+    ASSERT_FALSE(std::signbit(s.timeOffset));
+    const SeriesDisplay before = s.display();
+    const int result = f.history.record("Apply", {1}, [&] {
+        s.timeOffset = -0.0;
+        s.DisplayFlag = 0;
+        return 7;
+    });
+    EXPECT_EQ(result, 7);
+    ASSERT_EQ(f.history.undoSteps(), 1);
+    ASSERT_TRUE(f.history.undo());
+    EXPECT_FALSE(std::signbit(s.timeOffset));
+    EXPECT_TRUE(s.display() == before);
+
+    // Only the sign bit: still a change.
+    f.history.record("Apply", {1}, [&] { s.timeOffset = -0.0; });
+    EXPECT_EQ(f.history.undoSteps(), 1);
+    EXPECT_TRUE(f.history.canUndo());
 }

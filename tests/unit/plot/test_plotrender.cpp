@@ -45,11 +45,12 @@ Rendered render(orvo::PlotState& s, int ppi) {
     ensureApp();
     QImage img(int(ppi * s.output.width), int(ppi * s.output.height), QImage::Format_RGB32);
     img.fill(Qt::black);
+    orvo::PlotFrame frame;
     {
         QPainter p(&img);
-        orvo::RenderPlot(p, ppi, ppi, s);
+        frame = orvo::RenderPlot(p, ppi, ppi, s);
     }
-    return {img, orvo::LatestPlotFrame()};
+    return {img, frame};
 }
 
 // Colour output with a grid colour that no text uses.
@@ -130,11 +131,9 @@ TEST(PlotFrame, FollowsTheOutputSize) {
 
     orvo::PlotState s;
     colourState(s);
-    render(s, 100);
-    const orvo::PlotFrame& latest = orvo::LatestPlotFrame();
-    EXPECT_EQ(latest.plotLeft, 105);
-    EXPECT_EQ(latest.plotBottom, 292);
-    EXPECT_DOUBLE_EQ(s.settings.timeSpan, 20.0);
+    const orvo::PlotFrame drawn = render(s, 100).frame;
+    EXPECT_EQ(drawn.plotLeft, 105);
+    EXPECT_EQ(drawn.plotBottom, 292);
 }
 
 TEST(Transforms, EdgesInversesAndUndefinedDivisions) {
@@ -223,9 +222,9 @@ TEST(RenderPlot, ZeroLineLiesOnTheBottomEdgeWhenZeroIsBelowTheView) {
     orvo::PlotState s;
     colourState(s);
     s.settings.altitudeMin = 100, s.settings.altitudeMax = 200;
-    EXPECT_TRUE(solidRows(s).first.empty());
-    EXPECT_EQ(orvo::AltitudeToPixel(s.settings, orvo::LatestPlotFrame(), 0),
-              orvo::LatestPlotFrame().plotBottom - orvo::LatestPlotFrame().plotTop);
+    const auto [none, below] = solidRows(s);
+    EXPECT_TRUE(none.empty());
+    EXPECT_EQ(orvo::AltitudeToPixel(s.settings, below, 0), below.plotBottom - below.plotTop);
     s.settings.altitudeMin = -100, s.settings.altitudeMax = 100;
     const auto [rows, f] = solidRows(s);
     ASSERT_EQ(rows.size(), 1u);
@@ -454,4 +453,30 @@ TEST(RenderPlot, PageLogoIsDrawnAtNoMoreThan300Dpi) {
     ASSERT_GE(at, 0);
     const int width = pdf.mid(at + 7, 8).split(' ').front().split('\n').front().toInt();
     EXPECT_NEAR(width, 7.0 * 300 * 0.8, 7.0 * 300 * 0.2);
+}
+
+// The screen keeps the stretched logo between paints; a kept copy draws the same pixels as a
+// fresh one, and a new size stretches it anew.
+TEST(RenderPlot, AKeptLogoDrawsWhatAFreshOneDraws) {
+    ensureApp();
+    orvo::PlotState s;
+    colourState(s);
+    s.show.ShowBackground = true;
+    ASSERT_FALSE(orvo::PlotBackground().isNull());
+    orvo::ScaledImageCache kept;
+    for (const double width : {4.0, 6.0, 4.0}) {
+        SCOPED_TRACE(width);
+        s.output.width = width;
+        QImage fresh(int(96 * width), int(96 * s.output.height), QImage::Format_RGB32);
+        QImage cached = fresh;
+        {
+            QPainter p(&fresh);
+            orvo::RenderPlot(p, 96, 96, s.settings, s.output, s.show, orvo::PlotBackground());
+        }
+        {
+            QPainter p(&cached);
+            orvo::RenderPlot(p, 96, 96, s.settings, s.output, s.show, orvo::PlotBackground(), &kept);
+        }
+        EXPECT_EQ(cached, fresh);
+    }
 }

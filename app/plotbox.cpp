@@ -1,0 +1,77 @@
+// The plot surface of the Recorded Data page: the cached picture and the overlay over it.
+#include "app/plotbox.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "app/tmainform.h"
+
+namespace {
+
+// The form's handlers work on its PlotBox; while a box (the page's or the large plot's) paints or
+// has a mouse event, that box is the one.
+struct ActiveBox {
+    ActiveBox(TMainForm* f, PlotBoxWidget* box) : form(f), keep(f->PlotBox) { f->PlotBox = box; }
+    ~ActiveBox() { form->PlotBox = keep; }
+    ActiveBox(const ActiveBox&) = delete;
+    ActiveBox& operator=(const ActiveBox&) = delete;
+    TMainForm* form;
+    PlotBoxWidget* keep;
+};
+
+} // namespace
+
+PlotBoxWidget::PlotBoxWidget(TMainForm* form, QWidget* parent) : QWidget(parent), m_form(form) {
+    setObjectName("PlotBox");
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 120);
+}
+
+void PlotBoxWidget::setOverlay(const orvo::PlotOverlay& overlay) {
+    const QRegion dirty = orvo::OverlayRegion(m_overlay) + orvo::OverlayRegion(overlay);
+    m_overlay = overlay;
+    m_overlayDirty += dirty;
+    update(dirty);
+}
+
+void PlotBoxWidget::paintEvent(QPaintEvent* event) {
+    // A paint that covers more than the overlay asked for is a real repaint: render afresh.
+    // The circle and rubber band vanish with it.
+    const bool overlayOnly =
+        !m_cache.isNull() && m_cache.size() == size() && (event->region() - m_overlayDirty).isEmpty();
+    m_overlayDirty = QRegion();
+    if (!overlayOnly) {
+        m_cache = QImage(size(), QImage::Format_RGB32);
+        m_cache.fill(Qt::white);
+        {
+            QPainter cp(&m_cache);
+            const ActiveBox active(m_form, this);
+            m_frame = m_form->PlotBoxPaint(cp, &m_logo);
+        }
+        m_overlay = orvo::PlotOverlay{};
+        ++m_renders;
+    }
+    QPainter p(this);
+    for (const QRect& r : event->region())
+        p.drawImage(r.topLeft(), m_cache, r);
+    orvo::DrawPlotOverlay(p, m_overlay);
+}
+
+void PlotBoxWidget::mousePressEvent(QMouseEvent* event) {
+    const ActiveBox active(m_form, this);
+    m_form->PlotBoxMouseDown(event);
+}
+void PlotBoxWidget::mouseMoveEvent(QMouseEvent* event) {
+    const ActiveBox active(m_form, this);
+    m_form->PlotBoxMouseMove(event);
+}
+
+void PlotBoxWidget::mouseReleaseEvent(QMouseEvent* event) {
+    const ActiveBox active(m_form, this);
+    // A click comes between the press and the release, as on the desktop the program grew on.
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        m_form->PlotBoxClick();
+    m_form->PlotBoxMouseUp(event);
+}
