@@ -20,6 +20,7 @@
 #include "app/tmainform.h"
 #include "config/editnumber.h"
 #include "config/interval.h"
+#include "data/altitudeunit.h"
 #include "link/configexchange.h"
 
 namespace {
@@ -125,9 +126,10 @@ void TMainForm::buildConfigurePage() {
     sampling->addWidget(Msg1, 2, 0, 1, 4);
     left->addWidget(GroupBox1);
 
-    UnitsGrp =
-        new RadioGroup(QStringLiteral("Altitude Units"),
-                       {QStringLiteral("Feet"), QStringLiteral("Yards"), QStringLiteral("Meters")}, 3, page);
+    QStringList unitNames;
+    for (const orvo::AltitudeUnit& unit : orvo::AltitudeUnits)
+        unitNames << QString::fromLatin1(unit.name);
+    UnitsGrp = new RadioGroup(QStringLiteral("Altitude Units"), unitNames, 3, page);
     UnitsGrp->setObjectName("UnitsGrp");
     UnitsGrp->setItemIndex(0);
     left->addWidget(UnitsGrp);
@@ -215,7 +217,7 @@ void TMainForm::buildConfigurePage() {
     AutoStartGrp->setObjectName("AutoStartGrp");
     AutoStartGrp->setItemIndex(0);
     AutoStartSecEdit = makeEdit(AutoStartGrp, "AutoStartSecEdit", QStringLiteral("10"));
-    AboveUnitsPanel = new QLabel(QStringLiteral("Feet"), AutoStartGrp);
+    AboveUnitsPanel = new QLabel(QString::fromLatin1(orvo::AltitudeUnits[0].name), AutoStartGrp);
     AboveUnitsPanel->setObjectName("AboveUnitsPanel");
     AutoStartAltitudeEdit = makeEdit(AutoStartGrp, "AutoStartAltitudeEdit", QStringLiteral("20"));
     besideItem(AutoStartGrp, 1, AutoStartSecEdit, new QLabel(QStringLiteral("Seconds"), AutoStartGrp));
@@ -229,7 +231,7 @@ void TMainForm::buildConfigurePage() {
     AutoStopGrp->setObjectName("AutoStopGrp");
     AutoStopGrp->setItemIndex(0);
     AutoStopSecEdit = makeEdit(AutoStopGrp, "AutoStopSecEdit", QStringLiteral("60"));
-    BelowUnitsPanel = new QLabel(QStringLiteral("Feet"), AutoStopGrp);
+    BelowUnitsPanel = new QLabel(QString::fromLatin1(orvo::AltitudeUnits[0].name), AutoStopGrp);
     BelowUnitsPanel->setObjectName("BelowUnitsPanel");
     AutoStopAltitudeEdit = makeEdit(AutoStopGrp, "AutoStopAltitudeEdit", QStringLiteral("15"));
     besideItem(AutoStopGrp, 1, AutoStopSecEdit, new QLabel(QStringLiteral("Seconds"), AutoStopGrp));
@@ -397,7 +399,8 @@ void TMainForm::mSecSpinDownClick() {
 
 void TMainForm::UnitsGrpClick() {
     // The numbers in the altitude edits stay as typed; the module reads them in the new units.
-    const QString label = QString::fromLatin1(unitsName(std::max(0, UnitsGrp->itemIndex())));
+    const QString label =
+        QString::fromLatin1(orvo::altitudeUnitRecorded(std::max(0, UnitsGrp->itemIndex())).name);
     AboveUnitsPanel->setText(label);
     BelowUnitsPanel->setText(label);
 }
@@ -486,7 +489,7 @@ void TMainForm::showConfigBlock() {
     const orvo::ConfigBlock& c = s.config;
     // A code beyond the three items selects "Meters", and the labels come from the same table.
     UnitsGrp->setItemIndex(c.Units);
-    const QString label = QString::fromLatin1(unitsName(c.Units));
+    const QString label = QString::fromLatin1(orvo::altitudeUnitRecorded(c.Units).name);
     AboveUnitsPanel->setText(label);
     BelowUnitsPanel->setText(label);
 

@@ -93,8 +93,8 @@ void TMainForm::buildConnectPage() {
     addLabel(QStringLiteral("Speed"));
     SpeedBox = new QComboBox(ConnectPage);
     SpeedBox->setObjectName("SpeedBox");
-    for (int rate : SpeedTable)
-        SpeedBox->addItem(QString::number(rate));
+    for (const orvo::LinkSpeed& s : orvo::LinkSpeeds)
+        SpeedBox->addItem(QString::fromLatin1(s.text));
     row->addWidget(SpeedBox);
     ConnectBtn = addButton("ConnectBtn", QStringLiteral("Connect"),
                            QStringLiteral("Connect or Disconnect to the Orvo Module"));
@@ -205,7 +205,7 @@ void TMainForm::ConnectBtnClick() {
         disconnectPort();
         return;
     }
-    const int speed = SpeedTable[std::clamp(m_state->speedIndex, 0, 5)];
+    const int speed = orvo::linkSpeedBaud(m_state->speedIndex);
     if (!orvo::CommOpen(CommPortBox->currentText().toStdString(), speed, 0)) {
         m_prompts->error(this, QStringLiteral("Unable to open Serial Port"),
                          QString::fromStdString(orvo::CommLastError()));
@@ -328,9 +328,9 @@ bool TMainForm::downloadOneSet(int index) {
     for (const std::string& problem : orvo::downloadProblems(out, index + 1))
         infoLine(QString::fromStdString(problem));
     plot.settings.xLabel = orvo::DownloadTimeLabel;
-    if (const char* label = orvo::downloadAltitudeLabel(m_state->config.Units)) {
-        plot.settings.yLabel = label;
-        set.altitudeUnit = orvo::altitudeUnitOfLabel(label);
+    if (const orvo::AltitudeUnit* unit = orvo::altitudeUnitOfCode(m_state->config.Units)) {
+        plot.settings.yLabel = unit->axisLabel;
+        set.altitudeUnit = unit;
     }
 
     // Kept on disk at once, so an erase that follows cannot lose the flight.

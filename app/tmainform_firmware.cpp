@@ -77,7 +77,7 @@ void TMainForm::UpdateBtnClick() {
 
     orvo::FirmwareUpdateOptions options;
     options.portName = CommPortBox->currentText().toStdString();
-    options.linkSpeed = SpeedTable[std::clamp(m_state->speedIndex, 0, 5)];
+    options.linkSpeed = orvo::linkSpeedBaud(m_state->speedIndex);
     options.blankPart = BlankPartChk->isChecked();
     options.manualEntry = CompatChk->isChecked();
     options.recoveryHint = "To finish, check \"Part is Blank\" on the Configure page and click \"Update "

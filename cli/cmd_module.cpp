@@ -15,6 +15,7 @@
 #include "link/comm.h"
 #include "link/configexchange.h"
 #include "link/downloadarchive.h"
+#include "link/linkspeed.h"
 #include "link/protocol.h"
 #include "plot/plotfile.h"
 #include "plot/plotsettings.h"
@@ -26,9 +27,10 @@ constexpr int ExitNoAnswer = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitPort = 3;
 
-const char* commonOptions = "  --port P         the module's port: a device path, a COM name, or Simulator\n"
-                            "  --speed S        2400, 4800, 9600, 19200, 38400 or 115200 bits per second "
-                            "(default 115200)\n";
+const std::string commonOptions =
+    "  --port P         the module's port: a device path, a COM name, or Simulator\n"
+    "  --speed S        " +
+    orvo::linkSpeedList(", ", " or ") + " bits per second (default 115200)\n";
 
 struct Options {
     std::string port;
@@ -40,12 +42,6 @@ struct Options {
     std::string altitude;
     bool haveAltitude = false;
 };
-
-bool knownSpeed(int baud) {
-    for (int s : orvo::CommSpeeds)
-        if (s == baud) return true;
-    return false;
-}
 
 // Returns 0 when the options parsed, else the exit status (help printed: -1).
 int parseOptions(const char* command, const std::vector<std::string>& args, const std::string& allowed,
@@ -87,10 +83,9 @@ int parseOptions(const char* command, const std::vector<std::string>& args, cons
         if (a == "--speed") {
             char* end = nullptr;
             const long b = std::strtol(v.c_str(), &end, 10);
-            if (*end != 0 || !knownSpeed(static_cast<int>(b))) {
-                std::fprintf(stderr,
-                             "orvo-cli %s: --speed must be one of 2400 4800 9600 19200 38400 115200\n",
-                             command);
+            if (*end != 0 || !orvo::linkSpeedOfBaud(b)) {
+                std::fprintf(stderr, "orvo-cli %s: --speed must be one of %s\n", command,
+                             orvo::linkSpeedList(" ", " ").c_str());
                 return ExitUsage;
             }
             o->baud = static_cast<int>(b);
@@ -245,9 +240,9 @@ int runDownload(const std::vector<std::string>& args) {
         orvo::AutoScaleTime(plot.settings, plot.home);
         orvo::AutoScaleAltitude(plot.settings, plot.home);
         plot.settings.xLabel = orvo::DownloadTimeLabel;
-        if (const char* label = orvo::downloadAltitudeLabel(config.Units)) {
-            plot.settings.yLabel = label;
-            set.altitudeUnit = orvo::altitudeUnitOfLabel(label);
+        if (const orvo::AltitudeUnit* unit = orvo::altitudeUnitOfCode(config.Units)) {
+            plot.settings.yLabel = unit->axisLabel;
+            set.altitudeUnit = unit;
         }
         std::printf("\n\nDownloaded %d data samples.\n", out.samples);
         for (const std::string& problem : orvo::downloadProblems(out, i + 1))

@@ -85,7 +85,8 @@ void idle(std::uint32_t start, std::uint32_t timeoutMs) {
 } // namespace
 
 int CommBaudFor(int speed) {
-    if (speed >= 0 && speed < CommSpeedCount) return CommSpeeds[speed];
+    if (speed >= 0 && speed < static_cast<int>(LinkSpeeds.size()))
+        return LinkSpeeds[static_cast<std::size_t>(speed)].baud;
     return speed;
 }
 

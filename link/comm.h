@@ -8,14 +8,12 @@
 #include <string>
 
 #include "link/clock.h"
+#include "link/linkspeed.h"
 #include "link/serialdevice.h"
 
 namespace orvo {
 
-// The speeds of SpeedBox; the index is what the settings store.
-inline constexpr int CommSpeedCount = 6;
-inline constexpr int CommSpeeds[CommSpeedCount] = {2400, 4800, 9600, 19200, 38400, 115200};
-// Index 0..5 gives the table's rate; any other value is taken as a rate in bits per second.
+// Index 0..5 of LinkSpeeds gives the table's rate; any other value is taken as a rate in bits per second.
 int CommBaudFor(int speedIndexOrBaud);
 
 // The name of the built-in emulated module's port (last entry of the port list).

@@ -333,19 +333,6 @@ double downloadTimeAxisMax(double lastTime) {
     return static_cast<double>(static_cast<long long>((lastTime * 0.1 + 0.5) * 10));
 }
 
-const char* downloadAltitudeLabel(int units) {
-    switch (units) {
-    case 0:
-        return "Altitude (feet)";
-    case 1:
-        return "Altitude (yards)";
-    case 2:
-        return "Altitude (meters)";
-    default:
-        return nullptr;
-    }
-}
-
 // ---- erase, reset, calibration ----
 
 LinkStatus eraseModuleMemory() {

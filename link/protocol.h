@@ -183,8 +183,6 @@ void finishDownloadedSet(Series& set, const DownloadOutcome& outcome, int setNum
 // The plot's time-axis maximum after a set whose last sample is at lastTime: 5 s later, in
 // whole seconds.
 double downloadTimeAxisMax(double lastTime);
-// "Altitude (feet)", "(yards)", "(meters)" for units 0..2; nullptr for any other code.
-const char* downloadAltitudeLabel(int units);
 inline constexpr const char* DownloadTimeLabel = "Time (seconds)";
 
 // ---- erase, reset, calibration ----

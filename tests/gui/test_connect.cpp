@@ -298,7 +298,8 @@ TEST_F(ConnectTest, UnannouncedCountAndTheUnitsLabel) {
     EXPECT_EQ(set.samples.count, 5);
     EXPECT_EQ(series().triggerSet(series().dataSetCount() - 1).DisplayFlag, 0);
     EXPECT_EQ(f.state().plot.settings.yLabel, "Altitude (meters)");
-    EXPECT_EQ(set.altitudeUnit, "m"); // the set knows its unit, whatever later sets do to the label
+    EXPECT_EQ(set.altitudeUnit,
+              orvo::altitudeUnitOfCode(2)); // the set knows its unit, whatever later sets do to the label
     EXPECT_TRUE(infoLines(f).contains("Downloaded 5 data samples."));
 }
 

@@ -171,16 +171,12 @@ TEST(DownloadDecoder, EndsAtTheStorageLimitAndWhenAskedToStop) {
     }
 }
 
-TEST(ProtocolTexts, InformationLinesAxisLabelsAndTimeAxis) {
+TEST(ProtocolTexts, InformationLinesAndTimeAxis) {
     ModuleIdentity id = simulatedIdentity();
     EXPECT_EQ(moduleInfoLines(id, 0),
               (std::vector<std::string>{"     Device Name: ORVO", "           Model: MOD1", "",
                                         "Software Version: 0.03", "   Software Date: 08-27-03", "", "",
                                         "Memory contains 0 data sets."}));
-    EXPECT_STREQ(downloadAltitudeLabel(0), "Altitude (feet)");
-    EXPECT_STREQ(downloadAltitudeLabel(1), "Altitude (yards)");
-    EXPECT_STREQ(downloadAltitudeLabel(2), "Altitude (meters)");
-    EXPECT_EQ(downloadAltitudeLabel(3), nullptr);
     EXPECT_EQ(downloadTimeAxisMax(12.34), 17.0);
     EXPECT_EQ(downloadTimeAxisMax(0.0), 5.0);
 }
