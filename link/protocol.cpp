@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "config/bigendian.h"
 #include "link/comm.h"
 
 namespace orvo {
@@ -18,10 +19,6 @@ bool sendByte(std::uint8_t b) {
 bool sendCommand(char command) {
     CommFlush();
     return sendByte(static_cast<std::uint8_t>(command));
-}
-
-std::uint16_t bigEndian16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }
 
 std::string format(const char* fmt, auto... args) {
@@ -187,8 +184,8 @@ std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, const SetList
 DownloadHeader DownloadHeader::fromWire(const std::uint8_t* b) {
     DownloadHeader h;
     h.byte0 = b[0];
-    h.intervalCount = bigEndian16(b + 1);
-    h.wordCount = bigEndian16(b + 3);
+    h.intervalCount = readBigEndian16(b + 1);
+    h.wordCount = readBigEndian16(b + 3);
     h.triggerFlag = b[5];
     return h;
 }
@@ -216,7 +213,7 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
             break;
         }
         ++out.wordsRead;
-        std::uint16_t word = bigEndian16(buf);
+        std::uint16_t word = readBigEndian16(buf);
         const bool marker = isMarker(word);
         if (marker) {
             if (out.header.triggerFlag == 0 || (W != 0 && out.wordsRead >= static_cast<int>(W)))
@@ -229,7 +226,7 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
                 break;
             }
             ++out.wordsRead;
-            word = bigEndian16(buf);
+            word = readBigEndian16(buf);
             // Stored as the sample all the same, but no module sends two markers in a row.
             if (isMarker(word)) ++out.misplacedMarkers;
         }
@@ -364,14 +361,15 @@ bool parseCalibrationAltitude(const std::string& text, std::int16_t* altitude) {
 }
 
 LinkStatus calibrateModule(std::int16_t altitude) {
-    const auto raw = static_cast<std::uint16_t>(altitude);
+    std::uint8_t raw[2];
+    writeBigEndian16(raw, static_cast<std::uint16_t>(altitude));
     if (!sendCommand('$')) return LinkStatus::WriteFailed;
     CommSleep(CalibrateCommandPauseMs);
     if (!sendByte('t')) return LinkStatus::WriteFailed;
     // The altitude goes big-endian, one byte at a time, each given time to be taken in.
-    if (!sendByte(static_cast<std::uint8_t>(raw >> 8))) return LinkStatus::WriteFailed;
+    if (!sendByte(raw[0])) return LinkStatus::WriteFailed;
     CommSleep(CalibrateBytePauseMs);
-    if (!sendByte(static_cast<std::uint8_t>(raw & 0xFF))) return LinkStatus::WriteFailed;
+    if (!sendByte(raw[1])) return LinkStatus::WriteFailed;
     CommSleep(CalibrateBytePauseMs);
     CommSleep(CalibrateSettleMs);
     return LinkStatus::Ok;
