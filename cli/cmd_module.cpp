@@ -14,9 +14,9 @@
 #include "data/datafile.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
-#include "link/downloadarchive.h"
 #include "link/linkspeed.h"
 #include "link/protocol.h"
+#include "moduleops/downloadarchive.h"
 #include "plot/plotfile.h"
 #include "plot/plotsettings.h"
 

@@ -25,8 +25,8 @@
 #include "app/tmainform.h"
 #include "data/datafile.h"
 #include "link/comm.h"
-#include "link/downloadarchive.h"
 #include "link/simulator.h"
+#include "moduleops/downloadarchive.h"
 #include "scriptedprompts.h"
 #include "showmain.h"
 
