@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
 #include "app/tmainform.h"
@@ -27,6 +28,7 @@
 #include "link/comm.h"
 #include "link/protocol.h"
 #include "moduleops/downloadarchive.h"
+#include "moduleops/moduleoperations.h"
 #include "plot/plotfile.h"
 
 namespace {
@@ -247,11 +249,10 @@ void TMainForm::DLInfoBtnClick() {
     } else {
         if (!linkConnected(false)) return;
         BlockingWait wait(InfoText);
-        id = orvo::identifyModule();
-        // The notice stays above the information lines, and the sets are still listed.
-        if (id.missingLines > 0) infoLine(QStringLiteral("No Reply from Target"));
-        listing = orvo::listSets(orvo::setListingWaitMs(id));
-        lines = orvo::moduleInfoLines(id, listing);
+        InfoTextLog log(this);
+        const orvo::ModuleSurvey survey = orvo::surveyModule(log);
+        id = survey.identity;
+        listing = survey.listing;
     }
     const int count = listing.count;
     s.setCount = count;
@@ -294,11 +295,6 @@ void TMainForm::DLDataBtnClick() {
 }
 
 bool TMainForm::downloadOneSet(int index) {
-    orvo::PlotState& plot = m_state->plot;
-    orvo::SeriesList& list = plot.settings.series;
-    orvo::Series& set = list.CreateDataSet();
-    const int n = list.dataSetCount() - 1;
-    const std::uint16_t unit = m_state->config.IntervalUnit;
     ProgressBar1->setValue(0);
     const auto progress = [this](int, int percent) {
         ProgressBar1->setValue(percent);
@@ -308,39 +304,12 @@ bool TMainForm::downloadOneSet(int index) {
         return !m_transactions->stopRequested();
     };
     // A module that was slow to list its sets gets as long to begin each one.
-    const orvo::DownloadOutcome out =
-        orvo::downloadSet(index, unit, set, progress, m_state->setListing.firstWaitMs);
-    if (!out.headerArrived()) {
-        // A set of placeholder points must not pass for a flight.
-        list.DeleteDataSet(n);
-        repaintPlot();
-        infoLine(QStringLiteral("Set %1 did not answer; nothing was downloaded.").arg(index + 1));
-        return false;
-    }
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
-    orvo::finishDownloadedSet(set, out, index + 1, unit, today);
-    if (out.samples > 0) plot.settings.timeMax = orvo::downloadTimeAxisMax(out.lastTime);
-    orvo::AutoScaleTime(plot.settings, plot.home);
-    orvo::AutoScaleAltitude(plot.settings, plot.home);
-    infoLine(QString());
-    infoLine(QString());
-    infoLine(QStringLiteral("Downloaded %1 data samples.").arg(out.samples));
-    for (const std::string& problem : orvo::downloadProblems(out, index + 1))
-        infoLine(QString::fromStdString(problem));
-    plot.settings.xLabel = orvo::DownloadTimeLabel;
-    if (const orvo::AltitudeUnit* unit = orvo::altitudeUnitOfCode(m_state->config.Units)) {
-        plot.settings.yLabel = unit->axisLabel;
-        set.altitudeUnit = unit;
-    }
-
-    // Kept on disk at once, so an erase that follows cannot lose the flight.
-    std::string path, error;
-    if (orvo::archiveDownloadedSet(list, n, orvo::plotFileHeader(plot.settings), index + 1, &path, &error))
-        infoLine(QStringLiteral("A copy was saved as %1").arg(QString::fromStdString(path)));
-    else
-        infoLine(QStringLiteral("No copy could be saved: %1").arg(QString::fromStdString(error)));
+    InfoTextLog log(this);
+    const orvo::SetDownload got = orvo::downloadModuleSet(
+        m_state->plot, index, m_state->config, m_state->setListing.firstWaitMs, today, log, progress);
     repaintPlot();
-    return true;
+    return got.answered;
 }
 
 void TMainForm::EraseDataBtnClick() {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
 #include "app/tmainform.h"
@@ -18,17 +19,6 @@
 namespace {
 
 const QString UpdateCaption = QStringLiteral("Orvo Firmware Update");
-
-// UpdateFirmware's lines go to InfoText as they come.
-class InfoTextLog : public orvo::InfoLog {
-  public:
-    explicit InfoTextLog(TMainForm* window) : m_window(window) {}
-    void clear() override { m_window->infoClear(); }
-    void line(const std::string& text) override { m_window->infoLine(QString::fromStdString(text)); }
-
-  private:
-    TMainForm* m_window;
-};
 
 } // namespace
 

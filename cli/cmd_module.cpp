@@ -14,9 +14,11 @@
 #include "data/datafile.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
+#include "link/infolog.h"
 #include "link/linkspeed.h"
 #include "link/protocol.h"
 #include "moduleops/downloadarchive.h"
+#include "moduleops/moduleoperations.h"
 #include "plot/plotfile.h"
 #include "plot/plotsettings.h"
 
@@ -150,12 +152,9 @@ int runInfo(const std::vector<std::string>& args) {
     if (int rc = parseOptions("info", args, ",port,speed,", help, &o)) return rc < 0 ? 0 : rc;
     if (int rc = openPort("info", o)) return rc;
     PortCloser closer;
-    const orvo::ModuleIdentity id = orvo::identifyModule();
-    if (id.missingLines > 0) std::printf("No Reply from Target\n");
-    const orvo::SetListing listing = orvo::listSets(orvo::setListingWaitMs(id));
-    for (const std::string& line : orvo::moduleInfoLines(id, listing))
-        std::printf("%s\n", line.c_str());
-    return id.missingLines > 0 || !listing.confirmed() ? ExitNoAnswer : 0;
+    orvo::StdoutInfoLog log;
+    const orvo::ModuleSurvey survey = orvo::surveyModule(log);
+    return !survey.answered() || !survey.listing.confirmed() ? ExitNoAnswer : 0;
 }
 
 // ---- download ----
@@ -224,38 +223,20 @@ int runDownload(const std::vector<std::string>& args) {
     orvo::PlotState plot;
     orvo::SeriesList& list = plot.settings.series;
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+    orvo::StdoutInfoLog log;
     for (int i = first; i <= last; ++i) {
-        orvo::Series& set = list.CreateDataSet();
-        const int n = list.dataSetCount() - 1;
-        const orvo::DownloadOutcome out =
-            orvo::downloadSet(i, config.IntervalUnit, set, {}, orvo::setListingWaitMs(timing));
-        if (!out.headerArrived()) {
-            list.DeleteDataSet(n);
-            std::printf("Set %d did not answer; nothing was downloaded.\n", i + 1);
+        const orvo::SetDownload got =
+            orvo::downloadModuleSet(plot, i, config, orvo::setListingWaitMs(timing), today, log);
+        if (!got.answered) {
             status = ExitNoAnswer;
             break;
         }
-        orvo::finishDownloadedSet(set, out, i + 1, config.IntervalUnit, today);
-        if (out.samples > 0) plot.settings.timeMax = orvo::downloadTimeAxisMax(out.lastTime);
-        orvo::AutoScaleTime(plot.settings, plot.home);
-        orvo::AutoScaleAltitude(plot.settings, plot.home);
-        plot.settings.xLabel = orvo::DownloadTimeLabel;
-        if (const orvo::AltitudeUnit* unit = orvo::altitudeUnitOfCode(config.Units)) {
-            plot.settings.yLabel = unit->axisLabel;
-            set.altitudeUnit = unit;
-        }
-        std::printf("\n\nDownloaded %d data samples.\n", out.samples);
-        for (const std::string& problem : orvo::downloadProblems(out, i + 1))
-            std::printf("%s\n", problem.c_str());
-        if (!out.complete() && status == 0) status = ExitNoAnswer;
-        std::string path, error;
-        const orvo::PlotFileHeader header = orvo::plotFileHeader(plot.settings);
-        if (orvo::archiveDownloadedSet(list, n, header, i + 1, &path, &error)) {
-            std::printf("A copy was saved as %s\n", path.c_str());
-            continue;
-        }
-        std::printf("No copy could be saved: %s\n", error.c_str());
+        if (!got.outcome.complete() && status == 0) status = ExitNoAnswer;
+        if (got.archived()) continue;
         status = ExitUsage;
+        const int n = got.dataSetIndex;
+        const orvo::PlotFileHeader header = orvo::plotFileHeader(plot.settings);
+        std::string path, error;
         if (!o.output.empty()) continue; // the set goes into FILE below
         // Nothing else would keep the flight once this run ends: the current folder takes it.
         const std::string here = QDir::currentPath().toStdString();
