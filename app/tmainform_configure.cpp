@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "app/configwidgets.h"
+#include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
 #include "app/tmainform.h"
@@ -22,6 +23,7 @@
 #include "config/interval.h"
 #include "data/altitudeunit.h"
 #include "link/configexchange.h"
+#include "moduleops/moduleoperations.h"
 
 namespace {
 
@@ -449,12 +451,12 @@ void showLinkState(QLabel* display, const QString& text) {
 
 bool TMainForm::ReadConfiguration() {
     if (!configureConnected()) return false;
-    infoLine(QStringLiteral("Reading Configuration..."));
     orvo::ConfigBlock received;
     std::string doubt;
     // Whatever is read here may be written back by Write Config: the reads must agree.
     BlockingWait wait(InfoText);
-    const orvo::ConfigStatus status = orvo::readConfirmedConfigBlock(&received, &doubt);
+    InfoTextLog log(this, true);
+    const orvo::ConfigStatus status = orvo::readModuleConfiguration(&received, &doubt, true, log);
     wait.release();
     if (status == orvo::ConfigStatus::NoResponse || status == orvo::ConfigStatus::WriteFailed)
         showLinkState(ConnectStatusDisp, QStringLiteral("Port open, module did not answer"));
@@ -472,7 +474,6 @@ bool TMainForm::ReadConfiguration() {
     }
     if (status != orvo::ConfigStatus::Ok) {
         // The block and the controls keep what they had.
-        infoLine(QStringLiteral("No reponse from device."));
         infoLine(QStringLiteral("The port is open, but the module did not answer."));
         m_prompts->error(this, QStringLiteral("Unable to read configuration!"));
         return false;
@@ -480,7 +481,6 @@ bool TMainForm::ReadConfiguration() {
     m_configDoubtful = false;
     m_state->config = received;
     showConfigBlock();
-    infoLine(QStringLiteral("Configuration loaded."));
     return true;
 }
 

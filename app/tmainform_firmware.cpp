@@ -15,6 +15,7 @@
 #include "app/prompts.h"
 #include "app/tmainform.h"
 #include "firmware/isp.h"
+#include "moduleops/moduleoperations.h"
 
 namespace {
 
@@ -107,13 +108,9 @@ void TMainForm::UpdateBtnClick() {
                            "Erase the module anyway?"));
     };
     InfoTextLog log(this);
-    const int result = orvo::UpdateFirmware(QFile::encodeName(path).toStdString(), options, log, hooks);
+    orvo::updateModuleFirmware(QFile::encodeName(path).toStdString(), options, log, hooks);
 
     ProgressBar1->setMaximum(100);
     ProgressBar1->setVisible(false);
     showPage(ConnectPage);
-    if (result == orvo::FirmwareUpdated) {
-        infoLine(QString());
-        infoLine(QStringLiteral("Firmware updated successfully."));
-    }
 }

@@ -11,6 +11,7 @@
 #include "firmware/isp.h"
 #include "link/comm.h"
 #include "link/linkspeed.h"
+#include "moduleops/moduleoperations.h"
 
 namespace {
 
@@ -146,12 +147,10 @@ int runFlash(const std::vector<std::string>& args) {
     int result;
     {
         const StopSignals signals;
-        result = orvo::UpdateFirmware(file, options, log, hooks);
+        result = orvo::updateModuleFirmware(file, options, log, hooks);
     }
     switch (result) {
     case orvo::FirmwareUpdated:
-        log.line("");
-        log.line("Firmware updated successfully.");
         return 0;
     case orvo::FirmwarePortFailed:
         return ExitPort;

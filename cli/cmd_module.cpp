@@ -120,20 +120,15 @@ void nameTheProgram() {
 }
 
 bool readConfiguration(orvo::ConfigBlock* config) {
-    std::printf("Reading Configuration...\n");
+    orvo::StdoutInfoLog log;
     std::string doubt;
-    const orvo::ConfigStatus status = orvo::readConfigBlock(config, &doubt);
-    if (status == orvo::ConfigStatus::Doubtful) {
-        std::printf("The configuration read is doubtful (%s).\n", doubt.c_str());
-        std::fprintf(stderr, "Unable to read configuration!\n");
-        return false;
-    }
+    const orvo::ConfigStatus status = orvo::readModuleConfiguration(config, &doubt, false, log);
+    if (status == orvo::ConfigStatus::Doubtful)
+        log.line("The configuration read is doubtful (" + doubt + ").");
     if (status != orvo::ConfigStatus::Ok) {
-        std::printf("No reponse from device.\n");
         std::fprintf(stderr, "Unable to read configuration!\n");
         return false;
     }
-    std::printf("Configuration loaded.\n");
     return true;
 }
 

@@ -72,4 +72,28 @@ SetDownload downloadModuleSet(PlotState& plot, int moduleSet, const ConfigBlock&
     return result;
 }
 
+ConfigStatus readModuleConfiguration(ConfigBlock* block, std::string* doubt, bool confirmed, InfoLog& log) {
+    log.line("Reading Configuration...");
+    ConfigBlock received;
+    const ConfigStatus status =
+        confirmed ? readConfirmedConfigBlock(&received, doubt) : readConfigBlock(&received, doubt);
+    if (status == ConfigStatus::Ok) {
+        *block = received;
+        log.line("Configuration loaded.");
+    } else if (status != ConfigStatus::Doubtful) {
+        log.line("No reponse from device.");
+    }
+    return status;
+}
+
+int updateModuleFirmware(const std::string& fileName, const FirmwareUpdateOptions& options, InfoLog& log,
+                         const FirmwareUpdateHooks& hooks) {
+    const int result = UpdateFirmware(fileName, options, log, hooks);
+    if (result == FirmwareUpdated) {
+        log.line("");
+        log.line("Firmware updated successfully.");
+    }
+    return result;
+}
+
 } // namespace orvo

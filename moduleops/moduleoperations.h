@@ -7,6 +7,8 @@
 #include <string>
 
 #include "config/configblock.h"
+#include "firmware/isp.h"
+#include "link/configexchange.h"
 #include "link/infolog.h"
 #include "link/protocol.h"
 #include "plot/plotsettings.h"
@@ -38,5 +40,16 @@ struct SetDownload {
 SetDownload downloadModuleSet(PlotState& plot, int moduleSet, const ConfigBlock& config,
                               std::uint32_t firstWaitMs, const std::string& today, InfoLog& log,
                               const DownloadProgress& progress = {});
+
+// "Read Config" and orvo-cli's configuration reads: "Reading Configuration...", then
+// "Configuration loaded." or "No reponse from device."; what a doubtful block leaves standing is
+// for the caller to say. confirmed: read until three reads agree (a block that may be written
+// back), else one read. *block changes only on Ok.
+ConfigStatus readModuleConfiguration(ConfigBlock* block, std::string* doubt, bool confirmed, InfoLog& log);
+
+// "Update Firmware" / `orvo-cli flash`: UpdateFirmware, closed by "Firmware updated
+// successfully." after an empty line when the module took the whole file.
+int updateModuleFirmware(const std::string& fileName, const FirmwareUpdateOptions& options, InfoLog& log,
+                         const FirmwareUpdateHooks& hooks = {});
 
 } // namespace orvo
