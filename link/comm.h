@@ -114,49 +114,29 @@ Link& defaultLink();
 // the link's clock.
 std::unique_ptr<SerialDevice> makeSimulatorDevice(Link& link);
 
-// The same calls on the program's link.
-// Opens the named port (a device path, "COM3", or "Simulator") at the given speed (index 0..5 or
-// bits per second) and mode (0: 8N1, 1: 7E1, other: keep the device's framing). DTR and RTS are
-// held on while open. Returns 1 when open, 0 when not (see CommLastError).
+// The same calls on the program's link (see the members above).
 int CommOpen(const std::string& portName, int speed, int mode);
-// Why the last CommOpen returned 0 ("" after a successful open).
 std::string CommLastError();
 bool CommIsOpen();
-// The speed in bits per second the port was opened with (0 while closed).
 int CommBaud();
-// How long the line must stay silent before a reply counts as over: 50 ms for the driver's
-// latency plus the time of 20 bytes at the port's speed.
 std::uint32_t CommQuietMs();
 
-// Number of bytes written (0 when closed or the connection is gone).
 int CommWrite(const void* bytes, int count);
 int CommWrite(const std::string& text);
-// Returns at once with 0..count bytes that have arrived.
 int CommRead(void* buffer, int count);
-// Discards all pending input; returns how many bytes were discarded.
 int CommFlush();
-// Reads exactly count bytes. buffer must hold count + 1 bytes. Returns count (and puts a zero
-// after the bytes) when all arrived before the time-out, else 0.
 int CommReadBlock(void* buffer, int count, std::uint32_t timeoutMs);
-// Reads one text line: stops at a line feed, drops every CR and LF, stops after capacity
-// characters. buffer must hold capacity + 1 bytes and is always zero-terminated. Returns the
-// number of characters, or 0 on time-out; an empty line also gives 0.
 int CommReadLine(char* buffer, int capacity, std::uint32_t timeoutMs);
-// Returns 1 when the expected bytes arrive (anything may precede them), 0 on time-out.
 int CommWaitFor(const void* expected, int count, std::uint32_t timeoutMs);
 int CommWaitFor(const std::string& expected, std::uint32_t timeoutMs);
-// Holds the line in the break state for durationMs.
 void CommSendBreak(std::uint32_t durationMs);
 void CommClose();
 
-// Pauses between protocol steps ("wait 40 ms") go through here so they follow the clock in use.
 void CommSleep(std::uint32_t ms);
 std::uint32_t CommTickCount();
 
 void CommSetTrace(CommTraceFn trace);
 
-// Replaceable pieces. nullptr / an empty factory restore the defaults (the real clock; QSerialPort
-// for device names, the emulator for "Simulator"). Install them while the port is closed.
 void CommSetClock(Clock* clock);
 Clock& CommClock();
 void CommSetDeviceFactory(SerialDeviceFactory factory);
