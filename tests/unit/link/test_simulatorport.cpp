@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "link/comm.h"
+#include "link/configexchange.h"
+#include "link/protocol.h"
 #include "link/simulator.h"
 
 using namespace orvo;
@@ -155,6 +157,16 @@ TEST(LinkObject, TwoLinksTalkToTheirOwnEmulatedModulesSideBySide) {
     EXPECT_GT(clockB.tickCount(), clockA.tickCount()); // 38 bytes at 2400 bit/s take longer
     EXPECT_EQ(a.CommFlush(), 0);
     EXPECT_EQ(b.CommFlush(), 0);
+
+    // The module transactions run on the link they are handed.
+    ConfigBlock readA, readB;
+    ASSERT_EQ(readConfigBlock(a, &readA), ConfigStatus::Ok);
+    ASSERT_EQ(readConfigBlock(b, &readB), ConfigStatus::Ok);
+    EXPECT_EQ(readA.Units, 2);
+    EXPECT_EQ(readB.Units, 0);
+    b.simulator().setRecordedSets({});
+    EXPECT_EQ(listSets(a).count, 3);
+    EXPECT_EQ(listSets(b).count, 0);
 
     a.CommClose();
     EXPECT_FALSE(a.CommIsOpen());
