@@ -456,7 +456,8 @@ bool TMainForm::ReadConfiguration() {
     // Whatever is read here may be written back by Write Config: the reads must agree.
     BlockingWait wait(InfoText);
     InfoTextLog log(this, true);
-    const orvo::ConfigStatus status = orvo::readModuleConfiguration(&received, &doubt, true, log);
+    const orvo::ConfigStatus status =
+        orvo::readModuleConfiguration(orvo::defaultLink(), &received, &doubt, true, log);
     wait.release();
     if (status == orvo::ConfigStatus::NoResponse || status == orvo::ConfigStatus::WriteFailed)
         showLinkState(ConnectStatusDisp, QStringLiteral("Port open, module did not answer"));

@@ -250,7 +250,7 @@ void TMainForm::DLInfoBtnClick() {
         if (!linkConnected(false)) return;
         BlockingWait wait(InfoText);
         InfoTextLog log(this);
-        const orvo::ModuleSurvey survey = orvo::surveyModule(log);
+        const orvo::ModuleSurvey survey = orvo::surveyModule(orvo::defaultLink(), log);
         id = survey.identity;
         listing = survey.listing;
     }
@@ -306,8 +306,9 @@ bool TMainForm::downloadOneSet(int index) {
     // A module that was slow to list its sets gets as long to begin each one.
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
     InfoTextLog log(this);
-    const orvo::SetDownload got = orvo::downloadModuleSet(
-        m_state->plot, index, m_state->config, m_state->setListing.firstWaitMs, today, log, progress);
+    const orvo::SetDownload got =
+        orvo::downloadModuleSet(orvo::defaultLink(), m_state->plot, index, m_state->config,
+                                m_state->setListing.firstWaitMs, today, log, progress);
     repaintPlot();
     return got.answered;
 }

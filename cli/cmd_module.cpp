@@ -122,7 +122,8 @@ void nameTheProgram() {
 bool readConfiguration(orvo::ConfigBlock* config) {
     orvo::StdoutInfoLog log;
     std::string doubt;
-    const orvo::ConfigStatus status = orvo::readModuleConfiguration(config, &doubt, false, log);
+    const orvo::ConfigStatus status =
+        orvo::readModuleConfiguration(orvo::defaultLink(), config, &doubt, false, log);
     if (status == orvo::ConfigStatus::Doubtful)
         log.line("The configuration read is doubtful (" + doubt + ").");
     if (status != orvo::ConfigStatus::Ok) {
@@ -148,7 +149,7 @@ int runInfo(const std::vector<std::string>& args) {
     if (int rc = openPort("info", o)) return rc;
     PortCloser closer;
     orvo::StdoutInfoLog log;
-    const orvo::ModuleSurvey survey = orvo::surveyModule(log);
+    const orvo::ModuleSurvey survey = orvo::surveyModule(orvo::defaultLink(), log);
     return !survey.answered() || !survey.listing.confirmed() ? ExitNoAnswer : 0;
 }
 
@@ -220,8 +221,8 @@ int runDownload(const std::vector<std::string>& args) {
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
     orvo::StdoutInfoLog log;
     for (int i = first; i <= last; ++i) {
-        const orvo::SetDownload got =
-            orvo::downloadModuleSet(plot, i, config, orvo::setListingWaitMs(timing), today, log);
+        const orvo::SetDownload got = orvo::downloadModuleSet(orvo::defaultLink(), plot, i, config,
+                                                              orvo::setListingWaitMs(timing), today, log);
         if (!got.answered) {
             status = ExitNoAnswer;
             break;

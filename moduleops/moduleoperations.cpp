@@ -18,25 +18,25 @@ std::string format(const char* fmt, auto... args) {
 
 } // namespace
 
-ModuleSurvey surveyModule(InfoLog& log) {
+ModuleSurvey surveyModule(Link& link, InfoLog& log) {
     ModuleSurvey survey;
-    survey.identity = identifyModule();
+    survey.identity = identifyModule(link);
     // The notice stays above the information lines, and the sets are still listed.
     if (!survey.answered()) log.line("No Reply from Target");
-    survey.listing = listSets(setListingWaitMs(survey.identity));
+    survey.listing = listSets(link, setListingWaitMs(survey.identity));
     for (const std::string& line : moduleInfoLines(survey.identity, survey.listing))
         log.line(line);
     return survey;
 }
 
-SetDownload downloadModuleSet(PlotState& plot, int moduleSet, const ConfigBlock& config,
+SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const ConfigBlock& config,
                               std::uint32_t firstWaitMs, const std::string& today, InfoLog& log,
                               const DownloadProgress& progress) {
     SetDownload result;
     SeriesList& list = plot.settings.series;
     Series& set = list.CreateDataSet();
     const int n = list.dataSetCount() - 1;
-    result.outcome = downloadSet(moduleSet, config.IntervalUnit, set, progress, firstWaitMs);
+    result.outcome = downloadSet(link, moduleSet, config.IntervalUnit, set, progress, firstWaitMs);
     const DownloadOutcome& out = result.outcome;
     if (!out.headerArrived()) {
         // A set of placeholder points must not pass for a flight.
@@ -72,11 +72,12 @@ SetDownload downloadModuleSet(PlotState& plot, int moduleSet, const ConfigBlock&
     return result;
 }
 
-ConfigStatus readModuleConfiguration(ConfigBlock* block, std::string* doubt, bool confirmed, InfoLog& log) {
+ConfigStatus readModuleConfiguration(Link& link, ConfigBlock* block, std::string* doubt, bool confirmed,
+                                     InfoLog& log) {
     log.line("Reading Configuration...");
     ConfigBlock received;
-    const ConfigStatus status =
-        confirmed ? readConfirmedConfigBlock(&received, doubt) : readConfigBlock(&received, doubt);
+    const ConfigStatus status = confirmed ? readConfirmedConfigBlock(link, &received, doubt)
+                                          : readConfigBlock(link, &received, doubt);
     if (status == ConfigStatus::Ok) {
         *block = received;
         log.line("Configuration loaded.");

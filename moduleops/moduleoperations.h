@@ -1,5 +1,5 @@
 // The module operations the window's buttons and orvo-cli's commands share. Each is written
-// once: it talks to the module over the open link, writes its lines to an InfoLog, reports
+// once: it talks to the module over the open link it is handed, writes its lines to an InfoLog, reports
 // progress through a callback and returns what happened for the caller to act on.
 #pragma once
 
@@ -23,7 +23,7 @@ struct ModuleSurvey {
 };
 // Identifies the module, lists its sets (given as long as its identification took) and writes
 // the information lines; "No Reply from Target" first when an identification line is missing.
-ModuleSurvey surveyModule(InfoLog& log);
+ModuleSurvey surveyModule(Link& link, InfoLog& log);
 
 // "Download Data" / `orvo-cli download`: one module set (0 = the first) as a new data set.
 struct SetDownload {
@@ -37,7 +37,7 @@ struct SetDownload {
 // Downloads the set into plot's list with the configuration's interval unit and altitude unit,
 // scales the axes and labels them, and keeps a copy in the downloads folder at once so an erase
 // that follows cannot lose the flight. firstWaitMs: how long the set's header may take.
-SetDownload downloadModuleSet(PlotState& plot, int moduleSet, const ConfigBlock& config,
+SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const ConfigBlock& config,
                               std::uint32_t firstWaitMs, const std::string& today, InfoLog& log,
                               const DownloadProgress& progress = {});
 
@@ -45,7 +45,8 @@ SetDownload downloadModuleSet(PlotState& plot, int moduleSet, const ConfigBlock&
 // "Configuration loaded." or "No reponse from device."; what a doubtful block leaves standing is
 // for the caller to say. confirmed: read until three reads agree (a block that may be written
 // back), else one read. *block changes only on Ok.
-ConfigStatus readModuleConfiguration(ConfigBlock* block, std::string* doubt, bool confirmed, InfoLog& log);
+ConfigStatus readModuleConfiguration(Link& link, ConfigBlock* block, std::string* doubt, bool confirmed,
+                                     InfoLog& log);
 
 // "Update Firmware" / `orvo-cli flash`: UpdateFirmware, closed by "Firmware updated
 // successfully." after an empty line when the module took the whole file.
