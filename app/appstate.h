@@ -7,21 +7,14 @@
 #include "app/settings.h"
 #include "config/configblock.h"
 #include "config/interval.h"
+#include "link/linkspeed.h"
 #include "link/protocol.h"
 #include "plot/edithistory.h"
 #include "plot/plotsettings.h"
 
-// Speed table: the index is what the speed box shows and the settings store.
-inline constexpr int SpeedTable[6] = {2400, 4800, 9600, 19200, 38400, 115200};
-// Altitude unit words, indexed by the configuration's Units byte (out-of-range codes read "Meters").
-inline constexpr const char* UnitsNames[3] = {"Feet", "Yards", "Meters"};
-inline const char* unitsName(int code) {
-    return UnitsNames[(code >= 0 && code <= 2) ? code : 2];
-}
-
 struct AppState {
     bool connected = false;
-    int speedIndex = 5;
+    int speedIndex = orvo::DefaultSpeedIndex;
     bool logging = false;
     int setCount = 0;
     orvo::SetListing setListing; // the last "Download Info" listing, which an erase must see again

@@ -15,12 +15,15 @@
 #include <cstdio>
 
 #include "app/configwidgets.h"
+#include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
 #include "app/tmainform.h"
 #include "config/editnumber.h"
 #include "config/interval.h"
+#include "data/altitudeunit.h"
 #include "link/configexchange.h"
+#include "moduleops/moduleoperations.h"
 
 namespace {
 
@@ -125,9 +128,10 @@ void TMainForm::buildConfigurePage() {
     sampling->addWidget(Msg1, 2, 0, 1, 4);
     left->addWidget(GroupBox1);
 
-    UnitsGrp =
-        new RadioGroup(QStringLiteral("Altitude Units"),
-                       {QStringLiteral("Feet"), QStringLiteral("Yards"), QStringLiteral("Meters")}, 3, page);
+    QStringList unitNames;
+    for (const orvo::AltitudeUnit& unit : orvo::AltitudeUnits)
+        unitNames << QString::fromLatin1(unit.name);
+    UnitsGrp = new RadioGroup(QStringLiteral("Altitude Units"), unitNames, 3, page);
     UnitsGrp->setObjectName("UnitsGrp");
     UnitsGrp->setItemIndex(0);
     left->addWidget(UnitsGrp);
@@ -215,7 +219,7 @@ void TMainForm::buildConfigurePage() {
     AutoStartGrp->setObjectName("AutoStartGrp");
     AutoStartGrp->setItemIndex(0);
     AutoStartSecEdit = makeEdit(AutoStartGrp, "AutoStartSecEdit", QStringLiteral("10"));
-    AboveUnitsPanel = new QLabel(QStringLiteral("Feet"), AutoStartGrp);
+    AboveUnitsPanel = new QLabel(QString::fromLatin1(orvo::AltitudeUnits[0].name), AutoStartGrp);
     AboveUnitsPanel->setObjectName("AboveUnitsPanel");
     AutoStartAltitudeEdit = makeEdit(AutoStartGrp, "AutoStartAltitudeEdit", QStringLiteral("20"));
     besideItem(AutoStartGrp, 1, AutoStartSecEdit, new QLabel(QStringLiteral("Seconds"), AutoStartGrp));
@@ -229,7 +233,7 @@ void TMainForm::buildConfigurePage() {
     AutoStopGrp->setObjectName("AutoStopGrp");
     AutoStopGrp->setItemIndex(0);
     AutoStopSecEdit = makeEdit(AutoStopGrp, "AutoStopSecEdit", QStringLiteral("60"));
-    BelowUnitsPanel = new QLabel(QStringLiteral("Feet"), AutoStopGrp);
+    BelowUnitsPanel = new QLabel(QString::fromLatin1(orvo::AltitudeUnits[0].name), AutoStopGrp);
     BelowUnitsPanel->setObjectName("BelowUnitsPanel");
     AutoStopAltitudeEdit = makeEdit(AutoStopGrp, "AutoStopAltitudeEdit", QStringLiteral("15"));
     besideItem(AutoStopGrp, 1, AutoStopSecEdit, new QLabel(QStringLiteral("Seconds"), AutoStopGrp));
@@ -397,7 +401,8 @@ void TMainForm::mSecSpinDownClick() {
 
 void TMainForm::UnitsGrpClick() {
     // The numbers in the altitude edits stay as typed; the module reads them in the new units.
-    const QString label = QString::fromLatin1(unitsName(std::max(0, UnitsGrp->itemIndex())));
+    const QString label =
+        QString::fromLatin1(orvo::altitudeUnitRecorded(std::max(0, UnitsGrp->itemIndex())).name);
     AboveUnitsPanel->setText(label);
     BelowUnitsPanel->setText(label);
 }
@@ -446,12 +451,13 @@ void showLinkState(QLabel* display, const QString& text) {
 
 bool TMainForm::ReadConfiguration() {
     if (!configureConnected()) return false;
-    infoLine(QStringLiteral("Reading Configuration..."));
     orvo::ConfigBlock received;
     std::string doubt;
     // Whatever is read here may be written back by Write Config: the reads must agree.
     BlockingWait wait(InfoText);
-    const orvo::ConfigStatus status = orvo::readConfirmedConfigBlock(&received, &doubt);
+    InfoTextLog log(this, true);
+    const orvo::ConfigStatus status =
+        orvo::readModuleConfiguration(orvo::defaultLink(), &received, &doubt, true, log);
     wait.release();
     if (status == orvo::ConfigStatus::NoResponse || status == orvo::ConfigStatus::WriteFailed)
         showLinkState(ConnectStatusDisp, QStringLiteral("Port open, module did not answer"));
@@ -469,7 +475,6 @@ bool TMainForm::ReadConfiguration() {
     }
     if (status != orvo::ConfigStatus::Ok) {
         // The block and the controls keep what they had.
-        infoLine(QStringLiteral("No reponse from device."));
         infoLine(QStringLiteral("The port is open, but the module did not answer."));
         m_prompts->error(this, QStringLiteral("Unable to read configuration!"));
         return false;
@@ -477,7 +482,6 @@ bool TMainForm::ReadConfiguration() {
     m_configDoubtful = false;
     m_state->config = received;
     showConfigBlock();
-    infoLine(QStringLiteral("Configuration loaded."));
     return true;
 }
 
@@ -486,7 +490,7 @@ void TMainForm::showConfigBlock() {
     const orvo::ConfigBlock& c = s.config;
     // A code beyond the three items selects "Meters", and the labels come from the same table.
     UnitsGrp->setItemIndex(c.Units);
-    const QString label = QString::fromLatin1(unitsName(c.Units));
+    const QString label = QString::fromLatin1(orvo::altitudeUnitRecorded(c.Units).name);
     AboveUnitsPanel->setText(label);
     BelowUnitsPanel->setText(label);
 

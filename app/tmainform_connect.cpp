@@ -20,13 +20,15 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
 #include "app/tmainform.h"
 #include "data/datafile.h"
 #include "link/comm.h"
-#include "link/downloadarchive.h"
 #include "link/protocol.h"
+#include "moduleops/downloadarchive.h"
+#include "moduleops/moduleoperations.h"
 #include "plot/plotfile.h"
 
 namespace {
@@ -93,8 +95,8 @@ void TMainForm::buildConnectPage() {
     addLabel(QStringLiteral("Speed"));
     SpeedBox = new QComboBox(ConnectPage);
     SpeedBox->setObjectName("SpeedBox");
-    for (int rate : SpeedTable)
-        SpeedBox->addItem(QString::number(rate));
+    for (const orvo::LinkSpeed& s : orvo::LinkSpeeds)
+        SpeedBox->addItem(QString::fromLatin1(s.text));
     row->addWidget(SpeedBox);
     ConnectBtn = addButton("ConnectBtn", QStringLiteral("Connect"),
                            QStringLiteral("Connect or Disconnect to the Orvo Module"));
@@ -205,7 +207,7 @@ void TMainForm::ConnectBtnClick() {
         disconnectPort();
         return;
     }
-    const int speed = SpeedTable[std::clamp(m_state->speedIndex, 0, 5)];
+    const int speed = orvo::linkSpeedBaud(m_state->speedIndex);
     if (!orvo::CommOpen(CommPortBox->currentText().toStdString(), speed, 0)) {
         m_prompts->error(this, QStringLiteral("Unable to open Serial Port"),
                          QString::fromStdString(orvo::CommLastError()));
@@ -247,11 +249,10 @@ void TMainForm::DLInfoBtnClick() {
     } else {
         if (!linkConnected(false)) return;
         BlockingWait wait(InfoText);
-        id = orvo::identifyModule();
-        // The notice stays above the information lines, and the sets are still listed.
-        if (id.missingLines > 0) infoLine(QStringLiteral("No Reply from Target"));
-        listing = orvo::listSets(orvo::setListingWaitMs(id));
-        lines = orvo::moduleInfoLines(id, listing);
+        InfoTextLog log(this);
+        const orvo::ModuleSurvey survey = orvo::surveyModule(orvo::defaultLink(), log);
+        id = survey.identity;
+        listing = survey.listing;
     }
     const int count = listing.count;
     s.setCount = count;
@@ -294,11 +295,6 @@ void TMainForm::DLDataBtnClick() {
 }
 
 bool TMainForm::downloadOneSet(int index) {
-    orvo::PlotState& plot = m_state->plot;
-    orvo::SeriesList& list = plot.settings.series;
-    orvo::Series& set = list.CreateDataSet();
-    const int n = list.dataSetCount() - 1;
-    const std::uint16_t unit = m_state->config.IntervalUnit;
     ProgressBar1->setValue(0);
     const auto progress = [this](int, int percent) {
         ProgressBar1->setValue(percent);
@@ -308,39 +304,13 @@ bool TMainForm::downloadOneSet(int index) {
         return !m_transactions->stopRequested();
     };
     // A module that was slow to list its sets gets as long to begin each one.
-    const orvo::DownloadOutcome out =
-        orvo::downloadSet(index, unit, set, progress, m_state->setListing.firstWaitMs);
-    if (!out.headerArrived()) {
-        // A set of placeholder points must not pass for a flight.
-        list.DeleteDataSet(n);
-        repaintPlot();
-        infoLine(QStringLiteral("Set %1 did not answer; nothing was downloaded.").arg(index + 1));
-        return false;
-    }
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
-    orvo::finishDownloadedSet(set, out, index + 1, unit, today);
-    if (out.samples > 0) plot.settings.timeMax = orvo::downloadTimeAxisMax(out.lastTime);
-    orvo::AutoScaleTime(plot.settings, plot.home);
-    orvo::AutoScaleAltitude(plot.settings, plot.home);
-    infoLine(QString());
-    infoLine(QString());
-    infoLine(QStringLiteral("Downloaded %1 data samples.").arg(out.samples));
-    for (const std::string& problem : orvo::downloadProblems(out, index + 1))
-        infoLine(QString::fromStdString(problem));
-    plot.settings.xLabel = orvo::DownloadTimeLabel;
-    if (const char* label = orvo::downloadAltitudeLabel(m_state->config.Units)) {
-        plot.settings.yLabel = label;
-        set.altitudeUnit = orvo::altitudeUnitOfLabel(label);
-    }
-
-    // Kept on disk at once, so an erase that follows cannot lose the flight.
-    std::string path, error;
-    if (orvo::archiveDownloadedSet(list, n, orvo::plotFileHeader(plot.settings), index + 1, &path, &error))
-        infoLine(QStringLiteral("A copy was saved as %1").arg(QString::fromStdString(path)));
-    else
-        infoLine(QStringLiteral("No copy could be saved: %1").arg(QString::fromStdString(error)));
+    InfoTextLog log(this);
+    const orvo::SetDownload got =
+        orvo::downloadModuleSet(orvo::defaultLink(), m_state->plot, index, m_state->config,
+                                m_state->setListing.firstWaitMs, today, log, progress);
     repaintPlot();
-    return true;
+    return got.answered;
 }
 
 void TMainForm::EraseDataBtnClick() {

@@ -10,25 +10,16 @@
 
 #include <algorithm>
 
+#include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
 #include "app/tmainform.h"
 #include "firmware/isp.h"
+#include "moduleops/moduleoperations.h"
 
 namespace {
 
 const QString UpdateCaption = QStringLiteral("Orvo Firmware Update");
-
-// UpdateFirmware's lines go to InfoText as they come.
-class InfoTextLog : public orvo::InfoLog {
-  public:
-    explicit InfoTextLog(TMainForm* window) : m_window(window) {}
-    void clear() override { m_window->infoClear(); }
-    void line(const std::string& text) override { m_window->infoLine(QString::fromStdString(text)); }
-
-  private:
-    TMainForm* m_window;
-};
 
 } // namespace
 
@@ -77,7 +68,7 @@ void TMainForm::UpdateBtnClick() {
 
     orvo::FirmwareUpdateOptions options;
     options.portName = CommPortBox->currentText().toStdString();
-    options.linkSpeed = SpeedTable[std::clamp(m_state->speedIndex, 0, 5)];
+    options.linkSpeed = orvo::linkSpeedBaud(m_state->speedIndex);
     options.blankPart = BlankPartChk->isChecked();
     options.manualEntry = CompatChk->isChecked();
     options.recoveryHint = "To finish, check \"Part is Blank\" on the Configure page and click \"Update "
@@ -117,13 +108,9 @@ void TMainForm::UpdateBtnClick() {
                            "Erase the module anyway?"));
     };
     InfoTextLog log(this);
-    const int result = orvo::UpdateFirmware(QFile::encodeName(path).toStdString(), options, log, hooks);
+    orvo::updateModuleFirmware(QFile::encodeName(path).toStdString(), options, log, hooks);
 
     ProgressBar1->setMaximum(100);
     ProgressBar1->setVisible(false);
     showPage(ConnectPage);
-    if (result == orvo::FirmwareUpdated) {
-        infoLine(QString());
-        infoLine(QStringLiteral("Firmware updated successfully."));
-    }
 }

@@ -13,10 +13,11 @@
 #include "data/inputfile.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
+#include "link/linkspeed.h"
 
 namespace {
 
-const char* configHelp =
+const std::string configHelp =
     "Usage: orvo-cli config --port P [--speed S] [--defaults] [--load FILE] [--set Name=value]...\n"
     "                       [--save FILE]\n"
     "Reads the module's configuration block and prints one Name=value line per field, in block\n"
@@ -25,7 +26,9 @@ const char* configHelp =
     "every field that did not take is reported.\n\n"
     "Options:\n"
     "  --port P         the module's port: a device path, a COM name, or Simulator\n"
-    "  --speed S        2400, 4800, 9600, 19200, 38400 or 115200 bits per second (default 115200)\n"
+    "  --speed S        " +
+    orvo::linkSpeedList(", ", " or ") +
+    " bits per second (default 115200)\n"
     "  --defaults       have the module restore its default configuration first, then read it\n"
     "  --load FILE      apply the Name=value lines of FILE (as written by --save; blank lines and\n"
     "                   lines starting with # are skipped). Marker and the Reserved fields keep\n"
@@ -47,12 +50,6 @@ struct Options {
     std::vector<orvo::FieldAssignment> changes; // --load lines first, then --set, in order
     std::size_t fileChanges = 0;                // how many of changes came from --load
 };
-
-bool knownSpeed(int baud) {
-    for (int s : orvo::CommSpeeds)
-        if (s == baud) return true;
-    return false;
-}
 
 // The changes of a saved file. Fields the program never changes are left to the module.
 bool loadChanges(const std::string& path, std::vector<orvo::FieldAssignment>* out) {
@@ -93,7 +90,7 @@ int parseOptions(const std::vector<std::string>& args, Options* o) {
             return &args[++i];
         };
         if (a == "--help" || a == "-h") {
-            std::fputs(configHelp, stdout);
+            std::fputs(configHelp.c_str(), stdout);
             return -1;
         } else if (a == "--port") {
             const std::string* v = value("--port");
@@ -104,7 +101,7 @@ int parseOptions(const std::vector<std::string>& args, Options* o) {
             if (!v) return 2;
             char* end = nullptr;
             const long baud = std::strtol(v->c_str(), &end, 10);
-            if (*end != '\0' || !knownSpeed(static_cast<int>(baud))) {
+            if (*end != '\0' || !orvo::linkSpeedOfBaud(baud)) {
                 std::fprintf(stderr, "orvo-cli config: unsupported speed %s\n", v->c_str());
                 return 2;
             }
@@ -135,12 +132,12 @@ int parseOptions(const std::vector<std::string>& args, Options* o) {
             }
             sets.push_back(*assignment);
         } else {
-            std::fprintf(stderr, "orvo-cli config: unknown option %s\n\n%s", a.c_str(), configHelp);
+            std::fprintf(stderr, "orvo-cli config: unknown option %s\n\n%s", a.c_str(), configHelp.c_str());
             return 2;
         }
     }
     if (o->port.empty()) {
-        std::fprintf(stderr, "orvo-cli config: --port is required\n\n%s", configHelp);
+        std::fprintf(stderr, "orvo-cli config: --port is required\n\n%s", configHelp.c_str());
         return 2;
     }
     // The file is checked before the port opens, so a bad file sends nothing.

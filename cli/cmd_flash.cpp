@@ -10,6 +10,8 @@
 #include "cli/command.h"
 #include "firmware/isp.h"
 #include "link/comm.h"
+#include "link/linkspeed.h"
+#include "moduleops/moduleoperations.h"
 
 namespace {
 
@@ -55,14 +57,16 @@ class StopSignals {
     }, m_oldTerm{};
 };
 
-const char* flashHelp =
+const std::string flashHelp =
     "Usage: orvo-cli flash --port P [--speed S] [--blank] [--force] FILE\n"
     "Programs the Intel-HEX firmware file FILE into the module through its boot loader, as\n"
     "\"Update Firmware\" does. The whole file is read and checked before anything is sent.\n"
     "Warning: the module's firmware is erased first; an interrupted update leaves the module\n"
     "in its boot loader until an update completes (run again with --blank).\n\nOptions:\n"
     "  --port P         the module's port: a device path, a COM name, or Simulator\n"
-    "  --speed S        the running firmware's speed: 2400, 4800, 9600, 19200, 38400 or 115200\n"
+    "  --speed S        the running firmware's speed: " +
+    orvo::linkSpeedList(", ", " or ") +
+    "\n"
     "                   bits per second (default 115200); the loader always talks at 4800\n"
     "  --blank          \"Part is Blank\": the boot loader already runs (a new or interrupted part),\n"
     "                   so it is not asked to start\n"
@@ -75,12 +79,6 @@ const char* flashHelp =
     "synchronisation; 6 a boot loader command failed; 7 stopped by Ctrl+C or SIGTERM (run again\n"
     "with --blank when the log says the firmware is incomplete).\n";
 
-bool knownSpeed(long baud) {
-    for (int s : orvo::CommSpeeds)
-        if (s == baud) return true;
-    return false;
-}
-
 int runFlash(const std::vector<std::string>& args) {
     orvo::FirmwareUpdateOptions options;
     options.linkSpeed = 115200;
@@ -90,7 +88,7 @@ int runFlash(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
-            std::fputs(flashHelp, stdout);
+            std::fputs(flashHelp.c_str(), stdout);
             return 0;
         }
         if (a == "--port" || a == "--speed") {
@@ -105,9 +103,9 @@ int runFlash(const std::vector<std::string>& args) {
             }
             char* end = nullptr;
             const long baud = std::strtol(v.c_str(), &end, 10);
-            if (v.empty() || *end != 0 || !knownSpeed(baud)) {
-                std::fprintf(stderr,
-                             "orvo-cli flash: --speed must be one of 2400 4800 9600 19200 38400 115200\n");
+            if (v.empty() || *end != 0 || !orvo::linkSpeedOfBaud(baud)) {
+                std::fprintf(stderr, "orvo-cli flash: --speed must be one of %s\n",
+                             orvo::linkSpeedList(" ", " ").c_str());
                 return ExitUsage;
             }
             options.linkSpeed = static_cast<int>(baud);
@@ -116,7 +114,7 @@ int runFlash(const std::vector<std::string>& args) {
         } else if (a == "--force") {
             force = true;
         } else if (a.size() > 1 && a[0] == '-') {
-            std::fprintf(stderr, "orvo-cli flash: unknown option %s\n%s", a.c_str(), flashHelp);
+            std::fprintf(stderr, "orvo-cli flash: unknown option %s\n%s", a.c_str(), flashHelp.c_str());
             return ExitUsage;
         } else if (file.empty()) {
             file = a;
@@ -126,7 +124,8 @@ int runFlash(const std::vector<std::string>& args) {
         }
     }
     if (options.portName.empty() || file.empty()) {
-        std::fprintf(stderr, "orvo-cli flash: --port and a firmware file are required\n%s", flashHelp);
+        std::fprintf(stderr, "orvo-cli flash: --port and a firmware file are required\n%s",
+                     flashHelp.c_str());
         return ExitUsage;
     }
 
@@ -148,12 +147,10 @@ int runFlash(const std::vector<std::string>& args) {
     int result;
     {
         const StopSignals signals;
-        result = orvo::UpdateFirmware(file, options, log, hooks);
+        result = orvo::updateModuleFirmware(file, options, log, hooks);
     }
     switch (result) {
     case orvo::FirmwareUpdated:
-        log.line("");
-        log.line("Firmware updated successfully.");
         return 0;
     case orvo::FirmwarePortFailed:
         return ExitPort;

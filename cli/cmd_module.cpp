@@ -14,8 +14,11 @@
 #include "data/datafile.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
-#include "link/downloadarchive.h"
+#include "link/infolog.h"
+#include "link/linkspeed.h"
 #include "link/protocol.h"
+#include "moduleops/downloadarchive.h"
+#include "moduleops/moduleoperations.h"
 #include "plot/plotfile.h"
 #include "plot/plotsettings.h"
 
@@ -26,9 +29,10 @@ constexpr int ExitNoAnswer = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitPort = 3;
 
-const char* commonOptions = "  --port P         the module's port: a device path, a COM name, or Simulator\n"
-                            "  --speed S        2400, 4800, 9600, 19200, 38400 or 115200 bits per second "
-                            "(default 115200)\n";
+const std::string commonOptions =
+    "  --port P         the module's port: a device path, a COM name, or Simulator\n"
+    "  --speed S        " +
+    orvo::linkSpeedList(", ", " or ") + " bits per second (default 115200)\n";
 
 struct Options {
     std::string port;
@@ -40,12 +44,6 @@ struct Options {
     std::string altitude;
     bool haveAltitude = false;
 };
-
-bool knownSpeed(int baud) {
-    for (int s : orvo::CommSpeeds)
-        if (s == baud) return true;
-    return false;
-}
 
 // Returns 0 when the options parsed, else the exit status (help printed: -1).
 int parseOptions(const char* command, const std::vector<std::string>& args, const std::string& allowed,
@@ -87,10 +85,9 @@ int parseOptions(const char* command, const std::vector<std::string>& args, cons
         if (a == "--speed") {
             char* end = nullptr;
             const long b = std::strtol(v.c_str(), &end, 10);
-            if (*end != 0 || !knownSpeed(static_cast<int>(b))) {
-                std::fprintf(stderr,
-                             "orvo-cli %s: --speed must be one of 2400 4800 9600 19200 38400 115200\n",
-                             command);
+            if (*end != 0 || !orvo::linkSpeedOfBaud(b)) {
+                std::fprintf(stderr, "orvo-cli %s: --speed must be one of %s\n", command,
+                             orvo::linkSpeedList(" ", " ").c_str());
                 return ExitUsage;
             }
             o->baud = static_cast<int>(b);
@@ -123,20 +120,16 @@ void nameTheProgram() {
 }
 
 bool readConfiguration(orvo::ConfigBlock* config) {
-    std::printf("Reading Configuration...\n");
+    orvo::StdoutInfoLog log;
     std::string doubt;
-    const orvo::ConfigStatus status = orvo::readConfigBlock(config, &doubt);
-    if (status == orvo::ConfigStatus::Doubtful) {
-        std::printf("The configuration read is doubtful (%s).\n", doubt.c_str());
-        std::fprintf(stderr, "Unable to read configuration!\n");
-        return false;
-    }
+    const orvo::ConfigStatus status =
+        orvo::readModuleConfiguration(orvo::defaultLink(), config, &doubt, false, log);
+    if (status == orvo::ConfigStatus::Doubtful)
+        log.line("The configuration read is doubtful (" + doubt + ").");
     if (status != orvo::ConfigStatus::Ok) {
-        std::printf("No reponse from device.\n");
         std::fprintf(stderr, "Unable to read configuration!\n");
         return false;
     }
-    std::printf("Configuration loaded.\n");
     return true;
 }
 
@@ -155,12 +148,9 @@ int runInfo(const std::vector<std::string>& args) {
     if (int rc = parseOptions("info", args, ",port,speed,", help, &o)) return rc < 0 ? 0 : rc;
     if (int rc = openPort("info", o)) return rc;
     PortCloser closer;
-    const orvo::ModuleIdentity id = orvo::identifyModule();
-    if (id.missingLines > 0) std::printf("No Reply from Target\n");
-    const orvo::SetListing listing = orvo::listSets(orvo::setListingWaitMs(id));
-    for (const std::string& line : orvo::moduleInfoLines(id, listing))
-        std::printf("%s\n", line.c_str());
-    return id.missingLines > 0 || !listing.confirmed() ? ExitNoAnswer : 0;
+    orvo::StdoutInfoLog log;
+    const orvo::ModuleSurvey survey = orvo::surveyModule(orvo::defaultLink(), log);
+    return !survey.answered() || !survey.listing.confirmed() ? ExitNoAnswer : 0;
 }
 
 // ---- download ----
@@ -229,38 +219,20 @@ int runDownload(const std::vector<std::string>& args) {
     orvo::PlotState plot;
     orvo::SeriesList& list = plot.settings.series;
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+    orvo::StdoutInfoLog log;
     for (int i = first; i <= last; ++i) {
-        orvo::Series& set = list.CreateDataSet();
-        const int n = list.dataSetCount() - 1;
-        const orvo::DownloadOutcome out =
-            orvo::downloadSet(i, config.IntervalUnit, set, {}, orvo::setListingWaitMs(timing));
-        if (!out.headerArrived()) {
-            list.DeleteDataSet(n);
-            std::printf("Set %d did not answer; nothing was downloaded.\n", i + 1);
+        const orvo::SetDownload got = orvo::downloadModuleSet(orvo::defaultLink(), plot, i, config,
+                                                              orvo::setListingWaitMs(timing), today, log);
+        if (!got.answered) {
             status = ExitNoAnswer;
             break;
         }
-        orvo::finishDownloadedSet(set, out, i + 1, config.IntervalUnit, today);
-        if (out.samples > 0) plot.settings.timeMax = orvo::downloadTimeAxisMax(out.lastTime);
-        orvo::AutoScaleTime(plot.settings, plot.home);
-        orvo::AutoScaleAltitude(plot.settings, plot.home);
-        plot.settings.xLabel = orvo::DownloadTimeLabel;
-        if (const char* label = orvo::downloadAltitudeLabel(config.Units)) {
-            plot.settings.yLabel = label;
-            set.altitudeUnit = orvo::altitudeUnitOfLabel(label);
-        }
-        std::printf("\n\nDownloaded %d data samples.\n", out.samples);
-        for (const std::string& problem : orvo::downloadProblems(out, i + 1))
-            std::printf("%s\n", problem.c_str());
-        if (!out.complete() && status == 0) status = ExitNoAnswer;
-        std::string path, error;
-        const orvo::PlotFileHeader header = orvo::plotFileHeader(plot.settings);
-        if (orvo::archiveDownloadedSet(list, n, header, i + 1, &path, &error)) {
-            std::printf("A copy was saved as %s\n", path.c_str());
-            continue;
-        }
-        std::printf("No copy could be saved: %s\n", error.c_str());
+        if (!got.outcome.complete() && status == 0) status = ExitNoAnswer;
+        if (got.archived()) continue;
         status = ExitUsage;
+        const int n = got.dataSetIndex;
+        const orvo::PlotFileHeader header = orvo::plotFileHeader(plot.settings);
+        std::string path, error;
         if (!o.output.empty()) continue; // the set goes into FILE below
         // Nothing else would keep the flight once this run ends: the current folder takes it.
         const std::string here = QDir::currentPath().toStdString();

@@ -1,5 +1,6 @@
 // The module's 38-byte configuration block. The in-memory copy holds host-order numbers;
-// toWire/fromWire are the one place where the big-endian wire layout is produced and read.
+// toWire/fromWire are the one place where the big-endian wire layout is produced and read, both
+// made from the field table of configfields.h.
 #pragma once
 
 #include <array>

@@ -2,50 +2,65 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <type_traits>
+#include <utility>
+
+#include "config/bigendian.h"
 
 namespace orvo {
 
 namespace {
 
+template <auto Member> long getMember(const ConfigBlock& block) {
+    return static_cast<long>(block.*Member);
+}
+
+template <auto Member> void putMember(ConfigBlock& block, long value) {
+    using T = std::remove_cvref_t<decltype(block.*Member)>;
+    block.*Member = static_cast<T>(value);
+}
+
+// Size and signedness come from the member's type.
+template <auto Member>
+constexpr ConfigField field(const char* name, int offset, bool passThrough, long min, long max) {
+    using T = std::remove_cvref_t<decltype(std::declval<ConfigBlock>().*Member)>;
+    return {name, offset, static_cast<int>(sizeof(T)), std::is_signed_v<T>, passThrough,
+            min,  max,    &getMember<Member>,          &putMember<Member>};
+}
+
 constexpr std::array<ConfigField, ConfigFieldCount> Fields{{
-    {"Marker", 0, FieldType::U16, true, 0, 65535},
-    {"IntervalTicks", 2, FieldType::U16, false, 1, 65535},
-    {"Units", 4, FieldType::U8, false, 0, 2},
-    {"BlankDisplay", 5, FieldType::U8, false, 0, 1},
-    {"IntervalUnit", 6, FieldType::U16, false, 1, 65535},
-    {"Reserved8", 8, FieldType::U16, true, 0, 65535},
-    {"Reserved10", 10, FieldType::U16, true, 0, 65535},
-    {"RevTrig", 12, FieldType::U8, false, 0, 1},
-    {"Triggered", 13, FieldType::U8, false, 0, 1},
-    {"AutoStartSec", 14, FieldType::U16, false, 0, 65535},
-    {"AutoStopSec", 16, FieldType::U16, false, 0, 65535},
-    {"AutoStartAltitude", 18, FieldType::U16, false, 0, 65535},
-    {"AutoStopAltitude", 20, FieldType::U16, false, 0, 65535},
-    {"AutoStart", 22, FieldType::U8, false, 0, 3},
-    {"AutoStop", 23, FieldType::U8, false, 0, 2},
-    {"AutoZero", 24, FieldType::U8, false, 0, 3},
-    {"ModuleVersion", 25, FieldType::U8, false, 0, 255},
-    {"MemorySize", 26, FieldType::U8, false, 0, 255},
-    {"Reserved27", 27, FieldType::U8, true, 0, 255},
-    {"AltMin", 28, FieldType::S16, false, -32768, 32767},
-    {"AltMax", 30, FieldType::S16, false, -32768, 32767},
-    {"AltStep", 32, FieldType::S16, false, -32768, 32767},
-    {"AltBand", 34, FieldType::U8, false, 0, 255},
-    {"ServoOff", 35, FieldType::U8, false, 20, 40},
-    {"ServoOn", 36, FieldType::U8, false, 20, 40},
-    {"ServoHold", 37, FieldType::U8, false, 0, 250},
+    field<&ConfigBlock::Marker>("Marker", 0, true, 0, 65535),
+    field<&ConfigBlock::IntervalTicks>("IntervalTicks", 2, false, 1, 65535),
+    field<&ConfigBlock::Units>("Units", 4, false, 0, 2),
+    field<&ConfigBlock::BlankDisplay>("BlankDisplay", 5, false, 0, 1),
+    field<&ConfigBlock::IntervalUnit>("IntervalUnit", 6, false, 1, 65535),
+    field<&ConfigBlock::Reserved8>("Reserved8", 8, true, 0, 65535),
+    field<&ConfigBlock::Reserved10>("Reserved10", 10, true, 0, 65535),
+    field<&ConfigBlock::RevTrig>("RevTrig", 12, false, 0, 1),
+    field<&ConfigBlock::Triggered>("Triggered", 13, false, 0, 1),
+    field<&ConfigBlock::AutoStartSec>("AutoStartSec", 14, false, 0, 65535),
+    field<&ConfigBlock::AutoStopSec>("AutoStopSec", 16, false, 0, 65535),
+    field<&ConfigBlock::AutoStartAltitude>("AutoStartAltitude", 18, false, 0, 65535),
+    field<&ConfigBlock::AutoStopAltitude>("AutoStopAltitude", 20, false, 0, 65535),
+    field<&ConfigBlock::AutoStart>("AutoStart", 22, false, 0, 3),
+    field<&ConfigBlock::AutoStop>("AutoStop", 23, false, 0, 2),
+    field<&ConfigBlock::AutoZero>("AutoZero", 24, false, 0, 3),
+    field<&ConfigBlock::ModuleVersion>("ModuleVersion", 25, false, 0, 255),
+    field<&ConfigBlock::MemorySize>("MemorySize", 26, false, 0, 255),
+    field<&ConfigBlock::Reserved27>("Reserved27", 27, true, 0, 255),
+    field<&ConfigBlock::AltMin>("AltMin", 28, false, -32768, 32767),
+    field<&ConfigBlock::AltMax>("AltMax", 30, false, -32768, 32767),
+    field<&ConfigBlock::AltStep>("AltStep", 32, false, -32768, 32767),
+    field<&ConfigBlock::AltBand>("AltBand", 34, false, 0, 255),
+    field<&ConfigBlock::ServoOff>("ServoOff", 35, false, 20, 40),
+    field<&ConfigBlock::ServoOn>("ServoOn", 36, false, 20, 40),
+    field<&ConfigBlock::ServoHold>("ServoHold", 37, false, 0, 250),
 }};
 
-bool inRange(FieldType t, long v) {
-    switch (t) {
-    case FieldType::U8:
-        return v >= 0 && v <= 0xFF;
-    case FieldType::U16:
-        return v >= 0 && v <= 0xFFFF;
-    case FieldType::S16:
-        return v >= -32768 && v <= 32767;
-    }
-    return false;
+// What the field's bytes can carry at all, whatever the module makes of it.
+bool inRange(const ConfigField& f, long v) {
+    if (f.isSigned) return v >= -(1L << (8 * f.size - 1)) && v < (1L << (8 * f.size - 1));
+    return v >= 0 && v < (1L << (8 * f.size));
 }
 
 std::string_view trim(std::string_view s) {
@@ -68,35 +83,39 @@ const ConfigField* findConfigField(std::string_view name) {
     return nullptr;
 }
 
-// Fields are read and written through the wire image, so the byte layout stays in toWire and
-// fromWire alone.
 long fieldValue(const ConfigBlock& block, const ConfigField& field) {
-    const ConfigWire w = block.toWire();
-    const auto o = static_cast<std::size_t>(field.offset);
-    switch (field.type) {
-    case FieldType::U8:
-        return w[o];
-    case FieldType::U16:
-        return (w[o] << 8) | w[o + 1];
-    case FieldType::S16:
-        return static_cast<std::int16_t>(static_cast<std::uint16_t>((w[o] << 8) | w[o + 1]));
-    }
-    return 0;
+    return field.get(block);
 }
 
 bool setFieldValue(ConfigBlock& block, const ConfigField& field, long value) {
-    if (!inRange(field.type, value)) return false;
-    ConfigWire w = block.toWire();
-    const auto o = static_cast<std::size_t>(field.offset);
-    const auto bits = static_cast<std::uint16_t>(value);
-    if (field.type == FieldType::U8) {
-        w[o] = static_cast<std::uint8_t>(bits);
-    } else {
-        w[o] = static_cast<std::uint8_t>(bits >> 8);
-        w[o + 1] = static_cast<std::uint8_t>(bits & 0xFF);
-    }
-    block = ConfigBlock::fromWire(w.data());
+    if (!inRange(field, value)) return false;
+    field.put(block, value);
     return true;
+}
+
+ConfigWire ConfigBlock::toWire() const {
+    ConfigWire w{};
+    for (const ConfigField& f : Fields) {
+        const long value = f.get(*this);
+        std::uint8_t* at = w.data() + f.offset;
+        if (f.size == 1)
+            *at = static_cast<std::uint8_t>(value);
+        else
+            writeBigEndian16(at, static_cast<std::uint16_t>(value));
+    }
+    return w;
+}
+
+ConfigBlock ConfigBlock::fromWire(const std::uint8_t* bytes) {
+    ConfigBlock c;
+    for (const ConfigField& f : Fields) {
+        const std::uint8_t* at = bytes + f.offset;
+        long value = f.size == 1 ? *at : readBigEndian16(at);
+        if (f.isSigned)
+            value = f.size == 1 ? static_cast<std::int8_t>(value) : static_cast<std::int16_t>(value);
+        f.put(c, value);
+    }
+    return c;
 }
 
 std::string fieldRangeProblem(const ConfigField& field, long value) {
@@ -136,7 +155,7 @@ std::optional<FieldAssignment> parseFieldAssignment(std::string_view line, std::
     const bool octal = text.size() > d + 1 && text[d] == '0' && text[d + 1] != 'x' && text[d + 1] != 'X';
     if (errno != 0 || end == text.c_str() || *end != '\0' || octal)
         return fail(std::string(name) + ": not a number: " + text);
-    if (!inRange(field->type, value)) return fail(std::string(name) + ": out of range: " + text);
+    if (!inRange(*field, value)) return fail(std::string(name) + ": out of range: " + text);
     return FieldAssignment{field, value};
 }
 

@@ -1,5 +1,6 @@
-// The configuration block's fields by name, in block order: the "Name=value" lines that
-// orvo-cli prints, accepts with --set and keeps in a saved configuration file.
+// The configuration block's fields in block order: the one table from which the block's wire
+// layout (toWire, fromWire), the range checks and the "Name=value" lines that orvo-cli prints,
+// accepts with --set and keeps in a saved configuration file are made.
 #pragma once
 
 #include <array>
@@ -12,12 +13,12 @@
 
 namespace orvo {
 
-enum class FieldType { U8, U16, S16 };
-
 struct ConfigField {
     const char* name;
-    int offset;
-    FieldType type;
+    int offset;    // in the wire block
+    int size;      // 1 or 2 bytes; two go big-endian
+    bool isSigned; // two's complement on the wire
+
     // Not interpreted by the program and never changed by it: a restored file leaves them as the
     // module has them.
     bool passThrough;
@@ -25,6 +26,9 @@ struct ConfigField {
     // are 0 or 1, codes are those of their lists, servo values those of their bars.
     long min;
     long max;
+    // The field's member of the in-memory block.
+    long (*get)(const ConfigBlock&);
+    void (*put)(ConfigBlock&, long);
 };
 
 constexpr int ConfigFieldCount = 26;

@@ -1,6 +1,7 @@
 #include "data/csvcolumns.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -388,6 +389,20 @@ std::string unitWord(const std::string& unit) {
     return unit;
 }
 
+const AltitudeUnit* altitudeUnitOfShortName(const std::string& unit) {
+    return unit == "ft"   ? altitudeUnitOfCode(0)
+           : unit == "yd" ? altitudeUnitOfCode(1)
+           : unit == "m"  ? altitudeUnitOfCode(2)
+                          : nullptr;
+}
+
+std::string unitWord(const AltitudeUnit* unit) {
+    std::string word = unit ? unit->name : "";
+    for (char& c : word)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word;
+}
+
 bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report) {
     text = withoutByteOrderMark(text);
     LineReader in(text);
@@ -552,7 +567,7 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
     }
     b.count = static_cast<int>(count);
     list.triggerSet(list.dataSetCount() - 1).DisplayFlag = 0;
-    s.altitudeUnit = columns.altitudeUnit;
+    s.altitudeUnit = altitudeUnitOfShortName(columns.altitudeUnit);
 
     report.foreign = true;
     report.droppedLines += dropped;
@@ -581,24 +596,23 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
 void convertToPlotUnit(SeriesList& list, int firstNew, PlotFileHeader& header, LoadReport& report) {
     // The plot's unit is that of the sets it held before; a plot file that mixes units is left as
     // it was saved.
-    std::string unit;
-    for (int n = 0; n < firstNew && n < list.dataSetCount() && unit.empty(); ++n)
+    const AltitudeUnit* unit = nullptr;
+    for (int n = 0; n < firstNew && n < list.dataSetCount() && !unit; ++n)
         unit = list.dataSet(n).altitudeUnit;
-    const bool hadUnit = !unit.empty();
+    const bool hadUnit = unit != nullptr;
     // Else the first unit the load brings; a plot file keeps the label it was saved with.
-    for (int n = std::max(firstNew, 0); n < list.dataSetCount() && unit.empty() && !report.plotFile; ++n)
+    for (int n = std::max(firstNew, 0); n < list.dataSetCount() && !unit && !report.plotFile; ++n)
         unit = list.dataSet(n).altitudeUnit;
-    if (unit.empty()) return;
-    auto metres = [](const std::string& u) { return u == "ft" ? 0.3048 : u == "yd" ? 0.9144 : 1.0; };
+    if (!unit) return;
     bool converted = false;
     for (int n = std::max(firstNew, 0); n < list.dataSetCount(); ++n) {
         Series& s = list.dataSet(n);
-        if (s.altitudeUnit.empty() && report.foreign)
+        if (!s.altitudeUnit && report.foreign)
             report.notes.push_back("The file does not name the unit of its altitudes; they are shown as they "
                                    "stand, in " +
                                    unitWord(unit) + ", the plot's unit.");
-        if (s.altitudeUnit.empty() || s.altitudeUnit == unit) continue;
-        const double factor = metres(s.altitudeUnit) / metres(unit);
+        if (!s.altitudeUnit || s.altitudeUnit == unit) continue;
+        const double factor = s.altitudeUnit->metres / unit->metres;
         for (Series* series : {&s, &list.triggerSet(n)}) {
             SampleBuffer& b = series->samples;
             for (int i = 0; i < b.count; ++i) {
@@ -619,7 +633,7 @@ void convertToPlotUnit(SeriesList& list, int firstNew, PlotFileHeader& header, L
     const std::size_t open = header.yLabel.rfind('(');
     const std::size_t close = header.yLabel.rfind(')');
     if (open != std::string::npos && close != std::string::npos && close > open &&
-        !altitudeUnitOfLabel(header.yLabel).empty()) {
+        altitudeUnitOfLabel(header.yLabel) != nullptr) {
         if (open + 1 < close && header.yLabel[open + 1] >= 'A' && header.yLabel[open + 1] <= 'Z')
             word[0] = static_cast<char>(word[0] - 'a' + 'A');
         header.yLabel = header.yLabel.substr(0, open + 1) + word + header.yLabel.substr(close);

@@ -49,6 +49,9 @@ bool loadForeignCsv(std::string_view text, SeriesList& list, LoadReport& report)
 
 // The unit words a plot's axis label and the messages use: "feet", "yards", "meters".
 std::string unitWord(const std::string& unit);
+std::string unitWord(const AltitudeUnit* unit);
+// The unit a short name names ("ft", "yd", "m"); nullptr for any other text.
+const AltitudeUnit* altitudeUnitOfShortName(const std::string& unit);
 
 // One altitude unit per plot: the plot's unit is that of the first set before firstNew whose unit
 // is known, or else the first unit the new sets bring (not for a plot file, which keeps what it

@@ -439,12 +439,12 @@ FlightStatistics computeFlightStatistics(const Series& set) {
 }
 
 std::string rateUnit(const std::string& altitudeLabel) {
-    const std::string unit = altitudeUnitOfLabel(altitudeLabel);
-    return (unit.empty() ? "units" : unit) + "/s";
+    const AltitudeUnit* unit = altitudeUnitOfLabel(altitudeLabel);
+    return unit ? unit->rateUnit : UnknownRateUnit;
 }
 
 std::string rateUnit(const Series& set) {
-    return (set.altitudeUnit.empty() ? "units" : set.altitudeUnit) + "/s";
+    return set.altitudeUnit ? set.altitudeUnit->rateUnit : UnknownRateUnit;
 }
 
 std::vector<std::string> describeFlightStatistics(const FlightStatistics& s, const std::string& unit) {

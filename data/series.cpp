@@ -24,17 +24,6 @@ std::string cutText(const std::string& s, std::size_t maxLength) {
     return s.size() <= maxLength ? s : s.substr(0, maxLength);
 }
 
-std::string altitudeUnitOfLabel(const std::string& label) {
-    std::string lower = label;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    auto has = [&lower](const char* word) { return lower.find(word) != std::string::npos; };
-    if (has("feet") || has("(ft")) return "ft";
-    if (has("yard") || has("(yd")) return "yd";
-    if (has("meter") || has("metre") || has("(m)")) return "m";
-    return std::string();
-}
-
 Series& SeriesList::CreateDataSet() {
     const Colour colour = SetColourCycle[static_cast<std::size_t>(m_colourPos)];
     m_colourPos = (m_colourPos + 1) % static_cast<int>(SetColourCycle.size());

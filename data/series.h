@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "data/altitudeunit.h"
+
 namespace orvo {
 
 constexpr int MaxSamples = 65536;
@@ -126,10 +128,10 @@ struct SeriesDisplay {
 struct Series : SeriesDisplay {
     SampleBuffer samples;
     Series* companion = nullptr; // the trigger set; altitude series only
-    // The altitude unit: "ft", "yd" or "m" when known (a download sets it from the module's
-    // Units, a data file from its set's altitude axis label), empty when not. Never written to
-    // files on its own: the axis label carries it.
-    std::string altitudeUnit;
+    // The altitude unit when known (a download sets it from the module's Units, a data file from
+    // its set's altitude axis label, another program's file from its column names), nullptr when
+    // not. Never written to files on its own: the axis label carries it.
+    const AltitudeUnit* altitudeUnit = nullptr;
 
     explicit Series(bool withPeakMarks) : samples(withPeakMarks) {}
     SeriesDisplay& display() { return *this; }
@@ -152,10 +154,6 @@ class SetListObserver {
 };
 
 std::string cutText(const std::string& s, std::size_t maxLength);
-
-// The altitude unit an axis label names: "ft", "yd" or "m" for "Altitude (feet)", "(yards)",
-// "(meters)" (any case, "metres" too); empty when it names none.
-std::string altitudeUnitOfLabel(const std::string& label);
 
 class SeriesList {
   public:

@@ -1,5 +1,5 @@
-// The one serial port of the process. The reading helpers keep the classic polling rules
-// (read a byte; when none is there, give the processor away; look at the unsigned tick
+// The link to one module: its serial device, clock and receive buffer. The reading helpers keep the classic
+// polling rules (read a byte; when none is there, give the processor away; look at the unsigned tick
 // difference), but "give the processor away" blocks in the device for at most the time left,
 // so an idle wait costs no CPU while results and time-outs stay the same.
 #include "link/comm.h"
@@ -8,53 +8,43 @@
 #include <memory>
 #include <vector>
 
+#include "sim/module.h"
+
 namespace orvo {
-namespace {
 
-struct Port {
-    std::unique_ptr<SerialDevice> device;
-    std::string lastError;
-    CommTraceFn trace;
-    Clock* clock = nullptr;
-    SerialDeviceFactory factory;
-    // What the device handed over and the helpers have not taken yet.
-    std::vector<std::uint8_t> rx;
-    std::size_t rxPos = 0;
-    int baud = 0;
-};
+Link::Link() = default;
 
-Port& port() {
-    static Port p;
-    return p;
+Link::~Link() {
+    // The device may be the emulated module's, which goes with this link: the device first.
+    m_device.reset();
 }
 
-void trace(const std::string& text) {
-    if (port().trace) port().trace(text);
+void Link::trace(const std::string& text) {
+    if (m_trace) m_trace(text);
 }
 
-std::unique_ptr<SerialDevice> defaultDevice(const std::string& name) {
-    if (name == SimulatorPortName) return makeSimulatorDevice();
+std::unique_ptr<SerialDevice> Link::defaultDevice(const std::string& name) {
+    if (name == SimulatorPortName) return makeSimulatorDevice(*this);
     return makeQtSerialDevice();
 }
 
-std::size_t buffered() {
-    return port().rx.size() - port().rxPos;
+std::size_t Link::buffered() const {
+    return m_rx.size() - m_rxPos;
 }
 
-// Moves whatever the device has into rx; returns the number of new bytes.
-int refill() {
-    Port& p = port();
-    if (!p.device) return 0;
-    if (p.rxPos == p.rx.size()) {
-        p.rx.clear();
-        p.rxPos = 0;
+// Moves whatever the device has into the receive buffer; returns the number of new bytes.
+int Link::refill() {
+    if (!m_device) return 0;
+    if (m_rxPos == m_rx.size()) {
+        m_rx.clear();
+        m_rxPos = 0;
     }
     std::uint8_t chunk[4096];
     int total = 0;
     for (;;) {
-        int n = p.device->read(chunk, sizeof chunk);
+        int n = m_device->read(chunk, sizeof chunk);
         if (n <= 0) break;
-        p.rx.insert(p.rx.end(), chunk, chunk + n);
+        m_rx.insert(m_rx.end(), chunk, chunk + n);
         total += n;
         if (n < static_cast<int>(sizeof chunk)) break;
     }
@@ -62,43 +52,39 @@ int refill() {
 }
 
 // One byte if one has arrived.
-bool readByte(std::uint8_t* b) {
-    Port& p = port();
+bool Link::readByte(std::uint8_t* b) {
     if (buffered() == 0 && refill() == 0) return false;
-    *b = p.rx[p.rxPos++];
+    *b = m_rx[m_rxPos++];
     return true;
 }
 
 // Where the classic loop yields: wait for input, but never past the deadline.
-void idle(std::uint32_t start, std::uint32_t timeoutMs) {
-    Port& p = port();
+void Link::idle(std::uint32_t start, std::uint32_t timeoutMs) {
     Clock& clock = CommClock();
     std::uint32_t elapsed = clock.tickCount() - start;
     if (elapsed >= timeoutMs) return;
     std::uint32_t left = timeoutMs - elapsed;
-    if (p.device)
-        p.device->waitForInput(clock, left);
+    if (m_device)
+        m_device->waitForInput(clock, left);
     else
         clock.sleep(left);
 }
 
-} // namespace
-
 int CommBaudFor(int speed) {
-    if (speed >= 0 && speed < CommSpeedCount) return CommSpeeds[speed];
+    if (speed >= 0 && speed < static_cast<int>(LinkSpeeds.size()))
+        return LinkSpeeds[static_cast<std::size_t>(speed)].baud;
     return speed;
 }
 
-int CommOpen(const std::string& portName, int speed, int mode) {
-    Port& p = port();
+int Link::CommOpen(const std::string& portName, int speed, int mode) {
     trace("Opening " + portName);
-    if (p.device) CommClose();
-    p.rx.clear();
-    p.rxPos = 0;
-    p.lastError.clear();
-    std::unique_ptr<SerialDevice> dev = p.factory ? p.factory(portName) : defaultDevice(portName);
+    if (m_device) CommClose();
+    m_rx.clear();
+    m_rxPos = 0;
+    m_lastError.clear();
+    std::unique_ptr<SerialDevice> dev = m_factory ? m_factory(portName) : defaultDevice(portName);
     if (!dev) {
-        p.lastError = "No such serial port: " + portName;
+        m_lastError = "No such serial port: " + portName;
         return 0;
     }
     LineSettings settings;
@@ -106,69 +92,66 @@ int CommOpen(const std::string& portName, int speed, int mode) {
     settings.mode = mode;
     std::string error;
     if (!dev->open(portName, settings, &error)) {
-        p.lastError = error.empty() ? "Unable to open " + portName : error;
+        m_lastError = error.empty() ? "Unable to open " + portName : error;
         return 0;
     }
-    p.device = std::move(dev);
-    p.baud = settings.baud;
+    m_device = std::move(dev);
+    m_baud = settings.baud;
     trace(portName + " Opened.");
     return 1;
 }
 
-std::string CommLastError() {
-    return port().lastError;
+std::string Link::CommLastError() const {
+    return m_lastError;
 }
 
-bool CommIsOpen() {
-    return port().device != nullptr;
+bool Link::CommIsOpen() const {
+    return m_device != nullptr;
 }
 
-int CommBaud() {
-    return port().device ? port().baud : 0;
+int Link::CommBaud() const {
+    return m_device ? m_baud : 0;
 }
 
-std::uint32_t CommQuietMs() {
+std::uint32_t Link::CommQuietMs() const {
     const int baud = CommBaud() > 0 ? CommBaud() : 115200;
     // 10 bits per byte on the wire.
     return 50u + static_cast<std::uint32_t>((20 * 10 * 1000 + baud - 1) / baud);
 }
 
-int CommWrite(const void* bytes, int count) {
-    Port& p = port();
-    if (!p.device || count <= 0) return 0;
-    return p.device->write(static_cast<const std::uint8_t*>(bytes), count);
+int Link::CommWrite(const void* bytes, int count) {
+    if (!m_device || count <= 0) return 0;
+    return m_device->write(static_cast<const std::uint8_t*>(bytes), count);
 }
 
-int CommWrite(const std::string& text) {
+int Link::CommWrite(const std::string& text) {
     return CommWrite(text.data(), static_cast<int>(text.size()));
 }
 
-int CommRead(void* buffer, int count) {
-    Port& p = port();
+int Link::CommRead(void* buffer, int count) {
     if (count <= 0) return 0;
     auto* out = static_cast<std::uint8_t*>(buffer);
     int n = 0;
     if (buffered() == 0) refill();
     while (n < count && buffered() > 0)
-        out[n++] = p.rx[p.rxPos++];
+        out[n++] = m_rx[m_rxPos++];
     return n;
 }
 
-int CommFlush() {
-    Port& p = port();
+int Link::CommFlush() {
     int discarded = static_cast<int>(buffered());
-    p.rx.clear();
-    p.rxPos = 0;
+    m_rx.clear();
+    m_rxPos = 0;
     int n;
     while ((n = refill()) > 0) {
         discarded += n;
-        p.rx.clear();
-        p.rxPos = 0;
+        m_rx.clear();
+        m_rxPos = 0;
     }
     return discarded;
 }
 
-int CommReadBlock(void* buffer, int count, std::uint32_t timeoutMs) {
+int Link::CommReadBlock(void* buffer, int count, std::uint32_t timeoutMs) {
     if (count <= 0) return 0;
     auto* out = static_cast<std::uint8_t*>(buffer);
     Clock& clock = CommClock();
@@ -188,7 +171,7 @@ int CommReadBlock(void* buffer, int count, std::uint32_t timeoutMs) {
     return count;
 }
 
-int CommReadLine(char* buffer, int capacity, std::uint32_t timeoutMs) {
+int Link::CommReadLine(char* buffer, int capacity, std::uint32_t timeoutMs) {
     if (capacity <= 0) {
         if (buffer && capacity == 0) buffer[0] = 0;
         return 0;
@@ -212,7 +195,7 @@ int CommReadLine(char* buffer, int capacity, std::uint32_t timeoutMs) {
     return elapsed < timeoutMs ? stored : 0;
 }
 
-int CommWaitFor(const void* expected, int count, std::uint32_t timeoutMs) {
+int Link::CommWaitFor(const void* expected, int count, std::uint32_t timeoutMs) {
     if (count <= 0) return 1;
     const auto* want = static_cast<const std::uint8_t*>(expected);
     std::vector<std::uint8_t> window;
@@ -236,51 +219,127 @@ int CommWaitFor(const void* expected, int count, std::uint32_t timeoutMs) {
     return 0;
 }
 
-int CommWaitFor(const std::string& expected, std::uint32_t timeoutMs) {
+int Link::CommWaitFor(const std::string& expected, std::uint32_t timeoutMs) {
     return CommWaitFor(expected.data(), static_cast<int>(expected.size()), timeoutMs);
 }
 
-void CommSendBreak(std::uint32_t durationMs) {
-    Port& p = port();
-    if (p.device) p.device->setBreak(true);
+void Link::CommSendBreak(std::uint32_t durationMs) {
+    if (m_device) m_device->setBreak(true);
     CommClock().sleep(durationMs);
-    if (p.device) p.device->setBreak(false);
+    if (m_device) m_device->setBreak(false);
 }
 
-void CommClose() {
-    Port& p = port();
-    if (p.device) {
-        p.device->close();
-        p.device.reset();
+void Link::CommClose() {
+    if (m_device) {
+        m_device->close();
+        m_device.reset();
     }
-    p.rx.clear();
-    p.rxPos = 0;
+    m_rx.clear();
+    m_rxPos = 0;
     trace("Comm port closed");
 }
 
-void CommSleep(std::uint32_t ms) {
+void Link::CommSleep(std::uint32_t ms) {
     CommClock().sleep(ms);
 }
 
-std::uint32_t CommTickCount() {
+std::uint32_t Link::CommTickCount() {
     return CommClock().tickCount();
 }
 
-void CommSetTrace(CommTraceFn fn) {
-    port().trace = std::move(fn);
+void Link::CommSetTrace(CommTraceFn fn) {
+    m_trace = std::move(fn);
 }
 
+void Link::CommSetClock(Clock* clock) {
+    m_clock = clock;
+}
+
+Clock& Link::CommClock() const {
+    return m_clock ? *m_clock : realClock();
+}
+
+void Link::CommSetDeviceFactory(SerialDeviceFactory factory) {
+    m_factory = std::move(factory);
+}
+
+sim::Module& Link::simulator() {
+    if (!m_simulator) {
+        m_simulator = std::make_unique<sim::Module>();
+        m_simulator->generateFlights(3, 2026);
+    }
+    return *m_simulator;
+}
+
+// ---- the program's link ----
+
+Link& defaultLink() {
+    static Link link;
+    return link;
+}
+
+int CommOpen(const std::string& portName, int speed, int mode) {
+    return defaultLink().CommOpen(portName, speed, mode);
+}
+std::string CommLastError() {
+    return defaultLink().CommLastError();
+}
+bool CommIsOpen() {
+    return defaultLink().CommIsOpen();
+}
+int CommBaud() {
+    return defaultLink().CommBaud();
+}
+std::uint32_t CommQuietMs() {
+    return defaultLink().CommQuietMs();
+}
+int CommWrite(const void* bytes, int count) {
+    return defaultLink().CommWrite(bytes, count);
+}
+int CommWrite(const std::string& text) {
+    return defaultLink().CommWrite(text);
+}
+int CommRead(void* buffer, int count) {
+    return defaultLink().CommRead(buffer, count);
+}
+int CommFlush() {
+    return defaultLink().CommFlush();
+}
+int CommReadBlock(void* buffer, int count, std::uint32_t timeoutMs) {
+    return defaultLink().CommReadBlock(buffer, count, timeoutMs);
+}
+int CommReadLine(char* buffer, int capacity, std::uint32_t timeoutMs) {
+    return defaultLink().CommReadLine(buffer, capacity, timeoutMs);
+}
+int CommWaitFor(const void* expected, int count, std::uint32_t timeoutMs) {
+    return defaultLink().CommWaitFor(expected, count, timeoutMs);
+}
+int CommWaitFor(const std::string& expected, std::uint32_t timeoutMs) {
+    return defaultLink().CommWaitFor(expected, timeoutMs);
+}
+void CommSendBreak(std::uint32_t durationMs) {
+    defaultLink().CommSendBreak(durationMs);
+}
+void CommClose() {
+    defaultLink().CommClose();
+}
+void CommSleep(std::uint32_t ms) {
+    defaultLink().CommSleep(ms);
+}
+std::uint32_t CommTickCount() {
+    return defaultLink().CommTickCount();
+}
+void CommSetTrace(CommTraceFn trace) {
+    defaultLink().CommSetTrace(std::move(trace));
+}
 void CommSetClock(Clock* clock) {
-    port().clock = clock;
+    defaultLink().CommSetClock(clock);
 }
-
 Clock& CommClock() {
-    Port& p = port();
-    return p.clock ? *p.clock : realClock();
+    return defaultLink().CommClock();
 }
-
 void CommSetDeviceFactory(SerialDeviceFactory factory) {
-    port().factory = std::move(factory);
+    defaultLink().CommSetDeviceFactory(std::move(factory));
 }
 
 } // namespace orvo

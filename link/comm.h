@@ -1,70 +1,142 @@
-// Comm: the program's one serial port. Every exchange with the module (commands, downloads,
-// configuration, live logging, firmware programming) goes through these calls. The device and
-// the clock behind them can be replaced (tests, the built-in "Simulator" port).
+// The link to a module: a Link owns its serial device, its clock and, for the built-in
+// "Simulator" port, its own emulated module; the Comm calls are its members. Every exchange with
+// the module (commands, downloads, configuration, live logging, firmware programming) goes
+// through them. The free Comm functions below talk through the program's link (defaultLink) for
+// the callers that are not yet handed one.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "link/clock.h"
+#include "link/linkspeed.h"
 #include "link/serialdevice.h"
 
 namespace orvo {
 
-// The speeds of SpeedBox; the index is what the settings store.
-inline constexpr int CommSpeedCount = 6;
-inline constexpr int CommSpeeds[CommSpeedCount] = {2400, 4800, 9600, 19200, 38400, 115200};
-// Index 0..5 gives the table's rate; any other value is taken as a rate in bits per second.
+// Index 0..5 of LinkSpeeds gives the table's rate; any other value is taken as a rate in bits per second.
 int CommBaudFor(int speedIndexOrBaud);
 
 // The name of the built-in emulated module's port (last entry of the port list).
 inline constexpr const char* SimulatorPortName = "Simulator";
 
-// Opens the named port (a device path, "COM3", or "Simulator") at the given speed (index 0..5 or
-// bits per second) and mode (0: 8N1, 1: 7E1, other: keep the device's framing). DTR and RTS are
-// held on while open. Returns 1 when open, 0 when not (see CommLastError).
-int CommOpen(const std::string& portName, int speed, int mode);
-// Why the last CommOpen returned 0 ("" after a successful open).
-std::string CommLastError();
-bool CommIsOpen();
-// The speed in bits per second the port was opened with (0 while closed).
-int CommBaud();
-// How long the line must stay silent before a reply counts as over: 50 ms for the driver's
-// latency plus the time of 20 bytes at the port's speed.
-std::uint32_t CommQuietMs();
-
-// Number of bytes written (0 when closed or the connection is gone).
-int CommWrite(const void* bytes, int count);
-int CommWrite(const std::string& text);
-// Returns at once with 0..count bytes that have arrived.
-int CommRead(void* buffer, int count);
-// Discards all pending input; returns how many bytes were discarded.
-int CommFlush();
-// Reads exactly count bytes. buffer must hold count + 1 bytes. Returns count (and puts a zero
-// after the bytes) when all arrived before the time-out, else 0.
-int CommReadBlock(void* buffer, int count, std::uint32_t timeoutMs);
-// Reads one text line: stops at a line feed, drops every CR and LF, stops after capacity
-// characters. buffer must hold capacity + 1 bytes and is always zero-terminated. Returns the
-// number of characters, or 0 on time-out; an empty line also gives 0.
-int CommReadLine(char* buffer, int capacity, std::uint32_t timeoutMs);
-// Returns 1 when the expected bytes arrive (anything may precede them), 0 on time-out.
-int CommWaitFor(const void* expected, int count, std::uint32_t timeoutMs);
-int CommWaitFor(const std::string& expected, std::uint32_t timeoutMs);
-// Holds the line in the break state for durationMs.
-void CommSendBreak(std::uint32_t durationMs);
-void CommClose();
-
-// Pauses between protocol steps ("wait 40 ms") go through here so they follow the clock in use.
-void CommSleep(std::uint32_t ms);
-std::uint32_t CommTickCount();
+namespace sim {
+class Module;
+}
 
 // The trace hook gets "Opening %s", "%s Opened." and "Comm port closed". No output by default.
 using CommTraceFn = std::function<void(const std::string&)>;
+
+class Link {
+  public:
+    Link();
+    ~Link();
+    Link(const Link&) = delete;
+    Link& operator=(const Link&) = delete;
+
+    // Opens the named port (a device path, "COM3", or "Simulator") at the given speed (index 0..5 or
+    // bits per second) and mode (0: 8N1, 1: 7E1, other: keep the device's framing). DTR and RTS are
+    // held on while open. Returns 1 when open, 0 when not (see CommLastError).
+    int CommOpen(const std::string& portName, int speed, int mode);
+    // Why the last CommOpen returned 0 ("" after a successful open).
+    std::string CommLastError() const;
+    bool CommIsOpen() const;
+    // The speed in bits per second the port was opened with (0 while closed).
+    int CommBaud() const;
+    // How long the line must stay silent before a reply counts as over: 50 ms for the driver's
+    // latency plus the time of 20 bytes at the port's speed.
+    std::uint32_t CommQuietMs() const;
+
+    // Number of bytes written (0 when closed or the connection is gone).
+    int CommWrite(const void* bytes, int count);
+    int CommWrite(const std::string& text);
+    // Returns at once with 0..count bytes that have arrived.
+    int CommRead(void* buffer, int count);
+    // Discards all pending input; returns how many bytes were discarded.
+    int CommFlush();
+    // Reads exactly count bytes. buffer must hold count + 1 bytes. Returns count (and puts a zero
+    // after the bytes) when all arrived before the time-out, else 0.
+    int CommReadBlock(void* buffer, int count, std::uint32_t timeoutMs);
+    // Reads one text line: stops at a line feed, drops every CR and LF, stops after capacity
+    // characters. buffer must hold capacity + 1 bytes and is always zero-terminated. Returns the
+    // number of characters, or 0 on time-out; an empty line also gives 0.
+    int CommReadLine(char* buffer, int capacity, std::uint32_t timeoutMs);
+    // Returns 1 when the expected bytes arrive (anything may precede them), 0 on time-out.
+    int CommWaitFor(const void* expected, int count, std::uint32_t timeoutMs);
+    int CommWaitFor(const std::string& expected, std::uint32_t timeoutMs);
+    // Holds the line in the break state for durationMs.
+    void CommSendBreak(std::uint32_t durationMs);
+    void CommClose();
+
+    // Pauses between protocol steps ("wait 40 ms") go through here so they follow the clock in use.
+    void CommSleep(std::uint32_t ms);
+    std::uint32_t CommTickCount();
+
+    // The trace hook gets "Opening %s", "%s Opened." and "Comm port closed". No output by default.
+    void CommSetTrace(CommTraceFn trace);
+
+    // Replaceable pieces. nullptr / an empty factory restore the defaults (the real clock; QSerialPort
+    // for device names, the emulator for "Simulator"). Install them while the port is closed.
+    void CommSetClock(Clock* clock);
+    Clock& CommClock() const;
+    void CommSetDeviceFactory(SerialDeviceFactory factory);
+
+    // The emulated module behind this link's "Simulator" port, made at first use with three
+    // recorded flights; its memory and configuration outlive closing and reopening the port.
+    sim::Module& simulator();
+
+  private:
+    void trace(const std::string& text);
+    std::unique_ptr<SerialDevice> defaultDevice(const std::string& name);
+    std::size_t buffered() const;
+    int refill();
+    bool readByte(std::uint8_t* b);
+    void idle(std::uint32_t start, std::uint32_t timeoutMs);
+
+    std::unique_ptr<SerialDevice> m_device;
+    std::string m_lastError;
+    CommTraceFn m_trace;
+    Clock* m_clock = nullptr;
+    SerialDeviceFactory m_factory;
+    std::unique_ptr<sim::Module> m_simulator;
+    // What the device handed over and the helpers have not taken yet.
+    std::vector<std::uint8_t> m_rx;
+    std::size_t m_rxPos = 0;
+    int m_baud = 0;
+};
+
+// The program's link: the window's and orvo-cli's port.
+Link& defaultLink();
+// The "Simulator" device of a link: its emulated module, paced at the open speed and timed by
+// the link's clock.
+std::unique_ptr<SerialDevice> makeSimulatorDevice(Link& link);
+
+// The same calls on the program's link (see the members above).
+int CommOpen(const std::string& portName, int speed, int mode);
+std::string CommLastError();
+bool CommIsOpen();
+int CommBaud();
+std::uint32_t CommQuietMs();
+
+int CommWrite(const void* bytes, int count);
+int CommWrite(const std::string& text);
+int CommRead(void* buffer, int count);
+int CommFlush();
+int CommReadBlock(void* buffer, int count, std::uint32_t timeoutMs);
+int CommReadLine(char* buffer, int capacity, std::uint32_t timeoutMs);
+int CommWaitFor(const void* expected, int count, std::uint32_t timeoutMs);
+int CommWaitFor(const std::string& expected, std::uint32_t timeoutMs);
+void CommSendBreak(std::uint32_t durationMs);
+void CommClose();
+
+void CommSleep(std::uint32_t ms);
+std::uint32_t CommTickCount();
+
 void CommSetTrace(CommTraceFn trace);
 
-// Replaceable pieces. nullptr / an empty factory restore the defaults (the real clock; QSerialPort
-// for device names, the emulator for "Simulator"). Install them while the port is closed.
 void CommSetClock(Clock* clock);
 Clock& CommClock();
 void CommSetDeviceFactory(SerialDeviceFactory factory);

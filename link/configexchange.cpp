@@ -9,21 +9,21 @@
 namespace orvo {
 
 namespace {
-bool sendCommand(char command) {
-    CommFlush(); // stale input would be taken for the answer
-    return CommWrite(&command, 1) == 1;
+bool sendCommand(Link& link, char command) {
+    link.CommFlush(); // stale input would be taken for the answer
+    return link.CommWrite(&command, 1) == 1;
 }
 } // namespace
 
-ConfigStatus readConfigBlock(ConfigBlock* block, std::string* doubt) {
-    if (!sendCommand('r')) return ConfigStatus::WriteFailed;
+ConfigStatus readConfigBlock(Link& link, ConfigBlock* block, std::string* doubt) {
+    if (!sendCommand(link, 'r')) return ConfigStatus::WriteFailed;
     std::uint8_t scratch[ConfigBlockSize + 1]; // CommReadBlock terminates with a zero
-    if (CommReadBlock(scratch, ConfigBlockSize, ConfigReadTimeoutMs) != ConfigBlockSize)
+    if (link.CommReadBlock(scratch, ConfigBlockSize, ConfigReadTimeoutMs) != ConfigBlockSize)
         return ConfigStatus::NoResponse;
     // Noise before the reply shifts every field, and the module's own bytes then go on arriving
     // after the 38: such a block written back would set the module up with nonsense.
     std::uint8_t late[2];
-    if (CommReadBlock(late, 1, CommQuietMs()) == 1) {
+    if (link.CommReadBlock(late, 1, link.CommQuietMs()) == 1) {
         if (doubt) *doubt = "more bytes came after the 38-byte block";
         return ConfigStatus::Doubtful;
     }
@@ -37,14 +37,14 @@ ConfigStatus readConfigBlock(ConfigBlock* block, std::string* doubt) {
     return ConfigStatus::Ok;
 }
 
-ConfigStatus readConfirmedConfigBlock(ConfigBlock* block, std::string* doubt) {
+ConfigStatus readConfirmedConfigBlock(Link& link, ConfigBlock* block, std::string* doubt) {
     // Each block read so far, with how often it came.
     std::vector<std::pair<ConfigBlock, int>> seen;
     std::string lastDoubt;
     for (int attempt = 0; attempt < ConfigConfirmReads; ++attempt) {
         ConfigBlock received;
         std::string why;
-        const ConfigStatus status = readConfigBlock(&received, &why);
+        const ConfigStatus status = readConfigBlock(link, &received, &why);
         if (status == ConfigStatus::WriteFailed) return status;
         // A module that does not answer at all is not asked seven more times, 5 s each.
         if (status == ConfigStatus::NoResponse && attempt == 0) return status;
@@ -69,25 +69,25 @@ ConfigStatus readConfirmedConfigBlock(ConfigBlock* block, std::string* doubt) {
     return ConfigStatus::Doubtful;
 }
 
-ConfigStatus writeConfigBlock(const ConfigBlock& block) {
+ConfigStatus writeConfigBlock(Link& link, const ConfigBlock& block) {
     // The wire copy is a scratch array: the in-memory block keeps its host-order numbers.
     const ConfigWire wire = block.toWire();
-    if (!sendCommand('c')) return ConfigStatus::WriteFailed;
-    CommSleep(ConfigWritePauseMs); // the module needs the pause to get ready for the block
-    if (CommWrite(wire.data(), ConfigBlockSize) != ConfigBlockSize) return ConfigStatus::WriteFailed;
+    if (!sendCommand(link, 'c')) return ConfigStatus::WriteFailed;
+    link.CommSleep(ConfigWritePauseMs); // the module needs the pause to get ready for the block
+    if (link.CommWrite(wire.data(), ConfigBlockSize) != ConfigBlockSize) return ConfigStatus::WriteFailed;
     return ConfigStatus::Ok;
 }
 
-ConfigStatus sendConfigDefaults() {
-    if (!sendCommand('*')) return ConfigStatus::WriteFailed;
-    CommSleep(ConfigDefaultsPauseMs);
+ConfigStatus sendConfigDefaults(Link& link) {
+    if (!sendCommand(link, '*')) return ConfigStatus::WriteFailed;
+    link.CommSleep(ConfigDefaultsPauseMs);
     return ConfigStatus::Ok;
 }
 
-ConfigStatus resetConfigDefaults(ConfigBlock* block, std::string* doubt, bool confirmed) {
-    const ConfigStatus sent = sendConfigDefaults();
+ConfigStatus resetConfigDefaults(Link& link, ConfigBlock* block, std::string* doubt, bool confirmed) {
+    const ConfigStatus sent = sendConfigDefaults(link);
     if (sent != ConfigStatus::Ok) return sent;
-    return confirmed ? readConfirmedConfigBlock(block, doubt) : readConfigBlock(block, doubt);
+    return confirmed ? readConfirmedConfigBlock(link, block, doubt) : readConfigBlock(link, block, doubt);
 }
 
 } // namespace orvo

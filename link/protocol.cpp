@@ -5,23 +5,20 @@
 #include <cstdio>
 #include <string_view>
 
+#include "config/bigendian.h"
 #include "link/comm.h"
 
 namespace orvo {
 namespace {
 
-bool sendByte(std::uint8_t b) {
-    return CommWrite(&b, 1) == 1;
+bool sendByte(Link& link, std::uint8_t b) {
+    return link.CommWrite(&b, 1) == 1;
 }
 
 // Every command starts from an empty input, so stale bytes are never taken for its reply.
-bool sendCommand(char command) {
-    CommFlush();
-    return sendByte(static_cast<std::uint8_t>(command));
-}
-
-std::uint16_t bigEndian16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+bool sendCommand(Link& link, char command) {
+    link.CommFlush();
+    return sendByte(link, static_cast<std::uint8_t>(command));
 }
 
 std::string format(const char* fmt, auto... args) {
@@ -31,10 +28,10 @@ std::string format(const char* fmt, auto... args) {
 }
 
 // Reads and drops bytes until none has come for quietMs (or a whole set's worth was dropped).
-void drainUntilQuiet(std::uint32_t quietMs) {
+void drainUntilQuiet(Link& link, std::uint32_t quietMs) {
     std::uint8_t b[2];
     for (int dropped = 0; dropped < 2 * MaxSamples + 16; ++dropped)
-        if (CommReadBlock(b, 1, quietMs) != 1) return;
+        if (link.CommReadBlock(b, 1, quietMs) != 1) return;
 }
 
 } // namespace
@@ -50,18 +47,18 @@ ModuleIdentity simulatedIdentity() {
     return id;
 }
 
-ModuleIdentity identifyModule() {
+ModuleIdentity identifyModule(Link& link) {
     ModuleIdentity id;
     std::string* fields[4] = {&id.deviceName, &id.model, &id.softwareVersion, &id.softwareDate};
     const std::size_t sizes[4] = {256, 256, 10, 20};
-    if (!sendCommand('v')) {
+    if (!sendCommand(link, 'v')) {
         id.missingLines = 4;
         return id;
     }
-    const std::uint32_t start = CommTickCount();
+    const std::uint32_t start = link.CommTickCount();
     for (int i = 0; i < 4; ++i) {
         char line[257];
-        const int n = CommReadLine(line, 256, i == 0 ? IdentFirstLineTimeoutMs : IdentLineTimeoutMs);
+        const int n = link.CommReadLine(line, 256, i == 0 ? IdentFirstLineTimeoutMs : IdentLineTimeoutMs);
         *fields[i] = cutText(line, sizes[i]);
         if (n == 0) ++id.missingLines;
         if (i == 0 && n == 0 && line[0] == 0) {
@@ -69,7 +66,7 @@ ModuleIdentity identifyModule() {
             id.missingLines = 4;
             break;
         }
-        if (i == 0) id.answerMs = CommTickCount() - start;
+        if (i == 0) id.answerMs = link.CommTickCount() - start;
     }
     return id;
 }
@@ -105,14 +102,14 @@ bool isSetLine(std::string_view line, SetEntry* entry) {
 
 } // namespace
 
-SetListing listSets(std::uint32_t firstLineWaitMs) {
+SetListing listSets(Link& link, std::uint32_t firstLineWaitMs) {
     SetListing listing;
     listing.firstWaitMs = firstLineWaitMs;
-    if (!sendCommand('s')) return listing;
+    if (!sendCommand(link, 's')) return listing;
     char line[257];
     // The number of lines is the number of sets; their form tells a listing from noise.
     for (std::uint32_t wait = firstLineWaitMs; listing.count < MaxModuleSets; wait = SetLineTimeoutMs) {
-        const int n = CommReadLine(line, 256, wait);
+        const int n = link.CommReadLine(line, 256, wait);
         if (n <= 0) {
             // A time-out with part of a line in: the module paused mid-line or was cut off, and
             // the set on that line is one more it holds.
@@ -129,9 +126,9 @@ SetListing listSets(std::uint32_t firstLineWaitMs) {
     if (listing.count > 0 || listing.cutLine) {
         // A pause longer than a line's wait ended the listing early when more comes now.
         std::uint8_t b[2];
-        if (CommReadBlock(b, 1, SetListingQuietMs) == 1) {
+        if (link.CommReadBlock(b, 1, SetListingQuietMs) == 1) {
             listing.lateBytes = true;
-            drainUntilQuiet(SetLineTimeoutMs);
+            drainUntilQuiet(link, SetLineTimeoutMs);
         }
     }
     return listing;
@@ -159,8 +156,8 @@ std::vector<std::string> listingProblems(const SetListing& l) {
     return lines;
 }
 
-int listModuleSets() {
-    return listSets().count;
+int listModuleSets(Link& link) {
+    return listSets(link).count;
 }
 
 std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, int setCount) {
@@ -187,8 +184,8 @@ std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, const SetList
 DownloadHeader DownloadHeader::fromWire(const std::uint8_t* b) {
     DownloadHeader h;
     h.byte0 = b[0];
-    h.intervalCount = bigEndian16(b + 1);
-    h.wordCount = bigEndian16(b + 3);
+    h.intervalCount = readBigEndian16(b + 1);
+    h.wordCount = readBigEndian16(b + 3);
     h.triggerFlag = b[5];
     return h;
 }
@@ -216,7 +213,7 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
             break;
         }
         ++out.wordsRead;
-        std::uint16_t word = bigEndian16(buf);
+        std::uint16_t word = readBigEndian16(buf);
         const bool marker = isMarker(word);
         if (marker) {
             if (out.header.triggerFlag == 0 || (W != 0 && out.wordsRead >= static_cast<int>(W)))
@@ -229,7 +226,7 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
                 break;
             }
             ++out.wordsRead;
-            word = bigEndian16(buf);
+            word = readBigEndian16(buf);
             // Stored as the sample all the same, but no module sends two markers in a row.
             if (isMarker(word)) ++out.misplacedMarkers;
         }
@@ -271,18 +268,19 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
     return out;
 }
 
-DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
+DownloadOutcome downloadSet(Link& link, int index, std::uint16_t intervalUnitMs, Series& set,
                             const DownloadProgress& progress, std::uint32_t headerWaitMs) {
     // Without the command on the wire no header can come; do not wait a second for it.
     const auto noHeader = [](const std::uint8_t*, int) { return false; };
-    if (!sendCommand('a')) return decodeSetStream(noHeader, intervalUnitMs, set);
-    CommSleep(DownloadIndexPauseMs);
-    if (!sendByte(static_cast<std::uint8_t>(index))) return decodeSetStream(noHeader, intervalUnitMs, set);
+    if (!sendCommand(link, 'a')) return decodeSetStream(noHeader, intervalUnitMs, set);
+    link.CommSleep(DownloadIndexPauseMs);
+    if (!sendByte(link, static_cast<std::uint8_t>(index)))
+        return decodeSetStream(noHeader, intervalUnitMs, set);
     bool header = true;
-    const ByteReader fromPort = [&header, headerWaitMs](std::uint8_t* buffer, int count) {
+    const ByteReader fromPort = [&link, &header, headerWaitMs](std::uint8_t* buffer, int count) {
         const std::uint32_t wait = header ? std::max(headerWaitMs, DownloadTimeoutMs) : DownloadTimeoutMs;
         header = false;
-        return CommReadBlock(buffer, count, wait) == count;
+        return link.CommReadBlock(buffer, count, wait) == count;
     };
     DownloadOutcome out = decodeSetStream(fromPort, intervalUnitMs, set, progress);
     // A module that paused mid-set may still send the rest; the next command's flush only
@@ -291,7 +289,7 @@ DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set
     // longer than that is taken to have given up on the set).
     // (With W = 0 a missing word is the normal end, and the quiet second has passed already.)
     if (out.end == DownloadEnd::WordMissing && out.header.wordCount != 0)
-        drainUntilQuiet(2 * DownloadTimeoutMs);
+        drainUntilQuiet(link, 2 * DownloadTimeoutMs);
     return out;
 }
 
@@ -333,28 +331,15 @@ double downloadTimeAxisMax(double lastTime) {
     return static_cast<double>(static_cast<long long>((lastTime * 0.1 + 0.5) * 10));
 }
 
-const char* downloadAltitudeLabel(int units) {
-    switch (units) {
-    case 0:
-        return "Altitude (feet)";
-    case 1:
-        return "Altitude (yards)";
-    case 2:
-        return "Altitude (meters)";
-    default:
-        return nullptr;
-    }
-}
-
 // ---- erase, reset, calibration ----
 
-LinkStatus eraseModuleMemory() {
-    return sendCommand('x') ? LinkStatus::Ok : LinkStatus::WriteFailed;
+LinkStatus eraseModuleMemory(Link& link) {
+    return sendCommand(link, 'x') ? LinkStatus::Ok : LinkStatus::WriteFailed;
 }
 
-LinkStatus resetModule() {
-    if (!sendCommand('R')) return LinkStatus::WriteFailed;
-    CommSleep(ResetWaitMs);
+LinkStatus resetModule(Link& link) {
+    if (!sendCommand(link, 'R')) return LinkStatus::WriteFailed;
+    link.CommSleep(ResetWaitMs);
     return LinkStatus::Ok;
 }
 
@@ -376,17 +361,18 @@ bool parseCalibrationAltitude(const std::string& text, std::int16_t* altitude) {
     return true;
 }
 
-LinkStatus calibrateModule(std::int16_t altitude) {
-    const auto raw = static_cast<std::uint16_t>(altitude);
-    if (!sendCommand('$')) return LinkStatus::WriteFailed;
-    CommSleep(CalibrateCommandPauseMs);
-    if (!sendByte('t')) return LinkStatus::WriteFailed;
+LinkStatus calibrateModule(Link& link, std::int16_t altitude) {
+    std::uint8_t raw[2];
+    writeBigEndian16(raw, static_cast<std::uint16_t>(altitude));
+    if (!sendCommand(link, '$')) return LinkStatus::WriteFailed;
+    link.CommSleep(CalibrateCommandPauseMs);
+    if (!sendByte(link, 't')) return LinkStatus::WriteFailed;
     // The altitude goes big-endian, one byte at a time, each given time to be taken in.
-    if (!sendByte(static_cast<std::uint8_t>(raw >> 8))) return LinkStatus::WriteFailed;
-    CommSleep(CalibrateBytePauseMs);
-    if (!sendByte(static_cast<std::uint8_t>(raw & 0xFF))) return LinkStatus::WriteFailed;
-    CommSleep(CalibrateBytePauseMs);
-    CommSleep(CalibrateSettleMs);
+    if (!sendByte(link, raw[0])) return LinkStatus::WriteFailed;
+    link.CommSleep(CalibrateBytePauseMs);
+    if (!sendByte(link, raw[1])) return LinkStatus::WriteFailed;
+    link.CommSleep(CalibrateBytePauseMs);
+    link.CommSleep(CalibrateSettleMs);
     return LinkStatus::Ok;
 }
 

@@ -1,4 +1,5 @@
-// The module's one-byte command transactions over Comm: identification ('v'), the set listing
+// The module's one-byte command transactions over the link they are handed (the overloads
+// without one use the program's link): identification ('v'), the set listing
 // ('s'), the data set download ('a' and the set index, a 6-byte header, then 16-bit words with
 // trigger markers), erase ('x'), reset ('R') and calibration ('$', 't', two bytes). The main
 // window and orvo-cli both run them; neither the connected flag nor any widget is known here.
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "data/series.h"
+#include "link/comm.h"
 
 namespace orvo {
 
@@ -58,7 +60,10 @@ ModuleIdentity simulatedIdentity();
 // first 5000 ms leaves all four missing. A line that did not complete keeps what arrived of it.
 // Each line is read whole and then cut to its field's size, so a long version text cannot spill
 // into the date.
-ModuleIdentity identifyModule();
+ModuleIdentity identifyModule(Link& link);
+inline ModuleIdentity identifyModule() {
+    return identifyModule(defaultLink());
+}
 
 // How long to wait for the first line of the set listing from a module that identified itself
 // as id: four times its answer time, at least 1000 ms, at most 30 s.
@@ -93,9 +98,15 @@ struct SetListing {
 // Flush, 's', then one line per recorded set until a line does not arrive (firstLineWaitMs for
 // the first, 300 ms for each further one) or an empty one comes; at most 256. A line cut off at
 // its time-out, or bytes within SetListingQuietMs after the end, make the listing doubtful.
-SetListing listSets(std::uint32_t firstLineWaitMs = SetFirstLineTimeoutMs);
+SetListing listSets(Link& link, std::uint32_t firstLineWaitMs = SetFirstLineTimeoutMs);
+inline SetListing listSets(std::uint32_t firstLineWaitMs = SetFirstLineTimeoutMs) {
+    return listSets(defaultLink(), firstLineWaitMs);
+}
 // listSets().count.
-int listModuleSets();
+int listModuleSets(Link& link);
+inline int listModuleSets() {
+    return listModuleSets(defaultLink());
+}
 
 // What is wrong with a listing, one sentence each; empty for a confirmed one.
 std::vector<std::string> listingProblems(const SetListing& listing);
@@ -170,9 +181,14 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
 // header may take headerWaitMs: a module that is slow to answer is as slow to begin a set). A set
 // that ended short of its announced count is followed by a wait until the line has been quiet
 // for 2000 ms, so the late rest of it cannot be taken for the next set.
-DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
+DownloadOutcome downloadSet(Link& link, int index, std::uint16_t intervalUnitMs, Series& set,
                             const DownloadProgress& progress = {},
                             std::uint32_t headerWaitMs = DownloadTimeoutMs);
+inline DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
+                                   const DownloadProgress& progress = {},
+                                   std::uint32_t headerWaitMs = DownloadTimeoutMs) {
+    return downloadSet(defaultLink(), index, intervalUnitMs, set, progress, headerWaitMs);
+}
 
 // After a set arrived: clears its peak marks, frees its climb marks, and writes Note 2 (the date
 // text, "Set setNumber" and the count), the trigger set's display flag and Note 3 (duration,
@@ -183,23 +199,30 @@ void finishDownloadedSet(Series& set, const DownloadOutcome& outcome, int setNum
 // The plot's time-axis maximum after a set whose last sample is at lastTime: 5 s later, in
 // whole seconds.
 double downloadTimeAxisMax(double lastTime);
-// "Altitude (feet)", "(yards)", "(meters)" for units 0..2; nullptr for any other code.
-const char* downloadAltitudeLabel(int units);
 inline constexpr const char* DownloadTimeLabel = "Time (seconds)";
 
 // ---- erase, reset, calibration ----
 
 // Flush, 'x'. The module erases every recorded set and does not answer.
-LinkStatus eraseModuleMemory();
+LinkStatus eraseModuleMemory(Link& link);
+inline LinkStatus eraseModuleMemory() {
+    return eraseModuleMemory(defaultLink());
+}
 
 // Flush, 'R', then 4000 ms while the module restarts.
-LinkStatus resetModule();
+LinkStatus resetModule(Link& link);
+inline LinkStatus resetModule() {
+    return resetModule(defaultLink());
+}
 
 // A calibration altitude typed by the user: a whole decimal number (blanks around it allowed)
 // that fits the module's signed 16-bit altitude. False for anything else.
 bool parseCalibrationAltitude(const std::string& text, std::int16_t* altitude);
 
 // Flush, '$', 1500 ms, 't', high byte, 50 ms, low byte, 50 ms, then 200 ms.
-LinkStatus calibrateModule(std::int16_t altitude);
+LinkStatus calibrateModule(Link& link, std::int16_t altitude);
+inline LinkStatus calibrateModule(std::int16_t altitude) {
+    return calibrateModule(defaultLink(), altitude);
+}
 
 } // namespace orvo

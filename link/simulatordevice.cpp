@@ -1,5 +1,5 @@
-// The "Simulator" port: Comm talks to the emulated module in this process, paced at the
-// speed the port was opened with and timed by Comm's clock (so tests on a virtual clock run
+// The "Simulator" port: a link talks to its own emulated module in this process, paced at the
+// speed the port was opened with and timed by the link's clock (so tests on a virtual clock run
 // the whole conversation without waiting).
 #include "link/clock.h"
 #include "link/comm.h"
@@ -9,20 +9,11 @@
 namespace orvo {
 namespace {
 
-sim::Module& makeModule() {
-    static sim::Module module;
-    static bool seeded = false;
-    if (!seeded) {
-        seeded = true;
-        module.generateFlights(3, 2026);
-    }
-    return module;
-}
-
 class SimulatorDevice : public SerialDevice {
   public:
+    explicit SimulatorDevice(Link& link) : m_link(link), m_module(link.simulator()) {}
     bool open(const std::string&, const LineSettings& settings, std::string*) override {
-        Clock* clock = &CommClock();
+        Clock* clock = &m_link.CommClock();
         m_module.setTimeSource([clock] { return clock->tickCount(); });
         m_module.setHostBaud(settings.baud);
         m_module.setPacing(true);
@@ -56,18 +47,23 @@ class SimulatorDevice : public SerialDevice {
     bool alive() const override { return m_open; }
 
   private:
-    sim::Module& m_module = simulatorModule();
+    Link& m_link;
+    sim::Module& m_module;
     bool m_open = false;
 };
 
 } // namespace
 
 sim::Module& simulatorModule() {
-    return makeModule();
+    return defaultLink().simulator();
+}
+
+std::unique_ptr<SerialDevice> makeSimulatorDevice(Link& link) {
+    return std::make_unique<SimulatorDevice>(link);
 }
 
 std::unique_ptr<SerialDevice> makeSimulatorDevice() {
-    return std::make_unique<SimulatorDevice>();
+    return makeSimulatorDevice(defaultLink());
 }
 
 } // namespace orvo

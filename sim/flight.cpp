@@ -5,6 +5,7 @@
 #include <cmath>
 #include <random>
 
+#include "data/altitudeunit.h"
 #include "sim/module.h"
 
 namespace orvo::sim {
@@ -19,8 +20,7 @@ int RecordedSet::sampleCount() const {
 }
 
 std::vector<std::uint16_t> generateFlightWords(const FlightOptions& o, FlightTruth* truth) {
-    static const double perMeter[3] = {3.28084, 1.0936133, 1.0};
-    const double unit = perMeter[std::min<int>(o.units, 2)];
+    const double unit = altitudeUnitRecorded(o.units).perMetre;
     const double dt = std::max<std::uint32_t>(o.intervalMs, 1) / 1000.0;
 
     std::mt19937 rng(o.seed);

@@ -2,6 +2,8 @@
 // (Intel-HEX records, every character echoed, one-character replies).
 #include "sim/module.h"
 
+#include "config/bigendian.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -336,7 +338,7 @@ void Module::runningByte(std::uint8_t b) {
     case Await::CalibrateBytes:
         m_collect.push_back(b);
         if (m_collect.size() == 2) {
-            m_calibration = static_cast<std::int16_t>((m_collect[0] << 8) | m_collect[1]);
+            m_calibration = static_cast<std::int16_t>(readBigEndian16(m_collect.data()));
             m_await = Await::Command;
         }
         return;
@@ -420,17 +422,14 @@ void Module::sendSet(std::size_t index) {
         n = std::min<std::size_t>(n, static_cast<std::size_t>(m_faults.truncateWords));
     const std::uint16_t announced =
         s.announceCount ? static_cast<std::uint16_t>(std::min<std::size_t>(s.words.size(), 65535)) : 0;
-    std::vector<std::uint8_t> bytes = {s.headerByte0,
-                                       static_cast<std::uint8_t>(s.intervalTicks >> 8),
-                                       static_cast<std::uint8_t>(s.intervalTicks & 0xFF),
-                                       static_cast<std::uint8_t>(announced >> 8),
-                                       static_cast<std::uint8_t>(announced & 0xFF),
-                                       static_cast<std::uint8_t>(s.triggered ? 1 : 0)};
+    std::vector<std::uint8_t> bytes;
     bytes.reserve(6 + 2 * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        bytes.push_back(static_cast<std::uint8_t>(s.words[i] >> 8));
-        bytes.push_back(static_cast<std::uint8_t>(s.words[i] & 0xFF));
-    }
+    bytes.push_back(s.headerByte0);
+    appendBigEndian16(bytes, s.intervalTicks);
+    appendBigEndian16(bytes, announced);
+    bytes.push_back(static_cast<std::uint8_t>(s.triggered ? 1 : 0));
+    for (std::size_t i = 0; i < n; ++i)
+        appendBigEndian16(bytes, s.words[i]);
     reply(bytes);
 }
 
@@ -497,7 +496,7 @@ char Module::loaderRecord() {
         sum = static_cast<std::uint8_t>(sum + v);
     if (sum != 0) return 'X';
     const std::size_t n = bytes[0];
-    const int address = (bytes[1] << 8) | bytes[2];
+    const int address = readBigEndian16(bytes.data() + 1);
     const std::uint8_t type = bytes[3];
     const std::uint8_t* data = bytes.data() + 4;
     switch (type) {
@@ -511,7 +510,7 @@ char Module::loaderRecord() {
     }
     case 0x04: {
         if (n != 3 || data[0] != 0) return 'R';
-        const int page = (data[1] << 8) | data[2];
+        const int page = readBigEndian16(data + 1);
         if (page % FlashPageSize != 0 || page >= CodeSpaceSize) return 'R';
         std::fill(m_code.begin() + page, m_code.begin() + page + FlashPageSize, 0xFF);
         ++m_erased;

@@ -20,3 +20,29 @@ inline CliRun cli(const QStringList& args, int timeoutMs = 20000) {
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
 }
+
+// `orvo-cli sim` on a pseudo-terminal: start() runs it with args and returns the terminal's path
+// it prints (empty when it did not start); it is stopped when the helper goes.
+class PtySim {
+  public:
+    PtySim() = default;
+    PtySim(const PtySim&) = delete;
+    PtySim& operator=(const PtySim&) = delete;
+    ~PtySim() { stop(3000); }
+    QString start(const QStringList& args) {
+        process.setProgram(Cli);
+        process.setArguments(QStringList{"sim"} + args);
+        process.start();
+        if (!process.waitForStarted(5000)) return {};
+        for (int i = 0; i < 50 && !process.canReadLine(); ++i)
+            process.waitForReadyRead(100);
+        return QString::fromLocal8Bit(process.readLine()).trimmed();
+    }
+    // True once it has ended (within ms).
+    bool stop(int ms) {
+        if (process.state() == QProcess::NotRunning) return true;
+        process.terminate();
+        return process.waitForFinished(ms);
+    }
+    QProcess process;
+};

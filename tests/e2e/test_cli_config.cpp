@@ -16,21 +16,11 @@ namespace {
 class CliConfigTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        sim.setProgram(Cli);
-        sim.setArguments({"sim", "--sets", "0"});
-        sim.start();
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
-            sim.waitForReadyRead(100);
-        path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        path = sim.start({"--sets", "0"});
         ASSERT_FALSE(path.isEmpty());
     }
-    void TearDown() override {
-        sim.terminate();
-        sim.waitForFinished(3000);
-    }
     CliRun config(QStringList args) { return cli(QStringList{"config", "--port", path} + args); }
-    QProcess sim;
+    PtySim sim;
     QString path;
     QTemporaryDir dir;
 };
@@ -106,14 +96,8 @@ TEST_F(CliConfigTest, badInputSendsNothingAndFailsClearly) {
 }
 
 TEST_F(CliConfigTest, aModuleThatDoesNotAnswerIsReported) {
-    sim.terminate();
-    sim.waitForFinished(3000);
-    sim.setArguments({"sim", "--sets", "0", "--faults", "ignore=r"});
-    sim.start();
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
-        sim.waitForReadyRead(100);
-    path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    sim.stop(3000);
+    path = sim.start({"--sets", "0", "--faults", "ignore=r"});
     const CliRun r = config({});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("No reponse from device."));
@@ -123,14 +107,8 @@ TEST_F(CliConfigTest, aModuleThatDoesNotAnswerIsReported) {
 TEST_F(CliConfigTest, bitErrorsOnTheLineNeverWriteBackAGarbledBlock) {
     const CliRun before = config({});
     ASSERT_EQ(before.status, 0);
-    sim.terminate();
-    sim.waitForFinished(3000);
-    sim.setArguments({"sim", "--sets", "0", "--no-pacing", "--faults", "corrupt=0.01"});
-    sim.start();
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
-        sim.waitForReadyRead(100);
-    path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    sim.stop(3000);
+    path = sim.start({"--sets", "0", "--no-pacing", "--faults", "corrupt=0.01"});
     int written = 0;
     for (int n = 11; n < 21; ++n) {
         const CliRun r = config({"--set", QStringLiteral("AutoStartSec=%1").arg(n)});

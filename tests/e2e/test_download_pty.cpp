@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "clirun.h"
 #include "data/datafile.h"
 #include "sim/module.h"
 
@@ -21,13 +22,7 @@ namespace {
 class DownloadPtyTest : public ::testing::Test {
   protected:
     void startSim(const QStringList& args) {
-        sim.setProgram(QStringLiteral(ORVO_BINARY_DIR "/cli/orvo-cli"));
-        sim.setArguments(QStringList{"sim"} + args);
-        sim.start();
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
-            sim.waitForReadyRead(100);
-        path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        path = sim.start(args);
         ASSERT_FALSE(path.isEmpty());
     }
     // Runs orvo-cli with its data directory in the test's folder (or dataDir); returns the exit
@@ -45,13 +40,7 @@ class DownloadPtyTest : public ::testing::Test {
         if (err) *err = QString::fromLocal8Bit(p.readAllStandardError());
         return p.exitCode();
     }
-    void TearDown() override {
-        if (sim.state() != QProcess::NotRunning) {
-            sim.terminate();
-            sim.waitForFinished(3000);
-        }
-    }
-    QProcess sim;
+    PtySim sim;
     QString path;
     QTemporaryDir dataHome;
     QString dataDir; // instead of dataHome
@@ -140,7 +129,7 @@ TEST_F(DownloadPtyTest, InfoEraseAndASilentModule) {
     EXPECT_TRUE(out.contains("The module did not list its sets")) << qPrintable(out);
     EXPECT_FALSE(out.contains("Memory contains"));
     EXPECT_EQ(cli({"download", "--port", path, "--set", "1"}, &out), 1);
-    TearDown();
+    sim.stop(3000);
 
     startSim({"--faults", "ignore=vsra"});
     EXPECT_EQ(cli({"info", "--port", path}, &out), 1);
@@ -159,7 +148,7 @@ TEST_F(DownloadPtyTest, PausedAndSlowListingsAreNeverTakenForAWholeOrEmptyOne) {
     EXPECT_EQ(cli({"download", "--port", path, "--set", "all"}, &out), 1);
     EXPECT_EQ(cli({"erase", "--port", path, "--yes"}, &out, &err), 1);
     EXPECT_TRUE(err.contains("nothing was erased")) << qPrintable(err);
-    TearDown();
+    sim.stop(3000);
     // A module slower than a second still lists its sets.
     startSim({"--sets", "2", "--faults", "delay=1100"});
     EXPECT_EQ(cli({"info", "--port", path}, &out), 0) << qPrintable(out);
@@ -177,26 +166,26 @@ TEST_F(DownloadPtyTest, TheToolSaysWhatReallyHappened) {
     EXPECT_TRUE(out.contains(QRegularExpression(QStringLiteral("Set 1 ended after 30 of \\d+ words"))))
         << qPrintable(out);
     EXPECT_TRUE(QFile::exists(cut));
-    TearDown();
+    sim.stop(3000);
 
     // A module that answers 400 ms late still lists its sets.
     startSim({"--sets", "2", "--no-pacing", "--faults", "delay=400"});
     EXPECT_EQ(cli({"info", "--port", path}, &out), 0);
     EXPECT_TRUE(out.contains("Memory contains 2 data sets.")) << qPrintable(out);
-    TearDown();
+    sim.stop(3000);
 
     // Without a listing, erase refuses even with --yes; --force erases.
     startSim({"--sets", "2", "--no-pacing", "--faults", "ignore=s"});
     EXPECT_EQ(cli({"erase", "--port", path, "--yes"}, &out, &err), 1);
     EXPECT_TRUE(err.contains("nothing was erased")) << qPrintable(err);
     EXPECT_EQ(cli({"erase", "--port", path, "--yes", "--force"}, &out), 0);
-    TearDown();
+    sim.stop(3000);
 
     // Noise before the configuration block: nothing is written back.
     startSim({"--no-pacing", "--faults", "garbage=64"});
     EXPECT_EQ(cli({"config", "--port", path, "--set", "Units=2"}, &out, &err), 1);
     EXPECT_TRUE(err.contains("doubtful") && err.contains("nothing was written")) << qPrintable(err);
-    TearDown();
+    sim.stop(3000);
 
     // The downloads folder cannot be made: with no -o the set goes to the current folder, and the
     // run fails.

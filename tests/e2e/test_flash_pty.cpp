@@ -18,28 +18,15 @@ namespace {
 class FlashPtyTest : public ::testing::Test {
   protected:
     void startSim(const QStringList& args) {
-        sim.setProgram(Cli);
-        sim.setArguments(QStringList{"sim", "--flash-file", flash()} + args);
-        sim.start();
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
-            sim.waitForReadyRead(100);
-        path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+        path = sim.start(QStringList{"--flash-file", flash()} + args);
         ASSERT_FALSE(path.isEmpty());
     }
     // Stops the emulator; returns the code space it wrote, with its status byte last.
     QByteArray stopSim() {
-        sim.terminate();
-        EXPECT_TRUE(sim.waitForFinished(5000));
+        EXPECT_TRUE(sim.stop(5000));
         QFile f(flash());
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         return f.readAll();
-    }
-    void TearDown() override {
-        if (sim.state() != QProcess::NotRunning) {
-            sim.terminate();
-            sim.waitForFinished(3000);
-        }
     }
     QString flash() const { return dir.filePath(QStringLiteral("flash.bin")); }
     QString hexFile(const std::string& text) {
@@ -56,7 +43,7 @@ class FlashPtyTest : public ::testing::Test {
     }
 
     QTemporaryDir dir;
-    QProcess sim;
+    PtySim sim;
     QString path;
     int files = 0;
 };

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "clirun.h"
 #include "config/configblock.h"
 #include "link/comm.h"
 
@@ -30,24 +31,11 @@ double wallSeconds() {
 class PtySimTest : public ::testing::Test {
   protected:
     void start(const QStringList& extra = {}) {
-        sim.setProgram(QStringLiteral(ORVO_BINARY_DIR "/cli/orvo-cli"));
-        sim.setArguments(QStringList{"sim", "--sets", "2", "--seed", "7"} + extra);
-        sim.setProcessChannelMode(QProcess::SeparateChannels);
-        sim.start();
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
-            sim.waitForReadyRead(100);
-        path = QString::fromLocal8Bit(sim.readLine()).trimmed().toStdString();
+        path = sim.start(QStringList{"--sets", "2", "--seed", "7"} + extra).toStdString();
         ASSERT_FALSE(path.empty());
     }
-    void TearDown() override {
-        CommClose();
-        if (sim.state() != QProcess::NotRunning) {
-            sim.terminate();
-            sim.waitForFinished(3000);
-        }
-    }
-    QProcess sim;
+    void TearDown() override { CommClose(); }
+    PtySim sim;
     std::string path;
 };
 
@@ -141,8 +129,7 @@ TEST_F(PtySimTest, HangUpEndsReadsWithoutSpinning) {
     CommWrite("v");
     char line[257];
     ASSERT_GT(CommReadLine(line, 256, 1000), 0);
-    sim.terminate(); // the sim closes the pty master: the line hangs up
-    ASSERT_TRUE(sim.waitForFinished(3000));
+    ASSERT_TRUE(sim.stop(3000)); // the sim closes the pty master: the line hangs up
 
     const double cpu0 = cpuSeconds(), wall0 = wallSeconds();
     CommWrite("r");

@@ -73,7 +73,7 @@ TEST_F(CompareTest, ForeignFilesLoadInOneUnitAndLineUpIsOneUndoableStep) {
     EXPECT_EQ(main->ActiveSetCombo->itemText(0), "sim");
     EXPECT_EQ(main->ActiveSetCombo->itemText(1), "altimeter");
     EXPECT_EQ(windows->state.plot.settings.yLabel, "Altitude (Meters)");
-    EXPECT_EQ(list().dataSet(1).altitudeUnit, "m");
+    EXPECT_EQ(list().dataSet(1).altitudeUnit, orvo::altitudeUnitOfCode(2));
     EXPECT_TRUE(main->StatusPanel->currentMessage().contains("converted from feet to meters"))
         << main->StatusPanel->currentMessage().toStdString();
     // The view fits the loaded flights.

@@ -25,45 +25,15 @@
 #include "app/tmainform.h"
 #include "data/datafile.h"
 #include "link/comm.h"
-#include "link/downloadarchive.h"
 #include "link/simulator.h"
+#include "moduleops/downloadarchive.h"
+#include "recordingsimulator.h"
 #include "scriptedprompts.h"
 #include "showmain.h"
 
 using namespace orvo;
 
 namespace {
-
-// The emulator's port, with what the program opened it at and wrote to it.
-struct Wire {
-    std::string written;
-    int openedBaud = 0;
-    int writesUnderWaitCursor = 0;
-};
-
-class RecordingDevice : public SerialDevice {
-  public:
-    explicit RecordingDevice(Wire& w) : m_wire(w), m_inner(makeSimulatorDevice()) {}
-    bool open(const std::string& n, const LineSettings& s, std::string* e) override {
-        m_wire.openedBaud = s.baud;
-        return m_inner->open(n, s, e);
-    }
-    void close() override { m_inner->close(); }
-    int write(const std::uint8_t* b, int n) override {
-        m_wire.written.append(reinterpret_cast<const char*>(b), static_cast<std::size_t>(n));
-        const QCursor* cursor = QGuiApplication::overrideCursor();
-        if (cursor && cursor->shape() == Qt::WaitCursor) ++m_wire.writesUnderWaitCursor;
-        return m_inner->write(b, n);
-    }
-    int read(std::uint8_t* b, int n) override { return m_inner->read(b, n); }
-    bool waitForInput(Clock& c, std::uint32_t ms) override { return m_inner->waitForInput(c, ms); }
-    void setBreak(bool on) override { m_inner->setBreak(on); }
-    bool alive() const override { return m_inner->alive(); }
-
-  private:
-    Wire& m_wire;
-    std::unique_ptr<SerialDevice> m_inner;
-};
 
 sim::RecordedSet recorded(std::uint16_t h, std::vector<std::uint16_t> words, bool triggered = false,
                           bool announce = true) {
@@ -89,10 +59,7 @@ class ConnectTest : public ::testing::Test {
         m.setConfig(m.defaultConfig());
         m.setRecordedSets({});
         CommSetClock(&clock);
-        CommSetDeviceFactory([this](const std::string& name) -> std::unique_ptr<SerialDevice> {
-            if (name == SimulatorPortName) return std::make_unique<RecordingDevice>(wire);
-            return makeQtSerialDevice();
-        });
+        recordSimulatorPort(wire);
         windows = std::make_unique<AppWindows>(&prompts);
         showMainForm(*windows->mainForm);
         TMainForm& f = form();
@@ -298,7 +265,8 @@ TEST_F(ConnectTest, UnannouncedCountAndTheUnitsLabel) {
     EXPECT_EQ(set.samples.count, 5);
     EXPECT_EQ(series().triggerSet(series().dataSetCount() - 1).DisplayFlag, 0);
     EXPECT_EQ(f.state().plot.settings.yLabel, "Altitude (meters)");
-    EXPECT_EQ(set.altitudeUnit, "m"); // the set knows its unit, whatever later sets do to the label
+    EXPECT_EQ(set.altitudeUnit,
+              orvo::altitudeUnitOfCode(2)); // the set knows its unit, whatever later sets do to the label
     EXPECT_TRUE(infoLines(f).contains("Downloaded 5 data samples."));
 }
 

@@ -386,11 +386,11 @@ TEST_F(DataPropTest, FlightStatisticsFollowTheSelectedSetAndItsEdits) {
 
     // Rates are in the selected set's own unit, whatever the plot's altitude label says.
     windows->state.plot.settings.yLabel = "Altitude (Feet)";
-    s.altitudeUnit = "m";
+    s.altitudeUnit = orvo::altitudeUnitOfCode(2);
     select(0);
     select(1);
     EXPECT_TRUE(stats->text().contains("Max climb rate: 100.0 m/s")) << stats->text().toStdString();
-    s.altitudeUnit.clear();
+    s.altitudeUnit = nullptr;
     select(0);
     select(1);
     EXPECT_TRUE(stats->text().contains("Max climb rate: 100.0 units/s")) << stats->text().toStdString();

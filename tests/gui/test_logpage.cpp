@@ -18,6 +18,7 @@
 #include "app/tmainform.h"
 #include "link/comm.h"
 #include "link/simulator.h"
+#include "recordingsimulator.h"
 #include "scriptedprompts.h"
 #include "showmain.h"
 
@@ -25,37 +26,12 @@ using namespace orvo;
 
 namespace {
 
-// The emulator's port, keeping every byte the program wrote.
-class RecordingDevice : public SerialDevice {
-  public:
-    explicit RecordingDevice(std::string& written) : m_written(written), m_inner(makeSimulatorDevice()) {}
-    bool open(const std::string& n, const LineSettings& s, std::string* e) override {
-        return m_inner->open(n, s, e);
-    }
-    void close() override { m_inner->close(); }
-    int write(const std::uint8_t* b, int n) override {
-        m_written.append(reinterpret_cast<const char*>(b), static_cast<std::size_t>(n));
-        return m_inner->write(b, n);
-    }
-    int read(std::uint8_t* b, int n) override { return m_inner->read(b, n); }
-    bool waitForInput(Clock& c, std::uint32_t ms) override { return m_inner->waitForInput(c, ms); }
-    void setBreak(bool on) override { m_inner->setBreak(on); }
-    bool alive() const override { return m_inner->alive(); }
-
-  private:
-    std::string& m_written;
-    std::unique_ptr<SerialDevice> m_inner;
-};
-
 class LogPageTest : public ::testing::Test {
   protected:
     void SetUp() override {
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
         CommSetClock(&clock);
-        CommSetDeviceFactory([this](const std::string& name) -> std::unique_ptr<SerialDevice> {
-            if (name == SimulatorPortName) return std::make_unique<RecordingDevice>(written);
-            return makeQtSerialDevice();
-        });
+        recordSimulatorPort(wire);
         windows = std::make_unique<AppWindows>(&prompts);
         showMainForm(*windows->mainForm);
         form().CommPortBox->setCurrentIndex(form().CommPortBox->findText(SimulatorPortName));
@@ -70,7 +46,8 @@ class LogPageTest : public ::testing::Test {
     TMainForm& form() { return *windows->mainForm; }
 
     VirtualClock clock{1000};
-    std::string written;
+    Wire wire;
+    std::string& written = wire.written;
     ScriptedPrompts prompts;
     std::unique_ptr<AppWindows> windows;
 };

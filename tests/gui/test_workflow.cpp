@@ -29,8 +29,8 @@
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
 #include "link/comm.h"
-#include "link/downloadarchive.h"
 #include "link/simulator.h"
+#include "moduleops/downloadarchive.h"
 #include "scriptedprompts.h"
 #include "showmain.h"
 

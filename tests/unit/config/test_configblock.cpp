@@ -98,7 +98,7 @@ TEST(ConfigFields, tableCoversEveryByteOnceInBlockOrder) {
     int next = 0;
     for (const ConfigField& f : configFields()) {
         EXPECT_EQ(f.offset, next) << f.name;
-        next += f.type == FieldType::U8 ? 1 : 2;
+        next += f.size;
     }
     EXPECT_EQ(next, ConfigBlockSize);
 }

@@ -111,7 +111,7 @@ TEST(ForeignCsv, HeaderShapesGiveTheirColumnsAndUnitsOrARefusal) {
         }
         EXPECT_EQ(s.peakMarkCount(), 0);
         EXPECT_EQ(list.triggerSet(0).samples.count, 0);
-        EXPECT_EQ(s.altitudeUnit, shape.unit);
+        EXPECT_EQ(s.altitudeUnit, altitudeUnitOfShortName(shape.unit));
     }
 }
 
@@ -132,7 +132,7 @@ TEST(ForeignCsv, BadRowsAreLeftOutAndASecondUnitIsConvertedIntoThePlots) {
     r = loadDataText("time,altitude_ft\n0,100\n1,1000\n", list, header);
     ASSERT_EQ(list.dataSetCount(), 2);
     const Series& feet = list.dataSet(1);
-    EXPECT_EQ(feet.altitudeUnit, "m");
+    EXPECT_EQ(feet.altitudeUnit, altitudeUnitOfCode(2));
     EXPECT_NEAR(feet.samples.altitude[1], 304.8, 1e-9);
     bool said = false;
     for (const std::string& note : r.notes)

@@ -163,3 +163,19 @@ TEST(DataSetModel, RenameCutsToNineteenCharactersInPlace) {
     EXPECT_EQ(mirror.names, (std::vector<std::string>{"ABCDEFGHIJKLMNOPQRS", "Data001"}));
     EXPECT_EQ(mirror.events.back(), "ren 0");
 }
+
+TEST(AltitudeUnits, CodeNameAndAxisLabelNameTheSameUnit) {
+    for (const AltitudeUnit& unit : AltitudeUnits) {
+        EXPECT_EQ(altitudeUnitOfCode(unit.code), &unit);
+        EXPECT_EQ(altitudeUnitOfLabel(unit.axisLabel), &unit) << unit.axisLabel;
+        EXPECT_EQ(altitudeUnitOfLabel(std::string("Altitude (") + unit.name + ")"), &unit) << unit.name;
+        EXPECT_EQ(&altitudeUnitRecorded(unit.code), &unit);
+    }
+    // A code the module does not define has no label, yet the module records it in meters.
+    for (int code : {-1, 3, 255}) {
+        EXPECT_EQ(altitudeUnitOfCode(code), nullptr) << code;
+        EXPECT_STREQ(altitudeUnitRecorded(code).name, "Meters") << code;
+    }
+    EXPECT_EQ(altitudeUnitOfLabel("Altitude (metres)"), altitudeUnitOfCode(2));
+    EXPECT_EQ(altitudeUnitOfLabel("Height"), nullptr);
+}

@@ -2,8 +2,6 @@
 // the built-in emulated module on a virtual clock (timing included).
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,7 +9,6 @@
 #include "data/series.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
-#include "link/downloadarchive.h"
 #include "link/protocol.h"
 #include "link/simulator.h"
 
@@ -171,16 +168,12 @@ TEST(DownloadDecoder, EndsAtTheStorageLimitAndWhenAskedToStop) {
     }
 }
 
-TEST(ProtocolTexts, InformationLinesAxisLabelsAndTimeAxis) {
+TEST(ProtocolTexts, InformationLinesAndTimeAxis) {
     ModuleIdentity id = simulatedIdentity();
     EXPECT_EQ(moduleInfoLines(id, 0),
               (std::vector<std::string>{"     Device Name: ORVO", "           Model: MOD1", "",
                                         "Software Version: 0.03", "   Software Date: 08-27-03", "", "",
                                         "Memory contains 0 data sets."}));
-    EXPECT_STREQ(downloadAltitudeLabel(0), "Altitude (feet)");
-    EXPECT_STREQ(downloadAltitudeLabel(1), "Altitude (yards)");
-    EXPECT_STREQ(downloadAltitudeLabel(2), "Altitude (meters)");
-    EXPECT_EQ(downloadAltitudeLabel(3), nullptr);
     EXPECT_EQ(downloadTimeAxisMax(12.34), 17.0);
     EXPECT_EQ(downloadTimeAxisMax(0.0), 5.0);
 }
@@ -531,39 +524,4 @@ TEST_F(ModuleExchangeTest, ASlowModuleListsItsSetsAndAMuteOneIsNotCalledEmpty) {
     EXPECT_EQ(lines.back().rfind("The module did not list its sets", 0), 0u) << lines.back();
     for (const std::string& line : lines)
         EXPECT_EQ(line.find("Memory contains"), std::string::npos);
-}
-
-TEST_F(ModuleExchangeTest, EraseIsSafeOnlyWhenTheListingsAgreeAndEverySetWasSaved) {
-    std::vector<std::uint16_t> words(40, 7);
-    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded(words), recorded(words), recorded(words)}));
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const std::string where = folder.path().toStdString();
-    const auto keep = [&](int index) {
-        SeriesList list;
-        Series& set = list.CreateDataSet();
-        const DownloadOutcome out = downloadSet(index, 100, set);
-        ASSERT_TRUE(out.complete());
-        finishDownloadedSet(set, out, index + 1, 100, "2026-01-01");
-        ASSERT_TRUE(archiveDownloadedSet(list, 0, PlotFileHeader{}, index + 1, nullptr, nullptr, where));
-    };
-    const SetListing last = listSets();
-    keep(0);
-    keep(1);
-    EraseCheck check = checkBeforeErase(last, listSets(), where);
-    EXPECT_FALSE(check.safe());
-    EXPECT_EQ(check.unsaved, std::vector<int>{3});
-    ASSERT_FALSE(check.reasons.empty());
-    EXPECT_EQ(check.reasons.back().rfind("Set 3 was never saved", 0), 0u) << check.reasons.back();
-
-    keep(2);
-    EXPECT_TRUE(checkBeforeErase(last, listSets(), where).safe());
-    // A listing that differs from the last one, or a paused one, stops the erase.
-    SetListing earlier = last;
-    earlier.entries.pop_back();
-    --earlier.count;
-    EXPECT_FALSE(checkBeforeErase(earlier, listSets(), where).safe());
-    simulatorModule().faults().stallAfter = 16;
-    simulatorModule().faults().stallMs = 500;
-    EXPECT_FALSE(checkBeforeErase(last, listSets(), where).safe());
 }

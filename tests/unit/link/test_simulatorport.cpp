@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "link/comm.h"
+#include "link/configexchange.h"
+#include "link/protocol.h"
 #include "link/simulator.h"
 
 using namespace orvo;
@@ -126,4 +128,47 @@ TEST_F(SimulatorPortTest, WrongSpeedGarblesTheReply) {
     EXPECT_EQ(CommReadLine(line, 256, 1000), 4);
     EXPECT_STREQ(line, "ORVO");
     simulatorModule().setModuleBaud(0);
+}
+
+TEST(LinkObject, TwoLinksTalkToTheirOwnEmulatedModulesSideBySide) {
+    // Each link owns its clock setting, device and emulated module: nothing of one reaches the
+    // other, and the program's link is left alone.
+    VirtualClock clockA, clockB;
+    Link a, b;
+    a.CommSetClock(&clockA);
+    b.CommSetClock(&clockB);
+    ConfigBlock configA = a.simulator().config();
+    configA.Units = 2;
+    a.simulator().setConfig(configA);
+    ASSERT_EQ(a.CommOpen(SimulatorPortName, 5, 0), 1);
+    ASSERT_EQ(b.CommOpen(SimulatorPortName, 0, 0), 1);
+    EXPECT_FALSE(CommIsOpen());
+    EXPECT_EQ(a.CommBaud(), 115200);
+    EXPECT_EQ(b.CommBaud(), 2400);
+
+    // Both asked at once; each answers on its own line at its own speed and clock.
+    a.CommWrite("r");
+    b.CommWrite("r");
+    std::uint8_t wireA[ConfigBlockSize + 1], wireB[ConfigBlockSize + 1];
+    ASSERT_EQ(b.CommReadBlock(wireB, ConfigBlockSize, 5000), ConfigBlockSize);
+    ASSERT_EQ(a.CommReadBlock(wireA, ConfigBlockSize, 5000), ConfigBlockSize);
+    EXPECT_EQ(ConfigBlock::fromWire(wireA), configA);
+    EXPECT_EQ(ConfigBlock::fromWire(wireB), b.simulator().defaultConfig());
+    EXPECT_GT(clockB.tickCount(), clockA.tickCount()); // 38 bytes at 2400 bit/s take longer
+    EXPECT_EQ(a.CommFlush(), 0);
+    EXPECT_EQ(b.CommFlush(), 0);
+
+    // The module transactions run on the link they are handed.
+    ConfigBlock readA, readB;
+    ASSERT_EQ(readConfigBlock(a, &readA), ConfigStatus::Ok);
+    ASSERT_EQ(readConfigBlock(b, &readB), ConfigStatus::Ok);
+    EXPECT_EQ(readA.Units, 2);
+    EXPECT_EQ(readB.Units, 0);
+    b.simulator().setRecordedSets({});
+    EXPECT_EQ(listSets(a).count, 3);
+    EXPECT_EQ(listSets(b).count, 0);
+
+    a.CommClose();
+    EXPECT_FALSE(a.CommIsOpen());
+    EXPECT_TRUE(b.CommIsOpen());
 }

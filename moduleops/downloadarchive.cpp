@@ -1,4 +1,4 @@
-#include "link/downloadarchive.h"
+#include "moduleops/downloadarchive.h"
 
 #include <QDateTime>
 #include <QDir>
