@@ -111,7 +111,17 @@ int serve(orvo::sim::Module& module) {
         int r = poll(&p, 1, out.empty() ? timeout : std::min(timeout, 5));
         if (r < 0 && errno != EINTR) break;
         if (p.revents & POLLHUP) {
-            // Nobody has the port open: what was on its way is lost, as on a real line.
+            // Nobody has the port open. What the program wrote before it closed still reaches the
+            // module, as a real port sends its last bytes before it closes (a firmware update's
+            // reset record is written just before the close), at the speed it was written at: the
+            // port's modes now are the ones its close put back. What was on its way back is lost.
+            if (p.revents & POLLIN) {
+                ssize_t n;
+                while ((n = ::read(master, buf.data(), buf.size())) > 0) {
+                    module.feed(buf.data(), static_cast<std::size_t>(n));
+                    client = true;
+                }
+            }
             if (client) {
                 client = false;
                 module.hostClosed();
