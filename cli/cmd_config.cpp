@@ -84,15 +84,13 @@ int parseOptions(const std::vector<std::string>& args, Options* o) {
     std::string v;
     for (orvo::cli::ArgReader r(args); r.next();) {
         const std::string& a = r.word();
+        if (r.helpShown(configHelp)) return -1;
         const bool takesValue = r.is("--port", "--speed") || r.is("--load", "--save") || r.is("--set");
         if (takesValue && !r.value(v)) {
             std::fprintf(stderr, "orvo-cli config: %s needs a value\n", a.c_str());
             return 2;
         }
-        if (r.isHelp()) {
-            std::fputs(configHelp.c_str(), stdout);
-            return -1;
-        } else if (a == "--port") {
+        if (a == "--port") {
             o->port = v;
         } else if (a == "--speed") {
             if (!orvo::cli::parseLinkSpeed(v, o->baud)) {

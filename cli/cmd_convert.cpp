@@ -34,10 +34,7 @@ int runConvert(const std::vector<std::string>& args) {
     std::string v;
     for (orvo::cli::ArgReader r(args); r.next();) {
         const std::string& a = r.word();
-        if (r.isHelp()) {
-            std::fputs(convertHelp, stdout);
-            return 0;
-        }
+        if (r.helpShown(convertHelp)) return 0;
         if (r.is("--align-liftoff")) {
             align = true;
         } else if (r.is("-o", "--output") && r.value(output)) { // the file to write

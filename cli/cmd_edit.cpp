@@ -66,10 +66,8 @@ int parseEditOptions(const std::vector<std::string>& args, EditJob& job) {
     std::string v;
     for (orvo::cli::ArgReader r(args); r.next();) {
         const std::string& a = r.word();
-        if (r.isHelp()) {
-            std::fputs(editHelp, stdout);
-            return -1;
-        } else if (r.is("-o", "--output")) {
+        if (r.helpShown(editHelp)) return -1;
+        if (r.is("-o", "--output")) {
             if (!r.value(job.out)) return usageError("missing file after ", a);
         } else if (r.is("--set")) {
             double n = 0;

@@ -89,10 +89,7 @@ int runFlash(const std::vector<std::string>& args) {
     std::string v;
     for (orvo::cli::ArgReader r(args); r.next();) {
         const std::string& a = r.word();
-        if (r.isHelp()) {
-            std::fputs(flashHelp.c_str(), stdout);
-            return 0;
-        }
+        if (r.helpShown(flashHelp)) return 0;
         if (r.is("--port", "--speed")) {
             if (!r.value(v)) {
                 std::fprintf(stderr, "orvo-cli flash: %s needs a value\n", a.c_str());

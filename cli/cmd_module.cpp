@@ -52,10 +52,7 @@ int parseOptions(const char* command, const std::vector<std::string>& args, cons
     std::string v;
     for (orvo::cli::ArgReader r(args); r.next();) {
         const std::string& a = r.word();
-        if (r.isHelp()) {
-            std::fputs(help.c_str(), stdout);
-            return -1;
-        }
+        if (r.helpShown(help)) return -1;
         const bool takesValue = r.is("--port", "--speed") || r.is("--set", "-o") || r.is("--altitude");
         const std::string key = r.is("-o") ? "o" : a.substr(a.rfind('-') + 1);
         const bool flag = r.is("--yes", "--force");

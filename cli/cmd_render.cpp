@@ -87,10 +87,8 @@ int parseRenderOptions(const std::vector<std::string>& args, RenderJob& job) {
     std::string v;
     for (orvo::cli::ArgReader r(args); r.next();) {
         const std::string& a = r.word();
-        if (r.isHelp()) {
-            std::fputs(renderHelp, stdout);
-            return -1;
-        } else if (r.is("-o", "--output")) {
+        if (r.helpShown(renderHelp)) return -1;
+        if (r.is("-o", "--output")) {
             if (!r.value(job.out)) return usageError("missing file after ", a);
         } else if (r.is("--width", "--height") || r.is("--ppi")) {
             double d;

@@ -15,6 +15,12 @@ bool ArgReader::value(std::string& v) {
     return true;
 }
 
+bool ArgReader::helpShown(const std::string& help) const {
+    if (!isHelp()) return false;
+    std::fputs(help.c_str(), stdout);
+    return true;
+}
+
 bool parseNumber(const std::string& text, double& value) {
     const char* begin = text.data();
     const char* end = begin + text.size();

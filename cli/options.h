@@ -8,7 +8,7 @@
 
 namespace orvo::cli {
 
-// for (ArgReader r(args); r.next();) { if (r.isHelp()) ...; else if (r.is("--port")) ... }
+// for (ArgReader r(args); r.next();) { if (r.helpShown(help)) return 0; if (r.is("--port")) ... }
 class ArgReader {
   public:
     explicit ArgReader(const std::vector<std::string>& args) : args_(args) {}
@@ -19,6 +19,8 @@ class ArgReader {
     bool is(const char* name) const { return word() == name; }
     bool is(const char* name, const char* other) const { return is(name) || is(other); }
     bool isHelp() const { return is("--help", "-h"); }
+    // When the word is --help or -h, puts help on stdout and is true.
+    bool helpShown(const std::string& help) const;
     // The word starts with '-' (a lone "-" included).
     bool isOption() const { return !word().empty() && word()[0] == '-'; }
     // Takes the word after the current one as the option's value; false when there is none.
