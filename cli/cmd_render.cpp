@@ -9,7 +9,6 @@
 #include <QSvgGenerator>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
