@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/options.h"
 #include "config/configfields.h"
 #include "data/datafile.h"
 #include "data/inputfile.h"
@@ -80,47 +81,31 @@ bool loadChanges(const std::string& path, std::vector<orvo::FieldAssignment>* ou
 // 0 when the options are complete, else the exit status.
 int parseOptions(const std::vector<std::string>& args, Options* o) {
     std::vector<orvo::FieldAssignment> sets;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](const char* name) -> const std::string* {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "orvo-cli config: %s needs a value\n", name);
-                return nullptr;
-            }
-            return &args[++i];
-        };
-        if (a == "--help" || a == "-h") {
-            std::fputs(configHelp.c_str(), stdout);
-            return -1;
-        } else if (a == "--port") {
-            const std::string* v = value("--port");
-            if (!v) return 2;
-            o->port = *v;
+    std::string v;
+    for (orvo::cli::ArgReader r(args); r.next();) {
+        const std::string& a = r.word();
+        if (r.helpShown(configHelp)) return -1;
+        const bool takesValue = r.is("--port", "--speed") || r.is("--load", "--save") || r.is("--set");
+        if (takesValue && !r.value(v)) {
+            std::fprintf(stderr, "orvo-cli config: %s needs a value\n", a.c_str());
+            return 2;
+        }
+        if (a == "--port") {
+            o->port = v;
         } else if (a == "--speed") {
-            const std::string* v = value("--speed");
-            if (!v) return 2;
-            char* end = nullptr;
-            const long baud = std::strtol(v->c_str(), &end, 10);
-            if (*end != '\0' || !orvo::linkSpeedOfBaud(baud)) {
-                std::fprintf(stderr, "orvo-cli config: unsupported speed %s\n", v->c_str());
+            if (!orvo::cli::parseLinkSpeed(v, o->baud)) {
+                std::fprintf(stderr, "orvo-cli config: unsupported speed %s\n", v.c_str());
                 return 2;
             }
-            o->baud = static_cast<int>(baud);
         } else if (a == "--defaults") {
             o->defaults = true;
         } else if (a == "--load") {
-            const std::string* v = value("--load");
-            if (!v) return 2;
-            o->loadFile = *v;
+            o->loadFile = v;
         } else if (a == "--save") {
-            const std::string* v = value("--save");
-            if (!v) return 2;
-            o->saveFile = *v;
+            o->saveFile = v;
         } else if (a == "--set") {
-            const std::string* v = value("--set");
-            if (!v) return 2;
             std::string error;
-            auto assignment = orvo::parseFieldAssignment(*v, &error);
+            auto assignment = orvo::parseFieldAssignment(v, &error);
             if (!assignment) {
                 std::fprintf(stderr, "orvo-cli config: %s\n", error.c_str());
                 return 2;
@@ -132,14 +117,10 @@ int parseOptions(const std::vector<std::string>& args, Options* o) {
             }
             sets.push_back(*assignment);
         } else {
-            std::fprintf(stderr, "orvo-cli config: unknown option %s\n\n%s", a.c_str(), configHelp.c_str());
-            return 2;
+            return orvo::cli::usageError("config", "unknown option " + a, configHelp.c_str());
         }
     }
-    if (o->port.empty()) {
-        std::fprintf(stderr, "orvo-cli config: --port is required\n\n%s", configHelp.c_str());
-        return 2;
-    }
+    if (o->port.empty()) return orvo::cli::usageError("config", "--port is required", configHelp.c_str());
     // The file is checked before the port opens, so a bad file sends nothing.
     if (!o->loadFile.empty() && !loadChanges(o->loadFile, &o->changes)) return 2;
     o->fileChanges = o->changes.size();

@@ -8,6 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/datafiles.h"
+#include "cli/options.h"
 #include "data/datafile.h"
 #include "data/liftoffalign.h"
 #include "plot/plotfile.h"
@@ -30,25 +31,21 @@ int runConvert(const std::vector<std::string>& args) {
     std::string output;
     int set = -1;
     bool align = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            std::fputs(convertHelp, stdout);
-            return 0;
-        }
-        if (a == "--align-liftoff") {
+    std::string v;
+    for (orvo::cli::ArgReader r(args); r.next();) {
+        const std::string& a = r.word();
+        if (r.helpShown(convertHelp)) return 0;
+        if (r.is("--align-liftoff")) {
             align = true;
-        } else if ((a == "-o" || a == "--output") && i + 1 < args.size()) {
-            output = args[++i];
-        } else if (a == "--set" && i + 1 < args.size()) {
-            const std::string& v = args[++i];
-            const auto r = std::from_chars(v.data(), v.data() + v.size(), set);
-            if (r.ec != std::errc{} || r.ptr != v.data() + v.size() || set < 0) {
+        } else if (r.is("-o", "--output") && r.value(output)) { // the file to write
+        } else if (r.is("--set") && r.value(v)) {
+            const auto c = std::from_chars(v.data(), v.data() + v.size(), set);
+            if (c.ec != std::errc{} || c.ptr != v.data() + v.size() || set < 0) {
                 std::fprintf(stderr, "convert: --set needs a data set number from 0, not \"%s\"\n",
                              v.c_str());
                 return 2;
             }
-        } else if (!a.empty() && a[0] == '-') {
+        } else if (r.isOption()) {
             std::fprintf(stderr, "convert: unknown option %s\n%s", a.c_str(), convertHelp);
             return 2;
         } else {

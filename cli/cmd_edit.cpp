@@ -1,7 +1,6 @@
 // `orvo-cli edit`: the Data Properties corrections (time and altitude shifts, Fix Drift, Fix
 // Offset, the photo list) and Crop, applied to a data file from a terminal, so a season of
 // flights can be corrected in one batch. The operations are the dialog's own.
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -9,6 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/datafiles.h"
+#include "cli/options.h"
 #include "data/datafile.h"
 #include "data/liftoffalign.h"
 #include "plot/plotfile.h"
@@ -45,151 +45,150 @@ struct Step {
     std::string file;
 };
 
-// A whole-text number with a full stop; false for anything else, or a value that is not finite.
-bool number(const std::string& text, double& value) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (begin != end && *begin == '+') ++begin;
-    if (begin == end || *begin == '+') return false;
-    const auto r = std::from_chars(begin, end, value, std::chars_format::general);
-    return r.ec == std::errc() && r.ptr == end && std::isfinite(value);
-}
-
 int fail(const char* text, const std::string& detail = std::string()) {
     std::fprintf(stderr, "orvo-cli edit: %s%s\n", text, detail.c_str());
     return 1;
 }
 
 int usageError(const char* text, const std::string& detail = std::string()) {
-    std::fprintf(stderr, "orvo-cli edit: %s%s\n\n%s", text, detail.c_str(), editHelp);
-    return 2;
+    return orvo::cli::usageError("edit", text + detail, editHelp);
 }
 
-int runEdit(const std::vector<std::string>& args) {
+struct EditJob {
     std::string in, out;
     std::vector<Step> steps;
-    int firstSet = -1, currentSet = -1;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& v) {
-            if (i + 1 >= args.size()) return false;
-            v = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--help" || a == "-h") {
-            std::fputs(editHelp, stdout);
-            return 0;
-        } else if (a == "-o" || a == "--output") {
-            if (!value(out)) return usageError("missing file after ", a);
-        } else if (a == "--set") {
+    int firstSet = -1; // the first --set given
+};
+
+// 0 when the options are complete, -1 after --help, else the exit status.
+int parseEditOptions(const std::vector<std::string>& args, EditJob& job) {
+    int currentSet = -1;
+    std::string v;
+    for (orvo::cli::ArgReader r(args); r.next();) {
+        const std::string& a = r.word();
+        if (r.helpShown(editHelp)) return -1;
+        if (r.is("-o", "--output")) {
+            if (!r.value(job.out)) return usageError("missing file after ", a);
+        } else if (r.is("--set")) {
             double n = 0;
-            if (!value(v) || !number(v, n) || n < 0 || n != std::floor(n) || n > 1e9)
+            if (!r.value(v) || !orvo::cli::parseNumber(v, n) || n < 0 || n != std::floor(n) || n > 1e9)
                 return usageError("--set needs a data set number from 0");
             currentSet = static_cast<int>(n);
-            if (firstSet < 0) firstSet = currentSet;
-        } else if (a == "--shift-time" || a == "--shift-altitude") {
-            Step s(a == "--shift-time" ? Op::ShiftTime : Op::ShiftAltitude, currentSet);
-            if (!value(v) || !number(v, s.a)) return usageError("a number must follow ", a);
-            steps.push_back(s);
-        } else if (a == "--fix-drift") {
-            steps.emplace_back(Op::FixDrift, currentSet);
-        } else if (a == "--fix-offset") {
-            steps.emplace_back(Op::FixOffset, currentSet);
-        } else if (a == "--align-liftoff") {
-            steps.emplace_back(Op::AlignLiftoff, currentSet);
-        } else if (a == "--crop") {
+            if (job.firstSet < 0) job.firstSet = currentSet;
+        } else if (r.is("--shift-time", "--shift-altitude")) {
+            Step s(r.is("--shift-time") ? Op::ShiftTime : Op::ShiftAltitude, currentSet);
+            if (!r.value(v) || !orvo::cli::parseNumber(v, s.a)) return usageError("a number must follow ", a);
+            job.steps.push_back(s);
+        } else if (r.is("--fix-drift")) {
+            job.steps.emplace_back(Op::FixDrift, currentSet);
+        } else if (r.is("--fix-offset")) {
+            job.steps.emplace_back(Op::FixOffset, currentSet);
+        } else if (r.is("--align-liftoff")) {
+            job.steps.emplace_back(Op::AlignLiftoff, currentSet);
+        } else if (r.is("--crop")) {
             Step s(Op::Crop, currentSet);
-            const std::size_t comma = value(v) ? v.find(',') : std::string::npos;
-            if (comma == std::string::npos || !number(v.substr(0, comma), s.a) ||
-                !number(v.substr(comma + 1), s.b) || !(s.a < s.b))
+            const std::size_t comma = r.value(v) ? v.find(',') : std::string::npos;
+            if (comma == std::string::npos || !orvo::cli::parseNumber(v.substr(0, comma), s.a) ||
+                !orvo::cli::parseNumber(v.substr(comma + 1), s.b) || !(s.a < s.b))
                 return usageError("--crop needs TMIN,TMAX with TMIN below TMAX");
-            steps.push_back(s);
-        } else if (a == "--photo-list") {
+            job.steps.push_back(s);
+        } else if (r.is("--photo-list")) {
             Step s(Op::PhotoList, currentSet);
-            if (!value(s.file) || s.file.empty()) return usageError("missing file after ", a);
-            steps.push_back(s);
-        } else if (!a.empty() && a[0] == '-') {
+            if (!r.value(s.file) || s.file.empty()) return usageError("missing file after ", a);
+            job.steps.push_back(s);
+        } else if (r.isOption()) {
             return usageError("unknown option ", a);
-        } else if (in.empty()) {
-            in = a;
+        } else if (job.in.empty()) {
+            job.in = a;
         } else {
             return usageError("more than one input file: ", a);
         }
     }
-    if (in.empty()) return usageError("no input file given");
-    if (out.empty()) return usageError("no output file given (-o OUT)");
+    if (job.in.empty()) return usageError("no input file given");
+    if (job.out.empty()) return usageError("no output file given (-o OUT)");
+    return 0;
+}
+
+// Applies one operation to set n (Crop and AlignLiftoff act on every set); 0, or the exit status.
+int applyStep(const Step& s, int n, orvo::PlotState& plot, const orvo::PlotFileHeader& header) {
+    switch (s.op) {
+    case Op::ShiftTime:
+        plot.settings.series.ShiftDataSet(n, s.a, 0.0);
+        break;
+    case Op::ShiftAltitude:
+        plot.settings.series.ShiftDataSet(n, 0.0, s.a);
+        break;
+    case Op::FixDrift:
+    case Op::FixOffset: {
+        const orvo::EditResult r =
+            s.op == Op::FixDrift ? orvo::applyFixDrift(plot, n) : orvo::applyFixOffset(plot, n);
+        if (!r.ok())
+            return fail(s.op == Op::FixDrift ? "fix-drift: " : "fix-offset: ",
+                        orvo::describeEditResult(r) + " Nothing was written.");
+        std::printf("%s set %d: lows %s at sample %d, highest altitude now %s\n",
+                    s.op == Op::FixDrift ? "fix-drift" : "fix-offset", n, orvo::formatG(r.firstLow).c_str(),
+                    r.firstLowIndex, orvo::formatG(r.maximum).c_str());
+        break;
+    }
+    case Op::Crop:
+        plot.settings.timeMin = s.a;
+        plot.settings.timeMax = s.b;
+        orvo::CropToView(plot.settings, plot.home);
+        break;
+    case Op::AlignLiftoff:
+        std::printf("%s\n", orvo::alignAtLiftoff(plot.settings.series).message().c_str());
+        break;
+    case Op::PhotoList:
+        if (const orvo::FileStatus w = orvo::writePhotoList(plot.settings, n, s.file);
+            w != orvo::FileStatus::Ok) {
+            orvo::cli::reportSaveFailure("orvo-cli edit: ", s.file, w, plot.settings.series, n, header);
+            return 1;
+        }
+        std::printf("photo list of set %d: %d triggers in %s\n", n,
+                    plot.settings.series.triggerSet(n).samples.count, s.file.c_str());
+        break;
+    }
+    return 0;
+}
+
+int runEdit(const std::vector<std::string>& args) {
+    EditJob job;
+    if (const int s = parseEditOptions(args, job)) return s < 0 ? 0 : s;
 
     orvo::PlotState plot;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot.settings);
     orvo::LoadReport report;
     // What did not load as written (unreadable numbers, a block cut at the sample limit) is said
     // before the edit writes the file without it.
-    if (!orvo::cli::loadDataFileReporting("orvo-cli edit: ", in, plot.settings.series, header, report))
+    if (!orvo::cli::loadDataFileReporting("orvo-cli edit: ", job.in, plot.settings.series, header, report))
         return 1;
-    if (plot.settings.series.dataSetCount() == 0) return fail("no data set in ", in);
+    if (plot.settings.series.dataSetCount() == 0) return fail("no data set in ", job.in);
     // A plot file brings its texts and view; otherwise the program's defaults stand, as in convert.
     // Another program's file may have brought its altitude unit to the label.
     if (report.plotFile || report.foreign) orvo::applyPlotFileHeader(header, plot.settings);
 
-    const int defaultSet = firstSet < 0 ? 0 : firstSet;
+    const int defaultSet = job.firstSet < 0 ? 0 : job.firstSet;
     int lastSet = defaultSet;
-    for (const Step& s : steps) {
+    for (const Step& s : job.steps) {
         const int n = s.set < 0 ? defaultSet : s.set;
         const bool allSets = s.op == Op::Crop || s.op == Op::AlignLiftoff;
         if (!allSets && !plot.settings.series.validSet(n)) {
             char text[80];
-            std::snprintf(text, sizeof text, "%s holds %d data sets; there is no set %d", in.c_str(),
+            std::snprintf(text, sizeof text, "%s holds %d data sets; there is no set %d", job.in.c_str(),
                           plot.settings.series.dataSetCount(), n);
             return fail(text);
         }
         if (!allSets) lastSet = n;
-        switch (s.op) {
-        case Op::ShiftTime:
-            plot.settings.series.ShiftDataSet(n, s.a, 0.0);
-            break;
-        case Op::ShiftAltitude:
-            plot.settings.series.ShiftDataSet(n, 0.0, s.a);
-            break;
-        case Op::FixDrift:
-        case Op::FixOffset: {
-            const orvo::EditResult r =
-                s.op == Op::FixDrift ? orvo::applyFixDrift(plot, n) : orvo::applyFixOffset(plot, n);
-            if (!r.ok())
-                return fail(s.op == Op::FixDrift ? "fix-drift: " : "fix-offset: ",
-                            orvo::describeEditResult(r) + " Nothing was written.");
-            std::printf("%s set %d: lows %s at sample %d, highest altitude now %s\n",
-                        s.op == Op::FixDrift ? "fix-drift" : "fix-offset", n,
-                        orvo::formatG(r.firstLow).c_str(), r.firstLowIndex, orvo::formatG(r.maximum).c_str());
-            break;
-        }
-        case Op::Crop:
-            plot.settings.timeMin = s.a;
-            plot.settings.timeMax = s.b;
-            orvo::CropToView(plot.settings, plot.home);
-            break;
-        case Op::AlignLiftoff:
-            std::printf("%s\n", orvo::alignAtLiftoff(plot.settings.series).message().c_str());
-            break;
-        case Op::PhotoList:
-            if (const orvo::FileStatus w = orvo::writePhotoList(plot.settings, n, s.file);
-                w != orvo::FileStatus::Ok) {
-                orvo::cli::reportSaveFailure("orvo-cli edit: ", s.file, w, plot.settings.series, n, header);
-                return 1;
-            }
-            std::printf("photo list of set %d: %d triggers in %s\n", n,
-                        plot.settings.series.triggerSet(n).samples.count, s.file.c_str());
-            break;
-        }
+        if (const int status = applyStep(s, n, plot, header)) return status;
     }
 
     if (!report.plotFile && !plot.settings.series.validSet(lastSet))
         return fail("there is no data set to write");
     header = orvo::plotFileHeader(plot.settings);
-    const orvo::FileStatus saved = report.plotFile
-                                       ? orvo::savePlotFile(out, plot.settings.series, header)
-                                       : orvo::saveDataSetFile(out, plot.settings.series, lastSet, header);
-    orvo::cli::reportSaveFailure("orvo-cli edit: ", out, saved, plot.settings.series,
+    const orvo::FileStatus saved =
+        report.plotFile ? orvo::savePlotFile(job.out, plot.settings.series, header)
+                        : orvo::saveDataSetFile(job.out, plot.settings.series, lastSet, header);
+    orvo::cli::reportSaveFailure("orvo-cli edit: ", job.out, saved, plot.settings.series,
                                  report.plotFile ? -1 : lastSet, header);
     return saved == orvo::FileStatus::Ok ? 0 : 1;
 }

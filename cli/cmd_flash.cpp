@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/options.h"
 #include "firmware/isp.h"
 #include "link/comm.h"
 #include "link/linkspeed.h"
@@ -85,33 +86,25 @@ int runFlash(const std::vector<std::string>& args) {
     options.recoveryHint = "To finish, run orvo-cli flash again with --blank.";
     bool force = false;
     std::string file;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            std::fputs(flashHelp.c_str(), stdout);
-            return 0;
-        }
-        if (a == "--port" || a == "--speed") {
-            if (i + 1 >= args.size()) {
+    std::string v;
+    for (orvo::cli::ArgReader r(args); r.next();) {
+        const std::string& a = r.word();
+        if (r.helpShown(flashHelp)) return 0;
+        if (r.is("--port", "--speed")) {
+            if (!r.value(v)) {
                 std::fprintf(stderr, "orvo-cli flash: %s needs a value\n", a.c_str());
                 return ExitUsage;
             }
-            const std::string& v = args[++i];
             if (a == "--port") {
                 options.portName = v;
-                continue;
-            }
-            char* end = nullptr;
-            const long baud = std::strtol(v.c_str(), &end, 10);
-            if (v.empty() || *end != 0 || !orvo::linkSpeedOfBaud(baud)) {
+            } else if (!orvo::cli::parseLinkSpeed(v, options.linkSpeed)) {
                 std::fprintf(stderr, "orvo-cli flash: --speed must be one of %s\n",
                              orvo::linkSpeedList(" ", " ").c_str());
                 return ExitUsage;
             }
-            options.linkSpeed = static_cast<int>(baud);
-        } else if (a == "--blank") {
+        } else if (r.is("--blank")) {
             options.blankPart = true;
-        } else if (a == "--force") {
+        } else if (r.is("--force")) {
             force = true;
         } else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "orvo-cli flash: unknown option %s\n%s", a.c_str(), flashHelp.c_str());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/options.h"
 #include "data/datafile.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
@@ -48,33 +49,29 @@ struct Options {
 // Returns 0 when the options parsed, else the exit status (help printed: -1).
 int parseOptions(const char* command, const std::vector<std::string>& args, const std::string& allowed,
                  const std::string& help, Options* o) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            std::fputs(help.c_str(), stdout);
-            return -1;
-        }
-        const bool takesValue =
-            a == "--port" || a == "--speed" || a == "--set" || a == "-o" || a == "--altitude";
-        const std::string key = a == "-o" ? "o" : a.substr(a.rfind('-') + 1);
-        const bool flag = a == "--yes" || a == "--force";
+    std::string v;
+    for (orvo::cli::ArgReader r(args); r.next();) {
+        const std::string& a = r.word();
+        if (r.helpShown(help)) return -1;
+        const bool takesValue = r.is("--port", "--speed") || r.is("--set", "-o") || r.is("--altitude");
+        const std::string key = r.is("-o") ? "o" : a.substr(a.rfind('-') + 1);
+        const bool flag = r.is("--yes", "--force");
         if ((takesValue || flag) && allowed.find("," + key + ",") == std::string::npos) {
             std::fprintf(stderr, "orvo-cli %s: %s is not an option of this command\n", command, a.c_str());
             return ExitUsage;
         }
         if (flag) {
-            (a == "--yes" ? o->yes : o->force) = true;
+            (r.is("--yes") ? o->yes : o->force) = true;
             continue;
         }
         if (!takesValue) {
             std::fprintf(stderr, "orvo-cli %s: unknown option %s\n%s", command, a.c_str(), help.c_str());
             return ExitUsage;
         }
-        if (i + 1 >= args.size()) {
+        if (!r.value(v)) {
             std::fprintf(stderr, "orvo-cli %s: %s needs a value\n", command, a.c_str());
             return ExitUsage;
         }
-        const std::string& v = args[++i];
         if (a == "--port") o->port = v;
         if (a == "--set") o->set = v;
         if (a == "-o") o->output = v;
@@ -82,15 +79,10 @@ int parseOptions(const char* command, const std::vector<std::string>& args, cons
             o->altitude = v;
             o->haveAltitude = true;
         }
-        if (a == "--speed") {
-            char* end = nullptr;
-            const long b = std::strtol(v.c_str(), &end, 10);
-            if (*end != 0 || !orvo::linkSpeedOfBaud(b)) {
-                std::fprintf(stderr, "orvo-cli %s: --speed must be one of %s\n", command,
-                             orvo::linkSpeedList(" ", " ").c_str());
-                return ExitUsage;
-            }
-            o->baud = static_cast<int>(b);
+        if (a == "--speed" && !orvo::cli::parseLinkSpeed(v, o->baud)) {
+            std::fprintf(stderr, "orvo-cli %s: --speed must be one of %s\n", command,
+                         orvo::linkSpeedList(" ", " ").c_str());
+            return ExitUsage;
         }
     }
     if (o->port.empty()) {

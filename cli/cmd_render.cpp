@@ -7,16 +7,15 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
 #include "cli/datafiles.h"
+#include "cli/options.h"
 #include "data/datafile.h"
 #include "plot/imagewriters.h"
 #include "plot/plotrender.h"
@@ -40,20 +39,11 @@ const char* renderHelp =
     "  --no-info               leave out the Info lines\n"
     "  --avg-climb             show the average climb of the first data set\n";
 
-bool number(const std::string& text, double& value) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    if (begin != end && *begin == '+') ++begin;
-    const auto r = std::from_chars(begin, end, value, std::chars_format::general);
-    return begin != end && r.ec == std::errc() && r.ptr == end && std::isfinite(value);
-}
-
 int usageError(const char* text, const std::string& detail = std::string()) {
-    std::fprintf(stderr, "orvo-cli render: %s%s\n\n%s", text, detail.c_str(), renderHelp);
-    return 2;
+    return orvo::cli::usageError("render", text + detail, renderHelp);
 }
 
-int runRender(const std::vector<std::string>& args) {
+struct RenderJob {
     std::vector<std::string> files;
     std::string out;
     double width = 7.0, height = 3.5;
@@ -61,85 +51,97 @@ int runRender(const std::vector<std::string>& args) {
     bool mono = false, haveView = false;
     double view[4] = {0, 0, 0, 0};
     orvo::ShowFlags show;
-    show.ShowInfo = true;
-    show.ShowBackground = false;
-    show.ShowAvgROC = false;
+    // Checked from the options:
+    std::string ext;
+    orvo::ImageType imageType{};
+    bool bitmap = false;
+    int ppi = 0;
+    int pixelsW = 0, pixelsH = 0; // the picture in pixels
+    int imageW = 0, imageH = 0;   // the image of a bitmap or PNG
+};
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& v) {
-            if (i + 1 >= args.size()) return false;
-            v = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--help" || a == "-h") {
-            std::fputs(renderHelp, stdout);
-            return 0;
-        } else if (a == "-o" || a == "--output") {
-            if (!value(out)) return usageError("missing file after ", a);
-        } else if (a == "--width" || a == "--height" || a == "--ppi") {
+// TMIN,TMAX,AMIN,AMAX: exactly four numbers.
+bool parseView(const std::string& v, double view[4]) {
+    std::size_t start = 0;
+    int k = 0;
+    for (; k < 4; ++k) {
+        const auto comma = v.find(',', start);
+        const std::string part =
+            v.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!orvo::cli::parseNumber(part, view[k])) break;
+        if (comma == std::string::npos) {
+            ++k;
+            break;
+        }
+        start = comma + 1;
+    }
+    return k == 4 && v.find(',', start) == std::string::npos;
+}
+
+// 0 when the options are complete, -1 after --help, else the exit status.
+int parseRenderOptions(const std::vector<std::string>& args, RenderJob& job) {
+    job.show.ShowInfo = true;
+    job.show.ShowBackground = false;
+    job.show.ShowAvgROC = false;
+    std::string v;
+    for (orvo::cli::ArgReader r(args); r.next();) {
+        const std::string& a = r.word();
+        if (r.helpShown(renderHelp)) return -1;
+        if (r.is("-o", "--output")) {
+            if (!r.value(job.out)) return usageError("missing file after ", a);
+        } else if (r.is("--width", "--height") || r.is("--ppi")) {
             double d;
-            if (!value(v) || !number(v, d) || d <= 0.0)
+            if (!r.value(v) || !orvo::cli::parseNumber(v, d) || d <= 0.0)
                 return usageError("expected a positive number after ", a);
-            (a == "--width" ? width : a == "--height" ? height : ppiValue) = d;
-        } else if (a == "--mono") {
-            mono = true;
-        } else if (a == "--background") {
-            show.ShowBackground = true;
-        } else if (a == "--no-info") {
-            show.ShowInfo = false;
-        } else if (a == "--avg-climb") {
-            show.ShowAvgROC = true;
-        } else if (a == "--view") {
-            if (!value(v)) return usageError("missing limits after --view");
-            std::size_t start = 0;
-            int k = 0;
-            for (; k < 4; ++k) {
-                const auto comma = v.find(',', start);
-                const std::string part =
-                    v.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-                if (!number(part, view[k])) break;
-                if (comma == std::string::npos) {
-                    ++k;
-                    break;
-                }
-                start = comma + 1;
-            }
-            if (k != 4 || v.find(',', start) != std::string::npos)
+            (a == "--width" ? job.width : a == "--height" ? job.height : job.ppiValue) = d;
+        } else if (r.is("--mono")) {
+            job.mono = true;
+        } else if (r.is("--background")) {
+            job.show.ShowBackground = true;
+        } else if (r.is("--no-info")) {
+            job.show.ShowInfo = false;
+        } else if (r.is("--avg-climb")) {
+            job.show.ShowAvgROC = true;
+        } else if (r.is("--view")) {
+            if (!r.value(v)) return usageError("missing limits after --view");
+            if (!parseView(v, job.view))
                 return usageError("--view needs four numbers TMIN,TMAX,AMIN,AMAX, not ", v);
-            haveView = true;
-        } else if (!a.empty() && a[0] == '-') {
+            job.haveView = true;
+        } else if (r.isOption()) {
             return usageError("unknown option ", a);
         } else {
-            files.push_back(a);
+            job.files.push_back(a);
         }
     }
-    if (files.empty()) return usageError("no data file given");
-    if (out.empty()) return usageError("no output file given (-o OUT.png|.svg|.pdf|.bmp|.jpg|.gif)");
-    const std::string ext = orvo::lowerExtension(out);
-    orvo::ImageType imageType{};
-    const bool bitmap = orvo::ImageTypeForName(out, imageType);
-    if (ext != "png" && ext != "svg" && ext != "pdf" && !bitmap)
-        return usageError("the output must end in .png, .svg, .pdf, .bmp, .jpg or .gif: ", out);
-    const int ppi = int(ppiValue);
-    if (ppi < 1 || ppi > 4800) return usageError("--ppi must lie between 1 and 4800");
-    const double pixelsW = std::trunc(ppi * width), pixelsH = std::trunc(ppi * height);
+    if (job.files.empty()) return usageError("no data file given");
+    if (job.out.empty()) return usageError("no output file given (-o OUT.png|.svg|.pdf|.bmp|.jpg|.gif)");
+    job.ext = orvo::lowerExtension(job.out);
+    job.bitmap = orvo::ImageTypeForName(job.out, job.imageType);
+    if (job.ext != "png" && job.ext != "svg" && job.ext != "pdf" && !job.bitmap)
+        return usageError("the output must end in .png, .svg, .pdf, .bmp, .jpg or .gif: ", job.out);
+    job.ppi = int(job.ppiValue);
+    if (job.ppi < 1 || job.ppi > 4800) return usageError("--ppi must lie between 1 and 4800");
+    const double pixelsW = std::trunc(job.ppi * job.width), pixelsH = std::trunc(job.ppi * job.height);
     if (pixelsW < 1 || pixelsH < 1 || pixelsW * pixelsH > 400.0e6)
         return usageError("the picture must be at least 1 pixel and at most 400 million pixels");
-    int imageW = 0, imageH = 0;
-    if ((bitmap || ext == "png") && !orvo::ImagePixelSize(width, height, ppi, imageW, imageH))
+    job.pixelsW = int(pixelsW);
+    job.pixelsH = int(pixelsH);
+    if ((job.bitmap || job.ext == "png") &&
+        !orvo::ImagePixelSize(job.width, job.height, job.ppi, job.imageW, job.imageH))
         return usageError("an image must be 1 to 20000 pixels a side");
+    return 0;
+}
 
-    orvo::PlotState state;
+// Loads the files as one load into state and sets its view and output; false after a file failed.
+bool loadPlot(const RenderJob& job, orvo::PlotState& state) {
     bool plotLimits = false;
     orvo::LoadBudget budget; // the files are one load
-    for (const std::string& f : files) {
+    for (const std::string& f : job.files) {
         orvo::PlotFileHeader header;
         orvo::LoadReport report;
         if (!orvo::cli::loadDataFileReporting("orvo-cli render: ", f, state.settings.series, header, report,
                                               &budget))
-            return 1;
+            return false;
         if (report.plotFile) {
             orvo::PlotSettings& p = state.settings;
             p.title = header.title;
@@ -157,79 +159,97 @@ int runRender(const std::vector<std::string>& args) {
             state.settings.yLabel = header.yLabel; // the altitude unit another program's file brought
         }
     }
-    if (haveView) {
-        state.settings.timeMin = view[0];
-        state.settings.timeMax = view[1];
-        state.settings.altitudeMin = view[2];
-        state.settings.altitudeMax = view[3];
+    if (job.haveView) {
+        state.settings.timeMin = job.view[0];
+        state.settings.timeMax = job.view[1];
+        state.settings.altitudeMin = job.view[2];
+        state.settings.altitudeMax = job.view[3];
     } else if (!plotLimits) {
         orvo::AutoScaleTime(state.settings, state.home);
         orvo::AutoScaleAltitude(state.settings, state.home);
     }
-    state.output.width = width;
-    state.output.height = height;
-    state.output.colour = mono ? 0 : 1;
-    state.show = show;
+    state.output.width = job.width;
+    state.output.height = job.height;
+    state.output.colour = job.mono ? 0 : 1;
+    state.show = job.show;
+    return true;
+}
 
+// Draws an SVG or PDF page into bytes; false when the painter failed.
+bool renderVector(const RenderJob& job, const orvo::PlotState& state, QByteArray& bytes) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    bool ok;
+    if (job.ext == "svg") {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(QSize(job.pixelsW, job.pixelsH));
+        svg.setViewBox(QRect(0, 0, job.pixelsW, job.pixelsH));
+        svg.setResolution(job.ppi);
+        svg.setTitle(QString::fromStdString(state.settings.title));
+        QPainter p;
+        ok = p.begin(&svg);
+        if (ok) {
+            orvo::RenderPlot(p, job.ppi, job.ppi, state);
+            ok = p.end();
+        }
+    } else {
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(job.ppi);
+        pdf.setPageSize(QPageSize(QSizeF(job.width, job.height), QPageSize::Inch));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setTitle(QString::fromStdString(state.settings.title));
+        QPainter p;
+        ok = p.begin(&pdf);
+        if (ok) {
+            orvo::RenderPlot(p, job.ppi, job.ppi, state);
+            ok = p.end();
+        }
+    }
+    buffer.close();
+    return ok;
+}
+
+// Draws the plot and writes it to the output file; the exit status.
+int writePicture(const RenderJob& job, const orvo::PlotState& state) {
     // Fonts need the GUI layer: the command runs under orvo-cli's QGuiApplication.
-    const int w = int(pixelsW), h = int(pixelsH);
     bool ok = true;
     orvo::FileStatus status = orvo::FileStatus::Ok;
-    if (bitmap || ext == "png") {
-        const QImage image = orvo::RenderPlotImage(state, ppi);
+    if (job.bitmap || job.ext == "png") {
+        const QImage image = orvo::RenderPlotImage(state, job.ppi);
         if (image.isNull()) {
-            std::fprintf(stderr, "orvo-cli render: not enough memory for a %d x %d picture\n", imageW,
-                         imageH);
+            std::fprintf(stderr, "orvo-cli render: not enough memory for a %d x %d picture\n", job.imageW,
+                         job.imageH);
             return 1;
         }
-        if (bitmap) {
-            status = orvo::WriteImageFile(out, image, imageType, ppi);
+        if (job.bitmap) {
+            status = orvo::WriteImageFile(job.out, image, job.imageType, job.ppi);
         } else {
             std::string bytes;
-            ok = orvo::EncodePng(image, bytes, ppi);
-            if (ok) status = orvo::writeFileSafely(out, bytes);
+            ok = orvo::EncodePng(image, bytes, job.ppi);
+            if (ok) status = orvo::writeFileSafely(job.out, bytes);
         }
     } else {
         QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (ext == "svg") {
-            QSvgGenerator svg;
-            svg.setOutputDevice(&buffer);
-            svg.setSize(QSize(w, h));
-            svg.setViewBox(QRect(0, 0, w, h));
-            svg.setResolution(ppi);
-            svg.setTitle(QString::fromStdString(state.settings.title));
-            QPainter p;
-            ok = p.begin(&svg);
-            if (ok) {
-                orvo::RenderPlot(p, ppi, ppi, state);
-                ok = p.end();
-            }
-        } else {
-            QPdfWriter pdf(&buffer);
-            pdf.setResolution(ppi);
-            pdf.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Inch));
-            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-            pdf.setTitle(QString::fromStdString(state.settings.title));
-            QPainter p;
-            ok = p.begin(&pdf);
-            if (ok) {
-                orvo::RenderPlot(p, ppi, ppi, state);
-                ok = p.end();
-            }
-        }
-        buffer.close();
+        ok = renderVector(job, state, bytes);
         if (ok)
-            status =
-                orvo::writeFileSafely(out, std::string_view(bytes.constData(), std::size_t(bytes.size())));
+            status = orvo::writeFileSafely(job.out,
+                                           std::string_view(bytes.constData(), std::size_t(bytes.size())));
     }
     ok = ok && status == orvo::FileStatus::Ok;
     if (!ok) {
-        std::fprintf(stderr, "orvo-cli render: Unable to write %s!\n", out.c_str());
+        std::fprintf(stderr, "orvo-cli render: Unable to write %s!\n", job.out.c_str());
         return 1;
     }
     return 0;
+}
+
+int runRender(const std::vector<std::string>& args) {
+    RenderJob job;
+    if (const int s = parseRenderOptions(args, job)) return s < 0 ? 0 : s;
+    orvo::PlotState state;
+    if (!loadPlot(job, state)) return 1;
+    return writePicture(job, state);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/options.h"
 #include "sim/module.h"
 
 #ifdef __unix__
@@ -42,13 +43,10 @@ void onSignal(int) {
     g_stop = 1;
 }
 
-bool intArg(const std::vector<std::string>& args, std::size_t& i, long lo, long hi, long* out) {
-    if (i + 1 >= args.size()) return false;
-    char* end = nullptr;
-    long v = std::strtol(args[++i].c_str(), &end, 10);
-    if (*end != 0 || v < lo || v > hi) return false;
-    *out = v;
-    return true;
+// The integer after the option at r, within lo..hi.
+bool intArg(orvo::cli::ArgReader& r, long lo, long hi, long* out) {
+    std::string v;
+    return r.value(v) && orvo::cli::parseInteger(v, lo, hi, *out);
 }
 
 #ifdef __unix__
@@ -159,32 +157,31 @@ int runSim(const std::vector<std::string>& args) {
     bool pacing = true, bootLoader = false;
     std::string flashFile;
     orvo::sim::Faults faults;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+    for (orvo::cli::ArgReader r(args); r.next();) {
+        const std::string& a = r.word();
         bool ok = true;
-        if (a == "--help" || a == "-h") {
+        if (r.isHelp()) {
             std::printf("%s%s", simHelp, orvo::sim::faultsHelp());
             return 0;
-        } else if (a == "--sets")
-            ok = intArg(args, i, 0, 256, &sets);
-        else if (a == "--seed")
-            ok = intArg(args, i, 0, 0xFFFFFFFFL, &seed);
-        else if (a == "--memory-kib")
-            ok = intArg(args, i, 1, 2040, &memoryKiB);
-        else if (a == "--samples")
-            ok = intArg(args, i, 0, 65000, &samples);
-        else if (a == "--baud")
-            ok = intArg(args, i, 300, 1000000, &baud);
-        else if (a == "--no-pacing")
+        } else if (r.is("--sets"))
+            ok = intArg(r, 0, 256, &sets);
+        else if (r.is("--seed"))
+            ok = intArg(r, 0, 0xFFFFFFFFL, &seed);
+        else if (r.is("--memory-kib"))
+            ok = intArg(r, 1, 2040, &memoryKiB);
+        else if (r.is("--samples"))
+            ok = intArg(r, 0, 65000, &samples);
+        else if (r.is("--baud"))
+            ok = intArg(r, 300, 1000000, &baud);
+        else if (r.is("--no-pacing"))
             pacing = false;
-        else if (a == "--boot-loader")
+        else if (r.is("--boot-loader"))
             bootLoader = true;
-        else if (a == "--flash-file") {
-            ok = i + 1 < args.size();
-            if (ok) flashFile = args[++i];
-        } else if (a == "--faults") {
-            std::string error;
-            ok = i + 1 < args.size() && orvo::sim::parseFaults(args[++i], &faults, &error);
+        else if (r.is("--flash-file")) {
+            ok = r.value(flashFile);
+        } else if (r.is("--faults")) {
+            std::string v, error;
+            ok = r.value(v) && orvo::sim::parseFaults(v, &faults, &error);
             if (!ok && !error.empty()) {
                 std::fprintf(stderr, "orvo-cli sim: %s\n", error.c_str());
                 return 2;

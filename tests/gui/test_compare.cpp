@@ -17,6 +17,7 @@
 #include "app/tmainform.h"
 #include "data/flightstats.h"
 #include "scriptedprompts.h"
+#include "windowsfixture.h"
 
 namespace {
 
@@ -33,34 +34,16 @@ QByteArray flightRows(double pad, double scale, const char* sep) {
     return text;
 }
 
-class CompareTest : public ::testing::Test {
+class CompareTest : public WindowsFixture {
   protected:
     void SetUp() override {
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-        windows = std::make_unique<AppWindows>(&prompts);
-        main = windows->mainForm.get();
-        main->show();
+        WindowsFixture::SetUp();
         ASSERT_TRUE(dir.isValid());
         metres =
             write("sim.csv", "# Simulation\n# Time (s),Altitude (m),Voltage\n" + flightRows(2.0, 1.0, ","));
         feet = write("altimeter.csv", "Time;Altitude (ft);Voltage\n" + flightRows(5.0, 1 / 0.3048, ";"));
     }
-    void TearDown() override {
-        windows.reset();
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-    }
-    QString write(const QString& name, const QByteArray& text) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-        return f.fileName();
-    }
-    orvo::SeriesList& list() { return windows->state.plot.settings.series; }
 
-    ScriptedPrompts prompts;
-    std::unique_ptr<AppWindows> windows;
-    TMainForm* main = nullptr;
-    QTemporaryDir dir;
     QString metres, feet;
 };
 

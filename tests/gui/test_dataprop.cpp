@@ -20,24 +20,17 @@
 #include "app/tmainform.h"
 #include "data/datafile.h"
 #include "scriptedprompts.h"
+#include "windowsfixture.h"
 
 namespace {
 
-class DataPropTest : public ::testing::Test {
+class DataPropTest : public WindowsFixture {
   protected:
     void SetUp() override {
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-        windows = std::make_unique<AppWindows>(&prompts);
-        main = windows->mainForm.get();
-        main->show(); // creates the first data set
+        WindowsFixture::SetUp(); // creates the first data set
         form = windows->dataPropForm.get();
         form->show();
     }
-    void TearDown() override {
-        windows.reset();
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-    }
-    orvo::SeriesList& list() { return windows->state.plot.settings.series; }
     orvo::Series& filled(int count, double altitude) {
         orvo::Series& s = list().CreateDataSet();
         s.samples.count = count;
@@ -54,9 +47,6 @@ class DataPropTest : public ::testing::Test {
         ASSERT_EQ(box->currentRow(), n);
     }
 
-    ScriptedPrompts prompts;
-    std::unique_ptr<AppWindows> windows;
-    TMainForm* main = nullptr;
     TDataPropForm* form = nullptr;
 };
 

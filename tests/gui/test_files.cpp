@@ -22,24 +22,16 @@
 #include "app/tsavesel.h"
 #include "data/datafile.h"
 #include "scriptedprompts.h"
+#include "windowsfixture.h"
 
 namespace {
 
-class FilesTest : public ::testing::Test {
+class FilesTest : public WindowsFixture {
   protected:
     void SetUp() override {
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-        windows = std::make_unique<AppWindows>(&prompts);
-        main = windows->mainForm.get();
-        main->show(); // creates the first data set, Data000
+        WindowsFixture::SetUp(); // creates the first data set, Data000
         ASSERT_TRUE(dir.isValid());
     }
-    void TearDown() override {
-        windows.reset();
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-    }
-    orvo::PlotSettings& plot() { return windows->state.plot.settings; }
-    orvo::SeriesList& list() { return plot().series; }
     QString path(const QString& name) const { return dir.filePath(name); }
     static QByteArray read(const QString& p) {
         QFile f(p);
@@ -61,11 +53,6 @@ class FilesTest : public ::testing::Test {
         prompts.fileNames.push_back(file);
         main->SaveBtn->click();
     }
-
-    ScriptedPrompts prompts;
-    std::unique_ptr<AppWindows> windows;
-    TMainForm* main = nullptr;
-    QTemporaryDir dir;
 };
 
 } // namespace

@@ -17,15 +17,14 @@
 #include "app/appwindows.h"
 #include "app/tmainform.h"
 #include "scriptedprompts.h"
+#include "windowsfixture.h"
 
 namespace {
 
-class OpenFilesTest : public ::testing::Test {
+class OpenFilesTest : public WindowsFixture {
   protected:
     void SetUp() override {
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-        windows = std::make_unique<AppWindows>(&prompts);
-        main = windows->mainForm.get();
+        openWindows(false);
         ASSERT_TRUE(dir.isValid());
         good = write("flight.csv",
                      "#Cup flight\n#t\n#a\n#n1\n#\n#\n#0,0,20,20,0\n0.0, 10, 0\n0.5, 40, 0\n1.0, 20, 0\n");
@@ -34,16 +33,6 @@ class OpenFilesTest : public ::testing::Test {
                               "#First\n#\n#\n#\n#\n#\n#0,0,0,0,0\n0, 1, 0\n! 65280, 1, 65280, 0, 0, 7\n"
                               "#Second\n#\n#\n#\n#\n#\n#0,0,0,0,0\n0, 2, 0\n");
     }
-    void TearDown() override {
-        windows.reset();
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-    }
-    QString write(const QString& name, const QByteArray& text) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-        return f.fileName();
-    }
     QStringList names() const {
         QStringList n;
         for (int i = 0; i < main->ActiveSetCombo->count(); ++i)
@@ -51,10 +40,6 @@ class OpenFilesTest : public ::testing::Test {
         return n;
     }
 
-    ScriptedPrompts prompts;
-    std::unique_ptr<AppWindows> windows;
-    TMainForm* main = nullptr;
-    QTemporaryDir dir;
     QString good, plot;
 };
 

@@ -19,26 +19,19 @@
 #include "app/plotbox.h"
 #include "app/tmainform.h"
 #include "scriptedprompts.h"
+#include "windowsfixture.h"
 
 namespace {
 
-class PlotViewTest : public ::testing::Test {
+class PlotViewTest : public WindowsFixture {
   protected:
     void SetUp() override {
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-        windows = std::make_unique<AppWindows>(&prompts);
-        main = windows->mainForm.get();
-        main->show(); // makes the first data set: 21 points (0,0)..(20,20)
+        WindowsFixture::SetUp(); // makes the first data set: 21 points (0,0)..(20,20)
         main->PageControl1->setCurrentWidget(main->DataPage);
         box = main->findChild<PlotBoxWidget*>(QStringLiteral("PlotBox"));
         ASSERT_NE(box, nullptr);
         paint();
     }
-    void TearDown() override {
-        windows.reset();
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-    }
-    orvo::PlotSettings& plot() { return windows->state.plot.settings; }
     void paint() {
         box->repaint();
         QCoreApplication::processEvents();
@@ -75,9 +68,6 @@ class PlotViewTest : public ::testing::Test {
         paint();
     }
 
-    ScriptedPrompts prompts;
-    std::unique_ptr<AppWindows> windows;
-    TMainForm* main = nullptr;
     PlotBoxWidget* box = nullptr;
 };
 

@@ -20,16 +20,14 @@
 #include "data/datafile.h"
 #include "plot/plotfile.h"
 #include "scriptedprompts.h"
+#include "windowsfixture.h"
 
 namespace {
 
-class UndoTest : public ::testing::Test {
+class UndoTest : public WindowsFixture {
   protected:
     void SetUp() override {
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-        windows = std::make_unique<AppWindows>(&prompts);
-        main = windows->mainForm.get();
-        main->show();
+        WindowsFixture::SetUp();
         ASSERT_TRUE(dir.isValid());
         // Three loaded sets: loads and downloads are not unsaved changes.
         QFile f(dir.filePath("three.csv"));
@@ -48,11 +46,6 @@ class UndoTest : public ::testing::Test {
         ASSERT_FALSE(windows->state.history.anyModified());
         windows->state.history.clear(); // the edits start here
     }
-    void TearDown() override {
-        windows.reset();
-        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-    }
-    orvo::SeriesList& list() { return windows->state.plot.settings.series; }
     std::string saved() {
         const std::string path = dir.filePath("compare.csv").toStdString();
         EXPECT_EQ(orvo::savePlotFile(path, list(), orvo::plotFileHeader(windows->state.plot.settings)),
@@ -62,11 +55,6 @@ class UndoTest : public ::testing::Test {
         return f.readAll().toStdString();
     }
     void key(int k, Qt::KeyboardModifiers mods) { QTest::keyClick(main->ActiveSetCombo, Qt::Key(k), mods); }
-
-    ScriptedPrompts prompts;
-    std::unique_ptr<AppWindows> windows;
-    TMainForm* main = nullptr;
-    QTemporaryDir dir;
 };
 
 } // namespace
