@@ -87,9 +87,9 @@ ConfigStatus readModuleConfiguration(Link& link, ConfigBlock* block, std::string
     return status;
 }
 
-int updateModuleFirmware(const std::string& fileName, const FirmwareUpdateOptions& options, InfoLog& log,
-                         const FirmwareUpdateHooks& hooks) {
-    const int result = UpdateFirmware(fileName, options, log, hooks);
+int updateModuleFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
+                         InfoLog& log, const FirmwareUpdateHooks& hooks) {
+    const int result = UpdateFirmware(link, fileName, options, log, hooks);
     if (result == FirmwareUpdated) {
         log.line("");
         log.line("Firmware updated successfully.");

@@ -50,7 +50,7 @@ ConfigStatus readModuleConfiguration(Link& link, ConfigBlock* block, std::string
 
 // "Update Firmware" / `orvo-cli flash`: UpdateFirmware, closed by "Firmware updated
 // successfully." after an empty line when the module took the whole file.
-int updateModuleFirmware(const std::string& fileName, const FirmwareUpdateOptions& options, InfoLog& log,
-                         const FirmwareUpdateHooks& hooks = {});
+int updateModuleFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
+                         InfoLog& log, const FirmwareUpdateHooks& hooks = {});
 
 } // namespace orvo
