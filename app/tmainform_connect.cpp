@@ -324,26 +324,27 @@ void TMainForm::EraseDataBtnClick() {
     // Listed again right before the erase: it must agree with what "Download Info" listed, and
     // every set must have been downloaded, or a flight nobody saved would be lost.
     infoLine(QStringLiteral("Checking the module's data sets before erasing..."));
-    orvo::EraseCheck check;
-    {
-        BlockingWait wait(InfoText);
-        const orvo::SetListing& last = m_state->setListing;
-        check = orvo::checkBeforeErase(last, orvo::listSets(m_state->link, last.firstWaitMs));
+    BlockingWait wait(InfoText);
+    const orvo::SetListing& last = m_state->setListing;
+    const orvo::ModuleErase erase =
+        orvo::eraseModuleData(m_state->link, last, last.firstWaitMs, [&](const orvo::EraseCheck& check) {
+            wait.release();
+            if (check.safe()) return true;
+            QString reasons;
+            for (const std::string& reason : check.reasons) {
+                infoLine(QString::fromStdString(reason));
+                reasons += QString::fromStdString(reason) + QLatin1Char('\n');
+            }
+            return m_prompts->confirmDefaultNo(this, Prompts::Icon::Warning, QStringLiteral("Erase Data"),
+                                               reasons +
+                                                   QStringLiteral("\nErase all data sets anyway? What was "
+                                                                  "never saved is lost for good."));
+        });
+    if (erase.result == orvo::EraseResult::Declined) {
+        infoLine(QStringLiteral("Nothing was erased."));
+        return;
     }
-    if (!check.safe()) {
-        QString reasons;
-        for (const std::string& reason : check.reasons) {
-            infoLine(QString::fromStdString(reason));
-            reasons += QString::fromStdString(reason) + QLatin1Char('\n');
-        }
-        if (!m_prompts->confirmDefaultNo(this, Prompts::Icon::Warning, QStringLiteral("Erase Data"),
-                                         reasons + QStringLiteral("\nErase all data sets anyway? What was "
-                                                                  "never saved is lost for good."))) {
-            infoLine(QStringLiteral("Nothing was erased."));
-            return;
-        }
-    }
-    if (orvo::eraseModuleMemory(m_state->link) != orvo::LinkStatus::Ok) {
+    if (erase.result == orvo::EraseResult::SendFailed) {
         infoLine(QStringLiteral("Unable to send the erase command: the module's data was not erased."));
         return;
     }

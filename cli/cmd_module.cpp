@@ -316,16 +316,17 @@ int runErase(const std::vector<std::string>& args) {
     }
     // Listed again right before the erase: a set recorded or a listing garbled meanwhile, or a
     // set nobody downloaded, stops it.
-    const orvo::EraseCheck check = orvo::checkBeforeErase(listing, orvo::listSets(link, wait));
-    if (!check.safe()) {
-        for (const std::string& reason : check.reasons)
-            std::fprintf(stderr, "orvo-cli erase: %s\n", reason.c_str());
-        if (!o.force) {
-            std::fprintf(stderr, "orvo-cli erase: nothing was erased (--force erases anyway).\n");
-            return ExitNoAnswer;
-        }
-    }
-    if (orvo::eraseModuleMemory(link) != orvo::LinkStatus::Ok) {
+    const orvo::ModuleErase erase =
+        orvo::eraseModuleData(link, listing, wait, [&](const orvo::EraseCheck& check) {
+            if (check.safe()) return true;
+            for (const std::string& reason : check.reasons)
+                std::fprintf(stderr, "orvo-cli erase: %s\n", reason.c_str());
+            if (!o.force)
+                std::fprintf(stderr, "orvo-cli erase: nothing was erased (--force erases anyway).\n");
+            return o.force;
+        });
+    if (erase.result == orvo::EraseResult::Declined) return ExitNoAnswer;
+    if (erase.result == orvo::EraseResult::SendFailed) {
         std::fprintf(stderr, "orvo-cli erase: the erase command could not be sent\n");
         return ExitNoAnswer;
     }
