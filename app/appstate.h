@@ -1,4 +1,4 @@
-// The process-wide state the main window owns: connection, speed, set count, the module's
+// The state the main window owns: its link to the module, connection, speed, set count, the module's
 // configuration block, the plot record and its companions, the live-log buffer.
 #pragma once
 
@@ -7,12 +7,14 @@
 #include "app/settings.h"
 #include "config/configblock.h"
 #include "config/interval.h"
+#include "link/comm.h"
 #include "link/linkspeed.h"
 #include "link/protocol.h"
 #include "plot/edithistory.h"
 #include "plot/plotsettings.h"
 
 struct AppState {
+    orvo::Link link; // the window's port to the module
     bool connected = false;
     int speedIndex = orvo::DefaultSpeedIndex;
     bool logging = false;

@@ -457,7 +457,7 @@ bool TMainForm::ReadConfiguration() {
     BlockingWait wait(InfoText);
     InfoTextLog log(this, true);
     const orvo::ConfigStatus status =
-        orvo::readModuleConfiguration(orvo::defaultLink(), &received, &doubt, true, log);
+        orvo::readModuleConfiguration(m_state->link, &received, &doubt, true, log);
     wait.release();
     if (status == orvo::ConfigStatus::NoResponse || status == orvo::ConfigStatus::WriteFailed)
         showLinkState(ConnectStatusDisp, QStringLiteral("Port open, module did not answer"));
@@ -608,7 +608,7 @@ void TMainForm::WriteConfiguration() {
     }
     collectConfigBlock();
     // The module does not answer a write; only a port that refused the bytes can be reported.
-    if (orvo::writeConfigBlock(m_state->config) != orvo::ConfigStatus::Ok) {
+    if (orvo::writeConfigBlock(m_state->link, m_state->config) != orvo::ConfigStatus::Ok) {
         infoLine(QStringLiteral("Unable to write configuration!"));
         return;
     }
@@ -621,7 +621,7 @@ void TMainForm::ResetConfigDefaults() {
             this, QStringLiteral("Reset Config Defaults"),
             QStringLiteral("This will reset all configuration values in the device.  Are you sure?")))
         return;
-    if (orvo::sendConfigDefaults() != orvo::ConfigStatus::Ok) {
+    if (orvo::sendConfigDefaults(m_state->link) != orvo::ConfigStatus::Ok) {
         infoLine(QStringLiteral("Unable to reset configuration!"));
         return;
     }

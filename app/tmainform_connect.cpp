@@ -194,7 +194,7 @@ bool TMainForm::linkConnected(bool showConnectPage) {
 }
 
 void TMainForm::disconnectPort() {
-    orvo::CommClose();
+    m_state->link.CommClose();
     ConnectBtn->setText(QStringLiteral("Connect"));
     m_state->connected = false;
     ConnectStatusDisp->setText(QStringLiteral("Not Connected"));
@@ -208,9 +208,9 @@ void TMainForm::ConnectBtnClick() {
         return;
     }
     const int speed = orvo::linkSpeedBaud(m_state->speedIndex);
-    if (!orvo::CommOpen(CommPortBox->currentText().toStdString(), speed, 0)) {
+    if (!m_state->link.CommOpen(CommPortBox->currentText().toStdString(), speed, 0)) {
         m_prompts->error(this, QStringLiteral("Unable to open Serial Port"),
-                         QString::fromStdString(orvo::CommLastError()));
+                         QString::fromStdString(m_state->link.CommLastError()));
         return;
     }
     ConnectBtn->setText(QStringLiteral("Disconnect"));
@@ -250,7 +250,7 @@ void TMainForm::DLInfoBtnClick() {
         if (!linkConnected(false)) return;
         BlockingWait wait(InfoText);
         InfoTextLog log(this);
-        const orvo::ModuleSurvey survey = orvo::surveyModule(orvo::defaultLink(), log);
+        const orvo::ModuleSurvey survey = orvo::surveyModule(m_state->link, log);
         id = survey.identity;
         listing = survey.listing;
     }
@@ -307,7 +307,7 @@ bool TMainForm::downloadOneSet(int index) {
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
     InfoTextLog log(this);
     const orvo::SetDownload got =
-        orvo::downloadModuleSet(orvo::defaultLink(), m_state->plot, index, m_state->config,
+        orvo::downloadModuleSet(m_state->link, m_state->plot, index, m_state->config,
                                 m_state->setListing.firstWaitMs, today, log, progress);
     repaintPlot();
     return got.answered;
@@ -324,26 +324,27 @@ void TMainForm::EraseDataBtnClick() {
     // Listed again right before the erase: it must agree with what "Download Info" listed, and
     // every set must have been downloaded, or a flight nobody saved would be lost.
     infoLine(QStringLiteral("Checking the module's data sets before erasing..."));
-    orvo::EraseCheck check;
-    {
-        BlockingWait wait(InfoText);
-        const orvo::SetListing& last = m_state->setListing;
-        check = orvo::checkBeforeErase(last, orvo::listSets(last.firstWaitMs));
+    BlockingWait wait(InfoText);
+    const orvo::SetListing& last = m_state->setListing;
+    const orvo::ModuleErase erase =
+        orvo::eraseModuleData(m_state->link, last, last.firstWaitMs, [&](const orvo::EraseCheck& check) {
+            wait.release();
+            if (check.safe()) return true;
+            QString reasons;
+            for (const std::string& reason : check.reasons) {
+                infoLine(QString::fromStdString(reason));
+                reasons += QString::fromStdString(reason) + QLatin1Char('\n');
+            }
+            return m_prompts->confirmDefaultNo(this, Prompts::Icon::Warning, QStringLiteral("Erase Data"),
+                                               reasons +
+                                                   QStringLiteral("\nErase all data sets anyway? What was "
+                                                                  "never saved is lost for good."));
+        });
+    if (erase.result == orvo::EraseResult::Declined) {
+        infoLine(QStringLiteral("Nothing was erased."));
+        return;
     }
-    if (!check.safe()) {
-        QString reasons;
-        for (const std::string& reason : check.reasons) {
-            infoLine(QString::fromStdString(reason));
-            reasons += QString::fromStdString(reason) + QLatin1Char('\n');
-        }
-        if (!m_prompts->confirmDefaultNo(this, Prompts::Icon::Warning, QStringLiteral("Erase Data"),
-                                         reasons + QStringLiteral("\nErase all data sets anyway? What was "
-                                                                  "never saved is lost for good."))) {
-            infoLine(QStringLiteral("Nothing was erased."));
-            return;
-        }
-    }
-    if (orvo::eraseModuleMemory() != orvo::LinkStatus::Ok) {
+    if (erase.result == orvo::EraseResult::SendFailed) {
         infoLine(QStringLiteral("Unable to send the erase command: the module's data was not erased."));
         return;
     }
@@ -360,7 +361,7 @@ void TMainForm::ResetModuleBtnClick() {
     if (!linkConnected(true)) return;
     infoLine(QStringLiteral("Resetting the module..."));
     BlockingWait wait(InfoText);
-    const orvo::LinkStatus sent = orvo::resetModule();
+    const orvo::LinkStatus sent = orvo::resetModule(m_state->link);
     wait.release();
     if (sent != orvo::LinkStatus::Ok) {
         infoLine(QStringLiteral("Unable to send the reset command."));
@@ -384,7 +385,7 @@ void TMainForm::CalBtnClick() {
         return;
     }
     BlockingWait wait(InfoText);
-    const orvo::LinkStatus sent = orvo::calibrateModule(altitude);
+    const orvo::LinkStatus sent = orvo::calibrateModule(m_state->link, altitude);
     wait.release();
     if (sent != orvo::LinkStatus::Ok) {
         infoLine(QStringLiteral("Unable to send the calibration."));

@@ -108,7 +108,7 @@ void TMainForm::UpdateBtnClick() {
                            "Erase the module anyway?"));
     };
     InfoTextLog log(this);
-    orvo::updateModuleFirmware(QFile::encodeName(path).toStdString(), options, log, hooks);
+    orvo::updateModuleFirmware(m_state->link, QFile::encodeName(path).toStdString(), options, log, hooks);
 
     ProgressBar1->setMaximum(100);
     ProgressBar1->setVisible(false);

@@ -107,7 +107,7 @@ void TMainForm::StartBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     if (!linkConnected(true)) return;
-    if (orvo::startLiveLogging() != orvo::LinkStatus::Ok) {
+    if (orvo::startLiveLogging(m_state->link) != orvo::LinkStatus::Ok) {
         infoLine(QStringLiteral("Unable to send the logging command."));
         return;
     }

@@ -40,15 +40,16 @@ void idleTimeout() {
         return;
     }
     std::string slave = ptsname(master);
-    if (!CommOpen(slave, 5, 0)) {
-        std::printf("idle: %s\n", CommLastError().c_str());
+    Link link;
+    if (!link.CommOpen(slave, 5, 0)) {
+        std::printf("idle: %s\n", link.CommLastError().c_str());
         return;
     }
     char buf[17];
     const double c0 = cpuSeconds(), w0 = wallSeconds();
-    int got = CommReadBlock(buf, 16, 5000);
+    int got = link.CommReadBlock(buf, 16, 5000);
     const double wall = wallSeconds() - w0, cpu = cpuSeconds() - c0;
-    CommClose();
+    link.CommClose();
     close(master);
     std::printf("idle CommReadBlock time-out: result %d after %.3f s, CPU %.4f s = %.3f %% of one core "
                 "(target < 2 %%)\n",
@@ -65,26 +66,27 @@ void throughput(const std::string& cli) {
     for (int i = 0; i < 100 && !sim.canReadLine(); ++i)
         sim.waitForReadyRead(100);
     std::string path = sim.readLine().trimmed().toStdString();
-    if (path.empty() || !CommOpen(path, 5, 0)) {
-        std::printf("throughput: cannot open the emulator's pty (%s)\n", CommLastError().c_str());
+    Link link;
+    if (path.empty() || !link.CommOpen(path, 5, 0)) {
+        std::printf("throughput: cannot open the emulator's pty (%s)\n", link.CommLastError().c_str());
         sim.kill();
         sim.waitForFinished();
         return;
     }
-    CommFlush();
-    CommWrite("a");
-    CommSleep(20);
+    link.CommFlush();
+    link.CommWrite("a");
+    link.CommSleep(20);
     const std::uint8_t index = 0;
     // Timed from the request on, so the reply's latency counts against the rate.
     const double w0 = wallSeconds(), c0 = cpuSeconds();
-    CommWrite(&index, 1);
+    link.CommWrite(&index, 1);
     std::uint8_t header[7];
-    if (CommReadBlock(header, 6, 1000) != 6) {
+    if (link.CommReadBlock(header, 6, 1000) != 6) {
         std::printf("throughput: no header\n");
     } else {
         const int bytes = 2 * ((header[3] << 8) | header[4]);
         std::vector<char> body(static_cast<std::size_t>(bytes) + 1);
-        int got = CommReadBlock(body.data(), bytes, 30000);
+        int got = link.CommReadBlock(body.data(), bytes, 30000);
         const double wall = wallSeconds() - w0, cpu = cpuSeconds() - c0;
         const double rate = (6 + bytes) / wall;
         std::printf(
@@ -92,7 +94,7 @@ void throughput(const std::string& cli) {
             "(target >= 98 %%), reader CPU %.1f %%\n",
             6, got, bytes, wall, rate, 100.0 * rate / 11520.0, 100.0 * cpu / wall);
     }
-    CommClose();
+    link.CommClose();
     sim.terminate();
     sim.waitForFinished(3000);
 }

@@ -56,17 +56,18 @@ int pacedPty(const char* cli) {
     for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
         sim.waitForReadyRead(100);
     const std::string path = QString::fromLocal8Bit(sim.readLine()).trimmed().toStdString();
-    if (path.empty() || !orvo::CommOpen(path, 115200, 0)) {
+    orvo::Link link;
+    if (path.empty() || !link.CommOpen(path, 115200, 0)) {
         std::fprintf(stderr, "bench_download: cannot open the emulator's pty (%s)\n",
-                     orvo::CommLastError().c_str());
+                     link.CommLastError().c_str());
         return 1;
     }
     orvo::SeriesList list;
     orvo::Series& set = list.CreateDataSet();
     const double start = now();
-    const orvo::DownloadOutcome out = orvo::downloadSet(0, 100, set);
+    const orvo::DownloadOutcome out = orvo::downloadSet(link, 0, 100, set);
     const double secs = now() - start;
-    orvo::CommClose();
+    link.CommClose();
     sim.terminate();
     sim.waitForFinished(3000);
     const double bytes = 6.0 + 2.0 * (out.samples + out.triggers);

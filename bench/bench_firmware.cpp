@@ -98,7 +98,8 @@ int main(int argc, char** argv) {
     options.linkSpeed = 115200;
     orvo::StringInfoLog log;
     const double start = now();
-    const int result = orvo::UpdateFirmware(path, options, log);
+    orvo::Link link;
+    const int result = orvo::UpdateFirmware(link, path, options, log);
     const double secs = now() - start;
     sim.terminate();
     sim.waitForFinished(3000);

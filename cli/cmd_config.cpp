@@ -130,18 +130,18 @@ int parseOptions(const std::vector<std::string>& args, Options* o) {
 
 // Sends the changed block and reads it back into *block; 0, or 1 with every field that did not
 // take named. *readBack is false when the write or the read after it failed.
-int writeAndVerify(orvo::ConfigBlock* block, const std::vector<orvo::FieldAssignment>& changes,
-                   bool* readBack) {
+int writeAndVerify(orvo::Link& link, orvo::ConfigBlock* block,
+                   const std::vector<orvo::FieldAssignment>& changes, bool* readBack) {
     *readBack = false;
     orvo::ConfigBlock wanted = *block;
     for (const orvo::FieldAssignment& c : changes)
         orvo::setFieldValue(wanted, *c.field, c.value);
-    if (orvo::writeConfigBlock(wanted) != orvo::ConfigStatus::Ok) {
+    if (orvo::writeConfigBlock(link, wanted) != orvo::ConfigStatus::Ok) {
         std::fprintf(stderr, "orvo-cli config: Unable to write configuration!\n");
         return 1;
     }
     std::string doubt;
-    const orvo::ConfigStatus back = orvo::readConfirmedConfigBlock(block, &doubt);
+    const orvo::ConfigStatus back = orvo::readConfirmedConfigBlock(link, block, &doubt);
     if (back == orvo::ConfigStatus::Doubtful) {
         std::fprintf(stderr,
                      "orvo-cli config: the block read back after the write is doubtful (%s); what the "
@@ -171,28 +171,29 @@ int runConfig(const std::vector<std::string>& args) {
     Options o;
     if (const int s = parseOptions(args, &o)) return s < 0 ? 0 : s;
 
-    if (!orvo::CommOpen(o.port, o.baud, 0)) {
+    orvo::Link link;
+    if (!link.CommOpen(o.port, o.baud, 0)) {
         std::fprintf(stderr, "orvo-cli config: Unable to open Serial Port %s: %s\n", o.port.c_str(),
-                     orvo::CommLastError().c_str());
+                     link.CommLastError().c_str());
         return 3;
     }
     orvo::ConfigBlock block;
     std::string doubt;
     // A block that is written back is taken only when three reads agree.
     const bool writing = !o.changes.empty();
-    const orvo::ConfigStatus read = o.defaults ? orvo::resetConfigDefaults(&block, &doubt, writing)
-                                    : writing  ? orvo::readConfirmedConfigBlock(&block, &doubt)
-                                               : orvo::readConfigBlock(&block, &doubt);
+    const orvo::ConfigStatus read = o.defaults ? orvo::resetConfigDefaults(link, &block, &doubt, writing)
+                                    : writing  ? orvo::readConfirmedConfigBlock(link, &block, &doubt)
+                                               : orvo::readConfigBlock(link, &block, &doubt);
     if (read == orvo::ConfigStatus::Doubtful) {
         // Changes go into the block as read: a garbled one would be written back whole.
         std::fprintf(stderr, "orvo-cli config: the configuration read is doubtful (%s); nothing was %s.\n",
                      doubt.c_str(), o.changes.empty() ? "printed" : "written");
-        orvo::CommClose();
+        link.CommClose();
         return 1;
     }
     if (read != orvo::ConfigStatus::Ok) {
         std::fprintf(stderr, "orvo-cli config: No reponse from device.\n");
-        orvo::CommClose();
+        link.CommClose();
         return 1;
     }
     // A saved file holds what a module had; a value no field can take is refused only where it
@@ -203,14 +204,14 @@ int runConfig(const std::vector<std::string>& args) {
         if (!range.empty() && orvo::fieldValue(block, *c.field) != c.value) {
             std::fprintf(stderr, "orvo-cli config: %s: %s; nothing was written.\n", o.loadFile.c_str(),
                          range.c_str());
-            orvo::CommClose();
+            link.CommClose();
             return 2;
         }
     }
     int status = 0;
     bool current = true; // block is what the module now holds
-    if (!o.changes.empty()) status = writeAndVerify(&block, o.changes, &current);
-    orvo::CommClose();
+    if (!o.changes.empty()) status = writeAndVerify(link, &block, o.changes, &current);
+    link.CommClose();
     if (!current) return status;
 
     const std::string text = orvo::configToText(block);

@@ -140,7 +140,8 @@ int runFlash(const std::vector<std::string>& args) {
     int result;
     {
         const StopSignals signals;
-        result = orvo::updateModuleFirmware(file, options, log, hooks);
+        orvo::Link link;
+        result = orvo::updateModuleFirmware(link, file, options, log, hooks);
     }
     switch (result) {
     case orvo::FirmwareUpdated:

@@ -92,15 +92,16 @@ int parseOptions(const char* command, const std::vector<std::string>& args, cons
     return 0;
 }
 
-int openPort(const char* command, const Options& o) {
-    if (orvo::CommOpen(o.port, o.baud, 0)) return 0;
+int openPort(orvo::Link& link, const char* command, const Options& o) {
+    if (link.CommOpen(o.port, o.baud, 0)) return 0;
     std::fprintf(stderr, "orvo-cli %s: Unable to open Serial Port %s: %s\n", command, o.port.c_str(),
-                 orvo::CommLastError().c_str());
+                 link.CommLastError().c_str());
     return ExitPort;
 }
 
 struct PortCloser {
-    ~PortCloser() { orvo::CommClose(); }
+    orvo::Link& link;
+    ~PortCloser() { link.CommClose(); }
 };
 
 // The downloads folder is the program's; the window and this tool share it.
@@ -111,11 +112,10 @@ void nameTheProgram() {
         QCoreApplication::setApplicationName(QStringLiteral("Orvo"));
 }
 
-bool readConfiguration(orvo::ConfigBlock* config) {
+bool readConfiguration(orvo::Link& link, orvo::ConfigBlock* config) {
     orvo::StdoutInfoLog log;
     std::string doubt;
-    const orvo::ConfigStatus status =
-        orvo::readModuleConfiguration(orvo::defaultLink(), config, &doubt, false, log);
+    const orvo::ConfigStatus status = orvo::readModuleConfiguration(link, config, &doubt, false, log);
     if (status == orvo::ConfigStatus::Doubtful)
         log.line("The configuration read is doubtful (" + doubt + ").");
     if (status != orvo::ConfigStatus::Ok) {
@@ -138,10 +138,11 @@ int runInfo(const std::vector<std::string>& args) {
         "did not open.\n";
     Options o;
     if (int rc = parseOptions("info", args, ",port,speed,", help, &o)) return rc < 0 ? 0 : rc;
-    if (int rc = openPort("info", o)) return rc;
-    PortCloser closer;
+    orvo::Link link;
+    if (int rc = openPort(link, "info", o)) return rc;
+    PortCloser closer{link};
     orvo::StdoutInfoLog log;
-    const orvo::ModuleSurvey survey = orvo::surveyModule(orvo::defaultLink(), log);
+    const orvo::ModuleSurvey survey = orvo::surveyModule(link, log);
     return !survey.answered() || !survey.listing.confirmed() ? ExitNoAnswer : 0;
 }
 
@@ -178,16 +179,17 @@ int runDownload(const std::vector<std::string>& args) {
         wanted = static_cast<int>(n);
     }
     nameTheProgram();
-    if (int rc = openPort("download", o)) return rc;
-    PortCloser closer;
+    orvo::Link link;
+    if (int rc = openPort(link, "download", o)) return rc;
+    PortCloser closer{link};
 
     orvo::ConfigBlock config;
-    const std::uint32_t askedAt = orvo::CommTickCount();
-    if (!readConfiguration(&config)) return ExitNoAnswer;
+    const std::uint32_t askedAt = link.CommTickCount();
+    if (!readConfiguration(link, &config)) return ExitNoAnswer;
     // The block's answer time shows how slow the module is; its listing gets a few times that.
     orvo::ModuleIdentity timing;
-    timing.answerMs = orvo::CommTickCount() - askedAt;
-    const orvo::SetListing listing = orvo::listSets(orvo::setListingWaitMs(timing));
+    timing.answerMs = link.CommTickCount() - askedAt;
+    const orvo::SetListing listing = orvo::listSets(link, orvo::setListingWaitMs(timing));
     const int count = listing.count;
     if (listing.listed()) std::printf("Memory contains %d data sets.\n", count);
     for (const std::string& problem : orvo::listingProblems(listing))
@@ -213,8 +215,8 @@ int runDownload(const std::vector<std::string>& args) {
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
     orvo::StdoutInfoLog log;
     for (int i = first; i <= last; ++i) {
-        const orvo::SetDownload got = orvo::downloadModuleSet(orvo::defaultLink(), plot, i, config,
-                                                              orvo::setListingWaitMs(timing), today, log);
+        const orvo::SetDownload got =
+            orvo::downloadModuleSet(link, plot, i, config, orvo::setListingWaitMs(timing), today, log);
         if (!got.answered) {
             status = ExitNoAnswer;
             break;
@@ -272,16 +274,17 @@ int runErase(const std::vector<std::string>& args) {
     Options o;
     if (int rc = parseOptions("erase", args, ",port,speed,yes,force,", help, &o)) return rc < 0 ? 0 : rc;
     nameTheProgram();
-    if (int rc = openPort("erase", o)) return rc;
-    PortCloser closer;
+    orvo::Link link;
+    if (int rc = openPort(link, "erase", o)) return rc;
+    PortCloser closer{link};
     // The module does not answer 'x'; make sure one is there before erasing.
-    const orvo::ModuleIdentity id = orvo::identifyModule();
+    const orvo::ModuleIdentity id = orvo::identifyModule(link);
     if (id.missingLines == 4) {
         std::printf("No Reply from Target\n");
         return ExitNoAnswer;
     }
     const std::uint32_t wait = orvo::setListingWaitMs(id);
-    const orvo::SetListing listing = orvo::listSets(wait);
+    const orvo::SetListing listing = orvo::listSets(link, wait);
     const int count = listing.count;
     // A module too slow or too garbled to list its sets may still hold flights: erasing blind
     // would destroy what nobody has seen.
@@ -305,16 +308,17 @@ int runErase(const std::vector<std::string>& args) {
     }
     // Listed again right before the erase: a set recorded or a listing garbled meanwhile, or a
     // set nobody downloaded, stops it.
-    const orvo::EraseCheck check = orvo::checkBeforeErase(listing, orvo::listSets(wait));
-    if (!check.safe()) {
-        for (const std::string& reason : check.reasons)
-            std::fprintf(stderr, "orvo-cli erase: %s\n", reason.c_str());
-        if (!o.force) {
-            std::fprintf(stderr, "orvo-cli erase: nothing was erased (--force erases anyway).\n");
-            return ExitNoAnswer;
-        }
-    }
-    if (orvo::eraseModuleMemory() != orvo::LinkStatus::Ok) {
+    const orvo::ModuleErase erase =
+        orvo::eraseModuleData(link, listing, wait, [&](const orvo::EraseCheck& check) {
+            if (check.safe()) return true;
+            for (const std::string& reason : check.reasons)
+                std::fprintf(stderr, "orvo-cli erase: %s\n", reason.c_str());
+            if (!o.force)
+                std::fprintf(stderr, "orvo-cli erase: nothing was erased (--force erases anyway).\n");
+            return o.force;
+        });
+    if (erase.result == orvo::EraseResult::Declined) return ExitNoAnswer;
+    if (erase.result == orvo::EraseResult::SendFailed) {
         std::fprintf(stderr, "orvo-cli erase: the erase command could not be sent\n");
         return ExitNoAnswer;
     }
@@ -332,10 +336,12 @@ int runReset(const std::vector<std::string>& args) {
         "\nExit status: 0 done, 1 the module did not answer, 2 usage, 3 the port did not open.\n";
     Options o;
     if (int rc = parseOptions("reset", args, ",port,speed,", help, &o)) return rc < 0 ? 0 : rc;
-    if (int rc = openPort("reset", o)) return rc;
-    PortCloser closer;
+    orvo::Link link;
+    if (int rc = openPort(link, "reset", o)) return rc;
+    PortCloser closer{link};
     orvo::ConfigBlock config;
-    if (orvo::resetModule() != orvo::LinkStatus::Ok || !readConfiguration(&config)) return ExitNoAnswer;
+    if (orvo::resetModule(link) != orvo::LinkStatus::Ok || !readConfiguration(link, &config))
+        return ExitNoAnswer;
     return 0;
 }
 
@@ -356,10 +362,11 @@ int runCalibrate(const std::vector<std::string>& args) {
             "orvo-cli calibrate: --altitude needs a whole number from -32768 to 32767; nothing was sent\n");
         return ExitUsage;
     }
-    if (int rc = openPort("calibrate", o)) return rc;
-    PortCloser closer;
+    orvo::Link link;
+    if (int rc = openPort(link, "calibrate", o)) return rc;
+    PortCloser closer{link};
     orvo::ConfigBlock config;
-    if (orvo::calibrateModule(altitude) != orvo::LinkStatus::Ok || !readConfiguration(&config))
+    if (orvo::calibrateModule(link, altitude) != orvo::LinkStatus::Ok || !readConfiguration(link, &config))
         return ExitNoAnswer;
     return 0;
 }

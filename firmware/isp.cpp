@@ -15,9 +15,10 @@ namespace {
 
 // Closes the port on every way out of UpdateFirmware.
 struct PortCloser {
+    Link& link;
     bool armed = false;
     ~PortCloser() {
-        if (armed) CommClose();
+        if (armed) link.CommClose();
     }
 };
 
@@ -44,15 +45,15 @@ bool judgeReply(std::uint8_t c, InfoLog& log) {
 // Waits for the echo of text: a sliding window over what arrives, so stray characters before the
 // echo do no harm. On a time-out *last holds the last byte seen (0 when none came): when the echo
 // was lost but the loader's answer came, that answer is the last byte, and it must not be lost.
-bool waitForEcho(const std::string& text, std::uint8_t* last) {
+bool waitForEcho(Link& link, const std::string& text, std::uint8_t* last) {
     *last = 0;
-    const std::uint32_t start = CommTickCount();
+    const std::uint32_t start = link.CommTickCount();
     std::string window;
     for (;;) {
-        const std::uint32_t elapsed = CommTickCount() - start;
+        const std::uint32_t elapsed = link.CommTickCount() - start;
         if (elapsed >= IspTimeoutMs) return false;
         std::uint8_t b[2];
-        if (!CommReadBlock(b, 1, IspTimeoutMs - elapsed)) continue;
+        if (!link.CommReadBlock(b, 1, IspTimeoutMs - elapsed)) continue;
         *last = b[0];
         window += static_cast<char>(b[0]);
         if (window.size() > text.size()) window.erase(0, 1);
@@ -70,29 +71,29 @@ std::string eraseRecord(int address) {
     return AppendHexChecksum(text);
 }
 
-bool SyncIspBaud() {
+bool SyncIspBaud(Link& link) {
     for (int attempt = 0; attempt < IspTries; ++attempt) {
-        CommWrite("U");
+        link.CommWrite("U");
         std::uint8_t c[2] = {0, 0};
-        if (CommReadBlock(c, 1, IspTimeoutMs) && c[0] == 'U') return true;
+        if (link.CommReadBlock(c, 1, IspTimeoutMs) && c[0] == 'U') return true;
     }
     return false;
 }
 
-bool ReadIspReply(InfoLog& log) {
+bool ReadIspReply(Link& link, InfoLog& log) {
     std::uint8_t c[2] = {0, 0};
-    if (!CommReadBlock(c, 1, IspTimeoutMs)) {
+    if (!link.CommReadBlock(c, 1, IspTimeoutMs)) {
         log.line("no response");
         return false;
     }
     return judgeReply(c[0], log);
 }
 
-bool SendIspCommand(const std::string& text, InfoLog& log) {
+bool SendIspCommand(Link& link, const std::string& text, InfoLog& log) {
     for (int attempt = 0; attempt < IspTries; ++attempt) {
-        CommWrite(text);
+        link.CommWrite(text);
         std::uint8_t last = 0;
-        if (!waitForEcho(text, &last)) {
+        if (!waitForEcho(link, text, &last)) {
             log.line("Sent data not echoed");
             // The answer follows the echo; if it came anyway it was the last byte of the wait.
             if (isReply(last)) {
@@ -100,13 +101,13 @@ bool SendIspCommand(const std::string& text, InfoLog& log) {
                 continue;
             }
         }
-        if (ReadIspReply(log)) return true;
+        if (ReadIspReply(link, log)) return true;
     }
     return false;
 }
 
-int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& options, InfoLog& log,
-                   const FirmwareUpdateHooks& hooks) {
+int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
+                   InfoLog& log, const FirmwareUpdateHooks& hooks) {
     // --- the file, checked whole before anything is sent ---
     FirmwareFile file;
     const FirmwareLoadResult loaded = LoadFirmwareFile(fileName, file);
@@ -154,32 +155,32 @@ int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& opt
     }
 
     // --- programming mode ---
-    PortCloser closer;
+    PortCloser closer{link};
     if (!options.blankPart && !options.manualEntry) {
         // The running firmware hears "P" at its own speed and starts its loader.
-        if (!CommOpen(options.portName, options.linkSpeed, 0)) {
+        if (!link.CommOpen(options.portName, options.linkSpeed, 0)) {
             log.line("Unable to open Serial Port");
-            if (!CommLastError().empty()) log.line(CommLastError());
+            if (!link.CommLastError().empty()) log.line(link.CommLastError());
             return FirmwarePortFailed;
         }
-        CommWrite("P");
-        CommSleep(IspAfterProgramCommandMs);
-        CommClose();
+        link.CommWrite("P");
+        link.CommSleep(IspAfterProgramCommandMs);
+        link.CommClose();
     }
-    if (!CommOpen(options.portName, IspBaud, 0)) {
+    if (!link.CommOpen(options.portName, IspBaud, 0)) {
         log.line("Unable to open Serial Port");
-        if (!CommLastError().empty()) log.line(CommLastError());
+        if (!link.CommLastError().empty()) log.line(link.CommLastError());
         return FirmwarePortFailed;
     }
     closer.armed = true;
     if (!options.blankPart) {
-        CommSendBreak(IspBreakMs);
-        CommSleep(IspAfterBreakMs);
+        link.CommSendBreak(IspBreakMs);
+        link.CommSleep(IspAfterBreakMs);
     }
     // Before the status byte is set the module's firmware is intact, and it starts again at the
     // next power-up; the user should not fear the worst.
     const char* untouched = "Nothing was erased; the module's firmware is unchanged.";
-    if (!SyncIspBaud()) {
+    if (!SyncIspBaud(link)) {
         log.line("Target not responding");
         log.line(untouched);
         return FirmwareNoSync;
@@ -202,7 +203,7 @@ int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& opt
         }
         return FirmwareCommandFailed;
     };
-    if (!SendIspCommand(IspStatusBusy, log)) {
+    if (!SendIspCommand(link, IspStatusBusy, log)) {
         failed("Error Setting Status Byte");
         log.line(untouched);
         return FirmwareCommandFailed;
@@ -219,34 +220,34 @@ int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& opt
     for (int page = 0; page < FirmwareSize; page += FirmwareBlockSize) {
         idle();
         if (stopRequested()) return stopped("erasing", page);
-        if (!SendIspCommand(eraseRecord(page), log)) return failed("Error Erasing Flash");
+        if (!SendIspCommand(link, eraseRecord(page), log)) return failed("Error Erasing Flash");
     }
     for (int a = 0; a < file.imageEnd(); a += FirmwareBlockSize) {
         if (hooks.progress) hooks.progress(a);
         idle();
         if (stopRequested()) return stopped("programming", a);
         const int n = std::min(FirmwareBlockSize, file.HighestAddress - a + 1);
-        if (!SendIspCommand(programRecord(file, a, n), log)) return failed("Error Programming Flash");
+        if (!SendIspCommand(link, programRecord(file, a, n), log)) return failed("Error Programming Flash");
     }
     idle();
     // Every byte of the image is in the module now; what remains is telling the loader so.
-    if (!SendIspCommand(IspStatusDone, log)) {
+    if (!SendIspCommand(link, IspStatusDone, log)) {
         log.line("Error Setting Status Byte");
         log.line("All of the firmware was programmed, but the boot loader did not take the end of the "
                  "update; the module stays in its boot loader.");
         if (!options.recoveryHint.empty()) log.line(options.recoveryHint);
         return FirmwareCommandFailed;
     }
-    if (!SendIspCommand(IspConfigWrite, log)) {
+    if (!SendIspCommand(link, IspConfigWrite, log)) {
         // The status byte is 00: the firmware is complete and the loader will start it.
         log.line("The firmware was programmed completely, but the boot loader did not take the "
                  "configuration byte and the module was not reset. Switch the module off and on to "
                  "start the new firmware.");
         return FirmwareCommandFailed;
     }
-    CommSleep(IspBeforeResetMs);
+    link.CommSleep(IspBeforeResetMs);
     // The module restarts at once; neither echo nor answer is awaited.
-    CommWrite(IspResetRecord);
+    link.CommWrite(IspResetRecord);
     return FirmwareUpdated;
 }
 

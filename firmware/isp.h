@@ -1,7 +1,7 @@
 // In-system programming: the dialogue with the module's boot loader (Intel-HEX records, every
 // character echoed, one-character replies at 4800 bit/s) and UpdateFirmware, which loads a
 // firmware file, brings the module into its loader, erases the code space and programs it. Used
-// by the window's "Update Firmware" and by `orvo-cli flash`; it talks through Comm (link/) and
+// by the window's "Update Firmware" and by `orvo-cli flash`; it talks over the Link it is handed and
 // reports through an InfoLog and callbacks, never a widget.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "firmware/hexfile.h"
+#include "link/comm.h"
 #include "link/infolog.h"
 
 namespace orvo {
@@ -44,12 +45,12 @@ std::string eraseRecord(int address);
 
 // The boot loader dialogue on the open port (at 4800 bit/s). Each logs what the loader said.
 // Sends "U" up to three times until the loader answers "U".
-bool SyncIspBaud();
+bool SyncIspBaud(Link& link);
 // Sends one command up to three times until the loader answers ".". A missing echo is logged and
 // does not by itself fail an attempt.
-bool SendIspCommand(const std::string& text, InfoLog& log);
+bool SendIspCommand(Link& link, const std::string& text, InfoLog& log);
 // Reads the loader's one-character answer: true for ".".
-bool ReadIspReply(InfoLog& log);
+bool ReadIspReply(Link& link, InfoLog& log);
 
 struct FirmwareUpdateOptions {
     std::string portName;     // the module's port, as for CommOpen
@@ -83,7 +84,7 @@ struct FirmwareUpdateHooks {
 
 // Loads the file and, when it is whole and accepted, programs it into the module. Returns a
 // FirmwareResult. Every step is logged; the port is closed whatever happens.
-int UpdateFirmware(const std::string& fileName, const FirmwareUpdateOptions& options, InfoLog& log,
-                   const FirmwareUpdateHooks& hooks = {});
+int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
+                   InfoLog& log, const FirmwareUpdateHooks& hooks = {});
 
 } // namespace orvo

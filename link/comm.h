@@ -1,8 +1,8 @@
 // The link to a module: a Link owns its serial device, its clock and, for the built-in
 // "Simulator" port, its own emulated module; the Comm calls are its members. Every exchange with
 // the module (commands, downloads, configuration, live logging, firmware programming) goes
-// through them. The free Comm functions below talk through the program's link (defaultLink) for
-// the callers that are not yet handed one.
+// through them. Whatever talks to the module is handed the link it talks over: the window holds
+// one, and so does each orvo-cli command.
 #pragma once
 
 #include <cstdint>
@@ -108,37 +108,8 @@ class Link {
     int m_baud = 0;
 };
 
-// The program's link: the window's and orvo-cli's port.
-Link& defaultLink();
 // The "Simulator" device of a link: its emulated module, paced at the open speed and timed by
 // the link's clock.
 std::unique_ptr<SerialDevice> makeSimulatorDevice(Link& link);
-
-// The same calls on the program's link (see the members above).
-int CommOpen(const std::string& portName, int speed, int mode);
-std::string CommLastError();
-bool CommIsOpen();
-int CommBaud();
-std::uint32_t CommQuietMs();
-
-int CommWrite(const void* bytes, int count);
-int CommWrite(const std::string& text);
-int CommRead(void* buffer, int count);
-int CommFlush();
-int CommReadBlock(void* buffer, int count, std::uint32_t timeoutMs);
-int CommReadLine(char* buffer, int capacity, std::uint32_t timeoutMs);
-int CommWaitFor(const void* expected, int count, std::uint32_t timeoutMs);
-int CommWaitFor(const std::string& expected, std::uint32_t timeoutMs);
-void CommSendBreak(std::uint32_t durationMs);
-void CommClose();
-
-void CommSleep(std::uint32_t ms);
-std::uint32_t CommTickCount();
-
-void CommSetTrace(CommTraceFn trace);
-
-void CommSetClock(Clock* clock);
-Clock& CommClock();
-void CommSetDeviceFactory(SerialDeviceFactory factory);
 
 } // namespace orvo

@@ -1,8 +1,7 @@
-// The three exchanges of the module's configuration block over the link they are handed (the
-// overloads without one use the program's link): read ('r', answered by the
-// 38-byte block), write ('c', a pause, the block) and reset to the module's defaults ('*').
-// The Configure page and `orvo-cli config` both use them; neither checks the connected flag,
-// which is the caller's business.
+// The three exchanges of the module's configuration block over the link they are handed: read
+// ('r', answered by the 38-byte block), write ('c', a pause, the block) and reset to the module's defaults
+// ('*'). The Configure page and `orvo-cli config` both use them; neither checks the connected flag, which is
+// the caller's business.
 #pragma once
 
 #include <cstdint>
@@ -35,38 +34,22 @@ enum class ConfigStatus {
 // been quiet for CommQuietMs (noise added bytes, so every field after them is shifted), or one
 // that fails configBlockDoubt, is Doubtful, and *doubt (optional) says why.
 ConfigStatus readConfigBlock(Link& link, ConfigBlock* block, std::string* doubt = nullptr);
-inline ConfigStatus readConfigBlock(ConfigBlock* block, std::string* doubt = nullptr) {
-    return readConfigBlock(defaultLink(), block, doubt);
-}
 
 // The block to build a write on: readConfigBlock until the same block has come
 // ConfigAgreeingReads times, at most ConfigConfirmReads reads. A bit flipped on the line leaves 38
 // bytes that look like any other block; only reading again shows it. NoResponse when the first
 // read gets no answer; Doubtful when no block came often enough.
 ConfigStatus readConfirmedConfigBlock(Link& link, ConfigBlock* block, std::string* doubt = nullptr);
-inline ConfigStatus readConfirmedConfigBlock(ConfigBlock* block, std::string* doubt = nullptr) {
-    return readConfirmedConfigBlock(defaultLink(), block, doubt);
-}
 
 // Flush, 'c', 40 ms, then the block in wire order. The module does not answer, so Ok only
 // means the port took the bytes.
 ConfigStatus writeConfigBlock(Link& link, const ConfigBlock& block);
-inline ConfigStatus writeConfigBlock(const ConfigBlock& block) {
-    return writeConfigBlock(defaultLink(), block);
-}
 
 // Flush, '*', 200 ms. The module sets its own defaults; nothing else is sent.
 ConfigStatus sendConfigDefaults(Link& link);
-inline ConfigStatus sendConfigDefaults() {
-    return sendConfigDefaults(defaultLink());
-}
 
 // sendConfigDefaults, then readConfigBlock (readConfirmedConfigBlock when confirmed).
 ConfigStatus resetConfigDefaults(Link& link, ConfigBlock* block, std::string* doubt = nullptr,
                                  bool confirmed = false);
-inline ConfigStatus resetConfigDefaults(ConfigBlock* block, std::string* doubt = nullptr,
-                                        bool confirmed = false) {
-    return resetConfigDefaults(defaultLink(), block, doubt, confirmed);
-}
 
 } // namespace orvo

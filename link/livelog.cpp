@@ -8,10 +8,10 @@
 
 namespace orvo {
 
-LinkStatus startLiveLogging() {
-    CommFlush();
+LinkStatus startLiveLogging(Link& link) {
+    link.CommFlush();
     const char command = 'l';
-    return CommWrite(&command, 1) == 1 ? LinkStatus::Ok : LinkStatus::WriteFailed;
+    return link.CommWrite(&command, 1) == 1 ? LinkStatus::Ok : LinkStatus::WriteFailed;
 }
 
 namespace {

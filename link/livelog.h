@@ -14,7 +14,7 @@ inline constexpr double LiveLogMaximum = 10000.0; // its top; the chart's range 
 inline constexpr int LiveLogPointSpacing = 2;     // pixels between neighbouring readings
 
 // Flush, then 'l': the module starts its live altitude stream. Nothing is read back.
-LinkStatus startLiveLogging();
+LinkStatus startLiveLogging(Link& link);
 
 struct ChartPoint {
     int x = 0;

@@ -1,7 +1,6 @@
-// The module's one-byte command transactions over the link they are handed (the overloads
-// without one use the program's link): identification ('v'), the set listing
-// ('s'), the data set download ('a' and the set index, a 6-byte header, then 16-bit words with
-// trigger markers), erase ('x'), reset ('R') and calibration ('$', 't', two bytes). The main
+// The module's one-byte command transactions over the link they are handed: identification
+// ('v'), the set listing ('s'), the data set download ('a' and the set index, a 6-byte header, then 16-bit
+// words with trigger markers), erase ('x'), reset ('R') and calibration ('$', 't', two bytes). The main
 // window and orvo-cli both run them; neither the connected flag nor any widget is known here.
 #pragma once
 
@@ -61,9 +60,6 @@ ModuleIdentity simulatedIdentity();
 // Each line is read whole and then cut to its field's size, so a long version text cannot spill
 // into the date.
 ModuleIdentity identifyModule(Link& link);
-inline ModuleIdentity identifyModule() {
-    return identifyModule(defaultLink());
-}
 
 // How long to wait for the first line of the set listing from a module that identified itself
 // as id: four times its answer time, at least 1000 ms, at most 30 s.
@@ -99,14 +95,8 @@ struct SetListing {
 // the first, 300 ms for each further one) or an empty one comes; at most 256. A line cut off at
 // its time-out, or bytes within SetListingQuietMs after the end, make the listing doubtful.
 SetListing listSets(Link& link, std::uint32_t firstLineWaitMs = SetFirstLineTimeoutMs);
-inline SetListing listSets(std::uint32_t firstLineWaitMs = SetFirstLineTimeoutMs) {
-    return listSets(defaultLink(), firstLineWaitMs);
-}
 // listSets().count.
 int listModuleSets(Link& link);
-inline int listModuleSets() {
-    return listModuleSets(defaultLink());
-}
 
 // What is wrong with a listing, one sentence each; empty for a confirmed one.
 std::vector<std::string> listingProblems(const SetListing& listing);
@@ -184,11 +174,6 @@ DownloadOutcome decodeSetStream(const ByteReader& read, std::uint16_t intervalUn
 DownloadOutcome downloadSet(Link& link, int index, std::uint16_t intervalUnitMs, Series& set,
                             const DownloadProgress& progress = {},
                             std::uint32_t headerWaitMs = DownloadTimeoutMs);
-inline DownloadOutcome downloadSet(int index, std::uint16_t intervalUnitMs, Series& set,
-                                   const DownloadProgress& progress = {},
-                                   std::uint32_t headerWaitMs = DownloadTimeoutMs) {
-    return downloadSet(defaultLink(), index, intervalUnitMs, set, progress, headerWaitMs);
-}
 
 // After a set arrived: clears its peak marks, frees its climb marks, and writes Note 2 (the date
 // text, "Set setNumber" and the count), the trigger set's display flag and Note 3 (duration,
@@ -205,15 +190,9 @@ inline constexpr const char* DownloadTimeLabel = "Time (seconds)";
 
 // Flush, 'x'. The module erases every recorded set and does not answer.
 LinkStatus eraseModuleMemory(Link& link);
-inline LinkStatus eraseModuleMemory() {
-    return eraseModuleMemory(defaultLink());
-}
 
 // Flush, 'R', then 4000 ms while the module restarts.
 LinkStatus resetModule(Link& link);
-inline LinkStatus resetModule() {
-    return resetModule(defaultLink());
-}
 
 // A calibration altitude typed by the user: a whole decimal number (blanks around it allowed)
 // that fits the module's signed 16-bit altitude. False for anything else.
@@ -221,8 +200,5 @@ bool parseCalibrationAltitude(const std::string& text, std::int16_t* altitude);
 
 // Flush, '$', 1500 ms, 't', high byte, 50 ms, low byte, 50 ms, then 200 ms.
 LinkStatus calibrateModule(Link& link, std::int16_t altitude);
-inline LinkStatus calibrateModule(std::int16_t altitude) {
-    return calibrateModule(defaultLink(), altitude);
-}
 
 } // namespace orvo

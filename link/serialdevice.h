@@ -40,6 +40,5 @@ using SerialDeviceFactory = std::function<std::unique_ptr<SerialDevice>(const st
 
 // The backends Comm uses by default.
 std::unique_ptr<SerialDevice> makeQtSerialDevice();
-std::unique_ptr<SerialDevice> makeSimulatorDevice(); // the program link's emulated module
 
 } // namespace orvo

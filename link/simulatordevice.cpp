@@ -4,7 +4,7 @@
 #include "link/clock.h"
 #include "link/comm.h"
 #include "link/serialdevice.h"
-#include "link/simulator.h"
+#include "sim/module.h"
 
 namespace orvo {
 namespace {
@@ -54,16 +54,8 @@ class SimulatorDevice : public SerialDevice {
 
 } // namespace
 
-sim::Module& simulatorModule() {
-    return defaultLink().simulator();
-}
-
 std::unique_ptr<SerialDevice> makeSimulatorDevice(Link& link) {
     return std::make_unique<SimulatorDevice>(link);
-}
-
-std::unique_ptr<SerialDevice> makeSimulatorDevice() {
-    return makeSimulatorDevice(defaultLink());
 }
 
 } // namespace orvo

@@ -87,9 +87,18 @@ ConfigStatus readModuleConfiguration(Link& link, ConfigBlock* block, std::string
     return status;
 }
 
-int updateModuleFirmware(const std::string& fileName, const FirmwareUpdateOptions& options, InfoLog& log,
-                         const FirmwareUpdateHooks& hooks) {
-    const int result = UpdateFirmware(fileName, options, log, hooks);
+ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t firstLineWaitMs,
+                            const std::function<bool(const EraseCheck&)>& proceed) {
+    ModuleErase erase;
+    erase.check = checkBeforeErase(listed, listSets(link, firstLineWaitMs));
+    if (!proceed(erase.check)) return erase;
+    erase.result = eraseModuleMemory(link) == LinkStatus::Ok ? EraseResult::Erased : EraseResult::SendFailed;
+    return erase;
+}
+
+int updateModuleFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
+                         InfoLog& log, const FirmwareUpdateHooks& hooks) {
+    const int result = UpdateFirmware(link, fileName, options, log, hooks);
     if (result == FirmwareUpdated) {
         log.line("");
         log.line("Firmware updated successfully.");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "config/configblock.h"
@@ -11,6 +12,7 @@
 #include "link/configexchange.h"
 #include "link/infolog.h"
 #include "link/protocol.h"
+#include "moduleops/downloadarchive.h"
 #include "plot/plotsettings.h"
 
 namespace orvo {
@@ -48,9 +50,25 @@ SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const 
 ConfigStatus readModuleConfiguration(Link& link, ConfigBlock* block, std::string* doubt, bool confirmed,
                                      InfoLog& log);
 
+// "Erase Data" / `orvo-cli erase`: lists the sets again (the first line given firstLineWaitMs) and
+// checks them against the listing the user saw (checkBeforeErase: the two agree and every set was
+// downloaded). proceed is shown that check and says whether to erase. Then 'x', which the module does not
+// answer. Nothing is said here: the window and orvo-cli tell their users in their own words.
+enum class EraseResult {
+    Erased,     // the erase command went out
+    Declined,   // proceed said no: nothing was sent
+    SendFailed, // the port did not take the command
+};
+struct ModuleErase {
+    EraseCheck check;
+    EraseResult result = EraseResult::Declined;
+};
+ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t firstLineWaitMs,
+                            const std::function<bool(const EraseCheck&)>& proceed);
+
 // "Update Firmware" / `orvo-cli flash`: UpdateFirmware, closed by "Firmware updated
 // successfully." after an empty line when the module took the whole file.
-int updateModuleFirmware(const std::string& fileName, const FirmwareUpdateOptions& options, InfoLog& log,
-                         const FirmwareUpdateHooks& hooks = {});
+int updateModuleFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
+                         InfoLog& log, const FirmwareUpdateHooks& hooks = {});
 
 } // namespace orvo

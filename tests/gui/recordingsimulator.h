@@ -1,4 +1,4 @@
-// The "Simulator" port for the GUI tests: the program link's emulated module behind a device that
+// The "Simulator" port for the GUI tests: the window link's emulated module behind a device that
 // keeps what the window did on the line. Install it with recordSimulatorPort while the port is
 // closed; CommSetDeviceFactory(nullptr) puts the plain port back.
 #pragma once
@@ -20,7 +20,7 @@ struct Wire {
 
 class RecordingDevice : public orvo::SerialDevice {
   public:
-    explicit RecordingDevice(Wire& w) : m_wire(w), m_inner(orvo::makeSimulatorDevice()) {}
+    RecordingDevice(orvo::Link& link, Wire& w) : m_wire(w), m_inner(orvo::makeSimulatorDevice(link)) {}
     bool open(const std::string& n, const orvo::LineSettings& s, std::string* e) override {
         m_wire.openedBaud = s.baud;
         return m_inner->open(n, s, e);
@@ -43,9 +43,9 @@ class RecordingDevice : public orvo::SerialDevice {
 };
 
 // "Simulator" opens a RecordingDevice writing into wire; other names open real ports.
-inline void recordSimulatorPort(Wire& wire) {
-    orvo::CommSetDeviceFactory([&wire](const std::string& name) -> std::unique_ptr<orvo::SerialDevice> {
-        if (name == orvo::SimulatorPortName) return std::make_unique<RecordingDevice>(wire);
+inline void recordSimulatorPort(orvo::Link& link, Wire& wire) {
+    link.CommSetDeviceFactory([&link, &wire](const std::string& name) -> std::unique_ptr<orvo::SerialDevice> {
+        if (name == orvo::SimulatorPortName) return std::make_unique<RecordingDevice>(link, wire);
         return orvo::makeQtSerialDevice();
     });
 }

@@ -23,8 +23,8 @@
 #include "app/tmainform.h"
 #include "link/clock.h"
 #include "link/comm.h"
-#include "link/simulator.h"
 #include "scriptedprompts.h"
+#include "sim/module.h"
 
 using orvo::ConfigBlock;
 
@@ -95,30 +95,25 @@ class ConfigureTest : public ::testing::Test {
   protected:
     void SetUp() override {
         clearStore();
-        orvo::CommSetClock(&clock);
         line.clock = &clock;
-        orvo::sim::Module& m = orvo::simulatorModule();
-        m.faults() = orvo::sim::Faults{};
-        m.setConfig(m.defaultConfig());
         windows = std::make_unique<AppWindows>(&prompts);
         form = windows->mainForm.get();
+        link().CommSetClock(&clock);
     }
     void TearDown() override {
-        orvo::CommClose();
-        orvo::CommSetDeviceFactory(nullptr);
-        orvo::CommSetClock(nullptr);
         windows.reset();
         clearStore();
     }
+    orvo::Link& link() { return form->state().link; }
     // The connect handler belongs to the Connect page; these tests open the port themselves.
     void connectSimulator() {
-        ASSERT_EQ(orvo::CommOpen(orvo::SimulatorPortName, 5, 0), 1);
+        ASSERT_EQ(link().CommOpen(orvo::SimulatorPortName, 5, 0), 1);
         form->state().connected = true;
     }
     void connectRecorder() {
-        orvo::CommSetDeviceFactory(
+        link().CommSetDeviceFactory(
             [this](const std::string&) { return std::make_unique<RecordingDevice>(&line); });
-        ASSERT_EQ(orvo::CommOpen("rec", 5, 0), 1);
+        ASSERT_EQ(link().CommOpen("rec", 5, 0), 1);
         form->state().connected = true;
     }
     QStringList infoLines() const { return form->InfoText->toPlainText().split('\n'); }
@@ -254,7 +249,7 @@ TEST_F(ConfigureTest, notConnectedClearsTheLogSwitchesToConnectAndSendsNothing) 
 }
 
 TEST_F(ConfigureTest, readFillsEveryControlFromTheEmulatedModule) {
-    ConfigBlock c = orvo::simulatorModule().defaultConfig();
+    ConfigBlock c = link().simulator().defaultConfig();
     c.Units = 5; // beyond the table: "Meters" everywhere
     c.ModuleVersion = 3;
     c.MemorySize = 1;
@@ -275,7 +270,7 @@ TEST_F(ConfigureTest, readFillsEveryControlFromTheEmulatedModule) {
     c.ServoOff = 0;
     c.ServoOn = 33;
     c.ServoHold = 40; // where the bar already stands: the panel must still follow
-    orvo::simulatorModule().setConfig(c);
+    link().simulator().setConfig(c);
     connectSimulator();
     form->infoLine(QStringLiteral("kept"));
 
@@ -315,7 +310,7 @@ TEST_F(ConfigureTest, moduleThatNeverAnswersLeavesBlockAndControlsAlone) {
     before.Units = 1;
     form->state().config = before;
     type("AltMinEdit", "12");
-    orvo::simulatorModule().faults().ignoreCommands = "r";
+    link().simulator().faults().ignoreCommands = "r";
     const std::uint32_t t0 = clock.tickCount();
 
     EXPECT_FALSE(form->ReadConfiguration());
@@ -330,7 +325,7 @@ TEST_F(ConfigureTest, moduleThatNeverAnswersLeavesBlockAndControlsAlone) {
     EXPECT_EQ(form->state().config, before);
     EXPECT_EQ(text("AltMinEdit"), "12");
     EXPECT_EQ(form->findChild<RadioGroup*>("UnitsGrp")->itemIndex(), 0);
-    EXPECT_TRUE(orvo::CommIsOpen());
+    EXPECT_TRUE(link().CommIsOpen());
     EXPECT_TRUE(form->state().connected);
 }
 
@@ -431,7 +426,7 @@ TEST_F(ConfigureTest, writeReachesTheEmulatedModuleAndReadsBackTheSame) {
     form->findChild<QCheckBox*>("TrigChk")->setChecked(true);
     click("MinSpin", true);
     form->WriteConfiguration();
-    const ConfigBlock& m = orvo::simulatorModule().config();
+    const ConfigBlock& m = link().simulator().config();
     EXPECT_EQ(m.AltStep, -250);
     EXPECT_EQ(m.Triggered, 1);
     EXPECT_EQ(m.IntervalTicks, 601); // 1 min 0.100 s in 100 ms ticks
@@ -506,21 +501,20 @@ TEST_F(ConfigureTest, resetAnsweredNoSendsNothing) {
 }
 
 TEST_F(ConfigureTest, resetAnsweredYesRestoresTheModuleDefaultsAndReadsThem) {
-    ConfigBlock changed = orvo::simulatorModule().defaultConfig();
+    ConfigBlock changed = link().simulator().defaultConfig();
     changed.AltMin = 999;
     changed.Units = 2;
-    orvo::simulatorModule().setConfig(changed);
+    link().simulator().setConfig(changed);
     connectSimulator();
     prompts.answers.push_back(QMessageBox::Yes);
     const std::uint32_t t0 = clock.tickCount();
     form->ResetConfigDefaults();
     EXPECT_GE(clock.tickCount() - t0, 200u);
-    EXPECT_EQ(orvo::simulatorModule().commandLog().substr(orvo::simulatorModule().commandLog().size() - 4),
-              "*rrr");
-    EXPECT_EQ(form->state().config, orvo::simulatorModule().defaultConfig());
+    EXPECT_EQ(link().simulator().commandLog().substr(link().simulator().commandLog().size() - 4), "*rrr");
+    EXPECT_EQ(form->state().config, link().simulator().defaultConfig());
     EXPECT_EQ(infoLines().last(), "Configuration loaded.");
     EXPECT_EQ(form->findChild<RadioGroup*>("UnitsGrp")->itemIndex(),
-              orvo::simulatorModule().defaultConfig().Units);
+              link().simulator().defaultConfig().Units);
 }
 
 TEST_F(ConfigureTest, resetWaitsBeforeReading) {
@@ -640,12 +634,12 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
         auto other = guard->begin();
         ASSERT_TRUE(other);
         EXPECT_FALSE(form->ReadCfgBtn->isEnabled());
-        const std::string log = orvo::simulatorModule().commandLog();
+        const std::string log = link().simulator().commandLog();
         form->infoLine(QStringLiteral("busy"));
         for (const auto& [name, handler] : handlers) {
             SCOPED_TRACE(name);
             (form->*handler)();
-            EXPECT_EQ(orvo::simulatorModule().commandLog(), log);
+            EXPECT_EQ(link().simulator().commandLog(), log);
             EXPECT_EQ(infoLines(), QStringList({"busy"}));
             EXPECT_TRUE(prompts.messages.empty()); // no reset question either
             EXPECT_TRUE(guard->running());
@@ -654,7 +648,7 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
     EXPECT_TRUE(form->ReadCfgBtn->isEnabled());
 
     // The guard is free again: each button goes through and holds it while bytes go out.
-    orvo::CommClose();
+    link().CommClose();
     ConfigBlock clean;
     clean.Marker = orvo::ConfigMarker;
     line.reply = clean.toWire();
@@ -681,7 +675,7 @@ TEST_F(ConfigureTest, garbledBlockIsNotTakenAndNothingIsWrittenUntilACleanRead) 
     connectSimulator();
     ASSERT_TRUE(form->ReadConfiguration());
     const ConfigBlock good = form->state().config;
-    orvo::sim::Module& m = orvo::simulatorModule();
+    orvo::sim::Module& m = link().simulator();
     m.faults().garbageBytes = 64; // noise before the block shifts every field
     EXPECT_FALSE(form->ReadConfiguration());
     EXPECT_EQ(form->state().config, good);

@@ -25,11 +25,11 @@
 #include "app/tmainform.h"
 #include "data/datafile.h"
 #include "link/comm.h"
-#include "link/simulator.h"
 #include "moduleops/downloadarchive.h"
 #include "recordingsimulator.h"
 #include "scriptedprompts.h"
 #include "showmain.h"
+#include "sim/module.h"
 
 using namespace orvo;
 
@@ -53,14 +53,14 @@ class ConnectTest : public ::testing::Test {
   protected:
     void SetUp() override {
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-        sim::Module& m = simulatorModule();
-        savedSets = m.recordedSets();
-        savedConfig = m.config();
+        windows = std::make_unique<AppWindows>(&prompts);
+        // The window's own link: its emulated module starts with the default configuration and
+        // no recorded sets, on the test's clock.
+        sim::Module& m = link().simulator();
         m.setConfig(m.defaultConfig());
         m.setRecordedSets({});
-        CommSetClock(&clock);
-        recordSimulatorPort(wire);
-        windows = std::make_unique<AppWindows>(&prompts);
+        link().CommSetClock(&clock);
+        recordSimulatorPort(link(), wire);
         showMainForm(*windows->mainForm);
         TMainForm& f = form();
         // Only downloaded sets: the start-up set would widen every auto-scaled view.
@@ -70,17 +70,11 @@ class ConnectTest : public ::testing::Test {
     }
     void TearDown() override {
         windows.reset();
-        CommClose();
-        CommSetDeviceFactory(nullptr);
-        CommSetClock(nullptr);
-        sim::Module& m = simulatorModule();
-        m.faults() = sim::Faults{};
-        m.setRecordedSets(savedSets);
-        m.setConfig(savedConfig);
         QDir(QString::fromStdString(downloadsFolder())).removeRecursively();
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
     }
     TMainForm& form() { return *windows->mainForm; }
+    Link& link() { return form().state().link; }
     SeriesList& series() { return form().state().plot.settings.series; }
     void connectAndList() {
         form().ConnectBtn->click();
@@ -95,8 +89,6 @@ class ConnectTest : public ::testing::Test {
     Wire wire;
     ScriptedPrompts prompts;
     std::unique_ptr<AppWindows> windows;
-    std::vector<sim::RecordedSet> savedSets;
-    ConfigBlock savedConfig;
 };
 
 } // namespace
@@ -109,11 +101,11 @@ TEST_F(ConnectTest, ConnectReadsTheConfigurationAndASpeedChangeEndsTheConnection
     EXPECT_EQ(f.ConnectStatusDisp->text(), "Connected");
     EXPECT_EQ(wire.openedBaud, 115200);
     EXPECT_TRUE(infoLines(f).contains("Configuration loaded."));
-    EXPECT_EQ(f.state().config, simulatorModule().config());
+    EXPECT_EQ(f.state().config, link().simulator().config());
 
     f.SpeedBox->setCurrentIndex(2);
     EXPECT_FALSE(f.state().connected);
-    EXPECT_FALSE(CommIsOpen());
+    EXPECT_FALSE(link().CommIsOpen());
     EXPECT_EQ(f.ConnectBtn->text(), "Connect");
     EXPECT_EQ(f.ConnectStatusDisp->text(), "Not Connected");
     EXPECT_EQ(f.state().speedIndex, 2);
@@ -121,13 +113,13 @@ TEST_F(ConnectTest, ConnectReadsTheConfigurationAndASpeedChangeEndsTheConnection
     EXPECT_EQ(wire.openedBaud, 9600);
     f.ConnectBtn->click();
     EXPECT_FALSE(f.state().connected);
-    EXPECT_FALSE(CommIsOpen());
+    EXPECT_FALSE(link().CommIsOpen());
     EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(ConnectTest, ConnectWhereNothingAnswersSaysThePortIsOpenButTheModuleIsSilent) {
     TMainForm& f = form();
-    simulatorModule().faults().ignoreCommands = "r";
+    link().simulator().faults().ignoreCommands = "r";
     f.ConnectBtn->click();
     EXPECT_TRUE(f.state().connected);
     EXPECT_EQ(f.ConnectStatusDisp->text(), "Port open, module did not answer");
@@ -137,7 +129,7 @@ TEST_F(ConnectTest, ConnectWhereNothingAnswersSaysThePortIsOpenButTheModuleIsSil
     EXPECT_EQ(prompts.messages[0].text, "Unable to read configuration!");
     EXPECT_TRUE(infoLines(f).contains("The port is open, but the module did not answer."));
 
-    simulatorModule().faults() = sim::Faults{};
+    link().simulator().faults() = sim::Faults{};
     f.ReadCfgBtn->click();
     EXPECT_EQ(f.ConnectStatusDisp->text(), "Connected");
 }
@@ -185,7 +177,7 @@ TEST_F(ConnectTest, SimulatedInfoNeedsNoPortAndAllThenRequestsNothing) {
     EXPECT_EQ(f.state().config.IntervalTicks, 4);
     EXPECT_TRUE(wire.written.empty());
 
-    simulatorModule().setRecordedSets({recorded(1, {1, 2})});
+    link().simulator().setRecordedSets({recorded(1, {1, 2})});
     f.ConnectBtn->click();
     f.DLInfoBtn->click(); // still simulated: the module's set is not listed
     const int sets = series().dataSetCount();
@@ -197,7 +189,7 @@ TEST_F(ConnectTest, SimulatedInfoNeedsNoPortAndAllThenRequestsNothing) {
 
 TEST_F(ConnectTest, InfoListsTheSetsAndKeepsTheNoReplyNotice) {
     TMainForm& f = form();
-    simulatorModule().setRecordedSets({recorded(1, {1}), recorded(1, {2}), recorded(1, {3})});
+    link().simulator().setRecordedSets({recorded(1, {1}), recorded(1, {2}), recorded(1, {3})});
     connectAndList();
     EXPECT_EQ(f.SetList->count(), 4);
     EXPECT_EQ(f.SetList->itemText(0), "1");
@@ -206,7 +198,7 @@ TEST_F(ConnectTest, InfoListsTheSetsAndKeepsTheNoReplyNotice) {
     EXPECT_EQ(infoLines(f).first(), "     Device Name: ORVO");
     EXPECT_EQ(infoLines(f).last(), "Memory contains 3 data sets.");
 
-    simulatorModule().faults().ignoreCommands = "v";
+    link().simulator().faults().ignoreCommands = "v";
     f.DLInfoBtn->click();
     EXPECT_EQ(infoLines(f).first(), "No Reply from Target");
     EXPECT_EQ(infoLines(f).last(), "Memory contains 3 data sets.");
@@ -215,7 +207,7 @@ TEST_F(ConnectTest, InfoListsTheSetsAndKeepsTheNoReplyNotice) {
 
 TEST_F(ConnectTest, WorkedExampleDownloadFillsTheSetNotesLabelsAndACopyOnDisk) {
     TMainForm& f = form();
-    simulatorModule().setRecordedSets({recorded(10, {0x0064, 0x8201, 0x0065, 0x0066}, true)});
+    link().simulator().setRecordedSets({recorded(10, {0x0064, 0x8201, 0x0065, 0x0066}, true)});
     connectAndList();
     f.SetList->setCurrentIndex(0);
     const int before = series().dataSetCount();
@@ -255,10 +247,10 @@ TEST_F(ConnectTest, WorkedExampleDownloadFillsTheSetNotesLabelsAndACopyOnDisk) {
 
 TEST_F(ConnectTest, UnannouncedCountAndTheUnitsLabel) {
     TMainForm& f = form();
-    ConfigBlock c = simulatorModule().defaultConfig();
+    ConfigBlock c = link().simulator().defaultConfig();
     c.Units = 2;
-    simulatorModule().setConfig(c);
-    simulatorModule().setRecordedSets({recorded(1, {5, 6, 7, 8, 9}, false, false)});
+    link().simulator().setConfig(c);
+    link().simulator().setRecordedSets({recorded(1, {5, 6, 7, 8, 9}, false, false)});
     connectAndList();
     f.DLDataBtn->click();
     const Series& set = series().dataSet(series().dataSetCount() - 1);
@@ -273,12 +265,12 @@ TEST_F(ConnectTest, UnannouncedCountAndTheUnitsLabel) {
 TEST_F(ConnectTest, StallMidSetKeepsTheSamplesAndAllGoesOnWithTheNextSet) {
     TMainForm& f = form();
     std::vector<std::uint16_t> long1(30, 0x0100);
-    simulatorModule().setRecordedSets({recorded(1, long1), recorded(1, {0x0200, 0x0201, 0x0202})});
+    link().simulator().setRecordedSets({recorded(1, long1), recorded(1, {0x0200, 0x0201, 0x0202})});
     connectAndList();
     f.SetList->setCurrentIndex(2); // "All"
     // Every reply pauses 2.5 s after its 16th byte: the header and five words of set 1.
-    simulatorModule().faults().stallAfter = 16;
-    simulatorModule().faults().stallMs = 2500;
+    link().simulator().faults().stallAfter = 16;
+    link().simulator().faults().stallMs = 2500;
     const int before = series().dataSetCount();
     f.DLDataBtn->click();
     ASSERT_EQ(series().dataSetCount(), before + 2);
@@ -293,10 +285,10 @@ TEST_F(ConnectTest, StallMidSetKeepsTheSamplesAndAllGoesOnWithTheNextSet) {
 
 TEST_F(ConnectTest, MissingHeaderRemovesTheSetAndEndsTheDownload) {
     TMainForm& f = form();
-    simulatorModule().setRecordedSets({recorded(1, {1, 2}), recorded(1, {3})});
+    link().simulator().setRecordedSets({recorded(1, {1, 2}), recorded(1, {3})});
     connectAndList();
     f.SetList->setCurrentIndex(2); // "All"
-    simulatorModule().faults().ignoreCommands = "a";
+    link().simulator().faults().ignoreCommands = "a";
     const int before = series().dataSetCount();
     f.DLDataBtn->click();
     EXPECT_EQ(series().dataSetCount(), before);
@@ -317,11 +309,11 @@ TEST_F(ConnectTest, AllWithNoSetsRequestsNothing) {
 
 TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
     TMainForm& f = form();
-    simulatorModule().setRecordedSets({recorded(1, {1}), recorded(1, {2})});
+    link().simulator().setRecordedSets({recorded(1, {1}), recorded(1, {2})});
     connectAndList();
     prompts.answers.push_back(QMessageBox::No);
     f.EraseDataBtn->click();
-    EXPECT_EQ(simulatorModule().recordedSets().size(), 2u);
+    EXPECT_EQ(link().simulator().recordedSets().size(), 2u);
     EXPECT_EQ(f.SetList->count(), 3);
 
     // Both sets were downloaded, so they are in the downloads folder: one question is enough.
@@ -332,7 +324,7 @@ TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[1].caption, "Reset Config Defaults");
     EXPECT_EQ(prompts.messages[1].text, "This will erase all altitude data in the device.  Are you sure?");
-    EXPECT_TRUE(simulatorModule().recordedSets().empty());
+    EXPECT_TRUE(link().simulator().recordedSets().empty());
     EXPECT_EQ(f.SetList->count(), 0);
     EXPECT_EQ(f.state().setCount, 2);
 
@@ -345,7 +337,7 @@ TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
 
 TEST_F(ConnectTest, EraseOfSetsNobodySavedOrOfAChangedListingNeedsASecondYes) {
     TMainForm& f = form();
-    simulatorModule().setRecordedSets({recorded(1, {1}), recorded(1, {2, 3}), recorded(1, {4})});
+    link().simulator().setRecordedSets({recorded(1, {1}), recorded(1, {2, 3}), recorded(1, {4})});
     connectAndList();
     f.SetList->setCurrentIndex(0);
     f.DLDataBtn->click(); // only set 1 is kept
@@ -359,20 +351,20 @@ TEST_F(ConnectTest, EraseOfSetsNobodySavedOrOfAChangedListingNeedsASecondYes) {
     };
     for (const auto& c : cases) {
         std::string error;
-        ASSERT_TRUE(sim::parseFaults(c.fault, &simulatorModule().faults(), &error)) << error;
+        ASSERT_TRUE(sim::parseFaults(c.fault, &link().simulator().faults(), &error)) << error;
         prompts.messages.clear();
         prompts.answers = {QMessageBox::Yes, QMessageBox::No};
         f.EraseDataBtn->click();
         ASSERT_EQ(prompts.messages.size(), 2u) << c.fault;
         EXPECT_TRUE(prompts.messages[1].text.contains(c.named)) << prompts.messages[1].text.toStdString();
-        EXPECT_EQ(simulatorModule().recordedSets().size(), 3u);
+        EXPECT_EQ(link().simulator().recordedSets().size(), 3u);
         EXPECT_EQ(infoLines(f).last(), "Nothing was erased.");
-        simulatorModule().faults() = sim::Faults{};
+        link().simulator().faults() = sim::Faults{};
         clock.advance(1000);
     }
     prompts.answers = {QMessageBox::Yes, QMessageBox::Yes};
     f.EraseDataBtn->click();
-    EXPECT_TRUE(simulatorModule().recordedSets().empty());
+    EXPECT_TRUE(link().simulator().recordedSets().empty());
 }
 
 TEST_F(ConnectTest, CalibrationSendsTheAltitudeBigEndianAndRejectsNonNumbers) {
@@ -386,12 +378,12 @@ TEST_F(ConnectTest, CalibrationSendsTheAltitudeBigEndianAndRejectsNonNumbers) {
     EXPECT_EQ(prompts.messages[0].caption, "Error");
 
     f.AltCalEdit->setText(QStringLiteral("-25"));
-    const std::uint32_t start = CommTickCount();
+    const std::uint32_t start = link().CommTickCount();
     f.CalBtn->click();
     // The block read afterwards may be written back: three reads must agree.
     EXPECT_EQ(wire.written, std::string("$t\xFF\xE7rrr", 7));
-    EXPECT_EQ(simulatorModule().calibrationAltitude(), -25);
-    EXPECT_GE(CommTickCount() - start, 1800u);
+    EXPECT_EQ(link().simulator().calibrationAltitude(), -25);
+    EXPECT_GE(link().CommTickCount() - start, 1800u);
     EXPECT_EQ(infoLines(f).last(), "Configuration loaded.");
 }
 
@@ -400,17 +392,17 @@ TEST_F(ConnectTest, ResetWaitsForTheRestartAndReadsTheConfiguration) {
     f.ConnectBtn->click();
     wire.written.clear();
     f.InfoText->clear();
-    const std::uint32_t start = CommTickCount();
+    const std::uint32_t start = link().CommTickCount();
     f.ResetModuleBtn->click();
     EXPECT_EQ(wire.written, "Rrrr");
-    EXPECT_GE(CommTickCount() - start, 4000u);
+    EXPECT_GE(link().CommTickCount() - start, 4000u);
     EXPECT_EQ(infoLines(f), (QStringList{"Resetting the module...", "Module reset.",
                                          "Reading Configuration...", "Configuration loaded."}));
 }
 
 TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     TMainForm& f = form();
-    simulatorModule().setRecordedSets({recorded(1, std::vector<std::uint16_t>(3000, 7))});
+    link().simulator().setRecordedSets({recorded(1, std::vector<std::uint16_t>(3000, 7))});
     connectAndList();
     f.SetList->setCurrentIndex(0);
     f.Timer1->start(); // as while live logging: it must not read the port during the download
@@ -428,7 +420,7 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
         f.DLDataBtnClick();
         f.ConnectBtnClick();
         f.SpeedBoxChange(1);
-        EXPECT_TRUE(CommIsOpen());
+        EXPECT_TRUE(link().CommIsOpen());
         setsDuring = series().dataSetCount();
         f.close();
         EXPECT_TRUE(f.isVisible());
@@ -454,8 +446,8 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
 }
 
 TEST_F(ConnectTest, ShortSetIsSaidAndEveryOperationThatWorkedSaysSo) {
-    simulatorModule().setRecordedSets({recorded(1, std::vector<std::uint16_t>(40, 9))});
-    simulatorModule().faults().truncateWords = 10; // the stream stops after ten words
+    link().simulator().setRecordedSets({recorded(1, std::vector<std::uint16_t>(40, 9))});
+    link().simulator().faults().truncateWords = 10; // the stream stops after ten words
     connectAndList();
     TMainForm& f = form();
     f.InfoText->clear();
@@ -468,7 +460,7 @@ TEST_F(ConnectTest, ShortSetIsSaidAndEveryOperationThatWorkedSaysSo) {
     ASSERT_EQ(series().dataSetCount(), 1);
     EXPECT_EQ(series().dataSet(0).samples.count, 10);
 
-    simulatorModule().faults() = sim::Faults{};
+    link().simulator().faults() = sim::Faults{};
     clock.advance(100);
     f.WriteCfgBtn->click();
     EXPECT_EQ(infoLines(f).last(), "Configuration sent to the module.");
@@ -478,5 +470,5 @@ TEST_F(ConnectTest, ShortSetIsSaidAndEveryOperationThatWorkedSaysSo) {
     ASSERT_FALSE(prompts.messages.empty());
     EXPECT_TRUE(prompts.messages.back().text.startsWith("Set 1 was never saved"));
     EXPECT_EQ(infoLines(f).last(), "Erase command sent: the module's data sets are erased.");
-    EXPECT_TRUE(simulatorModule().recordedSets().empty());
+    EXPECT_TRUE(link().simulator().recordedSets().empty());
 }

@@ -21,8 +21,8 @@
 #include "firmware/hexfile.h"
 #include "link/clock.h"
 #include "link/comm.h"
-#include "link/simulator.h"
 #include "scriptedprompts.h"
+#include "sim/module.h"
 #include "tests/unit/firmware/hexkit.h"
 
 namespace {
@@ -42,32 +42,23 @@ class FirmwareGuiTest : public ::testing::Test {
   protected:
     void SetUp() override {
         clearStore();
-        orvo::CommSetClock(&clock);
-        orvo::sim::Module& m = orvo::simulatorModule();
-        m.faults() = orvo::sim::Faults{};
-        // Whatever an earlier test left (a module restarting after its update) has settled.
-        m.setTimeSource([this] { return clock.tickCount(); });
-        (void)m.state();
-        clock.advance(1000);
-        (void)m.state();
-        m.setTimeSource(nullptr);
         windows = std::make_unique<AppWindows>(&prompts);
         form = windows->mainForm.get();
+        link().CommSetClock(&clock);
         form->CommPortBox->setEditText(QString::fromLatin1(orvo::SimulatorPortName));
     }
     void TearDown() override {
-        orvo::CommClose();
-        orvo::CommSetClock(nullptr);
         windows.reset();
         clearStore();
     }
+    orvo::Link& link() { return form->state().link; }
     QString hexFile(const std::string& text) {
         const QString path = dir.filePath(QStringLiteral("fw%1.hex").arg(++files));
         EXPECT_TRUE(hexkit::writeFile(path.toStdString(), text));
         return path;
     }
     void connectSimulator() {
-        ASSERT_EQ(orvo::CommOpen(orvo::SimulatorPortName, 5, 0), 1);
+        ASSERT_EQ(link().CommOpen(orvo::SimulatorPortName, 5, 0), 1);
         form->state().connected = true;
         form->ConnectBtn->setText(QStringLiteral("Disconnect"));
         form->ConnectStatusDisp->setText(QStringLiteral("Connected"));
@@ -128,8 +119,8 @@ TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
     form->UpdateBtnClick();
 
     EXPECT_TRUE(looked);
-    EXPECT_EQ(orvo::simulatorModule().codeImage(), image);
-    EXPECT_EQ(orvo::simulatorModule().statusByte(), 0);
+    EXPECT_EQ(link().simulator().codeImage(), image);
+    EXPECT_EQ(link().simulator().statusByte(), 0);
     ASSERT_GE(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].caption, "Orvo Firmware Update");
     EXPECT_EQ(prompts.messages[0].text, Warning);
@@ -144,7 +135,7 @@ TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
     EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form));
     EXPECT_EQ(form->ProgressBar1->maximum(), 100);
     EXPECT_EQ(form->PageControl1->currentWidget(), form->ConnectPage);
-    EXPECT_FALSE(orvo::CommIsOpen());
+    EXPECT_FALSE(link().CommIsOpen());
     EXPECT_TRUE(form->UpdateBtn->isEnabled());
     // The close asked for during the run happens now.
     QCoreApplication::processEvents();
@@ -160,12 +151,12 @@ TEST_F(FirmwareGuiTest, cancellingTheWarningOrTheFileDialogChangesNothing) {
     form->UpdateBtnClick();
     EXPECT_EQ(prompts.fileTitles.size(), 1);
     EXPECT_TRUE(form->state().connected);
-    EXPECT_TRUE(orvo::CommIsOpen());
+    EXPECT_TRUE(link().CommIsOpen());
     EXPECT_EQ(form->InfoText->toPlainText(), "");
 }
 
 TEST_F(FirmwareGuiTest, doubtfulFilesAreRefusedBeforeAnythingIsSent) {
-    orvo::sim::Module& m = orvo::simulatorModule();
+    orvo::sim::Module& m = link().simulator();
     const std::string commands = m.commandLog();
     const std::uint32_t records = m.loaderRecords();
 
@@ -212,7 +203,7 @@ TEST_F(FirmwareGuiTest, doubtfulFilesAreRefusedBeforeAnythingIsSent) {
 }
 
 TEST_F(FirmwareGuiTest, failedEraseTellsHowToFinishAndPartIsBlankDoes) {
-    orvo::sim::Module& m = orvo::simulatorModule();
+    orvo::sim::Module& m = link().simulator();
     m.faults().rejectFrom = m.loaderRecords() + 2; // the first erase, three times
     m.faults().rejectCount = 3;
     const QString path = hexFile(hexkit::hexText(hexkit::randomImage(500, 4)));
@@ -268,11 +259,11 @@ TEST_F(FirmwareGuiTest, manualEntryKeepsPartIsBlankOffAndAsksForS2) {
     EXPECT_FALSE(blank->isEnabled());      // the run gave back only what it had taken
 
     // The user has started the loader with S2: no "P" goes to the module.
-    orvo::simulatorModule().enterBootLoader();
-    const std::string commands = orvo::simulatorModule().commandLog();
+    link().simulator().enterBootLoader();
+    const std::string commands = link().simulator().commandLog();
     prompts.answers = {QMessageBox::Ok, QMessageBox::Ok};
     prompts.fileNames = {path};
     form->UpdateBtnClick();
     EXPECT_EQ(infoLines().last(), "Firmware updated successfully.");
-    EXPECT_EQ(orvo::simulatorModule().commandLog(), commands);
+    EXPECT_EQ(link().simulator().commandLog(), commands);
 }

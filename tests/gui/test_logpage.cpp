@@ -17,10 +17,10 @@
 #include "app/moduletransactions.h"
 #include "app/tmainform.h"
 #include "link/comm.h"
-#include "link/simulator.h"
 #include "recordingsimulator.h"
 #include "scriptedprompts.h"
 #include "showmain.h"
+#include "sim/module.h"
 
 using namespace orvo;
 
@@ -30,20 +30,18 @@ class LogPageTest : public ::testing::Test {
   protected:
     void SetUp() override {
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-        CommSetClock(&clock);
-        recordSimulatorPort(wire);
         windows = std::make_unique<AppWindows>(&prompts);
+        link().CommSetClock(&clock);
+        recordSimulatorPort(link(), wire);
         showMainForm(*windows->mainForm);
         form().CommPortBox->setCurrentIndex(form().CommPortBox->findText(SimulatorPortName));
     }
     void TearDown() override {
         windows.reset();
-        CommClose();
-        CommSetDeviceFactory(nullptr);
-        CommSetClock(nullptr);
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
     }
     TMainForm& form() { return *windows->mainForm; }
+    Link& link() { return form().state().link; }
 
     VirtualClock clock{1000};
     Wire wire;
@@ -113,7 +111,7 @@ TEST_F(LogPageTest, StartThenStopSendsOneLogCommand) {
 
     f.StartBtn->click();
     EXPECT_EQ(written, "l");
-    EXPECT_TRUE(simulatorModule().logging());
+    EXPECT_TRUE(link().simulator().logging());
     EXPECT_EQ(f.StartBtn->text(), "Stop");
     EXPECT_EQ(f.LogDisp->text(), "Logging");
     EXPECT_TRUE(f.Timer1->isActive());

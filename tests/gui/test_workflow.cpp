@@ -29,10 +29,10 @@
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
 #include "link/comm.h"
-#include "link/simulator.h"
 #include "moduleops/downloadarchive.h"
 #include "scriptedprompts.h"
 #include "showmain.h"
+#include "sim/module.h"
 
 using namespace orvo;
 
@@ -88,9 +88,9 @@ class WorkflowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
-        sim::Module& m = simulatorModule();
-        savedSets = m.recordedSets();
-        savedConfig = m.config();
+        windows = std::make_unique<AppWindows>(&prompts);
+        main = windows->mainForm.get();
+        sim::Module& m = link().simulator();
         // The module flies in meters, with a marked start delay to recognise on the page.
         ConfigBlock c = m.defaultConfig();
         c.Units = 2;
@@ -105,22 +105,16 @@ class WorkflowTest : public ::testing::Test {
             if ((words[i] >> 8) != (sim::TriggerMarker >> 8))
                 words[i] = std::uint16_t(words[i] + 12 * i / words.size());
         ASSERT_TRUE(m.setRecordedSets(sets));
-        CommSetClock(&clock);
-        windows = std::make_unique<AppWindows>(&prompts);
-        main = windows->mainForm.get();
+        link().CommSetClock(&clock);
         ASSERT_TRUE(dir.isValid());
     }
     void TearDown() override {
         windows.reset();
-        CommClose();
-        CommSetClock(nullptr);
-        sim::Module& m = simulatorModule();
-        m.setRecordedSets(savedSets);
-        m.setConfig(savedConfig);
         QDir(QString::fromStdString(downloadsFolder())).removeRecursively();
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
     }
 
+    Link& link() { return windows->state.link; }
     PlotSettings& plot() { return windows->state.plot.settings; }
     SeriesList& list() { return plot().series; }
     QStringList infoLines() const { return main->InfoText->toPlainText().split('\n'); }
@@ -175,8 +169,6 @@ class WorkflowTest : public ::testing::Test {
     std::unique_ptr<AppWindows> windows;
     TMainForm* main = nullptr;
     QTemporaryDir dir;
-    std::vector<sim::RecordedSet> savedSets;
-    ConfigBlock savedConfig;
 };
 
 } // namespace
@@ -208,7 +200,7 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     main->SetList->setCurrentIndex(3);
     main->DLDataBtn->click();
     ASSERT_EQ(list().dataSetCount(), first + 3);
-    const std::vector<sim::RecordedSet>& recorded = simulatorModule().recordedSets();
+    const std::vector<sim::RecordedSet>& recorded = link().simulator().recordedSets();
     double latest = 0, highest = -1e9;
     for (int i = 0; i < 3; ++i) {
         const Series& set = list().dataSet(first + i);
@@ -348,7 +340,7 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     main->PageControl1->setCurrentWidget(main->ConnectPage);
     prompts.answers.push_back(QMessageBox::Yes);
     main->EraseDataBtn->click();
-    EXPECT_TRUE(simulatorModule().recordedSets().empty());
+    EXPECT_TRUE(link().simulator().recordedSets().empty());
     main->DLInfoBtn->click();
     ASSERT_EQ(main->SetList->count(), 1);
     EXPECT_EQ(main->SetList->itemText(0), "All");
@@ -360,7 +352,7 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
 
     main->ConnectBtn->click();
     EXPECT_FALSE(windows->state.connected);
-    EXPECT_FALSE(CommIsOpen());
+    EXPECT_FALSE(link().CommIsOpen());
     EXPECT_EQ(main->ConnectBtn->text(), "Connect");
     EXPECT_EQ(main->ConnectStatusDisp->text(), "Not Connected");
 

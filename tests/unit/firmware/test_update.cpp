@@ -74,8 +74,9 @@ class UpdateTest : public ::testing::Test {
     void SetUp() override {
         line.module = &module;
         line.clock = &clock;
-        CommSetClock(&clock);
-        CommSetDeviceFactory([this](const std::string&) { return std::make_unique<ModuleDevice>(&line); });
+        link.CommSetClock(&clock);
+        link.CommSetDeviceFactory(
+            [this](const std::string&) { return std::make_unique<ModuleDevice>(&line); });
         dir = std::filesystem::temp_directory_path() / ("orvo_isp_" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
         options.portName = "/dev/ttyTEST";
@@ -83,9 +84,9 @@ class UpdateTest : public ::testing::Test {
         options.recoveryHint = "Check Part is Blank and run again.";
     }
     void TearDown() override {
-        CommClose();
-        CommSetDeviceFactory({});
-        CommSetClock(nullptr);
+        link.CommClose();
+        link.CommSetDeviceFactory({});
+        link.CommSetClock(nullptr);
         std::filesystem::remove_all(dir);
     }
     std::string hexFile(const std::string& text) {
@@ -93,7 +94,7 @@ class UpdateTest : public ::testing::Test {
         EXPECT_TRUE(hexkit::writeFile(path, text));
         return path;
     }
-    int run(const std::string& path) { return UpdateFirmware(path, options, log, hooks); }
+    int run(const std::string& path) { return UpdateFirmware(link, path, options, log, hooks); }
     int count(const std::string& text) const {
         return static_cast<int>(std::count(log.lines.begin(), log.lines.end(), text));
     }
@@ -113,6 +114,7 @@ class UpdateTest : public ::testing::Test {
     FirmwareUpdateOptions options;
     FirmwareUpdateHooks hooks;
     StringInfoLog log;
+    Link link; // closed before the line and the clock go
 };
 
 } // namespace
@@ -134,7 +136,7 @@ TEST_F(UpdateTest, WholeImageEndsUpInTheFlash) {
     EXPECT_EQ(module.programmedRecords(), 119);
     EXPECT_EQ(module.commandLog(), "P"); // the running firmware heard "P" and nothing else
     EXPECT_EQ(line.opens, (std::vector<int>{115200, 4800}));
-    EXPECT_FALSE(CommIsOpen());
+    EXPECT_FALSE(link.CommIsOpen());
     EXPECT_EQ(log.lines, (std::vector<std::string>{"ISP Mode Initiated"}));
     EXPECT_EQ(highest, 0x1DBF);
     ASSERT_EQ(progress.size(), 119u);
@@ -188,7 +190,7 @@ TEST_F(UpdateTest, ThreeRejectedErasesStopTheRunAndBlankPartFinishesIt) {
                "boot loader"))
         << log.text();
     EXPECT_EQ(log.lines.back(), "Check Part is Blank and run again.");
-    EXPECT_FALSE(CommIsOpen());
+    EXPECT_FALSE(link.CommIsOpen());
     EXPECT_EQ(module.statusByte(), 0x01);
     // Even a power cycle keeps it in its loader now.
     EXPECT_EQ(module.state(), sim::Module::State::BootLoader);
@@ -235,7 +237,7 @@ TEST_F(UpdateTest, NoSynchronisationClosesThePort) {
               (std::vector<std::string>{"Target not responding",
                                         "Nothing was erased; the module's firmware is unchanged."}));
     EXPECT_EQ(line.writes, (std::vector<std::string>{"U", "U", "U"}));
-    EXPECT_FALSE(CommIsOpen());
+    EXPECT_FALSE(link.CommIsOpen());
     EXPECT_FALSE(line.open);
 }
 
@@ -336,7 +338,7 @@ TEST_F(UpdateTest, StopRequestsEndAtARecordBoundaryAndSayHowToFinish) {
         EXPECT_EQ(run(path), c.result) << log.text();
         EXPECT_TRUE(logged(c.says)) << log.text();
         EXPECT_EQ(module.statusByte(), c.status);
-        EXPECT_FALSE(CommIsOpen());
+        EXPECT_FALSE(link.CommIsOpen());
         if (c.status == 0x01) {
             EXPECT_TRUE(logged("firmware is incomplete"));
             EXPECT_EQ(log.lines.back(), "Check Part is Blank and run again.");

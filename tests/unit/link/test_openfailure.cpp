@@ -16,16 +16,17 @@
 using namespace orvo;
 
 TEST(OpenFailure, MissingDeviceAndNonTerminal) {
-    EXPECT_EQ(CommOpen("/dev/ttyORVO-missing", 5, 0), 0);
-    EXPECT_FALSE(CommIsOpen());
-    EXPECT_EQ(CommLastError(), "No such device: /dev/ttyORVO-missing");
+    Link link;
+    EXPECT_EQ(link.CommOpen("/dev/ttyORVO-missing", 5, 0), 0);
+    EXPECT_FALSE(link.CommIsOpen());
+    EXPECT_EQ(link.CommLastError(), "No such device: /dev/ttyORVO-missing");
 
     char path[] = "/tmp/orvo-notatty-XXXXXX";
     int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
     close(fd);
-    EXPECT_EQ(CommOpen(path, 5, 0), 0);
-    EXPECT_FALSE(CommLastError().empty());
+    EXPECT_EQ(link.CommOpen(path, 5, 0), 0);
+    EXPECT_FALSE(link.CommLastError().empty());
     unlink(path);
 }
 
@@ -51,8 +52,9 @@ TEST(OpenFailure, PermissionDeniedNamesTheGroupAndTheCommand) {
     if (pid == 0) {
         close(pipefd[0]);
         if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
-        int ok = CommOpen(slave, 5, 0);
-        std::string e = CommLastError();
+        Link link;
+        int ok = link.CommOpen(slave, 5, 0);
+        std::string e = link.CommLastError();
         if (write(pipefd[1], e.data(), e.size()) < 0) _exit(4);
         _exit(ok ? 1 : 0);
     }

@@ -10,7 +10,7 @@
 #include "link/comm.h"
 #include "link/configexchange.h"
 #include "link/protocol.h"
-#include "link/simulator.h"
+#include "sim/module.h"
 
 using namespace orvo;
 
@@ -198,24 +198,11 @@ namespace {
 class ModuleExchangeTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        CommSetClock(&clock);
-        saved = simulatorModule().recordedSets();
-        savedConfig = simulatorModule().config();
-        savedIdentity = simulatorModule().identity();
-        ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
-    }
-    void TearDown() override {
-        CommClose();
-        simulatorModule().setRecordedSets(saved);
-        simulatorModule().setConfig(savedConfig);
-        simulatorModule().identity() = savedIdentity;
-        simulatorModule().faults() = sim::Faults{};
-        CommSetClock(nullptr);
+        link.CommSetClock(&clock);
+        ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
     }
     VirtualClock clock{0xFFFFF000u}; // the tick count wraps during the tests
-    std::vector<sim::RecordedSet> saved;
-    ConfigBlock savedConfig;
-    sim::Identity savedIdentity;
+    Link link;                       // its own emulated module, made afresh for every test
 };
 
 sim::RecordedSet recorded(std::vector<std::uint16_t> words, bool announce = true) {
@@ -229,33 +216,33 @@ sim::RecordedSet recorded(std::vector<std::uint16_t> words, bool announce = true
 } // namespace
 
 TEST_F(ModuleExchangeTest, IdentifiesAndCountsTheRecordedSets) {
-    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded({1, 2}), recorded({3}), recorded({4, 5, 6})}));
-    const ModuleIdentity id = identifyModule();
+    ASSERT_TRUE(link.simulator().setRecordedSets({recorded({1, 2}), recorded({3}), recorded({4, 5, 6})}));
+    const ModuleIdentity id = identifyModule(link);
     EXPECT_EQ(id.missingLines, 0);
     EXPECT_EQ(id.deviceName, "ORVO");
     EXPECT_EQ(id.model, "MOD1");
     EXPECT_EQ(id.softwareVersion, "0.03");
     EXPECT_EQ(id.softwareDate, "08-27-03");
-    const std::uint32_t before = CommTickCount();
-    EXPECT_EQ(listModuleSets(), 3);
+    const std::uint32_t before = link.CommTickCount();
+    EXPECT_EQ(listModuleSets(link), 3);
     // The listing ends with one 300 ms wait after the last line, and the line stays quiet a
     // second longer before it counts as whole.
-    EXPECT_LT(CommTickCount() - before, 300u + SetListingQuietMs + 100u);
+    EXPECT_LT(link.CommTickCount() - before, 300u + SetListingQuietMs + 100u);
 }
 
 TEST_F(ModuleExchangeTest, SilentModuleLeavesEveryIdentificationLineMissing) {
-    simulatorModule().faults().ignoreCommands = "vs";
-    const std::uint32_t before = CommTickCount();
-    const ModuleIdentity id = identifyModule();
+    link.simulator().faults().ignoreCommands = "vs";
+    const std::uint32_t before = link.CommTickCount();
+    const ModuleIdentity id = identifyModule(link);
     EXPECT_EQ(id.missingLines, 4);
     EXPECT_EQ(id.deviceName, "");
-    EXPECT_EQ(CommTickCount() - before, IdentFirstLineTimeoutMs);
-    EXPECT_EQ(listModuleSets(), 0);
+    EXPECT_EQ(link.CommTickCount() - before, IdentFirstLineTimeoutMs);
+    EXPECT_EQ(listModuleSets(link), 0);
 }
 
 TEST_F(ModuleExchangeTest, LongVersionTextIsCutWithoutSpillingIntoTheDate) {
-    simulatorModule().identity().softwareVersion = "0.03-build-4711";
-    const ModuleIdentity id = identifyModule();
+    link.simulator().identity().softwareVersion = "0.03-build-4711";
+    const ModuleIdentity id = identifyModule(link);
     EXPECT_EQ(id.missingLines, 0);
     EXPECT_EQ(id.softwareVersion, "0.03-build");
     EXPECT_EQ(id.softwareDate, "08-27-03");
@@ -265,64 +252,64 @@ TEST_F(ModuleExchangeTest, DownloadsARecordedSetAndTheNextOneAfterAStall) {
     std::vector<std::uint16_t> words;
     for (int i = 0; i < 40; ++i)
         words.push_back(static_cast<std::uint16_t>(i));
-    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded(words), recorded({0x8201, 50, 60}, false)}));
+    ASSERT_TRUE(link.simulator().setRecordedSets({recorded(words), recorded({0x8201, 50, 60}, false)}));
     // The first reply pauses 1.5 s after the header and five words.
-    simulatorModule().faults().stallAfter = 6 + 2 * 5;
-    simulatorModule().faults().stallMs = 1500;
+    link.simulator().faults().stallAfter = 6 + 2 * 5;
+    link.simulator().faults().stallMs = 1500;
     NewSet a;
-    const DownloadOutcome first = downloadSet(0, 100, a.set);
+    const DownloadOutcome first = downloadSet(link, 0, 100, a.set);
     EXPECT_EQ(first.end, DownloadEnd::WordMissing);
     EXPECT_EQ(first.samples, 5);
     EXPECT_EQ(a.set.samples.altitude[4], 4.0);
 
-    simulatorModule().faults() = sim::Faults{};
+    link.simulator().faults() = sim::Faults{};
     NewSet b;
-    const DownloadOutcome second = downloadSet(1, 100, b.set);
+    const DownloadOutcome second = downloadSet(link, 1, 100, b.set);
     EXPECT_EQ(second.end, DownloadEnd::WordMissing); // W = 0: the end is a missing word
     EXPECT_EQ(second.samples, 2);
     EXPECT_EQ(second.triggers, 1);
     EXPECT_EQ(b.trig.samples.altitude[0], 50.0);
-    const std::string& log = simulatorModule().commandLog();
+    const std::string& log = link.simulator().commandLog();
     EXPECT_EQ(log.substr(log.size() - 2), "aa");
 }
 
 TEST_F(ModuleExchangeTest, SetThatDoesNotExistSendsNoHeader) {
-    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded({1})}));
+    ASSERT_TRUE(link.simulator().setRecordedSets({recorded({1})}));
     NewSet s;
-    const std::uint32_t before = CommTickCount();
-    const DownloadOutcome out = downloadSet(5, 100, s.set);
+    const std::uint32_t before = link.CommTickCount();
+    const DownloadOutcome out = downloadSet(link, 5, 100, s.set);
     EXPECT_FALSE(out.headerArrived());
-    EXPECT_EQ(CommTickCount() - before, 20u + 1000u);
+    EXPECT_EQ(link.CommTickCount() - before, 20u + 1000u);
 }
 
 TEST_F(ModuleExchangeTest, EraseResetAndCalibrate) {
-    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded({1}), recorded({2})}));
-    EXPECT_EQ(eraseModuleMemory(), LinkStatus::Ok);
-    EXPECT_EQ(listModuleSets(), 0);
-    EXPECT_TRUE(simulatorModule().recordedSets().empty());
+    ASSERT_TRUE(link.simulator().setRecordedSets({recorded({1}), recorded({2})}));
+    EXPECT_EQ(eraseModuleMemory(link), LinkStatus::Ok);
+    EXPECT_EQ(listModuleSets(link), 0);
+    EXPECT_TRUE(link.simulator().recordedSets().empty());
 
-    std::uint32_t before = CommTickCount();
-    EXPECT_EQ(calibrateModule(-25), LinkStatus::Ok);
-    EXPECT_EQ(CommTickCount() - before, 1500u + 50u + 50u + 200u);
-    EXPECT_EQ(simulatorModule().calibrationAltitude(), -25);
+    std::uint32_t before = link.CommTickCount();
+    EXPECT_EQ(calibrateModule(link, -25), LinkStatus::Ok);
+    EXPECT_EQ(link.CommTickCount() - before, 1500u + 50u + 50u + 200u);
+    EXPECT_EQ(link.simulator().calibrationAltitude(), -25);
 
-    before = CommTickCount();
-    EXPECT_EQ(resetModule(), LinkStatus::Ok);
-    EXPECT_EQ(CommTickCount() - before, 4000u);
-    EXPECT_EQ(simulatorModule().state(), sim::Module::State::Running);
-    EXPECT_EQ(identifyModule().missingLines, 0);
+    before = link.CommTickCount();
+    EXPECT_EQ(resetModule(link), LinkStatus::Ok);
+    EXPECT_EQ(link.CommTickCount() - before, 4000u);
+    EXPECT_EQ(link.simulator().state(), sim::Module::State::Running);
+    EXPECT_EQ(identifyModule(link).missingLines, 0);
 }
 
 TEST_F(ModuleExchangeTest, ClosedPortFailsAtOnce) {
-    CommClose();
+    link.CommClose();
     NewSet s;
-    const std::uint32_t before = CommTickCount();
-    EXPECT_FALSE(downloadSet(0, 100, s.set).headerArrived());
-    EXPECT_EQ(identifyModule().missingLines, 4);
-    EXPECT_EQ(eraseModuleMemory(), LinkStatus::WriteFailed);
-    EXPECT_EQ(resetModule(), LinkStatus::WriteFailed);
-    EXPECT_EQ(calibrateModule(1), LinkStatus::WriteFailed);
-    EXPECT_EQ(CommTickCount() - before, 0u);
+    const std::uint32_t before = link.CommTickCount();
+    EXPECT_FALSE(downloadSet(link, 0, 100, s.set).headerArrived());
+    EXPECT_EQ(identifyModule(link).missingLines, 4);
+    EXPECT_EQ(eraseModuleMemory(link), LinkStatus::WriteFailed);
+    EXPECT_EQ(resetModule(link), LinkStatus::WriteFailed);
+    EXPECT_EQ(calibrateModule(link, 1), LinkStatus::WriteFailed);
+    EXPECT_EQ(link.CommTickCount() - before, 0u);
 }
 
 TEST(DownloadDecoder, ShortAndMisalignedStreamsAreToldFromWholeOnes) {
@@ -372,59 +359,59 @@ TEST(DownloadDecoder, ShortAndMisalignedStreamsAreToldFromWholeOnes) {
 
 TEST_F(ModuleExchangeTest, TruncatedSetIsShortAndAWholeOneIsComplete) {
     std::vector<std::uint16_t> words(40, 7);
-    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded(words), recorded(words)}));
-    simulatorModule().faults().truncateWords = 12;
+    ASSERT_TRUE(link.simulator().setRecordedSets({recorded(words), recorded(words)}));
+    link.simulator().faults().truncateWords = 12;
     NewSet a;
-    const DownloadOutcome cut = downloadSet(0, 100, a.set);
+    const DownloadOutcome cut = downloadSet(link, 0, 100, a.set);
     EXPECT_EQ(cut.samples, 12);
     EXPECT_TRUE(cut.endedShort());
     EXPECT_EQ(downloadProblems(cut, 1).at(0).rfind("Set 1 ended after 12 of 40 words", 0), 0u);
-    simulatorModule().faults() = sim::Faults{};
+    link.simulator().faults() = sim::Faults{};
     NewSet b;
-    EXPECT_TRUE(downloadSet(1, 100, b.set).complete());
+    EXPECT_TRUE(downloadSet(link, 1, 100, b.set).complete());
 }
 
 TEST_F(ModuleExchangeTest, SlowModuleListsItsSetsAndOnlyACleanListingConfirmsThem) {
-    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded({1}), recorded({2}), recorded({3})}));
-    simulatorModule().faults().replyDelayMs = 400;
-    SetListing slow = listSets();
+    ASSERT_TRUE(link.simulator().setRecordedSets({recorded({1}), recorded({2}), recorded({3})}));
+    link.simulator().faults().replyDelayMs = 400;
+    SetListing slow = listSets(link);
     EXPECT_EQ(slow.count, 3);
     EXPECT_TRUE(slow.confirmed());
 
     // Noise before the reply garbles the listing: its count cannot be trusted.
-    simulatorModule().faults() = sim::Faults{};
-    simulatorModule().faults().garbageBytes = 40;
-    EXPECT_FALSE(listSets().confirmed());
+    link.simulator().faults() = sim::Faults{};
+    link.simulator().faults().garbageBytes = 40;
+    EXPECT_FALSE(listSets(link).confirmed());
 
     // An empty module and a mute one look the same: neither confirms anything.
-    simulatorModule().faults() = sim::Faults{};
+    link.simulator().faults() = sim::Faults{};
     clock.advance(100);
-    ASSERT_EQ(eraseModuleMemory(), LinkStatus::Ok);
-    const std::uint32_t before = CommTickCount();
-    const SetListing none = listSets();
+    ASSERT_EQ(eraseModuleMemory(link), LinkStatus::Ok);
+    const std::uint32_t before = link.CommTickCount();
+    const SetListing none = listSets(link);
     EXPECT_EQ(none.count, 0);
     EXPECT_FALSE(none.confirmed());
-    EXPECT_EQ(CommTickCount() - before, SetFirstLineTimeoutMs);
+    EXPECT_EQ(link.CommTickCount() - before, SetFirstLineTimeoutMs);
 }
 
 TEST_F(ModuleExchangeTest, GarbledConfigurationBlockIsRefusedAndLeavesTheBlockAlone) {
-    simulatorModule().setConfig(simulatorModule().defaultConfig());
-    simulatorModule().faults().garbageBytes = 64;
+    link.simulator().setConfig(link.simulator().defaultConfig());
+    link.simulator().faults().garbageBytes = 64;
     ConfigBlock block;
     block.AltMin = 77;
     const ConfigBlock before = block;
     std::string why;
-    EXPECT_EQ(readConfigBlock(&block, &why), ConfigStatus::Doubtful);
+    EXPECT_EQ(readConfigBlock(link, &block, &why), ConfigStatus::Doubtful);
     EXPECT_EQ(block, before);
     EXPECT_EQ(why, "more bytes came after the 38-byte block");
 
-    simulatorModule().faults() = sim::Faults{};
+    link.simulator().faults() = sim::Faults{};
     clock.advance(100); // the rest of the noisy answer has arrived and is flushed
-    EXPECT_EQ(readConfigBlock(&block, &why), ConfigStatus::Ok);
-    EXPECT_EQ(block, simulatorModule().config());
+    EXPECT_EQ(readConfigBlock(link, &block, &why), ConfigStatus::Ok);
+    EXPECT_EQ(block, link.simulator().config());
 
     // Only what no module sends is doubtful; codes the page shows as its last item are not.
-    ConfigBlock odd = simulatorModule().defaultConfig();
+    ConfigBlock odd = link.simulator().defaultConfig();
     odd.Units = 5;
     odd.AutoStop = 9;
     odd.ServoOff = 0;
@@ -439,37 +426,37 @@ TEST_F(ModuleExchangeTest, GarbledConfigurationBlockIsRefusedAndLeavesTheBlockAl
 
 TEST_F(ModuleExchangeTest, AnyMarkerIsKeptAndOnlyBytesAfterTheBlockMakeAReadDoubtful) {
     for (const std::uint16_t marker : {0xFFFF, 0x0000, 0x1234}) {
-        ConfigBlock own = simulatorModule().defaultConfig();
+        ConfigBlock own = link.simulator().defaultConfig();
         own.Marker = marker;
-        simulatorModule().setConfig(own);
+        link.simulator().setConfig(own);
         ConfigBlock block;
-        ASSERT_EQ(readConfirmedConfigBlock(&block), ConfigStatus::Ok) << marker;
+        ASSERT_EQ(readConfirmedConfigBlock(link, &block), ConfigStatus::Ok) << marker;
         block.AutoStartSec = 33;
-        ASSERT_EQ(writeConfigBlock(block), ConfigStatus::Ok);
+        ASSERT_EQ(writeConfigBlock(link, block), ConfigStatus::Ok);
         clock.advance(100);
-        EXPECT_EQ(simulatorModule().config().Marker, marker);
-        EXPECT_EQ(simulatorModule().config().AutoStartSec, 33);
+        EXPECT_EQ(link.simulator().config().Marker, marker);
+        EXPECT_EQ(link.simulator().config().AutoStartSec, 33);
     }
     // One byte of noise before the answer: the block is shifted and its last byte follows it.
-    simulatorModule().faults().garbageBytes = 1;
+    link.simulator().faults().garbageBytes = 1;
     ConfigBlock block;
     std::string why;
-    EXPECT_EQ(readConfigBlock(&block, &why), ConfigStatus::Doubtful);
-    EXPECT_EQ(readConfirmedConfigBlock(&block, &why), ConfigStatus::Doubtful);
+    EXPECT_EQ(readConfigBlock(link, &block, &why), ConfigStatus::Doubtful);
+    EXPECT_EQ(readConfirmedConfigBlock(link, &block, &why), ConfigStatus::Doubtful);
     EXPECT_EQ(why.rfind("no 3 of 8 reads agreed", 0), 0u) << why;
 }
 
 TEST_F(ModuleExchangeTest, ABlockTakenForWritingIsOneTwoReadsAgreeOn) {
-    simulatorModule().setConfig(simulatorModule().defaultConfig());
-    simulatorModule().faults().corruptRate = 0.01;
+    link.simulator().setConfig(link.simulator().defaultConfig());
+    link.simulator().faults().corruptRate = 0.01;
     int wrongSingle = 0, wrongConfirmed = 0, confirmed = 0;
     for (int i = 0; i < 100; ++i) {
         ConfigBlock single, twice;
-        if (readConfigBlock(&single) == ConfigStatus::Ok && !(single == simulatorModule().config()))
+        if (readConfigBlock(link, &single) == ConfigStatus::Ok && !(single == link.simulator().config()))
             ++wrongSingle;
-        if (readConfirmedConfigBlock(&twice) == ConfigStatus::Ok) {
+        if (readConfirmedConfigBlock(link, &twice) == ConfigStatus::Ok) {
             ++confirmed;
-            if (!(twice == simulatorModule().config())) ++wrongConfirmed;
+            if (!(twice == link.simulator().config())) ++wrongConfirmed;
         }
     }
     // One read alone takes flipped bits about a third of the time; three equal reads are wrong
@@ -481,44 +468,44 @@ TEST_F(ModuleExchangeTest, ABlockTakenForWritingIsOneTwoReadsAgreeOn) {
 
 TEST_F(ModuleExchangeTest, ACutOrPausedListingIsDoubtful) {
     std::vector<std::uint16_t> words(40, 7);
-    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded(words), recorded(words), recorded(words)}));
+    ASSERT_TRUE(link.simulator().setRecordedSets({recorded(words), recorded(words), recorded(words)}));
     // Each line is "N, 40\r\n", 7 bytes.
     const struct {
         std::uint32_t after, ms;
     } stalls[] = {{16, 500}, {8, 500}, {14, 500}, {7, 900}, {19, 60000}};
     for (const auto& stall : stalls) {
-        simulatorModule().faults().stallAfter = stall.after;
-        simulatorModule().faults().stallMs = stall.ms;
-        const SetListing listing = listSets();
+        link.simulator().faults().stallAfter = stall.after;
+        link.simulator().faults().stallMs = stall.ms;
+        const SetListing listing = listSets(link);
         EXPECT_TRUE(listing.doubtful()) << stall.after << ":" << stall.ms;
         EXPECT_FALSE(listing.confirmed());
         EXPECT_FALSE(listingProblems(listing).empty());
-        simulatorModule().faults() = sim::Faults{};
+        link.simulator().faults() = sim::Faults{};
         clock.advance(stall.ms + 100); // the rest of the listing is in and flushed
     }
-    const SetListing whole = listSets();
+    const SetListing whole = listSets(link);
     EXPECT_TRUE(whole.confirmed());
     EXPECT_EQ(whole.count, 3);
     EXPECT_EQ(whole.entries.at(2), (SetEntry{3, 40}));
 }
 
 TEST_F(ModuleExchangeTest, ASlowModuleListsItsSetsAndAMuteOneIsNotCalledEmpty) {
-    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded({1}), recorded({2}), recorded({3})}));
+    ASSERT_TRUE(link.simulator().setRecordedSets({recorded({1}), recorded({2}), recorded({3})}));
     for (const std::uint32_t delay : {1100u, 2500u, 4500u}) {
-        simulatorModule().faults().replyDelayMs = delay;
-        const ModuleIdentity id = identifyModule();
+        link.simulator().faults().replyDelayMs = delay;
+        const ModuleIdentity id = identifyModule(link);
         EXPECT_EQ(id.missingLines, 0) << delay;
         EXPECT_EQ(id.deviceName, "ORVO");
         EXPECT_GE(id.answerMs, delay);
-        const SetListing listing = listSets(setListingWaitMs(id));
+        const SetListing listing = listSets(link, setListingWaitMs(id));
         EXPECT_TRUE(listing.confirmed()) << delay;
         EXPECT_EQ(listing.count, 3);
         NewSet s;
-        EXPECT_EQ(downloadSet(2, 100, s.set, {}, listing.firstWaitMs).samples, 1) << delay;
+        EXPECT_EQ(downloadSet(link, 2, 100, s.set, {}, listing.firstWaitMs).samples, 1) << delay;
     }
-    simulatorModule().faults() = sim::Faults{};
-    simulatorModule().faults().ignoreCommands = "s";
-    const SetListing none = listSets(setListingWaitMs(identifyModule()));
+    link.simulator().faults() = sim::Faults{};
+    link.simulator().faults().ignoreCommands = "s";
+    const SetListing none = listSets(link, setListingWaitMs(identifyModule(link)));
     EXPECT_FALSE(none.listed());
     const std::vector<std::string> lines = moduleInfoLines(ModuleIdentity{}, none);
     EXPECT_EQ(lines.back().rfind("The module did not list its sets", 0), 0u) << lines.back();

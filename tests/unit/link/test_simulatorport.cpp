@@ -4,7 +4,7 @@
 #include "link/comm.h"
 #include "link/configexchange.h"
 #include "link/protocol.h"
-#include "link/simulator.h"
+#include "sim/module.h"
 
 using namespace orvo;
 
@@ -12,21 +12,9 @@ namespace {
 
 class SimulatorPortTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        CommSetClock(&clock);
-        saved = simulatorModule().recordedSets();
-        savedConfig = simulatorModule().config();
-    }
-    void TearDown() override {
-        CommClose();
-        simulatorModule().setRecordedSets(saved);
-        simulatorModule().setConfig(savedConfig);
-        simulatorModule().faults() = sim::Faults{};
-        CommSetClock(nullptr);
-    }
+    void SetUp() override { link.CommSetClock(&clock); }
     VirtualClock clock{0xFFFFF000u};
-    std::vector<sim::RecordedSet> saved;
-    ConfigBlock savedConfig;
+    Link link; // its own emulated module, made afresh for every test
 };
 
 } // namespace
@@ -36,103 +24,103 @@ TEST_F(SimulatorPortTest, DownloadExampleArrivesPacedAtTheLineRate) {
     set.intervalTicks = 10;
     set.triggered = true;
     set.words = {0x0064, 0x8201, 0x0065, 0x0066};
-    ASSERT_TRUE(simulatorModule().setRecordedSets({set}));
-    ASSERT_EQ(CommOpen(SimulatorPortName, 0, 0), 1); // 2400 bit/s: 240 bytes a second
+    ASSERT_TRUE(link.simulator().setRecordedSets({set}));
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 0, 0), 1); // 2400 bit/s: 240 bytes a second
 
-    CommFlush();
-    CommWrite("a");
-    CommSleep(20);
+    link.CommFlush();
+    link.CommWrite("a");
+    link.CommSleep(20);
     const std::uint8_t index = 0;
-    CommWrite(&index, 1);
-    const std::uint32_t sent = CommTickCount();
+    link.CommWrite(&index, 1);
+    const std::uint32_t sent = link.CommTickCount();
     std::uint8_t header[7];
-    ASSERT_EQ(CommReadBlock(header, 6, 1000), 6);
+    ASSERT_EQ(link.CommReadBlock(header, 6, 1000), 6);
     EXPECT_EQ(std::vector<std::uint8_t>(header, header + 6),
               (std::vector<std::uint8_t>{0x00, 0x00, 0x0A, 0x00, 0x04, 0x01}));
-    EXPECT_EQ(CommTickCount() - sent, 25u); // six bytes at 4.17 ms each
+    EXPECT_EQ(link.CommTickCount() - sent, 25u); // six bytes at 4.17 ms each
     std::uint8_t body[9];
-    ASSERT_EQ(CommReadBlock(body, 8, 1000), 8);
+    ASSERT_EQ(link.CommReadBlock(body, 8, 1000), 8);
     EXPECT_EQ(std::vector<std::uint8_t>(body, body + 8),
               (std::vector<std::uint8_t>{0x00, 0x64, 0x82, 0x01, 0x00, 0x65, 0x00, 0x66}));
-    EXPECT_EQ(CommTickCount() - sent, 59u);
+    EXPECT_EQ(link.CommTickCount() - sent, 59u);
     // Nothing more: the next word times out.
-    EXPECT_EQ(CommReadBlock(body, 2, 1000), 0);
+    EXPECT_EQ(link.CommReadBlock(body, 2, 1000), 0);
 }
 
 TEST_F(SimulatorPortTest, ConfigurationRoundTripAndDefaults) {
-    ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
     std::uint8_t wire[ConfigBlockSize + 1];
-    CommFlush();
-    CommWrite("r");
-    ASSERT_EQ(CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
+    link.CommFlush();
+    link.CommWrite("r");
+    ASSERT_EQ(link.CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
     ConfigBlock c = ConfigBlock::fromWire(wire);
-    EXPECT_EQ(c, simulatorModule().defaultConfig());
+    EXPECT_EQ(c, link.simulator().defaultConfig());
 
     c.Units = 2;
     c.AltMin = -300;
     c.ServoHold = 250;
     ConfigWire out = c.toWire();
-    CommFlush();
-    CommWrite("c");
-    CommSleep(40);
-    CommWrite(out.data(), ConfigBlockSize);
-    CommFlush();
-    CommWrite("r");
-    ASSERT_EQ(CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
+    link.CommFlush();
+    link.CommWrite("c");
+    link.CommSleep(40);
+    link.CommWrite(out.data(), ConfigBlockSize);
+    link.CommFlush();
+    link.CommWrite("r");
+    ASSERT_EQ(link.CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
     EXPECT_EQ(ConfigBlock::fromWire(wire), c);
 
-    CommFlush();
-    CommWrite("*");
-    CommSleep(200);
-    CommWrite("r");
-    ASSERT_EQ(CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
-    EXPECT_EQ(ConfigBlock::fromWire(wire), simulatorModule().defaultConfig());
+    link.CommFlush();
+    link.CommWrite("*");
+    link.CommSleep(200);
+    link.CommWrite("r");
+    ASSERT_EQ(link.CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
+    EXPECT_EQ(ConfigBlock::fromWire(wire), link.simulator().defaultConfig());
 }
 
 TEST_F(SimulatorPortTest, ModuleKeepsItsMemoryAcrossReopen) {
-    simulatorModule().setRecordedSets({});
-    simulatorModule().generateFlights(2, 99);
-    ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
-    CommWrite("s");
-    CommClose(); // the reply in flight is lost with the port
-    ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
-    CommFlush();
-    CommWrite("s");
+    link.simulator().setRecordedSets({});
+    link.simulator().generateFlights(2, 99);
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+    link.CommWrite("s");
+    link.CommClose(); // the reply in flight is lost with the port
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+    link.CommFlush();
+    link.CommWrite("s");
     char line[257];
-    EXPECT_GT(CommReadLine(line, 256, 300), 0);
-    EXPECT_GT(CommReadLine(line, 256, 300), 0);
-    EXPECT_EQ(CommReadLine(line, 256, 300), 0);
+    EXPECT_GT(link.CommReadLine(line, 256, 300), 0);
+    EXPECT_GT(link.CommReadLine(line, 256, 300), 0);
+    EXPECT_EQ(link.CommReadLine(line, 256, 300), 0);
 }
 
 TEST_F(SimulatorPortTest, ResetSilencesTheModuleForAWhile) {
-    ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
-    CommWrite("R");
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+    link.CommWrite("R");
     std::uint8_t wire[ConfigBlockSize + 1];
-    CommWrite("r");
-    EXPECT_EQ(CommReadBlock(wire, ConfigBlockSize, 1000), 0);
-    CommSleep(4000);
-    CommFlush();
-    CommWrite("r");
-    EXPECT_EQ(CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
+    link.CommWrite("r");
+    EXPECT_EQ(link.CommReadBlock(wire, ConfigBlockSize, 1000), 0);
+    link.CommSleep(4000);
+    link.CommFlush();
+    link.CommWrite("r");
+    EXPECT_EQ(link.CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
 }
 
 TEST_F(SimulatorPortTest, WrongSpeedGarblesTheReply) {
-    simulatorModule().setModuleBaud(9600);
-    ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
-    CommWrite("v");
+    link.simulator().setModuleBaud(9600);
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+    link.CommWrite("v");
     char line[257];
-    EXPECT_EQ(CommReadLine(line, 256, 1000), 0);
-    CommClose();
-    ASSERT_EQ(CommOpen(SimulatorPortName, 2, 0), 1);
-    CommWrite("v");
-    EXPECT_EQ(CommReadLine(line, 256, 1000), 4);
+    EXPECT_EQ(link.CommReadLine(line, 256, 1000), 0);
+    link.CommClose();
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 2, 0), 1);
+    link.CommWrite("v");
+    EXPECT_EQ(link.CommReadLine(line, 256, 1000), 4);
     EXPECT_STREQ(line, "ORVO");
-    simulatorModule().setModuleBaud(0);
+    link.simulator().setModuleBaud(0);
 }
 
 TEST(LinkObject, TwoLinksTalkToTheirOwnEmulatedModulesSideBySide) {
     // Each link owns its clock setting, device and emulated module: nothing of one reaches the
-    // other, and the program's link is left alone.
+    // other.
     VirtualClock clockA, clockB;
     Link a, b;
     a.CommSetClock(&clockA);
@@ -142,7 +130,6 @@ TEST(LinkObject, TwoLinksTalkToTheirOwnEmulatedModulesSideBySide) {
     a.simulator().setConfig(configA);
     ASSERT_EQ(a.CommOpen(SimulatorPortName, 5, 0), 1);
     ASSERT_EQ(b.CommOpen(SimulatorPortName, 0, 0), 1);
-    EXPECT_FALSE(CommIsOpen());
     EXPECT_EQ(a.CommBaud(), 115200);
     EXPECT_EQ(b.CommBaud(), 2400);
 

@@ -10,8 +10,8 @@
 #include "data/series.h"
 #include "link/comm.h"
 #include "link/protocol.h"
-#include "link/simulator.h"
 #include "moduleops/downloadarchive.h"
+#include "sim/module.h"
 
 using namespace orvo;
 
@@ -20,18 +20,11 @@ namespace {
 class DownloadArchiveTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        CommSetClock(&clock);
-        saved = simulatorModule().recordedSets();
-        ASSERT_EQ(CommOpen(SimulatorPortName, 5, 0), 1);
-    }
-    void TearDown() override {
-        CommClose();
-        simulatorModule().setRecordedSets(saved);
-        simulatorModule().faults() = sim::Faults{};
-        CommSetClock(nullptr);
+        link.CommSetClock(&clock);
+        ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
     }
     VirtualClock clock;
-    std::vector<sim::RecordedSet> saved;
+    Link link; // its own emulated module, made afresh for every test
 };
 
 sim::RecordedSet recorded(std::vector<std::uint16_t> words) {
@@ -45,35 +38,35 @@ sim::RecordedSet recorded(std::vector<std::uint16_t> words) {
 
 TEST_F(DownloadArchiveTest, EraseIsSafeOnlyWhenTheListingsAgreeAndEverySetWasSaved) {
     std::vector<std::uint16_t> words(40, 7);
-    ASSERT_TRUE(simulatorModule().setRecordedSets({recorded(words), recorded(words), recorded(words)}));
+    ASSERT_TRUE(link.simulator().setRecordedSets({recorded(words), recorded(words), recorded(words)}));
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const std::string where = folder.path().toStdString();
     const auto keep = [&](int index) {
         SeriesList list;
         Series& set = list.CreateDataSet();
-        const DownloadOutcome out = downloadSet(index, 100, set);
+        const DownloadOutcome out = downloadSet(link, index, 100, set);
         ASSERT_TRUE(out.complete());
         finishDownloadedSet(set, out, index + 1, 100, "2026-01-01");
         ASSERT_TRUE(archiveDownloadedSet(list, 0, PlotFileHeader{}, index + 1, nullptr, nullptr, where));
     };
-    const SetListing last = listSets();
+    const SetListing last = listSets(link);
     keep(0);
     keep(1);
-    EraseCheck check = checkBeforeErase(last, listSets(), where);
+    EraseCheck check = checkBeforeErase(last, listSets(link), where);
     EXPECT_FALSE(check.safe());
     EXPECT_EQ(check.unsaved, std::vector<int>{3});
     ASSERT_FALSE(check.reasons.empty());
     EXPECT_EQ(check.reasons.back().rfind("Set 3 was never saved", 0), 0u) << check.reasons.back();
 
     keep(2);
-    EXPECT_TRUE(checkBeforeErase(last, listSets(), where).safe());
+    EXPECT_TRUE(checkBeforeErase(last, listSets(link), where).safe());
     // A listing that differs from the last one, or a paused one, stops the erase.
     SetListing earlier = last;
     earlier.entries.pop_back();
     --earlier.count;
-    EXPECT_FALSE(checkBeforeErase(earlier, listSets(), where).safe());
-    simulatorModule().faults().stallAfter = 16;
-    simulatorModule().faults().stallMs = 500;
-    EXPECT_FALSE(checkBeforeErase(last, listSets(), where).safe());
+    EXPECT_FALSE(checkBeforeErase(earlier, listSets(link), where).safe());
+    link.simulator().faults().stallAfter = 16;
+    link.simulator().faults().stallMs = 500;
+    EXPECT_FALSE(checkBeforeErase(last, listSets(link), where).safe());
 }
