@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "link/comm.h"
 
@@ -246,8 +247,11 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
         return FirmwareCommandFailed;
     }
     link.CommSleep(IspBeforeResetMs);
-    // The module restarts at once; neither echo nor answer is awaited.
+    // The module restarts at once; neither echo nor answer is awaited. The port stays open (at the
+    // loader's speed) for the record's time on the line, so closing it cannot cut or garble it.
     link.CommWrite(IspResetRecord);
+    link.CommSleep(
+        static_cast<std::uint32_t>(std::string_view(IspResetRecord).size() * 10 * 1000 / IspBaud + 20));
     return FirmwareUpdated;
 }
 

@@ -17,6 +17,7 @@
 
 #include <grp.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -114,6 +115,11 @@ class QtSerialDevice : public SerialDevice {
 
     void close() override {
         if (m_port.isOpen()) {
+#ifdef Q_OS_UNIX
+            // The port's old modes are put back at once on close: the last bytes written must be on
+            // the line first, or they would go out at the old speed.
+            if (m_alive) ::tcdrain(static_cast<int>(m_port.handle()));
+#endif
             if (m_alive) m_port.setDataTerminalReady(false);
             m_port.close();
         }
@@ -178,7 +184,9 @@ class QtSerialDevice : public SerialDevice {
         if (!isFatal(m_port.error())) m_port.clearError();
     }
 
-    bool alive() const override { return m_alive; }
+    bool alive() const override {
+        return m_alive;
+    }
 
   private:
     // Returns true (and ends the connection) on a read, write or resource error.
