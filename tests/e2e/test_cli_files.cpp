@@ -8,6 +8,7 @@
 
 #include <sys/resource.h>
 
+#include "bigplotfile.h"
 #include "clirun.h"
 
 namespace {
@@ -75,20 +76,8 @@ TEST(CliFiles, RunningOutOfMemoryIsAMessage) {
     GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
 #endif
     QTemporaryDir dir;
-    // 120 full data sets of short lines: 31 MB of text, about 134 MB of samples.
     const QString big = dir.filePath("big.csv");
-    {
-        QFile f(big);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        QByteArray block;
-        for (int i = 0; i < 65536; ++i)
-            block += "1,2\n";
-        f.write("Orvo Plot\n#t\n#x\n#y\n#\n#\n#\n#0,0,20,20\n");
-        for (int n = 0; n < 120; ++n) {
-            f.write("! 255, 1, 255, 0, 255, 7\n");
-            f.write(block);
-        }
-    }
+    ASSERT_TRUE(writeBigPlotFile(big));
     auto showLimited = [](const QString& file) {
         QProcess p;
         p.setChildProcessModifier([] {

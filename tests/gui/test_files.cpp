@@ -20,6 +20,7 @@
 #include "app/tdatalenform.h"
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
+#include "bigplotfile.h"
 #include "data/datafile.h"
 #include "scriptedprompts.h"
 #include "windowsfixture.h"
@@ -200,19 +201,7 @@ TEST_F(FilesTest, LoadThatRunsOutOfMemoryIsAMessage) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
 #endif
-    // 120 full data sets of short lines: 31 MB of text, about 134 MB of samples.
-    QFile f(path("big.csv"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    QByteArray block;
-    for (int i = 0; i < 65536; ++i)
-        block += "1,2\n";
-    f.write("Orvo Plot\n#t\n#x\n#y\n#\n#\n#\n#0,0,20,20\n");
-    for (int n = 0; n < 120; ++n) {
-        f.write("! 255, 1, 255, 0, 255, 7\n");
-        f.write(block);
-    }
-    f.close();
-    block.clear();
+    ASSERT_TRUE(writeBigPlotFile(path("big.csv")));
     const int before = list().dataSetCount();
 
     long pages = 0;
@@ -227,11 +216,11 @@ TEST_F(FilesTest, LoadThatRunsOutOfMemoryIsAMessage) {
     struct rlimit tight = was;
     tight.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (48u << 20);
     ASSERT_EQ(::setrlimit(RLIMIT_AS, &tight), 0);
-    main->openDataFiles({f.fileName()});
+    main->openDataFiles({path("big.csv")});
     ::setrlimit(RLIMIT_AS, &was);
 
     EXPECT_EQ(list().dataSetCount(), before);
     EXPECT_EQ(prompts.lastMessage(),
-              QStringLiteral("Not enough memory to load %1. Nothing of it was loaded.").arg(f.fileName()));
+              QStringLiteral("Not enough memory to load %1. Nothing of it was loaded.").arg(path("big.csv")));
     EXPECT_FALSE(windows->state.history.canUndo());
 }
