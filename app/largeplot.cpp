@@ -32,8 +32,8 @@ LargePlotWindow::LargePlotWindow(TMainForm* form) : QWidget(form, Qt::Window), m
 }
 
 void LargePlotWindow::showReadouts() {
-    m_position->setText(m_form->XYDisp->text());
-    m_rate->setText(m_form->ROCDisp->text());
+    m_position->setText(m_form->positionReadout());
+    m_rate->setText(m_form->rateReadout());
 }
 
 void LargePlotWindow::keyPressEvent(QKeyEvent* event) {
@@ -46,7 +46,7 @@ void LargePlotWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     // The plot keys act on the plot as on the Recorded Data page.
-    if (m_form->PageControl1->currentWidget() == m_form->DataPage && m_form->FormKeyDown(event)) return;
+    if (m_form->dataPageShown() && m_form->FormKeyDown(event)) return;
     QWidget::keyPressEvent(event);
 }
 
@@ -65,10 +65,10 @@ LargePlotOpener::LargePlotOpener(TMainForm* form) : QObject(form), m_form(form) 
 bool LargePlotOpener::eventFilter(QObject* watched, QEvent* event) {
     const bool f11 =
         event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F11;
-    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick && watched == m_form->PlotBox;
+    const bool doubleClick = event->type() == QEvent::MouseButtonDblClick && m_form->isPagePlot(watched);
     if (!f11 && !doubleClick) return false;
     if (f11 && (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != m_form ||
-                m_form->PageControl1->currentWidget() != m_form->DataPage))
+                !m_form->dataPageShown()))
         return false;
     m_form->showLargePlot();
     return true;

@@ -7,21 +7,6 @@
 
 #include "app/tmainform.h"
 
-namespace {
-
-// The form's handlers work on its PlotBox; while a box (the page's or the large plot's) paints or
-// has a mouse event, that box is the one.
-struct ActiveBox {
-    ActiveBox(TMainForm* f, PlotBoxWidget* box) : form(f), keep(f->PlotBox) { f->PlotBox = box; }
-    ~ActiveBox() { form->PlotBox = keep; }
-    ActiveBox(const ActiveBox&) = delete;
-    ActiveBox& operator=(const ActiveBox&) = delete;
-    TMainForm* form;
-    PlotBoxWidget* keep;
-};
-
-} // namespace
-
 PlotBoxWidget::PlotBoxWidget(TMainForm* form, QWidget* parent) : QWidget(parent), m_form(form) {
     setObjectName("PlotBox");
     setMouseTracking(true);
@@ -47,7 +32,7 @@ void PlotBoxWidget::paintEvent(QPaintEvent* event) {
         m_cache.fill(Qt::white);
         {
             QPainter cp(&m_cache);
-            const ActiveBox active(m_form, this);
+            const TMainForm::ActivePlotBox active(m_form, this);
             m_frame = m_form->PlotBoxPaint(cp, &m_logo);
         }
         m_overlay = orvo::PlotOverlay{};
@@ -60,16 +45,16 @@ void PlotBoxWidget::paintEvent(QPaintEvent* event) {
 }
 
 void PlotBoxWidget::mousePressEvent(QMouseEvent* event) {
-    const ActiveBox active(m_form, this);
+    const TMainForm::ActivePlotBox active(m_form, this);
     m_form->PlotBoxMouseDown(event);
 }
 void PlotBoxWidget::mouseMoveEvent(QMouseEvent* event) {
-    const ActiveBox active(m_form, this);
+    const TMainForm::ActivePlotBox active(m_form, this);
     m_form->PlotBoxMouseMove(event);
 }
 
 void PlotBoxWidget::mouseReleaseEvent(QMouseEvent* event) {
-    const ActiveBox active(m_form, this);
+    const TMainForm::ActivePlotBox active(m_form, this);
     // A click comes between the press and the release, as on the desktop the program grew on.
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         m_form->PlotBoxClick();

@@ -159,6 +159,22 @@ void TMainForm::repaintPlot() {
         if (box) box->update();
 }
 
+bool TMainForm::dataPageShown() const {
+    return PageControl1->currentWidget() == DataPage;
+}
+
+QString TMainForm::positionReadout() const {
+    return XYDisp->text();
+}
+
+QString TMainForm::rateReadout() const {
+    return ROCDisp->text();
+}
+
+bool TMainForm::isPagePlot(const QObject* watched) const {
+    return watched && watched == m_pagePlotBox;
+}
+
 void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!m_shown) {

@@ -32,6 +32,7 @@ class AppWindows;
 class NameListBinder;
 class Prompts;
 class LargePlotWindow;
+class PlotBoxWidget;
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -52,6 +53,40 @@ class TMainForm : public QWidget {
     // Repaints the plot box of the Recorded Data page, where there is one.
     void repaintPlot();
 
+    // --- module link ---
+    // [link members]
+    // One module exchange at a time; the handlers below hold it while they run.
+    class ModuleTransactions* transactions() const {
+        return m_transactions;
+    }
+    // [end link members]
+
+    // --- for the large plot (largeplot.cpp) ---
+    // The Recorded Data page is the page shown.
+    bool dataPageShown() const;
+    // The cursor read-outs under the plot: the position, and the rate of climb.
+    QString positionReadout() const;
+    QString rateReadout() const;
+    // watched is the Recorded Data page's own plot (not the large plot's).
+    bool isPagePlot(const QObject* watched) const;
+    // While a plot box (the page's or the large plot's) paints or has a mouse event, the plot
+    // handlers work on that box; the one before comes back at the end of the scope.
+    class ActivePlotBox {
+      public:
+        ActivePlotBox(TMainForm* form, PlotBoxWidget* box) : m_form(form), m_keep(form->PlotBox) {
+            form->PlotBox = box;
+        }
+        ~ActivePlotBox() { m_form->PlotBox = m_keep; }
+        ActivePlotBox(const ActivePlotBox&) = delete;
+        ActivePlotBox& operator=(const ActivePlotBox&) = delete;
+
+      private:
+        TMainForm* m_form;
+        PlotBoxWidget* m_keep;
+    };
+
+  private:
+    // The controls, found from outside by their object names (each is its member's name).
     // --- window ---
     QTabWidget* PageControl1 = nullptr;
     QWidget* ConnectPage = nullptr;
@@ -162,14 +197,6 @@ class TMainForm : public QWidget {
     QCheckBox* BlankPartChk = nullptr;
     QCheckBox* CompatChk = nullptr;
     // [end configure controls]
-
-    // --- module link ---
-    // [link members]
-    // One module exchange at a time; the handlers above hold it while they run.
-    class ModuleTransactions* transactions() const {
-        return m_transactions;
-    }
-    // [end link members]
 
     // --- Log Data page ---
     QWidget* AltBox = nullptr;

@@ -115,6 +115,7 @@ void TMainForm::buildDataPage() {
     mouse->setContentsMargins(4, 2, 4, 2);
     mouse->setSpacing(0);
     MouseGrpItems = new QButtonGroup(MouseGrp);
+    MouseGrpItems->setObjectName("MouseGrpItems");
     const char* tools[] = {"Zoom", "Climb", "Peak"};
     for (int i = 0; i < 3; ++i) {
         auto* r = new QRadioButton(QString::fromLatin1(tools[i]), MouseGrp);

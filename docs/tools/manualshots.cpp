@@ -21,6 +21,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/appwindows.h"
 #include "app/largeplot.h"
@@ -32,6 +33,7 @@
 #include "data/datafile.h"
 #include "plot/plotrender.h"
 #include "plot/plotsettings.h"
+#include "tests/gui/controls.h"
 
 namespace {
 
@@ -55,6 +57,17 @@ class QuietPrompts : public Prompts {
     int execDialog(QDialog*) override { return 0; }
     bool openUrl(const QUrl&) override { return true; }
 };
+
+} // namespace
+
+// A control the pictures need is not there under its name: no picture can be trusted.
+void controlMissing(const QObject* root, const char* name, const char* type, std::source_location where) {
+    std::fprintf(stderr, "%s:%u: no %s named %s under %s\n", where.file_name(), unsigned(where.line()), type,
+                 name, root ? qPrintable(root->objectName()) : "nothing");
+    std::exit(1);
+}
+
+namespace {
 
 void settle(int ms = 50) {
     QElapsedTimer t;
@@ -116,22 +129,24 @@ int main(int argc, char** argv) {
 
     // The start-up placeholder set would only clutter the pictures of real flights.
     f.state().plot.settings.series.DeleteDataSet(0);
-    f.ConnectBtn->click();
-    f.DLInfoBtn->click();
-    f.SetList->setCurrentIndex(f.SetList->count() - 1); // "All"
-    f.DLDataBtn->click();
-    f.PageControl1->setCurrentWidget(f.ConnectPage);
+    control<QPushButton>(&f, "ConnectBtn")->click();
+    control<QPushButton>(&f, "DLInfoBtn")->click();
+    control<QComboBox>(&f, "SetList")
+        ->setCurrentIndex(control<QComboBox>(&f, "SetList")->count() - 1); // "All"
+    control<QPushButton>(&f, "DLDataBtn")->click();
+    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConnectPage"));
     ok &= save(&f, dir, "connect.png");
-    f.PageControl1->setCurrentWidget(f.ConfigurePage);
+    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConfigurePage"));
     ok &= save(&f, dir, "configure.png");
 
     // The Recorded Data page with a climb measured on the first flight and its apogee marked.
-    f.PageControl1->setCurrentWidget(f.DataPage);
+    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "DataPage"));
     settle(200);
     auto* box = f.findChild<PlotBoxWidget*>(QStringLiteral("PlotBox"));
     orvo::PlotSettings& p = f.state().plot.settings;
     if (box && p.series.dataSetCount() > 0) {
-        f.ActiveSetCombo->setCurrentIndex(0); // the mouse tools work on the active set
+        control<QComboBox>(&f, "ActiveSetCombo")
+            ->setCurrentIndex(0); // the mouse tools work on the active set
         // Zoomed to the first minute, with room above the apogee for its label.
         p.timeMin = 0;
         p.timeMax = 60;
@@ -148,7 +163,7 @@ int main(int argc, char** argv) {
         while (liftoff < top && s.altitude[liftoff] < 0.05 * s.altitude[top])
             ++liftoff;
         // Climb: drag from liftoff to apogee.
-        f.MouseGrpItems->button(1)->click();
+        control<QButtonGroup>(&f, "MouseGrpItems")->button(1)->click();
         const QPoint a = at(box, p, s.time[liftoff], s.altitude[liftoff]);
         const QPoint b = at(box, p, s.time[top], s.altitude[top]);
         mouse(box, QEvent::MouseMove, a, Qt::NoButton, Qt::NoButton);
@@ -156,11 +171,11 @@ int main(int argc, char** argv) {
         mouse(box, QEvent::MouseMove, b, Qt::NoButton, Qt::LeftButton);
         mouse(box, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
         // Peak: a click at the apogee.
-        f.MouseGrpItems->button(2)->click();
+        control<QButtonGroup>(&f, "MouseGrpItems")->button(2)->click();
         mouse(box, QEvent::MouseMove, b, Qt::NoButton, Qt::NoButton);
         mouse(box, QEvent::MouseButtonPress, b, Qt::LeftButton, Qt::LeftButton);
         mouse(box, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
-        f.MouseGrpItems->button(0)->click();
+        control<QButtonGroup>(&f, "MouseGrpItems")->button(0)->click();
         settle(100);
         mouse(box, QEvent::MouseMove, b, Qt::NoButton, Qt::NoButton);
     }
@@ -214,7 +229,7 @@ int main(int argc, char** argv) {
         const orvo::Colour colours[3] = {0x00C00000, 0x000000D0, 0x00008000}; // blue, red, green
         for (int n = 0; n < p.series.dataSetCount() && n < 3; ++n)
             p.series.dataSet(n).lineColour = colours[n];
-        f.LineUpBtn->click();
+        control<QPushButton>(&f, "LineUpBtn")->click();
         orvo::AutoScaleTime(p, f.state().plot.home);
         orvo::AutoScaleAltitude(p, f.state().plot.home);
         p.timeMin = 0;

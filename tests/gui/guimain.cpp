@@ -7,7 +7,19 @@
 #include <QTemporaryDir>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
+
+#include "controls.h"
+
+void controlMissing(const QObject* root, const char* name, const char* type, std::source_location where) {
+    const QString under = root ? root->objectName() : QStringLiteral("nothing");
+    // Said at once as well: the caller may go on to use the null control and end the process.
+    std::fprintf(stderr, "%s:%u: no %s named %s under %s\n", where.file_name(), unsigned(where.line()), type,
+                 name, qPrintable(under));
+    ADD_FAILURE_AT(where.file_name(), int(where.line()))
+        << "no " << type << " named " << name << " under " << under.toStdString();
+}
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);

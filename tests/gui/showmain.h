@@ -6,9 +6,10 @@
 #include <QTest>
 
 #include "app/tmainform.h"
+#include "controls.h"
 
 inline void showMainForm(TMainForm& form) {
     form.show();
     (void)QTest::qWaitForWindowExposed(&form);
-    (void)QTest::qWaitFor([&] { return form.CommPortBox->count() > 0; }, 5000);
+    (void)QTest::qWaitFor([&] { return control<QComboBox>(&form, "CommPortBox")->count() > 0; }, 5000);
 }

@@ -22,6 +22,7 @@
 #include "app/tmainform.h"
 #include "app/tmodsetform.h"
 #include "app/version.h"
+#include "controls.h"
 #include "scriptedprompts.h"
 
 namespace {
@@ -45,7 +46,7 @@ class AboutTest : public ::testing::Test {
     void ctrlClickLogo(std::function<int(QDialog*)> action, Qt::MouseButton button = Qt::LeftButton,
                        Qt::KeyboardModifiers mods = Qt::ControlModifier) {
         prompts.dialogActions.push_back(std::move(action));
-        QTest::mouseClick(form().Image1, button, mods);
+        QTest::mouseClick(control<QLabel>(&form(), "Image1"), button, mods);
     }
 
     ScriptedPrompts prompts;
@@ -86,7 +87,7 @@ TEST_F(AboutTest, CtrlClickOnTheLogoOpensTheSetupDialogAndSetsTheBacklightCaptio
         Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(shown, "3");
     EXPECT_EQ(selected, 3);
-    EXPECT_EQ(form().BlankChk->text(), "Enable LCD backlight");
+    EXPECT_EQ(control<QCheckBox>(&form(), "BlankChk")->text(), "Enable LCD backlight");
 
     // Version 2 gives the blanking caption back; a size above 8 selects nothing and is kept.
     config().ModuleVersion = 2;
@@ -97,11 +98,11 @@ TEST_F(AboutTest, CtrlClickOnTheLogoOpensTheSetupDialogAndSetsTheBacklightCaptio
     });
     EXPECT_EQ(selected, -1);
     EXPECT_EQ(config().MemorySize, 9);
-    EXPECT_EQ(form().BlankChk->text(), "Blank display after 30 seconds");
+    EXPECT_EQ(control<QCheckBox>(&form(), "BlankChk")->text(), "Blank display after 30 seconds");
 
     // A plain click (or Shift alone) opens nothing.
-    QTest::mouseClick(form().Image1, Qt::LeftButton);
-    QTest::mouseClick(form().Image1, Qt::LeftButton, Qt::ShiftModifier);
+    QTest::mouseClick(control<QLabel>(&form(), "Image1"), Qt::LeftButton);
+    QTest::mouseClick(control<QLabel>(&form(), "Image1"), Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(prompts.dialogsShown.size(), 3u);
 }
 
@@ -128,7 +129,7 @@ TEST_F(AboutTest, SetupDialogEditsTheBlockAndKeepsEveryChangeOnClose) {
     EXPECT_EQ(config().ModuleVersion, 254);
     EXPECT_EQ(d.ModDisp->text(), "254");
     EXPECT_EQ(config().MemorySize, 8);
-    EXPECT_EQ(form().BlankChk->text(), "Enable LCD backlight");
+    EXPECT_EQ(control<QCheckBox>(&form(), "BlankChk")->text(), "Enable LCD backlight");
 
     // Typed text: an item's exact text selects its size, anything else gives 0.
     ctrlClickLogo([&](QDialog* dlg) {
@@ -143,13 +144,13 @@ TEST_F(AboutTest, SetupDialogEditsTheBlockAndKeepsEveryChangeOnClose) {
 }
 
 TEST_F(AboutTest, VersionFromTheBuildAndTheBuiltManual) {
-    EXPECT_EQ(form().VersionInfo->text(), "3.4.0.0");
+    EXPECT_EQ(control<QLabel>(&form(), "VersionInfo")->text(), "3.4.0.0");
     EXPECT_EQ(form().findChild<QLabel*>("Label22")->text(), "Beta");
     // "Dec  8 2026, 01:14:44": month, day, year, a comma, the time of day.
     EXPECT_TRUE(QRegularExpression(R"(^[A-Z][a-z]{2} [ \d]\d \d{4}, \d\d:\d\d:\d\d$)")
-                    .match(form().BuildInfo->text())
+                    .match(control<QLabel>(&form(), "BuildInfo")->text())
                     .hasMatch())
-        << form().BuildInfo->text().toStdString();
+        << control<QLabel>(&form(), "BuildInfo")->text().toStdString();
 
     // The test program's folder holds no manual: the button says where it looked.
     form().ManualBtnClick();
@@ -208,10 +209,12 @@ TEST_F(AboutTest, LinksAndManualThatNothingOpensAreNamed) {
     } cases[] = {
         {[&] { form().ManualBtnClick(); }, QUrl::fromLocalFile(manual).toString(),
          QDir::toNativeSeparators(manual)},
-        {[&] { QTest::mouseClick(form().AboutEmail, Qt::LeftButton); }, "mailto:" + form().AboutEmail->text(),
-         form().AboutEmail->text()},
-        {[&] { QTest::mouseClick(form().AboutWebSite, Qt::LeftButton); },
-         QUrl::fromUserInput(form().AboutWebSite->text()).toString(), form().AboutWebSite->text()},
+        {[&] { QTest::mouseClick(control<QLabel>(&form(), "AboutEmail"), Qt::LeftButton); },
+         "mailto:" + control<QLabel>(&form(), "AboutEmail")->text(),
+         control<QLabel>(&form(), "AboutEmail")->text()},
+        {[&] { QTest::mouseClick(control<QLabel>(&form(), "AboutWebSite"), Qt::LeftButton); },
+         QUrl::fromUserInput(control<QLabel>(&form(), "AboutWebSite")->text()).toString(),
+         control<QLabel>(&form(), "AboutWebSite")->text()},
     };
     prompts.openUrlResult = false;
     for (const Case& c : cases) {

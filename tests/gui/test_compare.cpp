@@ -15,6 +15,7 @@
 #include "app/largeplot.h"
 #include "app/plotbox.h"
 #include "app/tmainform.h"
+#include "controls.h"
 #include "data/flightstats.h"
 #include "scriptedprompts.h"
 #include "windowsfixture.h"
@@ -53,21 +54,22 @@ TEST_F(CompareTest, ForeignFilesLoadInOneUnitAndLineUpIsOneUndoableStep) {
     main->openDataFiles({metres, feet});
     ASSERT_EQ(list().dataSetCount(), 2); // in place of the start-up set
     EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(main->ActiveSetCombo->itemText(0), "sim");
-    EXPECT_EQ(main->ActiveSetCombo->itemText(1), "altimeter");
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(0), "sim");
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(1), "altimeter");
     EXPECT_EQ(windows->state.plot.settings.yLabel, "Altitude (Meters)");
     EXPECT_EQ(list().dataSet(1).altitudeUnit, orvo::altitudeUnitOfCode(2));
-    EXPECT_TRUE(main->StatusPanel->currentMessage().contains("converted from feet to meters"))
-        << main->StatusPanel->currentMessage().toStdString();
+    EXPECT_TRUE(
+        control<QStatusBar>(main, "StatusPanel")->currentMessage().contains("converted from feet to meters"))
+        << control<QStatusBar>(main, "StatusPanel")->currentMessage().toStdString();
     // The view fits the loaded flights.
     EXPECT_GE(windows->state.plot.settings.timeMax, 39.0);
     EXPECT_GE(windows->state.plot.settings.altitudeMax, 300.0);
 
     const double before = list().dataSet(1).samples.time[0];
-    main->LineUpBtn->click();
+    control<QPushButton>(main, "LineUpBtn")->click();
     for (int n = 0; n < 2; ++n)
         EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(n)).liftoffTime, 0.0, 1e-9);
-    EXPECT_TRUE(main->StatusPanel->currentMessage().contains("Lined up 2"));
+    EXPECT_TRUE(control<QStatusBar>(main, "StatusPanel")->currentMessage().contains("Lined up 2"));
     main->UndoEdit();
     EXPECT_EQ(list().dataSet(1).samples.time[0], before); // both sets back in one step
     EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(0)).liftoffTime, 2.0, 0.3);
@@ -77,10 +79,10 @@ TEST_F(CompareTest, ForeignFilesLoadInOneUnitAndLineUpIsOneUndoableStep) {
 
 TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {
     const QSize mainSize = main->size();
-    QTest::keyClick(main->PlotBox, Qt::Key_F11); // only on the Recorded Data page
+    QTest::keyClick(control<PlotBoxWidget>(main, "PlotBox"), Qt::Key_F11); // only on the Recorded Data page
     EXPECT_EQ(main->largePlot(), nullptr);
     main->openDataFiles({metres});
-    QTest::mouseDClick(main->PlotBox, Qt::LeftButton);
+    QTest::mouseDClick(control<PlotBoxWidget>(main, "PlotBox"), Qt::LeftButton);
     LargePlotWindow* large = main->largePlot();
     ASSERT_NE(large, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(large));
@@ -91,7 +93,7 @@ TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {
 
     // A change of the data repaints both plots.
     const int renders = large->plotBox()->renderCount();
-    main->LineUpBtn->click();
+    control<QPushButton>(main, "LineUpBtn")->click();
     QApplication::processEvents();
     EXPECT_GT(large->plotBox()->renderCount(), renders);
 
@@ -103,7 +105,7 @@ TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {
     auto* position = large->findChild<QLabel*>("LargeXYDisp");
     ASSERT_NE(position, nullptr);
     EXPECT_FALSE(position->text().isEmpty());
-    EXPECT_EQ(position->text(), main->XYDisp->text());
+    EXPECT_EQ(position->text(), control<QLabel>(main, "XYDisp")->text());
     EXPECT_TRUE(large->plotBox()->overlay().circle);
     // The keys of the page act on the plot from the large window too.
     const double span = windows->state.plot.settings.timeMax - windows->state.plot.settings.timeMin;

@@ -21,6 +21,7 @@
 #include "app/configwidgets.h"
 #include "app/moduletransactions.h"
 #include "app/tmainform.h"
+#include "controls.h"
 #include "link/clock.h"
 #include "link/comm.h"
 #include "scriptedprompts.h"
@@ -116,7 +117,9 @@ class ConfigureTest : public ::testing::Test {
         ASSERT_EQ(link().CommOpen("rec", 5, 0), 1);
         form->state().connected = true;
     }
-    QStringList infoLines() const { return form->InfoText->toPlainText().split('\n'); }
+    QStringList infoLines() const {
+        return control<QPlainTextEdit>(form, "InfoText")->toPlainText().split('\n');
+    }
     QString text(const char* name) const {
         if (auto* l = form->findChild<QLabel*>(name)) return l->text();
         if (auto* e = form->findChild<QLineEdit*>(name)) return e->text();
@@ -143,7 +146,11 @@ class ConfigureTest : public ::testing::Test {
 } // namespace
 
 TEST_F(ConfigureTest, pageHoldsEveryControlInItsDesignedState) {
-    EXPECT_EQ(form->PageControl1->tabText(form->PageControl1->indexOf(form->ConfigurePage)), "Configure");
+    EXPECT_EQ(
+        control<QTabWidget>(form, "PageControl1")
+            ->tabText(
+                control<QTabWidget>(form, "PageControl1")->indexOf(control<QWidget>(form, "ConfigurePage"))),
+        "Configure");
     EXPECT_EQ(interval(), "0:00:00.100");
     EXPECT_EQ(text("Msg1"), "Total Record Time: 01 hours 08 min 16.00 sec");
     EXPECT_EQ(form->findChild<QGroupBox*>("GroupBox1")->title(), "Sampling Interval");
@@ -239,10 +246,11 @@ TEST_F(ConfigureTest, notConnectedClearsTheLogSwitchesToConnectAndSendsNothing) 
     for (const char* button : {"ReadCfgBtn", "WriteCfgBtn", "BitBtn1"}) {
         SCOPED_TRACE(button);
         form->infoLine(QStringLiteral("old line"));
-        form->PageControl1->setCurrentWidget(form->ConfigurePage);
+        control<QTabWidget>(form, "PageControl1")->setCurrentWidget(control<QWidget>(form, "ConfigurePage"));
         QTest::mouseClick(form->findChild<QPushButton*>(button), Qt::LeftButton);
-        EXPECT_EQ(form->InfoText->toPlainText(), "Not Connected");
-        EXPECT_EQ(form->PageControl1->currentWidget(), form->ConnectPage);
+        EXPECT_EQ(control<QPlainTextEdit>(form, "InfoText")->toPlainText(), "Not Connected");
+        EXPECT_EQ(control<QTabWidget>(form, "PageControl1")->currentWidget(),
+                  control<QWidget>(form, "ConnectPage"));
     }
     EXPECT_TRUE(line.writes.empty());
     EXPECT_TRUE(prompts.messages.empty());
@@ -358,7 +366,7 @@ TEST_F(ConfigureTest, writeSendsCommandPauseAndBlockWithTheEditRules) {
     form->findChild<RadioGroup*>("AutoZeroGrp")->setItemIndex(2);
     QTest::mouseClick(form->findChild<RadioGroup*>("UnitsGrp")->button(1), Qt::LeftButton);
 
-    QTest::mouseClick(form->WriteCfgBtn, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(form, "WriteCfgBtn"), Qt::LeftButton);
 
     ASSERT_EQ(line.writes.size(), 2u);
     EXPECT_EQ(line.writes[0].second, "c");
@@ -406,7 +414,7 @@ TEST_F(ConfigureTest, numbersAFieldCannotHoldAreRefusedAndNothingIsSent) {
         const QString before = text(c.edit);
         type(c.edit, c.text);
         prompts.messages.clear();
-        QTest::mouseClick(form->WriteCfgBtn, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(form, "WriteCfgBtn"), Qt::LeftButton);
         EXPECT_TRUE(line.writes.empty()) << c.edit;
         ASSERT_EQ(prompts.messages.size(), 1u);
         EXPECT_EQ(prompts.messages[0].caption, "Error");
@@ -415,7 +423,7 @@ TEST_F(ConfigureTest, numbersAFieldCannotHoldAreRefusedAndNothingIsSent) {
         EXPECT_EQ(text(c.edit), c.text); // left for the user to correct
         type(c.edit, before);
     }
-    QTest::mouseClick(form->WriteCfgBtn, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(form, "WriteCfgBtn"), Qt::LeftButton);
     EXPECT_EQ(line.writes.size(), 2u);
 }
 
@@ -491,7 +499,7 @@ TEST_F(ConfigureTest, intervalUnitOfZeroNeitherDividesNorStepsByZero) {
 TEST_F(ConfigureTest, resetAnsweredNoSendsNothing) {
     connectRecorder();
     prompts.answers.push_back(QMessageBox::No);
-    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(form, "BitBtn1"), Qt::LeftButton);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].caption, "Reset Config Defaults");
     EXPECT_EQ(prompts.messages[0].text,
@@ -570,8 +578,8 @@ TEST_F(ConfigureTest, storedChoicesFillTheControlsAndAreStoredBackAtClose) {
 // handlers put into the labels.
 TEST_F(ConfigureTest, everyCaptionFitsTheFixedWindow) {
     form->show();
-    form->PageControl1->setCurrentWidget(form->ConfigurePage);
-    QWidget* page = form->ConfigurePage;
+    control<QTabWidget>(form, "PageControl1")->setCurrentWidget(control<QWidget>(form, "ConfigurePage"));
+    QWidget* page = control<QWidget>(form, "ConfigurePage");
     auto check = [&](const char* when) {
         SCOPED_TRACE(when);
         QCoreApplication::processEvents(); // let the layouts follow changed texts
@@ -633,7 +641,7 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
     {
         auto other = guard->begin();
         ASSERT_TRUE(other);
-        EXPECT_FALSE(form->ReadCfgBtn->isEnabled());
+        EXPECT_FALSE(control<QPushButton>(form, "ReadCfgBtn")->isEnabled());
         const std::string log = link().simulator().commandLog();
         form->infoLine(QStringLiteral("busy"));
         for (const auto& [name, handler] : handlers) {
@@ -645,7 +653,7 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
             EXPECT_TRUE(guard->running());
         }
     }
-    EXPECT_TRUE(form->ReadCfgBtn->isEnabled());
+    EXPECT_TRUE(control<QPushButton>(form, "ReadCfgBtn")->isEnabled());
 
     // The guard is free again: each button goes through and holds it while bytes go out.
     link().CommClose();
@@ -657,7 +665,7 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
     int unguarded = 0;
     line.onWrite = [&] {
         ++writes;
-        if (!guard->running() || form->ReadCfgBtn->isEnabled()) ++unguarded;
+        if (!guard->running() || control<QPushButton>(form, "ReadCfgBtn")->isEnabled()) ++unguarded;
     };
     prompts.answers.push_back(QMessageBox::Yes);
     for (const auto& [name, handler] : handlers) {

@@ -23,6 +23,7 @@
 #include "app/appwindows.h"
 #include "app/moduletransactions.h"
 #include "app/tmainform.h"
+#include "controls.h"
 #include "data/datafile.h"
 #include "link/comm.h"
 #include "moduleops/downloadarchive.h"
@@ -46,7 +47,7 @@ sim::RecordedSet recorded(std::uint16_t h, std::vector<std::uint16_t> words, boo
 }
 
 QStringList infoLines(const TMainForm& f) {
-    return f.InfoText->toPlainText().split('\n');
+    return control<QPlainTextEdit>(&f, "InfoText")->toPlainText().split('\n');
 }
 
 class ConnectTest : public ::testing::Test {
@@ -65,8 +66,9 @@ class ConnectTest : public ::testing::Test {
         TMainForm& f = form();
         // Only downloaded sets: the start-up set would widen every auto-scaled view.
         series().DeleteDataSet(0);
-        f.CommPortBox->setCurrentIndex(f.CommPortBox->findText(SimulatorPortName));
-        f.SpeedBox->setCurrentIndex(5);
+        control<QComboBox>(&f, "CommPortBox")
+            ->setCurrentIndex(control<QComboBox>(&f, "CommPortBox")->findText(SimulatorPortName));
+        control<QComboBox>(&f, "SpeedBox")->setCurrentIndex(5);
     }
     void TearDown() override {
         windows.reset();
@@ -77,9 +79,9 @@ class ConnectTest : public ::testing::Test {
     Link& link() { return form().state().link; }
     SeriesList& series() { return form().state().plot.settings.series; }
     void connectAndList() {
-        form().ConnectBtn->click();
+        control<QPushButton>(&form(), "ConnectBtn")->click();
         ASSERT_TRUE(form().state().connected);
-        form().DLInfoBtn->click();
+        control<QPushButton>(&form(), "DLInfoBtn")->click();
     }
     int countOf(char command) const {
         return static_cast<int>(std::count(wire.written.begin(), wire.written.end(), command));
@@ -95,23 +97,23 @@ class ConnectTest : public ::testing::Test {
 
 TEST_F(ConnectTest, ConnectReadsTheConfigurationAndASpeedChangeEndsTheConnection) {
     TMainForm& f = form();
-    f.ConnectBtn->click();
+    control<QPushButton>(&f, "ConnectBtn")->click();
     EXPECT_TRUE(f.state().connected);
-    EXPECT_EQ(f.ConnectBtn->text(), "Disconnect");
-    EXPECT_EQ(f.ConnectStatusDisp->text(), "Connected");
+    EXPECT_EQ(control<QPushButton>(&f, "ConnectBtn")->text(), "Disconnect");
+    EXPECT_EQ(control<QLabel>(&f, "ConnectStatusDisp")->text(), "Connected");
     EXPECT_EQ(wire.openedBaud, 115200);
     EXPECT_TRUE(infoLines(f).contains("Configuration loaded."));
     EXPECT_EQ(f.state().config, link().simulator().config());
 
-    f.SpeedBox->setCurrentIndex(2);
+    control<QComboBox>(&f, "SpeedBox")->setCurrentIndex(2);
     EXPECT_FALSE(f.state().connected);
     EXPECT_FALSE(link().CommIsOpen());
-    EXPECT_EQ(f.ConnectBtn->text(), "Connect");
-    EXPECT_EQ(f.ConnectStatusDisp->text(), "Not Connected");
+    EXPECT_EQ(control<QPushButton>(&f, "ConnectBtn")->text(), "Connect");
+    EXPECT_EQ(control<QLabel>(&f, "ConnectStatusDisp")->text(), "Not Connected");
     EXPECT_EQ(f.state().speedIndex, 2);
-    f.ConnectBtn->click();
+    control<QPushButton>(&f, "ConnectBtn")->click();
     EXPECT_EQ(wire.openedBaud, 9600);
-    f.ConnectBtn->click();
+    control<QPushButton>(&f, "ConnectBtn")->click();
     EXPECT_FALSE(f.state().connected);
     EXPECT_FALSE(link().CommIsOpen());
     EXPECT_TRUE(prompts.messages.empty());
@@ -120,9 +122,9 @@ TEST_F(ConnectTest, ConnectReadsTheConfigurationAndASpeedChangeEndsTheConnection
 TEST_F(ConnectTest, ConnectWhereNothingAnswersSaysThePortIsOpenButTheModuleIsSilent) {
     TMainForm& f = form();
     link().simulator().faults().ignoreCommands = "r";
-    f.ConnectBtn->click();
+    control<QPushButton>(&f, "ConnectBtn")->click();
     EXPECT_TRUE(f.state().connected);
-    EXPECT_EQ(f.ConnectStatusDisp->text(), "Port open, module did not answer");
+    EXPECT_EQ(control<QLabel>(&f, "ConnectStatusDisp")->text(), "Port open, module did not answer");
     EXPECT_EQ(wire.writesUnderWaitCursor, 1); // the one 'r' went out under the wait cursor
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     ASSERT_EQ(prompts.messages.size(), 1u);
@@ -130,32 +132,36 @@ TEST_F(ConnectTest, ConnectWhereNothingAnswersSaysThePortIsOpenButTheModuleIsSil
     EXPECT_TRUE(infoLines(f).contains("The port is open, but the module did not answer."));
 
     link().simulator().faults() = sim::Faults{};
-    f.ReadCfgBtn->click();
-    EXPECT_EQ(f.ConnectStatusDisp->text(), "Connected");
+    control<QPushButton>(&f, "ReadCfgBtn")->click();
+    EXPECT_EQ(control<QLabel>(&f, "ConnectStatusDisp")->text(), "Connected");
 }
 
 TEST_F(ConnectTest, PortThatDoesNotOpenIsReportedWithTheReason) {
     TMainForm& f = form();
-    f.CommPortBox->setEditText(QStringLiteral("/dev/orvo-no-such-port"));
-    f.ConnectBtn->click();
+    control<QComboBox>(&f, "CommPortBox")->setEditText(QStringLiteral("/dev/orvo-no-such-port"));
+    control<QPushButton>(&f, "ConnectBtn")->click();
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, "Unable to open Serial Port");
     EXPECT_EQ(prompts.messages[0].caption, "Error");
     EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::Warning);
     EXPECT_FALSE(prompts.messages[0].detail.isEmpty());
     EXPECT_FALSE(f.state().connected);
-    EXPECT_EQ(f.ConnectStatusDisp->text(), "Not Connected");
+    EXPECT_EQ(control<QLabel>(&f, "ConnectStatusDisp")->text(), "Not Connected");
 }
 
 TEST_F(ConnectTest, EveryModuleButtonSaysNotConnectedAndSendsNothing) {
     TMainForm& f = form();
-    for (QPushButton* b : {f.DLInfoBtn, f.DLDataBtn, f.EraseDataBtn, f.ResetModuleBtn, f.CalBtn}) {
-        f.PageControl1->setCurrentWidget(f.AboutPage);
-        f.InfoText->setPlainText(QStringLiteral("old text"));
+    for (QPushButton* b : {control<QPushButton>(&f, "DLInfoBtn"), control<QPushButton>(&f, "DLDataBtn"),
+                           control<QPushButton>(&f, "EraseDataBtn"),
+                           control<QPushButton>(&f, "ResetModuleBtn"), control<QPushButton>(&f, "CalBtn")}) {
+        control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "AboutPage"));
+        control<QPlainTextEdit>(&f, "InfoText")->setPlainText(QStringLiteral("old text"));
         b->click();
-        EXPECT_EQ(f.InfoText->toPlainText(), "Not Connected") << b->objectName().toStdString();
-        if (b == f.ResetModuleBtn || b == f.CalBtn) {
-            EXPECT_EQ(f.PageControl1->currentWidget(), f.ConnectPage);
+        EXPECT_EQ(control<QPlainTextEdit>(&f, "InfoText")->toPlainText(), "Not Connected")
+            << b->objectName().toStdString();
+        if (b == control<QPushButton>(&f, "ResetModuleBtn") || b == control<QPushButton>(&f, "CalBtn")) {
+            EXPECT_EQ(control<QTabWidget>(&f, "PageControl1")->currentWidget(),
+                      control<QWidget>(&f, "ConnectPage"));
         }
     }
     EXPECT_TRUE(wire.written.empty());
@@ -164,54 +170,54 @@ TEST_F(ConnectTest, EveryModuleButtonSaysNotConnectedAndSendsNothing) {
 
 TEST_F(ConnectTest, SimulatedInfoNeedsNoPortAndAllThenRequestsNothing) {
     TMainForm& f = form();
-    f.SimulateChk->setChecked(true);
-    f.DLInfoBtn->click();
+    control<QCheckBox>(&f, "SimulateChk")->setChecked(true);
+    control<QPushButton>(&f, "DLInfoBtn")->click();
     EXPECT_EQ(infoLines(f),
               (QStringList{"     Device Name: ORVO", "           Model: MOD1", "", "Software Version: 0.03",
                            "   Software Date: 08-27-03", "", "", "Memory contains 0 data sets."}));
-    ASSERT_EQ(f.SetList->count(), 1);
-    EXPECT_EQ(f.SetList->itemText(0), "All");
-    EXPECT_EQ(f.SetList->currentIndex(), 0);
-    EXPECT_EQ(f.FirmwareVersionDisp->text(), "0.03");
+    ASSERT_EQ(control<QComboBox>(&f, "SetList")->count(), 1);
+    EXPECT_EQ(control<QComboBox>(&f, "SetList")->itemText(0), "All");
+    EXPECT_EQ(control<QComboBox>(&f, "SetList")->currentIndex(), 0);
+    EXPECT_EQ(control<QLabel>(&f, "FirmwareVersionDisp")->text(), "0.03");
     EXPECT_EQ(f.state().config.Marker, 0xABCD);
     EXPECT_EQ(f.state().config.IntervalTicks, 4);
     EXPECT_TRUE(wire.written.empty());
 
     link().simulator().setRecordedSets({recorded(1, {1, 2})});
-    f.ConnectBtn->click();
-    f.DLInfoBtn->click(); // still simulated: the module's set is not listed
+    control<QPushButton>(&f, "ConnectBtn")->click();
+    control<QPushButton>(&f, "DLInfoBtn")->click(); // still simulated: the module's set is not listed
     const int sets = series().dataSetCount();
-    f.DLDataBtn->click();
+    control<QPushButton>(&f, "DLDataBtn")->click();
     EXPECT_EQ(series().dataSetCount(), sets);
     EXPECT_EQ(countOf('a'), 0);
-    EXPECT_FALSE(f.ProgressBar1->isVisible());
+    EXPECT_FALSE(control<QProgressBar>(&f, "ProgressBar1")->isVisible());
 }
 
 TEST_F(ConnectTest, InfoListsTheSetsAndKeepsTheNoReplyNotice) {
     TMainForm& f = form();
     link().simulator().setRecordedSets({recorded(1, {1}), recorded(1, {2}), recorded(1, {3})});
     connectAndList();
-    EXPECT_EQ(f.SetList->count(), 4);
-    EXPECT_EQ(f.SetList->itemText(0), "1");
-    EXPECT_EQ(f.SetList->itemText(3), "All");
+    EXPECT_EQ(control<QComboBox>(&f, "SetList")->count(), 4);
+    EXPECT_EQ(control<QComboBox>(&f, "SetList")->itemText(0), "1");
+    EXPECT_EQ(control<QComboBox>(&f, "SetList")->itemText(3), "All");
     EXPECT_EQ(f.state().setCount, 3);
     EXPECT_EQ(infoLines(f).first(), "     Device Name: ORVO");
     EXPECT_EQ(infoLines(f).last(), "Memory contains 3 data sets.");
 
     link().simulator().faults().ignoreCommands = "v";
-    f.DLInfoBtn->click();
+    control<QPushButton>(&f, "DLInfoBtn")->click();
     EXPECT_EQ(infoLines(f).first(), "No Reply from Target");
     EXPECT_EQ(infoLines(f).last(), "Memory contains 3 data sets.");
-    EXPECT_EQ(f.SetList->count(), 4);
+    EXPECT_EQ(control<QComboBox>(&f, "SetList")->count(), 4);
 }
 
 TEST_F(ConnectTest, WorkedExampleDownloadFillsTheSetNotesLabelsAndACopyOnDisk) {
     TMainForm& f = form();
     link().simulator().setRecordedSets({recorded(10, {0x0064, 0x8201, 0x0065, 0x0066}, true)});
     connectAndList();
-    f.SetList->setCurrentIndex(0);
+    control<QComboBox>(&f, "SetList")->setCurrentIndex(0);
     const int before = series().dataSetCount();
-    f.DLDataBtn->click();
+    control<QPushButton>(&f, "DLDataBtn")->click();
     ASSERT_EQ(series().dataSetCount(), before + 1);
     const Series& set = series().dataSet(before);
     const Series& trig = series().triggerSet(before);
@@ -229,7 +235,7 @@ TEST_F(ConnectTest, WorkedExampleDownloadFillsTheSetNotesLabelsAndACopyOnDisk) {
     EXPECT_EQ(p.timeMin, 0.0);
     EXPECT_EQ(p.timeMax, 3.0);
     EXPECT_EQ(f.state().selectedSet, 0);
-    EXPECT_FALSE(f.ProgressBar1->isVisible());
+    EXPECT_FALSE(control<QProgressBar>(&f, "ProgressBar1")->isVisible());
 
     const QStringList lines = infoLines(f);
     ASSERT_GE(lines.size(), 4);
@@ -252,7 +258,7 @@ TEST_F(ConnectTest, UnannouncedCountAndTheUnitsLabel) {
     link().simulator().setConfig(c);
     link().simulator().setRecordedSets({recorded(1, {5, 6, 7, 8, 9}, false, false)});
     connectAndList();
-    f.DLDataBtn->click();
+    control<QPushButton>(&f, "DLDataBtn")->click();
     const Series& set = series().dataSet(series().dataSetCount() - 1);
     EXPECT_EQ(set.samples.count, 5);
     EXPECT_EQ(series().triggerSet(series().dataSetCount() - 1).DisplayFlag, 0);
@@ -267,12 +273,12 @@ TEST_F(ConnectTest, StallMidSetKeepsTheSamplesAndAllGoesOnWithTheNextSet) {
     std::vector<std::uint16_t> long1(30, 0x0100);
     link().simulator().setRecordedSets({recorded(1, long1), recorded(1, {0x0200, 0x0201, 0x0202})});
     connectAndList();
-    f.SetList->setCurrentIndex(2); // "All"
+    control<QComboBox>(&f, "SetList")->setCurrentIndex(2); // "All"
     // Every reply pauses 2.5 s after its 16th byte: the header and five words of set 1.
     link().simulator().faults().stallAfter = 16;
     link().simulator().faults().stallMs = 2500;
     const int before = series().dataSetCount();
-    f.DLDataBtn->click();
+    control<QPushButton>(&f, "DLDataBtn")->click();
     ASSERT_EQ(series().dataSetCount(), before + 2);
     EXPECT_EQ(series().dataSet(before).samples.count, 5);
     const Series& second = series().dataSet(before + 1);
@@ -287,22 +293,22 @@ TEST_F(ConnectTest, MissingHeaderRemovesTheSetAndEndsTheDownload) {
     TMainForm& f = form();
     link().simulator().setRecordedSets({recorded(1, {1, 2}), recorded(1, {3})});
     connectAndList();
-    f.SetList->setCurrentIndex(2); // "All"
+    control<QComboBox>(&f, "SetList")->setCurrentIndex(2); // "All"
     link().simulator().faults().ignoreCommands = "a";
     const int before = series().dataSetCount();
-    f.DLDataBtn->click();
+    control<QPushButton>(&f, "DLDataBtn")->click();
     EXPECT_EQ(series().dataSetCount(), before);
     EXPECT_EQ(infoLines(f).last(), "Set 1 did not answer; nothing was downloaded.");
     EXPECT_EQ(countOf('a'), 1);
-    EXPECT_FALSE(f.ProgressBar1->isVisible());
+    EXPECT_FALSE(control<QProgressBar>(&f, "ProgressBar1")->isVisible());
 }
 
 TEST_F(ConnectTest, AllWithNoSetsRequestsNothing) {
     TMainForm& f = form();
     connectAndList();
-    ASSERT_EQ(f.SetList->count(), 1);
+    ASSERT_EQ(control<QComboBox>(&f, "SetList")->count(), 1);
     const int before = series().dataSetCount();
-    f.DLDataBtn->click();
+    control<QPushButton>(&f, "DLDataBtn")->click();
     EXPECT_EQ(series().dataSetCount(), before);
     EXPECT_EQ(countOf('a'), 0);
 }
@@ -312,23 +318,23 @@ TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
     link().simulator().setRecordedSets({recorded(1, {1}), recorded(1, {2})});
     connectAndList();
     prompts.answers.push_back(QMessageBox::No);
-    f.EraseDataBtn->click();
+    control<QPushButton>(&f, "EraseDataBtn")->click();
     EXPECT_EQ(link().simulator().recordedSets().size(), 2u);
-    EXPECT_EQ(f.SetList->count(), 3);
+    EXPECT_EQ(control<QComboBox>(&f, "SetList")->count(), 3);
 
     // Both sets were downloaded, so they are in the downloads folder: one question is enough.
-    f.SetList->setCurrentIndex(2); // "All"
-    f.DLDataBtn->click();
+    control<QComboBox>(&f, "SetList")->setCurrentIndex(2); // "All"
+    control<QPushButton>(&f, "DLDataBtn")->click();
     prompts.answers.push_back(QMessageBox::Yes);
-    f.EraseDataBtn->click();
+    control<QPushButton>(&f, "EraseDataBtn")->click();
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[1].caption, "Reset Config Defaults");
     EXPECT_EQ(prompts.messages[1].text, "This will erase all altitude data in the device.  Are you sure?");
     EXPECT_TRUE(link().simulator().recordedSets().empty());
-    EXPECT_EQ(f.SetList->count(), 0);
+    EXPECT_EQ(control<QComboBox>(&f, "SetList")->count(), 0);
     EXPECT_EQ(f.state().setCount, 2);
 
-    f.DLDataBtn->click();
+    control<QPushButton>(&f, "DLDataBtn")->click();
     ASSERT_EQ(prompts.messages.size(), 3u);
     EXPECT_EQ(prompts.messages[2].text, "No data set specified");
     EXPECT_EQ(prompts.messages[2].caption, "Orvo");
@@ -339,8 +345,8 @@ TEST_F(ConnectTest, EraseOfSetsNobodySavedOrOfAChangedListingNeedsASecondYes) {
     TMainForm& f = form();
     link().simulator().setRecordedSets({recorded(1, {1}), recorded(1, {2, 3}), recorded(1, {4})});
     connectAndList();
-    f.SetList->setCurrentIndex(0);
-    f.DLDataBtn->click(); // only set 1 is kept
+    control<QComboBox>(&f, "SetList")->setCurrentIndex(0);
+    control<QPushButton>(&f, "DLDataBtn")->click(); // only set 1 is kept
     const struct {
         const char* fault; // what happens on the line before the erase
         QString named;     // what the second question must say
@@ -354,7 +360,7 @@ TEST_F(ConnectTest, EraseOfSetsNobodySavedOrOfAChangedListingNeedsASecondYes) {
         ASSERT_TRUE(sim::parseFaults(c.fault, &link().simulator().faults(), &error)) << error;
         prompts.messages.clear();
         prompts.answers = {QMessageBox::Yes, QMessageBox::No};
-        f.EraseDataBtn->click();
+        control<QPushButton>(&f, "EraseDataBtn")->click();
         ASSERT_EQ(prompts.messages.size(), 2u) << c.fault;
         EXPECT_TRUE(prompts.messages[1].text.contains(c.named)) << prompts.messages[1].text.toStdString();
         EXPECT_EQ(link().simulator().recordedSets().size(), 3u);
@@ -363,23 +369,23 @@ TEST_F(ConnectTest, EraseOfSetsNobodySavedOrOfAChangedListingNeedsASecondYes) {
         clock.advance(1000);
     }
     prompts.answers = {QMessageBox::Yes, QMessageBox::Yes};
-    f.EraseDataBtn->click();
+    control<QPushButton>(&f, "EraseDataBtn")->click();
     EXPECT_TRUE(link().simulator().recordedSets().empty());
 }
 
 TEST_F(ConnectTest, CalibrationSendsTheAltitudeBigEndianAndRejectsNonNumbers) {
     TMainForm& f = form();
-    f.ConnectBtn->click();
-    f.AltCalEdit->setText(QStringLiteral("12 ft"));
+    control<QPushButton>(&f, "ConnectBtn")->click();
+    control<QLineEdit>(&f, "AltCalEdit")->setText(QStringLiteral("12 ft"));
     wire.written.clear();
-    f.CalBtn->click();
+    control<QPushButton>(&f, "CalBtn")->click();
     EXPECT_TRUE(wire.written.empty());
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].caption, "Error");
 
-    f.AltCalEdit->setText(QStringLiteral("-25"));
+    control<QLineEdit>(&f, "AltCalEdit")->setText(QStringLiteral("-25"));
     const std::uint32_t start = link().CommTickCount();
-    f.CalBtn->click();
+    control<QPushButton>(&f, "CalBtn")->click();
     // The block read afterwards may be written back: three reads must agree.
     EXPECT_EQ(wire.written, std::string("$t\xFF\xE7rrr", 7));
     EXPECT_EQ(link().simulator().calibrationAltitude(), -25);
@@ -389,11 +395,11 @@ TEST_F(ConnectTest, CalibrationSendsTheAltitudeBigEndianAndRejectsNonNumbers) {
 
 TEST_F(ConnectTest, ResetWaitsForTheRestartAndReadsTheConfiguration) {
     TMainForm& f = form();
-    f.ConnectBtn->click();
+    control<QPushButton>(&f, "ConnectBtn")->click();
     wire.written.clear();
-    f.InfoText->clear();
+    control<QPlainTextEdit>(&f, "InfoText")->clear();
     const std::uint32_t start = link().CommTickCount();
-    f.ResetModuleBtn->click();
+    control<QPushButton>(&f, "ResetModuleBtn")->click();
     EXPECT_EQ(wire.written, "Rrrr");
     EXPECT_GE(link().CommTickCount() - start, 4000u);
     EXPECT_EQ(infoLines(f), (QStringList{"Resetting the module...", "Module reset.",
@@ -404,8 +410,9 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     TMainForm& f = form();
     link().simulator().setRecordedSets({recorded(1, std::vector<std::uint16_t>(3000, 7))});
     connectAndList();
-    f.SetList->setCurrentIndex(0);
-    f.Timer1->start(); // as while live logging: it must not read the port during the download
+    control<QComboBox>(&f, "SetList")->setCurrentIndex(0);
+    control<QTimer>(&f, "Timer1")
+        ->start(); // as while live logging: it must not read the port during the download
     bool timerHeld = false;
     bool sawDisabled = false;
     bool progressShown = false;
@@ -413,10 +420,13 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     QTimer::singleShot(0, &f, [&] {
         // Runs from the download's message processing.
         ASSERT_TRUE(f.transactions()->running());
-        sawDisabled = !f.DLDataBtn->isEnabled() && !f.ConnectBtn->isEnabled() && !f.SpeedBox->isEnabled() &&
-                      !f.CalBtn->isEnabled() && !f.EraseDataBtn->isEnabled();
-        progressShown = f.ProgressBar1->isVisible();
-        timerHeld = !f.Timer1->isActive();
+        sawDisabled = !control<QPushButton>(&f, "DLDataBtn")->isEnabled() &&
+                      !control<QPushButton>(&f, "ConnectBtn")->isEnabled() &&
+                      !control<QComboBox>(&f, "SpeedBox")->isEnabled() &&
+                      !control<QPushButton>(&f, "CalBtn")->isEnabled() &&
+                      !control<QPushButton>(&f, "EraseDataBtn")->isEnabled();
+        progressShown = control<QProgressBar>(&f, "ProgressBar1")->isVisible();
+        timerHeld = !control<QTimer>(&f, "Timer1")->isActive();
         f.DLDataBtnClick();
         f.ConnectBtnClick();
         f.SpeedBoxChange(1);
@@ -426,12 +436,12 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
         EXPECT_TRUE(f.isVisible());
     });
     const int before = series().dataSetCount();
-    f.DLDataBtn->click();
+    control<QPushButton>(&f, "DLDataBtn")->click();
     EXPECT_TRUE(sawDisabled);
     EXPECT_TRUE(progressShown);
     EXPECT_TRUE(timerHeld);
-    EXPECT_TRUE(f.Timer1->isActive());
-    f.Timer1->stop();
+    EXPECT_TRUE(control<QTimer>(&f, "Timer1")->isActive());
+    control<QTimer>(&f, "Timer1")->stop();
     EXPECT_EQ(setsDuring, before + 1);
     EXPECT_EQ(countOf('a'), 1);
     EXPECT_EQ(f.state().speedIndex, 5);
@@ -439,7 +449,7 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     const int got = series().dataSet(before).samples.count;
     EXPECT_GT(got, 0);
     EXPECT_LT(got, 3000); // the close request ended the download early
-    EXPECT_TRUE(f.DLDataBtn->isEnabled());
+    EXPECT_TRUE(control<QPushButton>(&f, "DLDataBtn")->isEnabled());
     EXPECT_TRUE(f.isVisible());
     QCoreApplication::processEvents();
     EXPECT_FALSE(f.isVisible());
@@ -450,8 +460,8 @@ TEST_F(ConnectTest, ShortSetIsSaidAndEveryOperationThatWorkedSaysSo) {
     link().simulator().faults().truncateWords = 10; // the stream stops after ten words
     connectAndList();
     TMainForm& f = form();
-    f.InfoText->clear();
-    f.DLDataBtn->click();
+    control<QPlainTextEdit>(&f, "InfoText")->clear();
+    control<QPushButton>(&f, "DLDataBtn")->click();
     const QStringList lines = infoLines(f);
     const int at = static_cast<int>(lines.indexOf("Downloaded 10 data samples."));
     ASSERT_GE(at, 0) << lines.join('|').toStdString();
@@ -462,11 +472,11 @@ TEST_F(ConnectTest, ShortSetIsSaidAndEveryOperationThatWorkedSaysSo) {
 
     link().simulator().faults() = sim::Faults{};
     clock.advance(100);
-    f.WriteCfgBtn->click();
+    control<QPushButton>(&f, "WriteCfgBtn")->click();
     EXPECT_EQ(infoLines(f).last(), "Configuration sent to the module.");
     // Only 10 of the set's 40 samples were kept: the erase needs a second, explicit Yes.
     prompts.answers = {QMessageBox::Yes, QMessageBox::Yes};
-    f.EraseDataBtn->click();
+    control<QPushButton>(&f, "EraseDataBtn")->click();
     ASSERT_FALSE(prompts.messages.empty());
     EXPECT_TRUE(prompts.messages.back().text.startsWith("Set 1 was never saved"));
     EXPECT_EQ(infoLines(f).last(), "Erase command sent: the module's data sets are erased.");

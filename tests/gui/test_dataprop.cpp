@@ -18,6 +18,7 @@
 #include "app/appwindows.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
+#include "controls.h"
 #include "data/datafile.h"
 #include "scriptedprompts.h"
 #include "windowsfixture.h"
@@ -69,9 +70,10 @@ int blackPixels(const QImage& img) {
 } // namespace
 
 TEST_F(DataPropTest, TheButtonOpensTheDialogModallyAtTheFirstDataSet) {
-    ASSERT_NE(main->DataPropBtn, nullptr);
-    EXPECT_EQ(main->DataPropBtn->text(), QStringLiteral("Data Properties"));
-    EXPECT_EQ(main->DataPropBtn->toolTip(), QStringLiteral("Edit Dataset Properties"));
+    ASSERT_NE(control<QPushButton>(main, "DataPropBtn"), nullptr);
+    EXPECT_EQ(control<QPushButton>(main, "DataPropBtn")->text(), QStringLiteral("Data Properties"));
+    EXPECT_EQ(control<QPushButton>(main, "DataPropBtn")->toolTip(),
+              QStringLiteral("Edit Dataset Properties"));
     // Start-up already loaded the first set's look into the dialog.
     EXPECT_EQ(form->Line_Clr->colour(), 0x00FF0000u);
     EXPECT_EQ(form->TrigStyleCombo->currentIndex(), orvo::PointTriangle);
@@ -86,7 +88,7 @@ TEST_F(DataPropTest, TheButtonOpensTheDialogModallyAtTheFirstDataSet) {
         nameWhenShown = form->SignalDisplayNameEdit->text();
         return int(QDialog::Rejected);
     });
-    main->DataPropBtn->click();
+    control<QPushButton>(main, "DataPropBtn")->click();
     ASSERT_EQ(prompts.dialogsShown.size(), 1u);
     EXPECT_EQ(prompts.dialogsShown[0], QStringLiteral("TDataPropForm"));
     EXPECT_EQ(rowWhenShown, 0);
@@ -147,8 +149,8 @@ TEST_F(DataPropTest, ALongNameIsCutAndBothListsShowItInPlace) {
     EXPECT_EQ(QString::fromStdString(list().dataSet(1).name), cut);
     EXPECT_EQ(form->SetListBox->item(1)->text(), cut);
     EXPECT_EQ(form->SetListBox->currentRow(), 1);
-    EXPECT_EQ(main->ActiveSetCombo->itemText(1), cut);
-    EXPECT_EQ(main->ActiveSetCombo->currentIndex(), 2);
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(1), cut);
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->currentIndex(), 2);
     EXPECT_EQ(list().dataSet(1).note1.size(), 255u);
 
     // A name of non-ASCII characters is cut at a character boundary, never mid-character.
@@ -191,7 +193,7 @@ TEST_F(DataPropTest, DeleteSelectsTheFirstRemainingSetAndTheLastLeavesNothingToP
     ASSERT_EQ(list().dataSetCount(), 2);
     EXPECT_EQ(form->SetListBox->currentRow(), 0);
     EXPECT_EQ(form->SignalDisplayNameEdit->text(), QStringLiteral("Data000"));
-    EXPECT_EQ(main->ActiveSetCombo->count(), 2);
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->count(), 2);
 
     form->DelSetBtn->click();
     form->DelSetBtn->click();
@@ -210,7 +212,7 @@ TEST_F(DataPropTest, DeleteSelectsTheFirstRemainingSetAndTheLastLeavesNothingToP
 
     // A set created afterwards becomes editable on the next opening.
     filled(30, 1.0);
-    main->DataPropBtn->click();
+    control<QPushButton>(main, "DataPropBtn")->click();
     EXPECT_TRUE(form->ApplyBtn->isEnabled());
 }
 

@@ -21,6 +21,7 @@
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
 #include "bigplotfile.h"
+#include "controls.h"
 #include "data/datafile.h"
 #include "scriptedprompts.h"
 #include "windowsfixture.h"
@@ -52,7 +53,7 @@ class FilesTest : public WindowsFixture {
     void save(int choice, const QString& file) {
         chooseSave(choice);
         prompts.fileNames.push_back(file);
-        main->SaveBtn->click();
+        control<QPushButton>(main, "SaveBtn")->click();
     }
 };
 
@@ -76,7 +77,7 @@ TEST_F(FilesTest, CancelInTheSaveSelectionEndsBeforeAnyFileDialog) {
         static_cast<TSaveSel*>(d)->BitBtn2->click();
         return d->result();
     });
-    main->SaveBtn->click();
+    control<QPushButton>(main, "SaveBtn")->click();
     EXPECT_EQ(prompts.dialogsShown, std::vector<QString>{"TSaveSel"});
     EXPECT_TRUE(prompts.fileTitles.isEmpty());
 }
@@ -95,7 +96,7 @@ TEST_F(FilesTest, SaveActiveSetThenWholePlotAndTheChoiceIsKept) {
 
     int shown = -1;
     chooseSave(TSaveSel::PlotAndAllDataSets, &shown);
-    main->SaveBtn->click(); // the file dialog is cancelled
+    control<QPushButton>(main, "SaveBtn")->click(); // the file dialog is cancelled
     EXPECT_EQ(shown, TSaveSel::PlotAndAllDataSets);
     EXPECT_TRUE(prompts.messages.empty());
 }
@@ -109,18 +110,19 @@ TEST_F(FilesTest, LoadAddsDataSetsTakesThePlotTextsAndRemembersTheFile) {
     plot().timeMax = 5.0;
 
     prompts.fileNames.push_back(path("plot.csv"));
-    main->LoadBtn->click();
+    control<QPushButton>(main, "LoadBtn")->click();
     EXPECT_EQ(prompts.fileTitles.last(), "Load Orvo Data");
     ASSERT_EQ(list().dataSetCount(), 2);
     EXPECT_EQ(list().dataSet(1).name, "Data000");
     EXPECT_EQ(list().dataSet(1).note1, "kept");
-    EXPECT_EQ(main->ActiveSetCombo->count(), 2);
-    EXPECT_EQ(main->ActiveSetCombo->currentIndex(), 1); // the loaded set is the active one
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->count(), 2);
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->currentIndex(),
+              1); // the loaded set is the active one
     EXPECT_EQ(plot().title, "Saved title");
     EXPECT_EQ(plot().timeMax, 1234.57);
     EXPECT_TRUE(prompts.messages.empty());
 
-    main->LoadBtn->click(); // cancelled, but the dialog proposed the last file
+    control<QPushButton>(main, "LoadBtn")->click(); // cancelled, but the dialog proposed the last file
     EXPECT_EQ(prompts.proposedPaths.last(), path("plot.csv"));
     EXPECT_EQ(list().dataSetCount(), 2);
 }
@@ -128,7 +130,7 @@ TEST_F(FilesTest, LoadAddsDataSetsTakesThePlotTextsAndRemembersTheFile) {
 TEST_F(FilesTest, FailuresAreReportedOnce) {
     // A file that cannot be opened.
     prompts.fileNames.push_back(path("none.csv"));
-    main->LoadBtn->click();
+    control<QPushButton>(main, "LoadBtn")->click();
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].caption, "Error");
     EXPECT_EQ(prompts.messages[0].icon, Prompts::Icon::Warning);
@@ -144,7 +146,7 @@ TEST_F(FilesTest, FailuresAreReportedOnce) {
     f.write("0.5, 12.25, 0\nnot a number\n1.0; 3; 0\n");
     f.close();
     prompts.fileNames.push_back(path("foreign.csv"));
-    main->LoadBtn->click();
+    control<QPushButton>(main, "LoadBtn")->click();
     EXPECT_EQ(list().dataSetCount(), 2);
     ASSERT_EQ(prompts.messages.size(), 3u);
     EXPECT_TRUE(prompts.lastMessage().startsWith(path("foreign.csv")));

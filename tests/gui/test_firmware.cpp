@@ -18,6 +18,7 @@
 #include "app/appwindows.h"
 #include "app/moduletransactions.h"
 #include "app/tmainform.h"
+#include "controls.h"
 #include "firmware/hexfile.h"
 #include "link/clock.h"
 #include "link/comm.h"
@@ -45,7 +46,7 @@ class FirmwareGuiTest : public ::testing::Test {
         windows = std::make_unique<AppWindows>(&prompts);
         form = windows->mainForm.get();
         link().CommSetClock(&clock);
-        form->CommPortBox->setEditText(QString::fromLatin1(orvo::SimulatorPortName));
+        control<QComboBox>(form, "CommPortBox")->setEditText(QString::fromLatin1(orvo::SimulatorPortName));
     }
     void TearDown() override {
         windows.reset();
@@ -60,10 +61,12 @@ class FirmwareGuiTest : public ::testing::Test {
     void connectSimulator() {
         ASSERT_EQ(link().CommOpen(orvo::SimulatorPortName, 5, 0), 1);
         form->state().connected = true;
-        form->ConnectBtn->setText(QStringLiteral("Disconnect"));
-        form->ConnectStatusDisp->setText(QStringLiteral("Connected"));
+        control<QPushButton>(form, "ConnectBtn")->setText(QStringLiteral("Disconnect"));
+        control<QLabel>(form, "ConnectStatusDisp")->setText(QStringLiteral("Connected"));
     }
-    QStringList infoLines() const { return form->InfoText->toPlainText().split('\n'); }
+    QStringList infoLines() const {
+        return control<QPlainTextEdit>(form, "InfoText")->toPlainText().split('\n');
+    }
     QCheckBox* check(const char* name) const { return form->findChild<QCheckBox*>(name); }
 
     orvo::VirtualClock clock{5000};
@@ -78,12 +81,12 @@ class FirmwareGuiTest : public ::testing::Test {
 
 TEST_F(FirmwareGuiTest, firmwareGroupHoldsItsControls) {
     EXPECT_EQ(form->findChild<QLabel*>("Label5")->text(), "Firmware Version:");
-    EXPECT_EQ(form->UpdateBtn->text(), "Update Firmware");
+    EXPECT_EQ(control<QPushButton>(form, "UpdateBtn")->text(), "Update Firmware");
     EXPECT_EQ(check("BlankPartChk")->text(), "Part is Blank");
     EXPECT_FALSE(check("BlankPartChk")->isChecked());
     EXPECT_EQ(check("CompatChk")->text(), "Update trouble?  Try me.");
     EXPECT_TRUE(check("CompatChk")->isHidden());
-    EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form));
+    EXPECT_FALSE(control<QProgressBar>(form, "ProgressBar1")->isVisibleTo(form));
 }
 
 TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
@@ -99,14 +102,16 @@ TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
         looked = true;
         EXPECT_TRUE(form->transactions()->running());
         EXPECT_FALSE(form->state().connected); // the open link was closed first
-        EXPECT_EQ(form->ConnectBtn->text(), "Connect");
-        EXPECT_EQ(form->ConnectStatusDisp->text(), "Not Connected");
-        for (QWidget* w : std::initializer_list<QWidget*>{form->UpdateBtn, form->ConnectBtn, form->DLInfoBtn,
-                                                          form->ReadCfgBtn, form->CommPortBox, form->SpeedBox,
-                                                          form->ResetModuleBtn})
+        EXPECT_EQ(control<QPushButton>(form, "ConnectBtn")->text(), "Connect");
+        EXPECT_EQ(control<QLabel>(form, "ConnectStatusDisp")->text(), "Not Connected");
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 control<QPushButton>(form, "UpdateBtn"), control<QPushButton>(form, "ConnectBtn"),
+                 control<QPushButton>(form, "DLInfoBtn"), control<QPushButton>(form, "ReadCfgBtn"),
+                 control<QComboBox>(form, "CommPortBox"), control<QComboBox>(form, "SpeedBox"),
+                 control<QPushButton>(form, "ResetModuleBtn")})
             EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-        EXPECT_TRUE(form->ProgressBar1->isVisibleTo(form));
-        EXPECT_EQ(form->ProgressBar1->maximum(), orvo::FirmwareSize - 1);
+        EXPECT_TRUE(control<QProgressBar>(form, "ProgressBar1")->isVisibleTo(form));
+        EXPECT_EQ(control<QProgressBar>(form, "ProgressBar1")->maximum(), orvo::FirmwareSize - 1);
         // A second click does nothing; a close request waits for the end of the run.
         const std::size_t asked = prompts.messages.size();
         form->UpdateBtnClick();
@@ -115,7 +120,7 @@ TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
         EXPECT_TRUE(form->transactions()->closePending());
     });
     form->show(); // fills the port list; the test's port is chosen after
-    form->CommPortBox->setEditText(QString::fromLatin1(orvo::SimulatorPortName));
+    control<QComboBox>(form, "CommPortBox")->setEditText(QString::fromLatin1(orvo::SimulatorPortName));
     form->UpdateBtnClick();
 
     EXPECT_TRUE(looked);
@@ -132,11 +137,12 @@ TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
     ASSERT_GE(lines.size(), 3);
     EXPECT_EQ(lines.mid(lines.size() - 3),
               (QStringList{"ISP Mode Initiated", "", "Firmware updated successfully."}));
-    EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form));
-    EXPECT_EQ(form->ProgressBar1->maximum(), 100);
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->ConnectPage);
+    EXPECT_FALSE(control<QProgressBar>(form, "ProgressBar1")->isVisibleTo(form));
+    EXPECT_EQ(control<QProgressBar>(form, "ProgressBar1")->maximum(), 100);
+    EXPECT_EQ(control<QTabWidget>(form, "PageControl1")->currentWidget(),
+              control<QWidget>(form, "ConnectPage"));
     EXPECT_FALSE(link().CommIsOpen());
-    EXPECT_TRUE(form->UpdateBtn->isEnabled());
+    EXPECT_TRUE(control<QPushButton>(form, "UpdateBtn")->isEnabled());
     // The close asked for during the run happens now.
     QCoreApplication::processEvents();
     EXPECT_FALSE(form->isVisible());
@@ -152,7 +158,7 @@ TEST_F(FirmwareGuiTest, cancellingTheWarningOrTheFileDialogChangesNothing) {
     EXPECT_EQ(prompts.fileTitles.size(), 1);
     EXPECT_TRUE(form->state().connected);
     EXPECT_TRUE(link().CommIsOpen());
-    EXPECT_EQ(form->InfoText->toPlainText(), "");
+    EXPECT_EQ(control<QPlainTextEdit>(form, "InfoText")->toPlainText(), "");
 }
 
 TEST_F(FirmwareGuiTest, doubtfulFilesAreRefusedBeforeAnythingIsSent) {
@@ -198,7 +204,7 @@ TEST_F(FirmwareGuiTest, doubtfulFilesAreRefusedBeforeAnythingIsSent) {
 
     EXPECT_EQ(m.commandLog(), commands);
     EXPECT_EQ(m.loaderRecords(), records);
-    EXPECT_FALSE(form->ProgressBar1->isVisibleTo(form));
+    EXPECT_FALSE(control<QProgressBar>(form, "ProgressBar1")->isVisibleTo(form));
     EXPECT_FALSE(infoLines().contains("Firmware updated successfully."));
 }
 
@@ -215,7 +221,8 @@ TEST_F(FirmwareGuiTest, failedEraseTellsHowToFinishAndPartIsBlankDoes) {
     EXPECT_EQ(lines[lines.size() - 3], "Error Erasing Flash");
     EXPECT_TRUE(lines.last().contains("check \"Part is Blank\""));
     EXPECT_FALSE(lines.contains("Firmware updated successfully."));
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->ConnectPage);
+    EXPECT_EQ(control<QTabWidget>(form, "PageControl1")->currentWidget(),
+              control<QWidget>(form, "ConnectPage"));
 
     check("BlankPartChk")->setChecked(true);
     prompts.answers = {QMessageBox::Ok};

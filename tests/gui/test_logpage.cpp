@@ -16,6 +16,7 @@
 #include "app/appwindows.h"
 #include "app/moduletransactions.h"
 #include "app/tmainform.h"
+#include "controls.h"
 #include "link/comm.h"
 #include "recordingsimulator.h"
 #include "scriptedprompts.h"
@@ -34,7 +35,8 @@ class LogPageTest : public ::testing::Test {
         link().CommSetClock(&clock);
         recordSimulatorPort(link(), wire);
         showMainForm(*windows->mainForm);
-        form().CommPortBox->setCurrentIndex(form().CommPortBox->findText(SimulatorPortName));
+        control<QComboBox>(&form(), "CommPortBox")
+            ->setCurrentIndex(control<QComboBox>(&form(), "CommPortBox")->findText(SimulatorPortName));
     }
     void TearDown() override {
         windows.reset();
@@ -55,7 +57,7 @@ const QRgb Grey = qRgb(0x80, 0x80, 0x80);
 const QRgb Red = qRgb(0xFF, 0, 0);
 
 QImage chart(TMainForm& f) {
-    return f.AltBox->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return control<QWidget>(&f, "AltBox")->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 // The topmost red pixel of column x, or -1.
@@ -69,35 +71,37 @@ int topRed(const QImage& img, int x) {
 
 TEST_F(LogPageTest, PageStartsWithItsReadoutsAndAHiddenTab) {
     TMainForm& f = form();
-    EXPECT_FALSE(f.PageControl1->isTabVisible(f.PageControl1->indexOf(f.LogPage)));
-    EXPECT_EQ(f.Label2->text(), "Time");
-    EXPECT_EQ(f.Panel3->text(), "0d 00:00:00.00");
-    EXPECT_EQ(f.Label3->text(), "Altitude (feet)");
-    EXPECT_EQ(f.AltDisp->text(), "10000");
-    EXPECT_EQ(f.AMaxLabel->text(), "10000");
-    EXPECT_EQ(f.AMinLabel->text(), "0");
-    EXPECT_EQ(f.StartBtn->text(), "Start");
-    EXPECT_EQ(f.ClearBtn->text(), "Clear");
-    EXPECT_FALSE(f.Timer1->isActive());
-    EXPECT_EQ(static_cast<int>(f.state().liveLog.size()), f.AltBox->width());
+    EXPECT_FALSE(control<QTabWidget>(&f, "PageControl1")
+                     ->isTabVisible(
+                         control<QTabWidget>(&f, "PageControl1")->indexOf(control<QWidget>(&f, "LogPage"))));
+    EXPECT_EQ(control<QLabel>(&f, "Label2")->text(), "Time");
+    EXPECT_EQ(control<QLabel>(&f, "Panel3")->text(), "0d 00:00:00.00");
+    EXPECT_EQ(control<QLabel>(&f, "Label3")->text(), "Altitude (feet)");
+    EXPECT_EQ(control<QLabel>(&f, "AltDisp")->text(), "10000");
+    EXPECT_EQ(control<QLabel>(&f, "AMaxLabel")->text(), "10000");
+    EXPECT_EQ(control<QLabel>(&f, "AMinLabel")->text(), "0");
+    EXPECT_EQ(control<QPushButton>(&f, "StartBtn")->text(), "Start");
+    EXPECT_EQ(control<QPushButton>(&f, "ClearBtn")->text(), "Clear");
+    EXPECT_FALSE(control<QTimer>(&f, "Timer1")->isActive());
+    EXPECT_EQ(static_cast<int>(f.state().liveLog.size()), control<QWidget>(&f, "AltBox")->width());
 }
 
 TEST_F(LogPageTest, StartWhileNotConnectedSaysSoOnTheConnectPage) {
     TMainForm& f = form();
-    f.PageControl1->setCurrentWidget(f.LogPage);
-    f.StartBtn->click();
-    EXPECT_EQ(f.InfoText->toPlainText(), "Not Connected");
-    EXPECT_EQ(f.PageControl1->currentWidget(), f.ConnectPage);
-    EXPECT_EQ(f.StartBtn->text(), "Start");
+    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "LogPage"));
+    control<QPushButton>(&f, "StartBtn")->click();
+    EXPECT_EQ(control<QPlainTextEdit>(&f, "InfoText")->toPlainText(), "Not Connected");
+    EXPECT_EQ(control<QTabWidget>(&f, "PageControl1")->currentWidget(), control<QWidget>(&f, "ConnectPage"));
+    EXPECT_EQ(control<QPushButton>(&f, "StartBtn")->text(), "Start");
     EXPECT_FALSE(f.state().logging);
-    EXPECT_FALSE(f.Timer1->isActive());
-    EXPECT_TRUE(f.LogDisp->text().isEmpty());
+    EXPECT_FALSE(control<QTimer>(&f, "Timer1")->isActive());
+    EXPECT_TRUE(control<QLabel>(&f, "LogDisp")->text().isEmpty());
     EXPECT_TRUE(written.empty());
 }
 
 TEST_F(LogPageTest, StartThenStopSendsOneLogCommand) {
     TMainForm& f = form();
-    f.ConnectBtn->click();
+    control<QPushButton>(&f, "ConnectBtn")->click();
     ASSERT_TRUE(f.state().connected);
     written.clear();
 
@@ -105,35 +109,35 @@ TEST_F(LogPageTest, StartThenStopSendsOneLogCommand) {
     {
         auto busy = f.transactions()->begin();
         f.StartBtnClick();
-        EXPECT_EQ(f.StartBtn->text(), "Start");
+        EXPECT_EQ(control<QPushButton>(&f, "StartBtn")->text(), "Start");
     }
     EXPECT_TRUE(written.empty());
 
-    f.StartBtn->click();
+    control<QPushButton>(&f, "StartBtn")->click();
     EXPECT_EQ(written, "l");
     EXPECT_TRUE(link().simulator().logging());
-    EXPECT_EQ(f.StartBtn->text(), "Stop");
-    EXPECT_EQ(f.LogDisp->text(), "Logging");
-    EXPECT_TRUE(f.Timer1->isActive());
-    EXPECT_EQ(f.Timer1->interval(), 250);
+    EXPECT_EQ(control<QPushButton>(&f, "StartBtn")->text(), "Stop");
+    EXPECT_EQ(control<QLabel>(&f, "LogDisp")->text(), "Logging");
+    EXPECT_TRUE(control<QTimer>(&f, "Timer1")->isActive());
+    EXPECT_EQ(control<QTimer>(&f, "Timer1")->interval(), 250);
 
     // A download-like exchange holds the timer and gives it back.
     { auto busy = f.transactions()->begin(); }
-    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_TRUE(control<QTimer>(&f, "Timer1")->isActive());
 
-    f.StartBtn->click();
+    control<QPushButton>(&f, "StartBtn")->click();
     EXPECT_EQ(written, "l");
-    EXPECT_EQ(f.StartBtn->text(), "Start");
-    EXPECT_TRUE(f.LogDisp->text().isEmpty());
-    EXPECT_FALSE(f.Timer1->isActive());
+    EXPECT_EQ(control<QPushButton>(&f, "StartBtn")->text(), "Start");
+    EXPECT_TRUE(control<QLabel>(&f, "LogDisp")->text().isEmpty());
+    EXPECT_FALSE(control<QTimer>(&f, "Timer1")->isActive());
     EXPECT_FALSE(f.state().logging);
 }
 
 TEST_F(LogPageTest, StripChartDrawsGridAndTheNewestReadingAtTheRightEdge) {
     TMainForm& f = form();
     AppState& s = f.state();
-    const int w = f.AltBox->width();
-    const int h = f.AltBox->height();
+    const int w = control<QWidget>(&f, "AltBox")->width();
+    const int h = control<QWidget>(&f, "AltBox")->height();
     auto gridRow = [h](int y) {
         for (int i = 0; i <= 10; ++i)
             if (y == i * h / 10) return true;

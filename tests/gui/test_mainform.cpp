@@ -17,6 +17,7 @@
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
 #include "app/tmainform.h"
+#include "controls.h"
 #include "scriptedprompts.h"
 #include "showmain.h"
 
@@ -75,7 +76,7 @@ TEST_F(MainFormTest, WindowsAreCreatedInOrderWithTheirCaptions) {
 
 TEST_F(MainFormTest, StartsOnAboutWithPagesStatusAndPortList) {
     TMainForm& f = start();
-    QTabWidget* pages = f.PageControl1;
+    QTabWidget* pages = control<QTabWidget>(&f, "PageControl1");
     ASSERT_EQ(pages->count(), 5);
     const char* pageNames[] = {"ConnectPage", "ConfigurePage", "DataPage", "LogPage", "AboutPage"};
     const char* tabTexts[] = {"Connect / Download", "Configure", "Recorded Data", "Log Data", "About"};
@@ -84,36 +85,37 @@ TEST_F(MainFormTest, StartsOnAboutWithPagesStatusAndPortList) {
         EXPECT_EQ(pages->tabText(i), tabTexts[i]);
         EXPECT_EQ(pages->isTabVisible(i), i != 3);
     }
-    EXPECT_EQ(pages->currentWidget(), f.AboutPage);
+    EXPECT_EQ(pages->currentWidget(), control<QWidget>(&f, "AboutPage"));
 
-    EXPECT_EQ(f.ConnectStatusDisp->text(), "Not Connected");
-    EXPECT_FALSE(f.ProgressBar1->isVisible());
-    EXPECT_EQ(f.ProgressBar1->maximum(), 100);
-    EXPECT_FALSE(f.SimulateChk->isVisible());
-    EXPECT_EQ(f.ConnectBtn->text(), "Connect");
-    EXPECT_EQ(f.ConnectBtn->toolTip(), "Connect or Disconnect to the Orvo Module");
-    EXPECT_EQ(f.DLDataBtn->toolTip(), "Download specified data set.");
-    EXPECT_EQ(f.SetList->placeholderText(), "(none)");
-    EXPECT_TRUE(f.InfoText->isReadOnly());
-    EXPECT_TRUE(f.InfoText->font().bold());
-    EXPECT_TRUE(f.InfoText->font().fixedPitch() || QFontInfo(f.InfoText->font()).fixedPitch());
-    ASSERT_EQ(f.SpeedBox->count(), 6);
-    EXPECT_EQ(f.SpeedBox->itemText(0), "2400");
+    EXPECT_EQ(control<QLabel>(&f, "ConnectStatusDisp")->text(), "Not Connected");
+    EXPECT_FALSE(control<QProgressBar>(&f, "ProgressBar1")->isVisible());
+    EXPECT_EQ(control<QProgressBar>(&f, "ProgressBar1")->maximum(), 100);
+    EXPECT_FALSE(control<QCheckBox>(&f, "SimulateChk")->isVisible());
+    EXPECT_EQ(control<QPushButton>(&f, "ConnectBtn")->text(), "Connect");
+    EXPECT_EQ(control<QPushButton>(&f, "ConnectBtn")->toolTip(), "Connect or Disconnect to the Orvo Module");
+    EXPECT_EQ(control<QPushButton>(&f, "DLDataBtn")->toolTip(), "Download specified data set.");
+    EXPECT_EQ(control<QComboBox>(&f, "SetList")->placeholderText(), "(none)");
+    EXPECT_TRUE(control<QPlainTextEdit>(&f, "InfoText")->isReadOnly());
+    EXPECT_TRUE(control<QPlainTextEdit>(&f, "InfoText")->font().bold());
+    EXPECT_TRUE(control<QPlainTextEdit>(&f, "InfoText")->font().fixedPitch() ||
+                QFontInfo(control<QPlainTextEdit>(&f, "InfoText")->font()).fixedPitch());
+    ASSERT_EQ(control<QComboBox>(&f, "SpeedBox")->count(), 6);
+    EXPECT_EQ(control<QComboBox>(&f, "SpeedBox")->itemText(0), "2400");
     // First run: speed 115200, the first port.
-    EXPECT_EQ(f.SpeedBox->currentText(), "115200");
-    EXPECT_GT(f.CommPortBox->count(), 0);
-    EXPECT_EQ(f.CommPortBox->currentIndex(), 0);
-    EXPECT_EQ(f.AMaxLabel->text(), "10000");
-    EXPECT_EQ(f.AMinLabel->text(), "0");
-    EXPECT_EQ(f.state().liveLog.size(), static_cast<std::size_t>(f.AltBox->width()));
+    EXPECT_EQ(control<QComboBox>(&f, "SpeedBox")->currentText(), "115200");
+    EXPECT_GT(control<QComboBox>(&f, "CommPortBox")->count(), 0);
+    EXPECT_EQ(control<QComboBox>(&f, "CommPortBox")->currentIndex(), 0);
+    EXPECT_EQ(control<QLabel>(&f, "AMaxLabel")->text(), "10000");
+    EXPECT_EQ(control<QLabel>(&f, "AMinLabel")->text(), "0");
+    EXPECT_EQ(f.state().liveLog.size(), static_cast<std::size_t>(control<QWidget>(&f, "AltBox")->width()));
     EXPECT_EQ(f.findChild<QLabel*>("VersionInfo")->text(), "3.4.0.0");
     EXPECT_FALSE(f.findChild<QLabel*>("BuildInfo")->text().isEmpty());
 
     // One initial data set in both name lists, selected.
     const auto& plot = f.state().plot;
     ASSERT_EQ(plot.settings.series.dataSetCount(), 1);
-    EXPECT_EQ(f.ActiveSetCombo->count(), 1);
-    EXPECT_EQ(f.ActiveSetCombo->currentText(), "Data000");
+    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->count(), 1);
+    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentText(), "Data000");
     EXPECT_EQ(windows->dataPropForm->SetListBox->currentRow(), 0);
     EXPECT_EQ(plot.settings.title, "Altitude versus Time");
     EXPECT_EQ(plot.settings.yLabel, "Altitude (Feet)");
@@ -124,27 +126,28 @@ TEST_F(MainFormTest, StartsOnAboutWithPagesStatusAndPortList) {
 
 TEST_F(MainFormTest, TurnsToConnectAfterThreeSecondsUnlessTheUserChoseAPage) {
     TMainForm& f = start();
-    ASSERT_TRUE(f.Timer2->isActive());
-    EXPECT_EQ(f.Timer2->interval(), 3000);
+    ASSERT_TRUE(control<QTimer>(&f, "Timer2")->isActive());
+    EXPECT_EQ(control<QTimer>(&f, "Timer2")->interval(), 3000);
     f.Timer2Timer(); // the timer's tick
-    EXPECT_EQ(f.PageControl1->currentWidget(), f.ConnectPage);
-    EXPECT_FALSE(f.Timer2->isActive());
+    EXPECT_EQ(control<QTabWidget>(&f, "PageControl1")->currentWidget(), control<QWidget>(&f, "ConnectPage"));
+    EXPECT_FALSE(control<QTimer>(&f, "Timer2")->isActive());
 
     windows.reset();
     TMainForm& g = start();
-    g.XYDisp->setText("t=1");
-    g.PageControl1->tabBar()->setCurrentIndex(1); // the user picks Configure
-    EXPECT_FALSE(g.Timer2->isActive());
-    EXPECT_TRUE(g.XYDisp->text().isEmpty());
-    EXPECT_EQ(g.PageControl1->currentWidget(), g.ConfigurePage);
+    control<QLabel>(&g, "XYDisp")->setText("t=1");
+    control<QTabWidget>(&g, "PageControl1")->tabBar()->setCurrentIndex(1); // the user picks Configure
+    EXPECT_FALSE(control<QTimer>(&g, "Timer2")->isActive());
+    EXPECT_TRUE(control<QLabel>(&g, "XYDisp")->text().isEmpty());
+    EXPECT_EQ(control<QTabWidget>(&g, "PageControl1")->currentWidget(),
+              control<QWidget>(&g, "ConfigurePage"));
 }
 
 TEST_F(MainFormTest, PlotShortcutsActOnlyOnTheRecordedDataPage) {
     TMainForm& f = start();
     auto& p = f.state().plot.settings;
-    f.PageControl1->setCurrentWidget(f.DataPage);
-    f.ActiveSetCombo->setFocus();
-    QWidget* target = f.ActiveSetCombo;
+    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "DataPage"));
+    control<QComboBox>(&f, "ActiveSetCombo")->setFocus();
+    QWidget* target = control<QComboBox>(&f, "ActiveSetCombo");
 
     QTest::keyClick(target, Qt::Key_Right, Qt::ControlModifier);
     QTest::keyClick(target, Qt::Key_Right, Qt::ControlModifier);
@@ -171,25 +174,25 @@ TEST_F(MainFormTest, PlotShortcutsActOnlyOnTheRecordedDataPage) {
     EXPECT_DOUBLE_EQ(p.altitudeMin, 0);
     EXPECT_DOUBLE_EQ(p.timeMin, 0);
     // The combo did not see the consumed arrows.
-    EXPECT_EQ(f.ActiveSetCombo->currentIndex(), 0);
+    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentIndex(), 0);
     QTest::keyClick(target, Qt::Key_Home, Qt::AltModifier);
     EXPECT_DOUBLE_EQ(p.timeMax, 20);
     EXPECT_DOUBLE_EQ(p.altitudeMax, 20);
 
     // Elsewhere the arrows reach the focused control and the view stays.
-    f.PageControl1->setCurrentWidget(f.ConnectPage);
-    f.SpeedBox->setCurrentIndex(5);
-    f.SpeedBox->setFocus();
-    QTest::keyClick(f.SpeedBox, Qt::Key_Up);
-    EXPECT_EQ(f.SpeedBox->currentIndex(), 4);
-    QTest::keyClick(f.SpeedBox, Qt::Key_Right, Qt::ControlModifier);
+    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConnectPage"));
+    control<QComboBox>(&f, "SpeedBox")->setCurrentIndex(5);
+    control<QComboBox>(&f, "SpeedBox")->setFocus();
+    QTest::keyClick(control<QComboBox>(&f, "SpeedBox"), Qt::Key_Up);
+    EXPECT_EQ(control<QComboBox>(&f, "SpeedBox")->currentIndex(), 4);
+    QTest::keyClick(control<QComboBox>(&f, "SpeedBox"), Qt::Key_Right, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(p.timeMax, 20);
 }
 
 TEST_F(MainFormTest, CloseWritesEverySettingAndTheNextStartReadsThem) {
     {
         TMainForm& f = start();
-        f.SpeedBox->setCurrentIndex(3);
+        control<QComboBox>(&f, "SpeedBox")->setCurrentIndex(3);
         windows->editInfoForm->ShowROCChk->setChecked(true);
         f.state().plot.settings.gridColour = 0x00123456;
         f.close();
@@ -205,7 +208,7 @@ TEST_F(MainFormTest, CloseWritesEverySettingAndTheNextStartReadsThem) {
     }
     windows.reset();
     TMainForm& g = start();
-    EXPECT_EQ(g.SpeedBox->currentText(), "19200");
+    EXPECT_EQ(control<QComboBox>(&g, "SpeedBox")->currentText(), "19200");
     EXPECT_TRUE(windows->editInfoForm->ShowROCChk->isChecked());
     EXPECT_TRUE(g.state().plot.show.ShowAvgROC);
     EXPECT_EQ(g.state().plot.settings.gridColour, 0x00123456u);
@@ -213,9 +216,9 @@ TEST_F(MainFormTest, CloseWritesEverySettingAndTheNextStartReadsThem) {
 
 TEST_F(MainFormTest, AboutLinksGoToTheShell) {
     TMainForm& f = start();
-    QTest::mouseClick(f.AboutEmail, Qt::LeftButton);
+    QTest::mouseClick(control<QLabel>(&f, "AboutEmail"), Qt::LeftButton);
     ASSERT_EQ(prompts.openedUrls.size(), 1u);
-    EXPECT_EQ(prompts.openedUrls[0].toString(), "mailto:" + f.AboutEmail->text());
+    EXPECT_EQ(prompts.openedUrls[0].toString(), "mailto:" + control<QLabel>(&f, "AboutEmail")->text());
     // The Manual button depends on a manual beside the test program, which test_about lays out
     // for the length of its own test; it is tested there.
 }
@@ -238,14 +241,16 @@ TEST_F(MainFormTest, PortListFollowsTheFirstPictureAndEveryOpening) {
               1);
 
     TMainForm& f = start();
-    EXPECT_EQ(f.CommPortBox->currentIndex(), 1);
-    f.CommPortBox->setEditText(QStringLiteral("/dev/pts/77"));
-    f.CommPortBox->showPopup();
-    f.CommPortBox->hidePopup();
-    EXPECT_EQ(f.CommPortBox->currentText(), "/dev/pts/77");
-    EXPECT_EQ(f.CommPortBox->itemText(f.CommPortBox->count() - 1), "Simulator");
-    const int ports = f.CommPortBox->count();
-    f.CommPortBox->showPopup();
-    f.CommPortBox->hidePopup();
-    EXPECT_EQ(f.CommPortBox->count(), ports); // the typed path is not added twice
+    EXPECT_EQ(control<QComboBox>(&f, "CommPortBox")->currentIndex(), 1);
+    control<QComboBox>(&f, "CommPortBox")->setEditText(QStringLiteral("/dev/pts/77"));
+    control<QComboBox>(&f, "CommPortBox")->showPopup();
+    control<QComboBox>(&f, "CommPortBox")->hidePopup();
+    EXPECT_EQ(control<QComboBox>(&f, "CommPortBox")->currentText(), "/dev/pts/77");
+    EXPECT_EQ(
+        control<QComboBox>(&f, "CommPortBox")->itemText(control<QComboBox>(&f, "CommPortBox")->count() - 1),
+        "Simulator");
+    const int ports = control<QComboBox>(&f, "CommPortBox")->count();
+    control<QComboBox>(&f, "CommPortBox")->showPopup();
+    control<QComboBox>(&f, "CommPortBox")->hidePopup();
+    EXPECT_EQ(control<QComboBox>(&f, "CommPortBox")->count(), ports); // the typed path is not added twice
 }

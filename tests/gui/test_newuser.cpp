@@ -24,6 +24,7 @@
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
+#include "controls.h"
 #include "scriptedprompts.h"
 
 namespace {
@@ -54,47 +55,48 @@ class NewUserTest : public ::testing::Test {
 
 TEST_F(NewUserTest, HiddenLogPageIsNeverReachedFromTheTabBar) {
     TMainForm& f = start();
-    QTabWidget* pages = f.PageControl1;
+    QTabWidget* pages = control<QTabWidget>(&f, "PageControl1");
     QList<QWidget*> shown;
     QObject::connect(pages, &QTabWidget::currentChanged, [&](int i) { shown << pages->widget(i); });
-    pages->setCurrentWidget(f.DataPage);
+    pages->setCurrentWidget(control<QWidget>(&f, "DataPage"));
     pages->tabBar()->setFocus();
 
     QTest::keyClick(pages->tabBar(), Qt::Key_Right);
-    EXPECT_EQ(pages->currentWidget(), f.AboutPage);
+    EXPECT_EQ(pages->currentWidget(), control<QWidget>(&f, "AboutPage"));
     QTest::keyClick(pages->tabBar(), Qt::Key_Left);
-    EXPECT_EQ(pages->currentWidget(), f.DataPage);
+    EXPECT_EQ(pages->currentWidget(), control<QWidget>(&f, "DataPage"));
     QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(pages->currentWidget(), f.AboutPage);
+    EXPECT_EQ(pages->currentWidget(), control<QWidget>(&f, "AboutPage"));
     QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(pages->currentWidget(), f.DataPage);
-    EXPECT_FALSE(shown.contains(f.LogPage));
+    EXPECT_EQ(pages->currentWidget(), control<QWidget>(&f, "DataPage"));
+    EXPECT_FALSE(shown.contains(control<QWidget>(&f, "LogPage")));
     // Only the tab is out of reach: the page and its controls stay usable by the program.
-    EXPECT_TRUE(f.LogPage->isEnabled());
-    EXPECT_FALSE(pages->isTabVisible(pages->indexOf(f.LogPage)));
+    EXPECT_TRUE(control<QWidget>(&f, "LogPage")->isEnabled());
+    EXPECT_FALSE(pages->isTabVisible(pages->indexOf(control<QWidget>(&f, "LogPage"))));
 }
 
 TEST_F(NewUserTest, DeletingTheActiveSetMakesTheFirstActiveAndAnotherKeepsIt) {
     TMainForm& f = start();
     for (int i = 0; i < 3; ++i)
         list().CreateDataSet();
-    ASSERT_EQ(f.ActiveSetCombo->count(), 4); // Data000 from start-up, Data001..Data003
+    ASSERT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->count(),
+              4); // Data000 from start-up, Data001..Data003
     TDataPropForm* dlg = windows->dataPropForm.get();
     dlg->show();
 
     // Deleting a set before the active one leaves the same set active.
-    f.ActiveSetCombo->setCurrentIndex(2);
+    control<QComboBox>(&f, "ActiveSetCombo")->setCurrentIndex(2);
     dlg->SetListBox->setCurrentRow(1);
     dlg->DelSetBtn->click();
-    EXPECT_EQ(f.ActiveSetCombo->currentText(), QStringLiteral("Data002"));
-    EXPECT_EQ(f.ActiveSetCombo->currentIndex(), 1);
+    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentText(), QStringLiteral("Data002"));
+    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentIndex(), 1);
 
     // Deleting the active set itself makes set 0 active, not its neighbour.
     dlg->SetListBox->setCurrentRow(1);
     dlg->DelSetBtn->click();
-    ASSERT_EQ(f.ActiveSetCombo->count(), 2);
-    EXPECT_EQ(f.ActiveSetCombo->currentIndex(), 0);
-    EXPECT_EQ(f.ActiveSetCombo->currentText(), QStringLiteral("Data000"));
+    ASSERT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->count(), 2);
+    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentIndex(), 0);
+    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentText(), QStringLiteral("Data000"));
 }
 
 // The real dialog: the user types "photos" where photos.txt already exists.
@@ -147,12 +149,12 @@ TEST_F(NewUserTest, PhotoListDialogAsksBeforeReplacingAFileNamedWithoutItsSuffix
 TEST_F(NewUserTest, LogShowsItsNewestLineAndSaveNamesItsFile) {
     TMainForm& f = start();
     // Lines written while another page is shown (a configuration read from the Configure page).
-    f.PageControl1->setCurrentWidget(f.ConfigurePage);
+    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConfigurePage"));
     for (int i = 0; i < 200; ++i)
         f.infoLine(QStringLiteral("line %1").arg(i));
-    f.PageControl1->setCurrentWidget(f.ConnectPage);
+    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConnectPage"));
     QApplication::processEvents();
-    QScrollBar* bar = f.InfoText->verticalScrollBar();
+    QScrollBar* bar = control<QPlainTextEdit>(&f, "InfoText")->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
     // The user scrolls up to read; the next line brings the view back to the end.
@@ -169,8 +171,8 @@ TEST_F(NewUserTest, LogShowsItsNewestLineAndSaveNamesItsFile) {
         return sel->result();
     });
     prompts.fileNames.push_back(file);
-    f.PageControl1->setCurrentWidget(f.DataPage);
-    f.SaveBtn->click();
+    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "DataPage"));
+    control<QPushButton>(&f, "SaveBtn")->click();
     ASSERT_TRUE(QFile::exists(file));
-    EXPECT_EQ(f.StatusPanel->currentMessage(), QStringLiteral("Saved %1").arg(file));
+    EXPECT_EQ(control<QStatusBar>(&f, "StatusPanel")->currentMessage(), QStringLiteral("Saved %1").arg(file));
 }

@@ -16,6 +16,7 @@
 
 #include "app/appwindows.h"
 #include "app/tmainform.h"
+#include "controls.h"
 #include "scriptedprompts.h"
 #include "windowsfixture.h"
 
@@ -35,8 +36,8 @@ class OpenFilesTest : public WindowsFixture {
     }
     QStringList names() const {
         QStringList n;
-        for (int i = 0; i < main->ActiveSetCombo->count(); ++i)
-            n << main->ActiveSetCombo->itemText(i);
+        for (int i = 0; i < control<QComboBox>(main, "ActiveSetCombo")->count(); ++i)
+            n << control<QComboBox>(main, "ActiveSetCombo")->itemText(i);
         return n;
     }
 
@@ -61,16 +62,17 @@ TEST_F(OpenFilesTest, FilesNamedAtStartLoadAfterTheStartUpStepsWithLoadsMessages
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].caption, "Error");
     EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Unable to open %1!").arg(missing));
-    EXPECT_EQ(main->PageControl1->currentWidget(), main->DataPage);
+    EXPECT_EQ(control<QTabWidget>(main, "PageControl1")->currentWidget(), control<QWidget>(main, "DataPage"));
     EXPECT_EQ(windows->state.plot.settings.title, "Two flights");
     // The three-second switch to the Connect page does not take the plot away.
-    EXPECT_FALSE(main->Timer2->isActive());
+    EXPECT_FALSE(control<QTimer>(main, "Timer2")->isActive());
 }
 
 TEST_F(OpenFilesTest, DroppedFilesLoadAndShowTheRecordedDataPage) {
     main->show();
     QApplication::processEvents();
-    EXPECT_EQ(main->PageControl1->currentWidget(), main->AboutPage);
+    EXPECT_EQ(control<QTabWidget>(main, "PageControl1")->currentWidget(),
+              control<QWidget>(main, "AboutPage"));
 
     QMimeData web;
     web.setUrls({QUrl("https://example.org/flight.csv")});
@@ -86,7 +88,7 @@ TEST_F(OpenFilesTest, DroppedFilesLoadAndShowTheRecordedDataPage) {
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(main, &drop);
     EXPECT_EQ(names(), (QStringList{"Cup flight", "First", "Second"})); // in place of the start-up set
-    EXPECT_EQ(main->PageControl1->currentWidget(), main->DataPage);
+    EXPECT_EQ(control<QTabWidget>(main, "PageControl1")->currentWidget(), control<QWidget>(main, "DataPage"));
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(windows->state.plot.settings.series.dataSet(0).samples.count, 3);
 

@@ -24,6 +24,7 @@
 #include "app/settings.h"
 #include "app/tmainform.h"
 #include "app/tprtlocform.h"
+#include "controls.h"
 #include "scriptedprompts.h"
 
 namespace {
@@ -46,7 +47,7 @@ class OutputTest : public ::testing::Test {
         main = windows->mainForm.get();
         main->resize(772, 565);
         main->show();
-        main->PageControl1->setCurrentWidget(main->DataPage);
+        control<QTabWidget>(main, "PageControl1")->setCurrentWidget(control<QWidget>(main, "DataPage"));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
         QCoreApplication::processEvents();
         orvo::Series& s = plot().series.dataSet(0);
@@ -136,8 +137,8 @@ QImage rasterise(const QString& pdf, int w, int h) {
 
 TEST_F(OutputTest, ExportWritesTheChosenTypeWithoutMarginAndPersistsItsChoices) {
     start();
-    EXPECT_EQ(main->ExportBtn->toolTip(), "Export plot to bitmap, JPEG, GIF");
-    EXPECT_EQ(main->PrtBtn->toolTip(), "Print the plot");
+    EXPECT_EQ(control<QPushButton>(main, "ExportBtn")->toolTip(), "Export plot to bitmap, JPEG, GIF");
+    EXPECT_EQ(control<QPushButton>(main, "PrtBtn")->toolTip(), "Print the plot");
     EXPECT_EQ(form()->windowTitle(), "Output");
     EXPECT_EQ(form()->WidthEdit->text(), "7.0");
     EXPECT_EQ(form()->TopLabel->text(), "Distance from Top (inches)");
@@ -147,12 +148,12 @@ TEST_F(OutputTest, ExportWritesTheChosenTypeWithoutMarginAndPersistsItsChoices) 
     answerExportDialog(QStringLiteral("flight"), QStringLiteral("GIF (*.gif)"), &shownType, &shownSuffix);
     bool distances = true;
     answerOutput(nullptr, nullptr, "2.0", "2.0", false, &distances);
-    main->ExportBtn->click();
+    control<QPushButton>(main, "ExportBtn")->click();
     EXPECT_EQ(shownType, "Bitmap (*.bmp)");
     EXPECT_EQ(shownSuffix, "bmp");
     EXPECT_FALSE(distances);
-    ASSERT_EQ(main->ExportDialog1->windowTitle(), "Export Graph Data");
-    EXPECT_EQ(main->ExportDialog1->nameFilters(),
+    ASSERT_EQ(control<QFileDialog>(main, "ExportDialog1")->windowTitle(), "Export Graph Data");
+    EXPECT_EQ(control<QFileDialog>(main, "ExportDialog1")->nameFilters(),
               QStringList({"Bitmap (*.bmp)", "JPEG (*.jpg)", "GIF (*.gif)"}));
     EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage().toStdString();
     ASSERT_EQ(head(path("flight.gif"), 4), "GIF8");
@@ -165,27 +166,29 @@ TEST_F(OutputTest, ExportWritesTheChosenTypeWithoutMarginAndPersistsItsChoices) 
 
     // A cancelled export dialog writes nothing and asks nothing more.
     const auto shown = prompts.dialogsShown.size();
-    main->ExportBtn->click();
+    control<QPushButton>(main, "ExportBtn")->click();
     EXPECT_EQ(prompts.dialogsShown.size(), shown + 1);
     EXPECT_EQ(output().left, 0.0);
 
     // JPEG in colour at 7.257 inches: 725 pixels wide.
     answerExportDialog(QStringLiteral("wide.jpg"), QStringLiteral("JPEG (*.jpg)"));
     answerOutput("7.257", nullptr, nullptr, nullptr, true);
-    main->ExportBtn->click();
+    control<QPushButton>(main, "ExportBtn")->click();
     const QImage jpg(path("wide.jpg"));
     EXPECT_EQ(jpg.size(), QSize(725, 350));
     EXPECT_EQ(head(path("wide.jpg"), 2), QByteArray("\xFF\xD8"));
-    EXPECT_EQ(main->StatusPanel->currentMessage(), "Exported " + QDir::toNativeSeparators(path("wide.jpg")));
+    EXPECT_EQ(control<QStatusBar>(main, "StatusPanel")->currentMessage(),
+              "Exported " + QDir::toNativeSeparators(path("wide.jpg")));
 
     // A folder that does not exist: the failure is said, nothing is left behind.
     answerExportDialog(path("missing/x.bmp"));
     answerOutput(nullptr, nullptr, nullptr, nullptr, true);
-    main->ExportBtn->click();
+    control<QPushButton>(main, "ExportBtn")->click();
     ASSERT_FALSE(prompts.messages.empty());
     EXPECT_EQ(prompts.messages.back().caption, "Error");
     EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Unable to write %1!").arg(path("missing/x.bmp")));
-    EXPECT_TRUE(main->StatusPanel->currentMessage().isEmpty()); // no success left showing
+    EXPECT_TRUE(
+        control<QStatusBar>(main, "StatusPanel")->currentMessage().isEmpty()); // no success left showing
 
     // The type and the colour choice are kept for the next run.
     main->close();
@@ -209,7 +212,7 @@ TEST_F(OutputTest, ARestoredTypeStillProposesBmpAndTheFileIsWhatItsNameSays) {
     QString shownType, shownSuffix;
     answerExportDialog(QStringLiteral("restored"), QString(), &shownType, &shownSuffix);
     answerOutput(nullptr, nullptr, nullptr, nullptr, true);
-    main->ExportBtn->click();
+    control<QPushButton>(main, "ExportBtn")->click();
     EXPECT_EQ(shownType, "GIF (*.gif)");
     EXPECT_EQ(shownSuffix, "bmp");
     // The name says bmp, so the contents are a bitmap, not a GIF behind a .bmp name.
@@ -226,7 +229,7 @@ TEST_F(OutputTest, SizesThatCannotBeDrawnAreRefusedAndTheOldOnesKept) {
         prompts.messages.clear();
         answerExportDialog(QStringLiteral("bad.bmp"));
         answerOutput(bad, nullptr, nullptr, nullptr, true);
-        main->ExportBtn->click();
+        control<QPushButton>(main, "ExportBtn")->click();
         ASSERT_EQ(prompts.messages.size(), 1u) << bad;
         EXPECT_EQ(prompts.messages[0].caption, "Error");
         EXPECT_EQ(prompts.lastMessage(), "Width and height must lie between 0.01 and 200 inches.");
@@ -238,7 +241,7 @@ TEST_F(OutputTest, SizesThatCannotBeDrawnAreRefusedAndTheOldOnesKept) {
     prompts.messages.clear();
     answerExportDialog(QStringLiteral("kept.bmp"));
     answerOutput("wide", "2", nullptr, nullptr, true);
-    main->ExportBtn->click();
+    control<QPushButton>(main, "ExportBtn")->click();
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(QImage(path("kept.bmp")).size(), QSize(600, 200));
 }
@@ -255,9 +258,9 @@ TEST_F(OutputTest, PrintPutsThePlotAtItsDistancesInTheChosenColoursAndTheScreenK
         printer->setResolution(600);
         printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
         // The plot repaints while the print dialog closes.
-        main->PlotBox->repaint();
+        control<PlotBoxWidget>(main, "PlotBox")->repaint();
         repainted = true;
-        screenDuringPrint = main->PlotBox->frame();
+        screenDuringPrint = control<PlotBoxWidget>(main, "PlotBox")->frame();
         duringPrint = output();
     };
 
@@ -267,12 +270,13 @@ TEST_F(OutputTest, PrintPutsThePlotAtItsDistancesInTheChosenColoursAndTheScreenK
         prompts.printAnswers.push_back(true);
         bool distances = false;
         answerOutput("2", "1", "0.5", "0.5", colour, &distances);
-        main->PrtBtn->click();
+        control<QPushButton>(main, "PrtBtn")->click();
         EXPECT_TRUE(distances);
         ASSERT_TRUE(repainted);
         EXPECT_EQ(duringPrint.left, 0.5); // the screen paint put the print's values back
         EXPECT_EQ(duringPrint.colour, colour ? 1 : 0);
-        EXPECT_EQ(screenDuringPrint.yLabelX, main->PlotBox->width() / 20); // and drew without margin
+        EXPECT_EQ(screenDuringPrint.yLabelX,
+                  control<PlotBoxWidget>(main, "PlotBox")->width() / 20); // and drew without margin
         EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage().toStdString();
 
         const QImage page = rasterise(pdf, 1700, 1000);
@@ -296,9 +300,10 @@ TEST_F(OutputTest, PrintPutsThePlotAtItsDistancesInTheChosenColoursAndTheScreenK
         EXPECT_EQ(qobject_cast<TPrtLocForm*>(d)->WidthEdit->text(), "2");
         return int(QDialog::Accepted);
     });
-    main->PrtBtn->click();
+    control<QPushButton>(main, "PrtBtn")->click();
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_EQ(output().left, 0.0);
-    main->PlotBox->repaint();
-    EXPECT_EQ(main->PlotBox->frame().yLabelX, main->PlotBox->width() / 20);
+    control<PlotBoxWidget>(main, "PlotBox")->repaint();
+    EXPECT_EQ(control<PlotBoxWidget>(main, "PlotBox")->frame().yLabelX,
+              control<PlotBoxWidget>(main, "PlotBox")->width() / 20);
 }

@@ -19,6 +19,7 @@
 #include "app/teditinfoform.h"
 #include "app/tmainform.h"
 #include "app/tscaleform.h"
+#include "controls.h"
 #include "scriptedprompts.h"
 
 namespace {
@@ -43,14 +44,18 @@ class PlotDialogsTest : public ::testing::Test {
         windows = std::make_unique<AppWindows>(&prompts);
         main = windows->mainForm.get();
         main->show(); // one data set of 21 points, (0,0)..(20,20)
-        main->PageControl1->setCurrentWidget(main->DataPage);
+        control<QTabWidget>(main, "PageControl1")->setCurrentWidget(control<QWidget>(main, "DataPage"));
         scale = windows->scaleForm.get();
         info = windows->editInfoForm.get();
         settle();
     }
     void settle() { QCoreApplication::processEvents(); }
     orvo::PlotSettings& plot() { return windows->state.plot.settings; }
-    QRgb backgroundPixel() { return main->PlotBox->picture().pixel(main->PlotBox->width() / 2, 2); }
+    QRgb backgroundPixel() {
+        return control<PlotBoxWidget>(main, "PlotBox")
+            ->picture()
+            .pixel(control<PlotBoxWidget>(main, "PlotBox")->width() / 2, 2);
+    }
     // Opens a dialog through its page button; action stands in for the user.
     void open(QPushButton* button, std::function<int(QDialog*)> action) {
         prompts.dialogActions.push_back(std::move(action));
@@ -72,8 +77,8 @@ class PlotDialogsTest : public ::testing::Test {
 } // namespace
 
 TEST_F(PlotDialogsTest, ButtonsHintsAndTheScaleDialogsTabOrder) {
-    EXPECT_EQ(main->ScaleBtn->toolTip(), "Manually set plot scale");
-    EXPECT_EQ(main->EditBtn->toolTip(), "Edit plot colors and text");
+    EXPECT_EQ(control<QPushButton>(main, "ScaleBtn")->toolTip(), "Manually set plot scale");
+    EXPECT_EQ(control<QPushButton>(main, "EditBtn")->toolTip(), "Edit plot colors and text");
     EXPECT_EQ(scale->XMinLabel->text(), "Time Min");
     EXPECT_EQ(scale->YMaxLabel->text(), "Altitude Max");
     QStringList order;
@@ -96,7 +101,7 @@ TEST_F(PlotDialogsTest, ButtonsHintsAndTheScaleDialogsTabOrder) {
 
 TEST_F(PlotDialogsTest, ScaleCancelLeavesTheViewAndOkTakesEveryLimitThatIsANumber) {
     plot().timeMax = 37.25;
-    open(main->ScaleBtn, [&](QDialog* d) {
+    open(control<QPushButton>(main, "ScaleBtn"), [&](QDialog* d) {
         EXPECT_EQ(scale->XMinEdit->text(), "0");
         EXPECT_EQ(scale->XMaxEdit->text(), "37.25");
         EXPECT_EQ(scale->YMaxEdit->text(), "20");
@@ -106,8 +111,8 @@ TEST_F(PlotDialogsTest, ScaleCancelLeavesTheViewAndOkTakesEveryLimitThatIsANumbe
     EXPECT_EQ(plot().timeMin, 0);
     EXPECT_EQ(windows->state.plot.home.timeMax, 20);
 
-    const int renders = main->PlotBox->renderCount();
-    open(main->ScaleBtn, [&](QDialog* d) {
+    const int renders = control<PlotBoxWidget>(main, "PlotBox")->renderCount();
+    open(control<QPushButton>(main, "ScaleBtn"), [&](QDialog* d) {
         scale->XMinEdit->setText("5");
         scale->XMaxEdit->setText("nan"); // the C library reads this; the limit must stay finite
         scale->YMinEdit->setText(" -10.5 ft");
@@ -118,11 +123,11 @@ TEST_F(PlotDialogsTest, ScaleCancelLeavesTheViewAndOkTakesEveryLimitThatIsANumbe
     EXPECT_EQ(plot().timeMax, 37.25);
     EXPECT_EQ(plot().altitudeMin, -10.5);
     EXPECT_EQ(plot().altitudeMax, -20);
-    EXPECT_GT(main->PlotBox->renderCount(), renders);
+    EXPECT_GT(control<PlotBoxWidget>(main, "PlotBox")->renderCount(), renders);
     EXPECT_TRUE(prompts.messages.empty());
     // The Reset button now returns here.
     plot().timeMin = 99;
-    main->ZoomResetBtn->click();
+    control<QPushButton>(main, "ZoomResetBtn")->click();
     EXPECT_EQ(plot().timeMin, 5);
     EXPECT_EQ(plot().timeMax, 37.25);
     EXPECT_EQ(plot().altitudeMax, -20);
@@ -133,8 +138,8 @@ TEST_F(PlotDialogsTest, AutoChangesTheViewAtOnceAndOkAfterItStartsTimeAtZero) {
     b.count = 24;
     for (int i = 0; i < b.count; ++i)
         b.time[std::size_t(i)] = 250 + 10 * i, b.altitude[std::size_t(i)] = 1012 + 15 * i;
-    const int renders = main->PlotBox->renderCount();
-    open(main->ScaleBtn, [&](QDialog* d) {
+    const int renders = control<PlotBoxWidget>(main, "PlotBox")->renderCount();
+    open(control<QPushButton>(main, "ScaleBtn"), [&](QDialog* d) {
         scale->AutoBtn->click();
         EXPECT_EQ(plot().timeMin, 200);
         EXPECT_EQ(plot().timeMax, 500);
@@ -144,14 +149,14 @@ TEST_F(PlotDialogsTest, AutoChangesTheViewAtOnceAndOkAfterItStartsTimeAtZero) {
         EXPECT_EQ(scale->YMinEdit->text(), "1000");
         EXPECT_EQ(scale->YMaxEdit->text(), "1400");
         settle(); // the plot behind the dialog shows the new view
-        EXPECT_EQ(main->PlotBox->renderCount(), renders + 1);
+        EXPECT_EQ(control<PlotBoxWidget>(main, "PlotBox")->renderCount(), renders + 1);
         return press(d, scale->CancelBtn);
     });
     EXPECT_EQ(plot().timeMin, 200);
     EXPECT_EQ(plot().timeMax, 500);
     EXPECT_EQ(windows->state.plot.home.altitudeMax, 1400);
 
-    open(main->ScaleBtn, [&](QDialog* d) {
+    open(control<QPushButton>(main, "ScaleBtn"), [&](QDialog* d) {
         EXPECT_EQ(scale->XMinEdit->text(), "200");
         scale->AutoBtn->click();
         return press(d, scale->OkBtn);
@@ -164,12 +169,13 @@ TEST_F(PlotDialogsTest, AutoChangesTheViewAtOnceAndOkAfterItStartsTimeAtZero) {
 TEST_F(PlotDialogsTest, ColoursPreviewOnThePlotAndCancelPutsThemBack) {
     ASSERT_EQ(backgroundPixel(), qRgb(255, 255, 255));
     prompts.colours = {QColor(200, 30, 10), QColor(1, 2, 3)};
-    open(main->EditBtn, [&](QDialog* d) {
-        const int renders = main->PlotBox->renderCount();
+    open(control<QPushButton>(main, "EditBtn"), [&](QDialog* d) {
+        const int renders = control<PlotBoxWidget>(main, "PlotBox")->renderCount();
         QTest::mouseClick(info->BGColorPanel, Qt::LeftButton);
         EXPECT_EQ(info->BGColorPanel->colour(), 0x000A1EC8u);
         settle();
-        EXPECT_EQ(main->PlotBox->renderCount(), renders + 1); // one render per change
+        EXPECT_EQ(control<PlotBoxWidget>(main, "PlotBox")->renderCount(),
+                  renders + 1); // one render per change
         EXPECT_EQ(backgroundPixel(), qRgb(200, 30, 10));
         QTest::mouseClick(info->GridColorPanel, Qt::LeftButton);
         EXPECT_EQ(plot().gridColour, 0x00030201u);
@@ -177,7 +183,7 @@ TEST_F(PlotDialogsTest, ColoursPreviewOnThePlotAndCancelPutsThemBack) {
         QTest::mouseClick(info->InfoColorPanel, Qt::LeftButton);
         settle();
         EXPECT_EQ(plot().infoColour, 0x000000FFu);
-        EXPECT_EQ(main->PlotBox->renderCount(), renders + 2);
+        EXPECT_EQ(control<PlotBoxWidget>(main, "PlotBox")->renderCount(), renders + 2);
         info->TitleText->setText("never taken");
         return press(d, info->BitBtn1);
     });
@@ -186,7 +192,7 @@ TEST_F(PlotDialogsTest, ColoursPreviewOnThePlotAndCancelPutsThemBack) {
     EXPECT_EQ(plot().title, "Altitude versus Time");
     EXPECT_EQ(backgroundPixel(), qRgb(255, 255, 255));
     // The next opening shows the colours in force again.
-    open(main->EditBtn, [&](QDialog*) {
+    open(control<QPushButton>(main, "EditBtn"), [&](QDialog*) {
         EXPECT_EQ(info->BGColorPanel->colour(), 0x00FFFFFFu);
         EXPECT_EQ(info->TitleText->text(), "Altitude versus Time");
         return int(QDialog::Rejected);
@@ -194,7 +200,7 @@ TEST_F(PlotDialogsTest, ColoursPreviewOnThePlotAndCancelPutsThemBack) {
 }
 
 TEST_F(PlotDialogsTest, ShowFlagsActAtOnceAndOkCutsTheTextsTo255) {
-    open(main->EditBtn, [&](QDialog* d) {
+    open(control<QPushButton>(main, "EditBtn"), [&](QDialog* d) {
         info->ShowInfoChk->click();
         EXPECT_FALSE(windows->state.plot.show.ShowInfo);
         info->ShowBackgroundChk->click();
@@ -204,7 +210,7 @@ TEST_F(PlotDialogsTest, ShowFlagsActAtOnceAndOkCutsTheTextsTo255) {
     // Cancel does not undo them, and the boxes keep their state at the next opening.
     EXPECT_FALSE(windows->state.plot.show.ShowInfo);
     EXPECT_TRUE(windows->state.plot.show.ShowBackground);
-    open(main->EditBtn, [&](QDialog* d) {
+    open(control<QPushButton>(main, "EditBtn"), [&](QDialog* d) {
         EXPECT_FALSE(info->ShowInfoChk->isChecked());
         info->TitleText->setText(QString(300, 'T'));
         info->XAxisText->setText("Seconds");
@@ -222,7 +228,7 @@ TEST_F(PlotDialogsTest, ShowFlagsActAtOnceAndOkCutsTheTextsTo255) {
     const QString euro(QLineEdit().maxLength(), QChar(0x20AC));
     const QString clef = QString::fromUtf8("x\xF0\x9D\x84\x9E"); // 1 + 4 bytes
     QElapsedTimer clock;
-    open(main->EditBtn, [&](QDialog* d) {
+    open(control<QPushButton>(main, "EditBtn"), [&](QDialog* d) {
         for (QLineEdit* e : {info->TitleText, info->XAxisText, info->YAxisText, info->Info1Text})
             e->setText(euro);
         info->Info2Text->setText(QString(254, 'a') + QChar(0x00E9));
@@ -239,7 +245,7 @@ TEST_F(PlotDialogsTest, ShowFlagsActAtOnceAndOkCutsTheTextsTo255) {
 TEST_F(PlotDialogsTest, ColoursAndFlagsSetHereSurviveARestart) {
     prompts.colours = {QColor(0, 0, 64), QColor(0, 64, 0), QColor(64, 0, 0), QColor(1, 1, 1),
                        QColor(2, 2, 2)};
-    open(main->EditBtn, [&](QDialog* d) {
+    open(control<QPushButton>(main, "EditBtn"), [&](QDialog* d) {
         for (ColourPanel* p : {info->BGColorPanel, info->GridColorPanel, info->ScaleColorPanel,
                                info->LabelColorPanel, info->InfoColorPanel})
             QTest::mouseClick(p, Qt::LeftButton);

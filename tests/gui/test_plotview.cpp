@@ -18,6 +18,7 @@
 #include "app/appwindows.h"
 #include "app/plotbox.h"
 #include "app/tmainform.h"
+#include "controls.h"
 #include "scriptedprompts.h"
 #include "windowsfixture.h"
 
@@ -27,7 +28,7 @@ class PlotViewTest : public WindowsFixture {
   protected:
     void SetUp() override {
         WindowsFixture::SetUp(); // makes the first data set: 21 points (0,0)..(20,20)
-        main->PageControl1->setCurrentWidget(main->DataPage);
+        control<QTabWidget>(main, "PageControl1")->setCurrentWidget(control<QWidget>(main, "DataPage"));
         box = main->findChild<PlotBoxWidget*>(QStringLiteral("PlotBox"));
         ASSERT_NE(box, nullptr);
         paint();
@@ -42,7 +43,7 @@ class PlotViewTest : public WindowsFixture {
         b->click();
         paint();
     }
-    void tool(int index) { main->MouseGrpItems->button(index)->click(); }
+    void tool(int index) { control<QButtonGroup>(main, "MouseGrpItems")->button(index)->click(); }
     QPoint at(double t, double a) {
         const orvo::PlotFrame& f = box->frame();
         return QPoint(f.plotLeft + orvo::TimeToPixel(plot(), f, t),
@@ -76,13 +77,15 @@ class PlotViewTest : public WindowsFixture {
 TEST_F(PlotViewTest, PageHasItsControlsAndThePlotFillsIt) {
     for (const char* name : {"ZoomInBtn", "ZoomOutBtn", "ZoomResetBtn", "ZoomCropBtn", "PanUpBtn", "PanDnBtn",
                              "PanLtBtn", "PanRtBtn", "ScaleBtn", "EditBtn", "PrtBtn", "ExportBtn"})
-        EXPECT_NE(main->DataPage->findChild<QAbstractButton*>(QString::fromLatin1(name)), nullptr) << name;
-    EXPECT_EQ(main->ZoomResetBtn->toolTip(), "Zoom back to original size");
-    EXPECT_EQ(main->ZoomCropBtn->toolTip(), "Crop data to that shown in display");
-    EXPECT_EQ(main->MouseGrpItems->checkedId(), 0);
-    EXPECT_FALSE(main->ShowPointsChk->isVisible());
-    EXPECT_GT(box->width(), main->DataPage->width() * 9 / 10);
-    EXPECT_GT(box->height(), main->DataPage->height() / 2);
+        EXPECT_NE(control<QWidget>(main, "DataPage")->findChild<QAbstractButton*>(QString::fromLatin1(name)),
+                  nullptr)
+            << name;
+    EXPECT_EQ(control<QPushButton>(main, "ZoomResetBtn")->toolTip(), "Zoom back to original size");
+    EXPECT_EQ(control<QPushButton>(main, "ZoomCropBtn")->toolTip(), "Crop data to that shown in display");
+    EXPECT_EQ(control<QButtonGroup>(main, "MouseGrpItems")->checkedId(), 0);
+    EXPECT_FALSE(control<QCheckBox>(main, "ShowPointsChk")->isVisible());
+    EXPECT_GT(box->width(), control<QWidget>(main, "DataPage")->width() * 9 / 10);
+    EXPECT_GT(box->height(), control<QWidget>(main, "DataPage")->height() / 2);
     // The screen borrows the output size and colour flag and gives them back.
     windows->state.plot.output.width = 7.257;
     windows->state.plot.output.colour = 0;
@@ -150,8 +153,8 @@ TEST_F(PlotViewTest, CursorMoveDrawsOnlyTheOverlay) {
     EXPECT_EQ(orvo::SeriesDrawCount(), draws);
     EXPECT_TRUE(box->overlay().circle);
     EXPECT_EQ(box->overlay().centre, at(8, 8)); // the nearest sample, on the data
-    EXPECT_EQ(main->XYDisp->text(), "Time =      8.0, Altitude =    8");
-    EXPECT_EQ(main->ROCDisp->text(), "Rate of Climb =    1.000 units/sec");
+    EXPECT_EQ(control<QLabel>(main, "XYDisp")->text(), "Time =      8.0, Altitude =    8");
+    EXPECT_EQ(control<QLabel>(main, "ROCDisp")->text(), "Rate of Climb =    1.000 units/sec");
     EXPECT_EQ(main->mouseTools().cursorSample, 8);
     // The circle is XOR-drawn on screen, not into the cached picture.
     // (grab() would paint afresh; the screen's own copy of the window shows what is there.)

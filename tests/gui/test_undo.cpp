@@ -17,6 +17,7 @@
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
+#include "controls.h"
 #include "data/datafile.h"
 #include "plot/plotfile.h"
 #include "scriptedprompts.h"
@@ -54,17 +55,19 @@ class UndoTest : public WindowsFixture {
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         return f.readAll().toStdString();
     }
-    void key(int k, Qt::KeyboardModifiers mods) { QTest::keyClick(main->ActiveSetCombo, Qt::Key(k), mods); }
+    void key(int k, Qt::KeyboardModifiers mods) {
+        QTest::keyClick(control<QComboBox>(main, "ActiveSetCombo"), Qt::Key(k), mods);
+    }
 };
 
 } // namespace
 
 TEST_F(UndoTest, CtrlZUndoesCropDriftApplyAndDeleteAndTheRedoKeysRedo) {
-    main->PageControl1->setCurrentWidget(main->DataPage);
+    control<QTabWidget>(main, "PageControl1")->setCurrentWidget(control<QWidget>(main, "DataPage"));
     auto& p = windows->state.plot.settings;
     p.timeMin = 10, p.timeMax = 30;
     const std::string start = saved();
-    main->ZoomCropBtn->click();
+    control<QPushButton>(main, "ZoomCropBtn")->click();
     const std::string cropped = saved();
     ASSERT_NE(cropped, start);
 
@@ -85,20 +88,21 @@ TEST_F(UndoTest, CtrlZUndoesCropDriftApplyAndDeleteAndTheRedoKeysRedo) {
 
     key(Qt::Key_Z, Qt::ControlModifier); // Delete
     ASSERT_EQ(list().dataSetCount(), 3);
-    EXPECT_EQ(main->ActiveSetCombo->itemText(1), "Renamed"); // back at its place in both lists
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(1),
+              "Renamed"); // back at its place in both lists
     EXPECT_EQ(form->SetListBox->item(1)->text(), "Renamed");
     EXPECT_EQ(saved(), applied);
-    EXPECT_EQ(main->XYDisp->text(), "Undone: Delete Data Set");
+    EXPECT_EQ(control<QLabel>(main, "XYDisp")->text(), "Undone: Delete Data Set");
     key(Qt::Key_Z, Qt::ControlModifier); // Apply
     EXPECT_EQ(saved(), drifted);
-    EXPECT_EQ(main->ActiveSetCombo->itemText(1), "Set1");
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(1), "Set1");
     key(Qt::Key_Z, Qt::ControlModifier); // Fix Drift
     EXPECT_EQ(saved(), cropped);
     key(Qt::Key_Z, Qt::ControlModifier); // Crop
     EXPECT_EQ(saved(), start);
     EXPECT_FALSE(windows->state.history.anyModified());
     key(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(main->XYDisp->text(), "Nothing to undo");
+    EXPECT_EQ(control<QLabel>(main, "XYDisp")->text(), "Nothing to undo");
 
     key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(saved(), cropped);
@@ -106,8 +110,8 @@ TEST_F(UndoTest, CtrlZUndoesCropDriftApplyAndDeleteAndTheRedoKeysRedo) {
     EXPECT_EQ(saved(), drifted);
 
     // On another page the keys reach the focused control.
-    main->PageControl1->setCurrentWidget(main->ConnectPage);
-    QTest::keyClick(main->CommPortBox, Qt::Key_Z, Qt::ControlModifier);
+    control<QTabWidget>(main, "PageControl1")->setCurrentWidget(control<QWidget>(main, "ConnectPage"));
+    QTest::keyClick(control<QComboBox>(main, "CommPortBox"), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(saved(), drifted);
 }
 
@@ -118,10 +122,10 @@ TEST_F(UndoTest, ClosingWithoutChangesAsksNothing) {
 }
 
 TEST_F(UndoTest, CancelKeepsTheWindowDiscardClosesSaveSavesFirst) {
-    main->PageControl1->setCurrentWidget(main->DataPage);
+    control<QTabWidget>(main, "PageControl1")->setCurrentWidget(control<QWidget>(main, "DataPage"));
     auto& p = windows->state.plot.settings;
     p.timeMin = 10, p.timeMax = 30;
-    main->ZoomCropBtn->click();
+    control<QPushButton>(main, "ZoomCropBtn")->click();
 
     prompts.answers.push_back(QMessageBox::Cancel);
     main->close();
@@ -173,13 +177,13 @@ TEST_F(UndoTest, ASetSavedAfterItsEditIsNotAskedAbout) {
     TDataPropForm* form = windows->dataPropForm.get();
     form->FormShow();
     form->DriftBtn->click(); // set 0
-    main->ActiveSetCombo->setCurrentIndex(0);
+    control<QComboBox>(main, "ActiveSetCombo")->setCurrentIndex(0);
     prompts.dialogActions.push_back([](QDialog* d) {
         qobject_cast<TSaveSel*>(d)->setItemIndex(TSaveSel::ActiveDataSet);
         return int(QDialog::Accepted);
     });
     prompts.fileNames.push_back(dir.filePath("set0.csv"));
-    main->SaveBtn->click();
+    control<QPushButton>(main, "SaveBtn")->click();
     ASSERT_TRUE(QFile::exists(dir.filePath("set0.csv")));
     main->close();
     EXPECT_TRUE(prompts.messages.empty());
@@ -189,7 +193,7 @@ TEST_F(UndoTest, ASetSavedAfterItsEditIsNotAskedAbout) {
 // An edit larger than the undo bound is made, and the window says it cannot be undone; Ctrl+Z
 // then takes nothing back (no earlier step either, which would mix old and new samples).
 TEST_F(UndoTest, AnEditTooLargeToKeepSaysItCannotBeUndone) {
-    main->PageControl1->setCurrentWidget(main->DataPage);
+    control<QTabWidget>(main, "PageControl1")->setCurrentWidget(control<QWidget>(main, "DataPage"));
     TDataPropForm* form = windows->dataPropForm.get();
     form->FormShow();
     form->SetListBox->setCurrentRow(1);
@@ -200,13 +204,13 @@ TEST_F(UndoTest, AnEditTooLargeToKeepSaysItCannotBeUndone) {
     windows->state.history.setByteBound(12 * 1024);
     auto& p = windows->state.plot.settings;
     p.timeMin = 10, p.timeMax = 30;
-    main->ZoomCropBtn->click();
+    control<QPushButton>(main, "ZoomCropBtn")->click();
     const std::string cropped = saved();
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_TRUE(prompts.messages[0].text.contains("\"Crop\"")) << prompts.messages[0].text.toStdString();
     EXPECT_TRUE(prompts.messages[0].text.contains("cannot be undone"));
     key(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(main->XYDisp->text(), "Nothing to undo");
+    EXPECT_EQ(control<QLabel>(main, "XYDisp")->text(), "Nothing to undo");
     EXPECT_EQ(saved(), cropped);
     EXPECT_TRUE(windows->state.history.anyModified());
 }

@@ -28,6 +28,7 @@
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
+#include "controls.h"
 #include "link/comm.h"
 #include "moduleops/downloadarchive.h"
 #include "scriptedprompts.h"
@@ -117,13 +118,15 @@ class WorkflowTest : public ::testing::Test {
     Link& link() { return windows->state.link; }
     PlotSettings& plot() { return windows->state.plot.settings; }
     SeriesList& list() { return plot().series; }
-    QStringList infoLines() const { return main->InfoText->toPlainText().split('\n'); }
+    QStringList infoLines() const {
+        return control<QPlainTextEdit>(main, "InfoText")->toPlainText().split('\n');
+    }
     void paint() {
-        main->PlotBox->repaint();
+        control<PlotBoxWidget>(main, "PlotBox")->repaint();
         QCoreApplication::processEvents();
     }
     QPoint at(double t, double a) {
-        const PlotFrame& f = main->PlotBox->frame();
+        const PlotFrame& f = control<PlotBoxWidget>(main, "PlotBox")->frame();
         return QPoint(f.plotLeft + TimeToPixel(plot(), f, t), f.plotTop + AltitudeToPixel(plot(), f, a));
     }
     QPoint atSample(int n, int k) {
@@ -133,9 +136,9 @@ class WorkflowTest : public ::testing::Test {
     void mouse(QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::LeftButton) {
         const Qt::MouseButtons held =
             type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-        QMouseEvent e(type, QPointF(pos), main->PlotBox->mapToGlobal(QPointF(pos)),
+        QMouseEvent e(type, QPointF(pos), control<PlotBoxWidget>(main, "PlotBox")->mapToGlobal(QPointF(pos)),
                       type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
-        QCoreApplication::sendEvent(main->PlotBox, &e);
+        QCoreApplication::sendEvent(control<PlotBoxWidget>(main, "PlotBox"), &e);
         QCoreApplication::processEvents();
     }
     // Pixels of colour c within r pixels of p in the picture on the page.
@@ -161,7 +164,7 @@ class WorkflowTest : public ::testing::Test {
             form->OKBtn->click();
             return int(QDialog::Rejected);
         });
-        main->DataPropBtn->click();
+        control<QPushButton>(main, "DataPropBtn")->click();
     }
 
     VirtualClock clock{1000};
@@ -179,26 +182,27 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     const int first = 1;                 // the first downloaded set
 
     // --- connect to the module and read its configuration ---
-    main->CommPortBox->setCurrentIndex(main->CommPortBox->findText(SimulatorPortName));
-    main->SpeedBox->setCurrentIndex(3);
-    main->ConnectBtn->click();
+    control<QComboBox>(main, "CommPortBox")
+        ->setCurrentIndex(control<QComboBox>(main, "CommPortBox")->findText(SimulatorPortName));
+    control<QComboBox>(main, "SpeedBox")->setCurrentIndex(3);
+    control<QPushButton>(main, "ConnectBtn")->click();
     ASSERT_TRUE(windows->state.connected);
-    EXPECT_EQ(main->ConnectBtn->text(), "Disconnect");
-    EXPECT_EQ(main->ConnectStatusDisp->text(), "Connected");
-    EXPECT_EQ(main->UnitsGrp->itemIndex(), 2);
-    EXPECT_EQ(main->AboveUnitsPanel->text(), "Meters");
-    EXPECT_EQ(main->AutoStartSecEdit->text(), "17");
+    EXPECT_EQ(control<QPushButton>(main, "ConnectBtn")->text(), "Disconnect");
+    EXPECT_EQ(control<QLabel>(main, "ConnectStatusDisp")->text(), "Connected");
+    EXPECT_EQ(control<RadioGroup>(main, "UnitsGrp")->itemIndex(), 2);
+    EXPECT_EQ(control<QLabel>(main, "AboveUnitsPanel")->text(), "Meters");
+    EXPECT_EQ(control<QLineEdit>(main, "AutoStartSecEdit")->text(), "17");
 
     // --- list the recorded sets and download them all ---
-    main->DLInfoBtn->click();
-    ASSERT_EQ(main->SetList->count(), 4);
-    EXPECT_EQ(main->SetList->itemText(0), "1");
-    EXPECT_EQ(main->SetList->itemText(2), "3");
-    EXPECT_EQ(main->SetList->itemText(3), "All");
+    control<QPushButton>(main, "DLInfoBtn")->click();
+    ASSERT_EQ(control<QComboBox>(main, "SetList")->count(), 4);
+    EXPECT_EQ(control<QComboBox>(main, "SetList")->itemText(0), "1");
+    EXPECT_EQ(control<QComboBox>(main, "SetList")->itemText(2), "3");
+    EXPECT_EQ(control<QComboBox>(main, "SetList")->itemText(3), "All");
     EXPECT_EQ(infoLines().last(), "Memory contains 3 data sets.");
 
-    main->SetList->setCurrentIndex(3);
-    main->DLDataBtn->click();
+    control<QComboBox>(main, "SetList")->setCurrentIndex(3);
+    control<QPushButton>(main, "DLDataBtn")->click();
     ASSERT_EQ(list().dataSetCount(), first + 3);
     const std::vector<sim::RecordedSet>& recorded = link().simulator().recordedSets();
     double latest = 0, highest = -1e9;
@@ -215,14 +219,15 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     EXPECT_LE(plot().timeMin, 0.0);
     EXPECT_GE(plot().timeMax, latest);
     EXPECT_GE(plot().altitudeMax, highest);
-    EXPECT_EQ(main->ActiveSetCombo->count(), first + 3);
-    EXPECT_EQ(main->ActiveSetCombo->currentIndex(), first + 2);
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->count(), first + 3);
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->currentIndex(), first + 2);
 
     // --- the Recorded Data page shows the flights ---
-    main->PageControl1->setCurrentWidget(main->DataPage);
+    control<QTabWidget>(main, "PageControl1")->setCurrentWidget(control<QWidget>(main, "DataPage"));
     paint();
     {
-        const QImage shown = main->PlotBox->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shown =
+            control<PlotBoxWidget>(main, "PlotBox")->grab().toImage().convertToFormat(QImage::Format_RGB32);
         for (int i = 0; i < 3; ++i) {
             const int n = first + i;
             const Series& set = list().dataSet(n);
@@ -235,7 +240,7 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     // --- mark the peak of the active flight, a climb, then crop the landing away ---
     const int active = first + 2;
     const int apex = highestSample(list().dataSet(active));
-    main->MouseGrpItems->button(2)->click();
+    control<QButtonGroup>(main, "MouseGrpItems")->button(2)->click();
     mouse(QEvent::MouseMove, atSample(active, apex));
     mouse(QEvent::MouseButtonPress, atSample(active, apex));
     mouse(QEvent::MouseButtonRelease, atSample(active, apex));
@@ -243,7 +248,7 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     EXPECT_LE(std::abs(peak - apex), 2);
     EXPECT_EQ(list().dataSet(active).samples.peakMark[std::size_t(peak)], 1);
 
-    main->MouseGrpItems->button(1)->click();
+    control<QButtonGroup>(main, "MouseGrpItems")->button(1)->click();
     paint();
     const int climbFrom = std::max(0, apex / 4);
     mouse(QEvent::MouseMove, atSample(active, climbFrom));
@@ -255,10 +260,10 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
 
     // The cross-hair of the peak is drawn in the set's point colour.
     {
-        const QImage shown = main->PlotBox->picture();
+        const QImage shown = control<PlotBoxWidget>(main, "PlotBox")->picture();
         const QPoint c = atSample(active, peak);
         const QRgb point = screenColour(list().dataSet(active).pointColour);
-        const int hx = std::max(main->PlotBox->logicalDpiX() / 50, 3);
+        const int hx = std::max(control<PlotBoxWidget>(main, "PlotBox")->logicalDpiX() / 50, 3);
         EXPECT_GT(pixelsNear(shown, c + QPoint(2 * hx, 0), 1, point), 0) << "no peak mark";
     }
 
@@ -267,7 +272,7 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     const double activeStart = list().dataSet(active).samples.time[std::size_t(padSamples)];
     plot().timeMin = activeStart - 0.01;
     paint();
-    main->ZoomCropBtn->click();
+    control<QPushButton>(main, "ZoomCropBtn")->click();
     paint();
     EXPECT_EQ(list().dataSet(active).samples.count, recorded[2].sampleCount() - padSamples);
     for (int n = 0; n < list().dataSetCount(); ++n)
@@ -291,7 +296,7 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     });
     EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage().toStdString();
     EXPECT_EQ(list().dataSet(active).name, "Club launch");
-    EXPECT_EQ(main->ActiveSetCombo->itemText(active), "Club launch");
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(active), "Club launch");
     EXPECT_DOUBLE_EQ(list().dataSet(active).samples.time[0], t0 + 2.5);
     {
         // The drift is gone: the ground reads the same at the end of the flight as at launch.
@@ -314,7 +319,7 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
         return sel->result();
     });
     prompts.fileNames.push_back(file);
-    main->SaveBtn->click();
+    control<QPushButton>(main, "SaveBtn")->click();
     ASSERT_TRUE(QFile::exists(file));
 
     withDataProperties([](TDataPropForm* form) {
@@ -322,41 +327,41 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
             form->DelSetBtn->click();
     });
     EXPECT_EQ(list().dataSetCount(), 0);
-    EXPECT_EQ(main->ActiveSetCombo->count(), 0);
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->count(), 0);
     paint(); // a plot with no data sets paints too
 
     prompts.fileNames.push_back(file);
-    main->LoadBtn->click();
+    control<QPushButton>(main, "LoadBtn")->click();
     EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage().toStdString();
     ASSERT_EQ(list().dataSetCount(), int(before.size()));
     for (int n = 0; n < list().dataSetCount(); ++n)
         expectSameSet(before[std::size_t(n)], snapshot(list(), n));
     EXPECT_EQ(plot().yLabel, "Altitude (meters)");
-    EXPECT_EQ(main->ActiveSetCombo->count(), int(before.size()));
-    EXPECT_EQ(main->ActiveSetCombo->itemText(active), "Club launch");
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->count(), int(before.size()));
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(active), "Club launch");
     paint();
 
     // --- erase the module: it lists no sets any more; disconnect, close ---
-    main->PageControl1->setCurrentWidget(main->ConnectPage);
+    control<QTabWidget>(main, "PageControl1")->setCurrentWidget(control<QWidget>(main, "ConnectPage"));
     prompts.answers.push_back(QMessageBox::Yes);
-    main->EraseDataBtn->click();
+    control<QPushButton>(main, "EraseDataBtn")->click();
     EXPECT_TRUE(link().simulator().recordedSets().empty());
-    main->DLInfoBtn->click();
-    ASSERT_EQ(main->SetList->count(), 1);
-    EXPECT_EQ(main->SetList->itemText(0), "All");
+    control<QPushButton>(main, "DLInfoBtn")->click();
+    ASSERT_EQ(control<QComboBox>(main, "SetList")->count(), 1);
+    EXPECT_EQ(control<QComboBox>(main, "SetList")->itemText(0), "All");
     // An empty module lists nothing, as a silent one does: nobody can say it holds 0 sets.
     EXPECT_TRUE(infoLines().last().startsWith("The module did not list its sets"));
     const int before_download = list().dataSetCount();
-    main->DLDataBtn->click(); // "All" of nothing downloads nothing
+    control<QPushButton>(main, "DLDataBtn")->click(); // "All" of nothing downloads nothing
     EXPECT_EQ(list().dataSetCount(), before_download);
 
-    main->ConnectBtn->click();
+    control<QPushButton>(main, "ConnectBtn")->click();
     EXPECT_FALSE(windows->state.connected);
     EXPECT_FALSE(link().CommIsOpen());
-    EXPECT_EQ(main->ConnectBtn->text(), "Connect");
-    EXPECT_EQ(main->ConnectStatusDisp->text(), "Not Connected");
+    EXPECT_EQ(control<QPushButton>(main, "ConnectBtn")->text(), "Connect");
+    EXPECT_EQ(control<QLabel>(main, "ConnectStatusDisp")->text(), "Not Connected");
 
-    const int port = main->CommPortBox->currentIndex();
+    const int port = control<QComboBox>(main, "CommPortBox")->currentIndex();
     main->close();
     QSettings store(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo"));
     store.beginGroup(QStringLiteral("Settings"));
