@@ -131,8 +131,8 @@ int main(int argc, char** argv) {
     f.state().plot.settings.series.DeleteDataSet(0);
     control<QPushButton>(&f, "ConnectBtn")->click();
     control<QPushButton>(&f, "DLInfoBtn")->click();
-    control<QComboBox>(&f, "SetList")
-        ->setCurrentIndex(control<QComboBox>(&f, "SetList")->count() - 1); // "All"
+    QComboBox* sets = control<QComboBox>(&f, "SetList");
+    sets->setCurrentIndex(sets->count() - 1); // "All"
     control<QPushButton>(&f, "DLDataBtn")->click();
     control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConnectPage"));
     ok &= save(&f, dir, "connect.png");
@@ -145,8 +145,8 @@ int main(int argc, char** argv) {
     auto* box = f.findChild<PlotBoxWidget*>(QStringLiteral("PlotBox"));
     orvo::PlotSettings& p = f.state().plot.settings;
     if (box && p.series.dataSetCount() > 0) {
-        control<QComboBox>(&f, "ActiveSetCombo")
-            ->setCurrentIndex(0); // the mouse tools work on the active set
+        // The mouse tools work on the active set.
+        control<QComboBox>(&f, "ActiveSetCombo")->setCurrentIndex(0);
         // Zoomed to the first minute, with room above the apogee for its label.
         p.timeMin = 0;
         p.timeMax = 60;

@@ -146,11 +146,8 @@ class ConfigureTest : public ::testing::Test {
 } // namespace
 
 TEST_F(ConfigureTest, pageHoldsEveryControlInItsDesignedState) {
-    EXPECT_EQ(
-        control<QTabWidget>(form, "PageControl1")
-            ->tabText(
-                control<QTabWidget>(form, "PageControl1")->indexOf(control<QWidget>(form, "ConfigurePage"))),
-        "Configure");
+    QTabWidget* pages = control<QTabWidget>(form, "PageControl1");
+    EXPECT_EQ(pages->tabText(pages->indexOf(control<QWidget>(form, "ConfigurePage"))), "Configure");
     EXPECT_EQ(interval(), "0:00:00.100");
     EXPECT_EQ(text("Msg1"), "Total Record Time: 01 hours 08 min 16.00 sec");
     EXPECT_EQ(form->findChild<QGroupBox*>("GroupBox1")->title(), "Sampling Interval");

@@ -66,8 +66,8 @@ class ConnectTest : public ::testing::Test {
         TMainForm& f = form();
         // Only downloaded sets: the start-up set would widen every auto-scaled view.
         series().DeleteDataSet(0);
-        control<QComboBox>(&f, "CommPortBox")
-            ->setCurrentIndex(control<QComboBox>(&f, "CommPortBox")->findText(SimulatorPortName));
+        QComboBox* ports = control<QComboBox>(&f, "CommPortBox");
+        ports->setCurrentIndex(ports->findText(SimulatorPortName));
         control<QComboBox>(&f, "SpeedBox")->setCurrentIndex(5);
     }
     void TearDown() override {
@@ -411,8 +411,8 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     link().simulator().setRecordedSets({recorded(1, std::vector<std::uint16_t>(3000, 7))});
     connectAndList();
     control<QComboBox>(&f, "SetList")->setCurrentIndex(0);
-    control<QTimer>(&f, "Timer1")
-        ->start(); // as while live logging: it must not read the port during the download
+    // As while live logging: it must not read the port during the download.
+    control<QTimer>(&f, "Timer1")->start();
     bool timerHeld = false;
     bool sawDisabled = false;
     bool progressShown = false;

@@ -115,9 +115,9 @@ TEST_F(FilesTest, LoadAddsDataSetsTakesThePlotTextsAndRemembersTheFile) {
     ASSERT_EQ(list().dataSetCount(), 2);
     EXPECT_EQ(list().dataSet(1).name, "Data000");
     EXPECT_EQ(list().dataSet(1).note1, "kept");
-    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->count(), 2);
-    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->currentIndex(),
-              1); // the loaded set is the active one
+    QComboBox* sets = control<QComboBox>(main, "ActiveSetCombo");
+    EXPECT_EQ(sets->count(), 2);
+    EXPECT_EQ(sets->currentIndex(), 1); // the loaded set is the active one
     EXPECT_EQ(plot().title, "Saved title");
     EXPECT_EQ(plot().timeMax, 1234.57);
     EXPECT_TRUE(prompts.messages.empty());

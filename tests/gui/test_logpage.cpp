@@ -35,8 +35,8 @@ class LogPageTest : public ::testing::Test {
         link().CommSetClock(&clock);
         recordSimulatorPort(link(), wire);
         showMainForm(*windows->mainForm);
-        control<QComboBox>(&form(), "CommPortBox")
-            ->setCurrentIndex(control<QComboBox>(&form(), "CommPortBox")->findText(SimulatorPortName));
+        QComboBox* ports = control<QComboBox>(&form(), "CommPortBox");
+        ports->setCurrentIndex(ports->findText(SimulatorPortName));
     }
     void TearDown() override {
         windows.reset();
@@ -71,9 +71,8 @@ int topRed(const QImage& img, int x) {
 
 TEST_F(LogPageTest, PageStartsWithItsReadoutsAndAHiddenTab) {
     TMainForm& f = form();
-    EXPECT_FALSE(control<QTabWidget>(&f, "PageControl1")
-                     ->isTabVisible(
-                         control<QTabWidget>(&f, "PageControl1")->indexOf(control<QWidget>(&f, "LogPage"))));
+    QTabWidget* pages = control<QTabWidget>(&f, "PageControl1");
+    EXPECT_FALSE(pages->isTabVisible(pages->indexOf(control<QWidget>(&f, "LogPage"))));
     EXPECT_EQ(control<QLabel>(&f, "Label2")->text(), "Time");
     EXPECT_EQ(control<QLabel>(&f, "Panel3")->text(), "0d 00:00:00.00");
     EXPECT_EQ(control<QLabel>(&f, "Label3")->text(), "Altitude (feet)");

@@ -79,8 +79,8 @@ TEST_F(NewUserTest, DeletingTheActiveSetMakesTheFirstActiveAndAnotherKeepsIt) {
     TMainForm& f = start();
     for (int i = 0; i < 3; ++i)
         list().CreateDataSet();
-    ASSERT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->count(),
-              4); // Data000 from start-up, Data001..Data003
+    // Data000 from start-up, Data001..Data003.
+    ASSERT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->count(), 4);
     TDataPropForm* dlg = windows->dataPropForm.get();
     dlg->show();
 

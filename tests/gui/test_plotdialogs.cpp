@@ -52,9 +52,8 @@ class PlotDialogsTest : public ::testing::Test {
     void settle() { QCoreApplication::processEvents(); }
     orvo::PlotSettings& plot() { return windows->state.plot.settings; }
     QRgb backgroundPixel() {
-        return control<PlotBoxWidget>(main, "PlotBox")
-            ->picture()
-            .pixel(control<PlotBoxWidget>(main, "PlotBox")->width() / 2, 2);
+        const PlotBoxWidget* box = control<PlotBoxWidget>(main, "PlotBox");
+        return box->picture().pixel(box->width() / 2, 2);
     }
     // Opens a dialog through its page button; action stands in for the user.
     void open(QPushButton* button, std::function<int(QDialog*)> action) {

@@ -182,8 +182,8 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     const int first = 1;                 // the first downloaded set
 
     // --- connect to the module and read its configuration ---
-    control<QComboBox>(main, "CommPortBox")
-        ->setCurrentIndex(control<QComboBox>(main, "CommPortBox")->findText(SimulatorPortName));
+    QComboBox* ports = control<QComboBox>(main, "CommPortBox");
+    ports->setCurrentIndex(ports->findText(SimulatorPortName));
     control<QComboBox>(main, "SpeedBox")->setCurrentIndex(3);
     control<QPushButton>(main, "ConnectBtn")->click();
     ASSERT_TRUE(windows->state.connected);
