@@ -31,7 +31,8 @@ void controlMissing(const QObject* root, const char* name, const char* type, std
 // The first T named name under root (root itself excluded); nullptr, after controlMissing, when
 // there is none.
 template <class T>
-T* control(const QObject* root, const char* name, std::source_location where = std::source_location::current()) {
+T* control(const QObject* root, const char* name,
+           std::source_location where = std::source_location::current()) {
     T* found = root ? root->findChild<T*>(QString::fromLatin1(name)) : nullptr;
     if (!found) controlMissing(root, name, T::staticMetaObject.className(), where);
     return found;
