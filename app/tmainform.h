@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/appstate.h"
 #include "plot/plotview.h"
@@ -319,6 +321,7 @@ class TMainForm : public QWidget {
     // [end output handlers]
 
   protected:
+    void setVisible(bool visible) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -340,6 +343,12 @@ class TMainForm : public QWidget {
     void selectPort(const QString& port);
     void selectStartPort();
     void finishStartup();
+    // A tab page of the window and the widget its controls are built on.
+    QWidget* addPage(QWidget*& page, const char* name, const QString& title);
+    void leavePagesOut();
+    void putPagesBack();
+    std::vector<std::pair<QWidget*, QWidget*>> m_pageControls; // page, its controls
+    bool m_pagesOut = false;
     void showVersionAndBuild();
     void applyStoredSettings(const StoredSettings& s);
     StoredSettings collectSettings() const;
