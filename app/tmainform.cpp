@@ -180,6 +180,8 @@ void TMainForm::showEvent(QShowEvent* event) {
     if (!m_shown) {
         m_shown = true;
         FormShow();
+        // FormShow has turned to the About page: the other pages are hidden.
+        putPagesBack();
         // orvo FILE...: loaded once the window is up, so their messages stand over it.
         if (!m_startupFiles.isEmpty())
             QTimer::singleShot(0, this, [this] { openDataFiles(std::exchange(m_startupFiles, {})); });
@@ -192,6 +194,52 @@ void TMainForm::paintEvent(QPaintEvent* event) {
         m_startupFinishing = true;
         QTimer::singleShot(0, this, &TMainForm::finishStartup);
     }
+}
+
+namespace {
+
+// A page of the tab control that the window never measures: the window has a fixed size, and
+// its pages are given the tab control's room whatever they hold.
+class TabPage : public QWidget {
+  public:
+    QSize sizeHint() const override { return {0, 0}; }
+    QSize minimumSizeHint() const override { return {0, 0}; }
+};
+
+} // namespace
+
+QWidget* TMainForm::addPage(QWidget*& page, const char* name, const QString& title) {
+    page = new TabPage;
+    page->setObjectName(QString::fromLatin1(name));
+    PageControl1->addTab(page, title);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* controls = new QWidget(page);
+    layout->addWidget(controls);
+    m_pageControls.emplace_back(page, controls);
+    return controls;
+}
+
+// Showing the window the first time styles and measures every control in it, those of the
+// hidden pages too: that doubled the time to the first picture. The controls of the pages step
+// out of the window while it is shown and return once it has turned to its first page (About),
+// to be styled when their page is first opened.
+void TMainForm::leavePagesOut() {
+    for (const auto& [page, controls] : m_pageControls)
+        controls->setParent(nullptr);
+    m_pagesOut = true;
+}
+
+void TMainForm::putPagesBack() {
+    if (!std::exchange(m_pagesOut, false)) return;
+    for (const auto& [page, controls] : m_pageControls)
+        page->layout()->addWidget(controls);
+}
+
+void TMainForm::setVisible(bool visible) {
+    if (visible && !m_shown) leavePagesOut();
+    QWidget::setVisible(visible);
+    putPagesBack(); // done by the first show event, unless it never came
 }
 
 // What the first picture of the window does not need, done right after it: the scan of the

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/appstate.h"
 #include "plot/plotview.h"
@@ -346,6 +348,7 @@ class TMainForm : public QWidget {
     // [end output handlers]
 
   protected:
+    void setVisible(bool visible) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -367,6 +370,12 @@ class TMainForm : public QWidget {
     void selectPort(const QString& port);
     void selectStartPort();
     void finishStartup();
+    // A tab page of the window and the widget its controls are built on.
+    QWidget* addPage(QWidget*& page, const char* name, const QString& title);
+    void leavePagesOut();
+    void putPagesBack();
+    std::vector<std::pair<QWidget*, QWidget*>> m_pageControls; // page, its controls
+    bool m_pagesOut = false;
     void showVersionAndBuild();
     void applyStoredSettings(const StoredSettings& s);
     StoredSettings collectSettings() const;

@@ -81,10 +81,7 @@ QString decimal(const char* fmt, int value) {
 } // namespace
 
 void TMainForm::buildConfigurePage() {
-    ConfigurePage = new QWidget;
-    ConfigurePage->setObjectName("ConfigurePage");
-    PageControl1->addTab(ConfigurePage, QStringLiteral("Configure"));
-    QWidget* page = ConfigurePage;
+    QWidget* const page = addPage(ConfigurePage, "ConfigurePage", QStringLiteral("Configure"));
     auto* columns = new QHBoxLayout(page);
     columns->setContentsMargins(4, 4, 4, 4);
     auto* leftBox = new QWidget(page);

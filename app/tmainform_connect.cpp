@@ -50,18 +50,16 @@ class PortComboBox : public QComboBox {
 } // namespace
 
 void TMainForm::buildConnectPage() {
-    ConnectPage = new QWidget;
-    ConnectPage->setObjectName("ConnectPage");
-    PageControl1->addTab(ConnectPage, QStringLiteral("Connect / Download"));
-    auto* layout = new QVBoxLayout(ConnectPage);
+    QWidget* const body = addPage(ConnectPage, "ConnectPage", QStringLiteral("Connect / Download"));
+    auto* layout = new QVBoxLayout(body);
 
-    auto* heading = new QLabel(QStringLiteral("System Information"), ConnectPage);
+    auto* heading = new QLabel(QStringLiteral("System Information"), body);
     QFont hf = heading->font();
     hf.setBold(true);
     heading->setFont(hf);
     layout->addWidget(heading);
 
-    InfoText = new QPlainTextEdit(ConnectPage);
+    InfoText = new QPlainTextEdit(body);
     InfoText->setObjectName("InfoText");
     InfoText->setReadOnly(true);
     QFont mono(QStringLiteral("DejaVu Sans Mono"));
@@ -75,9 +73,9 @@ void TMainForm::buildConnectPage() {
     layout->addWidget(InfoText, 1);
 
     auto* row = new QHBoxLayout;
-    auto addLabel = [&](const QString& text) { row->addWidget(new QLabel(text, ConnectPage)); };
+    auto addLabel = [&](const QString& text) { row->addWidget(new QLabel(text, body)); };
     auto addButton = [&](const char* name, const QString& text, const QString& hint) {
-        auto* b = new QPushButton(text, ConnectPage);
+        auto* b = new QPushButton(text, body);
         b->setObjectName(name);
         b->setToolTip(hint);
         row->addWidget(b);
@@ -85,7 +83,7 @@ void TMainForm::buildConnectPage() {
     };
     addLabel(QStringLiteral("Port"));
     // Opening the list scans the ports again, so an adapter plugged in after start is there.
-    CommPortBox = new PortComboBox([this] { fillPortList(); }, ConnectPage);
+    CommPortBox = new PortComboBox([this] { fillPortList(); }, body);
     CommPortBox->setObjectName("CommPortBox");
     // Pseudo-terminals and udev links are never listed: a device path can be typed.
     CommPortBox->setEditable(true);
@@ -93,7 +91,7 @@ void TMainForm::buildConnectPage() {
     CommPortBox->setMinimumWidth(200);
     row->addWidget(CommPortBox);
     addLabel(QStringLiteral("Speed"));
-    SpeedBox = new QComboBox(ConnectPage);
+    SpeedBox = new QComboBox(body);
     SpeedBox->setObjectName("SpeedBox");
     for (const orvo::LinkSpeed& s : orvo::LinkSpeeds)
         SpeedBox->addItem(QString::fromLatin1(s.text));
@@ -108,7 +106,7 @@ void TMainForm::buildConnectPage() {
     DLDataBtn = addButton("DLDataBtn", QStringLiteral("Download Data"),
                           QStringLiteral("Download specified data set."));
     addLabel(QStringLiteral("Set#"));
-    SetList = new QComboBox(ConnectPage);
+    SetList = new QComboBox(body);
     SetList->setObjectName("SetList");
     SetList->setPlaceholderText(QStringLiteral("(none)"));
     SetList->setToolTip(QStringLiteral("Select data set to download"));

@@ -45,15 +45,13 @@ QIcon arrowIcon(int quarterTurns, const QColor& colour) {
 } // namespace
 
 void TMainForm::buildDataPage() {
-    DataPage = new QWidget;
-    DataPage->setObjectName("DataPage");
-    PageControl1->addTab(DataPage, QStringLiteral("Recorded Data"));
+    QWidget* const body = addPage(DataPage, "DataPage", QStringLiteral("Recorded Data"));
     m_state->history.onEditNotKept = [this](const std::string& label) { EditNotKept(label); };
-    auto* layout = new QVBoxLayout(DataPage);
+    auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
 
-    PlotBox = m_pagePlotBox = new PlotBoxWidget(this, DataPage);
+    PlotBox = m_pagePlotBox = new PlotBoxWidget(this, body);
     layout->addWidget(PlotBox, 1);
 
     auto* row = new QHBoxLayout;
@@ -67,7 +65,7 @@ void TMainForm::buildDataPage() {
         return b;
     };
 
-    GroupBox5 = new QGroupBox(QStringLiteral("Zoom"), DataPage);
+    GroupBox5 = new QGroupBox(QStringLiteral("Zoom"), body);
     GroupBox5->setObjectName("GroupBox5");
     auto* zoom = new QGridLayout(GroupBox5);
     zoom->setContentsMargins(4, 2, 4, 2);
@@ -86,7 +84,7 @@ void TMainForm::buildDataPage() {
     zoom->addWidget(ZoomCropBtn, 1, 1);
     row->addWidget(GroupBox5);
 
-    GroupBox6 = new QGroupBox(QStringLiteral("Pan"), DataPage);
+    GroupBox6 = new QGroupBox(QStringLiteral("Pan"), body);
     GroupBox6->setObjectName("GroupBox6");
     auto* pan = new QGridLayout(GroupBox6);
     pan->setContentsMargins(4, 2, 4, 2);
@@ -109,7 +107,7 @@ void TMainForm::buildDataPage() {
     pan->addWidget(PanDnBtn, 2, 1);
     row->addWidget(GroupBox6);
 
-    MouseGrp = new QGroupBox(QStringLiteral("Mouse"), DataPage);
+    MouseGrp = new QGroupBox(QStringLiteral("Mouse"), body);
     MouseGrp->setObjectName("MouseGrp");
     auto* mouse = new QVBoxLayout(MouseGrp);
     mouse->setContentsMargins(4, 2, 4, 2);
@@ -128,11 +126,11 @@ void TMainForm::buildDataPage() {
     row->addWidget(MouseGrp);
 
     auto* sets = new QHBoxLayout;
-    ActiveSetCombo = new QComboBox(DataPage);
+    ActiveSetCombo = new QComboBox(body);
     ActiveSetCombo->setObjectName("ActiveSetCombo");
     ActiveSetCombo->setMinimumWidth(104);
     sets->addWidget(ActiveSetCombo);
-    ShowPointsChk = new QCheckBox(QStringLiteral("Show Points"), DataPage);
+    ShowPointsChk = new QCheckBox(QStringLiteral("Show Points"), body);
     ShowPointsChk->setObjectName("ShowPointsChk");
     ShowPointsChk->setVisible(false);
     sets->addWidget(ShowPointsChk);
@@ -142,12 +140,11 @@ void TMainForm::buildDataPage() {
     // Scale, Plot Properties, Print and Export open their dialogs.
     m_dataButtons = new QGridLayout;
     m_dataButtons->setSpacing(2);
-    ScaleBtn =
-        button(DataPage, "ScaleBtn", QStringLiteral("Scale"), QStringLiteral("Manually set plot scale"));
-    EditBtn = button(DataPage, "EditBtn", QStringLiteral("Plot Properties"),
+    ScaleBtn = button(body, "ScaleBtn", QStringLiteral("Scale"), QStringLiteral("Manually set plot scale"));
+    EditBtn = button(body, "EditBtn", QStringLiteral("Plot Properties"),
                      QStringLiteral("Edit plot colors and text"));
-    PrtBtn = button(DataPage, "PrtBtn", QStringLiteral("Print"), QStringLiteral("Print the plot"));
-    ExportBtn = button(DataPage, "ExportBtn", QStringLiteral("Export"),
+    PrtBtn = button(body, "PrtBtn", QStringLiteral("Print"), QStringLiteral("Print the plot"));
+    ExportBtn = button(body, "ExportBtn", QStringLiteral("Export"),
                        QStringLiteral("Export plot to bitmap, JPEG, GIF"));
     for (QPushButton* b : {ScaleBtn, EditBtn, PrtBtn, ExportBtn})
         b->setMinimumWidth(b->sizeHint().width());
@@ -163,7 +160,7 @@ void TMainForm::buildDataPage() {
     row->addStretch(1);
     row->addLayout(right);
 
-    Image2 = new QLabel(DataPage);
+    Image2 = new QLabel(body);
     Image2->setObjectName("Image2");
     Image2->setVisible(false); // its picture is drawn once the window is up (finishStartup)
 

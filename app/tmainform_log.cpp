@@ -47,21 +47,19 @@ QLabel* readout(QWidget* parent, const char* name, const QString& text, const ch
 } // namespace
 
 void TMainForm::buildLogPage() {
-    LogPage = new QWidget;
-    LogPage->setObjectName("LogPage");
-    PageControl1->addTab(LogPage, QStringLiteral("Log Data"));
-    auto* layout = new QHBoxLayout(LogPage);
+    QWidget* const body = addPage(LogPage, "LogPage", QStringLiteral("Log Data"));
+    auto* layout = new QHBoxLayout(body);
 
     auto* left = new QVBoxLayout;
-    Label2 = new QLabel(QStringLiteral("Time"), LogPage);
+    Label2 = new QLabel(QStringLiteral("Time"), body);
     Label2->setObjectName("Label2");
-    Panel3 = readout(LogPage, "Panel3", QStringLiteral("0d 00:00:00.00"), "lime");
-    Label3 = new QLabel(QStringLiteral("Altitude (feet)"), LogPage);
+    Panel3 = readout(body, "Panel3", QStringLiteral("0d 00:00:00.00"), "lime");
+    Label3 = new QLabel(QStringLiteral("Altitude (feet)"), body);
     Label3->setObjectName("Label3");
-    AltDisp = readout(LogPage, "AltDisp", QStringLiteral("10000"), "red");
-    StartBtn = new QPushButton(QStringLiteral("Start"), LogPage);
+    AltDisp = readout(body, "AltDisp", QStringLiteral("10000"), "red");
+    StartBtn = new QPushButton(QStringLiteral("Start"), body);
     StartBtn->setObjectName("StartBtn");
-    ClearBtn = new QPushButton(QStringLiteral("Clear"), LogPage);
+    ClearBtn = new QPushButton(QStringLiteral("Clear"), body);
     ClearBtn->setObjectName("ClearBtn");
     left->addWidget(Label2);
     left->addWidget(Panel3);
@@ -75,14 +73,14 @@ void TMainForm::buildLogPage() {
     layout->addLayout(left);
 
     auto* chart = new QVBoxLayout;
-    AMaxLabel = new QLabel(QStringLiteral("10000"), LogPage);
+    AMaxLabel = new QLabel(QStringLiteral("10000"), body);
     AMaxLabel->setObjectName("AMaxLabel");
     chart->addWidget(AMaxLabel);
-    AltBox = new AltBoxWidget(this, LogPage);
+    AltBox = new AltBoxWidget(this, body);
     AltBox->setObjectName("AltBox");
     AltBox->setFixedSize(540, 380);
     chart->addWidget(AltBox);
-    AMinLabel = new QLabel(QStringLiteral("0"), LogPage);
+    AMinLabel = new QLabel(QStringLiteral("0"), body);
     AMinLabel->setObjectName("AMinLabel");
     chart->addWidget(AMinLabel);
     chart->addStretch(1);

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -21,12 +23,18 @@ const char* BuildStamp() {
     return __DATE__ ", " __TIME__;
 }
 
-// Loaded lazily, size by size, from the pictures the build drew.
+// The pictures the build drew, one a size. They are read as PNG by name: a reader left to
+// guess the format would first load every picture-format plug-in to ask it, a millisecond of the
+// program's start.
 QIcon programIcon() {
     initResources();
     QIcon icon;
-    for (int size : {16, 32, 57, 64, 128})
-        icon.addFile(QStringLiteral(":/orvo/orvo-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 32, 57, 64, 128}) {
+        QImageReader reader(QStringLiteral(":/orvo/orvo-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+    }
     return icon;
 }
 
