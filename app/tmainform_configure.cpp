@@ -471,9 +471,8 @@ bool TMainForm::takeConfigurationRead(orvo::ConfigStatus status, const orvo::Con
     if (status == orvo::ConfigStatus::Doubtful) {
         // A garbled block is neither shown nor kept, and nothing is written until a clean read.
         m_configDoubtful = true;
-        infoLine(QStringLiteral("The configuration read is doubtful (%1); the previous configuration "
-                                "is kept.")
-                     .arg(QString::fromStdString(doubt)));
+        infoLine(QString::fromStdString(orvo::configDoubtText(doubt)) +
+                 QStringLiteral("; the previous configuration is kept."));
         m_prompts->error(this, QString::fromLatin1(orvo::ConfigReadFailedText),
                          QStringLiteral("The module's answer was garbled. Read Config again."));
         return false;

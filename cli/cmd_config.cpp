@@ -197,8 +197,8 @@ int runConfig(const std::vector<std::string>& args) {
     }
     if (read == orvo::ConfigStatus::Doubtful) {
         // Changes go into the block as read: a garbled one would be written back whole.
-        std::fprintf(stderr, "orvo-cli config: the configuration read is doubtful (%s); nothing was %s.\n",
-                     doubt.c_str(), o.changes.empty() ? "printed" : "written");
+        std::fprintf(stderr, "orvo-cli config: %s; nothing was %s.\n", orvo::configDoubtText(doubt).c_str(),
+                     o.changes.empty() ? "printed" : "written");
         link.CommClose();
         return 1;
     }

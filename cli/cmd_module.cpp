@@ -110,8 +110,7 @@ void nameTheProgram() {
 
 // What is said after a configuration read that did not give the block.
 bool configurationRead(orvo::ConfigStatus status, const std::string& doubt, orvo::InfoLog& log) {
-    if (status == orvo::ConfigStatus::Doubtful)
-        log.line("The configuration read is doubtful (" + doubt + ").");
+    if (status == orvo::ConfigStatus::Doubtful) log.line(orvo::configDoubtText(doubt) + ".");
     if (status != orvo::ConfigStatus::Ok) {
         std::fprintf(stderr, "%s\n", orvo::ConfigReadFailedText);
         return false;

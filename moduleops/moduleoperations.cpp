@@ -89,6 +89,10 @@ ConfigStatus readModuleConfiguration(Link& link, ConfigBlock* block, std::string
     return status;
 }
 
+std::string configDoubtText(const std::string& doubt) {
+    return "The configuration read is doubtful (" + doubt + ")";
+}
+
 ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t firstLineWaitMs,
                             const std::function<bool(const EraseCheck&)>& proceed, InfoLog& log) {
     ModuleErase erase;

@@ -49,6 +49,8 @@ SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const 
 // back), else one read. *block changes only on Ok.
 ConfigStatus readModuleConfiguration(Link& link, ConfigBlock* block, std::string* doubt, bool confirmed,
                                      InfoLog& log);
+// "The configuration read is doubtful (doubt)", for the caller to end with what that leaves standing.
+std::string configDoubtText(const std::string& doubt);
 
 // "Erase Data" / `orvo-cli erase`: "Checking the module's data sets before erasing...", then lists
 // the sets again (the first line given firstLineWaitMs) and checks them against the listing the user
