@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/appstate.h"
+#include "link/configexchange.h"
 #include "plot/plotview.h"
 
 class QCheckBox;
@@ -401,6 +402,9 @@ class TMainForm : public QWidget {
     bool m_configDoubtful = false; // the last block read was garbled: Write Config refuses
     void applyConfigureSettings(const StoredSettings& s);
     void collectConfigureSettings(StoredSettings& s) const;
+    // What ReadConfiguration does with a read, also after a reset, a calibration or the defaults.
+    bool takeConfigurationRead(orvo::ConfigStatus status, const orvo::ConfigBlock& received,
+                               const std::string& doubt);
     // [end configure private]
     // [firmware private]
     void connectFirmwareHandlers();

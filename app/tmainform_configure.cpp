@@ -456,6 +456,11 @@ bool TMainForm::ReadConfiguration() {
     const orvo::ConfigStatus status =
         orvo::readModuleConfiguration(m_state->link, &received, &doubt, true, log);
     wait.release();
+    return takeConfigurationRead(status, received, doubt);
+}
+
+bool TMainForm::takeConfigurationRead(orvo::ConfigStatus status, const orvo::ConfigBlock& received,
+                                      const std::string& doubt) {
     if (status == orvo::ConfigStatus::NoResponse || status == orvo::ConfigStatus::WriteFailed)
         showLinkState(ConnectStatusDisp, QStringLiteral("Port open, module did not answer"));
     else
@@ -463,17 +468,16 @@ bool TMainForm::ReadConfiguration() {
     if (status == orvo::ConfigStatus::Doubtful) {
         // A garbled block is neither shown nor kept, and nothing is written until a clean read.
         m_configDoubtful = true;
-        infoLine(QStringLiteral("The configuration read is doubtful (%1); the previous configuration "
-                                "is kept.")
-                     .arg(QString::fromStdString(doubt)));
-        m_prompts->error(this, QStringLiteral("Unable to read configuration!"),
+        infoLine(QString::fromStdString(orvo::configDoubtText(doubt)) +
+                 QStringLiteral("; the previous configuration is kept."));
+        m_prompts->error(this, QString::fromLatin1(orvo::ConfigReadFailedText),
                          QStringLiteral("The module's answer was garbled. Read Config again."));
         return false;
     }
     if (status != orvo::ConfigStatus::Ok) {
         // The block and the controls keep what they had.
         infoLine(QStringLiteral("The port is open, but the module did not answer."));
-        m_prompts->error(this, QStringLiteral("Unable to read configuration!"));
+        m_prompts->error(this, QString::fromLatin1(orvo::ConfigReadFailedText));
         return false;
     }
     m_configDoubtful = false;
@@ -604,12 +608,8 @@ void TMainForm::WriteConfiguration() {
         return;
     }
     collectConfigBlock();
-    // The module does not answer a write; only a port that refused the bytes can be reported.
-    if (orvo::writeConfigBlock(m_state->link, m_state->config) != orvo::ConfigStatus::Ok) {
-        infoLine(QStringLiteral("Unable to write configuration!"));
-        return;
-    }
-    infoLine(QStringLiteral("Configuration sent to the module."));
+    InfoTextLog log(this);
+    orvo::writeModuleConfiguration(m_state->link, m_state->config, log);
 }
 
 void TMainForm::ResetConfigDefaults() {
@@ -618,9 +618,10 @@ void TMainForm::ResetConfigDefaults() {
             this, QStringLiteral("Reset Config Defaults"),
             QStringLiteral("This will reset all configuration values in the device.  Are you sure?")))
         return;
-    if (orvo::sendConfigDefaults(m_state->link) != orvo::ConfigStatus::Ok) {
-        infoLine(QStringLiteral("Unable to reset configuration!"));
-        return;
-    }
-    ReadConfiguration();
+    BlockingWait wait(InfoText);
+    InfoTextLog log(this, true);
+    orvo::ConfigBlock received;
+    const orvo::CommandAndRead done = orvo::restoreModuleDefaults(m_state->link, &received, true, log);
+    wait.release();
+    if (done.sent) takeConfigurationRead(done.read, received, done.doubt);
 }

@@ -315,17 +315,17 @@ void TMainForm::EraseDataBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     if (!linkConnected(false)) return;
-    if (!m_prompts->confirm(
-            this, QStringLiteral("Reset Config Defaults"),
-            QStringLiteral("This will erase all altitude data in the device.  Are you sure?")))
+    if (!m_prompts->confirm(this, QStringLiteral("Reset Config Defaults"),
+                            QString::fromLatin1(orvo::EraseQuestionText)))
         return;
     // Listed again right before the erase: it must agree with what "Download Info" listed, and
     // every set must have been downloaded, or a flight nobody saved would be lost.
-    infoLine(QStringLiteral("Checking the module's data sets before erasing..."));
     BlockingWait wait(InfoText);
+    InfoTextLog log(this, true);
     const orvo::SetListing& last = m_state->setListing;
-    const orvo::ModuleErase erase =
-        orvo::eraseModuleData(m_state->link, last, last.firstWaitMs, [&](const orvo::EraseCheck& check) {
+    const orvo::ModuleErase erase = orvo::eraseModuleData(
+        m_state->link, last, last.firstWaitMs,
+        [&](const orvo::EraseCheck& check) {
             wait.release();
             if (check.safe()) return true;
             QString reasons;
@@ -337,58 +337,42 @@ void TMainForm::EraseDataBtnClick() {
                                                reasons +
                                                    QStringLiteral("\nErase all data sets anyway? What was "
                                                                   "never saved is lost for good."));
-        });
-    if (erase.result == orvo::EraseResult::Declined) {
-        infoLine(QStringLiteral("Nothing was erased."));
-        return;
-    }
-    if (erase.result == orvo::EraseResult::SendFailed) {
-        infoLine(QStringLiteral("Unable to send the erase command: the module's data was not erased."));
-        return;
-    }
+        },
+        log);
+    if (erase.result != orvo::EraseResult::Erased) return;
     // The set count stays until the next "Download Info"; the list offers nothing to download.
     SetList->clear();
     m_state->setListing = orvo::SetListing{};
-    // The module does not answer 'x'; what can be said is that the command went out.
-    infoLine(QStringLiteral("Erase command sent: the module's data sets are erased."));
 }
 
 void TMainForm::ResetModuleBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     if (!linkConnected(true)) return;
-    infoLine(QStringLiteral("Resetting the module..."));
     BlockingWait wait(InfoText);
-    const orvo::LinkStatus sent = orvo::resetModule(m_state->link);
+    InfoTextLog log(this, true);
+    orvo::ConfigBlock received;
+    const orvo::CommandAndRead done = orvo::resetModuleAndRead(m_state->link, &received, true, log);
     wait.release();
-    if (sent != orvo::LinkStatus::Ok) {
-        infoLine(QStringLiteral("Unable to send the reset command."));
-        return;
-    }
-    infoLine(QStringLiteral("Module reset."));
-    ReadConfiguration();
+    if (done.sent) takeConfigurationRead(done.read, received, done.doubt);
 }
 
 void TMainForm::CalBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     if (!linkConnected(true)) return;
-    const QString text = AltCalEdit ? AltCalEdit->text() : QString();
+    const std::string text = AltCalEdit ? AltCalEdit->text().toStdString() : std::string();
     std::int16_t altitude = 0;
-    if (!orvo::parseCalibrationAltitude(text.toStdString(), &altitude)) {
-        m_prompts->error(this,
-                         QStringLiteral("\"%1\" is not a whole number from -32768 to 32767: nothing was sent "
-                                        "to the module.")
-                             .arg(text));
+    const std::string problem = orvo::calibrationAltitudeProblem(text, &altitude);
+    if (!problem.empty()) {
+        m_prompts->error(this, QString::fromStdString(problem));
         return;
     }
     BlockingWait wait(InfoText);
-    const orvo::LinkStatus sent = orvo::calibrateModule(m_state->link, altitude);
+    InfoTextLog log(this, true);
+    orvo::ConfigBlock received;
+    const orvo::CommandAndRead done =
+        orvo::calibrateModuleAndRead(m_state->link, altitude, &received, true, log);
     wait.release();
-    if (sent != orvo::LinkStatus::Ok) {
-        infoLine(QStringLiteral("Unable to send the calibration."));
-        return;
-    }
-    infoLine(QStringLiteral("Calibration sent: the module's altitude is now %1.").arg(altitude));
-    ReadConfiguration();
+    if (done.sent) takeConfigurationRead(done.read, received, done.doubt);
 }

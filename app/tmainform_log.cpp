@@ -10,9 +10,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/tmainform.h"
 #include "link/livelog.h"
+#include "moduleops/moduleoperations.h"
 
 namespace {
 
@@ -105,10 +107,8 @@ void TMainForm::StartBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     if (!linkConnected(true)) return;
-    if (orvo::startLiveLogging(m_state->link) != orvo::LinkStatus::Ok) {
-        infoLine(QStringLiteral("Unable to send the logging command."));
-        return;
-    }
+    InfoTextLog log(this);
+    if (orvo::startModuleLiveLog(m_state->link, log) != orvo::LinkStatus::Ok) return;
     s.logging = true;
     StartBtn->setText(QStringLiteral("Stop"));
     LogDisp->setText(QStringLiteral("Logging"));

@@ -14,9 +14,20 @@
 #include "data/inputfile.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
+#include "link/infolog.h"
 #include "link/linkspeed.h"
+#include "moduleops/moduleoperations.h"
 
 namespace {
+
+// The lines of the module operations go to stderr: stdout carries the block alone.
+class StderrLog : public orvo::InfoLog {
+  public:
+    void clear() override {}
+    void line(const std::string& text) override {
+        std::fprintf(stderr, "orvo-cli config: %s\n", text.c_str());
+    }
+};
 
 const std::string configHelp =
     "Usage: orvo-cli config --port P [--speed S] [--defaults] [--load FILE] [--set Name=value]...\n"
@@ -131,17 +142,14 @@ int parseOptions(const std::vector<std::string>& args, Options* o) {
 // Sends the changed block and reads it back into *block; 0, or 1 with every field that did not
 // take named. *readBack is false when the write or the read after it failed.
 int writeAndVerify(orvo::Link& link, orvo::ConfigBlock* block,
-                   const std::vector<orvo::FieldAssignment>& changes, bool* readBack) {
+                   const std::vector<orvo::FieldAssignment>& changes, bool* readBack, orvo::InfoLog& log) {
     *readBack = false;
     orvo::ConfigBlock wanted = *block;
     for (const orvo::FieldAssignment& c : changes)
         orvo::setFieldValue(wanted, *c.field, c.value);
-    if (orvo::writeConfigBlock(link, wanted) != orvo::ConfigStatus::Ok) {
-        std::fprintf(stderr, "orvo-cli config: Unable to write configuration!\n");
-        return 1;
-    }
+    if (orvo::writeModuleConfiguration(link, wanted, log) != orvo::ConfigStatus::Ok) return 1;
     std::string doubt;
-    const orvo::ConfigStatus back = orvo::readConfirmedConfigBlock(link, block, &doubt);
+    const orvo::ConfigStatus back = orvo::readModuleConfiguration(link, block, &doubt, true, log);
     if (back == orvo::ConfigStatus::Doubtful) {
         std::fprintf(stderr,
                      "orvo-cli config: the block read back after the write is doubtful (%s); what the "
@@ -149,10 +157,7 @@ int writeAndVerify(orvo::Link& link, orvo::ConfigBlock* block,
                      doubt.c_str());
         return 1;
     }
-    if (back != orvo::ConfigStatus::Ok) {
-        std::fprintf(stderr, "orvo-cli config: No reponse from device after the write.\n");
-        return 1;
-    }
+    if (back != orvo::ConfigStatus::Ok) return 1; // the read said so
     *readBack = true;
     int status = 0;
     for (const orvo::ConfigField& f : orvo::configFields()) {
@@ -179,20 +184,25 @@ int runConfig(const std::vector<std::string>& args) {
     }
     orvo::ConfigBlock block;
     std::string doubt;
+    StderrLog log;
     // A block that is written back is taken only when three reads agree.
     const bool writing = !o.changes.empty();
-    const orvo::ConfigStatus read = o.defaults ? orvo::resetConfigDefaults(link, &block, &doubt, writing)
-                                    : writing  ? orvo::readConfirmedConfigBlock(link, &block, &doubt)
-                                               : orvo::readConfigBlock(link, &block, &doubt);
+    orvo::ConfigStatus read = orvo::ConfigStatus::WriteFailed;
+    if (o.defaults) {
+        const orvo::CommandAndRead done = orvo::restoreModuleDefaults(link, &block, writing, log);
+        if (done.sent) read = done.read;
+        doubt = done.doubt;
+    } else {
+        read = orvo::readModuleConfiguration(link, &block, &doubt, writing, log);
+    }
     if (read == orvo::ConfigStatus::Doubtful) {
         // Changes go into the block as read: a garbled one would be written back whole.
-        std::fprintf(stderr, "orvo-cli config: the configuration read is doubtful (%s); nothing was %s.\n",
-                     doubt.c_str(), o.changes.empty() ? "printed" : "written");
+        std::fprintf(stderr, "orvo-cli config: %s; nothing was %s.\n", orvo::configDoubtText(doubt).c_str(),
+                     o.changes.empty() ? "printed" : "written");
         link.CommClose();
         return 1;
     }
-    if (read != orvo::ConfigStatus::Ok) {
-        std::fprintf(stderr, "orvo-cli config: No reponse from device.\n");
+    if (read != orvo::ConfigStatus::Ok) { // the exchange has said what failed
         link.CommClose();
         return 1;
     }
@@ -210,7 +220,7 @@ int runConfig(const std::vector<std::string>& args) {
     }
     int status = 0;
     bool current = true; // block is what the module now holds
-    if (!o.changes.empty()) status = writeAndVerify(link, &block, o.changes, &current);
+    if (!o.changes.empty()) status = writeAndVerify(link, &block, o.changes, &current, log);
     link.CommClose();
     if (!current) return status;
 

@@ -43,7 +43,6 @@ struct Options {
     bool yes = false;
     bool force = false;
     std::string altitude;
-    bool haveAltitude = false;
 };
 
 // Returns 0 when the options parsed, else the exit status (help printed: -1).
@@ -75,10 +74,7 @@ int parseOptions(const char* command, const std::vector<std::string>& args, cons
         if (a == "--port") o->port = v;
         if (a == "--set") o->set = v;
         if (a == "-o") o->output = v;
-        if (a == "--altitude") {
-            o->altitude = v;
-            o->haveAltitude = true;
-        }
+        if (a == "--altitude") o->altitude = v;
         if (a == "--speed" && !orvo::cli::parseLinkSpeed(v, o->baud)) {
             std::fprintf(stderr, "orvo-cli %s: --speed must be one of %s\n", command,
                          orvo::linkSpeedList(" ", " ").c_str());
@@ -112,17 +108,26 @@ void nameTheProgram() {
         QCoreApplication::setApplicationName(QStringLiteral("Orvo"));
 }
 
-bool readConfiguration(orvo::Link& link, orvo::ConfigBlock* config) {
-    orvo::StdoutInfoLog log;
-    std::string doubt;
-    const orvo::ConfigStatus status = orvo::readModuleConfiguration(link, config, &doubt, false, log);
-    if (status == orvo::ConfigStatus::Doubtful)
-        log.line("The configuration read is doubtful (" + doubt + ").");
+// What is said after a configuration read that did not give the block.
+bool configurationRead(orvo::ConfigStatus status, const std::string& doubt, orvo::InfoLog& log) {
+    if (status == orvo::ConfigStatus::Doubtful) log.line(orvo::configDoubtText(doubt) + ".");
     if (status != orvo::ConfigStatus::Ok) {
-        std::fprintf(stderr, "Unable to read configuration!\n");
+        std::fprintf(stderr, "%s\n", orvo::ConfigReadFailedText);
         return false;
     }
     return true;
+}
+
+bool readConfiguration(orvo::Link& link, orvo::ConfigBlock* config) {
+    orvo::StdoutInfoLog log;
+    std::string doubt;
+    return configurationRead(orvo::readModuleConfiguration(link, config, &doubt, false, log), doubt, log);
+}
+
+// The exit status of a command followed by a configuration read.
+int commandAndReadStatus(const orvo::CommandAndRead& done, orvo::InfoLog& log) {
+    if (!done.sent || !configurationRead(done.read, done.doubt, log)) return ExitNoAnswer;
+    return 0;
 }
 
 // ---- info ----
@@ -280,7 +285,7 @@ int runErase(const std::vector<std::string>& args) {
     // The module does not answer 'x'; make sure one is there before erasing.
     const orvo::ModuleIdentity id = orvo::identifyModule(link);
     if (id.missingLines == 4) {
-        std::printf("No Reply from Target\n");
+        std::printf("%s\n", orvo::NoReplyText);
         return ExitNoAnswer;
     }
     const std::uint32_t wait = orvo::setListingWaitMs(id);
@@ -296,34 +301,30 @@ int runErase(const std::vector<std::string>& args) {
         return ExitNoAnswer;
     }
     if (!o.yes) {
-        std::printf(
-            "%s holds %d data sets.\nThis will erase all altitude data in the device.  Are you sure? [y/N] ",
-            id.deviceName.c_str(), count);
+        std::printf("%s holds %d data sets.\n%s [y/N] ", id.deviceName.c_str(), count,
+                    orvo::EraseQuestionText);
         std::fflush(stdout);
         std::string answer;
         if (!std::getline(std::cin, answer) || (answer != "y" && answer != "Y" && answer != "yes")) {
-            std::printf("Nothing was erased.\n");
+            std::printf("%s\n", orvo::NothingErasedText);
             return ExitNoAnswer;
         }
     }
     // Listed again right before the erase: a set recorded or a listing garbled meanwhile, or a
     // set nobody downloaded, stops it.
-    const orvo::ModuleErase erase =
-        orvo::eraseModuleData(link, listing, wait, [&](const orvo::EraseCheck& check) {
+    orvo::StdoutInfoLog log;
+    const orvo::ModuleErase erase = orvo::eraseModuleData(
+        link, listing, wait,
+        [&](const orvo::EraseCheck& check) {
             if (check.safe()) return true;
             for (const std::string& reason : check.reasons)
                 std::fprintf(stderr, "orvo-cli erase: %s\n", reason.c_str());
             if (!o.force)
                 std::fprintf(stderr, "orvo-cli erase: nothing was erased (--force erases anyway).\n");
             return o.force;
-        });
-    if (erase.result == orvo::EraseResult::Declined) return ExitNoAnswer;
-    if (erase.result == orvo::EraseResult::SendFailed) {
-        std::fprintf(stderr, "orvo-cli erase: the erase command could not be sent\n");
-        return ExitNoAnswer;
-    }
-    std::printf("Erased.\n");
-    return 0;
+        },
+        log);
+    return erase.result == orvo::EraseResult::Erased ? 0 : ExitNoAnswer;
 }
 
 // ---- reset and calibrate ----
@@ -340,9 +341,8 @@ int runReset(const std::vector<std::string>& args) {
     if (int rc = openPort(link, "reset", o)) return rc;
     PortCloser closer{link};
     orvo::ConfigBlock config;
-    if (orvo::resetModule(link) != orvo::LinkStatus::Ok || !readConfiguration(link, &config))
-        return ExitNoAnswer;
-    return 0;
+    orvo::StdoutInfoLog log;
+    return commandAndReadStatus(orvo::resetModuleAndRead(link, &config, false, log), log);
 }
 
 int runCalibrate(const std::vector<std::string>& args) {
@@ -356,19 +356,17 @@ int runCalibrate(const std::vector<std::string>& args) {
     Options o;
     if (int rc = parseOptions("calibrate", args, ",port,speed,altitude,", help, &o)) return rc < 0 ? 0 : rc;
     std::int16_t altitude = 0;
-    if (!o.haveAltitude || !orvo::parseCalibrationAltitude(o.altitude, &altitude)) {
-        std::fprintf(
-            stderr,
-            "orvo-cli calibrate: --altitude needs a whole number from -32768 to 32767; nothing was sent\n");
+    const std::string problem = orvo::calibrationAltitudeProblem(o.altitude, &altitude);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "orvo-cli calibrate: %s\n", problem.c_str());
         return ExitUsage;
     }
     orvo::Link link;
     if (int rc = openPort(link, "calibrate", o)) return rc;
     PortCloser closer{link};
     orvo::ConfigBlock config;
-    if (orvo::calibrateModule(link, altitude) != orvo::LinkStatus::Ok || !readConfiguration(link, &config))
-        return ExitNoAnswer;
-    return 0;
+    orvo::StdoutInfoLog log;
+    return commandAndReadStatus(orvo::calibrateModuleAndRead(link, altitude, &config, false, log), log);
 }
 
 } // namespace

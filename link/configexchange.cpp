@@ -84,10 +84,4 @@ ConfigStatus sendConfigDefaults(Link& link) {
     return ConfigStatus::Ok;
 }
 
-ConfigStatus resetConfigDefaults(Link& link, ConfigBlock* block, std::string* doubt, bool confirmed) {
-    const ConfigStatus sent = sendConfigDefaults(link);
-    if (sent != ConfigStatus::Ok) return sent;
-    return confirmed ? readConfirmedConfigBlock(link, block, doubt) : readConfigBlock(link, block, doubt);
-}
-
 } // namespace orvo

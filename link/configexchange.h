@@ -48,8 +48,4 @@ ConfigStatus writeConfigBlock(Link& link, const ConfigBlock& block);
 // Flush, '*', 200 ms. The module sets its own defaults; nothing else is sent.
 ConfigStatus sendConfigDefaults(Link& link);
 
-// sendConfigDefaults, then readConfigBlock (readConfirmedConfigBlock when confirmed).
-ConfigStatus resetConfigDefaults(Link& link, ConfigBlock* block, std::string* doubt = nullptr,
-                                 bool confirmed = false);
-
 } // namespace orvo

@@ -1,8 +1,10 @@
 #include "moduleops/moduleoperations.h"
 
 #include <cstdio>
+#include <limits>
 
 #include "data/altitudeunit.h"
+#include "link/livelog.h"
 #include "moduleops/downloadarchive.h"
 #include "plot/plotfile.h"
 
@@ -22,7 +24,7 @@ ModuleSurvey surveyModule(Link& link, InfoLog& log) {
     ModuleSurvey survey;
     survey.identity = identifyModule(link);
     // The notice stays above the information lines, and the sets are still listed.
-    if (!survey.answered()) log.line("No Reply from Target");
+    if (!survey.answered()) log.line(NoReplyText);
     survey.listing = listSets(link, setListingWaitMs(survey.identity));
     for (const std::string& line : moduleInfoLines(survey.identity, survey.listing))
         log.line(line);
@@ -87,13 +89,89 @@ ConfigStatus readModuleConfiguration(Link& link, ConfigBlock* block, std::string
     return status;
 }
 
+std::string configDoubtText(const std::string& doubt) {
+    return "The configuration read is doubtful (" + doubt + ")";
+}
+
 ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t firstLineWaitMs,
-                            const std::function<bool(const EraseCheck&)>& proceed) {
+                            const std::function<bool(const EraseCheck&)>& proceed, InfoLog& log) {
     ModuleErase erase;
+    log.line("Checking the module's data sets before erasing...");
     erase.check = checkBeforeErase(listed, listSets(link, firstLineWaitMs));
-    if (!proceed(erase.check)) return erase;
-    erase.result = eraseModuleMemory(link) == LinkStatus::Ok ? EraseResult::Erased : EraseResult::SendFailed;
+    if (!proceed(erase.check)) {
+        log.line(NothingErasedText);
+        return erase;
+    }
+    if (eraseModuleMemory(link) != LinkStatus::Ok) {
+        erase.result = EraseResult::SendFailed;
+        log.line("Unable to send the erase command: the module's data was not erased.");
+        return erase;
+    }
+    erase.result = EraseResult::Erased;
+    // The module does not answer 'x'; what can be said is that the command went out.
+    log.line("Erase command sent: the module's data sets are erased.");
     return erase;
+}
+
+namespace {
+
+// The read that follows a command the port took.
+CommandAndRead readAfter(Link& link, ConfigBlock* block, bool confirmed, InfoLog& log) {
+    CommandAndRead result;
+    result.sent = true;
+    result.read = readModuleConfiguration(link, block, &result.doubt, confirmed, log);
+    return result;
+}
+
+} // namespace
+
+CommandAndRead resetModuleAndRead(Link& link, ConfigBlock* block, bool confirmed, InfoLog& log) {
+    log.line("Resetting the module...");
+    if (resetModule(link) != LinkStatus::Ok) {
+        log.line("Unable to send the reset command.");
+        return {};
+    }
+    log.line("Module reset.");
+    return readAfter(link, block, confirmed, log);
+}
+
+std::string calibrationAltitudeProblem(const std::string& text, std::int16_t* altitude) {
+    if (parseCalibrationAltitude(text, altitude)) return {};
+    // The text as typed, however long, stands whole in the message.
+    return "\"" + text + "\"" +
+           format(" is not a whole number from %d to %d: nothing was sent to the module.",
+                  std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
+}
+
+CommandAndRead calibrateModuleAndRead(Link& link, std::int16_t altitude, ConfigBlock* block, bool confirmed,
+                                      InfoLog& log) {
+    if (calibrateModule(link, altitude) != LinkStatus::Ok) {
+        log.line("Unable to send the calibration.");
+        return {};
+    }
+    log.line(format("Calibration sent: the module's altitude is now %d.", altitude));
+    return readAfter(link, block, confirmed, log);
+}
+
+CommandAndRead restoreModuleDefaults(Link& link, ConfigBlock* block, bool confirmed, InfoLog& log) {
+    if (sendConfigDefaults(link) != ConfigStatus::Ok) {
+        log.line("Unable to reset configuration!");
+        return {};
+    }
+    return readAfter(link, block, confirmed, log);
+}
+
+ConfigStatus writeModuleConfiguration(Link& link, const ConfigBlock& block, InfoLog& log) {
+    const ConfigStatus status = writeConfigBlock(link, block);
+    log.line(status == ConfigStatus::Ok ? "Configuration sent to the module."
+                                        : "Unable to write configuration!");
+    return status;
+}
+
+LinkStatus startModuleLiveLog(Link& link, InfoLog& log) {
+    const LinkStatus status = startLiveLogging(link);
+    if (status != LinkStatus::Ok) log.line("Unable to send the logging command.");
+    return status;
 }
 
 int updateModuleFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,

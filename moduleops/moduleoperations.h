@@ -49,11 +49,14 @@ SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const 
 // back), else one read. *block changes only on Ok.
 ConfigStatus readModuleConfiguration(Link& link, ConfigBlock* block, std::string* doubt, bool confirmed,
                                      InfoLog& log);
+// "The configuration read is doubtful (doubt)", for the caller to end with what that leaves standing.
+std::string configDoubtText(const std::string& doubt);
 
-// "Erase Data" / `orvo-cli erase`: lists the sets again (the first line given firstLineWaitMs) and
-// checks them against the listing the user saw (checkBeforeErase: the two agree and every set was
-// downloaded). proceed is shown that check and says whether to erase. Then 'x', which the module does not
-// answer. Nothing is said here: the window and orvo-cli tell their users in their own words.
+// "Erase Data" / `orvo-cli erase`: "Checking the module's data sets before erasing...", then lists
+// the sets again (the first line given firstLineWaitMs) and checks them against the listing the user
+// saw (checkBeforeErase: the two agree and every set was downloaded). proceed is shown that check and
+// says whether to erase; the reasons it is shown are for the caller to tell. Then 'x', which the
+// module does not answer, and a line that says what came of it.
 enum class EraseResult {
     Erased,     // the erase command went out
     Declined,   // proceed said no: nothing was sent
@@ -64,7 +67,47 @@ struct ModuleErase {
     EraseResult result = EraseResult::Declined;
 };
 ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t firstLineWaitMs,
-                            const std::function<bool(const EraseCheck&)>& proceed);
+                            const std::function<bool(const EraseCheck&)>& proceed, InfoLog& log);
+
+// A command the module does not answer, followed by a read of its configuration.
+struct CommandAndRead {
+    bool sent = false; // the port took the command; nothing is read when it did not
+    ConfigStatus read = ConfigStatus::NoResponse;
+    std::string doubt; // why a Doubtful read is doubtful
+    bool ok() const { return sent && read == ConfigStatus::Ok; }
+};
+
+// "Reset Module" / `orvo-cli reset`: "Resetting the module...", 'R' and the 4 s restart, "Module
+// reset.", then readModuleConfiguration (confirmed as there) into *block.
+CommandAndRead resetModuleAndRead(Link& link, ConfigBlock* block, bool confirmed, InfoLog& log);
+
+// Why text cannot be the calibration altitude, as the user is told; empty when it can, and
+// *altitude then holds it. The window and orvo-cli check with this before anything is sent.
+std::string calibrationAltitudeProblem(const std::string& text, std::int16_t* altitude);
+
+// "Calibrate" / `orvo-cli calibrate`: '$', 't' and the altitude, "Calibration sent: ...", then
+// readModuleConfiguration into *block.
+CommandAndRead calibrateModuleAndRead(Link& link, std::int16_t altitude, ConfigBlock* block, bool confirmed,
+                                      InfoLog& log);
+
+// "Reset Defaults" / `orvo-cli config --defaults`: '*' (the module restores its own defaults),
+// then readModuleConfiguration into *block. Whether to ask first is the caller's business.
+CommandAndRead restoreModuleDefaults(Link& link, ConfigBlock* block, bool confirmed, InfoLog& log);
+
+// "Write Config" / `orvo-cli config --set|--load`: 'c' and the block. The module does not answer,
+// so Ok ("Configuration sent to the module.") only means the port took the bytes.
+ConfigStatus writeModuleConfiguration(Link& link, const ConfigBlock& block, InfoLog& log);
+
+// The Log Data page's Start: 'l', after which the module streams its altitude. Says only when the
+// command could not be sent.
+LinkStatus startModuleLiveLog(Link& link, InfoLog& log);
+
+// Texts of the module operations that the window and orvo-cli show outside an InfoLog.
+inline constexpr const char* NoReplyText = "No Reply from Target";
+inline constexpr const char* ConfigReadFailedText = "Unable to read configuration!";
+inline constexpr const char* EraseQuestionText =
+    "This will erase all altitude data in the device.  Are you sure?";
+inline constexpr const char* NothingErasedText = "Nothing was erased.";
 
 // "Update Firmware" / `orvo-cli flash`: UpdateFirmware, closed by "Firmware updated
 // successfully." after an empty line when the module took the whole file.
