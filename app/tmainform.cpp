@@ -59,6 +59,9 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     // The tab bar's arrow keys, its wheel and Ctrl+Tab skip disabled tabs but not hidden ones.
     // Disabling the tab in the bar alone keeps the page itself enabled for the program.
     PageControl1->tabBar()->setTabEnabled(logTab, false);
+    // The window opens on About (FormShow turns to it too), so the first showing styles no page's
+    // controls but About's.
+    PageControl1->setCurrentWidget(AboutPage);
 
     auto* bottom = new QHBoxLayout;
     SimulateChk = new QCheckBox(QStringLiteral("Simulate Target"), this);
@@ -180,8 +183,6 @@ void TMainForm::showEvent(QShowEvent* event) {
     if (!m_shown) {
         m_shown = true;
         FormShow();
-        // FormShow has turned to the About page: the other pages are hidden.
-        putPagesBack();
         // orvo FILE...: loaded once the window is up, so their messages stand over it.
         if (!m_startupFiles.isEmpty())
             QTimer::singleShot(0, this, [this] { openDataFiles(std::exchange(m_startupFiles, {})); });
@@ -208,6 +209,10 @@ class TabPage : public QWidget {
 
 } // namespace
 
+// Every control asks to be styled as soon as it is made, and showing the window styles every
+// control in it, those of the hidden pages too: that doubled the time to the first picture. So a
+// page's controls stand on a widget that is styled while it is still empty (showing stops there),
+// their own requests wait (eventFilter), and each control is styled when its page first opens.
 QWidget* TMainForm::addPage(QWidget*& page, const char* name, const QString& title) {
     page = new TabPage;
     page->setObjectName(QString::fromLatin1(name));
@@ -215,31 +220,17 @@ QWidget* TMainForm::addPage(QWidget*& page, const char* name, const QString& tit
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* controls = new QWidget(page);
+    controls->ensurePolished();
     layout->addWidget(controls);
-    m_pageControls.emplace_back(page, controls);
+    m_pageControls.push_back(controls);
     return controls;
 }
 
-// Showing the window the first time styles and measures every control in it, those of the
-// hidden pages too: that doubled the time to the first picture. The controls of the pages step
-// out of the window while it is shown and return once it has turned to its first page (About),
-// to be styled when their page is first opened.
-void TMainForm::leavePagesOut() {
-    for (const auto& [page, controls] : m_pageControls)
-        controls->setParent(nullptr);
-    m_pagesOut = true;
-}
-
-void TMainForm::putPagesBack() {
-    if (!std::exchange(m_pagesOut, false)) return;
-    for (const auto& [page, controls] : m_pageControls)
-        page->layout()->addWidget(controls);
-}
-
-void TMainForm::setVisible(bool visible) {
-    if (visible && !m_shown) leavePagesOut();
-    QWidget::setVisible(visible);
-    putPagesBack(); // done by the first show event, unless it never came
+bool TMainForm::onUnopenedPage(const QObject* object) const {
+    for (const QObject* p = object->parent(); p; p = p->parent())
+        for (const QWidget* controls : m_pageControls)
+            if (p == controls) return !controls->isVisible();
+    return false;
 }
 
 // What the first picture of the window does not need, done right after it: the scan of the
@@ -435,6 +426,7 @@ bool TMainForm::FormKeyDown(QKeyEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::PolishRequest && onUnopenedPage(watched)) return true;
     if (event->type() == QEvent::MouseButtonPress) {
         if (watched == AboutEmail) AboutEmailClick();
         if (watched == AboutWebSite) AboutWebSiteClick();

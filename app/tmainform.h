@@ -7,7 +7,6 @@
 #include <QStringList>
 #include <QWidget>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "app/appstate.h"
@@ -349,7 +348,6 @@ class TMainForm : public QWidget {
     // [end output handlers]
 
   protected:
-    void setVisible(bool visible) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -373,10 +371,8 @@ class TMainForm : public QWidget {
     void finishStartup();
     // A tab page of the window and the widget its controls are built on.
     QWidget* addPage(QWidget*& page, const char* name, const QString& title);
-    void leavePagesOut();
-    void putPagesBack();
-    std::vector<std::pair<QWidget*, QWidget*>> m_pageControls; // page, its controls
-    bool m_pagesOut = false;
+    bool onUnopenedPage(const QObject* object) const; // on a page's controls, the page never shown
+    std::vector<QWidget*> m_pageControls;
     void showVersionAndBuild();
     void applyStoredSettings(const StoredSettings& s);
     StoredSettings collectSettings() const;

@@ -254,3 +254,45 @@ TEST_F(MainFormTest, PortListFollowsTheFirstPictureAndEveryOpening) {
     control<QComboBox>(&f, "CommPortBox")->hidePopup();
     EXPECT_EQ(control<QComboBox>(&f, "CommPortBox")->count(), ports); // the typed path is not added twice
 }
+
+// Tab goes from the tab bar through the open page's controls to Close, as the window is built,
+// on every page: the pages' controls join the window after its first layout and must not land
+// behind Close.
+TEST_F(MainFormTest, TabGoesFromTheTabBarThroughThePageToClose) {
+    TMainForm& f = start();
+    auto* tabs = control<QTabWidget>(&f, "PageControl1");
+    QWidget* close = control<QPushButton>(&f, "CloseBtn");
+    for (const char* name : {"ConnectPage", "ConfigurePage", "DataPage", "AboutPage"}) {
+        QWidget* page = control<QWidget>(&f, name);
+        tabs->setCurrentWidget(page);
+        // The widgets Tab stops at, in order, from the form once round its focus chain.
+        QList<QWidget*> stops;
+        for (QWidget* w = f.nextInFocusChain(); w != &f; w = w->nextInFocusChain())
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&f) && w->isEnabled()) stops << w;
+        const qsizetype bar = stops.indexOf(tabs->tabBar());
+        const qsizetype closeAt = stops.indexOf(close);
+        ASSERT_GE(bar, 0) << name;
+        ASSERT_GT(closeAt, bar) << name;
+        int onPage = 0;
+        for (qsizetype i = 0; i < stops.size(); ++i)
+            if (page->isAncestorOf(stops[i])) {
+                ++onPage;
+                EXPECT_TRUE(i > bar && i < closeAt) << name << " " << stops[i]->objectName().toStdString();
+            }
+        if (page->objectName() != "AboutPage") {
+            EXPECT_GT(onPage, 0) << name;
+        }
+    }
+}
+
+// The first picture styles About alone: a page's controls are styled when the page is first
+// opened (styling them all at start doubled the time to the first picture).
+TEST_F(MainFormTest, APagesControlsAreStyledWhenThePageIsFirstOpened) {
+    TMainForm& f = start();
+    for (const char* name : {"ConnectBtn", "ReadCfgBtn", "StartBtn"})
+        EXPECT_FALSE(control<QPushButton>(&f, name)->testAttribute(Qt::WA_WState_Polished)) << name;
+    EXPECT_TRUE(control<QPushButton>(&f, "CloseBtn")->testAttribute(Qt::WA_WState_Polished));
+    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConnectPage"));
+    EXPECT_TRUE(control<QPushButton>(&f, "ConnectBtn")->testAttribute(Qt::WA_WState_Polished));
+    EXPECT_FALSE(control<QPushButton>(&f, "ReadCfgBtn")->testAttribute(Qt::WA_WState_Polished));
+}
