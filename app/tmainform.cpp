@@ -210,9 +210,9 @@ class TabPage : public QWidget {
 } // namespace
 
 // Every control asks to be styled as soon as it is made, and showing the window styles every
-// control in it, those of the hidden pages too: that doubled the time to the first picture. So a
-// page's controls stand on a widget that is styled while it is still empty (showing stops there),
-// their own requests wait (eventFilter), and each control is styled when its page first opens.
+// control in it, those of the hidden pages too, before the first picture. So a page's controls
+// stand on a widget that is styled while it is still empty (showing stops there), their own
+// requests wait (eventFilter), and each control is styled when its page first opens.
 QWidget* TMainForm::addPage(QWidget*& page, const char* name, const QString& title) {
     page = new TabPage;
     page->setObjectName(QString::fromLatin1(name));

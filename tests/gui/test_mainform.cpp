@@ -286,7 +286,7 @@ TEST_F(MainFormTest, TabGoesFromTheTabBarThroughThePageToClose) {
 }
 
 // The first picture styles About alone: a page's controls are styled when the page is first
-// opened (styling them all at start doubled the time to the first picture).
+// opened, not all of them before the first picture.
 TEST_F(MainFormTest, APagesControlsAreStyledWhenThePageIsFirstOpened) {
     TMainForm& f = start();
     for (const char* name : {"ConnectBtn", "ReadCfgBtn", "StartBtn"})
