@@ -58,9 +58,9 @@ TEST_F(CompareTest, ForeignFilesLoadInOneUnitAndLineUpIsOneUndoableStep) {
     EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(1), "altimeter");
     EXPECT_EQ(windows->state.plot.settings.yLabel, "Altitude (Meters)");
     EXPECT_EQ(list().dataSet(1).altitudeUnit, orvo::altitudeUnitOfCode(2));
-    EXPECT_TRUE(
-        control<QStatusBar>(main, "StatusPanel")->currentMessage().contains("converted from feet to meters"))
-        << control<QStatusBar>(main, "StatusPanel")->currentMessage().toStdString();
+    auto* status = control<QStatusBar>(main, "StatusPanel");
+    EXPECT_TRUE(status->currentMessage().contains("converted from feet to meters"))
+        << status->currentMessage().toStdString();
     // The view fits the loaded flights.
     EXPECT_GE(windows->state.plot.settings.timeMax, 39.0);
     EXPECT_GE(windows->state.plot.settings.altitudeMax, 300.0);
@@ -69,7 +69,7 @@ TEST_F(CompareTest, ForeignFilesLoadInOneUnitAndLineUpIsOneUndoableStep) {
     control<QPushButton>(main, "LineUpBtn")->click();
     for (int n = 0; n < 2; ++n)
         EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(n)).liftoffTime, 0.0, 1e-9);
-    EXPECT_TRUE(control<QStatusBar>(main, "StatusPanel")->currentMessage().contains("Lined up 2"));
+    EXPECT_TRUE(status->currentMessage().contains("Lined up 2"));
     main->UndoEdit();
     EXPECT_EQ(list().dataSet(1).samples.time[0], before); // both sets back in one step
     EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(0)).liftoffTime, 2.0, 0.3);

@@ -635,10 +635,11 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
         {"ReadCfgBtn", &TMainForm::ReadCfgBtnClick},
         {"WriteCfgBtn", &TMainForm::WriteCfgBtnClick},
         {"BitBtn1", &TMainForm::BitBtn1Click}};
+    auto* readCfgBtn = control<QPushButton>(form, "ReadCfgBtn");
     {
         auto other = guard->begin();
         ASSERT_TRUE(other);
-        EXPECT_FALSE(control<QPushButton>(form, "ReadCfgBtn")->isEnabled());
+        EXPECT_FALSE(readCfgBtn->isEnabled());
         const std::string log = link().simulator().commandLog();
         form->infoLine(QStringLiteral("busy"));
         for (const auto& [name, handler] : handlers) {
@@ -650,7 +651,7 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
             EXPECT_TRUE(guard->running());
         }
     }
-    EXPECT_TRUE(control<QPushButton>(form, "ReadCfgBtn")->isEnabled());
+    EXPECT_TRUE(readCfgBtn->isEnabled());
 
     // The guard is free again: each button goes through and holds it while bytes go out.
     link().CommClose();
@@ -662,7 +663,7 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
     int unguarded = 0;
     line.onWrite = [&] {
         ++writes;
-        if (!guard->running() || control<QPushButton>(form, "ReadCfgBtn")->isEnabled()) ++unguarded;
+        if (!guard->running() || readCfgBtn->isEnabled()) ++unguarded;
     };
     prompts.answers.push_back(QMessageBox::Yes);
     for (const auto& [name, handler] : handlers) {

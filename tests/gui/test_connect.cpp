@@ -97,9 +97,10 @@ class ConnectTest : public ::testing::Test {
 
 TEST_F(ConnectTest, ConnectReadsTheConfigurationAndASpeedChangeEndsTheConnection) {
     TMainForm& f = form();
-    control<QPushButton>(&f, "ConnectBtn")->click();
+    auto* connectBtn = control<QPushButton>(&f, "ConnectBtn");
+    connectBtn->click();
     EXPECT_TRUE(f.state().connected);
-    EXPECT_EQ(control<QPushButton>(&f, "ConnectBtn")->text(), "Disconnect");
+    EXPECT_EQ(connectBtn->text(), "Disconnect");
     EXPECT_EQ(control<QLabel>(&f, "ConnectStatusDisp")->text(), "Connected");
     EXPECT_EQ(wire.openedBaud, 115200);
     EXPECT_TRUE(infoLines(f).contains("Configuration loaded."));
@@ -108,12 +109,12 @@ TEST_F(ConnectTest, ConnectReadsTheConfigurationAndASpeedChangeEndsTheConnection
     control<QComboBox>(&f, "SpeedBox")->setCurrentIndex(2);
     EXPECT_FALSE(f.state().connected);
     EXPECT_FALSE(link().CommIsOpen());
-    EXPECT_EQ(control<QPushButton>(&f, "ConnectBtn")->text(), "Connect");
+    EXPECT_EQ(connectBtn->text(), "Connect");
     EXPECT_EQ(control<QLabel>(&f, "ConnectStatusDisp")->text(), "Not Connected");
     EXPECT_EQ(f.state().speedIndex, 2);
-    control<QPushButton>(&f, "ConnectBtn")->click();
+    connectBtn->click();
     EXPECT_EQ(wire.openedBaud, 9600);
-    control<QPushButton>(&f, "ConnectBtn")->click();
+    connectBtn->click();
     EXPECT_FALSE(f.state().connected);
     EXPECT_FALSE(link().CommIsOpen());
     EXPECT_TRUE(prompts.messages.empty());
@@ -175,9 +176,10 @@ TEST_F(ConnectTest, SimulatedInfoNeedsNoPortAndAllThenRequestsNothing) {
     EXPECT_EQ(infoLines(f),
               (QStringList{"     Device Name: ORVO", "           Model: MOD1", "", "Software Version: 0.03",
                            "   Software Date: 08-27-03", "", "", "Memory contains 0 data sets."}));
-    ASSERT_EQ(control<QComboBox>(&f, "SetList")->count(), 1);
-    EXPECT_EQ(control<QComboBox>(&f, "SetList")->itemText(0), "All");
-    EXPECT_EQ(control<QComboBox>(&f, "SetList")->currentIndex(), 0);
+    auto* setList = control<QComboBox>(&f, "SetList");
+    ASSERT_EQ(setList->count(), 1);
+    EXPECT_EQ(setList->itemText(0), "All");
+    EXPECT_EQ(setList->currentIndex(), 0);
     EXPECT_EQ(control<QLabel>(&f, "FirmwareVersionDisp")->text(), "0.03");
     EXPECT_EQ(f.state().config.Marker, 0xABCD);
     EXPECT_EQ(f.state().config.IntervalTicks, 4);
@@ -197,9 +199,10 @@ TEST_F(ConnectTest, InfoListsTheSetsAndKeepsTheNoReplyNotice) {
     TMainForm& f = form();
     link().simulator().setRecordedSets({recorded(1, {1}), recorded(1, {2}), recorded(1, {3})});
     connectAndList();
-    EXPECT_EQ(control<QComboBox>(&f, "SetList")->count(), 4);
-    EXPECT_EQ(control<QComboBox>(&f, "SetList")->itemText(0), "1");
-    EXPECT_EQ(control<QComboBox>(&f, "SetList")->itemText(3), "All");
+    auto* setList = control<QComboBox>(&f, "SetList");
+    EXPECT_EQ(setList->count(), 4);
+    EXPECT_EQ(setList->itemText(0), "1");
+    EXPECT_EQ(setList->itemText(3), "All");
     EXPECT_EQ(f.state().setCount, 3);
     EXPECT_EQ(infoLines(f).first(), "     Device Name: ORVO");
     EXPECT_EQ(infoLines(f).last(), "Memory contains 3 data sets.");
@@ -208,7 +211,7 @@ TEST_F(ConnectTest, InfoListsTheSetsAndKeepsTheNoReplyNotice) {
     control<QPushButton>(&f, "DLInfoBtn")->click();
     EXPECT_EQ(infoLines(f).first(), "No Reply from Target");
     EXPECT_EQ(infoLines(f).last(), "Memory contains 3 data sets.");
-    EXPECT_EQ(control<QComboBox>(&f, "SetList")->count(), 4);
+    EXPECT_EQ(setList->count(), 4);
 }
 
 TEST_F(ConnectTest, WorkedExampleDownloadFillsTheSetNotesLabelsAndACopyOnDisk) {
@@ -320,10 +323,11 @@ TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
     prompts.answers.push_back(QMessageBox::No);
     control<QPushButton>(&f, "EraseDataBtn")->click();
     EXPECT_EQ(link().simulator().recordedSets().size(), 2u);
-    EXPECT_EQ(control<QComboBox>(&f, "SetList")->count(), 3);
+    auto* setList = control<QComboBox>(&f, "SetList");
+    EXPECT_EQ(setList->count(), 3);
 
     // Both sets were downloaded, so they are in the downloads folder: one question is enough.
-    control<QComboBox>(&f, "SetList")->setCurrentIndex(2); // "All"
+    setList->setCurrentIndex(2); // "All"
     control<QPushButton>(&f, "DLDataBtn")->click();
     prompts.answers.push_back(QMessageBox::Yes);
     control<QPushButton>(&f, "EraseDataBtn")->click();
@@ -331,7 +335,7 @@ TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
     EXPECT_EQ(prompts.messages[1].caption, "Reset Config Defaults");
     EXPECT_EQ(prompts.messages[1].text, "This will erase all altitude data in the device.  Are you sure?");
     EXPECT_TRUE(link().simulator().recordedSets().empty());
-    EXPECT_EQ(control<QComboBox>(&f, "SetList")->count(), 0);
+    EXPECT_EQ(setList->count(), 0);
     EXPECT_EQ(f.state().setCount, 2);
 
     control<QPushButton>(&f, "DLDataBtn")->click();
@@ -411,8 +415,10 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     link().simulator().setRecordedSets({recorded(1, std::vector<std::uint16_t>(3000, 7))});
     connectAndList();
     control<QComboBox>(&f, "SetList")->setCurrentIndex(0);
+    auto* logTimer = control<QTimer>(&f, "Timer1");
+    auto* dlDataBtn = control<QPushButton>(&f, "DLDataBtn");
     // As while live logging: it must not read the port during the download.
-    control<QTimer>(&f, "Timer1")->start();
+    logTimer->start();
     bool timerHeld = false;
     bool sawDisabled = false;
     bool progressShown = false;
@@ -420,13 +426,12 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     QTimer::singleShot(0, &f, [&] {
         // Runs from the download's message processing.
         ASSERT_TRUE(f.transactions()->running());
-        sawDisabled = !control<QPushButton>(&f, "DLDataBtn")->isEnabled() &&
-                      !control<QPushButton>(&f, "ConnectBtn")->isEnabled() &&
+        sawDisabled = !dlDataBtn->isEnabled() && !control<QPushButton>(&f, "ConnectBtn")->isEnabled() &&
                       !control<QComboBox>(&f, "SpeedBox")->isEnabled() &&
                       !control<QPushButton>(&f, "CalBtn")->isEnabled() &&
                       !control<QPushButton>(&f, "EraseDataBtn")->isEnabled();
         progressShown = control<QProgressBar>(&f, "ProgressBar1")->isVisible();
-        timerHeld = !control<QTimer>(&f, "Timer1")->isActive();
+        timerHeld = !logTimer->isActive();
         f.DLDataBtnClick();
         f.ConnectBtnClick();
         f.SpeedBoxChange(1);
@@ -436,12 +441,12 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
         EXPECT_TRUE(f.isVisible());
     });
     const int before = series().dataSetCount();
-    control<QPushButton>(&f, "DLDataBtn")->click();
+    dlDataBtn->click();
     EXPECT_TRUE(sawDisabled);
     EXPECT_TRUE(progressShown);
     EXPECT_TRUE(timerHeld);
-    EXPECT_TRUE(control<QTimer>(&f, "Timer1")->isActive());
-    control<QTimer>(&f, "Timer1")->stop();
+    EXPECT_TRUE(logTimer->isActive());
+    logTimer->stop();
     EXPECT_EQ(setsDuring, before + 1);
     EXPECT_EQ(countOf('a'), 1);
     EXPECT_EQ(f.state().speedIndex, 5);
@@ -449,7 +454,7 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
     const int got = series().dataSet(before).samples.count;
     EXPECT_GT(got, 0);
     EXPECT_LT(got, 3000); // the close request ended the download early
-    EXPECT_TRUE(control<QPushButton>(&f, "DLDataBtn")->isEnabled());
+    EXPECT_TRUE(dlDataBtn->isEnabled());
     EXPECT_TRUE(f.isVisible());
     QCoreApplication::processEvents();
     EXPECT_FALSE(f.isVisible());

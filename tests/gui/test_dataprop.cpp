@@ -70,10 +70,10 @@ int blackPixels(const QImage& img) {
 } // namespace
 
 TEST_F(DataPropTest, TheButtonOpensTheDialogModallyAtTheFirstDataSet) {
-    ASSERT_NE(control<QPushButton>(main, "DataPropBtn"), nullptr);
-    EXPECT_EQ(control<QPushButton>(main, "DataPropBtn")->text(), QStringLiteral("Data Properties"));
-    EXPECT_EQ(control<QPushButton>(main, "DataPropBtn")->toolTip(),
-              QStringLiteral("Edit Dataset Properties"));
+    auto* dataPropBtn = control<QPushButton>(main, "DataPropBtn");
+    ASSERT_NE(dataPropBtn, nullptr);
+    EXPECT_EQ(dataPropBtn->text(), QStringLiteral("Data Properties"));
+    EXPECT_EQ(dataPropBtn->toolTip(), QStringLiteral("Edit Dataset Properties"));
     // Start-up already loaded the first set's look into the dialog.
     EXPECT_EQ(form->Line_Clr->colour(), 0x00FF0000u);
     EXPECT_EQ(form->TrigStyleCombo->currentIndex(), orvo::PointTriangle);
@@ -88,7 +88,7 @@ TEST_F(DataPropTest, TheButtonOpensTheDialogModallyAtTheFirstDataSet) {
         nameWhenShown = form->SignalDisplayNameEdit->text();
         return int(QDialog::Rejected);
     });
-    control<QPushButton>(main, "DataPropBtn")->click();
+    dataPropBtn->click();
     ASSERT_EQ(prompts.dialogsShown.size(), 1u);
     EXPECT_EQ(prompts.dialogsShown[0], QStringLiteral("TDataPropForm"));
     EXPECT_EQ(rowWhenShown, 0);

@@ -96,6 +96,7 @@ TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
     prompts.answers = {QMessageBox::Ok};
     prompts.fileNames = {path};
 
+    auto* progress = control<QProgressBar>(form, "ProgressBar1");
     // Looked at while the module is being programmed, from the messages the run lets through.
     bool looked = false;
     QTimer::singleShot(0, form, [&] {
@@ -110,8 +111,8 @@ TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
                  control<QComboBox>(form, "CommPortBox"), control<QComboBox>(form, "SpeedBox"),
                  control<QPushButton>(form, "ResetModuleBtn")})
             EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-        EXPECT_TRUE(control<QProgressBar>(form, "ProgressBar1")->isVisibleTo(form));
-        EXPECT_EQ(control<QProgressBar>(form, "ProgressBar1")->maximum(), orvo::FirmwareSize - 1);
+        EXPECT_TRUE(progress->isVisibleTo(form));
+        EXPECT_EQ(progress->maximum(), orvo::FirmwareSize - 1);
         // A second click does nothing; a close request waits for the end of the run.
         const std::size_t asked = prompts.messages.size();
         form->UpdateBtnClick();
@@ -137,8 +138,8 @@ TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
     ASSERT_GE(lines.size(), 3);
     EXPECT_EQ(lines.mid(lines.size() - 3),
               (QStringList{"ISP Mode Initiated", "", "Firmware updated successfully."}));
-    EXPECT_FALSE(control<QProgressBar>(form, "ProgressBar1")->isVisibleTo(form));
-    EXPECT_EQ(control<QProgressBar>(form, "ProgressBar1")->maximum(), 100);
+    EXPECT_FALSE(progress->isVisibleTo(form));
+    EXPECT_EQ(progress->maximum(), 100);
     EXPECT_EQ(control<QTabWidget>(form, "PageControl1")->currentWidget(),
               control<QWidget>(form, "ConnectPage"));
     EXPECT_FALSE(link().CommIsOpen());

@@ -103,32 +103,34 @@ TEST_F(LogPageTest, StartThenStopSendsOneLogCommand) {
     control<QPushButton>(&f, "ConnectBtn")->click();
     ASSERT_TRUE(f.state().connected);
     written.clear();
+    auto* startBtn = control<QPushButton>(&f, "StartBtn");
 
     // Refused while another exchange runs.
     {
         auto busy = f.transactions()->begin();
         f.StartBtnClick();
-        EXPECT_EQ(control<QPushButton>(&f, "StartBtn")->text(), "Start");
+        EXPECT_EQ(startBtn->text(), "Start");
     }
     EXPECT_TRUE(written.empty());
 
-    control<QPushButton>(&f, "StartBtn")->click();
+    startBtn->click();
     EXPECT_EQ(written, "l");
     EXPECT_TRUE(link().simulator().logging());
-    EXPECT_EQ(control<QPushButton>(&f, "StartBtn")->text(), "Stop");
+    EXPECT_EQ(startBtn->text(), "Stop");
     EXPECT_EQ(control<QLabel>(&f, "LogDisp")->text(), "Logging");
-    EXPECT_TRUE(control<QTimer>(&f, "Timer1")->isActive());
-    EXPECT_EQ(control<QTimer>(&f, "Timer1")->interval(), 250);
+    auto* logTimer = control<QTimer>(&f, "Timer1");
+    EXPECT_TRUE(logTimer->isActive());
+    EXPECT_EQ(logTimer->interval(), 250);
 
     // A download-like exchange holds the timer and gives it back.
     { auto busy = f.transactions()->begin(); }
-    EXPECT_TRUE(control<QTimer>(&f, "Timer1")->isActive());
+    EXPECT_TRUE(logTimer->isActive());
 
-    control<QPushButton>(&f, "StartBtn")->click();
+    startBtn->click();
     EXPECT_EQ(written, "l");
-    EXPECT_EQ(control<QPushButton>(&f, "StartBtn")->text(), "Start");
+    EXPECT_EQ(startBtn->text(), "Start");
     EXPECT_TRUE(control<QLabel>(&f, "LogDisp")->text().isEmpty());
-    EXPECT_FALSE(control<QTimer>(&f, "Timer1")->isActive());
+    EXPECT_FALSE(logTimer->isActive());
     EXPECT_FALSE(f.state().logging);
 }
 

@@ -95,14 +95,15 @@ TEST_F(MainFormTest, StartsOnAboutWithPagesStatusAndPortList) {
     EXPECT_EQ(control<QPushButton>(&f, "ConnectBtn")->toolTip(), "Connect or Disconnect to the Orvo Module");
     EXPECT_EQ(control<QPushButton>(&f, "DLDataBtn")->toolTip(), "Download specified data set.");
     EXPECT_EQ(control<QComboBox>(&f, "SetList")->placeholderText(), "(none)");
-    EXPECT_TRUE(control<QPlainTextEdit>(&f, "InfoText")->isReadOnly());
-    EXPECT_TRUE(control<QPlainTextEdit>(&f, "InfoText")->font().bold());
-    EXPECT_TRUE(control<QPlainTextEdit>(&f, "InfoText")->font().fixedPitch() ||
-                QFontInfo(control<QPlainTextEdit>(&f, "InfoText")->font()).fixedPitch());
-    ASSERT_EQ(control<QComboBox>(&f, "SpeedBox")->count(), 6);
-    EXPECT_EQ(control<QComboBox>(&f, "SpeedBox")->itemText(0), "2400");
+    auto* info = control<QPlainTextEdit>(&f, "InfoText");
+    EXPECT_TRUE(info->isReadOnly());
+    EXPECT_TRUE(info->font().bold());
+    EXPECT_TRUE(info->font().fixedPitch() || QFontInfo(info->font()).fixedPitch());
+    auto* speeds = control<QComboBox>(&f, "SpeedBox");
+    ASSERT_EQ(speeds->count(), 6);
+    EXPECT_EQ(speeds->itemText(0), "2400");
     // First run: speed 115200, the first port.
-    EXPECT_EQ(control<QComboBox>(&f, "SpeedBox")->currentText(), "115200");
+    EXPECT_EQ(speeds->currentText(), "115200");
     EXPECT_GT(control<QComboBox>(&f, "CommPortBox")->count(), 0);
     EXPECT_EQ(control<QComboBox>(&f, "CommPortBox")->currentIndex(), 0);
     EXPECT_EQ(control<QLabel>(&f, "AMaxLabel")->text(), "10000");
@@ -126,11 +127,12 @@ TEST_F(MainFormTest, StartsOnAboutWithPagesStatusAndPortList) {
 
 TEST_F(MainFormTest, TurnsToConnectAfterThreeSecondsUnlessTheUserChoseAPage) {
     TMainForm& f = start();
-    ASSERT_TRUE(control<QTimer>(&f, "Timer2")->isActive());
-    EXPECT_EQ(control<QTimer>(&f, "Timer2")->interval(), 3000);
+    auto* timer2 = control<QTimer>(&f, "Timer2");
+    ASSERT_TRUE(timer2->isActive());
+    EXPECT_EQ(timer2->interval(), 3000);
     f.Timer2Timer(); // the timer's tick
     EXPECT_EQ(control<QTabWidget>(&f, "PageControl1")->currentWidget(), control<QWidget>(&f, "ConnectPage"));
-    EXPECT_FALSE(control<QTimer>(&f, "Timer2")->isActive());
+    EXPECT_FALSE(timer2->isActive());
 
     windows.reset();
     TMainForm& g = start();
@@ -146,8 +148,8 @@ TEST_F(MainFormTest, PlotShortcutsActOnlyOnTheRecordedDataPage) {
     TMainForm& f = start();
     auto& p = f.state().plot.settings;
     control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "DataPage"));
-    control<QComboBox>(&f, "ActiveSetCombo")->setFocus();
-    QWidget* target = control<QComboBox>(&f, "ActiveSetCombo");
+    QComboBox* target = control<QComboBox>(&f, "ActiveSetCombo");
+    target->setFocus();
 
     QTest::keyClick(target, Qt::Key_Right, Qt::ControlModifier);
     QTest::keyClick(target, Qt::Key_Right, Qt::ControlModifier);
@@ -174,18 +176,19 @@ TEST_F(MainFormTest, PlotShortcutsActOnlyOnTheRecordedDataPage) {
     EXPECT_DOUBLE_EQ(p.altitudeMin, 0);
     EXPECT_DOUBLE_EQ(p.timeMin, 0);
     // The combo did not see the consumed arrows.
-    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentIndex(), 0);
+    EXPECT_EQ(target->currentIndex(), 0);
     QTest::keyClick(target, Qt::Key_Home, Qt::AltModifier);
     EXPECT_DOUBLE_EQ(p.timeMax, 20);
     EXPECT_DOUBLE_EQ(p.altitudeMax, 20);
 
     // Elsewhere the arrows reach the focused control and the view stays.
     control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConnectPage"));
-    control<QComboBox>(&f, "SpeedBox")->setCurrentIndex(5);
-    control<QComboBox>(&f, "SpeedBox")->setFocus();
-    QTest::keyClick(control<QComboBox>(&f, "SpeedBox"), Qt::Key_Up);
-    EXPECT_EQ(control<QComboBox>(&f, "SpeedBox")->currentIndex(), 4);
-    QTest::keyClick(control<QComboBox>(&f, "SpeedBox"), Qt::Key_Right, Qt::ControlModifier);
+    auto* speeds = control<QComboBox>(&f, "SpeedBox");
+    speeds->setCurrentIndex(5);
+    speeds->setFocus();
+    QTest::keyClick(speeds, Qt::Key_Up);
+    EXPECT_EQ(speeds->currentIndex(), 4);
+    QTest::keyClick(speeds, Qt::Key_Right, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(p.timeMax, 20);
 }
 
@@ -241,18 +244,17 @@ TEST_F(MainFormTest, PortListFollowsTheFirstPictureAndEveryOpening) {
               1);
 
     TMainForm& f = start();
-    EXPECT_EQ(control<QComboBox>(&f, "CommPortBox")->currentIndex(), 1);
-    control<QComboBox>(&f, "CommPortBox")->setEditText(QStringLiteral("/dev/pts/77"));
-    control<QComboBox>(&f, "CommPortBox")->showPopup();
-    control<QComboBox>(&f, "CommPortBox")->hidePopup();
-    EXPECT_EQ(control<QComboBox>(&f, "CommPortBox")->currentText(), "/dev/pts/77");
-    EXPECT_EQ(
-        control<QComboBox>(&f, "CommPortBox")->itemText(control<QComboBox>(&f, "CommPortBox")->count() - 1),
-        "Simulator");
-    const int ports = control<QComboBox>(&f, "CommPortBox")->count();
-    control<QComboBox>(&f, "CommPortBox")->showPopup();
-    control<QComboBox>(&f, "CommPortBox")->hidePopup();
-    EXPECT_EQ(control<QComboBox>(&f, "CommPortBox")->count(), ports); // the typed path is not added twice
+    auto* portBox = control<QComboBox>(&f, "CommPortBox");
+    EXPECT_EQ(portBox->currentIndex(), 1);
+    portBox->setEditText(QStringLiteral("/dev/pts/77"));
+    portBox->showPopup();
+    portBox->hidePopup();
+    EXPECT_EQ(portBox->currentText(), "/dev/pts/77");
+    EXPECT_EQ(portBox->itemText(portBox->count() - 1), "Simulator");
+    const int ports = portBox->count();
+    portBox->showPopup();
+    portBox->hidePopup();
+    EXPECT_EQ(portBox->count(), ports); // the typed path is not added twice
 }
 
 // Tab goes from the tab bar through the open page's controls to Close, as the window is built,

@@ -58,21 +58,23 @@ TEST_F(NewUserTest, HiddenLogPageIsNeverReachedFromTheTabBar) {
     QTabWidget* pages = control<QTabWidget>(&f, "PageControl1");
     QList<QWidget*> shown;
     QObject::connect(pages, &QTabWidget::currentChanged, [&](int i) { shown << pages->widget(i); });
-    pages->setCurrentWidget(control<QWidget>(&f, "DataPage"));
+    auto* dataPage = control<QWidget>(&f, "DataPage");
+    pages->setCurrentWidget(dataPage);
     pages->tabBar()->setFocus();
 
     QTest::keyClick(pages->tabBar(), Qt::Key_Right);
     EXPECT_EQ(pages->currentWidget(), control<QWidget>(&f, "AboutPage"));
     QTest::keyClick(pages->tabBar(), Qt::Key_Left);
-    EXPECT_EQ(pages->currentWidget(), control<QWidget>(&f, "DataPage"));
+    EXPECT_EQ(pages->currentWidget(), dataPage);
     QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(pages->currentWidget(), control<QWidget>(&f, "AboutPage"));
     QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(pages->currentWidget(), control<QWidget>(&f, "DataPage"));
-    EXPECT_FALSE(shown.contains(control<QWidget>(&f, "LogPage")));
+    EXPECT_EQ(pages->currentWidget(), dataPage);
+    auto* logPage = control<QWidget>(&f, "LogPage");
+    EXPECT_FALSE(shown.contains(logPage));
     // Only the tab is out of reach: the page and its controls stay usable by the program.
-    EXPECT_TRUE(control<QWidget>(&f, "LogPage")->isEnabled());
-    EXPECT_FALSE(pages->isTabVisible(pages->indexOf(control<QWidget>(&f, "LogPage"))));
+    EXPECT_TRUE(logPage->isEnabled());
+    EXPECT_FALSE(pages->isTabVisible(pages->indexOf(logPage)));
 }
 
 TEST_F(NewUserTest, DeletingTheActiveSetMakesTheFirstActiveAndAnotherKeepsIt) {
@@ -80,23 +82,24 @@ TEST_F(NewUserTest, DeletingTheActiveSetMakesTheFirstActiveAndAnotherKeepsIt) {
     for (int i = 0; i < 3; ++i)
         list().CreateDataSet();
     // Data000 from start-up, Data001..Data003.
-    ASSERT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->count(), 4);
+    auto* activeSets = control<QComboBox>(&f, "ActiveSetCombo");
+    ASSERT_EQ(activeSets->count(), 4);
     TDataPropForm* dlg = windows->dataPropForm.get();
     dlg->show();
 
     // Deleting a set before the active one leaves the same set active.
-    control<QComboBox>(&f, "ActiveSetCombo")->setCurrentIndex(2);
+    activeSets->setCurrentIndex(2);
     dlg->SetListBox->setCurrentRow(1);
     dlg->DelSetBtn->click();
-    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentText(), QStringLiteral("Data002"));
-    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentIndex(), 1);
+    EXPECT_EQ(activeSets->currentText(), QStringLiteral("Data002"));
+    EXPECT_EQ(activeSets->currentIndex(), 1);
 
     // Deleting the active set itself makes set 0 active, not its neighbour.
     dlg->SetListBox->setCurrentRow(1);
     dlg->DelSetBtn->click();
-    ASSERT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->count(), 2);
-    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentIndex(), 0);
-    EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->currentText(), QStringLiteral("Data000"));
+    ASSERT_EQ(activeSets->count(), 2);
+    EXPECT_EQ(activeSets->currentIndex(), 0);
+    EXPECT_EQ(activeSets->currentText(), QStringLiteral("Data000"));
 }
 
 // The real dialog: the user types "photos" where photos.txt already exists.
@@ -149,10 +152,11 @@ TEST_F(NewUserTest, PhotoListDialogAsksBeforeReplacingAFileNamedWithoutItsSuffix
 TEST_F(NewUserTest, LogShowsItsNewestLineAndSaveNamesItsFile) {
     TMainForm& f = start();
     // Lines written while another page is shown (a configuration read from the Configure page).
-    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConfigurePage"));
+    auto* pages = control<QTabWidget>(&f, "PageControl1");
+    pages->setCurrentWidget(control<QWidget>(&f, "ConfigurePage"));
     for (int i = 0; i < 200; ++i)
         f.infoLine(QStringLiteral("line %1").arg(i));
-    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConnectPage"));
+    pages->setCurrentWidget(control<QWidget>(&f, "ConnectPage"));
     QApplication::processEvents();
     QScrollBar* bar = control<QPlainTextEdit>(&f, "InfoText")->verticalScrollBar();
     EXPECT_GT(bar->maximum(), 0);
@@ -171,7 +175,7 @@ TEST_F(NewUserTest, LogShowsItsNewestLineAndSaveNamesItsFile) {
         return sel->result();
     });
     prompts.fileNames.push_back(file);
-    control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "DataPage"));
+    pages->setCurrentWidget(control<QWidget>(&f, "DataPage"));
     control<QPushButton>(&f, "SaveBtn")->click();
     ASSERT_TRUE(QFile::exists(file));
     EXPECT_EQ(control<QStatusBar>(&f, "StatusPanel")->currentMessage(), QStringLiteral("Saved %1").arg(file));

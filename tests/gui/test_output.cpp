@@ -137,7 +137,8 @@ QImage rasterise(const QString& pdf, int w, int h) {
 
 TEST_F(OutputTest, ExportWritesTheChosenTypeWithoutMarginAndPersistsItsChoices) {
     start();
-    EXPECT_EQ(control<QPushButton>(main, "ExportBtn")->toolTip(), "Export plot to bitmap, JPEG, GIF");
+    auto* exportBtn = control<QPushButton>(main, "ExportBtn");
+    EXPECT_EQ(exportBtn->toolTip(), "Export plot to bitmap, JPEG, GIF");
     EXPECT_EQ(control<QPushButton>(main, "PrtBtn")->toolTip(), "Print the plot");
     EXPECT_EQ(form()->windowTitle(), "Output");
     EXPECT_EQ(form()->WidthEdit->text(), "7.0");
@@ -148,7 +149,7 @@ TEST_F(OutputTest, ExportWritesTheChosenTypeWithoutMarginAndPersistsItsChoices) 
     answerExportDialog(QStringLiteral("flight"), QStringLiteral("GIF (*.gif)"), &shownType, &shownSuffix);
     bool distances = true;
     answerOutput(nullptr, nullptr, "2.0", "2.0", false, &distances);
-    control<QPushButton>(main, "ExportBtn")->click();
+    exportBtn->click();
     EXPECT_EQ(shownType, "Bitmap (*.bmp)");
     EXPECT_EQ(shownSuffix, "bmp");
     EXPECT_FALSE(distances);
@@ -166,14 +167,14 @@ TEST_F(OutputTest, ExportWritesTheChosenTypeWithoutMarginAndPersistsItsChoices) 
 
     // A cancelled export dialog writes nothing and asks nothing more.
     const auto shown = prompts.dialogsShown.size();
-    control<QPushButton>(main, "ExportBtn")->click();
+    exportBtn->click();
     EXPECT_EQ(prompts.dialogsShown.size(), shown + 1);
     EXPECT_EQ(output().left, 0.0);
 
     // JPEG in colour at 7.257 inches: 725 pixels wide.
     answerExportDialog(QStringLiteral("wide.jpg"), QStringLiteral("JPEG (*.jpg)"));
     answerOutput("7.257", nullptr, nullptr, nullptr, true);
-    control<QPushButton>(main, "ExportBtn")->click();
+    exportBtn->click();
     const QImage jpg(path("wide.jpg"));
     EXPECT_EQ(jpg.size(), QSize(725, 350));
     EXPECT_EQ(head(path("wide.jpg"), 2), QByteArray("\xFF\xD8"));
@@ -183,7 +184,7 @@ TEST_F(OutputTest, ExportWritesTheChosenTypeWithoutMarginAndPersistsItsChoices) 
     // A folder that does not exist: the failure is said, nothing is left behind.
     answerExportDialog(path("missing/x.bmp"));
     answerOutput(nullptr, nullptr, nullptr, nullptr, true);
-    control<QPushButton>(main, "ExportBtn")->click();
+    exportBtn->click();
     ASSERT_FALSE(prompts.messages.empty());
     EXPECT_EQ(prompts.messages.back().caption, "Error");
     EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Unable to write %1!").arg(path("missing/x.bmp")));
@@ -252,15 +253,16 @@ TEST_F(OutputTest, PrintPutsThePlotAtItsDistancesInTheChosenColoursAndTheScreenK
     bool repainted = false;
     orvo::PlotFrame screenDuringPrint;
     orvo::OutputSettings duringPrint;
+    auto* plotBox = control<PlotBoxWidget>(main, "PlotBox");
     prompts.onPrintDialog = [&](QPrinter* printer) {
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(pdf);
         printer->setResolution(600);
         printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
         // The plot repaints while the print dialog closes.
-        control<PlotBoxWidget>(main, "PlotBox")->repaint();
+        plotBox->repaint();
         repainted = true;
-        screenDuringPrint = control<PlotBoxWidget>(main, "PlotBox")->frame();
+        screenDuringPrint = plotBox->frame();
         duringPrint = output();
     };
 
@@ -276,7 +278,7 @@ TEST_F(OutputTest, PrintPutsThePlotAtItsDistancesInTheChosenColoursAndTheScreenK
         EXPECT_EQ(duringPrint.left, 0.5); // the screen paint put the print's values back
         EXPECT_EQ(duringPrint.colour, colour ? 1 : 0);
         EXPECT_EQ(screenDuringPrint.yLabelX,
-                  control<PlotBoxWidget>(main, "PlotBox")->width() / 20); // and drew without margin
+                  plotBox->width() / 20); // and drew without margin
         EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage().toStdString();
 
         const QImage page = rasterise(pdf, 1700, 1000);
@@ -303,7 +305,6 @@ TEST_F(OutputTest, PrintPutsThePlotAtItsDistancesInTheChosenColoursAndTheScreenK
     control<QPushButton>(main, "PrtBtn")->click();
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_EQ(output().left, 0.0);
-    control<PlotBoxWidget>(main, "PlotBox")->repaint();
-    EXPECT_EQ(control<PlotBoxWidget>(main, "PlotBox")->frame().yLabelX,
-              control<PlotBoxWidget>(main, "PlotBox")->width() / 20);
+    plotBox->repaint();
+    EXPECT_EQ(plotBox->frame().yLabelX, plotBox->width() / 20);
 }

@@ -169,11 +169,12 @@ TEST_F(PlotDialogsTest, ColoursPreviewOnThePlotAndCancelPutsThemBack) {
     ASSERT_EQ(backgroundPixel(), qRgb(255, 255, 255));
     prompts.colours = {QColor(200, 30, 10), QColor(1, 2, 3)};
     open(control<QPushButton>(main, "EditBtn"), [&](QDialog* d) {
-        const int renders = control<PlotBoxWidget>(main, "PlotBox")->renderCount();
+        auto* plotBox = control<PlotBoxWidget>(main, "PlotBox");
+        const int renders = plotBox->renderCount();
         QTest::mouseClick(info->BGColorPanel, Qt::LeftButton);
         EXPECT_EQ(info->BGColorPanel->colour(), 0x000A1EC8u);
         settle();
-        EXPECT_EQ(control<PlotBoxWidget>(main, "PlotBox")->renderCount(),
+        EXPECT_EQ(plotBox->renderCount(),
                   renders + 1); // one render per change
         EXPECT_EQ(backgroundPixel(), qRgb(200, 30, 10));
         QTest::mouseClick(info->GridColorPanel, Qt::LeftButton);
@@ -182,7 +183,7 @@ TEST_F(PlotDialogsTest, ColoursPreviewOnThePlotAndCancelPutsThemBack) {
         QTest::mouseClick(info->InfoColorPanel, Qt::LeftButton);
         settle();
         EXPECT_EQ(plot().infoColour, 0x000000FFu);
-        EXPECT_EQ(control<PlotBoxWidget>(main, "PlotBox")->renderCount(), renders + 2);
+        EXPECT_EQ(plotBox->renderCount(), renders + 2);
         info->TitleText->setText("never taken");
         return press(d, info->BitBtn1);
     });
@@ -199,7 +200,8 @@ TEST_F(PlotDialogsTest, ColoursPreviewOnThePlotAndCancelPutsThemBack) {
 }
 
 TEST_F(PlotDialogsTest, ShowFlagsActAtOnceAndOkCutsTheTextsTo255) {
-    open(control<QPushButton>(main, "EditBtn"), [&](QDialog* d) {
+    auto* editBtn = control<QPushButton>(main, "EditBtn");
+    open(editBtn, [&](QDialog* d) {
         info->ShowInfoChk->click();
         EXPECT_FALSE(windows->state.plot.show.ShowInfo);
         info->ShowBackgroundChk->click();
@@ -209,7 +211,7 @@ TEST_F(PlotDialogsTest, ShowFlagsActAtOnceAndOkCutsTheTextsTo255) {
     // Cancel does not undo them, and the boxes keep their state at the next opening.
     EXPECT_FALSE(windows->state.plot.show.ShowInfo);
     EXPECT_TRUE(windows->state.plot.show.ShowBackground);
-    open(control<QPushButton>(main, "EditBtn"), [&](QDialog* d) {
+    open(editBtn, [&](QDialog* d) {
         EXPECT_FALSE(info->ShowInfoChk->isChecked());
         info->TitleText->setText(QString(300, 'T'));
         info->XAxisText->setText("Seconds");
@@ -227,7 +229,7 @@ TEST_F(PlotDialogsTest, ShowFlagsActAtOnceAndOkCutsTheTextsTo255) {
     const QString euro(QLineEdit().maxLength(), QChar(0x20AC));
     const QString clef = QString::fromUtf8("x\xF0\x9D\x84\x9E"); // 1 + 4 bytes
     QElapsedTimer clock;
-    open(control<QPushButton>(main, "EditBtn"), [&](QDialog* d) {
+    open(editBtn, [&](QDialog* d) {
         for (QLineEdit* e : {info->TitleText, info->XAxisText, info->YAxisText, info->Info1Text})
             e->setText(euro);
         info->Info2Text->setText(QString(254, 'a') + QChar(0x00E9));

@@ -75,17 +75,16 @@ class PlotViewTest : public WindowsFixture {
 } // namespace
 
 TEST_F(PlotViewTest, PageHasItsControlsAndThePlotFillsIt) {
+    auto* dataPage = control<QWidget>(main, "DataPage");
     for (const char* name : {"ZoomInBtn", "ZoomOutBtn", "ZoomResetBtn", "ZoomCropBtn", "PanUpBtn", "PanDnBtn",
                              "PanLtBtn", "PanRtBtn", "ScaleBtn", "EditBtn", "PrtBtn", "ExportBtn"})
-        EXPECT_NE(control<QWidget>(main, "DataPage")->findChild<QAbstractButton*>(QString::fromLatin1(name)),
-                  nullptr)
-            << name;
+        EXPECT_NE(dataPage->findChild<QAbstractButton*>(QString::fromLatin1(name)), nullptr) << name;
     EXPECT_EQ(control<QPushButton>(main, "ZoomResetBtn")->toolTip(), "Zoom back to original size");
     EXPECT_EQ(control<QPushButton>(main, "ZoomCropBtn")->toolTip(), "Crop data to that shown in display");
     EXPECT_EQ(control<QButtonGroup>(main, "MouseGrpItems")->checkedId(), 0);
     EXPECT_FALSE(control<QCheckBox>(main, "ShowPointsChk")->isVisible());
-    EXPECT_GT(box->width(), control<QWidget>(main, "DataPage")->width() * 9 / 10);
-    EXPECT_GT(box->height(), control<QWidget>(main, "DataPage")->height() / 2);
+    EXPECT_GT(box->width(), dataPage->width() * 9 / 10);
+    EXPECT_GT(box->height(), dataPage->height() / 2);
     // The screen borrows the output size and colour flag and gives them back.
     windows->state.plot.output.width = 7.257;
     windows->state.plot.output.colour = 0;

@@ -91,6 +91,7 @@ class WorkflowTest : public ::testing::Test {
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
         windows = std::make_unique<AppWindows>(&prompts);
         main = windows->mainForm.get();
+        box = control<PlotBoxWidget>(main, "PlotBox");
         sim::Module& m = link().simulator();
         // The module flies in meters, with a marked start delay to recognise on the page.
         ConfigBlock c = m.defaultConfig();
@@ -122,11 +123,11 @@ class WorkflowTest : public ::testing::Test {
         return control<QPlainTextEdit>(main, "InfoText")->toPlainText().split('\n');
     }
     void paint() {
-        control<PlotBoxWidget>(main, "PlotBox")->repaint();
+        box->repaint();
         QCoreApplication::processEvents();
     }
     QPoint at(double t, double a) {
-        const PlotFrame& f = control<PlotBoxWidget>(main, "PlotBox")->frame();
+        const PlotFrame& f = box->frame();
         return QPoint(f.plotLeft + TimeToPixel(plot(), f, t), f.plotTop + AltitudeToPixel(plot(), f, a));
     }
     QPoint atSample(int n, int k) {
@@ -136,9 +137,9 @@ class WorkflowTest : public ::testing::Test {
     void mouse(QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::LeftButton) {
         const Qt::MouseButtons held =
             type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-        QMouseEvent e(type, QPointF(pos), control<PlotBoxWidget>(main, "PlotBox")->mapToGlobal(QPointF(pos)),
+        QMouseEvent e(type, QPointF(pos), box->mapToGlobal(QPointF(pos)),
                       type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
-        QCoreApplication::sendEvent(control<PlotBoxWidget>(main, "PlotBox"), &e);
+        QCoreApplication::sendEvent(box, &e);
         QCoreApplication::processEvents();
     }
     // Pixels of colour c within r pixels of p in the picture on the page.
@@ -171,6 +172,7 @@ class WorkflowTest : public ::testing::Test {
     ScriptedPrompts prompts;
     std::unique_ptr<AppWindows> windows;
     TMainForm* main = nullptr;
+    PlotBoxWidget* box = nullptr;
     QTemporaryDir dir;
 };
 
@@ -185,9 +187,10 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     QComboBox* ports = control<QComboBox>(main, "CommPortBox");
     ports->setCurrentIndex(ports->findText(SimulatorPortName));
     control<QComboBox>(main, "SpeedBox")->setCurrentIndex(3);
-    control<QPushButton>(main, "ConnectBtn")->click();
+    auto* connectBtn = control<QPushButton>(main, "ConnectBtn");
+    connectBtn->click();
     ASSERT_TRUE(windows->state.connected);
-    EXPECT_EQ(control<QPushButton>(main, "ConnectBtn")->text(), "Disconnect");
+    EXPECT_EQ(connectBtn->text(), "Disconnect");
     EXPECT_EQ(control<QLabel>(main, "ConnectStatusDisp")->text(), "Connected");
     EXPECT_EQ(control<RadioGroup>(main, "UnitsGrp")->itemIndex(), 2);
     EXPECT_EQ(control<QLabel>(main, "AboveUnitsPanel")->text(), "Meters");
@@ -195,13 +198,14 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
 
     // --- list the recorded sets and download them all ---
     control<QPushButton>(main, "DLInfoBtn")->click();
-    ASSERT_EQ(control<QComboBox>(main, "SetList")->count(), 4);
-    EXPECT_EQ(control<QComboBox>(main, "SetList")->itemText(0), "1");
-    EXPECT_EQ(control<QComboBox>(main, "SetList")->itemText(2), "3");
-    EXPECT_EQ(control<QComboBox>(main, "SetList")->itemText(3), "All");
+    auto* setList = control<QComboBox>(main, "SetList");
+    ASSERT_EQ(setList->count(), 4);
+    EXPECT_EQ(setList->itemText(0), "1");
+    EXPECT_EQ(setList->itemText(2), "3");
+    EXPECT_EQ(setList->itemText(3), "All");
     EXPECT_EQ(infoLines().last(), "Memory contains 3 data sets.");
 
-    control<QComboBox>(main, "SetList")->setCurrentIndex(3);
+    setList->setCurrentIndex(3);
     control<QPushButton>(main, "DLDataBtn")->click();
     ASSERT_EQ(list().dataSetCount(), first + 3);
     const std::vector<sim::RecordedSet>& recorded = link().simulator().recordedSets();
@@ -219,15 +223,15 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     EXPECT_LE(plot().timeMin, 0.0);
     EXPECT_GE(plot().timeMax, latest);
     EXPECT_GE(plot().altitudeMax, highest);
-    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->count(), first + 3);
-    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->currentIndex(), first + 2);
+    auto* activeSets = control<QComboBox>(main, "ActiveSetCombo");
+    EXPECT_EQ(activeSets->count(), first + 3);
+    EXPECT_EQ(activeSets->currentIndex(), first + 2);
 
     // --- the Recorded Data page shows the flights ---
     control<QTabWidget>(main, "PageControl1")->setCurrentWidget(control<QWidget>(main, "DataPage"));
     paint();
     {
-        const QImage shown =
-            control<PlotBoxWidget>(main, "PlotBox")->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shown = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
         for (int i = 0; i < 3; ++i) {
             const int n = first + i;
             const Series& set = list().dataSet(n);
@@ -260,10 +264,10 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
 
     // The cross-hair of the peak is drawn in the set's point colour.
     {
-        const QImage shown = control<PlotBoxWidget>(main, "PlotBox")->picture();
+        const QImage shown = box->picture();
         const QPoint c = atSample(active, peak);
         const QRgb point = screenColour(list().dataSet(active).pointColour);
-        const int hx = std::max(control<PlotBoxWidget>(main, "PlotBox")->logicalDpiX() / 50, 3);
+        const int hx = std::max(box->logicalDpiX() / 50, 3);
         EXPECT_GT(pixelsNear(shown, c + QPoint(2 * hx, 0), 1, point), 0) << "no peak mark";
     }
 
@@ -296,7 +300,7 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     });
     EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage().toStdString();
     EXPECT_EQ(list().dataSet(active).name, "Club launch");
-    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(active), "Club launch");
+    EXPECT_EQ(activeSets->itemText(active), "Club launch");
     EXPECT_DOUBLE_EQ(list().dataSet(active).samples.time[0], t0 + 2.5);
     {
         // The drift is gone: the ground reads the same at the end of the flight as at launch.
@@ -327,7 +331,7 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
             form->DelSetBtn->click();
     });
     EXPECT_EQ(list().dataSetCount(), 0);
-    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->count(), 0);
+    EXPECT_EQ(activeSets->count(), 0);
     paint(); // a plot with no data sets paints too
 
     prompts.fileNames.push_back(file);
@@ -337,8 +341,8 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     for (int n = 0; n < list().dataSetCount(); ++n)
         expectSameSet(before[std::size_t(n)], snapshot(list(), n));
     EXPECT_EQ(plot().yLabel, "Altitude (meters)");
-    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->count(), int(before.size()));
-    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(active), "Club launch");
+    EXPECT_EQ(activeSets->count(), int(before.size()));
+    EXPECT_EQ(activeSets->itemText(active), "Club launch");
     paint();
 
     // --- erase the module: it lists no sets any more; disconnect, close ---
@@ -347,21 +351,21 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     control<QPushButton>(main, "EraseDataBtn")->click();
     EXPECT_TRUE(link().simulator().recordedSets().empty());
     control<QPushButton>(main, "DLInfoBtn")->click();
-    ASSERT_EQ(control<QComboBox>(main, "SetList")->count(), 1);
-    EXPECT_EQ(control<QComboBox>(main, "SetList")->itemText(0), "All");
+    ASSERT_EQ(setList->count(), 1);
+    EXPECT_EQ(setList->itemText(0), "All");
     // An empty module lists nothing, as a silent one does: nobody can say it holds 0 sets.
     EXPECT_TRUE(infoLines().last().startsWith("The module did not list its sets"));
     const int before_download = list().dataSetCount();
     control<QPushButton>(main, "DLDataBtn")->click(); // "All" of nothing downloads nothing
     EXPECT_EQ(list().dataSetCount(), before_download);
 
-    control<QPushButton>(main, "ConnectBtn")->click();
+    connectBtn->click();
     EXPECT_FALSE(windows->state.connected);
     EXPECT_FALSE(link().CommIsOpen());
-    EXPECT_EQ(control<QPushButton>(main, "ConnectBtn")->text(), "Connect");
+    EXPECT_EQ(connectBtn->text(), "Connect");
     EXPECT_EQ(control<QLabel>(main, "ConnectStatusDisp")->text(), "Not Connected");
 
-    const int port = control<QComboBox>(main, "CommPortBox")->currentIndex();
+    const int port = ports->currentIndex();
     main->close();
     QSettings store(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo"));
     store.beginGroup(QStringLiteral("Settings"));
