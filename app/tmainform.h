@@ -6,12 +6,18 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "app/appstate.h"
 #include "link/configexchange.h"
 #include "plot/plotview.h"
+
+namespace orvo {
+struct CommandAndRead;
+class InfoLog;
+} // namespace orvo
 
 class QCheckBox;
 class QComboBox;
@@ -401,6 +407,10 @@ class TMainForm : public QWidget {
     // What ReadConfiguration does with a read, also after a reset, a calibration or the defaults.
     bool takeConfigurationRead(orvo::ConfigStatus status, const orvo::ConfigBlock& received,
                                const std::string& doubt);
+    // Reset, calibrate and the defaults: the command and the read that follows it (given the block
+    // to read into and the log), behind the wait cursor, then the read taken as above.
+    void commandThenRead(
+        const std::function<orvo::CommandAndRead(orvo::ConfigBlock* received, orvo::InfoLog& log)>& command);
     // [end configure private]
     // [firmware private]
     void connectFirmwareHandlers();

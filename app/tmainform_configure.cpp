@@ -459,6 +459,16 @@ bool TMainForm::ReadConfiguration() {
     return takeConfigurationRead(status, received, doubt);
 }
 
+void TMainForm::commandThenRead(
+    const std::function<orvo::CommandAndRead(orvo::ConfigBlock* received, orvo::InfoLog& log)>& command) {
+    BlockingWait wait(InfoText);
+    InfoTextLog log(this, true);
+    orvo::ConfigBlock received;
+    const orvo::CommandAndRead done = command(&received, log);
+    wait.release();
+    if (done.sent) takeConfigurationRead(done.read, received, done.doubt);
+}
+
 bool TMainForm::takeConfigurationRead(orvo::ConfigStatus status, const orvo::ConfigBlock& received,
                                       const std::string& doubt) {
     if (status == orvo::ConfigStatus::NoResponse || status == orvo::ConfigStatus::WriteFailed)
@@ -618,10 +628,7 @@ void TMainForm::ResetConfigDefaults() {
             this, QStringLiteral("Reset Config Defaults"),
             QStringLiteral("This will reset all configuration values in the device.  Are you sure?")))
         return;
-    BlockingWait wait(InfoText);
-    InfoTextLog log(this, true);
-    orvo::ConfigBlock received;
-    const orvo::CommandAndRead done = orvo::restoreModuleDefaults(m_state->link, &received, true, log);
-    wait.release();
-    if (done.sent) takeConfigurationRead(done.read, received, done.doubt);
+    commandThenRead([this](orvo::ConfigBlock* received, orvo::InfoLog& log) {
+        return orvo::restoreModuleDefaults(m_state->link, received, true, log);
+    });
 }

@@ -349,12 +349,9 @@ void TMainForm::ResetModuleBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     if (!linkConnected(true)) return;
-    BlockingWait wait(InfoText);
-    InfoTextLog log(this, true);
-    orvo::ConfigBlock received;
-    const orvo::CommandAndRead done = orvo::resetModuleAndRead(m_state->link, &received, true, log);
-    wait.release();
-    if (done.sent) takeConfigurationRead(done.read, received, done.doubt);
+    commandThenRead([this](orvo::ConfigBlock* received, orvo::InfoLog& log) {
+        return orvo::resetModuleAndRead(m_state->link, received, true, log);
+    });
 }
 
 void TMainForm::CalBtnClick() {
@@ -368,11 +365,7 @@ void TMainForm::CalBtnClick() {
         m_prompts->error(this, QString::fromStdString(problem));
         return;
     }
-    BlockingWait wait(InfoText);
-    InfoTextLog log(this, true);
-    orvo::ConfigBlock received;
-    const orvo::CommandAndRead done =
-        orvo::calibrateModuleAndRead(m_state->link, altitude, &received, true, log);
-    wait.release();
-    if (done.sent) takeConfigurationRead(done.read, received, done.doubt);
+    commandThenRead([this, altitude](orvo::ConfigBlock* received, orvo::InfoLog& log) {
+        return orvo::calibrateModuleAndRead(m_state->link, altitude, received, true, log);
+    });
 }
