@@ -1,9 +1,13 @@
 // Runs orvo-cli from the build tree for the end-to-end tests and collects what it said.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 inline const QString Cli = QStringLiteral(ORVO_BINARY_DIR "/cli/orvo-cli");
 
@@ -19,6 +23,21 @@ inline CliRun cli(const QStringList& args, int timeoutMs = 20000) {
     p.waitForFinished(timeoutMs);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
             QString::fromUtf8(p.readAllStandardError())};
+}
+
+// Writes text to name in dir; the file's path.
+inline QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(text);
+    return path;
+}
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // `orvo-cli sim` on a pseudo-terminal: start() runs it with args and returns the terminal's path

@@ -34,14 +34,6 @@ Flight flight(std::uint32_t seed) {
     return f;
 }
 
-QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-    return path;
-}
-
 QByteArray num(double v, int decimals = 2) {
     return QByteArray::number(v, 'f', decimals);
 }
@@ -62,7 +54,7 @@ class CliCompare : public ::testing::Test {
         QByteArray text = "time_s,altitude_ft,temperature,voltage\r\n";
         for (std::size_t i = 0; i < a.time.size(); ++i)
             text += num(a.time[i]) + "," + num(a.metres[i] / 0.3048, 0) + ",76.7F,7.9\r\n";
-        altimeter = write(dir, "altimeter.csv", text);
+        altimeter = writeFile(dir, "altimeter.csv", text);
         // A simulator in metres: comment lines, a commented header, an event among the rows.
         text =
             "# Simulation 1\n# 1 warning: large fin\n# Time (s),Altitude (m),Vertical velocity (m/s),Mach\n";
@@ -70,13 +62,13 @@ class CliCompare : public ::testing::Test {
             if (i == 50) text += "# Event BURNOUT occurred at t=5.0 seconds\n";
             text += num(b.time[i], 3) + "," + num(b.metres[i], 3) + ",0,0\n";
         }
-        simulation = write(dir, "simulation.csv", text);
+        simulation = writeFile(dir, "simulation.csv", text);
         // A header block of "Key: value" lines, the columns in the "Data:" line.
         text = "Serial: 1234\nAltitude units: feet\nData: (Time, Altitude, Velocity, Temperature (F), "
                "Voltage)\n";
         for (std::size_t i = 0; i < c.time.size(); ++i)
             text += num(c.time[i]) + ", " + num(c.metres[i] / 0.3048, 1) + ", 3, 71, 8.0\n";
-        backup = write(dir, "backup.csv", text);
+        backup = writeFile(dir, "backup.csv", text);
     }
 
     QTemporaryDir dir;
@@ -118,7 +110,7 @@ TEST_F(CliCompare, ShowReadsEachShapeAsOneSetInItsOwnUnitOrRefusesIt) {
     QByteArray rows;
     for (int i = 0; i < 50; ++i)
         rows += QByteArray::number(i * 0.05) + "," + QByteArray::number(i) + ",76.7,7.9\n";
-    const QString bare = write(dir, "bare.csv", rows);
+    const QString bare = writeFile(dir, "bare.csv", rows);
     const CliRun r = cli({"show", "--stats", bare});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();

@@ -13,8 +13,7 @@
 namespace {
 
 QString read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    return QString::fromUtf8(readFile(path));
 }
 
 // Set 0: 40 samples at 5; set 1: the 1000-sample drifting flight with two trigger marks.

@@ -15,11 +15,6 @@ namespace {
 
 const QString Seeds = QStringLiteral(ORVO_SOURCE_DIR "/tests/fuzz/corpus/fuzz_datafile/");
 
-QByteArray read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 TEST(CliFiles, ConvertMergesFilesAndTakesTheFirstPlotsTexts) {
@@ -28,7 +23,7 @@ TEST(CliFiles, ConvertMergesFilesAndTakesTheFirstPlotsTexts) {
     CliRun r = cli({"convert", Seeds + "dataset.csv", Seeds + "plot.csv", Seeds + "plain.csv", "-o", out});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("plain.csv: 2 sample line(s)")); // its damaged lines are reported
-    const QByteArray text = read(out);
+    const QByteArray text = readFile(out);
     EXPECT_TRUE(text.startsWith(
         "Orvo Plot\r\n#Flight 3\r\n#Time (sec)\r\n#Altitude (Feet)\r\n#field A\r\n#\r\n#calm\r\n"
         "#0,-10,1234.57,400\r\n"));
@@ -49,8 +44,8 @@ TEST(CliFiles, ConvertMergesFilesAndTakesTheFirstPlotsTexts) {
     const QString one = dir.filePath("one.csv");
     r = cli({"convert", out, "--set", "2", "-o", one});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(read(one), QByteArray("#Data001\r\n#Time (sec)\r\n#Altitude (Feet)\r\n#\r\n#\r\n#\r\n"
-                                    "#0,-10,1234.57,400,0\r\n   1.0000,   -3.2500, 0\r\n"));
+    EXPECT_EQ(readFile(one), QByteArray("#Data001\r\n#Time (sec)\r\n#Altitude (Feet)\r\n#\r\n#\r\n#\r\n"
+                                        "#0,-10,1234.57,400,0\r\n   1.0000,   -3.2500, 0\r\n"));
 }
 
 TEST(CliFiles, FailuresHaveTheirOwnStatus) {

@@ -26,19 +26,7 @@ QString writeFlight(const QTemporaryDir& dir, const QString& name, std::uint32_t
                 QByteArray::number(static_cast<std::int16_t>(w)) + ", 0\n";
         ++i;
     }
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-    return path;
-}
-
-QString writeText(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-    return path;
+    return writeFile(dir, name, text);
 }
 
 double field(const QString& line, const QString& name) {
@@ -61,8 +49,8 @@ TEST(CliStats, ShowWithStatsAddsOneLineOfFiguresPerSet) {
     QByteArray flatText;
     for (int i = 0; i < 100; ++i)
         flatText += QByteArray::number(i) + ", 250, 0\n";
-    const QString flat = writeText(dir, "flat.csv", flatText);
-    const QString one = writeText(dir, "one.csv", "0.0, 17, 0\n");
+    const QString flat = writeFile(dir, "flat.csv", flatText);
+    const QString one = writeFile(dir, "one.csv", "0.0, 17, 0\n");
 
     // Without --stats the output is what it always was.
     CliRun plain = cli({"show", flight});
@@ -117,7 +105,7 @@ TEST(CliStats, EachSetsRatesAreInItsOwnUnitAndADropoutIsNoLanding) {
         return QByteArray("! 255, 1, 255, 0, 0, 0\r\n#") + name + "\r\n#Time (Seconds)\r\n#" + label +
                "\r\n#\r\n#\r\n#\r\n#0,0,100,1000,0\r\n" + body;
     };
-    const QString plot = writeText(
+    const QString plot = writeFile(
         dir, "plot.plt",
         "Orvo Plot\r\n#t\r\n#Time (Seconds)\r\n#Altitude (Feet)\r\n#\r\n#\r\n#\r\n#0,0,100,1000\r\n" +
             block("Metres", "Altitude (meters)", samples) + block("Broken", "Altitude (feet)", broken) +
