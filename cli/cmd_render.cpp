@@ -179,6 +179,12 @@ bool loadPlot(const RenderJob& job, orvo::PlotState& state) {
 bool renderVector(const RenderJob& job, const orvo::PlotState& state, QByteArray& bytes) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
+    const auto paint = [&](QPaintDevice& device) {
+        QPainter p;
+        if (!p.begin(&device)) return false;
+        orvo::RenderPlot(p, job.ppi, job.ppi, state);
+        return p.end();
+    };
     bool ok;
     if (job.ext == "svg") {
         QSvgGenerator svg;
@@ -187,24 +193,14 @@ bool renderVector(const RenderJob& job, const orvo::PlotState& state, QByteArray
         svg.setViewBox(QRect(0, 0, job.pixelsW, job.pixelsH));
         svg.setResolution(job.ppi);
         svg.setTitle(QString::fromStdString(state.settings.title));
-        QPainter p;
-        ok = p.begin(&svg);
-        if (ok) {
-            orvo::RenderPlot(p, job.ppi, job.ppi, state);
-            ok = p.end();
-        }
+        ok = paint(svg);
     } else {
         QPdfWriter pdf(&buffer);
         pdf.setResolution(job.ppi);
         pdf.setPageSize(QPageSize(QSizeF(job.width, job.height), QPageSize::Inch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setTitle(QString::fromStdString(state.settings.title));
-        QPainter p;
-        ok = p.begin(&pdf);
-        if (ok) {
-            orvo::RenderPlot(p, job.ppi, job.ppi, state);
-            ok = p.end();
-        }
+        ok = paint(pdf);
     }
     buffer.close();
     return ok;
