@@ -9,8 +9,15 @@
 #include "app/tsavesel.h"
 #include "app/tscaleform.h"
 
-AppWindows::AppWindows(Prompts* prompts) {
+AppWindows::AppWindows(Prompts* prompts, StartMode mode) : m_prompts(prompts) {
     mainForm = std::make_unique<TMainForm>(&state, prompts);
+    mainForm->setWindows(this);
+    if (mode == StartMode::AllAtOnce) mainForm->completeStart();
+}
+
+void AppWindows::createDialogs() {
+    if (prtLocForm) return;
+    Prompts* const prompts = m_prompts;
     QWidget* owner = mainForm.get();
     prtLocForm = std::make_unique<TPrtLocForm>(&state, prompts, owner);
     scaleForm = std::make_unique<TScaleForm>(&state, prompts, owner);
@@ -19,7 +26,6 @@ AppWindows::AppWindows(Prompts* prompts) {
     dataPropForm = std::make_unique<TDataPropForm>(&state, prompts, owner);
     modSetForm = std::make_unique<TModSetForm>(&state, prompts, owner);
     saveSel = std::make_unique<TSaveSel>(&state, prompts, owner);
-    mainForm->setWindows(this);
 }
 
 AppWindows::~AppWindows() {

@@ -1,7 +1,6 @@
 // The program's entry: the application, its eight windows in their order, the message loop.
 #include <QApplication>
 #include <QFile>
-#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWindow>
@@ -100,7 +99,6 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("orvo"));
     QApplication::setOrganizationName(QStringLiteral("TamberlinSystems"));
     QApplication::setApplicationVersion(QString::fromStdString(GetProgramVersion()));
-    QApplication::setWindowIcon(programIcon());
 
     // Data files to load at start: every argument that is no option (Qt has taken its own out).
     QStringList files;
@@ -115,7 +113,8 @@ int main(int argc, char** argv) {
 
     QtPrompts prompts;
     try {
-        AppWindows windows(&prompts);
+        // The first picture needs the window's frame and About page only; the rest follows it.
+        AppWindows windows(&prompts, StartMode::AfterFirstPicture);
         windows.mainForm->setRequestedPort(port);
         windows.mainForm->setStartupFiles(files);
         windows.mainForm->show();

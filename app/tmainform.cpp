@@ -49,10 +49,11 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     PageControl1->setObjectName("PageControl1");
     layout->addWidget(PageControl1, 1);
 
-    buildConnectPage();
-    buildConfigurePage();
-    buildDataPage();
-    buildLogPage();
+    // The four pages behind About are built in buildPages(); their tabs stand from the start.
+    addPage(ConnectPage, "ConnectPage", QStringLiteral("Connect / Download"));
+    addPage(ConfigurePage, "ConfigurePage", QStringLiteral("Configure"));
+    addPage(DataPage, "DataPage", QStringLiteral("Recorded Data"));
+    addPage(LogPage, "LogPage", QStringLiteral("Log Data"));
     buildAboutPage();
     const int logTab = PageControl1->indexOf(LogPage);
     PageControl1->setTabVisible(logTab, false);
@@ -85,12 +86,29 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     connectHandlers();
     // The window sees keys before its controls.
     qApp->installEventFilter(this);
+}
+
+void TMainForm::buildPages() {
+    if (m_pagesBuilt) return;
+    m_pagesBuilt = true;
+    buildConnectPage();
+    buildConfigurePage();
+    buildDataPage();
+    buildLogPage();
     connectLinkHandlers();
     buildFileButtons();
     buildDataPropButton();
     placeDataPageButtons();
     connectPlotDialogHandlers();
     connectOutputHandlers();
+    // Tab goes from the pages' controls to the window's own, built before them. (Tab order is
+    // only set between widgets that take focus.)
+    QWidget* last = previousInFocusChain();
+    while (last != this && last->focusPolicy() == Qt::NoFocus) last = last->previousInFocusChain();
+    if (last != this && last != CloseBtn) {
+        QWidget::setTabOrder(last, SimulateChk);
+        QWidget::setTabOrder(SimulateChk, CloseBtn);
+    }
 }
 
 TMainForm::~TMainForm() {
@@ -182,11 +200,33 @@ void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        FormShow();
-        // orvo FILE...: loaded once the window is up, so their messages stand over it.
-        if (!m_startupFiles.isEmpty())
-            QTimer::singleShot(0, this, [this] { openDataFiles(std::exchange(m_startupFiles, {})); });
+        showFrame();
+        if (m_complete) showRest();
     }
+}
+
+// What the first picture shows besides the About page as built: the window where the user left
+// it, the program's icon and its version on About.
+void TMainForm::showFrame() {
+    const StoredSettings stored = LoadSettings();
+    if (stored.positionRead()) move(stored.Left, stored.Top);
+    if (Image1) Image1->setPixmap(programPicture(57));
+    showVersionAndBuild();
+}
+
+void TMainForm::showRest() {
+    FormShow();
+    // orvo FILE...: loaded once the window is up, so their messages stand over it.
+    if (!m_startupFiles.isEmpty())
+        QTimer::singleShot(0, this, [this] { openDataFiles(std::exchange(m_startupFiles, {})); });
+}
+
+void TMainForm::completeStart() {
+    if (m_complete) return;
+    m_complete = true;
+    buildPages();
+    if (m_windows) m_windows->createDialogs();
+    if (m_shown) showRest();
 }
 
 void TMainForm::paintEvent(QPaintEvent* event) {
@@ -209,14 +249,17 @@ class TabPage : public QWidget {
 
 } // namespace
 
+void TMainForm::addPage(QWidget*& page, const char* name, const QString& title) {
+    page = new TabPage;
+    page->setObjectName(QString::fromLatin1(name));
+    PageControl1->addTab(page, title);
+}
+
 // Every control asks to be styled as soon as it is made, and showing the window styles every
 // control in it, those of the hidden pages too, before the first picture. So a page's controls
 // stand on a widget that is styled while it is still empty (showing stops there), their own
 // requests wait (eventFilter), and each control is styled when its page first opens.
-QWidget* TMainForm::addPage(QWidget*& page, const char* name, const QString& title) {
-    page = new TabPage;
-    page->setObjectName(QString::fromLatin1(name));
-    PageControl1->addTab(page, title);
+QWidget* TMainForm::pageBody(QWidget* page) {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* controls = new QWidget(page);
@@ -233,10 +276,15 @@ bool TMainForm::onUnopenedPage(const QObject* object) const {
     return false;
 }
 
-// What the first picture of the window does not need, done right after it: the scan of the
-// system's serial ports (as long as the rest of the start) and the background logo drawn from
-// SVG. Both are there long before a user can open the port list or look at a plot.
+// What the first picture of the window does not need, done right after it: the pages behind About
+// and the dialogs (when the window was made without them), the program's icon, the scan of the system's serial ports
+// (as long as the rest of the start) and the background logo drawn from SVG. All of it is there
+// long before a user can open a page, the port list or a plot; a key, click or drop that comes
+// sooner finishes the pages and dialogs first (eventFilter).
 void TMainForm::finishStartup() {
+    completeStart();
+    // The title bar's and task bar's icon: five pictures read, a few strokes on the screen.
+    if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(programIcon());
     if (!m_portsListed) fillPortList();
     if (Image2 && Image2->pixmap().isNull()) Image2->setPixmap(QPixmap::fromImage(orvo::PlotBackground()));
 }
@@ -255,12 +303,7 @@ void TMainForm::FormShow() {
 
     // 3. Dates read yyyy-mm-dd everywhere (download stamps and file names build them so).
 
-    // 4. The application icon on the About page.
-    // The program's icon is drawn once, at start (main sets it on the application).
-    if (Image1) {
-        const QIcon icon = QApplication::windowIcon();
-        Image1->setPixmap((icon.isNull() ? programIcon() : icon).pixmap(57, 57));
-    }
+    // 4. The application icon on the About page: shown with the window (showFrame).
 
     // 5.
     showPage(AboutPage);
@@ -285,8 +328,7 @@ void TMainForm::FormShow() {
     if (AMaxLabel) AMaxLabel->setText(QStringLiteral("10000"));
     if (AMinLabel) AMinLabel->setText(QStringLiteral("0"));
 
-    // 10. Version and build stamp.
-    showVersionAndBuild();
+    // 10. Version and build stamp: shown with the window (showFrame).
 
     // 11. The show flags came from the settings (the plot info dialog shows them).
 
@@ -425,8 +467,26 @@ bool TMainForm::FormKeyDown(QKeyEvent* event) {
     return handled;
 }
 
+// What a user does before the pages are built; they are built first.
+static bool isUserAction(QEvent::Type type) {
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::PolishRequest && onUnopenedPage(watched)) return true;
+    if (!m_complete && isUserAction(event->type())) completeStart();
     if (event->type() == QEvent::MouseButtonPress) {
         if (watched == AboutEmail) AboutEmailClick();
         if (watched == AboutWebSite) AboutWebSiteClick();

@@ -52,6 +52,10 @@ class TMainForm : public QWidget {
     void setWindows(AppWindows* windows) { m_windows = windows; }
     AppState& state() { return *m_state; }
     Prompts& prompts() { return *m_prompts; }
+    // The pages behind About and the dialogs: built with the window, or (AppWindows made with
+    // StartMode::AfterFirstPicture) right after its first picture or at the first key, click or
+    // drop, whichever comes first. Does nothing once done.
+    void completeStart();
     // The port to select after the port list is filled (orvo --port NAME).
     void setRequestedPort(const QString& port) { m_requestedPort = port; }
 
@@ -375,8 +379,12 @@ class TMainForm : public QWidget {
     void selectPort(const QString& port);
     void selectStartPort();
     void finishStartup();
-    // A tab page of the window and the widget its controls are built on.
-    QWidget* addPage(QWidget*& page, const char* name, const QString& title);
+    void buildPages(); // the Connect, Configure, Data and Log pages' controls and handlers
+    void showFrame();  // at the first showing, before the first picture
+    void showRest();   // FormShow and the files named at start, once the pages are built
+    // A tab page of the window, and the widget its controls are built on.
+    void addPage(QWidget*& page, const char* name, const QString& title);
+    QWidget* pageBody(QWidget* page);
     bool onUnopenedPage(const QObject* object) const; // on a page's controls, the page never shown
     std::vector<QWidget*> m_pageControls;
     void showVersionAndBuild();
@@ -391,6 +399,8 @@ class TMainForm : public QWidget {
     std::unique_ptr<NameListBinder> m_nameLists;
     QString m_requestedPort;
     bool m_shown = false;
+    bool m_pagesBuilt = false;
+    bool m_complete = false; // completeStart has run
     bool m_portsListed = false;      // the port list has been filled once
     bool m_startupFinishing = false; // finishStartup is on its way or done
     bool m_closed = false;

@@ -81,7 +81,7 @@ QString decimal(const char* fmt, int value) {
 } // namespace
 
 void TMainForm::buildConfigurePage() {
-    QWidget* const page = addPage(ConfigurePage, "ConfigurePage", QStringLiteral("Configure"));
+    QWidget* const page = pageBody(ConfigurePage);
     auto* columns = new QHBoxLayout(page);
     columns->setContentsMargins(4, 4, 4, 4);
     auto* leftBox = new QWidget(page);

@@ -50,7 +50,7 @@ class PortComboBox : public QComboBox {
 } // namespace
 
 void TMainForm::buildConnectPage() {
-    QWidget* const body = addPage(ConnectPage, "ConnectPage", QStringLiteral("Connect / Download"));
+    QWidget* const body = pageBody(ConnectPage);
     auto* layout = new QVBoxLayout(body);
 
     auto* heading = new QLabel(QStringLiteral("System Information"), body);

@@ -45,7 +45,7 @@ QIcon arrowIcon(int quarterTurns, const QColor& colour) {
 } // namespace
 
 void TMainForm::buildDataPage() {
-    QWidget* const body = addPage(DataPage, "DataPage", QStringLiteral("Recorded Data"));
+    QWidget* const body = pageBody(DataPage);
     m_state->history.onEditNotKept = [this](const std::string& label) { EditNotKept(label); };
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(2, 2, 2, 2);

@@ -49,7 +49,7 @@ QLabel* readout(QWidget* parent, const char* name, const QString& text, const ch
 } // namespace
 
 void TMainForm::buildLogPage() {
-    QWidget* const body = addPage(LogPage, "LogPage", QStringLiteral("Log Data"));
+    QWidget* const body = pageBody(LogPage);
     auto* layout = new QHBoxLayout(body);
 
     auto* left = new QVBoxLayout;

@@ -26,14 +26,18 @@ const char* BuildStamp() {
 // The pictures the build drew, one a size. They are read as PNG by name: a reader left to
 // guess the format would first load every picture-format plug-in to ask it, a millisecond of the
 // program's start.
-QIcon programIcon() {
+QPixmap programPicture(int size) {
     initResources();
+    QImageReader reader(QStringLiteral(":/orvo/orvo-%1.png").arg(size), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+QIcon programIcon() {
     QIcon icon;
     for (int size : {16, 32, 57, 64, 128}) {
-        QImageReader reader(QStringLiteral(":/orvo/orvo-%1.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        const QImage image = reader.read();
-        if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+        const QPixmap picture = programPicture(size);
+        if (!picture.isNull()) icon.addPixmap(picture);
     }
     return icon;
 }

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 #include "app/appwindows.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
@@ -36,14 +38,21 @@ class MainFormTest : public ::testing::Test {
         windows.reset();
         clearStore();
     }
-    TMainForm& start() {
-        windows = std::make_unique<AppWindows>(&prompts);
+    TMainForm& start(StartMode mode = StartMode::AllAtOnce) {
+        windows = std::make_unique<AppWindows>(&prompts, mode);
         showMainForm(*windows->mainForm);
         return *windows->mainForm;
     }
     ScriptedPrompts prompts;
     std::unique_ptr<AppWindows> windows;
 };
+
+// What the window is once started must not depend on whether its pages were built before it was
+// shown or after its first picture.
+class MainFormStartTest : public MainFormTest, public ::testing::WithParamInterface<StartMode> {};
+
+INSTANTIATE_TEST_SUITE_P(BothStarts, MainFormStartTest,
+                         ::testing::Values(StartMode::AllAtOnce, StartMode::AfterFirstPicture));
 
 } // namespace
 
@@ -74,8 +83,8 @@ TEST_F(MainFormTest, WindowsAreCreatedInOrderWithTheirCaptions) {
     EXPECT_EQ(f.minimumSize(), f.maximumSize());
 }
 
-TEST_F(MainFormTest, StartsOnAboutWithPagesStatusAndPortList) {
-    TMainForm& f = start();
+TEST_P(MainFormStartTest, StartsOnAboutWithPagesStatusAndPortList) {
+    TMainForm& f = start(GetParam());
     QTabWidget* pages = control<QTabWidget>(&f, "PageControl1");
     ASSERT_EQ(pages->count(), 5);
     const char* pageNames[] = {"ConnectPage", "ConfigurePage", "DataPage", "LogPage", "AboutPage"};
@@ -192,9 +201,9 @@ TEST_F(MainFormTest, PlotShortcutsActOnlyOnTheRecordedDataPage) {
     EXPECT_DOUBLE_EQ(p.timeMax, 20);
 }
 
-TEST_F(MainFormTest, CloseWritesEverySettingAndTheNextStartReadsThem) {
+TEST_P(MainFormStartTest, CloseWritesEverySettingAndTheNextStartReadsThem) {
     {
-        TMainForm& f = start();
+        TMainForm& f = start(GetParam());
         control<QComboBox>(&f, "SpeedBox")->setCurrentIndex(3);
         windows->editInfoForm->ShowROCChk->setChecked(true);
         f.state().plot.settings.gridColour = 0x00123456;
@@ -210,7 +219,7 @@ TEST_F(MainFormTest, CloseWritesEverySettingAndTheNextStartReadsThem) {
         EXPECT_EQ(s.value("Interval").toInt(), 100);
     }
     windows.reset();
-    TMainForm& g = start();
+    TMainForm& g = start(GetParam());
     EXPECT_EQ(control<QComboBox>(&g, "SpeedBox")->currentText(), "19200");
     EXPECT_TRUE(windows->editInfoForm->ShowROCChk->isChecked());
     EXPECT_TRUE(g.state().plot.show.ShowAvgROC);
@@ -260,8 +269,8 @@ TEST_F(MainFormTest, PortListFollowsTheFirstPictureAndEveryOpening) {
 // Tab goes from the tab bar through the open page's controls to Close, as the window is built,
 // on every page: the pages' controls join the window after its first layout and must not land
 // behind Close.
-TEST_F(MainFormTest, TabGoesFromTheTabBarThroughThePageToClose) {
-    TMainForm& f = start();
+TEST_P(MainFormStartTest, TabGoesFromTheTabBarThroughThePageToClose) {
+    TMainForm& f = start(GetParam());
     auto* tabs = control<QTabWidget>(&f, "PageControl1");
     QWidget* close = control<QPushButton>(&f, "CloseBtn");
     for (const char* name : {"ConnectPage", "ConfigurePage", "DataPage", "AboutPage"}) {
@@ -289,12 +298,56 @@ TEST_F(MainFormTest, TabGoesFromTheTabBarThroughThePageToClose) {
 
 // The first picture styles About alone: a page's controls are styled when the page is first
 // opened, not all of them before the first picture.
-TEST_F(MainFormTest, APagesControlsAreStyledWhenThePageIsFirstOpened) {
-    TMainForm& f = start();
+TEST_P(MainFormStartTest, APagesControlsAreStyledWhenThePageIsFirstOpened) {
+    TMainForm& f = start(GetParam());
     for (const char* name : {"ConnectBtn", "ReadCfgBtn", "StartBtn"})
         EXPECT_FALSE(control<QPushButton>(&f, name)->testAttribute(Qt::WA_WState_Polished)) << name;
     EXPECT_TRUE(control<QPushButton>(&f, "CloseBtn")->testAttribute(Qt::WA_WState_Polished));
     control<QTabWidget>(&f, "PageControl1")->setCurrentWidget(control<QWidget>(&f, "ConnectPage"));
     EXPECT_TRUE(control<QPushButton>(&f, "ConnectBtn")->testAttribute(Qt::WA_WState_Polished));
     EXPECT_FALSE(control<QPushButton>(&f, "ReadCfgBtn")->testAttribute(Qt::WA_WState_Polished));
+}
+
+// Started as the program starts, the window's first picture has About and the frame only. A
+// click, a key or a close that comes before the rest is built builds it first and then does what
+// it would have done.
+TEST_F(MainFormTest, AClickKeyOrCloseBeforeThePagesAreBuiltBuildsThemFirst) {
+    const struct {
+        const char* what;
+        std::function<void(TMainForm&)> act;
+        const char* page; // the page open afterwards
+    } cases[] = {
+        {"click on the Connect tab",
+         [](TMainForm& f) {
+             QTabBar* bar = control<QTabWidget>(&f, "PageControl1")->tabBar();
+             QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
+         },
+         "ConnectPage"},
+        {"Left on the tab bar", // past the hidden Log tab
+         [](TMainForm& f) { QTest::keyClick(control<QTabWidget>(&f, "PageControl1")->tabBar(), Qt::Key_Left); },
+         "DataPage"},
+        {"close", [](TMainForm& f) { f.close(); }, "AboutPage"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        clearStore();
+        windows = std::make_unique<AppWindows>(&prompts, StartMode::AfterFirstPicture);
+        TMainForm& f = *windows->mainForm;
+        f.show();
+        EXPECT_EQ(f.findChild<QPushButton*>(QStringLiteral("ConnectBtn")), nullptr);
+        EXPECT_EQ(windows->dataPropForm, nullptr);
+        c.act(f);
+        EXPECT_NE(f.findChild<QPushButton*>(QStringLiteral("ConnectBtn")), nullptr);
+        ASSERT_NE(windows->dataPropForm, nullptr);
+        EXPECT_EQ(control<QTabWidget>(&f, "PageControl1")->currentWidget()->objectName(), c.page);
+        if (f.isVisible()) {
+            // FormShow has run: the first data set is in both name lists.
+            EXPECT_EQ(control<QComboBox>(&f, "ActiveSetCombo")->count(), 1);
+            EXPECT_EQ(windows->dataPropForm->SetListBox->count(), 1);
+        } else {
+            QSettings store(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo"));
+            EXPECT_EQ(store.value(QStringLiteral("Settings/BaudRate")).toInt(), 5); // the window's speed
+        }
+        windows.reset();
+    }
 }
