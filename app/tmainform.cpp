@@ -104,7 +104,8 @@ void TMainForm::buildPages() {
     // Tab goes from the pages' controls to the window's own, built before them. (Tab order is
     // only set between widgets that take focus.)
     QWidget* last = previousInFocusChain();
-    while (last != this && last->focusPolicy() == Qt::NoFocus) last = last->previousInFocusChain();
+    while (last != this && last->focusPolicy() == Qt::NoFocus)
+        last = last->previousInFocusChain();
     if (last != this && last != CloseBtn) {
         QWidget::setTabOrder(last, SimulateChk);
         QWidget::setTabOrder(SimulateChk, CloseBtn);
@@ -276,11 +277,11 @@ bool TMainForm::onUnopenedPage(const QObject* object) const {
     return false;
 }
 
-// What the first picture of the window does not need, done right after it: the pages behind About
-// and the dialogs (when the window was made without them), the program's icon, the scan of the system's serial ports
-// (as long as the rest of the start) and the background logo drawn from SVG. All of it is there
-// long before a user can open a page, the port list or a plot; a key, click or drop that comes
-// sooner finishes the pages and dialogs first (eventFilter).
+// What the first picture of the window does not need, done right after it: the pages behind
+// About and the dialogs (when the window was made without them), the program's icon, the scan of
+// the system's serial ports (as long as the rest of the start) and the background logo drawn from
+// SVG. All of it is there long before a user can open a page, the port list or a plot; a key,
+// click or drop that comes sooner finishes the pages and dialogs first (eventFilter).
 void TMainForm::finishStartup() {
     completeStart();
     // The title bar's and task bar's icon: five pictures read, a few strokes on the screen.

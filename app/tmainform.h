@@ -400,7 +400,7 @@ class TMainForm : public QWidget {
     QString m_requestedPort;
     bool m_shown = false;
     bool m_pagesBuilt = false;
-    bool m_complete = false; // completeStart has run
+    bool m_complete = false;         // completeStart has run
     bool m_portsListed = false;      // the port list has been filled once
     bool m_startupFinishing = false; // finishStartup is on its way or done
     bool m_closed = false;

@@ -1,5 +1,6 @@
 // Shows the main window as a user first sees it: exposed, with what the start does right after
-// the first picture (the pages behind About, the port list) done. GUI tests that use the port list show the window so.
+// the first picture (the pages behind About, the port list) done. GUI tests that use the port
+// list show the window so.
 #pragma once
 
 #include <QComboBox>

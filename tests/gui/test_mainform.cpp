@@ -324,7 +324,9 @@ TEST_F(MainFormTest, AClickKeyOrCloseBeforeThePagesAreBuiltBuildsThemFirst) {
          },
          "ConnectPage"},
         {"Left on the tab bar", // past the hidden Log tab
-         [](TMainForm& f) { QTest::keyClick(control<QTabWidget>(&f, "PageControl1")->tabBar(), Qt::Key_Left); },
+         [](TMainForm& f) {
+             QTest::keyClick(control<QTabWidget>(&f, "PageControl1")->tabBar(), Qt::Key_Left);
+         },
          "DataPage"},
         {"close", [](TMainForm& f) { f.close(); }, "AboutPage"},
     };
