@@ -89,8 +89,6 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
 }
 
 void TMainForm::buildPages() {
-    if (m_pagesBuilt) return;
-    m_pagesBuilt = true;
     buildConnectPage();
     buildConfigurePage();
     buildDataPage();

@@ -379,7 +379,7 @@ class TMainForm : public QWidget {
     void selectPort(const QString& port);
     void selectStartPort();
     void finishStartup();
-    void buildPages(); // the Connect, Configure, Data and Log pages' controls and handlers
+    void buildPages(); // the Connect, Configure, Data and Log pages' controls and handlers, once
     void showFrame();  // at the first showing, before the first picture
     void showRest();   // FormShow and the files named at start, once the pages are built
     // A tab page of the window, and the widget its controls are built on.
@@ -399,7 +399,6 @@ class TMainForm : public QWidget {
     std::unique_ptr<NameListBinder> m_nameLists;
     QString m_requestedPort;
     bool m_shown = false;
-    bool m_pagesBuilt = false;
     bool m_complete = false;         // completeStart has run
     bool m_portsListed = false;      // the port list has been filled once
     bool m_startupFinishing = false; // finishStartup is on its way or done
