@@ -120,7 +120,8 @@ int main(int argc, char** argv) {
     bool ok = true;
 
     QuietPrompts prompts;
-    AppWindows windows(&prompts);
+    // Started as the program starts: the pages behind About follow the first picture.
+    AppWindows windows(&prompts, StartMode::AfterFirstPicture);
     TMainForm& f = *windows.mainForm;
     f.setRequestedPort(QStringLiteral("Simulator"));
     f.show();
