@@ -207,14 +207,14 @@ void TMainForm::showEvent(QShowEvent* event) {
 // What the first picture shows besides the About page as built: the window where the user left
 // it, the program's icon and its version on About.
 void TMainForm::showFrame() {
-    const StoredSettings stored = LoadSettings();
+    const StoredSettings& stored = m_state->stored = LoadSettings();
     if (stored.positionRead()) move(stored.Left, stored.Top);
     if (Image1) Image1->setPixmap(programPicture(57));
     showVersionAndBuild();
 }
 
 void TMainForm::showRest() {
-    FormShow();
+    showWithSettings(m_state->stored); // as showFrame read them
     // orvo FILE...: loaded once the window is up, so their messages stand over it.
     if (!m_startupFiles.isEmpty())
         QTimer::singleShot(0, this, [this] { openDataFiles(std::exchange(m_startupFiles, {})); });
@@ -289,6 +289,10 @@ void TMainForm::finishStartup() {
 }
 
 void TMainForm::FormShow() {
+    showWithSettings(LoadSettings());
+}
+
+void TMainForm::showWithSettings(StoredSettings stored) {
     AppState& s = *m_state;
     orvo::PlotState& plot = s.plot;
 
@@ -297,7 +301,7 @@ void TMainForm::FormShow() {
     plot.settings.resetTextsAndView();
 
     // 2. The persisted settings.
-    s.stored = LoadSettings();
+    s.stored = std::move(stored);
     applyStoredSettings(s.stored);
 
     // 3. Dates read yyyy-mm-dd everywhere (download stamps and file names build them so).

@@ -382,6 +382,7 @@ class TMainForm : public QWidget {
     void buildPages(); // the Connect, Configure, Data and Log pages' controls and handlers, once
     void showFrame();  // at the first showing, before the first picture
     void showRest();   // FormShow and the files named at start, once the pages are built
+    void showWithSettings(StoredSettings stored); // FormShow with the settings already read
     // A tab page of the window, and the widget its controls are built on.
     void addPage(QWidget*& page, const char* name, const QString& title);
     QWidget* pageBody(QWidget* page);
