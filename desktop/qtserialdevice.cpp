@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "desktop/qtserialdevice.h"
 #include "link/clock.h"
-#include "link/serialdevice.h"
 
 #ifdef Q_OS_UNIX
 #include <cstdlib>
