@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Orvo (Release and ASan+UBSan) and runs the whole test suite headless, then runs each
-# fuzz target briefly. Installs what it needs on a Debian 12 machine first.
+# Builds Orvo (Release and ASan+UBSan) and runs the whole test suite headless, cross-builds the
+# widget-free core for Windows and runs its unit tests under Wine, then runs each fuzz target
+# briefly. Installs what it needs on a Debian 12 machine first.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/deps.sh
@@ -24,6 +25,12 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 echo "== ASan+UBSan tests"
 ctest --test-dir build/asan --output-on-failure -j "$jobs"
+
+echo "== Windows core build (mingw-w64) and its unit tests under Wine"
+export WINEDEBUG=-all WINEPREFIX="$PWD/build/wineprefix"
+cmake --preset windows-core >/dev/null
+cmake --build --preset windows-core -j "$jobs"
+ctest --test-dir build/windows --output-on-failure -j "$jobs"
 
 if ls tests/fuzz/fuzz_*.cpp >/dev/null 2>&1; then
   echo "== Fuzz targets (${fuzz_seconds} s each)"

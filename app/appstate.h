@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "config/configblock.h"
 #include "config/interval.h"
+#include "desktop/portlink.h"
 #include "link/comm.h"
 #include "link/linkspeed.h"
 #include "link/protocol.h"
@@ -14,7 +15,7 @@
 #include "plot/plotsettings.h"
 
 struct AppState {
-    orvo::Link link; // the window's port to the module
+    orvo::PortLink link; // the window's port to the module
     bool connected = false;
     int speedIndex = orvo::DefaultSpeedIndex;
     bool logging = false;

@@ -15,6 +15,7 @@
 #include "app/prompts.h"
 #include "app/tmainform.h"
 #include "app/version.h"
+#include "platform/platform.h"
 
 static void usage() {
     std::printf("Usage: orvo [--port NAME] [--screenshot FILE.png] [--version] [FILE...]\n"
@@ -90,7 +91,7 @@ int main(int argc, char** argv) {
     }
 
     // Over a file-size limit a save must fail and be reported, not kill the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+    orvo::platform::ignoreFileSizeSignal();
     OrvoApplication app(argc, argv);
     // Qt takes the C locale from the environment; files and texts always use a full stop.
     std::setlocale(LC_NUMERIC, "C");

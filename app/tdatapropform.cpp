@@ -1,4 +1,5 @@
 #include "app/tdatapropform.h"
+#include "app/corepath.h"
 
 #include <algorithm>
 
@@ -473,8 +474,7 @@ void TDataPropForm::PhotoBtnClick() {
                                                  QStringLiteral("Photo List (*.txt);;All Files (*.*)"),
                                                  nullptr, QStringLiteral("txt"));
     if (path.isEmpty()) return;
-    const orvo::FileStatus written =
-        orvo::writePhotoList(m_state->plot.settings, n, QFile::encodeName(path).toStdString());
+    const orvo::FileStatus written = orvo::writePhotoList(m_state->plot.settings, n, orvo::corePath(path));
     if (written != orvo::FileStatus::Ok) {
         // A full disk is a failed write, not a file that could not be opened.
         m_prompts->error(this,

@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include "app/appwindows.h"
+#include "app/corepath.h"
 #include "app/prompts.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
@@ -33,12 +34,12 @@ const QString DataFileFilter = QStringLiteral("Data File (*.csv);;All Files (*.*
 constexpr int SavedMessageMs = 8000;
 
 std::string localPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return orvo::corePath(path);
 }
 
 // "It is a FIFO, not a regular file." for a message box's details; empty without a reason.
 QString reasonText(const std::string& reason) {
-    QString text = QString::fromLocal8Bit(reason.c_str());
+    QString text = orvo::fromCore(reason);
     if (text.isEmpty()) return text;
     text[0] = text[0].toUpper();
     return text + QLatin1Char('.');

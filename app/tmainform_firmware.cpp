@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "app/corepath.h"
 #include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
@@ -108,7 +109,7 @@ void TMainForm::UpdateBtnClick() {
                            "Erase the module anyway?"));
     };
     InfoTextLog log(this);
-    orvo::updateModuleFirmware(m_state->link, QFile::encodeName(path).toStdString(), options, log, hooks);
+    orvo::updateModuleFirmware(m_state->link, orvo::corePath(path), options, log, hooks);
 
     ProgressBar1->setMaximum(100);
     ProgressBar1->setVisible(false);

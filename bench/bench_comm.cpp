@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/portlink.h"
 #include "link/comm.h"
 
 using namespace orvo;
@@ -40,7 +41,7 @@ void idleTimeout() {
         return;
     }
     std::string slave = ptsname(master);
-    Link link;
+    orvo::PortLink link;
     if (!link.CommOpen(slave, 5, 0)) {
         std::printf("idle: %s\n", link.CommLastError().c_str());
         return;
@@ -66,7 +67,7 @@ void throughput(const std::string& cli) {
     for (int i = 0; i < 100 && !sim.canReadLine(); ++i)
         sim.waitForReadyRead(100);
     std::string path = sim.readLine().trimmed().toStdString();
-    Link link;
+    orvo::PortLink link;
     if (path.empty() || !link.CommOpen(path, 5, 0)) {
         std::printf("throughput: cannot open the emulator's pty (%s)\n", link.CommLastError().c_str());
         sim.kill();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/series.h"
+#include "desktop/portlink.h"
 #include "link/comm.h"
 #include "link/protocol.h"
 
@@ -56,7 +57,7 @@ int pacedPty(const char* cli) {
     for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
         sim.waitForReadyRead(100);
     const std::string path = QString::fromLocal8Bit(sim.readLine()).trimmed().toStdString();
-    orvo::Link link;
+    orvo::PortLink link;
     if (path.empty() || !link.CommOpen(path, 115200, 0)) {
         std::fprintf(stderr, "bench_download: cannot open the emulator's pty (%s)\n",
                      link.CommLastError().c_str());

@@ -16,6 +16,7 @@
 #include <random>
 #include <string>
 
+#include "desktop/portlink.h"
 #include "firmware/isp.h"
 #include "link/comm.h"
 
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
     options.linkSpeed = 115200;
     orvo::StringInfoLog log;
     const double start = now();
-    orvo::Link link;
+    orvo::PortLink link;
     const int result = orvo::UpdateFirmware(link, path, options, log);
     const double secs = now() - start;
     sim.terminate();

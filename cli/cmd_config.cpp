@@ -12,6 +12,7 @@
 #include "config/configfields.h"
 #include "data/datafile.h"
 #include "data/inputfile.h"
+#include "desktop/portlink.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
 #include "link/infolog.h"
@@ -176,7 +177,7 @@ int runConfig(const std::vector<std::string>& args) {
     Options o;
     if (const int s = parseOptions(args, &o)) return s < 0 ? 0 : s;
 
-    orvo::Link link;
+    orvo::PortLink link;
     if (!link.CommOpen(o.port, o.baud, 0)) {
         std::fprintf(stderr, "orvo-cli config: Unable to open Serial Port %s: %s\n", o.port.c_str(),
                      link.CommLastError().c_str());

@@ -4,15 +4,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "cli/command.h"
 #include "cli/options.h"
+#include "desktop/portlink.h"
 #include "firmware/isp.h"
 #include "link/comm.h"
 #include "link/linkspeed.h"
 #include "moduleops/moduleoperations.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -27,36 +28,11 @@ constexpr int ExitStopped = 7;
 // in the middle would leave the loader waiting for its rest) and says how to finish.
 volatile std::sig_atomic_t stopSignal = 0;
 
-extern "C" void onStopSignal(int sig) {
-    if (stopSignal == 0) {
-        static const char note[] = "\norvo-cli flash: stopping after the current record...\n";
-        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, note, sizeof note - 1);
-    }
+void onStopSignal(int sig) {
+    if (stopSignal == 0)
+        orvo::platform::writeToStandardError("\norvo-cli flash: stopping after the current record...\n");
     stopSignal = sig;
 }
-
-// Installs the handler for the length of one update and puts the old ones back afterwards.
-class StopSignals {
-  public:
-    StopSignals() {
-        struct sigaction sa {};
-        sa.sa_handler = onStopSignal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART; // the port's reads go on; the flag is looked at between records
-        sigaction(SIGINT, &sa, &m_oldInt);
-        sigaction(SIGTERM, &sa, &m_oldTerm);
-    }
-    ~StopSignals() {
-        sigaction(SIGINT, &m_oldInt, nullptr);
-        sigaction(SIGTERM, &m_oldTerm, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-  private:
-    struct sigaction m_oldInt {
-    }, m_oldTerm{};
-};
 
 const std::string flashHelp =
     "Usage: orvo-cli flash --port P [--speed S] [--blank] [--force] FILE\n"
@@ -139,8 +115,8 @@ int runFlash(const std::vector<std::string>& args) {
     stopSignal = 0;
     int result;
     {
-        const StopSignals signals;
-        orvo::Link link;
+        const orvo::platform::InterruptGuard signals(onStopSignal);
+        orvo::PortLink link;
         result = orvo::updateModuleFirmware(link, file, options, log, hooks);
     }
     switch (result) {

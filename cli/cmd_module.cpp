@@ -13,6 +13,7 @@
 #include "cli/command.h"
 #include "cli/options.h"
 #include "data/datafile.h"
+#include "desktop/portlink.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
 #include "link/infolog.h"
@@ -143,7 +144,7 @@ int runInfo(const std::vector<std::string>& args) {
         "did not open.\n";
     Options o;
     if (int rc = parseOptions("info", args, ",port,speed,", help, &o)) return rc < 0 ? 0 : rc;
-    orvo::Link link;
+    orvo::PortLink link;
     if (int rc = openPort(link, "info", o)) return rc;
     PortCloser closer{link};
     orvo::StdoutInfoLog log;
@@ -184,7 +185,7 @@ int runDownload(const std::vector<std::string>& args) {
         wanted = static_cast<int>(n);
     }
     nameTheProgram();
-    orvo::Link link;
+    orvo::PortLink link;
     if (int rc = openPort(link, "download", o)) return rc;
     PortCloser closer{link};
 
@@ -279,7 +280,7 @@ int runErase(const std::vector<std::string>& args) {
     Options o;
     if (int rc = parseOptions("erase", args, ",port,speed,yes,force,", help, &o)) return rc < 0 ? 0 : rc;
     nameTheProgram();
-    orvo::Link link;
+    orvo::PortLink link;
     if (int rc = openPort(link, "erase", o)) return rc;
     PortCloser closer{link};
     // The module does not answer 'x'; make sure one is there before erasing.
@@ -337,7 +338,7 @@ int runReset(const std::vector<std::string>& args) {
         "\nExit status: 0 done, 1 the module did not answer, 2 usage, 3 the port did not open.\n";
     Options o;
     if (int rc = parseOptions("reset", args, ",port,speed,", help, &o)) return rc < 0 ? 0 : rc;
-    orvo::Link link;
+    orvo::PortLink link;
     if (int rc = openPort(link, "reset", o)) return rc;
     PortCloser closer{link};
     orvo::ConfigBlock config;
@@ -361,7 +362,7 @@ int runCalibrate(const std::vector<std::string>& args) {
         std::fprintf(stderr, "orvo-cli calibrate: %s\n", problem.c_str());
         return ExitUsage;
     }
-    orvo::Link link;
+    orvo::PortLink link;
     if (int rc = openPort(link, "calibrate", o)) return rc;
     PortCloser closer{link};
     orvo::ConfigBlock config;

@@ -10,6 +10,7 @@
 
 #include "cli/command.h"
 #include "cli/options.h"
+#include "platform/platform.h"
 #include "sim/module.h"
 
 #ifdef __unix__
@@ -94,10 +95,7 @@ int serve(orvo::sim::Module& module) {
     std::printf("%s\n", path);
     std::fflush(stdout);
 
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
+    const orvo::platform::InterruptGuard stop(onSignal);
 
     bool client = false;
     std::string out; // bytes due to the program that the pty has not taken yet

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "platform/platform.h"
 
 namespace orvo::cli {
 
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     // Over a file-size limit a write must fail and be reported, not kill the process.
-    std::signal(SIGXFSZ, SIG_IGN);
+    orvo::platform::ignoreFileSizeSignal();
     const std::string name = argv[1];
     for (const auto& c : orvo::cli::commands()) {
         if (name != c.name) continue;
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
         int qtArgc = 1;
         std::unique_ptr<QCoreApplication> app;
         if (c.gui) {
-            if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            orvo::platform::setEnvironmentDefault("QT_QPA_PLATFORM", "offscreen");
             app = std::make_unique<QGuiApplication>(qtArgc, argv);
         } else {
             app = std::make_unique<QCoreApplication>(qtArgc, argv);

@@ -1,17 +1,16 @@
 #include "data/datafile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <new>
-#include <unistd.h>
 
 #include "data/csvcolumns.h"
 #include "data/inputfile.h"
 #include "data/linescan.h"
+#include "platform/platform.h"
 
 namespace orvo {
 
@@ -96,27 +95,25 @@ bool validColourOrStyle(int v, int maxStyle) {
 } // namespace
 
 bool LineReader::more() {
-    if (m_fd < 0 || m_end) return false;
+    if (!m_file || m_end) return false;
     // Nothing before the current line is looked at again (seek goes back one line at most).
     const std::size_t keep = m_pos - m_base;
     m_buffer.erase(0, std::min(keep, m_buffer.size()));
     m_base = m_pos;
     const std::size_t had = m_buffer.size();
     m_buffer.resize(had + m_chunk);
-    for (;;) {
-        const ssize_t got = ::read(m_fd, m_buffer.data() + had, m_chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            if (got < 0) m_readError = errno;
-            m_end = true;
-            m_buffer.resize(had);
-            m_text = m_buffer;
-            return false;
-        }
-        m_buffer.resize(had + static_cast<std::size_t>(got));
+    const std::ptrdiff_t got = m_file->readAt(m_buffer.data() + had, m_chunk, m_offset);
+    if (got <= 0) {
+        if (got < 0) m_readError = m_file->error();
+        m_end = true;
+        m_buffer.resize(had);
         m_text = m_buffer;
-        return true;
+        return false;
     }
+    m_offset += got;
+    m_buffer.resize(had + static_cast<std::size_t>(got));
+    m_text = m_buffer;
+    return true;
 }
 
 bool LineReader::atEnd() {
@@ -436,9 +433,9 @@ void readDataLines(LineReader& in, SeriesList& list, PlotFileHeader& header, con
 
 // Whether the file open at fd begins as another program's CSV file does: its first MiB (cut at
 // its last whole line) is put to the foreign reader on a scratch list.
-bool foreignCsvStart(int fd, std::size_t chunkBytes) {
+bool foreignCsvStart(platform::File& file, std::size_t chunkBytes) {
     std::string head(std::max<std::size_t>(chunkBytes, std::size_t{1} << 20), '\0');
-    const ssize_t n = ::pread(fd, head.data(), head.size(), 0);
+    const std::ptrdiff_t n = file.readAt(head.data(), head.size(), 0);
     if (n <= 0) return false;
     head.resize(std::size_t(n));
     if (head.size() == std::max<std::size_t>(chunkBytes, std::size_t{1} << 20)) {
@@ -515,22 +512,18 @@ LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader&
 FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeader& header, LoadReport& report,
                         const LoadOptions& options) {
     report = LoadReport();
-    const int fd = openRegularFile(path, &report.openError);
-    if (fd < 0) return FileStatus::OpenFailed;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+    platform::File file = openRegularFile(path, &report.openError);
+    if (!file.isOpen()) return FileStatus::OpenFailed;
     // Another program's CSV file is told by its first lines; such a file is read whole, by its
     // column names. Orvo's own files are read a chunk at a time below.
-    if (foreignCsvStart(fd, options.readChunkBytes)) {
+    if (foreignCsvStart(file, options.readChunkBytes)) {
         std::string text;
         if (!readRegularFile(path, text, &report.openError)) return FileStatus::OpenFailed;
         const int firstNew = list.dataSetCount();
         report = loadDataText(text, list, header, options);
         // Another program's set is named after its file.
         if (report.foreign && list.validSet(firstNew)) {
-            std::string name = path.substr(path.find_last_of('/') + 1);
+            std::string name(platform::fileName(path));
             if (const std::size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
                 name.erase(dot);
             const std::string old = list.dataSet(firstNew).name;
@@ -544,32 +537,31 @@ FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeade
     }
     // Two passes (is it a data file at all; then the load), neither holding the file whole.
     auto pass = [&](auto&& body) {
-        ::lseek(fd, 0, SEEK_SET);
-        LineReader in(fd, options.readChunkBytes);
+        LineReader in(file, options.readChunkBytes);
         skipByteOrderMark(in);
         body(in);
         return in.readError();
     };
     bool hasData = false;
-    int error = pass([&](LineReader& in) { hasData = hasDataLine(in); });
-    if (error == 0 && !hasData) {
+    std::string error = pass([&](LineReader& in) { hasData = hasDataLine(in); });
+    if (error.empty() && !hasData) {
         report.noData = true;
         return FileStatus::NoData;
     }
     const PlotFileHeader before = header;
-    if (error == 0) {
+    if (error.empty()) {
         const int firstNew = list.dataSetCount();
         error = pass([&](LineReader& in) { report = loadDataLines(in, list, header, options); });
         if (report.noMemory) return FileStatus::NoMemory;
         // A file that stops reading half way would load a part taken for the whole.
-        if (error != 0)
+        if (!error.empty())
             while (list.dataSetCount() > firstNew)
                 list.DeleteDataSet(list.dataSetCount() - 1);
     }
-    if (error == 0) return FileStatus::Ok;
+    if (error.empty()) return FileStatus::Ok;
     header = before;
     report = LoadReport();
-    report.openError = std::strerror(error);
+    report.openError = error;
     return FileStatus::OpenFailed;
 }
 

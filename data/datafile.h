@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/series.h"
+#include "platform/platform.h"
 
 namespace orvo {
 
@@ -89,9 +90,10 @@ std::vector<std::string> describeLoadProblems(const LoadReport& report);
 class LineReader {
   public:
     explicit LineReader(std::string_view text) : m_text(text) {}
-    // Reads the open file fd (which stays the caller's) chunkBytes at a time; only the chunk
-    // around the current line is in memory.
-    LineReader(int fd, std::size_t chunkBytes) : m_fd(fd), m_chunk(chunkBytes > 0 ? chunkBytes : 1) {}
+    // Reads the open file (which stays the caller's) from its start, chunkBytes at a time; only the
+    // chunk around the current line is in memory.
+    LineReader(platform::File& file, std::size_t chunkBytes)
+        : m_file(&file), m_chunk(chunkBytes > 0 ? chunkBytes : 1) {}
     // A copy would read lines out of the other reader's buffer.
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -101,19 +103,20 @@ class LineReader {
     void seek(std::size_t pos) { m_pos = pos < m_base ? m_base : pos; }
     // False at the end of the text.
     bool readLine(std::string_view& line);
-    // The file could not be read to its end: errno of the failed read, else 0.
-    int readError() const { return m_readError; }
+    // Why the file could not be read to its end, else "".
+    const std::string& readError() const { return m_readError; }
 
   private:
     bool more();             // reads the next chunk, dropping what lies before the current line
     std::string_view m_text; // the text from stream position m_base on
     std::size_t m_base = 0;
     std::size_t m_pos = 0;
-    int m_fd = -1;
+    platform::File* m_file = nullptr;
+    std::int64_t m_offset = 0; // where the next chunk is read from
     std::size_t m_chunk = 0;
     std::string m_buffer;
     bool m_end = false;
-    int m_readError = 0;
+    std::string m_readError;
 };
 
 // Appends data set n's block to file: name, the plot's axis labels, the notes, the limits line

@@ -1,26 +1,15 @@
 #include "data/inputfile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/platform.h"
 
 namespace orvo {
 
 namespace {
 
-const char* kindOf(mode_t mode) {
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISFIFO(mode)) return "a FIFO";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a plain file";
-}
+using platform::FileKind;
 
-std::string reasonFor(mode_t mode) {
-    return std::string("it is ") + kindOf(mode) + ", not a regular file";
+std::string reasonFor(FileKind kind) {
+    return std::string("it is ") + platform::kindName(kind) + ", not a regular file";
 }
 
 void setWhy(std::string* why, std::string text) {
@@ -30,61 +19,56 @@ void setWhy(std::string* why, std::string text) {
 } // namespace
 
 std::string notRegularFileReason(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return std::string();
-    return reasonFor(st.st_mode);
+    const FileKind kind = platform::kindOfPath(path);
+    if (kind == FileKind::None || kind == FileKind::Regular) return std::string();
+    return reasonFor(kind);
 }
 
-int openRegularFile(const std::string& path, std::string* why) {
+platform::File openRegularFile(const std::string& path, std::string* why) {
     // Looked at before opening: opening a FIFO waits for a writer, and opening a serial device
     // can already reset what is plugged into it.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        setWhy(why, std::strerror(errno));
-        return -1;
+    std::string failure;
+    const FileKind before = platform::kindOfPath(path, &failure);
+    if (before == FileKind::None) {
+        setWhy(why, failure);
+        return platform::File();
     }
-    if (!S_ISREG(st.st_mode)) {
-        setWhy(why, reasonFor(st.st_mode));
-        return -1;
+    if (before != FileKind::Regular) {
+        setWhy(why, reasonFor(before));
+        return platform::File();
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        setWhy(why, std::strerror(errno));
-        return -1;
+    platform::File file = platform::openForReading(path, &failure);
+    if (!file.isOpen()) {
+        setWhy(why, failure);
+        return file;
     }
     // The path may have been replaced between the two looks; what was opened is what counts.
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        setWhy(why, reasonFor(st.st_mode));
-        ::close(fd);
-        return -1;
+    if (const FileKind opened = file.kind(); opened != FileKind::Regular) {
+        setWhy(why, reasonFor(opened));
+        return platform::File();
     }
-    return fd;
+    return file;
 }
 
 bool readRegularFile(const std::string& path, std::string& contents, std::string* why, std::size_t maxBytes) {
     contents.clear();
-    const int fd = openRegularFile(path, why);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        setWhy(why, std::strerror(errno));
-        ::close(fd);
+    platform::File file = openRegularFile(path, why);
+    if (!file.isOpen()) return false;
+    const std::int64_t size = file.size();
+    if (size < 0) {
+        setWhy(why, platform::lastErrorText());
         return false;
     }
-    const auto size = static_cast<std::size_t>(st.st_size);
-    if (maxBytes > 0 && size > maxBytes) {
+    if (maxBytes > 0 && static_cast<std::uint64_t>(size) > maxBytes) {
         setWhy(why, "it is larger than " + std::to_string(maxBytes) + " bytes");
-        ::close(fd);
         return false;
     }
-    contents.reserve(size + 1);
+    contents.reserve(static_cast<std::size_t>(size) + 1);
     char chunk[65536];
     for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
+        const std::ptrdiff_t got = file.read(chunk, sizeof chunk);
         if (got < 0) {
-            setWhy(why, std::strerror(errno));
-            ::close(fd);
+            setWhy(why, file.error());
             contents.clear();
             return false;
         }
@@ -93,12 +77,10 @@ bool readRegularFile(const std::string& path, std::string& contents, std::string
         // A file that grows while it is read is cut at the limit rather than followed forever.
         if (maxBytes > 0 && contents.size() > maxBytes) {
             setWhy(why, "it is larger than " + std::to_string(maxBytes) + " bytes");
-            ::close(fd);
             contents.clear();
             return false;
         }
     }
-    ::close(fd);
     return true;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace orvo {
 
 // Reads the regular file at path into contents. On failure contents is empty and *why (when
@@ -16,9 +18,8 @@ namespace orvo {
 bool readRegularFile(const std::string& path, std::string& contents, std::string* why = nullptr,
                      std::size_t maxBytes = 0);
 
-// The same checks, and the file opened for reading (the descriptor is the caller's to close);
-// -1 with *why on failure.
-int openRegularFile(const std::string& path, std::string* why = nullptr);
+// The same checks, and the file opened for reading; a closed File with *why on failure.
+platform::File openRegularFile(const std::string& path, std::string* why = nullptr);
 
 // "" when path names a regular file (after following symbolic links) or nothing at all;
 // otherwise why it cannot be treated as one, e.g. "it is a character device, not a regular file".

@@ -1,12 +1,11 @@
 #include "data/linescan.h"
 
+#include <algorithm>
 #include <charconv>
-#include <clocale>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <locale.h>
 #include <string>
 
 namespace orvo {
@@ -26,12 +25,49 @@ char lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The rare numbers from_chars does not store (beyond the range of a double, or underflowing):
-// strtod in the C locale gives the same infinity, zero or subnormal that sscanf stores.
-double strtodC(std::string_view s) {
-    static locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
-    const std::string copy(s);
-    return strtod_l(copy.c_str(), nullptr, cLocale);
+// The rare numbers from_chars does not store, beyond the range of a double: what strtod stores
+// for them, an infinity for a number too large and zero for one too small, with its sign. s is
+// the whole conversion ("-1e400", "0x1p-2000"); whether it is too large or too small follows from
+// where its first non-zero digit stands and its exponent.
+double outOfRange(std::string_view s) {
+    std::size_t i = 0;
+    const bool negative = !s.empty() && s[0] == '-';
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) ++i;
+    const bool hex = i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X');
+    if (hex) i += 2;
+    const int digitWeight = hex ? 4 : 1; // a hex digit is four binary places
+    long long scale = 0;                 // the power of the first non-zero digit, before the exponent
+    bool seenNonZero = false, dot = false;
+    long long position = 0; // digits before the point so far, or minus the zeros after it
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '.') {
+            dot = true;
+            continue;
+        }
+        if (!(hex ? isHexDigit(c) : isDigit(c))) break;
+        if (!seenNonZero && c != '0') {
+            seenNonZero = true;
+            scale = dot ? position : 0;
+        }
+        if (!dot) {
+            if (seenNonZero) ++scale;
+        } else if (!seenNonZero) {
+            --position;
+        }
+    }
+    long long exponent = 0;
+    if (i < s.size() && lower(s[i]) == (hex ? 'p' : 'e')) {
+        ++i;
+        const bool negativeExponent = i < s.size() && s[i] == '-';
+        if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
+        for (; i < s.size() && isDigit(s[i]); ++i)
+            exponent = std::min<long long>(exponent * 10 + (s[i] - '0'), 1'000'000'000);
+        if (negativeExponent) exponent = -exponent;
+    }
+    const bool tooLarge = seenNonZero && scale * digitWeight + exponent > 0;
+    const double v = tooLarge ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -v : v;
 }
 
 enum class Step { Stored, NoMatch, TextEnded };
@@ -128,7 +164,7 @@ class Scanner {
             }
             m_p = q;
             if (r.ec == std::errc::result_out_of_range) {
-                out = strtodC(std::string_view(m_s + start, m_p - start));
+                out = outOfRange(std::string_view(m_s + start, m_p - start));
                 return Step::Stored;
             }
             out = negative ? -v : v;
@@ -158,7 +194,7 @@ class Scanner {
         double v = 0.0;
         const auto r = std::from_chars(m_s + start + signLength + 2, m_s + m_p, v, std::chars_format::hex);
         if (r.ec == std::errc::result_out_of_range) {
-            out = strtodC(std::string_view(m_s + start, m_p - start));
+            out = outOfRange(std::string_view(m_s + start, m_p - start));
             return Step::Stored;
         }
         if (r.ec != std::errc{}) v = 0.0; // strtod takes the "0" of a "0x" without a hex digit

@@ -3,19 +3,11 @@
 // checksums are counted here and the caller decides what to do about wrong ones.
 #include "firmware/hexfile.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#ifdef __unix__
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#else
-#include <filesystem>
-#include <fstream>
-#endif
+#include "platform/platform.h"
 
 namespace orvo {
 namespace {
@@ -53,65 +45,33 @@ std::size_t firstNonHex(std::string_view text, std::size_t from, std::size_t to)
     return std::string_view::npos;
 }
 
-#ifdef __unix__
 // The whole file, when it is a regular file of at most the limit.
 bool readBounded(const std::string& path, std::string* text, std::string* error) {
-    // O_NONBLOCK: opening a FIFO with no writer must not wait for one.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        *error = std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    // Opened without waiting: opening a FIFO with no writer must not wait for one.
+    platform::File file = platform::openForReading(path, error);
+    if (!file.isOpen()) return false;
+    if (file.kind() != platform::FileKind::Regular) {
         *error = "not a regular file";
         return false;
     }
     text->clear();
     char chunk[16384];
     for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
+        const std::ptrdiff_t n = file.read(chunk, sizeof chunk);
         if (n < 0) {
-            *error = std::strerror(errno);
-            ::close(fd);
+            *error = file.error();
             return false;
         }
         if (n == 0) break;
         text->append(chunk, static_cast<std::size_t>(n));
         if (text->size() > MaxFirmwareFileBytes) {
-            ::close(fd);
             *error =
                 "larger than " + std::to_string(MaxFirmwareFileBytes / 1024) + " KiB, not a firmware file";
             return false;
         }
     }
-    ::close(fd);
     return true;
 }
-#else
-bool readBounded(const std::string& path, std::string* text, std::string* error) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        *error = "not a regular file";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "cannot be opened";
-        return false;
-    }
-    text->assign(MaxFirmwareFileBytes + 1, '\0');
-    in.read(text->data(), static_cast<std::streamsize>(text->size()));
-    text->resize(static_cast<std::size_t>(in.gcount()));
-    if (text->size() > MaxFirmwareFileBytes) {
-        *error = "larger than " + std::to_string(MaxFirmwareFileBytes / 1024) + " KiB, not a firmware file";
-        return false;
-    }
-    return true;
-}
-#endif
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';

@@ -8,14 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "sim/module.h"
-
 namespace orvo {
 
 Link::Link() = default;
 
 Link::~Link() {
-    // The device may be the emulated module's, which goes with this link: the device first.
     m_device.reset();
 }
 
@@ -24,8 +21,7 @@ void Link::trace(const std::string& text) {
 }
 
 std::unique_ptr<SerialDevice> Link::defaultDevice(const std::string& name) {
-    if (name == SimulatorPortName) return makeSimulatorDevice(*this);
-    return makeQtSerialDevice();
+    return m_defaultFactory ? m_defaultFactory(name) : nullptr;
 }
 
 std::size_t Link::buffered() const {
@@ -263,12 +259,8 @@ void Link::CommSetDeviceFactory(SerialDeviceFactory factory) {
     m_factory = std::move(factory);
 }
 
-sim::Module& Link::simulator() {
-    if (!m_simulator) {
-        m_simulator = std::make_unique<sim::Module>();
-        m_simulator->generateFlights(3, 2026);
-    }
-    return *m_simulator;
+void Link::setDefaultDeviceFactory(SerialDeviceFactory factory) {
+    m_defaultFactory = std::move(factory);
 }
 
 } // namespace orvo

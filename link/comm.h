@@ -1,5 +1,6 @@
-// The link to a module: a Link owns its serial device, its clock and, for the built-in
-// "Simulator" port, its own emulated module; the Comm calls are its members. Every exchange with
+// The link to a module: a Link owns its serial device and its clock; the Comm calls are its
+// members. Which device a port name opens is decided above it (sim::SimulatedLink adds the
+// built-in "Simulator" port, PortLink the system's serial ports). Every exchange with
 // the module (commands, downloads, configuration, live logging, firmware programming) goes
 // through them. Whatever talks to the module is handed the link it talks over: the window holds
 // one, and so does each orvo-cli command.
@@ -22,10 +23,6 @@ int CommBaudFor(int speedIndexOrBaud);
 
 // The name of the built-in emulated module's port (last entry of the port list).
 inline constexpr const char* SimulatorPortName = "Simulator";
-
-namespace sim {
-class Module;
-}
 
 // The trace hook gets "Opening %s", "%s Opened." and "Comm port closed". No output by default.
 using CommTraceFn = std::function<void(const std::string&)>;
@@ -78,15 +75,15 @@ class Link {
     // The trace hook gets "Opening %s", "%s Opened." and "Comm port closed". No output by default.
     void CommSetTrace(CommTraceFn trace);
 
-    // Replaceable pieces. nullptr / an empty factory restore the defaults (the real clock; QSerialPort
-    // for device names, the emulator for "Simulator"). Install them while the port is closed.
+    // Replaceable pieces. nullptr / an empty factory restore the defaults (the real clock; the ports
+    // the link was made with). Install them while the port is closed.
     void CommSetClock(Clock* clock);
     Clock& CommClock() const;
     void CommSetDeviceFactory(SerialDeviceFactory factory);
 
-    // The emulated module behind this link's "Simulator" port, made at first use with three
-    // recorded flights; its memory and configuration outlive closing and reopening the port.
-    sim::Module& simulator();
+  protected:
+    // The ports this kind of link opens when no factory was installed (none for a plain Link).
+    void setDefaultDeviceFactory(SerialDeviceFactory factory);
 
   private:
     void trace(const std::string& text);
@@ -101,15 +98,11 @@ class Link {
     CommTraceFn m_trace;
     Clock* m_clock = nullptr;
     SerialDeviceFactory m_factory;
-    std::unique_ptr<sim::Module> m_simulator;
+    SerialDeviceFactory m_defaultFactory;
     // What the device handed over and the helpers have not taken yet.
     std::vector<std::uint8_t> m_rx;
     std::size_t m_rxPos = 0;
     int m_baud = 0;
 };
-
-// The "Simulator" device of a link: its emulated module, paced at the open speed and timed by
-// the link's clock.
-std::unique_ptr<SerialDevice> makeSimulatorDevice(Link& link);
 
 } // namespace orvo

@@ -38,7 +38,4 @@ class SerialDevice {
 // Makes the device for a port name; Comm calls it at every CommOpen.
 using SerialDeviceFactory = std::function<std::unique_ptr<SerialDevice>(const std::string& portName)>;
 
-// The backends Comm uses by default.
-std::unique_ptr<SerialDevice> makeQtSerialDevice();
-
 } // namespace orvo

@@ -1,6 +1,7 @@
 // Build-time tool: draws the program's SVG icon at the sizes of the hicolor icon theme, so the
 // installed menu entry has sharp pictures where a desktop does not scale SVG icons itself.
-// Usage: orvo-rendericon ICON.svg OUTDIR NAME SIZE...  writes OUTDIR/SIZExSIZE/apps/NAME.png.
+// Usage: orvo-rendericon ICON.svg OUTDIR NAME SIZE...  writes OUTDIR/SIZExSIZE/apps/NAME.png, or
+// OUTDIR/NAME for a NAME ending in ".ico" (a Windows icon of the last size).
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -32,15 +33,18 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "orvo-rendericon: bad size %s\n", argv[i]);
             return 2;
         }
-        const QString dir = QStringLiteral("%1x%1/apps").arg(size);
-        const QString file = out.filePath(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+        // NAME.ico: one Windows icon file of that size in OUTDIR itself (the program's icon resource).
+        const bool ico = name.endsWith(QStringLiteral(".ico"));
+        const QString dir = ico ? QStringLiteral(".") : QStringLiteral("%1x%1/apps").arg(size);
+        const QString file =
+            out.filePath(ico ? name : dir + QLatin1Char('/') + name + QStringLiteral(".png"));
         QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         svg.render(&painter);
         painter.end();
-        if (!out.mkpath(dir) || !image.save(file, "PNG")) {
+        if (!out.mkpath(dir) || !image.save(file, ico ? "ICO" : "PNG")) {
             std::fprintf(stderr, "orvo-rendericon: cannot write %s\n", file.toLocal8Bit().constData());
             return 1;
         }

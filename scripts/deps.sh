@@ -7,6 +7,7 @@ packages=(
   libjpeg-dev libgif-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-liberation2 fonts-dejavu-core poppler-utils
   dpkg-dev desktop-file-utils appstream lintian libglib2.0-bin
+  g++-mingw-w64-x86-64-posix wine googletest
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -11,6 +11,7 @@
 
 #include "clirun.h"
 #include "config/configblock.h"
+#include "desktop/portlink.h"
 #include "link/comm.h"
 
 using namespace orvo;
@@ -36,7 +37,7 @@ class PtySimTest : public ::testing::Test {
     }
     PtySim sim;
     std::string path;
-    Link link;
+    orvo::PortLink link;
 };
 
 } // namespace

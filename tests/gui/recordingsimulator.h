@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "desktop/portlink.h"
+#include "desktop/qtserialdevice.h"
 #include "link/comm.h"
 
 // The emulator's port, with what the program opened it at and wrote to it.
@@ -20,7 +22,8 @@ struct Wire {
 
 class RecordingDevice : public orvo::SerialDevice {
   public:
-    RecordingDevice(orvo::Link& link, Wire& w) : m_wire(w), m_inner(orvo::makeSimulatorDevice(link)) {}
+    RecordingDevice(orvo::PortLink& link, Wire& w)
+        : m_wire(w), m_inner(orvo::sim::makeSimulatorDevice(link.simulator(), link)) {}
     bool open(const std::string& n, const orvo::LineSettings& s, std::string* e) override {
         m_wire.openedBaud = s.baud;
         return m_inner->open(n, s, e);
@@ -43,7 +46,7 @@ class RecordingDevice : public orvo::SerialDevice {
 };
 
 // "Simulator" opens a RecordingDevice writing into wire; other names open real ports.
-inline void recordSimulatorPort(orvo::Link& link, Wire& wire) {
+inline void recordSimulatorPort(orvo::PortLink& link, Wire& wire) {
     link.CommSetDeviceFactory([&link, &wire](const std::string& name) -> std::unique_ptr<orvo::SerialDevice> {
         if (name == orvo::SimulatorPortName) return std::make_unique<RecordingDevice>(link, wire);
         return orvo::makeQtSerialDevice();

@@ -105,7 +105,7 @@ class ConfigureTest : public ::testing::Test {
         windows.reset();
         clearStore();
     }
-    orvo::Link& link() { return form->state().link; }
+    orvo::PortLink& link() { return form->state().link; }
     // The connect handler belongs to the Connect page; these tests open the port themselves.
     void connectSimulator() {
         ASSERT_EQ(link().CommOpen(orvo::SimulatorPortName, 5, 0), 1);

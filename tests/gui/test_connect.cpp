@@ -76,7 +76,7 @@ class ConnectTest : public ::testing::Test {
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
     }
     TMainForm& form() { return *windows->mainForm; }
-    Link& link() { return form().state().link; }
+    orvo::PortLink& link() { return form().state().link; }
     SeriesList& series() { return form().state().plot.settings.series; }
     void connectAndList() {
         control<QPushButton>(&form(), "ConnectBtn")->click();

@@ -52,7 +52,7 @@ class FirmwareGuiTest : public ::testing::Test {
         windows.reset();
         clearStore();
     }
-    orvo::Link& link() { return form->state().link; }
+    orvo::PortLink& link() { return form->state().link; }
     QString hexFile(const std::string& text) {
         const QString path = dir.filePath(QStringLiteral("fw%1.hex").arg(++files));
         EXPECT_TRUE(hexkit::writeFile(path.toStdString(), text));

@@ -43,7 +43,7 @@ class LogPageTest : public ::testing::Test {
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
     }
     TMainForm& form() { return *windows->mainForm; }
-    Link& link() { return form().state().link; }
+    orvo::PortLink& link() { return form().state().link; }
 
     VirtualClock clock{1000};
     Wire wire;

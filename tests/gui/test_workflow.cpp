@@ -116,7 +116,7 @@ class WorkflowTest : public ::testing::Test {
         QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo")).clear();
     }
 
-    Link& link() { return windows->state.link; }
+    orvo::PortLink& link() { return windows->state.link; }
     PlotSettings& plot() { return windows->state.plot.settings; }
     SeriesList& list() { return plot().series; }
     QStringList infoLines() const {

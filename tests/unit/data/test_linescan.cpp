@@ -82,6 +82,11 @@ TEST(LineScan, AgreesWithSscanfOnHardLines) {
 }
 
 TEST(LineScan, AgreesWithSscanfOnRandomLines) {
+#ifdef _WIN32
+    // The reference is the GNU C library's sscanf, whose reading the files were written for; the
+    // Windows C library reads "0x" without digits its own way.
+    GTEST_SKIP() << "the reference sscanf is the GNU C library's";
+#endif
     const std::vector<std::string> pieces = {
         "0",   "1",     "9", "12.5", ".", "-",  "+", "e",  "E",  "p",   "x",   "0x", "a",    "f", "nan",
         "inf", "inity", "(", ")",    ",", ", ", " ", "\t", "e-", "e+9", "1e9", "00", "7.25", "#", "!"};

@@ -11,6 +11,7 @@
 #include "link/configexchange.h"
 #include "link/protocol.h"
 #include "sim/module.h"
+#include "sim/simulatedlink.h"
 
 using namespace orvo;
 
@@ -202,7 +203,7 @@ class ModuleExchangeTest : public ::testing::Test {
         ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
     }
     VirtualClock clock{0xFFFFF000u}; // the tick count wraps during the tests
-    Link link;                       // its own emulated module, made afresh for every test
+    orvo::sim::SimulatedLink link;   // its own emulated module, made afresh for every test
 };
 
 sim::RecordedSet recorded(std::vector<std::uint16_t> words, bool announce = true) {

@@ -5,6 +5,7 @@
 #include "link/configexchange.h"
 #include "link/protocol.h"
 #include "sim/module.h"
+#include "sim/simulatedlink.h"
 
 using namespace orvo;
 
@@ -14,7 +15,7 @@ class SimulatorPortTest : public ::testing::Test {
   protected:
     void SetUp() override { link.CommSetClock(&clock); }
     VirtualClock clock{0xFFFFF000u};
-    Link link; // its own emulated module, made afresh for every test
+    orvo::sim::SimulatedLink link; // its own emulated module, made afresh for every test
 };
 
 } // namespace
@@ -122,7 +123,7 @@ TEST(LinkObject, TwoLinksTalkToTheirOwnEmulatedModulesSideBySide) {
     // Each link owns its clock setting, device and emulated module: nothing of one reaches the
     // other.
     VirtualClock clockA, clockB;
-    Link a, b;
+    orvo::sim::SimulatedLink a, b;
     a.CommSetClock(&clockA);
     b.CommSetClock(&clockB);
     ConfigBlock configA = a.simulator().config();

@@ -12,6 +12,7 @@
 #include "link/protocol.h"
 #include "moduleops/downloadarchive.h"
 #include "sim/module.h"
+#include "sim/simulatedlink.h"
 
 using namespace orvo;
 
@@ -24,7 +25,7 @@ class DownloadArchiveTest : public ::testing::Test {
         ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
     }
     VirtualClock clock;
-    Link link; // its own emulated module, made afresh for every test
+    orvo::sim::SimulatedLink link; // its own emulated module, made afresh for every test
 };
 
 sim::RecordedSet recorded(std::vector<std::uint16_t> words) {

@@ -9,6 +9,7 @@
 #include "link/comm.h"
 #include "moduleops/moduleoperations.h"
 #include "sim/module.h"
+#include "sim/simulatedlink.h"
 
 using namespace orvo;
 
@@ -23,7 +24,7 @@ struct OpenModule {
         EXPECT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
     }
     VirtualClock clock;
-    Link link;
+    orvo::sim::SimulatedLink link;
     StringInfoLog log;
     ConfigBlock block; // what an operation read
 };

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "desktop/qtserialdevice.h"
 #include "link/clock.h"
-#include "link/serialdevice.h"
 
 #ifdef Q_OS_UNIX
 #include <cstdlib>
@@ -19,6 +19,10 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
+
+#ifdef Q_OS_WIN
+#include <windows.h>
 #endif
 
 namespace orvo {
@@ -82,7 +86,12 @@ std::string openFailureText(const std::string& name, QSerialPort::SerialPortErro
                    " $USER\nthen log out and log in again.";
         }
 #endif
+#ifdef Q_OS_WIN
+        // Windows answers "access denied" for a COM port that another program holds open.
+        return "Device busy: " + name + " is in use by another program.";
+#else
         return "Permission denied: " + name;
+#endif
     }
     case QSerialPort::OpenError:
         return "Device busy: " + name + " is already open.";
@@ -119,6 +128,11 @@ class QtSerialDevice : public SerialDevice {
             // The port's old modes are put back at once on close: the last bytes written must be on
             // the line first, or they would go out at the old speed.
             if (m_alive) ::tcdrain(static_cast<int>(m_port.handle()));
+#endif
+#ifdef Q_OS_WIN
+            // The same on Windows: the driver's buffer goes out before the handle closes (a firmware
+            // update's last record is written just before the close).
+            if (m_alive) FlushFileBuffers(reinterpret_cast<HANDLE>(m_port.handle()));
 #endif
             if (m_alive) m_port.setDataTerminalReady(false);
             m_port.close();

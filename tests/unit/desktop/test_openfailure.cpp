@@ -11,12 +11,13 @@
 #include <cstdio>
 #include <string>
 
+#include "desktop/portlink.h"
 #include "link/comm.h"
 
 using namespace orvo;
 
 TEST(OpenFailure, MissingDeviceAndNonTerminal) {
-    Link link;
+    orvo::PortLink link;
     EXPECT_EQ(link.CommOpen("/dev/ttyORVO-missing", 5, 0), 0);
     EXPECT_FALSE(link.CommIsOpen());
     EXPECT_EQ(link.CommLastError(), "No such device: /dev/ttyORVO-missing");
@@ -52,7 +53,7 @@ TEST(OpenFailure, PermissionDeniedNamesTheGroupAndTheCommand) {
     if (pid == 0) {
         close(pipefd[0]);
         if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
-        Link link;
+        orvo::PortLink link;
         int ok = link.CommOpen(slave, 5, 0);
         std::string e = link.CommLastError();
         if (write(pipefd[1], e.data(), e.size()) < 0) _exit(4);

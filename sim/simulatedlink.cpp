@@ -1,17 +1,14 @@
-// The "Simulator" port: a link talks to its own emulated module in this process, paced at the
-// speed the port was opened with and timed by the link's clock (so tests on a virtual clock run
-// the whole conversation without waiting).
+#include "sim/simulatedlink.h"
+
 #include "link/clock.h"
-#include "link/comm.h"
-#include "link/serialdevice.h"
 #include "sim/module.h"
 
-namespace orvo {
+namespace orvo::sim {
 namespace {
 
 class SimulatorDevice : public SerialDevice {
   public:
-    explicit SimulatorDevice(Link& link) : m_link(link), m_module(link.simulator()) {}
+    SimulatorDevice(Module& module, Link& link) : m_link(link), m_module(module) {}
     bool open(const std::string&, const LineSettings& settings, std::string*) override {
         Clock* clock = &m_link.CommClock();
         m_module.setTimeSource([clock] { return clock->tickCount(); });
@@ -48,14 +45,38 @@ class SimulatorDevice : public SerialDevice {
 
   private:
     Link& m_link;
-    sim::Module& m_module;
+    Module& m_module;
     bool m_open = false;
 };
 
 } // namespace
 
-std::unique_ptr<SerialDevice> makeSimulatorDevice(Link& link) {
-    return std::make_unique<SimulatorDevice>(link);
+std::unique_ptr<SerialDevice> makeSimulatorDevice(Module& module, Link& link) {
+    return std::make_unique<SimulatorDevice>(module, link);
 }
 
-} // namespace orvo
+SimulatedLink::SimulatedLink() {
+    setDefaultDeviceFactory([this](const std::string& name) -> std::unique_ptr<SerialDevice> {
+        if (name == SimulatorPortName) return makeSimulatorDevice(simulator(), *this);
+        return m_otherPorts ? m_otherPorts(name) : nullptr;
+    });
+}
+
+SimulatedLink::~SimulatedLink() {
+    // The device may be the emulated module's, which goes before the base class: the device first.
+    CommClose();
+}
+
+Module& SimulatedLink::simulator() {
+    if (!m_module) {
+        m_module = std::make_unique<Module>();
+        m_module->generateFlights(3, 2026);
+    }
+    return *m_module;
+}
+
+void SimulatedLink::setOtherPorts(SerialDeviceFactory factory) {
+    m_otherPorts = std::move(factory);
+}
+
+} // namespace orvo::sim
