@@ -23,32 +23,23 @@ bool loadDataFileReporting(const std::string& prefix, const std::string& path, S
     const FileStatus status =
         loadDataFile(path, list, header, report, budget ? budget->next() : LoadOptions());
     if (budget) budget->spent(report);
-    if (status == FileStatus::OpenFailed) {
-        std::fprintf(stderr, "%sUnable to open %s!%s\n", prefix.c_str(), path.c_str(),
-                     sentence(report.openError).c_str());
-        return false;
-    }
-    if (status == FileStatus::NoMemory) {
-        std::fprintf(stderr, "%snot enough memory to load %s; nothing of it was loaded.\n", prefix.c_str(),
-                     path.c_str());
-        return false;
-    }
-    if (status == FileStatus::NoData && !report.refused.empty()) {
-        std::fprintf(stderr, "%s%s was not loaded. %s\n", prefix.c_str(), path.c_str(),
-                     report.refused.c_str());
-        return false;
-    }
-    if (status == FileStatus::NoData) {
-        std::fprintf(stderr,
-                     "%s%s holds no data: not one line is a sample line or a data file header; nothing "
-                     "was loaded.\n",
-                     prefix.c_str(), path.c_str());
+    if (report.cancelled) return false;
+    if (const LoadMessage m = describeLoadFailure(path, status, report); !m.text.empty()) {
+        std::fprintf(stderr, "%s%s%s%s\n", prefix.c_str(), m.text.c_str(), m.details.empty() ? "" : " ",
+                     m.details.c_str());
         return false;
     }
     for (const std::string& note : report.notes)
         std::fprintf(stderr, "%s%s: %s\n", prefix.c_str(), path.c_str(), note.c_str());
     for (const std::string& problem : describeLoadProblems(report))
         std::fprintf(stderr, "%s%s: %s\n", prefix.c_str(), path.c_str(), problem.c_str());
+    // The unit a file left unnamed was assumed: say so, and how to choose another.
+    if (report.unitAssumed)
+        std::fprintf(stderr,
+                     "%s%s: its altitudes were taken as %s; give --unit ft, --unit yd or --unit m to "
+                     "read them in another unit.\n",
+                     prefix.c_str(), path.c_str(),
+                     report.assumedUnit ? unitWord(report.assumedUnit).c_str() : "they stand, in no unit");
     return true;
 }
 
