@@ -160,26 +160,15 @@ bool TMainForm::loadDataFile(const QString& path, int* setsLeft) {
     if (setsLeft) options.maxDataSets = std::max(*setsLeft, 0);
     const orvo::FileStatus status = orvo::loadDataFile(localPath(path), plot.series, header, report, options);
     if (setsLeft) *setsLeft -= report.setsAdded;
-    if (status == orvo::FileStatus::NoMemory) {
-        m_prompts->error(this,
-                         QStringLiteral("Not enough memory to load %1. Nothing of it was loaded.").arg(path));
-        return false;
-    }
-    if (status == orvo::FileStatus::OpenFailed) {
-        m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path), reasonText(report.openError));
-        return false;
-    }
+    if (report.cancelled) return false;
     m_loadedPlotFile = report.plotFile;
-    if (status == orvo::FileStatus::NoData && !report.refused.empty()) {
-        m_prompts->error(this, QStringLiteral("%1 was not loaded.").arg(path),
-                         QString::fromStdString(report.refused));
-        return false;
-    }
-    if (status == orvo::FileStatus::NoData) {
-        m_prompts->error(this,
-                         QStringLiteral("%1 holds no data: not one line is a sample line or a data file "
-                                        "header. Nothing was loaded.")
-                             .arg(path));
+    if (const orvo::LoadMessage m = orvo::describeLoadFailure(localPath(path), status, report);
+        !m.text.empty()) {
+        // The path as the flyer chose it, not as the file system spells it.
+        QString text = QString::fromStdString(m.text);
+        text.replace(QString::fromStdString(localPath(path)), path);
+        m_prompts->error(this, text, QString::fromLocal8Bit(m.details.c_str()));
+        m_loadedPlotFile = false;
         return false;
     }
     // A plot file brings its texts and limits, which are also its Reset view; the view is not

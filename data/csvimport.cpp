@@ -65,7 +65,7 @@ bool parseNumber(std::string_view field, char sep, double& value) {
 // A line of a header block: "Key: value", with a letter before the colon and no separator there.
 bool isKeyValue(std::string_view line, std::string_view* key = nullptr, std::string_view* value = nullptr) {
     const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos || colon == 0) return false;
+    if (colon == std::string_view::npos || colon == 0 || isDigit(line[0])) return false; // "2024-03-23T13:41"
     const std::string_view k = line.substr(0, colon);
     bool letter = false;
     for (char c : k) {
@@ -688,13 +688,14 @@ CsvLayout analyse(std::string_view head, bool wholeFile) {
         layout.doubtful = true;
         layout.refusal = "The unit of its time column " +
                          quoted(layout.columns[static_cast<std::size_t>(g.timeColumn)].name) +
-                         " is not one Orvo knows (seconds, milliseconds, microseconds, minutes, hours), so "
-                         "its times cannot be read as seconds.";
+                         " is not one Orvo knows, so its times are not read as seconds; Orvo needs seconds, "
+                         "milliseconds, microseconds, minutes or hours.";
         layout.doubt = layout.refusal;
     } else if (layout.named && layout.rowFields > static_cast<int>(header.size()) + 1) {
         layout.refusal = "Its header names " + std::to_string(header.size()) + " columns but its rows have " +
                          std::to_string(layout.rowFields) +
-                         " fields, so which field is which column cannot be told.";
+                         " fields, so which field is which column cannot be told; Orvo needs rows with as "
+                         "many fields as the header names, or one more (a row number first).";
     }
     return layout;
 }
