@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include "app/appwindows.h"
+#include "app/csvimportdialog.h"
 #include "app/prompts.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
@@ -56,6 +57,10 @@ void TMainForm::buildFileButtons() {
     LoadBtn->setToolTip(QStringLiteral("Load data"));
     connect(SaveBtn, &QPushButton::clicked, this, &TMainForm::SaveBtnClick);
     connect(LoadBtn, &QPushButton::clicked, this, &TMainForm::LoadBtnClick);
+    ImportBtn = new QPushButton(QStringLiteral("Import"), DataPage);
+    ImportBtn->setObjectName("ImportBtn");
+    ImportBtn->setToolTip(QStringLiteral("Load another program's CSV file, choosing its columns and unit"));
+    connect(ImportBtn, &QPushButton::clicked, this, &TMainForm::ImportBtnClick);
     buildCompareButtons();
 }
 
@@ -114,6 +119,14 @@ void TMainForm::LoadBtnClick() {
     loadDataFile(path);
 }
 
+void TMainForm::ImportBtnClick() {
+    const QString path =
+        m_prompts->openFileName(this, QStringLiteral("Import CSV File"), m_lastLoadFile, DataFileFilter);
+    if (path.isEmpty()) return;
+    m_lastLoadFile = path;
+    loadDataFile(path, nullptr, true);
+}
+
 void TMainForm::openDataFiles(const QStringList& paths) {
     Timer2->stop(); // the Connect page must not replace the plot three seconds after start
     showPage(DataPage);
@@ -149,7 +162,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
     openDataFiles(paths);
 }
 
-bool TMainForm::loadDataFile(const QString& path, int* setsLeft) {
+bool TMainForm::loadDataFile(const QString& path, int* setsLeft, bool askMapping) {
     m_loadedPlotFile = false;
     orvo::PlotSettings& plot = m_state->plot.settings;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
@@ -158,6 +171,27 @@ bool TMainForm::loadDataFile(const QString& path, int* setsLeft) {
     const orvo::EditHistory::Recording load = m_state->history.recordLoad();
     orvo::LoadOptions options;
     if (setsLeft) options.maxDataSets = std::max(*setsLeft, 0);
+    // Another program's file: the choice remembered for its header, else the import dialog when
+    // the guess is doubtful or the flyer asked for it.
+    options.chooseMapping = [this, askMapping](const orvo::CsvLayout& layout, orvo::CsvMapping& mapping) {
+        const std::string key = layout.headerKey();
+        if (!askMapping) {
+            const orvo::CsvChoice remembered = rememberedImportChoice(key);
+            orvo::CsvMapping m = mapping;
+            if (!remembered.empty() && orvo::applyChoice(layout, remembered, m).empty() &&
+                orvo::readable(layout, m)) {
+                mapping = m;
+                return true;
+            }
+            if (!layout.doubtful) return true;
+        }
+        CsvImportDialog dialog(this);
+        dialog.setLayout(layout, mapping);
+        if (m_prompts->execDialog(&dialog) != QDialog::Accepted) return false;
+        mapping = dialog.mapping();
+        rememberImportChoice(key, layout, mapping);
+        return true;
+    };
     const orvo::FileStatus status = orvo::loadDataFile(localPath(path), plot.series, header, report, options);
     if (setsLeft) *setsLeft -= report.setsAdded;
     if (report.cancelled) return false;

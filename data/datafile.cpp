@@ -500,8 +500,7 @@ FileStatus loadForeign(const CsvLayout& layout, Reader&& reader, SeriesList& lis
             return FileStatus::NoData;
         }
     }
-    if (options.chooseMapping && (options.askMapping || (layout.doubtful && !options.choice)) &&
-        !options.chooseMapping(layout, mapping)) {
+    if (options.chooseMapping && !options.chooseMapping(layout, mapping)) {
         report.cancelled = true;
         return FileStatus::Ok;
     }

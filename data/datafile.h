@@ -78,10 +78,10 @@ struct LoadOptions {
     // Another program's file: the columns and unit the flyer chose (orvo-cli's options), applied
     // over the guess; a choice that names no column of the file refuses the file.
     const CsvChoice* choice = nullptr;
-    // Another program's file: asked for the mapping when the guess is doubtful, or always with
-    // askMapping (the import dialog); false cancels the load.
+    // Another program's file: given its layout and the mapping so far (the guess, or the choice),
+    // may change the mapping (the window asks its import dialog when the layout is doubtful, or
+    // for "Import"); false cancels the load.
     std::function<bool(const CsvLayout&, CsvMapping&)> chooseMapping;
-    bool askMapping = false;
 };
 
 // The data sets left to one load of several files: each file's LoadOptions takes what the files
