@@ -42,8 +42,10 @@ if ls tests/fuzz/fuzz_*.cpp >/dev/null 2>&1; then
     mkdir -p "$work"
     [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$work/"
     echo "-- $name"
+    dict=()
+    [ -f "tests/fuzz/$name.dict" ] && dict=(-dict="tests/fuzz/$name.dict")
     ./build/fuzz/tests/fuzz/$name -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -timeout=10 \
-      -print_final_stats=1 "$work" 2>build/fuzz/$name.log || { tail -n 60 build/fuzz/$name.log; exit 1; }
+      -print_final_stats=1 "${dict[@]}" "$work" 2>build/fuzz/$name.log || { tail -n 60 build/fuzz/$name.log; exit 1; }
     grep -E 'stat::number_of_executed_units|Done' build/fuzz/$name.log | head -n 2 || true
   done
 fi

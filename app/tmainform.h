@@ -153,6 +153,7 @@ class TMainForm : public QWidget {
     // [data file controls]
     QPushButton* SaveBtn = nullptr;
     QPushButton* LoadBtn = nullptr;
+    QPushButton* ImportBtn = nullptr; // Load, with the import dialog for another program's file
     QPushButton* LineUpBtn = nullptr; // every set's liftoff at 0 s
     // [end data file controls]
     // [data properties controls]
@@ -315,13 +316,15 @@ class TMainForm : public QWidget {
     // The Save flow; true when a file was written.
     bool saveData();
     void LoadBtnClick();
+    void ImportBtnClick();
     // After a load added data sets: the Data Properties list selects its first entry, the plot
     // repaints.
     void afterDataSetsLoaded();
     // Loads one data file as Load does, with its messages; false when it could not be opened or
     // not loaded. setsLeft (for a load of several files) is what the files before it left of the
     // data sets one load may add, and is brought down by what this one added.
-    bool loadDataFile(const QString& path, int* setsLeft = nullptr);
+    // askMapping: another program's file is imported through the import dialog whatever its guess.
+    bool loadDataFile(const QString& path, int* setsLeft = nullptr, bool askMapping = false);
     // Loads data files given on the command line or dropped on the window, then shows the
     // Recorded Data page.
     void openDataFiles(const QStringList& paths);

@@ -19,6 +19,7 @@
 
 #include "app/appwindows.h"
 #include "app/corepath.h"
+#include "app/csvimportdialog.h"
 #include "app/prompts.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
@@ -57,6 +58,10 @@ void TMainForm::buildFileButtons() {
     LoadBtn->setToolTip(QStringLiteral("Load data"));
     connect(SaveBtn, &QPushButton::clicked, this, &TMainForm::SaveBtnClick);
     connect(LoadBtn, &QPushButton::clicked, this, &TMainForm::LoadBtnClick);
+    ImportBtn = new QPushButton(QStringLiteral("Import"), DataPage);
+    ImportBtn->setObjectName("ImportBtn");
+    ImportBtn->setToolTip(QStringLiteral("Load another program's CSV file, choosing its columns and unit"));
+    connect(ImportBtn, &QPushButton::clicked, this, &TMainForm::ImportBtnClick);
     buildCompareButtons();
 }
 
@@ -115,6 +120,14 @@ void TMainForm::LoadBtnClick() {
     loadDataFile(path);
 }
 
+void TMainForm::ImportBtnClick() {
+    const QString path =
+        m_prompts->openFileName(this, QStringLiteral("Import CSV File"), m_lastLoadFile, DataFileFilter);
+    if (path.isEmpty()) return;
+    m_lastLoadFile = path;
+    loadDataFile(path, nullptr, true);
+}
+
 void TMainForm::openDataFiles(const QStringList& paths) {
     Timer2->stop(); // the Connect page must not replace the plot three seconds after start
     showPage(DataPage);
@@ -150,7 +163,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
     openDataFiles(paths);
 }
 
-bool TMainForm::loadDataFile(const QString& path, int* setsLeft) {
+bool TMainForm::loadDataFile(const QString& path, int* setsLeft, bool askMapping) {
     m_loadedPlotFile = false;
     orvo::PlotSettings& plot = m_state->plot.settings;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
@@ -159,28 +172,38 @@ bool TMainForm::loadDataFile(const QString& path, int* setsLeft) {
     const orvo::EditHistory::Recording load = m_state->history.recordLoad();
     orvo::LoadOptions options;
     if (setsLeft) options.maxDataSets = std::max(*setsLeft, 0);
+    // Another program's file: the choice remembered for its header, else the import dialog when
+    // the guess is doubtful or the flyer asked for it.
+    options.chooseMapping = [this, askMapping](const orvo::CsvLayout& layout, orvo::CsvMapping& mapping) {
+        const std::string key = layout.headerKey();
+        if (!askMapping) {
+            const orvo::CsvChoice remembered = rememberedImportChoice(key);
+            orvo::CsvMapping m = mapping;
+            if (!remembered.empty() && orvo::applyChoice(layout, remembered, m).empty() &&
+                orvo::readable(layout, m)) {
+                mapping = m;
+                return true;
+            }
+            if (!layout.doubtful) return true;
+        }
+        CsvImportDialog dialog(this);
+        dialog.setLayout(layout, mapping);
+        if (m_prompts->execDialog(&dialog) != QDialog::Accepted) return false;
+        mapping = dialog.mapping();
+        rememberImportChoice(key, layout, mapping);
+        return true;
+    };
     const orvo::FileStatus status = orvo::loadDataFile(localPath(path), plot.series, header, report, options);
     if (setsLeft) *setsLeft -= report.setsAdded;
-    if (status == orvo::FileStatus::NoMemory) {
-        m_prompts->error(this,
-                         QStringLiteral("Not enough memory to load %1. Nothing of it was loaded.").arg(path));
-        return false;
-    }
-    if (status == orvo::FileStatus::OpenFailed) {
-        m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path), reasonText(report.openError));
-        return false;
-    }
+    if (report.cancelled) return false;
     m_loadedPlotFile = report.plotFile;
-    if (status == orvo::FileStatus::NoData && !report.refused.empty()) {
-        m_prompts->error(this, QStringLiteral("%1 was not loaded.").arg(path),
-                         QString::fromStdString(report.refused));
-        return false;
-    }
-    if (status == orvo::FileStatus::NoData) {
-        m_prompts->error(this,
-                         QStringLiteral("%1 holds no data: not one line is a sample line or a data file "
-                                        "header. Nothing was loaded.")
-                             .arg(path));
+    if (const orvo::LoadMessage m = orvo::describeLoadFailure(localPath(path), status, report);
+        !m.text.empty()) {
+        // The path as the flyer chose it, not as the file system spells it.
+        QString text = QString::fromStdString(m.text);
+        text.replace(QString::fromStdString(localPath(path)), path);
+        m_prompts->error(this, text, QString::fromLocal8Bit(m.details.c_str()));
+        m_loadedPlotFile = false;
         return false;
     }
     // A plot file brings its texts and limits, which are also its Reset view; the view is not

@@ -26,7 +26,11 @@ const char* convertHelp =
     "  --align-liftoff  shift every set in time so that its liftoff is at 0 s (a set without a\n"
     "                   liftoff stays where it is and is named on stderr)\n";
 
-int runConvert(const std::vector<std::string>& args) {
+int runConvert(const std::vector<std::string>& given) {
+    const std::string help = std::string(convertHelp) + orvo::cli::ImportOptionsHelp;
+    std::vector<std::string> args = given;
+    if (const std::string wrong = orvo::cli::takeImportOptions(args); !wrong.empty())
+        return orvo::cli::usageError("convert", wrong, help.c_str());
     std::vector<std::string> inputs;
     std::string output;
     int set = -1;
@@ -34,7 +38,7 @@ int runConvert(const std::vector<std::string>& args) {
     std::string v;
     for (orvo::cli::ArgReader r(args); r.next();) {
         const std::string& a = r.word();
-        if (r.helpShown(convertHelp)) return 0;
+        if (r.helpShown(help)) return 0;
         if (r.is("--align-liftoff")) {
             align = true;
         } else if (r.is("-o", "--output") && r.value(output)) { // the file to write

@@ -240,7 +240,10 @@ int writePicture(const RenderJob& job, const orvo::PlotState& state) {
     return 0;
 }
 
-int runRender(const std::vector<std::string>& args) {
+int runRender(const std::vector<std::string>& given) {
+    std::vector<std::string> args = given;
+    if (const std::string wrong = orvo::cli::takeImportOptions(args); !wrong.empty())
+        return orvo::cli::usageError("render", wrong, renderHelp);
     RenderJob job;
     if (const int s = parseRenderOptions(args, job)) return s < 0 ? 0 : s;
     orvo::PlotState state;

@@ -8,6 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/datafiles.h"
+#include "cli/options.h"
 #include "data/datafile.h"
 #include "data/flightstats.h"
 
@@ -18,12 +19,17 @@ const char* showHelp =
     "Prints one line per data set of each data file: name, samples, time range, highest\n"
     "altitude, trigger marks, climb marks and peak marks. Other programs' CSV files are read by\n"
     "their column names; the columns taken are named on stderr.\n"
+    "Options:\n"
     "  --stats  after each set's line, a line \"FILE: NAME: stats name=value ...\" with ground,\n"
     "           liftoff, apogee, apogee_time, time_to_apogee, landing, flight_time (seconds),\n"
     "           max_climb, max_descent, landing_descent (rate_unit: the set's altitude unit per\n"
     "           second, units/s when its file does not name it); a missing figure reads \"-\" and\n"
     "           not_a_flight says why (too_short, flat, no_liftoff when the set begins in the air,\n"
     "           still_in_the_air_at_its_end).\n";
+
+std::string helpText() {
+    return std::string(showHelp) + orvo::cli::ImportOptionsHelp;
+}
 
 void showSet(const std::string& file, const orvo::SeriesList& list, int n) {
     const orvo::Series& s = list.dataSet(n);
@@ -49,9 +55,12 @@ void showSet(const std::string& file, const orvo::SeriesList& list, int n) {
                 list.triggerSet(n).samples.count, s.climbMarkCount(), s.peakMarkCount());
 }
 
-int runShow(const std::vector<std::string>& arguments) {
+int runShow(const std::vector<std::string>& given) {
     bool stats = false;
     std::vector<std::string> args;
+    std::vector<std::string> arguments = given;
+    if (const std::string wrong = orvo::cli::takeImportOptions(arguments); !wrong.empty())
+        return orvo::cli::usageError("show", wrong, helpText().c_str());
     for (const std::string& a : arguments) {
         if (a == "--stats")
             stats = true;
@@ -59,11 +68,11 @@ int runShow(const std::vector<std::string>& arguments) {
             args.push_back(a);
     }
     if (args.empty()) {
-        std::fputs(showHelp, stderr);
+        std::fputs(helpText().c_str(), stderr);
         return 2;
     }
     if (args[0] == "--help" || args[0] == "-h") {
-        std::fputs(showHelp, stdout);
+        std::fputs(helpText().c_str(), stdout);
         return 0;
     }
     int status = 0;

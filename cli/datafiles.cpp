@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "data/csvimport.h"
 #include "data/inputfile.h"
 
 namespace orvo::cli {
@@ -16,39 +17,65 @@ std::string sentence(std::string reason) {
     return " " + reason + ".";
 }
 
+// The columns and unit the command line chose for other programs' files.
+orvo::CsvChoice importChoice;
+
 } // namespace
+
+const char* const ImportOptionsHelp =
+    "  --time-column COLUMN      read another program's file with this time column (its name, in\n"
+    "                            any case, or its number from 1)\n"
+    "  --altitude-column COLUMN  ... and this altitude column\n"
+    "  --unit ft|yd|m            ... in this altitude unit, whatever the file says\n";
+
+std::string takeImportOptions(std::vector<std::string>& args) {
+    std::vector<std::string> rest;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool time = a == "--time-column", altitude = a == "--altitude-column", unit = a == "--unit";
+        if (!time && !altitude && !unit) {
+            rest.push_back(a);
+            continue;
+        }
+        if (i + 1 >= args.size() || args[i + 1].empty()) return "missing value after " + a;
+        const std::string& v = args[++i];
+        if (time) importChoice.timeColumn = v;
+        if (altitude) importChoice.altitudeColumn = v;
+        if (unit) {
+            importChoice.unit = orvo::altitudeUnitOfShortName(v);
+            if (!importChoice.unit) importChoice.unit = orvo::altitudeUnitOfWord(v);
+            if (!importChoice.unit) return "--unit takes ft, yd or m, not " + v;
+        }
+    }
+    args = rest;
+    return std::string();
+}
 
 bool loadDataFileReporting(const std::string& prefix, const std::string& path, SeriesList& list,
                            PlotFileHeader& header, LoadReport& report, LoadBudget* budget) {
-    const FileStatus status =
-        loadDataFile(path, list, header, report, budget ? budget->next() : LoadOptions());
+    LoadOptions options = budget ? budget->next() : LoadOptions();
+    if (!importChoice.empty()) options.choice = &importChoice;
+    const FileStatus status = loadDataFile(path, list, header, report, options);
     if (budget) budget->spent(report);
-    if (status == FileStatus::OpenFailed) {
-        std::fprintf(stderr, "%sUnable to open %s!%s\n", prefix.c_str(), path.c_str(),
-                     sentence(report.openError).c_str());
-        return false;
-    }
-    if (status == FileStatus::NoMemory) {
-        std::fprintf(stderr, "%snot enough memory to load %s; nothing of it was loaded.\n", prefix.c_str(),
-                     path.c_str());
-        return false;
-    }
-    if (status == FileStatus::NoData && !report.refused.empty()) {
-        std::fprintf(stderr, "%s%s was not loaded. %s\n", prefix.c_str(), path.c_str(),
-                     report.refused.c_str());
-        return false;
-    }
-    if (status == FileStatus::NoData) {
-        std::fprintf(stderr,
-                     "%s%s holds no data: not one line is a sample line or a data file header; nothing "
-                     "was loaded.\n",
-                     prefix.c_str(), path.c_str());
+    if (report.cancelled) return false;
+    if (const LoadMessage m = describeLoadFailure(path, status, report); !m.text.empty()) {
+        std::fprintf(stderr, "%s%s%s%s\n", prefix.c_str(), m.text.c_str(), m.details.empty() ? "" : " ",
+                     m.details.c_str());
         return false;
     }
     for (const std::string& note : report.notes)
         std::fprintf(stderr, "%s%s: %s\n", prefix.c_str(), path.c_str(), note.c_str());
     for (const std::string& problem : describeLoadProblems(report))
         std::fprintf(stderr, "%s%s: %s\n", prefix.c_str(), path.c_str(), problem.c_str());
+    // The unit a file left unnamed was assumed: say so, and how to choose another.
+    if (report.unitAssumed) {
+        const std::string assumed = report.assumedUnit ? "in " + unitWord(report.assumedUnit)
+                                                       : std::string("as they stand, in no unit");
+        std::fprintf(stderr,
+                     "%s%s: the file does not name its altitude unit, so its altitudes were taken %s; "
+                     "give --unit ft, yd or m (and --time-column, --altitude-column) to read it otherwise.\n",
+                     prefix.c_str(), path.c_str(), assumed.c_str());
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "data/datafile.h"
 
@@ -17,6 +18,13 @@ namespace orvo::cli {
 // out is "not enough memory to load PATH" (false, nothing added), never an abort.
 bool loadDataFileReporting(const std::string& prefix, const std::string& path, SeriesList& list,
                            PlotFileHeader& header, LoadReport& report, LoadBudget* budget = nullptr);
+
+// Takes the import options out of args: --time-column COLUMN, --altitude-column COLUMN (a
+// column's name, in any case, or its number from 1) and --unit ft|yd|m; every later load of
+// another program's file reads by them. Returns "" or what is wrong with them.
+std::string takeImportOptions(std::vector<std::string>& args);
+// The options' lines for a command's help.
+extern const char* const ImportOptionsHelp;
 
 // After a save that did not return Ok: "Unable to open PATH!" and why, "Unable to write PATH!",
 // or the number that is not finite. n is the data set saved, or -1 for a plot file.

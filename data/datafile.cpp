@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "data/csvcolumns.h"
+#include "data/csvimport.h"
 #include "data/inputfile.h"
 #include "data/linescan.h"
 #include "platform/platform.h"
@@ -124,34 +126,54 @@ bool LineReader::atEnd() {
 
 bool LineReader::readLine(std::string_view& line) {
     bool lastChunk = false;
+    std::size_t scanned = 0; // bytes of this line known to hold no line end
+    bool cut = false;        // the line passed the limit: its start is in m_cut
     for (;;) {
         const std::size_t at = m_pos - m_base;
         if (at >= m_text.size()) {
             if (more()) continue;
-            return false;
+            if (!cut) return false;
+            ++m_cutLines;
+            line = m_cut;
+            return true;
         }
         const char* begin = m_text.data() + at;
         const std::size_t rest = m_text.size() - at;
-        const void* lf = std::memchr(begin, '\n', rest);
-        std::size_t length = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : rest;
-        const void* cr = std::memchr(begin, '\r', length);
+        const char* from = begin + scanned;
+        const void* lf = std::memchr(from, '\n', rest - scanned);
+        const std::size_t lfAt = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - begin) : rest;
+        const void* cr = std::memchr(from, '\r', lfAt - scanned);
+        const std::size_t crAt = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - begin) : rest;
+        const std::size_t length = std::min(lfAt, crAt);
         // The line goes on in the next chunk, or a carriage return at the chunk's end may have its
         // line feed there.
-        if (!lastChunk && !lf && (!cr || static_cast<const char*>(cr) == begin + rest - 1)) {
-            // Either way the buffer may have moved: look again.
+        if (!lastChunk && (length == rest || (!lf && crAt == rest - 1))) {
+            scanned = std::min(length, rest);
+            if (m_limit > 0 && scanned > m_limit) {
+                // Keep the line's start and read past the rest of it.
+                if (!cut) m_cut.assign(begin, m_limit);
+                cut = true;
+                m_pos += scanned;
+                scanned = 0;
+            }
             lastChunk = !more();
             continue;
         }
         // A carriage return ends the line too: before a line feed (CR LF) or alone, as files from
         // old Macintosh programs have it.
-        if (cr) {
-            length = static_cast<std::size_t>(static_cast<const char*>(cr) - begin);
-            const bool crlf = length + 1 < rest && begin[length + 1] == '\n';
-            m_pos += length + (crlf ? 2 : 1);
-        } else {
-            m_pos += lf ? length + 1 : length;
+        std::size_t next = length;
+        if (length < rest) next += length == crAt && length + 1 < rest && begin[length + 1] == '\n' ? 2 : 1;
+        m_pos += next;
+        if (!cut && m_limit > 0 && length > m_limit) {
+            m_cut.assign(begin, m_limit);
+            cut = true;
         }
-        line = std::string_view(begin, length);
+        if (cut) {
+            ++m_cutLines;
+            line = m_cut;
+        } else {
+            line = std::string_view(begin, length);
+        }
         return true;
     }
 }
@@ -387,7 +409,7 @@ void readDataLines(LineReader& in, SeriesList& list, PlotFileHeader& header, con
     };
     std::string_view line;
     // Only the first character tells a plot file from a data set file.
-    if (in.readLine(line) && !line.empty() && line[0] == 'O') {
+    if (in.readLine(line) && startsPlotFile(line)) {
         report.plotFile = true;
         std::string* texts[6] = {&header.title, &header.xLabel, &header.yLabel,
                                  &header.info1, &header.info2,  &header.info3};
@@ -431,22 +453,6 @@ void readDataLines(LineReader& in, SeriesList& list, PlotFileHeader& header, con
     }
 }
 
-// Whether the file open at fd begins as another program's CSV file does: its first MiB (cut at
-// its last whole line) is put to the foreign reader on a scratch list.
-bool foreignCsvStart(platform::File& file, std::size_t chunkBytes) {
-    std::string head(std::max<std::size_t>(chunkBytes, std::size_t{1} << 20), '\0');
-    const std::ptrdiff_t n = file.readAt(head.data(), head.size(), 0);
-    if (n <= 0) return false;
-    head.resize(std::size_t(n));
-    if (head.size() == std::max<std::size_t>(chunkBytes, std::size_t{1} << 20)) {
-        const std::size_t end = head.find_last_of('\n');
-        if (end != std::string::npos) head.resize(end + 1);
-    }
-    SeriesList scratch;
-    LoadReport report;
-    return loadForeignCsv(head, scratch, report);
-}
-
 } // namespace
 
 LoadReport loadDataLines(LineReader& in, SeriesList& list, PlotFileHeader& header,
@@ -470,38 +476,82 @@ LoadReport loadDataLines(LineReader& in, SeriesList& list, PlotFileHeader& heade
     return report;
 }
 
+namespace {
+
+// Removes what a load added since firstNew.
+void removeFrom(SeriesList& list, int firstNew) {
+    while (list.dataSetCount() > firstNew)
+        list.DeleteDataSet(list.dataSetCount() - 1);
+}
+
+// Another program's file, recognised as layout: the mapping (the guess, the flyer's choice, the
+// dialog's answer), then its rows from a new reader at the file's start.
+template <typename Reader>
+FileStatus loadForeign(const CsvLayout& layout, Reader&& reader, SeriesList& list, PlotFileHeader& header,
+                       const LoadOptions& options, LoadReport& report) {
+    CsvMapping mapping = layout.guess;
+    if (options.choice) {
+        if (std::string why = applyChoice(layout, *options.choice, mapping); !why.empty()) {
+            report.noData = true;
+            report.refused = "The columns asked for cannot be read: " + why + ". Nothing was loaded.";
+            return FileStatus::NoData;
+        }
+    }
+    if (options.chooseMapping && !options.chooseMapping(layout, mapping)) {
+        report.cancelled = true;
+        return FileStatus::Ok;
+    }
+    const int firstNew = list.dataSetCount();
+    try {
+        const auto in = reader();
+        if (!readCsv(*in, layout, mapping, list, report)) return FileStatus::NoData;
+        if (!in->readError().empty()) {
+            removeFrom(list, firstNew);
+            report = LoadReport();
+            report.openError = in->readError();
+            return FileStatus::OpenFailed;
+        }
+        // The load's other files took every set it may add.
+        if (options.maxDataSets == 0) {
+            removeFrom(list, firstNew);
+            report.setLimitReached = true;
+        }
+        if (options.maxSampleBytes > 0 && list.validSet(firstNew) &&
+            sampleBytes(list.dataSet(firstNew)) > options.maxSampleBytes)
+            throw std::bad_alloc();
+    } catch (const std::bad_alloc&) {
+        removeFrom(list, firstNew);
+        report = LoadReport();
+        report.noMemory = true;
+        return FileStatus::NoMemory;
+    }
+    report.setsAdded = list.dataSetCount() - firstNew;
+    if (report.setsAdded > 0) convertToPlotUnit(list, firstNew, header, report);
+    return FileStatus::Ok;
+}
+
+} // namespace
+
 LoadReport loadDataText(std::string_view text, SeriesList& list, PlotFileHeader& header,
                         const LoadOptions& options) {
     text = withoutByteOrderMark(text);
+    const CsvLayout layout = recogniseCsv(text);
+    LoadReport report;
+    if (layout.kind == FileKind::Utf16) {
+        report.noData = true;
+        report.refused = layout.refusal + " Nothing was loaded.";
+        return report;
+    }
     // Other programs' CSV files are read by their column names, or refused whole.
-    {
-        LoadReport report;
-        const int firstNew = list.dataSetCount();
-        try {
-            if (loadForeignCsv(text, list, report)) {
-                // The load's other files took every set it may add.
-                if (options.maxDataSets == 0 && list.dataSetCount() > firstNew) {
-                    while (list.dataSetCount() > firstNew)
-                        list.DeleteDataSet(list.dataSetCount() - 1);
-                    report.setLimitReached = true;
-                }
-                report.setsAdded = list.dataSetCount() - firstNew;
-                if (report.setsAdded > 0) convertToPlotUnit(list, firstNew, header, report);
-                return report;
-            }
-        } catch (const std::bad_alloc&) {
-            while (list.dataSetCount() > firstNew)
-                list.DeleteDataSet(list.dataSetCount() - 1);
-            report = LoadReport();
-            report.noMemory = true;
-            return report;
-        }
+    if (layout.kind == FileKind::Foreign) {
+        loadForeign(
+            layout, [&] { return std::make_unique<LineReader>(text); }, list, header, options, report);
+        return report;
     }
     // Anything else (a password file, a picture, an empty file) would turn into a data set of
     // zeros, or change the plot's texts, without a word.
     LineReader scan(text);
     if (!hasDataLine(scan)) {
-        LoadReport report;
         report.noData = true;
         return report;
     }
@@ -514,15 +564,34 @@ FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeade
     report = LoadReport();
     platform::File file = openRegularFile(path, &report.openError);
     if (!file.isOpen()) return FileStatus::OpenFailed;
-    // Another program's CSV file is told by its first lines; such a file is read whole, by its
-    // column names. Orvo's own files are read a chunk at a time below.
-    if (foreignCsvStart(file, options.readChunkBytes)) {
-        std::string text;
-        if (!readRegularFile(path, text, &report.openError)) return FileStatus::OpenFailed;
+    // A reader from the file's start; another program's file is read with its lines bounded.
+    auto reader = [&](bool bounded) {
+        auto in = std::make_unique<LineReader>(file, options.readChunkBytes);
+        if (bounded) in->setLineLimit(MaxForeignLineBytes);
+        skipByteOrderMark(*in);
+        return in;
+    };
+    // What kind of file it is is told by its start alone; every kind is read as a stream.
+    CsvLayout layout;
+    {
+        const auto in = reader(true);
+        layout = recogniseCsv(*in);
+        if (!in->readError().empty()) {
+            report.openError = in->readError();
+            return FileStatus::OpenFailed;
+        }
+    }
+    if (layout.kind == FileKind::Utf16) {
+        report.noData = true;
+        report.refused = layout.refusal + " Nothing was loaded.";
+        return FileStatus::NoData;
+    }
+    if (layout.kind == FileKind::Foreign) {
         const int firstNew = list.dataSetCount();
-        report = loadDataText(text, list, header, options);
+        const FileStatus status = loadForeign(
+            layout, [&] { return reader(true); }, list, header, options, report);
         // Another program's set is named after its file.
-        if (report.foreign && list.validSet(firstNew)) {
+        if (status == FileStatus::Ok && report.foreign && list.validSet(firstNew)) {
             std::string name(platform::fileName(path));
             if (const std::size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
                 name.erase(dot);
@@ -532,15 +601,13 @@ FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeade
                 if (const std::size_t at = note.find(old); at != std::string::npos)
                     note.replace(at, old.size(), list.dataSet(firstNew).name);
         }
-        if (report.noMemory) return FileStatus::NoMemory;
-        return report.noData ? FileStatus::NoData : FileStatus::Ok;
+        return status;
     }
     // Two passes (is it a data file at all; then the load), neither holding the file whole.
     auto pass = [&](auto&& body) {
-        LineReader in(file, options.readChunkBytes);
-        skipByteOrderMark(in);
-        body(in);
-        return in.readError();
+        const auto in = reader(false);
+        body(*in);
+        return in->readError();
     };
     bool hasData = false;
     std::string error = pass([&](LineReader& in) { hasData = hasDataLine(in); });
@@ -563,6 +630,28 @@ FileStatus loadDataFile(const std::string& path, SeriesList& list, PlotFileHeade
     report = LoadReport();
     report.openError = error;
     return FileStatus::OpenFailed;
+}
+
+LoadMessage describeLoadFailure(const std::string& path, FileStatus status, const LoadReport& report) {
+    LoadMessage m;
+    if (status == FileStatus::OpenFailed) {
+        m.text = "Unable to open " + path + "!";
+        m.details = report.openError;
+        if (!m.details.empty()) {
+            if (m.details[0] >= 'a' && m.details[0] <= 'z')
+                m.details[0] = static_cast<char>(m.details[0] - 'a' + 'A');
+            m.details += '.';
+        }
+    } else if (status == FileStatus::NoMemory) {
+        m.text = "Not enough memory to load " + path + ". Nothing of it was loaded.";
+    } else if (status == FileStatus::NoData && !report.refused.empty()) {
+        m.text = path + " was not loaded.";
+        m.details = report.refused;
+    } else if (status == FileStatus::NoData) {
+        m.text = path + " holds no data: not one line is a sample line or a data file header. Nothing was "
+                        "loaded.";
+    }
+    return m;
 }
 
 std::vector<std::string> describeLoadProblems(const LoadReport& r) {

@@ -55,7 +55,17 @@ struct LoadReport {
     bool foreign = false;
     std::string refused;
     std::vector<std::string> notes;
+    // Another program's file that does not name its altitude unit: the unit its altitudes were
+    // taken to be in (the plot's), or nullptr when the plot names none either.
+    bool unitAssumed = false;
+    const AltitudeUnit* assumedUnit = nullptr;
+    // The flyer cancelled the import dialog: nothing was added.
+    bool cancelled = false;
 };
+
+struct CsvLayout;
+struct CsvMapping;
+struct CsvChoice;
 
 struct LoadOptions {
     // Data sets this file may add: what is left of the load's MaxDataSetsPerLoad (see LoadBudget);
@@ -66,6 +76,13 @@ struct LoadOptions {
     std::size_t maxSampleBytes = 0;
     // Bytes read from the file at a time: the file itself is never held whole in memory.
     std::size_t readChunkBytes = std::size_t{1} << 20;
+    // Another program's file: the columns and unit the flyer chose (orvo-cli's options), applied
+    // over the guess; a choice that names no column of the file refuses the file.
+    const CsvChoice* choice = nullptr;
+    // Another program's file: given its layout and the mapping so far (the guess, or the choice),
+    // may change the mapping (the window asks its import dialog when the layout is doubtful, or
+    // for "Import"); false cancels the load.
+    std::function<bool(const CsvLayout&, CsvMapping&)> chooseMapping;
 };
 
 // The data sets left to one load of several files: each file's LoadOptions takes what the files
@@ -79,6 +96,14 @@ struct LoadBudget {
     }
     void spent(const LoadReport& report) { setsLeft -= report.setsAdded; }
 };
+
+// What the window and orvo-cli say when a load fails: the message and its details (why the file
+// could not be opened, what a refused file holds); empty text when it did not fail.
+struct LoadMessage {
+    std::string text;
+    std::string details;
+};
+LoadMessage describeLoadFailure(const std::string& path, FileStatus status, const LoadReport& report);
 
 // One sentence per thing a load did not take as written (unreadable numbers, cut blocks, data
 // sets past the limit); empty when the file loaded whole. The window and orvo-cli show these.
@@ -101,10 +126,16 @@ class LineReader {
     std::size_t tell() const { return m_pos; }
     // Back to a position tell() gave before the last readLine (or at any later one).
     void seek(std::size_t pos) { m_pos = pos < m_base ? m_base : pos; }
-    // False at the end of the text.
+    // False at the end of the text. Each byte is looked at once, however long the line.
     bool readLine(std::string_view& line);
     // Why the file could not be read to its end, else "".
     const std::string& readError() const { return m_readError; }
+    // Lines longer than bytes (0: no limit) are given cut to their first bytes; the rest of such
+    // a line is read past without being kept, so no line holds more memory than that. A cut line
+    // cannot be gone back to with seek.
+    void setLineLimit(std::size_t bytes) { m_limit = bytes; }
+    // How many lines were cut so far.
+    std::size_t cutLines() const { return m_cutLines; }
 
   private:
     bool more();             // reads the next chunk, dropping what lies before the current line
@@ -117,6 +148,9 @@ class LineReader {
     std::string m_buffer;
     bool m_end = false;
     std::string m_readError;
+    std::size_t m_limit = 0;
+    std::size_t m_cutLines = 0;
+    std::string m_cut; // the kept start of a cut line
 };
 
 // Appends data set n's block to file: name, the plot's axis labels, the notes, the limits line

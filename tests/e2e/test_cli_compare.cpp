@@ -116,6 +116,18 @@ TEST_F(CliCompare, ShowReadsEachShapeAsOneSetInItsOwnUnitOrRefusesIt) {
     EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
     EXPECT_TRUE(r.err.contains("4 columns")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("needs a header that names a time column")) << r.err.toStdString();
+
+    // The same rows with the columns and the unit given: read, in that unit.
+    const CliRun chosen = cli({"show", "--time-column", "1", "--altitude-column", "2", "--unit", "m", bare});
+    EXPECT_EQ(chosen.status, 0) << chosen.err.toStdString();
+    EXPECT_TRUE(chosen.out.contains("50 samples")) << chosen.out.toStdString();
+    EXPECT_FALSE(chosen.err.contains("--unit")) << chosen.err.toStdString();
+    // Without a unit the assumed one is said, with how to choose another; a wrong option is a usage error.
+    const CliRun assumed = cli({"show", "--time-column", "1", "--altitude-column", "2", bare});
+    EXPECT_EQ(assumed.status, 0);
+    EXPECT_TRUE(assumed.err.contains("--unit ft, yd or m")) << assumed.err.toStdString();
+    EXPECT_EQ(cli({"show", "--unit", "furlongs", bare}).status, 2);
+    EXPECT_EQ(cli({"show", "--altitude-column", "nope", bare}).status, 1);
 }
 
 TEST_F(CliCompare, ConvertAlignLiftoffWritesOnePlotInOneUnitWithEveryLiftoffAtZero) {

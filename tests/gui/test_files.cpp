@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "app/appwindows.h"
+#include "app/csvimportdialog.h"
 #include "app/tdatalenform.h"
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
@@ -225,4 +226,40 @@ TEST_F(FilesTest, LoadThatRunsOutOfMemoryIsAMessage) {
     EXPECT_EQ(prompts.lastMessage(),
               QStringLiteral("Not enough memory to load %1. Nothing of it was loaded.").arg(path("big.csv")));
     EXPECT_FALSE(windows->state.history.canUndo());
+}
+
+TEST_F(FilesTest, ImportDialogAsksWhenTheGuessIsDoubtfulAndRemembersTheChoice) {
+    QFile f(path("telemetry.csv"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("time,gps_alt,altitude\n0,100,10\n1,200,20\n2,300,30\n");
+    f.close();
+    const int before = list().dataSetCount();
+    // No unit named: the dialog comes up with the guess; the flyer takes the GPS column in meters.
+    int shownAltitude = -1;
+    prompts.dialogActions.push_back([&shownAltitude](QDialog* d) {
+        auto* dialog = dynamic_cast<CsvImportDialog*>(d);
+        if (!dialog) return int(QDialog::Rejected);
+        shownAltitude = dialog->AltitudeCombo->currentIndex();
+        dialog->AltitudeCombo->setCurrentIndex(1);
+        dialog->UnitCombo->setCurrentIndex(1 + orvo::altitudeUnitOfShortName("m")->code);
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(main->loadDataFile(path("telemetry.csv")));
+    EXPECT_EQ(shownAltitude, 2);
+    ASSERT_EQ(list().dataSetCount(), before + 1);
+    EXPECT_EQ(list().dataSet(before).samples.altitude[2], 300.0);
+    EXPECT_EQ(list().dataSet(before).altitudeUnit, orvo::altitudeUnitOfShortName("m"));
+
+    // The same header again: the remembered choice, without a dialog.
+    const std::size_t asked = prompts.dialogsShown.size();
+    ASSERT_TRUE(main->loadDataFile(path("telemetry.csv")));
+    EXPECT_EQ(prompts.dialogsShown.size(), asked);
+    ASSERT_EQ(list().dataSetCount(), before + 2);
+    EXPECT_EQ(list().dataSet(before + 1).samples.altitude[2], 300.0);
+
+    // Import asks for any foreign file; Cancel adds nothing.
+    prompts.fileNames.push_back(path("telemetry.csv"));
+    control<QPushButton>(main, "ImportBtn")->click();
+    EXPECT_EQ(prompts.dialogsShown.size(), asked + 1);
+    EXPECT_EQ(list().dataSetCount(), before + 2);
 }

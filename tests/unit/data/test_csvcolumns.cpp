@@ -17,12 +17,13 @@ namespace {
 
 // Rows of `columns` values: column c of row r holds c * 1000 + r (so a loaded value tells its
 // column), written with sep; a text column ("N0CALL") where textColumn says.
-std::string rows(int columns, const std::string& sep, int textColumn = -1) {
+std::string rows(int columns, const std::string& sep, int textColumn = -1,
+                 const std::string& text = "N0CALL") {
     std::string out;
     for (int r = 0; r < 6; ++r) {
         for (int c = 0; c < columns; ++c) {
             if (c > 0) out += sep;
-            out += c == textColumn ? std::string("N0CALL") : std::to_string(c * 1000 + r);
+            out += c == textColumn ? text : std::to_string(c * 1000 + r);
         }
         out += '\n';
     }
@@ -38,6 +39,7 @@ struct Shape {
     const char* unit;
     const char* refusal; // a part of the refusal message
     bool own = false;    // read as Orvo's own plain sample lines
+    double altitudeScale = 1.0;
 };
 
 } // namespace
@@ -81,6 +83,33 @@ TEST(ForeignCsv, HeaderShapesGiveTheirColumnsAndUnitsOrARefusal) {
          true},
         {"Orvo's plain sample lines", "0.5, 12.25, 0\n1.0, 13, 1\n1.5, 14, 0\n", -1, -1, 1, "", "", true},
         {"plain lines under a line of junk", "garbage\n0.5, 12.25, 0\n1.0, 13, 1\n", -1, -1, 1, "", "", true},
+        // Quotes, and rows of another shape than the header.
+        {"a quoted separator in a note column", "time,\"note\",altitude (m)\n" + rows(3, ",", 1, "\"21,5\""),
+         0, 2, 1, "m", ""},
+        {"an unnamed row number before the named columns", "time,altitude (m)\n" + rows(3, ","), 1, 2, 1, "m",
+         ""},
+        {"rows with more fields than the header", "time,alt (m)\n" + rows(4, ","), -1, -1, 1, "", "4 fields"},
+        {"a quoted header with tabs", "\"Time (s)\"\t\"Alt (m)\"\n" + rows(2, "\t"), 0, 1, 1, "m", ""},
+        // The time columns instruments write.
+        {"ts", "ts,altitude_m\n" + rows(2, ","), 0, 1, 1, "m", ""},
+        {"time_us", "time_us,Altitude [m]\n" + rows(2, ","), 0, 1, 1e-6, "m", ""},
+        {"Time (us)", "Time (us);Altitude (ft)\n" + rows(2, ";"), 0, 1, 1e-6, "ft", ""},
+        {"Time (min), height in km", "Time (min),Height (km)\n" + rows(2, ","), 0, 1, 60, "m", "", false,
+         1000},
+        {"time aprox (s)", "time aprox (s),altitude (Ft-AGL)\n" + rows(2, ","), 0, 1, 1, "ft", ""},
+        {"time (approx)", "time (approx),alt m AGL\n" + rows(2, ","), 0, 1, 1, "m", ""},
+        {"a time unit not known", "time(not s),altitude (m)\n" + rows(2, ","), -1, -1, 1, "",
+         "not one Orvo knows"},
+        // The altitude a flyer means: barometric over GPS, whatever the order and the wording.
+        {"GPS first, barometer after", "GPS altitude,time,barometer_altitude (m)\n" + rows(3, ","), 1, 2, 1,
+         "m", ""},
+        {"gps_alt and baro altitude", "time,gps_alt,baro altitude [ft]\n" + rows(3, ","), 0, 2, 1, "ft", ""},
+        {"pressure altitude in ft MSL", "time,GPS Altitude (m),Pressure Altitude (ft MSL)\n" + rows(3, ","),
+         0, 2, 1, "ft", ""},
+        {"a plain altitude beside GPS columns",
+         "time,latitude,longitude,altitude,baro_alt (m)\n" + rows(5, ","), 0, 4, 1, "m", ""},
+        {"a plain altitude in [m] AGL", "time,gps_height [m],altitude [m AGL]\n" + rows(3, ","), 0, 2, 1, "m",
+         ""},
     };
     for (const Shape& shape : shapes) {
         SCOPED_TRACE(shape.what);
@@ -107,7 +136,7 @@ TEST(ForeignCsv, HeaderShapesGiveTheirColumnsAndUnitsOrARefusal) {
         for (int i = 0; i < 6; ++i) {
             const auto at = static_cast<std::size_t>(i);
             EXPECT_DOUBLE_EQ(s.samples.time[at], (shape.timeColumn * 1000 + i) * shape.timeFactor);
-            EXPECT_EQ(s.samples.altitude[at], shape.altitudeColumn * 1000 + i);
+            EXPECT_EQ(s.samples.altitude[at], (shape.altitudeColumn * 1000 + i) * shape.altitudeScale);
         }
         EXPECT_EQ(s.peakMarkCount(), 0);
         EXPECT_EQ(list.triggerSet(0).samples.count, 0);
@@ -185,4 +214,106 @@ TEST(ForeignCsv, AlignAtLiftoffShiftsEachFlightAndNamesTheSetsWithoutOne) {
     EXPECT_LT(shift, -4.5);
     EXPECT_DOUBLE_EQ(list.triggerSet(1).samples.time[0], 6.0 + shift); // triggers move with their set
     EXPECT_EQ(list.dataSet(2).samples.time[0], 0.0);                   // no liftoff: left alone
+}
+
+namespace {
+
+// Loads text and gives its one set's times (empty when nothing was added).
+std::vector<double> timesOf(const std::string& text, LoadReport* report = nullptr,
+                            const LoadOptions& options = {}) {
+    SeriesList list;
+    PlotFileHeader header;
+    const LoadReport r = loadDataText(text, list, header, options);
+    if (report) *report = r;
+    std::vector<double> t;
+    if (list.dataSetCount() == 1)
+        for (int i = 0; i < list.dataSet(0).samples.count; ++i)
+            t.push_back(list.dataSet(0).samples.time[static_cast<std::size_t>(i)]);
+    return t;
+}
+
+bool saysSomething(const LoadReport& r, const std::string& part) {
+    for (const std::string& n : r.notes)
+        if (n.find(part) != std::string::npos) return true;
+    return false;
+}
+
+} // namespace
+
+TEST(ForeignCsv, DateTimesAndTimeStampsAreSecondsFromTheFirstRow) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<double> times;
+    };
+    const std::vector<Case> cases = {
+        {"a logger's dashed date and time",
+         "time,altitude (m)\n2024-3-23--13-41-38-830,1\n2024-3-23--13-41-39-080,2\n",
+         {0.0, 0.25}},
+        {"ISO 8601",
+         "Date Time;Alt (ft)\n2024-03-23T13:41:38.830;1\n2024-03-23T13:41:40.330;2\n",
+         {0.0, 1.5}},
+        {"times of day past midnight", "UTC,height (m)\n23:59:59.5,1\n00:00:00.5,2\n", {0.0, 1.0}},
+        {"a time stamp in milliseconds",
+         "timestamp,altitude (m)\n1000,1\n1010,2\n1020,3\n1030,4\n1040,5\n1050,6\n",
+         {1.0, 1.01, 1.02, 1.03, 1.04, 1.05}},
+        {"seconds since 1970", "ts,altitude (m)\n1711201298.5,1\n1711201299.0,2\n", {0.0, 0.5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<double> t = timesOf(c.text);
+        ASSERT_EQ(t.size(), c.times.size());
+        for (std::size_t i = 0; i < t.size(); ++i)
+            EXPECT_NEAR(t[i], c.times[i], 1e-6) << i;
+    }
+}
+
+TEST(ForeignCsv, EveryRowLeftOutIsCountedAndOddTimesAreNoted) {
+    LoadReport r;
+    // A row with a field more than the header, a time of 1e308, a repeated and a decreasing time.
+    const std::vector<double> t = timesOf("time,alt (m)\n0,1\n1,2,7\n1e308,3\n2,4\n2,5\n1.5,6\n", &r);
+    EXPECT_EQ(t, (std::vector<double>{0, 2, 2, 1.5}));
+    EXPECT_TRUE(saysSomething(r, "1 row(s) with another number of fields"));
+    EXPECT_TRUE(saysSomething(r, "1 row(s) whose time lies more than"));
+    EXPECT_TRUE(saysSomething(r, "2 row(s) have a time that is not after"));
+
+    // UTF-16 text is refused as such, with nothing added.
+    const std::string utf16("\xFF\xFEt\0i\0m\0e\0,\0a\0l\0t\0\n\0", 20);
+    EXPECT_TRUE(timesOf(utf16, &r).empty());
+    EXPECT_TRUE(r.noData);
+    EXPECT_NE(r.refused.find("UTF-16"), std::string::npos);
+}
+
+TEST(ForeignCsv, TheFlyersChoiceOfColumnsAndUnitOverridesTheGuess) {
+    const std::string text = "time,gps_alt,baro_alt,temp\n0,100,10,20\n1,200,20,21\n";
+    struct Case {
+        CsvChoice choice;
+        double secondAltitude; // -1: refused
+        const char* unit;
+    };
+    const std::vector<Case> cases = {
+        {{}, 20, ""},                                        // the guess: the barometer's, unit not named
+        {{"", "gps_alt", nullptr}, 200, ""},                 // by name
+        {{"1", "4", altitudeUnitOfShortName("m")}, 21, "m"}, // by number, with a unit
+        {{"", "GPS_ALT", altitudeUnitOfShortName("ft")}, 200, "ft"},
+        {{"", "pressure", nullptr}, -1, ""},
+        {{"time", "time", nullptr}, -1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.choice.altitudeColumn);
+        LoadOptions options;
+        options.choice = &c.choice;
+        SeriesList list;
+        PlotFileHeader header;
+        const LoadReport r = loadDataText(text, list, header, options);
+        if (c.secondAltitude < 0) {
+            EXPECT_TRUE(r.noData);
+            EXPECT_EQ(list.dataSetCount(), 0);
+            continue;
+        }
+        ASSERT_EQ(list.dataSetCount(), 1);
+        EXPECT_EQ(list.dataSet(0).samples.altitude[1], c.secondAltitude);
+        EXPECT_EQ(list.dataSet(0).altitudeUnit, altitudeUnitOfShortName(c.unit));
+        EXPECT_EQ(r.unitAssumed, *c.unit == '\0');
+    }
 }

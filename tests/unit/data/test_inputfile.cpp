@@ -334,3 +334,62 @@ TEST_F(InputFile, SavesRefuseTargetsThatAreNoRegularFileAndNumbersThatAreNotFini
     EXPECT_EQ(back.dataSet(0).samples.count, 21); // the one save that was allowed
 #endif
 }
+
+TEST_F(InputFile, ForeignFilesAndLongLinesAreReadAsStreams) {
+    // A header of 150,000 columns, past the first MiB, is still the header.
+    {
+        std::string text = "time,altitude (m)";
+        for (int c = 0; c < 150000; ++c)
+            text += ",column_" + std::to_string(100000 + c);
+        text += '\n';
+        for (int r = 0; r < 4; ++r) {
+            text += std::to_string(r) + "," + std::to_string(10 * r);
+            for (int c = 0; c < 150000; ++c)
+                text += ",7";
+            text += '\n';
+        }
+        ASSERT_GT(text.find('\n'), std::size_t{1} << 20);
+        SeriesList list;
+        PlotFileHeader header;
+        LoadReport report;
+        LoadOptions options;
+        options.readChunkBytes = 4096;
+        ASSERT_EQ(loadDataFile(file("wide.csv", text), list, header, report, options), FileStatus::Ok);
+        ASSERT_TRUE(report.foreign);
+        ASSERT_EQ(list.dataSet(0).samples.count, 4);
+        EXPECT_EQ(list.dataSet(0).samples.altitude[3], 30.0);
+        EXPECT_EQ(list.dataSet(0).peakMarkCount(), 0);
+    }
+    // More rows than a set holds: the first 65536 are read, the rest counted.
+    {
+        std::string text = "\"Time (s)\",\"Altitude (ft)\",\"note\"\n";
+        for (int r = 0; r < 70000; ++r)
+            text += std::to_string(r) + ".5," + std::to_string(r % 1000) + ",\"a, b\"\n";
+        SeriesList list;
+        PlotFileHeader header;
+        LoadReport report;
+        LoadOptions options;
+        options.readChunkBytes = 4096;
+        ASSERT_EQ(loadDataFile(file("long.csv", text), list, header, report, options), FileStatus::Ok);
+        EXPECT_EQ(list.dataSet(0).samples.count, MaxSamples);
+        EXPECT_EQ(report.droppedLines, 70000 - MaxSamples);
+        EXPECT_EQ(list.dataSet(0).samples.time[MaxSamples - 1], MaxSamples - 0.5);
+    }
+    // A 16 MB line of Orvo's own format, read a KiB at a time, in linear time.
+    {
+        std::string text = "0, 1, 0\n1, 2, 0" + std::string(std::size_t{16} << 20, ' ') + "\n2, 3, 1\n";
+        SeriesList list;
+        PlotFileHeader header;
+        LoadReport report;
+        LoadOptions options;
+        options.readChunkBytes = 1024;
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(loadDataFile(file("longline.csv", text), list, header, report, options), FileStatus::Ok);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_FALSE(report.foreign);
+        ASSERT_EQ(list.dataSet(0).samples.count, 3);
+        EXPECT_EQ(list.dataSet(0).peakMarkCount(), 1);
+        EXPECT_LT(seconds, 10.0); // rescanning the line after every KiB took minutes
+    }
+}
