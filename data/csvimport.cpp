@@ -102,6 +102,11 @@ bool isDataRow(std::string_view line) {
     return fields.size() >= 2 && isTimeValue(fields[0], sep);
 }
 
+bool isCommentStart(std::string_view line) {
+    const std::string_view t = trim(line);
+    return !t.empty() && t.front() == '#';
+}
+
 // ---- column names ----------------------------------------------------------------------------
 
 // A column name split into its words (lower case) and the unit text it carries, if any.
@@ -556,10 +561,16 @@ CsvLayout analyse(std::string_view head, bool wholeFile) {
                         ? std::string(withoutCommentMarks(lines[static_cast<std::size_t>(headerIndex)].text))
                         : std::string();
     layout.rowsFrom = headerIndex >= 0 ? headerIndex + 1 : static_cast<int>(dataStart);
-    // Lines above the rows that look like rows but are not read.
-    if (headerIndex < 0)
-        for (std::size_t i = 0; i < dataStart; ++i)
-            layout.rowsBeforeHeader += isDataRow(lines[i].text) ? 1 : 0;
+    // Lines that look like rows but are not read: above the header those of the rows' own shape,
+    // without a header any above the rows.
+    const std::size_t above = headerIndex >= 0 ? static_cast<std::size_t>(headerIndex) : dataStart;
+    for (std::size_t i = 0; i < above; ++i) {
+        const std::string_view t = withoutCommentMarks(lines[i].text);
+        if (!isCommentStart(lines[i].text) && isDataRow(t) &&
+            (headerIndex < 0 || (separatorOf(t) == layout.separator &&
+                                 static_cast<int>(countFields(t, layout.separator)) == layout.rowFields)))
+            ++layout.rowsBeforeHeader;
+    }
     // An unnamed row number before the named columns (as data frame libraries write them).
     if (layout.named && layout.rowFields == static_cast<int>(header.size()) + 1) layout.columnOffset = 1;
 
@@ -1048,7 +1059,7 @@ bool readCsv(LineReader& in, const CsvLayout& layout, const CsvMapping& m, Serie
                                " row(s) with a quote that never closes were left out.");
     if (layout.rowsBeforeHeader > 0)
         report.notes.push_back(std::to_string(layout.rowsBeforeHeader) +
-                               " line(s) before the rows, of another shape than theirs, were left out.");
+                               " line(s) above the header or the rows that look like rows were left out.");
     if (absurd > 0)
         report.notes.push_back(std::to_string(absurd) + " row(s) whose time lies more than " +
                                std::to_string(static_cast<long long>(MaxFlightSeconds)) +

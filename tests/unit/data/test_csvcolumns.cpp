@@ -276,6 +276,9 @@ TEST(ForeignCsv, EveryRowLeftOutIsCountedAndOddTimesAreNoted) {
     EXPECT_TRUE(saysSomething(r, "1 row(s) with another number of fields"));
     EXPECT_TRUE(saysSomething(r, "1 row(s) whose time lies more than"));
     EXPECT_TRUE(saysSomething(r, "2 row(s) have a time that is not after"));
+    // A row above the header is not read, and said.
+    EXPECT_EQ(timesOf("# log\n0.1,5\ntime,alt (ft)\n0,1\n1,2\n", &r).size(), 2u);
+    EXPECT_TRUE(saysSomething(r, "1 line(s) above the header"));
 
     // UTF-16 text is refused as such, with nothing added.
     const std::string utf16("\xFF\xFEt\0i\0m\0e\0,\0a\0l\0t\0\n\0", 20);
