@@ -1,14 +1,18 @@
 // Print and Export on the Recorded Data page: the Output dialog, the printer page and the image
 // files. Left and top are a print's alone: every flow ends with them back at 0.
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
+#include <QSvgGenerator>
 
 #include "app/appwindows.h"
 #include "app/plotbox.h"
@@ -20,10 +24,18 @@
 
 namespace {
 
-// ExportDialog1's filter, one entry per file type 1..3, and each type's extension.
+// ExportDialog1's filter, one entry per file type 1..6, and each type's extension. 1..3 are the
+// types the settings have always stored; PNG, SVG and PDF follow.
 const QStringList ExportFilters = {QStringLiteral("Bitmap (*.bmp)"), QStringLiteral("JPEG (*.jpg)"),
-                                   QStringLiteral("GIF (*.gif)")};
-const QStringList ExportExtensions = {QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("gif")};
+                                   QStringLiteral("GIF (*.gif)"),    QStringLiteral("PNG (*.png)"),
+                                   QStringLiteral("SVG (*.svg)"),    QStringLiteral("PDF (*.pdf)")};
+const QStringList ExportExtensions = {QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("gif"),
+                                      QStringLiteral("png"), QStringLiteral("svg"), QStringLiteral("pdf")};
+enum ExportType { BmpType = 1, JpegType, GifType, PngType, SvgType, PdfType };
+constexpr int ExportTypeCount = 6;
+
+// Where the last export went; kept beside the settings, not among them.
+const QString LastExportFolderKey = QStringLiteral("Recent/ExportFolder");
 
 // How long the status bar names the picture just exported.
 constexpr int ExportedMessageMs = 8000;
@@ -31,6 +43,42 @@ constexpr int ExportedMessageMs = 8000;
 int exportTypeOf(const QString& filter) {
     const int i = ExportFilters.indexOf(filter);
     return i < 0 ? 1 : i + 1;
+}
+
+// The type a file name's extension names (any case; "jpeg" too), 0 for none.
+int exportTypeOfName(const QString& file) {
+    const QString e = QFileInfo(file).suffix().toLower();
+    if (e == QLatin1String("jpeg")) return JpegType;
+    return static_cast<int>(ExportExtensions.indexOf(e)) + 1;
+}
+
+// The plot drawn on a vector surface of the export's size at ppi, encoded into *bytes.
+bool renderVector(const orvo::PlotState& state, int type, int ppi, QByteArray* bytes) {
+    const orvo::OutputSettings& out = state.output;
+    int w = 0, h = 0;
+    if (!orvo::ImagePixelSize(out.width, out.height, ppi, w, h)) return false;
+    QBuffer buffer(bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPainter painter;
+    if (type == SvgType) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(QSize(w, h));
+        svg.setViewBox(QRect(0, 0, w, h));
+        svg.setResolution(ppi);
+        svg.setTitle(QString::fromStdString(state.settings.title));
+        if (!painter.begin(&svg)) return false;
+        orvo::RenderPlot(painter, ppi, ppi, state);
+        return painter.end();
+    }
+    QPdfWriter pdf(&buffer);
+    pdf.setResolution(ppi);
+    pdf.setPageSize(QPageSize(QSizeF(out.width, out.height), QPageSize::Inch));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setTitle(QString::fromStdString(state.settings.title));
+    if (!painter.begin(&pdf)) return false;
+    orvo::RenderPlot(painter, ppi, ppi, state);
+    return painter.end();
 }
 
 } // namespace
@@ -45,7 +93,7 @@ void TMainForm::applyOutputSettings(const StoredSettings& v) {
     if (m_windows) m_windows->prtLocForm->showColour();
     // A type index beyond the list picks the first type.
     if (v.wasRead(Setting::ExportType))
-        m_state->exportType = (v.ExportType >= 1 && v.ExportType <= 3) ? v.ExportType : 1;
+        m_state->exportType = (v.ExportType >= 1 && v.ExportType <= ExportTypeCount) ? v.ExportType : 1;
     if (ExportDialog1) ExportDialog1->selectNameFilter(ExportFilters[m_state->exportType - 1]);
 }
 
@@ -65,6 +113,11 @@ QFileDialog* TMainForm::exportDialog() {
     // "bmp" until the user picks another type, whatever type the last run left selected.
     ExportDialog1->setDefaultSuffix(QStringLiteral("bmp"));
     ExportDialog1->setSizeGripEnabled(true);
+    // It opens in the folder of the last export, of this run or an earlier one.
+    const QString last = QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo"))
+                             .value(LastExportFolderKey)
+                             .toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) ExportDialog1->setDirectory(last);
     connect(ExportDialog1, &QFileDialog::filterSelected, this, &TMainForm::ExportDialog1TypeChange);
     return ExportDialog1;
 }
@@ -112,6 +165,20 @@ void TMainForm::ExportBtnClick() {
     QString file = dialog->selectedFiles().value(0);
     if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty() && !dialog->defaultSuffix().isEmpty())
         file += QLatin1Char('.') + dialog->defaultSuffix();
+    // The contents follow a name whose extension names a type; any other name gets the chosen
+    // type's extension added, so no file holds one format under another's name.
+    int type = exportTypeOfName(file);
+    if (!file.isEmpty() && type == 0) {
+        type = m_state->exportType;
+        file += QLatin1Char('.') + ExportExtensions[type - 1];
+        if (QFileInfo::exists(file) &&
+            !m_prompts->confirmDefaultNo(this, Prompts::Icon::Warning, QStringLiteral("Export Graph Data"),
+                                         QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                             .arg(QDir::toNativeSeparators(file)))) {
+            out.left = out.top = 0.0;
+            return;
+        }
+    }
 
     TPrtLocForm* form = m_windows->prtLocForm.get();
     form->setDistancesEnabled(false); // an image has no margin
@@ -119,19 +186,34 @@ void TMainForm::ExportBtnClick() {
     out.left = out.top = 0.0;
     if (answer != QDialog::Accepted || file.isEmpty()) return;
 
-    const QImage image = orvo::RenderPlotImage(m_state->plot, orvo::ExportPixelsPerInch);
-    // The contents follow a .bmp, .jpg or .gif name, so the file is what its name says; any other
-    // name gets the type chosen in the dialog.
-    orvo::ImageType type = static_cast<orvo::ImageType>(m_state->exportType);
-    orvo::ImageTypeForName(file.toStdString(), type);
+    const int ppi = form->imagePpi;
     StatusPanel->clearMessage();
-    if (image.isNull()) {
+    bool written = false;
+    if (type == SvgType || type == PdfType) {
+        QByteArray bytes;
+        written =
+            renderVector(m_state->plot, type, ppi, &bytes) &&
+            orvo::writeFileSafely(file.toStdString(), std::string_view(bytes.constData(), bytes.size())) ==
+                orvo::FileStatus::Ok;
+        if (!written) m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(file));
+    } else if (const QImage image = orvo::RenderPlotImage(m_state->plot, ppi); image.isNull()) {
         m_prompts->error(this, QStringLiteral("Not enough memory for a %1 x %2 pixel image!")
-                                   .arg(int(out.width * orvo::ExportPixelsPerInch))
-                                   .arg(int(out.height * orvo::ExportPixelsPerInch)));
-    } else if (orvo::WriteImageFile(file.toStdString(), image, type) != orvo::FileStatus::Ok) {
-        m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(file));
+                                   .arg(int(out.width * ppi))
+                                   .arg(int(out.height * ppi)));
     } else {
+        std::string png;
+        written = type == PngType
+                      ? orvo::EncodePng(image, png, ppi) &&
+                            orvo::writeFileSafely(file.toStdString(), png) == orvo::FileStatus::Ok
+                      : orvo::WriteImageFile(file.toStdString(), image, static_cast<orvo::ImageType>(type),
+                                             ppi) == orvo::FileStatus::Ok;
+        if (!written) m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(file));
+    }
+    if (written) {
+        const QString folder = QFileInfo(file).absolutePath();
+        QSettings(QStringLiteral("TamberlinSystems"), QStringLiteral("Orvo"))
+            .setValue(LastExportFolderKey, folder);
+        ExportDialog1->setDirectory(folder);
         // Nothing else shows that the picture was written; the note covers the status fields
         // for a few seconds.
         StatusPanel->showMessage(QStringLiteral("Exported %1").arg(QDir::toNativeSeparators(file)),
