@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -424,11 +425,21 @@ void TMainForm::ReadCfgBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     ReadConfiguration();
+    showResultOnStatusBar(QStringLiteral("Read Config"));
 }
 void TMainForm::WriteCfgBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     WriteConfiguration();
+    showResultOnStatusBar(QStringLiteral("Write Config"));
+}
+
+void TMainForm::showResultOnStatusBar(const QString& action) {
+    if (!StatusPanel || !InfoText) return;
+    const QStringList lines = InfoText->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.isEmpty()) return;
+    // As long as the export's note: long enough to read, then the status fields come back.
+    StatusPanel->showMessage(action + QStringLiteral(": ") + lines.last().trimmed(), 8000);
 }
 void TMainForm::BitBtn1Click() {
     auto busy = m_transactions->begin();

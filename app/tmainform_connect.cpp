@@ -213,7 +213,12 @@ void TMainForm::ConnectBtnClick() {
     }
     ConnectBtn->setText(QStringLiteral("Disconnect"));
     m_state->connected = true;
-    ConnectStatusDisp->setText(QStringLiteral("Connected"));
+    // Not "Connected" yet: the module has not answered. The read that follows says what came of it.
+    const QString waiting = QStringLiteral("Port open, waiting for the module...");
+    ConnectStatusDisp->setText(waiting);
+    const int wanted = ConnectStatusDisp->fontMetrics().horizontalAdvance(waiting) + 12;
+    if (ConnectStatusDisp->width() < wanted) ConnectStatusDisp->setFixedWidth(wanted);
+    ConnectStatusDisp->repaint();
     ReadConfiguration();
 }
 
@@ -358,9 +363,13 @@ void TMainForm::ResetModuleBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     if (!linkConnected(true)) return;
+    if (!m_prompts->confirmDefaultNo(this, Prompts::Icon::Question, QStringLiteral("Reset Module"),
+                                     QStringLiteral("This will restart the module.  Are you sure?")))
+        return;
     commandThenRead([this](orvo::ConfigBlock* received, orvo::InfoLog& log) {
         return orvo::resetModuleAndRead(m_state->link, received, true, log);
     });
+    showResultOnStatusBar(QStringLiteral("Reset Module"));
 }
 
 void TMainForm::CalBtnClick() {
@@ -377,4 +386,5 @@ void TMainForm::CalBtnClick() {
     commandThenRead([this, altitude](orvo::ConfigBlock* received, orvo::InfoLog& log) {
         return orvo::calibrateModuleAndRead(m_state->link, altitude, received, true, log);
     });
+    showResultOnStatusBar(QStringLiteral("Calibrate"));
 }

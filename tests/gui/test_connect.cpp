@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -407,8 +408,17 @@ TEST_F(ConnectTest, ResetWaitsForTheRestartAndReadsTheConfiguration) {
     wire.written.clear();
     control<QPlainTextEdit>(&f, "InfoText")->clear();
     const std::uint32_t start = link().CommTickCount();
+    prompts.answers = {QMessageBox::No};
+    control<QPushButton>(&f, "ResetModuleBtn")->click();
+    EXPECT_TRUE(wire.written.empty()); // asked first; No resets nothing
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].defaultNo);
+    prompts.answers = {QMessageBox::Yes};
     control<QPushButton>(&f, "ResetModuleBtn")->click();
     EXPECT_EQ(wire.written, "Rrrr");
+    // The result shows on the status bar too, where the Configure page's user looks.
+    EXPECT_EQ(control<QStatusBar>(&f, "StatusPanel")->currentMessage(),
+              "Reset Module: Configuration loaded.");
     EXPECT_GE(link().CommTickCount() - start, 4000u);
     EXPECT_EQ(infoLines(f), (QStringList{"Resetting the module...", "Module reset.",
                                          "Reading Configuration...", "Configuration loaded."}));
