@@ -1,11 +1,15 @@
 // Print and Export on the Recorded Data page: the Output dialog, the printer page and the image
 // files. Left and top are a print's alone: every flow ends with them back at 0.
+#include <algorithm>
+
 #include <QBuffer>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -135,7 +139,9 @@ void TMainForm::PrtBtnClick() {
     form->setDistancesEnabled(true);
     if (m_prompts->execDialog(form) == QDialog::Accepted) {
         if (!m_printer) m_printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-        if (m_prompts->printDialog(this, m_printer.get())) {
+        // A size made smaller to fit the page is for this print alone.
+        const double chosenWidth = out.width, chosenHeight = out.height;
+        if (m_prompts->printDialog(this, m_printer.get()) && fitPrintToPage()) {
             // The window repaints what the print dialog covered; the screen paint leaves the
             // print's size, corner and colour choice as they are.
             QCoreApplication::processEvents();
@@ -148,9 +154,59 @@ void TMainForm::PrtBtnClick() {
                 m_prompts->error(this, QStringLiteral("Unable to print the plot!"));
             }
         }
+        out.width = chosenWidth;
+        out.height = chosenHeight;
     }
     out.left = out.top = 0.0;
     repaintPlot();
+}
+
+bool TMainForm::fitPrintToPage() {
+    orvo::OutputSettings& out = m_state->plot.output;
+    const QSizeF page = m_printer->pageLayout().paintRect(QPageLayout::Inch).size();
+    const auto fits = [&out](QSizeF area) {
+        constexpr double slack = 1e-6;
+        return out.left + out.width <= area.width() + slack && out.top + out.height <= area.height() + slack;
+    };
+    if (fits(page)) return true;
+    const bool portrait = m_printer->pageLayout().orientation() == QPageLayout::Portrait;
+    const bool turnedFits = fits(page.transposed());
+    const double scale =
+        std::min((page.width() - out.left) / out.width, (page.height() - out.top) / out.height);
+    const bool canShrink = scale > 0.0;
+    QString text = QStringLiteral("The plot (%1 x %2 inches, %3 and %4 inches from the corner) does not fit "
+                                  "the printable area of the page (%5 x %6 inches): it would be cut off.")
+                       .arg(out.width, 0, 'g', 4)
+                       .arg(out.height, 0, 'g', 4)
+                       .arg(out.left, 0, 'g', 4)
+                       .arg(out.top, 0, 'g', 4)
+                       .arg(page.width(), 0, 'g', 4)
+                       .arg(page.height(), 0, 'g', 4);
+    QMessageBox::StandardButtons buttons = QMessageBox::Cancel;
+    if (turnedFits) {
+        text +=
+            QStringLiteral("\n\nYes: print on the page turned %1.").arg(portrait ? "landscape" : "portrait");
+        buttons |= QMessageBox::Yes;
+    }
+    if (canShrink) {
+        text += QStringLiteral("\nNo: print it smaller, %1 x %2 inches, to fit.")
+                    .arg(out.width * scale, 0, 'g', 4)
+                    .arg(out.height * scale, 0, 'g', 4);
+        buttons |= QMessageBox::No;
+    }
+    text += QStringLiteral("\nCancel: print nothing.");
+    const QMessageBox::StandardButton answer =
+        m_prompts->message(this, Prompts::Icon::Warning, QStringLiteral("Print"), text, buttons);
+    if (answer == QMessageBox::Yes && turnedFits) {
+        m_printer->setPageOrientation(portrait ? QPageLayout::Landscape : QPageLayout::Portrait);
+        return true;
+    }
+    if (answer == QMessageBox::No && canShrink) {
+        out.width *= scale;
+        out.height *= scale;
+        return true;
+    }
+    return false;
 }
 
 void TMainForm::ExportBtnClick() {

@@ -9,9 +9,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -354,4 +357,45 @@ TEST_F(OutputTest, PrintPutsThePlotAtItsDistancesInTheChosenColoursAndTheScreenK
     EXPECT_EQ(output().left, 0.0);
     plotBox->repaint();
     EXPECT_EQ(plotBox->frame().yLabelX, plotBox->width() / 20);
+}
+
+TEST_F(OutputTest, APrintThatDoesNotFitThePageIsSaidAndTurnedOrShrunk) {
+    start();
+    const QString pdf = path("wide.pdf");
+    prompts.onPrintDialog = [&](QPrinter* printer) {
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        printer->setResolution(72);
+        printer->setPageSize(QPageSize(QPageSize::A4));
+        printer->setPageOrientation(QPageLayout::Portrait);
+        printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
+    };
+    const struct {
+        QMessageBox::StandardButton answer;
+        bool printed;
+        bool landscape;
+    } cases[] = {
+        {QMessageBox::Cancel, false, false}, {QMessageBox::Yes, true, true}, {QMessageBox::No, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.answer));
+        QFile::remove(pdf);
+        prompts.messages.clear();
+        prompts.printAnswers.push_back(true);
+        prompts.answers.push_back(c.answer);
+        answerOutput("10", "3", "0.5", "0.5", true); // 10.5 inches across a page of 8.27
+        control<QPushButton>(main, "PrtBtn")->click();
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("does not fit")));
+        EXPECT_EQ(QFileInfo::exists(pdf), c.printed);
+        EXPECT_DOUBLE_EQ(output().width, 10.0); // a smaller size was for that print only
+        if (c.printed) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {pdf});
+            ASSERT_TRUE(info.waitForFinished(20000));
+            const auto size = QRegularExpression(R"(Page size:\s+([\d.]+) x ([\d.]+))")
+                                  .match(QString::fromUtf8(info.readAllStandardOutput()));
+            ASSERT_TRUE(size.hasMatch());
+            EXPECT_EQ(size.captured(1).toDouble() > size.captured(2).toDouble(), c.landscape);
+        }
+    }
 }
