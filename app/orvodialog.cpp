@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/windowplacement.h"
+
 OrvoDialog::OrvoDialog(const char* className, const QString& caption, AppState* state, Prompts* prompts,
                        QWidget* parent)
     : QDialog(parent), m_state(state), m_prompts(prompts) {
@@ -28,10 +30,12 @@ void OrvoDialog::addOkCancel(QBoxLayout* layout, QPushButton*& ok, QPushButton*&
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void OrvoDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Over the main window, but never past the edge of its screen's available area.
+    placeWindow(this, parentWidget());
+}
+
 void OrvoDialog::centreOnScreen() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect r = frameGeometry();
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    placeWindow(this, parentWidget(), true);
 }

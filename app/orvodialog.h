@@ -18,8 +18,10 @@ class OrvoDialog : public QDialog {
   protected:
     // The dialog's OK (BitBtn1, default) and Cancel (BitBtn2) row at the bottom of layout.
     void addOkCancel(QBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel);
-    // Places the dialog in the middle of the primary screen (for dialogs shown there, not over
-    // the main window); call from showEvent.
+    // Every dialog opens over the main window, inside its screen's available area.
+    void showEvent(QShowEvent* event) override;
+    // Places the dialog in the middle of the main window's screen (for dialogs shown there, not
+    // over the main window); call from showEvent.
     void centreOnScreen();
 
     AppState* m_state;

@@ -484,10 +484,12 @@ void TDataPropForm::PhotoBtnClick() {
         return;
     }
     // The list is written either way; without a program for text files only the opening fails.
+    // A success: told as information, not under "Error".
     if (!m_prompts->openUrl(QUrl::fromLocalFile(path)))
-        m_prompts->error(this, QStringLiteral("The photo list was saved as %1, but no program is set up on "
-                                              "this computer to open it.")
-                                   .arg(QDir::toNativeSeparators(path)));
+        m_prompts->message(this, Prompts::Icon::Information, QStringLiteral("Export Photo Info"),
+                           QStringLiteral("The photo list was saved as %1, but no program is set up on "
+                                          "this computer to open it.")
+                               .arg(QDir::toNativeSeparators(path)));
 }
 
 void TDataPropForm::OKBtnClick() {

@@ -496,7 +496,15 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
-        if (w->window() == this && FormKeyDown(static_cast<QKeyEvent*>(event))) return true;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (w->window() == this && FormKeyDown(key)) return true;
+        // Enter presses the focused button, as Space does (outside a dialog Qt leaves Enter alone).
+        auto* button = qobject_cast<QPushButton*>(w);
+        if (button && w->window() == this && button->isEnabled() && key->modifiers() == Qt::NoModifier &&
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
+            button->click();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -62,6 +62,12 @@ class TMainForm : public QWidget {
     // The InfoText log of the Connect / Download page.
     void infoClear();
     void infoLine(const QString& line);
+    // The last line the log got, on the status bar after action's name: the Configure page's
+    // buttons show their result where the user clicked, not only on the Connect page's log.
+    void showResultOnStatusBar(const QString& action);
+    // Before a print: a plot that does not fit the page is said, with landscape or a smaller size
+    // offered; false when nothing is to be printed.
+    bool fitPrintToPage();
     // Repaints the plot box of the Recorded Data page, where there is one.
     void repaintPlot();
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -21,6 +22,7 @@
 #include "app/tmainform.h"
 #include "app/tmodsetform.h"
 #include "app/version.h"
+#include "app/windowplacement.h"
 
 namespace {
 
@@ -143,14 +145,55 @@ QString TMainForm::manualPath() {
     return ManualPath(QCoreApplication::applicationDirPath());
 }
 
+// The built-in manual's resources live in this static library: they are registered by hand.
+static void initManualResources() {
+    Q_INIT_RESOURCE(orvo_manual_text);
+}
+
+namespace {
+
+// The manual in a window of the program's own, from the text and pictures built into it.
+void showManualWindow(QWidget* owner, const QString& note) {
+    initManualResources();
+    auto* window = owner->findChild<QWidget*>(QStringLiteral("ManualWindow"));
+    if (!window) {
+        window = new QWidget(owner, Qt::Window);
+        window->setObjectName("ManualWindow");
+        window->setWindowTitle(QStringLiteral("Orvo Manual"));
+        auto* layout = new QVBoxLayout(window);
+        auto* noteLabel = new QLabel(window);
+        noteLabel->setObjectName("ManualNote");
+        noteLabel->setWordWrap(true);
+        noteLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(noteLabel);
+        auto* text = new QTextBrowser(window);
+        text->setObjectName("ManualText");
+        text->setOpenExternalLinks(true);
+        text->setSource(QUrl(QStringLiteral("qrc:/manual/manual.md")), QTextDocument::MarkdownResource);
+        layout->addWidget(text, 1);
+        window->resize(820, 700);
+    }
+    auto* noteLabel = window->findChild<QLabel*>(QStringLiteral("ManualNote"));
+    noteLabel->setText(note);
+    noteLabel->setVisible(!note.isEmpty());
+    if (!window->isVisible()) placeWindow(window, owner);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
 void TMainForm::ManualBtnClick() {
     const QString path = QDir::toNativeSeparators(manualPath());
+    // Without the PDF, or without a program to open it, the manual shows in the program itself;
+    // the note says where the PDF is (or should be).
     if (!QFileInfo::exists(manualPath())) {
-        m_prompts->error(this, QStringLiteral("The manual is missing: there is no file %1.").arg(path));
+        showManualWindow(this, QStringLiteral("The manual is missing: there is no file %1.").arg(path));
         return;
     }
     if (!m_prompts->openUrl(QUrl::fromLocalFile(manualPath())))
-        m_prompts->error(this, QStringLiteral("No program is set up on this computer to open the manual "
+        showManualWindow(this, QStringLiteral("No program is set up on this computer to open the manual "
                                               "%1.\nOpen the file with a PDF reader.")
                                    .arg(path));
 }

@@ -7,6 +7,7 @@
 #include "app/largeplot.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
+#include "app/windowplacement.h"
 #include "data/liftoffalign.h"
 
 namespace {
@@ -62,6 +63,9 @@ void TMainForm::replacePlaceholder() {
 
 void TMainForm::showLargePlot() {
     if (!m_largePlot) m_largePlot = new LargePlotWindow(this);
+    // Opened over the main window, inside its screen's available area: its read-out line at the
+    // bottom must be on screen.
+    if (!m_largePlot->isVisible()) placeWindow(m_largePlot, this);
     m_largePlot->show();
     m_largePlot->raise();
     m_largePlot->activateWindow();

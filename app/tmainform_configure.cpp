@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -424,11 +425,21 @@ void TMainForm::ReadCfgBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     ReadConfiguration();
+    showResultOnStatusBar(QStringLiteral("Read Config"));
 }
 void TMainForm::WriteCfgBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     WriteConfiguration();
+    showResultOnStatusBar(QStringLiteral("Write Config"));
+}
+
+void TMainForm::showResultOnStatusBar(const QString& action) {
+    if (!StatusPanel || !InfoText) return;
+    const QStringList lines = InfoText->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.isEmpty()) return;
+    // As long as the export's note: long enough to read, then the status fields come back.
+    StatusPanel->showMessage(action + QStringLiteral(": ") + lines.last().trimmed(), 8000);
 }
 void TMainForm::BitBtn1Click() {
     auto busy = m_transactions->begin();
@@ -508,11 +519,11 @@ void TMainForm::showConfigBlock() {
     s.interval.SamplingInterval = orvo::intervalFromTicks(c.IntervalTicks, c.IntervalUnit);
     orvo::SplitInterval(s.interval, s.interval.SamplingInterval);
 
-    BlankChk->setChecked(c.BlankDisplay != 0);
+    BlankChk->setChecked(orvo::configFlagOn(c.BlankDisplay));
     BlankChk->setText(c.ModuleVersion >= 3 ? QStringLiteral("Enable LCD backlight")
                                            : QStringLiteral("Blank display after 30 seconds"));
-    TrigChk->setChecked(c.Triggered != 0);
-    RevTrigChk->setChecked(c.RevTrig != 0);
+    TrigChk->setChecked(orvo::configFlagOn(c.Triggered));
+    RevTrigChk->setChecked(orvo::configFlagOn(c.RevTrig));
 
     ShowSamplingInterval(); // applies the cap to the interval just read
 
@@ -549,8 +560,9 @@ void TMainForm::collectConfigBlock() {
         return v.value;
     };
 
-    c.BlankDisplay = BlankChk->isChecked() ? 1 : 0;
-    c.RevTrig = RevTrigChk->isChecked() ? 1 : 0;
+    // An on/off byte the user left alone goes back as the module had it (an erased memory's 0xFF).
+    c.BlankDisplay = orvo::configFlagByte(c.BlankDisplay, BlankChk->isChecked());
+    c.RevTrig = orvo::configFlagByte(c.RevTrig, RevTrigChk->isChecked());
 
     // The interval is re-checked against the unit in use: the unit may have changed since the
     // interval was set (settings restore, module setup), and a tick count that does not fit 16
@@ -564,7 +576,7 @@ void TMainForm::collectConfigBlock() {
     }
 
     c.Units = index(UnitsGrp);
-    c.Triggered = TrigChk->isChecked() ? 1 : 0;
+    c.Triggered = orvo::configFlagByte(c.Triggered, TrigChk->isChecked());
     c.AutoStart = index(AutoStartGrp);
     c.AutoStartSec = seconds(AutoStartSecEdit);
     c.AutoStop = index(AutoStopGrp);

@@ -213,7 +213,12 @@ void TMainForm::ConnectBtnClick() {
     }
     ConnectBtn->setText(QStringLiteral("Disconnect"));
     m_state->connected = true;
-    ConnectStatusDisp->setText(QStringLiteral("Connected"));
+    // Not "Connected" yet: the module has not answered. The read that follows says what came of it.
+    const QString waiting = QStringLiteral("Port open, waiting for the module...");
+    ConnectStatusDisp->setText(waiting);
+    const int wanted = ConnectStatusDisp->fontMetrics().horizontalAdvance(waiting) + 12;
+    if (ConnectStatusDisp->width() < wanted) ConnectStatusDisp->setFixedWidth(wanted);
+    ConnectStatusDisp->repaint();
     ReadConfiguration();
 }
 
@@ -244,6 +249,7 @@ void TMainForm::DLInfoBtnClick() {
         s.config.IntervalTicks = 4;
         s.config.Units = 0;
         lines = orvo::moduleInfoLines(id, 0);
+        listing.empty = true; // the simulated module holds no sets
     } else {
         if (!linkConnected(false)) return;
         BlockingWait wait(InfoText);
@@ -285,6 +291,13 @@ void TMainForm::DLDataBtnClick() {
         first = 0;
         last = s.setCount - 1;
     }
+    if (first > last) {
+        // "All" of a module that listed no sets: nothing is asked of it, and the user is told so.
+        infoLine(s.setListing.listed() ? QStringLiteral("No data sets to download.")
+                                       : QStringLiteral("No data sets to download: the module did not list "
+                                                        "its sets. Download Info lists them again."));
+        return;
+    }
     ProgressBar1->setVisible(true);
     for (int i = first; i <= last; ++i) {
         if (!downloadOneSet(i) || m_transactions->stopRequested()) break;
@@ -305,7 +318,7 @@ bool TMainForm::downloadOneSet(int index) {
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
     InfoTextLog log(this);
     const orvo::SetDownload got =
-        orvo::downloadModuleSet(m_state->link, m_state->plot, index, m_state->config,
+        orvo::downloadModuleSet(m_state->link, m_state->plot, index, m_state->setListing, m_state->config,
                                 m_state->setListing.firstWaitMs, today, log, progress);
     repaintPlot();
     return got.answered;
@@ -315,8 +328,9 @@ void TMainForm::EraseDataBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     if (!linkConnected(false)) return;
-    if (!m_prompts->confirm(this, QStringLiteral("Reset Config Defaults"),
-                            QString::fromLatin1(orvo::EraseQuestionText)))
+    // A stray Enter must not erase: No is the default answer.
+    if (!m_prompts->confirmDefaultNo(this, Prompts::Icon::Question, QStringLiteral("Reset Config Defaults"),
+                                     QString::fromLatin1(orvo::EraseQuestionText)))
         return;
     // Listed again right before the erase: it must agree with what "Download Info" listed, and
     // every set must have been downloaded, or a flight nobody saved would be lost.
@@ -349,9 +363,13 @@ void TMainForm::ResetModuleBtnClick() {
     auto busy = m_transactions->begin();
     if (!busy) return;
     if (!linkConnected(true)) return;
+    if (!m_prompts->confirmDefaultNo(this, Prompts::Icon::Question, QStringLiteral("Reset Module"),
+                                     QStringLiteral("This will restart the module.  Are you sure?")))
+        return;
     commandThenRead([this](orvo::ConfigBlock* received, orvo::InfoLog& log) {
         return orvo::resetModuleAndRead(m_state->link, received, true, log);
     });
+    showResultOnStatusBar(QStringLiteral("Reset Module"));
 }
 
 void TMainForm::CalBtnClick() {
@@ -368,4 +386,5 @@ void TMainForm::CalBtnClick() {
     commandThenRead([this, altitude](orvo::ConfigBlock* received, orvo::InfoLog& log) {
         return orvo::calibrateModuleAndRead(m_state->link, altitude, received, true, log);
     });
+    showResultOnStatusBar(QStringLiteral("Calibrate"));
 }

@@ -61,7 +61,9 @@ void TMainForm::buildDataPage() {
         auto* b = new QPushButton(caption, parent);
         b->setObjectName(name);
         if (!hint.isEmpty()) b->setToolTip(hint);
-        b->setFocusPolicy(Qt::NoFocus); // the arrow keys belong to the plot shortcuts
+        // Tab reaches it, a click leaves the focus where it was; the plot's arrow keys are taken
+        // before any control sees them (eventFilter), whatever has the focus.
+        b->setFocusPolicy(Qt::TabFocus);
         return b;
     };
 
@@ -118,7 +120,7 @@ void TMainForm::buildDataPage() {
     for (int i = 0; i < 3; ++i) {
         auto* r = new QRadioButton(QString::fromLatin1(tools[i]), MouseGrp);
         r->setObjectName(QStringLiteral("MouseGrp%1").arg(tools[i]));
-        r->setFocusPolicy(Qt::NoFocus);
+        r->setFocusPolicy(Qt::TabFocus);
         MouseGrpItems->addButton(r, i);
         mouse->addWidget(r);
     }
@@ -179,7 +181,7 @@ void TMainForm::placeDataPageButtons() {
         if (!b || m_dataButtons->indexOf(b) >= 0) continue;
         m_dataButtons->addWidget(b, s.row, s.column);
         b->setMinimumWidth(b->sizeHint().width());
-        b->setFocusPolicy(Qt::NoFocus);
+        b->setFocusPolicy(Qt::TabFocus);
         b->show();
     }
 }

@@ -94,9 +94,5 @@ void TModSetForm::MemListChange() {
 void TModSetForm::showEvent(QShowEvent* event) {
     OrvoDialog::showEvent(event);
     adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect r = frameGeometry();
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    centreOnScreen();
 }

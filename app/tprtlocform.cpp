@@ -40,9 +40,14 @@ TPrtLocForm::TPrtLocForm(AppState* state, Prompts* prompts, QWidget* parent)
         QStringLiteral("0.5"));
     row(3, TopLabel, "TopLabel", QStringLiteral("Distance from Top (inches)"), TopEdit, "TopEdit",
         QStringLiteral("0.5"));
+    // An image's pixels per inch: its pixel size is the size in inches times this.
+    row(4, ResolutionLabel, "ResolutionLabel", QStringLiteral("Image resolution (pixels per inch)"),
+        ResolutionEdit, "ResolutionEdit", QString::number(orvo::ExportPixelsPerInch));
+    ResolutionLabel->setEnabled(false);
+    ResolutionEdit->setEnabled(false);
     ColorChk = new QCheckBox(QStringLiteral("Print with color"), GroupBox1);
     ColorChk->setObjectName("ColorChk");
-    grid->addWidget(ColorChk, 4, 0, 1, 2);
+    grid->addWidget(ColorChk, 5, 0, 1, 2);
     layout->addWidget(GroupBox1);
 
     addOkCancel(layout, OKBtn, CancelBtn);
@@ -64,6 +69,9 @@ void TPrtLocForm::setDistancesEnabled(bool enabled) {
     for (QWidget* w : {static_cast<QWidget*>(LeftEdit), static_cast<QWidget*>(TopEdit),
                        static_cast<QWidget*>(LeftLabel), static_cast<QWidget*>(TopLabel)})
         w->setEnabled(enabled);
+    // The resolution is an image's alone; a printer has its own.
+    ResolutionLabel->setEnabled(!enabled);
+    ResolutionEdit->setEnabled(!enabled);
 }
 
 namespace {
@@ -108,6 +116,21 @@ void TPrtLocForm::OKBtnClick() {
         m_prompts->error(this, QStringLiteral("Width and height must lie between 0.01 and 200 inches."));
         showSize(out.width, out.height);
         return;
+    }
+    if (ResolutionEdit->isEnabled()) {
+        bool number = false;
+        const int ppi = ResolutionEdit->text().trimmed().toInt(&number);
+        if (!number || ppi < MinImagePpi || ppi > MaxImagePpi ||
+            !orvo::ImagePixelSize(width, height, ppi, w, h)) {
+            m_prompts->error(this, QStringLiteral("The image resolution must be a whole number from %1 to %2 "
+                                                  "pixels per inch, and the image at most %3 pixels a side.")
+                                       .arg(MinImagePpi)
+                                       .arg(MaxImagePpi)
+                                       .arg(orvo::MaxImageSide));
+            ResolutionEdit->setText(QString::number(imagePpi));
+            return;
+        }
+        imagePpi = ppi;
     }
     out.width = width;
     out.height = height;

@@ -16,7 +16,8 @@ class TPrtLocForm : public OrvoDialog {
   public:
     TPrtLocForm(AppState* state, Prompts* prompts, QWidget* parent = nullptr);
 
-    // Print shows the distance boxes, Export greys them out: an image has no margin.
+    // Print shows the distance boxes, Export greys them out (an image has no margin) and shows
+    // the resolution box instead.
     void setDistancesEnabled(bool enabled);
     // Print shows the current size in the boxes, in the shortest form (7 for 7.0).
     void showSize(double width, double height);
@@ -32,7 +33,13 @@ class TPrtLocForm : public OrvoDialog {
     QLineEdit* LeftEdit;
     QLabel* TopLabel;
     QLineEdit* TopEdit;
+    QLabel* ResolutionLabel;
+    QLineEdit* ResolutionEdit; // Export only
     QCheckBox* ColorChk;
+    // The resolution an export draws at (ResolutionEdit, taken by OK).
+    int imagePpi = 100;
+    static constexpr int MinImagePpi = 10;
+    static constexpr int MaxImagePpi = 2400;
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
 

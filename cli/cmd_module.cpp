@@ -139,9 +139,9 @@ int runInfo(const std::vector<std::string>& args) {
                     "Identifies the module and counts its recorded data sets, and prints the\n"
                     "information lines as \"Download Info\" writes them.\n\nOptions:\n") +
         commonOptions +
-        "\nExit status: 0 done, 1 an identification line did not arrive, the module did not list its\n"
-        "sets (an empty module lists none) or its listing was cut off or garbled, 2 usage, 3 the port\n"
-        "did not open.\n";
+        "\nExit status: 0 done (an empty module, which identifies itself at once and lists nothing,\n"
+        "holds 0 data sets), 1 an identification line did not arrive, a slower module did not list\n"
+        "its sets or its listing was cut off or garbled, 2 usage, 3 the port did not open.\n";
     Options o;
     if (int rc = parseOptions("info", args, ",port,speed,", help, &o)) return rc < 0 ? 0 : rc;
     orvo::PortLink link;
@@ -195,9 +195,9 @@ int runDownload(const std::vector<std::string>& args) {
     // The block's answer time shows how slow the module is; its listing gets a few times that.
     orvo::ModuleIdentity timing;
     timing.answerMs = link.CommTickCount() - askedAt;
-    const orvo::SetListing listing = orvo::listSets(link, orvo::setListingWaitMs(timing));
+    const orvo::SetListing listing = orvo::listSetsOf(link, timing);
     const int count = listing.count;
-    if (listing.listed()) std::printf("Memory contains %d data sets.\n", count);
+    if (count > 0 || listing.empty) std::printf("Memory contains %d data sets.\n", count);
     for (const std::string& problem : orvo::listingProblems(listing))
         std::printf("%s\n", problem.c_str());
     int status = listing.confirmed() ? 0 : ExitNoAnswer;
@@ -221,8 +221,8 @@ int runDownload(const std::vector<std::string>& args) {
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
     orvo::StdoutInfoLog log;
     for (int i = first; i <= last; ++i) {
-        const orvo::SetDownload got =
-            orvo::downloadModuleSet(link, plot, i, config, orvo::setListingWaitMs(timing), today, log);
+        const orvo::SetDownload got = orvo::downloadModuleSet(link, plot, i, listing, config,
+                                                              orvo::setListingWaitMs(timing), today, log);
         if (!got.answered) {
             status = ExitNoAnswer;
             break;
@@ -236,7 +236,8 @@ int runDownload(const std::vector<std::string>& args) {
         if (!o.output.empty()) continue; // the set goes into FILE below
         // Nothing else would keep the flight once this run ends: the current folder takes it.
         const std::string here = QDir::currentPath().toStdString();
-        if (orvo::archiveDownloadedSet(list, n, header, i + 1, &path, &error, here))
+        if (orvo::archiveDownloadedSet(list, n, header, i + 1, orvo::downloadRecord(listing, i, got.outcome),
+                                       &path, &error, here))
             std::printf("The set was written to %s instead.\n", path.c_str());
         else
             std::fprintf(stderr,
@@ -265,10 +266,11 @@ int runErase(const std::vector<std::string>& args) {
                     "Erases every recorded data set in the module, after asking on the terminal.\n"
                     "The module must first list its data sets; an empty, cut off or garbled listing\n"
                     "erases nothing unless --force is given. Before erasing, the sets are listed again:\n"
-                    "the two listings must agree, and every listed set must have been downloaded (a\n"
-                    "copy with the same number of samples in the downloads folder of the program's\n"
-                    "data directory); otherwise the sets never saved are named and nothing is erased\n"
-                    "unless --force is given.\n"
+                    "the two listings must agree, and every listed set must have been downloaded whole\n"
+                    "from the listing line the module gives now (a copy in the downloads folder of the\n"
+                    "program's data directory); otherwise the sets not saved are named and nothing is\n"
+                    "erased unless --force is given. A module that lists no sets is not erased\n"
+                    "without --force.\n"
                     "\nOptions:\n") +
         commonOptions +
         "  --yes            do not ask\n"
@@ -290,7 +292,7 @@ int runErase(const std::vector<std::string>& args) {
         return ExitNoAnswer;
     }
     const std::uint32_t wait = orvo::setListingWaitMs(id);
-    const orvo::SetListing listing = orvo::listSets(link, wait);
+    const orvo::SetListing listing = orvo::listSetsOf(link, id);
     const int count = listing.count;
     // A module too slow or too garbled to list its sets may still hold flights: erasing blind
     // would destroy what nobody has seen.

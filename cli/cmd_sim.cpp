@@ -32,6 +32,10 @@ const char* simHelp =
     "  --memory-kib K   size of the module's data memory in KiB (default 64)\n"
     "  --samples N      make every flight at least N samples long (default: as flown)\n"
     "  --baud B         the module's own speed; other speeds garble (default: any speed)\n"
+    "  --listing WHAT   what the second number of each set listing line counts: samples\n"
+    "                   (default) or words (the samples and one marker word per trigger mark)\n"
+    "  --unannounced N  set N's header gives no word count (W = 0): the set ends when the\n"
+    "                   module stops sending\n"
     "  --no-pacing      send as fast as possible instead of at baud / 10 bytes a second\n"
     "  --boot-loader    start in the boot loader, as a module without firmware\n"
     "  --flash-file F   when stopped, write the module's code space (7616 bytes) and then its\n"
@@ -151,7 +155,8 @@ int serve(orvo::sim::Module& module) {
 #endif
 
 int runSim(const std::vector<std::string>& args) {
-    long sets = 3, seed = 1, memoryKiB = 64, samples = 0, baud = 0;
+    long sets = 3, seed = 1, memoryKiB = 64, samples = 0, baud = 0, unannounced = 0;
+    auto listing = orvo::sim::Module::ListingCount::Samples;
     bool pacing = true, bootLoader = false;
     std::string flashFile;
     orvo::sim::Faults faults;
@@ -171,6 +176,12 @@ int runSim(const std::vector<std::string>& args) {
             ok = intArg(r, 0, 65000, &samples);
         else if (r.is("--baud"))
             ok = intArg(r, 300, 1000000, &baud);
+        else if (r.is("--listing")) {
+            std::string v;
+            ok = r.value(v) && (v == "samples" || v == "words");
+            if (ok && v == "words") listing = orvo::sim::Module::ListingCount::Words;
+        } else if (r.is("--unannounced"))
+            ok = intArg(r, 1, 256, &unannounced);
         else if (r.is("--no-pacing"))
             pacing = false;
         else if (r.is("--boot-loader"))
@@ -197,6 +208,12 @@ int runSim(const std::vector<std::string>& args) {
     int made = module.generateFlights(static_cast<int>(sets), static_cast<std::uint32_t>(seed),
                                       static_cast<int>(samples));
     if (made < sets) std::fprintf(stderr, "orvo-cli sim: memory full after %d flights\n", made);
+    if (unannounced > 0 && unannounced <= made) {
+        std::vector<orvo::sim::RecordedSet> recorded = module.recordedSets();
+        recorded[static_cast<std::size_t>(unannounced - 1)].announceCount = false;
+        module.setRecordedSets(std::move(recorded));
+    }
+    module.setListingCount(listing);
     module.faults() = faults;
     module.setPacing(pacing);
     module.setModuleBaud(static_cast<int>(baud));

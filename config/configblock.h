@@ -49,10 +49,15 @@ struct ConfigBlock {
     bool operator==(const ConfigBlock&) const = default;
 };
 
-// Why a block that arrived cannot be the module's ("Triggered is 7, not 0 or 1"), or empty when it
-// can. Only what no module sends counts: an on/off byte other than 0 or 1. The Marker is any
-// module's own; codes beyond a list's items (Units 5, AutoStop 9) and servo values outside the
-// bars' ranges are shown as the nearest choice and stay acceptable.
-std::string configBlockDoubt(const ConfigBlock& block);
+// An on/off byte (BlankDisplay, RevTrig, Triggered) is on when it is not zero; a module may hold
+// any value there.
+inline bool configFlagOn(std::uint8_t byte) {
+    return byte != 0;
+}
+// The byte to send for an on/off control: the byte as it came while the control still shows what
+// it meant, else 1 or 0.
+inline std::uint8_t configFlagByte(std::uint8_t asRead, bool checked) {
+    return checked == configFlagOn(asRead) ? asRead : (checked ? 1 : 0);
+}
 
 } // namespace orvo

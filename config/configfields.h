@@ -22,8 +22,9 @@ struct ConfigField {
     // Not interpreted by the program and never changed by it: a restored file leaves them as the
     // module has them.
     bool passThrough;
-    // What the module can hold in the field: the sampling interval is never zero, on/off bytes
-    // are 0 or 1, codes are those of their lists, servo values those of their bars.
+    // What may be set in the field: the sampling interval is never zero, on/off bytes are set
+    // as 0 or 1 (a module may hold any value there, non-zero being on), codes are those of their
+    // lists, servo values those of their bars.
     long min;
     long max;
     // The field's member of the in-memory block.

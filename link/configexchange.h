@@ -31,8 +31,8 @@ enum class ConfigStatus {
 
 // Flush, 'r', then the 38 bytes within 5000 ms. On success *block holds the module's block in
 // host order; otherwise *block is untouched. A block followed by more bytes before the line has
-// been quiet for CommQuietMs (noise added bytes, so every field after them is shifted), or one
-// that fails configBlockDoubt, is Doubtful, and *doubt (optional) says why.
+// been quiet for CommQuietMs (noise added bytes, so every field after them is shifted) is
+// Doubtful, and *doubt (optional) says why. Any value in any byte is taken as the module's.
 ConfigStatus readConfigBlock(Link& link, ConfigBlock* block, std::string* doubt = nullptr);
 
 // The block to build a write on: readConfigBlock until the same block has come

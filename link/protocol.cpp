@@ -106,6 +106,7 @@ SetListing listSets(Link& link, std::uint32_t firstLineWaitMs) {
     SetListing listing;
     listing.firstWaitMs = firstLineWaitMs;
     if (!sendCommand(link, 's')) return listing;
+    listing.sent = true;
     char line[257];
     // The number of lines is the number of sets; their form tells a listing from noise.
     for (std::uint32_t wait = firstLineWaitMs; listing.count < MaxModuleSets; wait = SetLineTimeoutMs) {
@@ -160,6 +161,17 @@ int listModuleSets(Link& link) {
     return listSets(link).count;
 }
 
+bool answeredAtOnce(const ModuleIdentity& id) {
+    return id.missingLines == 0 && id.answerMs <= PromptAnswerMs;
+}
+
+SetListing listSetsOf(Link& link, const ModuleIdentity& id) {
+    SetListing listing = listSets(link, setListingWaitMs(id));
+    // An empty module answers 's' with no line at all.
+    if (listing.sent && !listing.listed() && answeredAtOnce(id)) listing.empty = true;
+    return listing;
+}
+
 std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, int setCount) {
     return {"     Device Name: " + id.deviceName,
             "           Model: " + id.model,
@@ -173,7 +185,8 @@ std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, int setCount)
 
 std::vector<std::string> moduleInfoLines(const ModuleIdentity& id, const SetListing& listing) {
     std::vector<std::string> lines = moduleInfoLines(id, listing.count);
-    if (!listing.listed()) lines.pop_back(); // not "0 data sets": nobody knows
+    // Not "0 data sets" unless the module is known to be empty: nobody knows.
+    if (listing.count == 0 && !listing.empty) lines.pop_back();
     for (std::string& problem : listingProblems(listing))
         lines.push_back(std::move(problem));
     return lines;

@@ -74,17 +74,27 @@ struct SetEntry {
 };
 
 struct SetListing {
+    bool sent = false;      // the 's' went out
     int count = 0;          // lines received: the number of sets
     int malformedLines = 0; // lines that are not two numbers "%hu, %hu" (noise on the line)
     bool cutLine = false;   // the last line stopped part-way: the module paused or was cut off
     bool lateBytes = false; // more came after the listing seemed to have ended
     std::uint32_t firstWaitMs = SetFirstLineTimeoutMs;
     std::vector<SetEntry> entries; // the well-formed lines, in order
-    // Something came; nothing at all cannot be told apart from a module too slow to answer.
-    bool listed() const { return count > 0 || cutLine || lateBytes; }
+    // Nothing came from a module that had just identified itself at once (listSetsOf): it holds
+    // no sets. Nothing from any other module cannot be told apart from one too slow to answer.
+    bool empty = false;
+    bool listed() const { return count > 0 || cutLine || lateBytes || empty; }
     bool doubtful() const { return malformedLines > 0 || cutLine || lateBytes; }
-    // What the module holds is known: it listed sets, every line is one, and the listing ended.
-    bool confirmed() const { return count > 0 && !doubtful(); }
+    // What the module holds is known: it listed sets (or is empty), every line is one, and the
+    // listing ended.
+    bool confirmed() const { return (count > 0 || empty) && !doubtful(); }
+    // The line set index (0 = the first) was listed with; none when a garbled line leaves the
+    // lines unmatched to the sets.
+    const SetEntry* line(int index) const {
+        if (malformedLines > 0 || index < 0 || index >= static_cast<int>(entries.size())) return nullptr;
+        return &entries[static_cast<std::size_t>(index)];
+    }
     // The same sets as other, both listings confirmed.
     bool agreesWith(const SetListing& other) const {
         return confirmed() && other.confirmed() && count == other.count && entries == other.entries;
@@ -97,6 +107,13 @@ struct SetListing {
 SetListing listSets(Link& link, std::uint32_t firstLineWaitMs = SetFirstLineTimeoutMs);
 // listSets().count.
 int listModuleSets(Link& link);
+
+// A module that gave all four identification lines within this long answers 's' as promptly, so
+// silence for the whole listing wait means it holds no sets; a slower one may only be too slow.
+inline constexpr std::uint32_t PromptAnswerMs = SetFirstLineTimeoutMs / 4;
+bool answeredAtOnce(const ModuleIdentity& id);
+// listSets with setListingWaitMs(id); empty when nothing came and id answeredAtOnce.
+SetListing listSetsOf(Link& link, const ModuleIdentity& id);
 
 // What is wrong with a listing, one sentence each; empty for a confirmed one.
 std::vector<std::string> listingProblems(const SetListing& listing);

@@ -16,15 +16,35 @@ namespace orvo {
 // <user data directory>/downloads (QStandardPaths::AppDataLocation).
 std::string downloadsFolder();
 
+// How a kept download was made: the line the module listed its set with just before (none when the
+// listing gave no line for it) and how the download ended. Kept beside the data set file, so an
+// erase can tell a copy of what the module holds now from one of another flight.
+struct DownloadRecord {
+    bool hasLine = false;
+    SetEntry line;
+    bool whole = false; // endedAsASetEnds
+    int words = 0;      // W of the set's header
+    int samples = 0;    // samples kept
+};
+// Whether the download ended as the module ends a set: all W announced words read or, with W = 0,
+// the module stopped sending; and nothing on the way showed lost bytes.
+bool endedAsASetEnds(const DownloadOutcome& outcome);
+// The record of a download from listing's set index (0 = the first).
+DownloadRecord downloadRecord(const SetListing& listing, int index, const DownloadOutcome& outcome);
+
 // Writes data set n of list to a new file in the downloads folder (or in folder, when given),
-// named after the time of the download and the module's set number (1-based). True with *path
-// set; false with *error set.
+// named after the time of the download and the module's set number (1-based), and record beside
+// it ("<name>.listing"). True with *path set; false with *error set.
 bool archiveDownloadedSet(const SeriesList& list, int n, const PlotFileHeader& plot, int moduleSetNumber,
-                          std::string* path, std::string* error, const std::string& folder = {});
+                          const DownloadRecord& record, std::string* path, std::string* error,
+                          const std::string& folder = {});
 
 // Whether the module's memory may be erased without losing a flight nobody saved: the listing
-// taken just now must agree with the last one, and every listed set must have a copy in the
-// downloads folder holding as many samples as the listing line's second number.
+// taken just now must agree with the last one, and every listed set must have a whole copy in the
+// downloads folder made from the line the module lists it with now. A module that lists no sets
+// has nothing to erase, and is not erased unless the caller insists. A copy kept without its line
+// (by an earlier version) counts when its sample count, or its samples plus one marker word per
+// trigger mark, is the line's second number.
 struct EraseCheck {
     bool listingsAgree = false;
     std::vector<int> unsaved;         // listed sets (1 = the first) without such a copy

@@ -25,15 +25,15 @@ ModuleSurvey surveyModule(Link& link, InfoLog& log) {
     survey.identity = identifyModule(link);
     // The notice stays above the information lines, and the sets are still listed.
     if (!survey.answered()) log.line(NoReplyText);
-    survey.listing = listSets(link, setListingWaitMs(survey.identity));
+    survey.listing = listSetsOf(link, survey.identity);
     for (const std::string& line : moduleInfoLines(survey.identity, survey.listing))
         log.line(line);
     return survey;
 }
 
-SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const ConfigBlock& config,
-                              std::uint32_t firstWaitMs, const std::string& today, InfoLog& log,
-                              const DownloadProgress& progress) {
+SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const SetListing& listed,
+                              const ConfigBlock& config, std::uint32_t firstWaitMs, const std::string& today,
+                              InfoLog& log, const DownloadProgress& progress) {
     SetDownload result;
     SeriesList& list = plot.settings.series;
     Series& set = list.CreateDataSet();
@@ -64,10 +64,13 @@ SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const 
     }
     // Kept on disk at once, so an erase that follows cannot lose the flight.
     std::string path;
-    if (archiveDownloadedSet(list, n, plotFileHeader(plot.settings), moduleSet + 1, &path,
-                             &result.archiveError)) {
+    if (archiveDownloadedSet(list, n, plotFileHeader(plot.settings), moduleSet + 1,
+                             downloadRecord(listed, moduleSet, out), &path, &result.archiveError)) {
         result.archivePath = path;
         log.line("A copy was saved as " + path);
+        if (!result.archiveError.empty())
+            log.line("Its listing line could not be kept with it (" + result.archiveError +
+                     "): an erase will not count it as saved.");
     } else {
         log.line("No copy could be saved: " + result.archiveError);
     }
@@ -97,7 +100,11 @@ ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t 
                             const std::function<bool(const EraseCheck&)>& proceed, InfoLog& log) {
     ModuleErase erase;
     log.line("Checking the module's data sets before erasing...");
-    erase.check = checkBeforeErase(listed, listSets(link, firstLineWaitMs));
+    SetListing now = listSets(link, firstLineWaitMs);
+    // A module that was empty when listed after a prompt identification and still lists nothing
+    // is empty still.
+    if (listed.empty && now.sent && !now.listed()) now.empty = true;
+    erase.check = checkBeforeErase(listed, now);
     if (!proceed(erase.check)) {
         log.line(NothingErasedText);
         return erase;

@@ -37,11 +37,12 @@ struct SetDownload {
     bool archived() const { return !archivePath.empty(); }
 };
 // Downloads the set into plot's list with the configuration's interval unit and altitude unit,
-// scales the axes and labels them, and keeps a copy in the downloads folder at once so an erase
-// that follows cannot lose the flight. firstWaitMs: how long the set's header may take.
-SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const ConfigBlock& config,
-                              std::uint32_t firstWaitMs, const std::string& today, InfoLog& log,
-                              const DownloadProgress& progress = {});
+// scales the axes and labels them, and keeps a copy in the downloads folder at once, with the line
+// listed names the set with, so an erase that follows cannot lose the flight. firstWaitMs: how
+// long the set's header may take.
+SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const SetListing& listed,
+                              const ConfigBlock& config, std::uint32_t firstWaitMs, const std::string& today,
+                              InfoLog& log, const DownloadProgress& progress = {});
 
 // "Read Config" and orvo-cli's configuration reads: "Reading Configuration...", then
 // "Configuration loaded." or "No reponse from device."; what a doubtful block leaves standing is

@@ -361,8 +361,10 @@ void Module::command(std::uint8_t b) {
         std::string text;
         for (std::size_t i = 0; i < m_sets.size(); ++i) {
             char line[40];
+            const std::size_t counted =
+                m_listingCount == ListingCount::Words ? m_sets[i].words.size() : m_sets[i].sampleCount();
             std::snprintf(line, sizeof line, "%hu, %hu\r\n", static_cast<unsigned short>(i + 1),
-                          static_cast<unsigned short>(m_sets[i].sampleCount()));
+                          static_cast<unsigned short>(counted));
             text += line;
         }
         if (!text.empty()) replyText(text);

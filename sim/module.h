@@ -142,6 +142,12 @@ class Module {
     Faults& faults() { return m_faults; }
     Identity& identity() { return m_identity; }
 
+    // What the second number of each 's' line counts. Modules differ: some list the samples of
+    // a set, others the words it takes (its samples and one marker word per trigger mark).
+    enum class ListingCount { Samples, Words };
+    void setListingCount(ListingCount count) { m_listingCount = count; }
+    ListingCount listingCount() const { return m_listingCount; }
+
     State state();
     bool logging() const { return m_logging; }
     std::int16_t calibrationAltitude() const { return m_calibration; }
@@ -204,6 +210,7 @@ class Module {
     std::size_t m_memoryBytes;
     Faults m_faults;
     Identity m_identity;
+    ListingCount m_listingCount = ListingCount::Samples;
     std::mt19937 m_rng{12345};
 
     State m_state = State::Running;

@@ -124,11 +124,19 @@ TEST_F(DownloadPtyTest, InfoEraseAndASilentModule) {
     EXPECT_TRUE(err.contains("Sets 1 and 2 were never saved")) << qPrintable(err);
     ASSERT_EQ(cli({"download", "--port", path, "--set", "all"}, &out), 0) << qPrintable(out);
     ASSERT_EQ(cli({"erase", "--port", path, "--yes"}, &out, &err), 0) << qPrintable(err);
-    // An empty module lists nothing, which is not told apart from one that does not answer.
-    EXPECT_EQ(cli({"info", "--port", path}, &out), 1);
-    EXPECT_TRUE(out.contains("The module did not list its sets")) << qPrintable(out);
-    EXPECT_FALSE(out.contains("Memory contains"));
+    // An empty module answers its identification at once and lists nothing: it holds no sets.
+    EXPECT_EQ(cli({"info", "--port", path}, &out), 0);
+    EXPECT_TRUE(out.contains("Memory contains 0 data sets.")) << qPrintable(out);
+    EXPECT_EQ(cli({"download", "--port", path, "--set", "all"}, &out), 0);
+    EXPECT_TRUE(out.contains("No data sets to download.")) << qPrintable(out);
     EXPECT_EQ(cli({"download", "--port", path, "--set", "1"}, &out), 1);
+    sim.stop(3000);
+
+    // A module that lists word counts, with trigger marks and a set announced with W = 0: what
+    // was downloaded is saved, and the erase goes ahead.
+    startSim({"--sets", "3", "--seed", "9", "--listing", "words", "--unannounced", "3"});
+    ASSERT_EQ(cli({"download", "--port", path, "--set", "all"}, &out), 0) << qPrintable(out);
+    EXPECT_EQ(cli({"erase", "--port", path, "--yes"}, &out, &err), 0) << qPrintable(err);
     sim.stop(3000);
 
     startSim({"--faults", "ignore=vsra"});

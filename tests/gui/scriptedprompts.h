@@ -22,6 +22,7 @@ class ScriptedPrompts : public Prompts {
         QString text;
         QString detail;
         QMessageBox::StandardButtons buttons;
+        bool defaultNo = false; // asked with No as the default answer
     };
 
     std::vector<Message> messages;
@@ -52,6 +53,11 @@ class ScriptedPrompts : public Prompts {
             return a;
         }
         return (buttons & QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+    }
+    bool confirmDefaultNo(QWidget* parent, Icon icon, const QString& caption, const QString& text) override {
+        const bool yes = Prompts::confirmDefaultNo(parent, icon, caption, text);
+        messages.back().defaultNo = true;
+        return yes;
     }
     QString openFileName(QWidget*, const QString& title, const QString& path, const QString&,
                          QString*) override {

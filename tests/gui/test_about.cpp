@@ -2,6 +2,12 @@
 // edits of the in-memory configuration block, the version text and the built user manual.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QTextBrowser>
+#include <QTextDocument>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -143,6 +149,26 @@ TEST_F(AboutTest, SetupDialogEditsTheBlockAndKeepsEveryChangeOnClose) {
     EXPECT_EQ(config().MemorySize, 0);
 }
 
+namespace {
+
+// The manual's own window is open, shows the manual with its pictures and names the PDF.
+void expectManualWindowNaming(const QString& pdf) {
+    QWidget* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "ManualWindow" && w->isVisible()) window = w;
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->findChild<QLabel*>("ManualNote")->text().contains(pdf));
+    auto* text = window->findChild<QTextBrowser*>("ManualText");
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("Erase Data")));
+    const QVariant picture =
+        text->document()->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/connect.png")));
+    EXPECT_FALSE(picture.value<QImage>().isNull() && picture.value<QPixmap>().isNull());
+    window->close();
+}
+
+} // namespace
+
 TEST_F(AboutTest, VersionFromTheBuildAndTheBuiltManual) {
     EXPECT_EQ(control<QLabel>(&form(), "VersionInfo")->text(), "3.4.0.0");
     EXPECT_EQ(form().findChild<QLabel*>("Label22")->text(), "Beta");
@@ -152,11 +178,11 @@ TEST_F(AboutTest, VersionFromTheBuildAndTheBuiltManual) {
                     .hasMatch())
         << control<QLabel>(&form(), "BuildInfo")->text().toStdString();
 
-    // The test program's folder holds no manual: the button says where it looked.
+    // The test program's folder holds no manual: the manual shows inside the program, and its
+    // window says where the PDF was looked for.
     form().ManualBtnClick();
     EXPECT_TRUE(prompts.openedUrls.empty());
-    EXPECT_TRUE(prompts.lastMessage().contains(QDir::toNativeSeparators(TMainForm::manualPath())))
-        << prompts.lastMessage().toStdString();
+    expectManualWindowNaming(QDir::toNativeSeparators(TMainForm::manualPath()));
 
     // The build puts the manual beside the program; it is a real PDF of several pages.
     const QString pdf = QStringLiteral(ORVO_BINARY_DIR "/app/OrvoManual.pdf");
@@ -203,12 +229,18 @@ TEST_F(AboutTest, LinksAndManualThatNothingOpensAreNamed) {
         ~Remove() { QFile::remove(path); }
     } removeManual{manual};
 
+    // No PDF viewer: the manual opens in the program's own window, which names the PDF.
+    prompts.openUrlResult = false;
+    form().ManualBtnClick();
+    ASSERT_EQ(prompts.openedUrls.size(), 1u);
+    EXPECT_EQ(prompts.openedUrls[0].toString(), QUrl::fromLocalFile(manual).toString());
+    EXPECT_TRUE(prompts.messages.empty());
+    expectManualWindowNaming(QDir::toNativeSeparators(manual));
+
     struct Case {
         std::function<void()> click;
         QString opened, named;
     } cases[] = {
-        {[&] { form().ManualBtnClick(); }, QUrl::fromLocalFile(manual).toString(),
-         QDir::toNativeSeparators(manual)},
         {[&] { QTest::mouseClick(control<QLabel>(&form(), "AboutEmail"), Qt::LeftButton); },
          "mailto:" + control<QLabel>(&form(), "AboutEmail")->text(),
          control<QLabel>(&form(), "AboutEmail")->text()},

@@ -707,3 +707,26 @@ TEST_F(ConfigureTest, garbledBlockIsNotTakenAndNothingIsWrittenUntilACleanRead) 
     EXPECT_EQ(m.config().AltStep, -250);
     EXPECT_EQ(infoLines().last(), "Configuration sent to the module.");
 }
+
+TEST_F(ConfigureTest, onOffBytesAboveOneReadAsCheckedAndGoBackAsTheyCameUnlessEdited) {
+    connectSimulator();
+    orvo::sim::Module& m = link().simulator();
+    ConfigBlock held = m.defaultConfig();
+    held.BlankDisplay = 0xFF; // an erased memory
+    held.Triggered = 2;
+    held.RevTrig = 0xFF;
+    m.setConfig(held);
+    ASSERT_TRUE(form->ReadConfiguration());
+    for (const char* box : {"BlankChk", "TrigChk", "RevTrigChk"})
+        EXPECT_TRUE(control<QCheckBox>(form, box)->isChecked()) << box;
+    // Unedited, every byte goes back as it came; an edited one as 0 or 1.
+    type("AltStepEdit", "-250");
+    form->WriteConfiguration();
+    EXPECT_EQ(m.config().BlankDisplay, 0xFF);
+    EXPECT_EQ(m.config().Triggered, 2);
+    EXPECT_EQ(m.config().AltStep, -250);
+    control<QCheckBox>(form, "RevTrigChk")->setChecked(false);
+    form->WriteConfiguration();
+    EXPECT_EQ(m.config().RevTrig, 0);
+    EXPECT_EQ(m.config().Triggered, 2);
+}

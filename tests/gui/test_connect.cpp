@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -310,10 +311,13 @@ TEST_F(ConnectTest, AllWithNoSetsRequestsNothing) {
     TMainForm& f = form();
     connectAndList();
     ASSERT_EQ(control<QComboBox>(&f, "SetList")->count(), 1);
+    // The module answered at once and listed nothing: it is empty, and Download Data says so.
+    EXPECT_TRUE(infoLines(f).contains("Memory contains 0 data sets."));
     const int before = series().dataSetCount();
     control<QPushButton>(&f, "DLDataBtn")->click();
     EXPECT_EQ(series().dataSetCount(), before);
     EXPECT_EQ(countOf('a'), 0);
+    EXPECT_EQ(infoLines(f).last(), "No data sets to download.");
 }
 
 TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
@@ -334,6 +338,7 @@ TEST_F(ConnectTest, EraseAsksThenEmptiesTheSetList) {
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[1].caption, "Reset Config Defaults");
     EXPECT_EQ(prompts.messages[1].text, "This will erase all altitude data in the device.  Are you sure?");
+    EXPECT_TRUE(prompts.messages[1].defaultNo); // a stray Enter keeps the data
     EXPECT_TRUE(link().simulator().recordedSets().empty());
     EXPECT_EQ(setList->count(), 0);
     EXPECT_EQ(f.state().setCount, 2);
@@ -403,8 +408,17 @@ TEST_F(ConnectTest, ResetWaitsForTheRestartAndReadsTheConfiguration) {
     wire.written.clear();
     control<QPlainTextEdit>(&f, "InfoText")->clear();
     const std::uint32_t start = link().CommTickCount();
+    prompts.answers = {QMessageBox::No};
+    control<QPushButton>(&f, "ResetModuleBtn")->click();
+    EXPECT_TRUE(wire.written.empty()); // asked first; No resets nothing
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].defaultNo);
+    prompts.answers = {QMessageBox::Yes};
     control<QPushButton>(&f, "ResetModuleBtn")->click();
     EXPECT_EQ(wire.written, "Rrrr");
+    // The result shows on the status bar too, where the Configure page's user looks.
+    EXPECT_EQ(control<QStatusBar>(&f, "StatusPanel")->currentMessage(),
+              "Reset Module: Configuration loaded.");
     EXPECT_GE(link().CommTickCount() - start, 4000u);
     EXPECT_EQ(infoLines(f), (QStringList{"Resetting the module...", "Module reset.",
                                          "Reading Configuration...", "Configuration loaded."}));
@@ -483,7 +497,8 @@ TEST_F(ConnectTest, ShortSetIsSaidAndEveryOperationThatWorkedSaysSo) {
     prompts.answers = {QMessageBox::Yes, QMessageBox::Yes};
     control<QPushButton>(&f, "EraseDataBtn")->click();
     ASSERT_FALSE(prompts.messages.empty());
-    EXPECT_TRUE(prompts.messages.back().text.startsWith("Set 1 was never saved"));
+    EXPECT_TRUE(prompts.messages.back().text.startsWith("Set 1 in the downloads folder"))
+        << prompts.messages.back().text.toStdString();
     EXPECT_EQ(infoLines(f).last(), "Erase command sent: the module's data sets are erased.");
     EXPECT_TRUE(link().simulator().recordedSets().empty());
 }

@@ -299,6 +299,8 @@ TEST_F(DataPropTest, PhotoListIsOfferedForTriggerSetsWrittenAndOpened) {
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_TRUE(prompts.messages[1].text.contains(QDir::toNativeSeparators(written)))
         << prompts.messages[1].text.toStdString();
+    // It was saved: information, never the failure box.
+    EXPECT_EQ(prompts.messages[1].icon, Prompts::Icon::Information);
 }
 
 TEST_F(DataPropTest, ALoadRefreshesTheDialogEvenAfterTheLastSetWasDeleted) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -16,9 +17,11 @@
 #include <functional>
 
 #include "app/appwindows.h"
+#include "app/largeplot.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
 #include "app/tmainform.h"
+#include "app/windowplacement.h"
 #include "controls.h"
 #include "scriptedprompts.h"
 #include "showmain.h"
@@ -293,6 +296,39 @@ TEST_P(MainFormStartTest, TabGoesFromTheTabBarThroughThePageToClose) {
         if (page->objectName() != "AboutPage") {
             EXPECT_GT(onPage, 0) << name;
         }
+        // Every button of the page is one of them; nothing of the hidden Log Data page is.
+        for (QAbstractButton* b : page->findChildren<QAbstractButton*>()) {
+            if (b->isVisibleTo(&f) && b->isEnabled()) {
+                EXPECT_TRUE(stops.contains(b)) << name << " " << b->objectName().toStdString();
+            }
+        }
+        for (QWidget* w : stops)
+            EXPECT_FALSE(control<QWidget>(&f, "LogPage")->isAncestorOf(w)) << w->objectName().toStdString();
+    }
+}
+
+TEST_F(MainFormTest, AFocusedButtonTakesSpaceAndEnterWhileTheArrowsStillMoveTheView) {
+    TMainForm& f = start();
+    auto& p = f.state().plot.settings;
+    auto* tabs = control<QTabWidget>(&f, "PageControl1");
+    tabs->setCurrentWidget(control<QWidget>(&f, "DataPage"));
+    for (const Qt::Key press : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        QPushButton* zoomIn = control<QPushButton>(&f, "ZoomInBtn");
+        zoomIn->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(zoomIn->hasFocus());
+        int clicks = 0;
+        const auto counted = QObject::connect(zoomIn, &QPushButton::clicked, [&clicks] { ++clicks; });
+        QTest::keyClick(zoomIn, press);
+        QObject::disconnect(counted);
+        EXPECT_EQ(clicks, 1) << press;
+        const double before = p.timeMin;
+        QTest::keyClick(zoomIn, Qt::Key_Right, Qt::ShiftModifier);
+        EXPECT_GT(p.timeMin, before) << press;
+    }
+    // Ctrl+Tab walks the visible tabs only.
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(tabs, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_NE(tabs->currentWidget(), control<QWidget>(&f, "LogPage"));
     }
 }
 
@@ -352,4 +388,45 @@ TEST_F(MainFormTest, AClickKeyOrCloseBeforeThePagesAreBuiltBuildsThemFirst) {
         }
         windows.reset();
     }
+}
+
+TEST(WindowPlacement, AWindowIsShrunkAndMovedIntoTheAvailableArea) {
+    const QRect screen(0, 0, 1280, 1000);
+    const struct {
+        const char* name;
+        QSize frame;
+        QPoint centre;
+        QRect available;
+        QRect placed;
+    } cases[] = {
+        // The large plot over a main window low on a 1000-pixel-high screen.
+        {"low", {1000, 630}, {640, 730}, screen, {140, 370, 1000, 630}},
+        {"inside", {400, 300}, {640, 500}, screen, {440, 350, 400, 300}},
+        {"left edge", {400, 300}, {10, 500}, screen, {0, 350, 400, 300}},
+        // A 1280x800 screen with a 30-pixel panel at the top: the plot is made to fit.
+        {"too big", {1300, 900}, {640, 400}, {0, 30, 1280, 770}, {0, 30, 1280, 770}},
+        {"second screen", {1000, 630}, {2000, 100}, {1280, 0, 1920, 1080}, {1500, 0, 1000, 630}},
+    };
+    for (const auto& c : cases) {
+        const QRect got = placeInside(c.frame, c.centre, c.available);
+        EXPECT_EQ(got, c.placed) << c.name;
+        EXPECT_TRUE(c.available.contains(got)) << c.name;
+    }
+}
+
+TEST_F(MainFormTest, TheLargePlotAndTheDialogsOpenInsideTheMainWindowsScreen) {
+    TMainForm& f = start();
+    const QRect available = f.screen()->availableGeometry();
+    // The main window low on the screen, as after a move by the user.
+    f.move(available.left() + 20, available.bottom() - f.frameGeometry().height() / 2);
+    f.showLargePlot();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.largePlot()));
+    EXPECT_TRUE(available.contains(f.largePlot()->frameGeometry())) << f.largePlot()->frameGeometry().y();
+    f.largePlot()->close();
+    QDialog* dialog = windows->dataPropForm.get();
+    QTimer::singleShot(0, dialog, [&] {
+        EXPECT_TRUE(available.contains(dialog->frameGeometry()));
+        dialog->reject();
+    });
+    dialog->exec();
 }

@@ -9,9 +9,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -155,7 +158,8 @@ TEST_F(OutputTest, ExportWritesTheChosenTypeWithoutMarginAndPersistsItsChoices) 
     EXPECT_FALSE(distances);
     ASSERT_EQ(control<QFileDialog>(main, "ExportDialog1")->windowTitle(), "Export Graph Data");
     EXPECT_EQ(control<QFileDialog>(main, "ExportDialog1")->nameFilters(),
-              QStringList({"Bitmap (*.bmp)", "JPEG (*.jpg)", "GIF (*.gif)"}));
+              QStringList({"Bitmap (*.bmp)", "JPEG (*.jpg)", "GIF (*.gif)", "PNG (*.png)", "SVG (*.svg)",
+                           "PDF (*.pdf)"}));
     EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage().toStdString();
     ASSERT_EQ(head(path("flight.gif"), 4), "GIF8");
     const QImage gif = QImage(path("flight.gif")).convertToFormat(QImage::Format_RGB32);
@@ -221,6 +225,52 @@ TEST_F(OutputTest, ARestoredTypeStillProposesBmpAndTheFileIsWhatItsNameSays) {
     const QImage bmp(path("restored.bmp"));
     EXPECT_EQ(bmp.size(), QSize(700, 350));
     EXPECT_GT(bluePixels(bmp.convertToFormat(QImage::Format_RGB32)), 100);
+}
+
+TEST_F(OutputTest, AnExportIsTheFormatItsNameSays) {
+    start();
+    const struct {
+        const char* typed;
+        const char* filter; // null: the dialog's default, Bitmap
+        const char* written;
+        QByteArray magic;
+    } cases[] = {
+        {"cmp.png", nullptr, "cmp.png", "\x89PNG"},
+        {"vector.svg", nullptr, "vector.svg", "<?xml"},
+        {"page.pdf", "JPEG (*.jpg)", "page.pdf", "%PDF"},
+        {"photo.JPEG", nullptr, "photo.JPEG", "\xFF\xD8"},
+        {"flight.v2", "GIF (*.gif)", "flight.v2.gif", "GIF8"},
+        {"plain", "PNG (*.png)", "plain.png", "\x89PNG"},
+        {"drawing", "SVG (*.svg)", "drawing.svg", "<?xml"},
+    };
+    for (const auto& c : cases) {
+        answerExportDialog(QString::fromLatin1(c.typed),
+                           c.filter ? QString::fromLatin1(c.filter) : QString());
+        answerOutput(nullptr, nullptr, nullptr, nullptr, true);
+        control<QPushButton>(main, "ExportBtn")->click();
+        EXPECT_EQ(head(path(QString::fromLatin1(c.written)), c.magic.size()), c.magic) << c.typed;
+        EXPECT_FALSE(QFileInfo::exists(path(QString::fromLatin1(c.typed))) &&
+                     QString::fromLatin1(c.typed) != QString::fromLatin1(c.written))
+            << c.typed;
+    }
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.lastMessage().toStdString();
+    EXPECT_EQ(QImage(path("cmp.png")).size(), QSize(700, 350));
+
+    // The resolution is the export's choice: 7 inches at 300 pixels per inch are 2100 pixels.
+    answerExportDialog(QStringLiteral("fine.png"));
+    prompts.dialogActions.push_back([](QDialog* d) {
+        auto* f = qobject_cast<TPrtLocForm*>(d);
+        if (!f || !f->ResolutionEdit->isEnabled()) return int(QDialog::Rejected);
+        f->ResolutionEdit->setText(QStringLiteral("300"));
+        f->setResult(QDialog::Rejected);
+        f->OKBtn->click();
+        return f->result();
+    });
+    control<QPushButton>(main, "ExportBtn")->click();
+    EXPECT_EQ(QImage(path("fine.png")).size(), QSize(2100, 1050));
+    // The dialog opens where the last export went.
+    EXPECT_EQ(QFileInfo(control<QFileDialog>(main, "ExportDialog1")->directory().absolutePath()),
+              QFileInfo(dir.path()));
 }
 
 TEST_F(OutputTest, SizesThatCannotBeDrawnAreRefusedAndTheOldOnesKept) {
@@ -307,4 +357,45 @@ TEST_F(OutputTest, PrintPutsThePlotAtItsDistancesInTheChosenColoursAndTheScreenK
     EXPECT_EQ(output().left, 0.0);
     plotBox->repaint();
     EXPECT_EQ(plotBox->frame().yLabelX, plotBox->width() / 20);
+}
+
+TEST_F(OutputTest, APrintThatDoesNotFitThePageIsSaidAndTurnedOrShrunk) {
+    start();
+    const QString pdf = path("wide.pdf");
+    prompts.onPrintDialog = [&](QPrinter* printer) {
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdf);
+        printer->setResolution(72);
+        printer->setPageSize(QPageSize(QPageSize::A4));
+        printer->setPageOrientation(QPageLayout::Portrait);
+        printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
+    };
+    const struct {
+        QMessageBox::StandardButton answer;
+        bool printed;
+        bool landscape;
+    } cases[] = {
+        {QMessageBox::Cancel, false, false}, {QMessageBox::Yes, true, true}, {QMessageBox::No, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.answer));
+        QFile::remove(pdf);
+        prompts.messages.clear();
+        prompts.printAnswers.push_back(true);
+        prompts.answers.push_back(c.answer);
+        answerOutput("10", "3", "0.5", "0.5", true); // 10.5 inches across a page of 8.27
+        control<QPushButton>(main, "PrtBtn")->click();
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_TRUE(prompts.messages[0].text.contains(QStringLiteral("does not fit")));
+        EXPECT_EQ(QFileInfo::exists(pdf), c.printed);
+        EXPECT_DOUBLE_EQ(output().width, 10.0); // a smaller size was for that print only
+        if (c.printed) {
+            QProcess info;
+            info.start(QStringLiteral("pdfinfo"), {pdf});
+            ASSERT_TRUE(info.waitForFinished(20000));
+            const auto size = QRegularExpression(R"(Page size:\s+([\d.]+) x ([\d.]+))")
+                                  .match(QString::fromUtf8(info.readAllStandardOutput()));
+            ASSERT_TRUE(size.hasMatch());
+            EXPECT_EQ(size.captured(1).toDouble() > size.captured(2).toDouble(), c.landscape);
+        }
+    }
 }

@@ -353,8 +353,8 @@ TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     control<QPushButton>(main, "DLInfoBtn")->click();
     ASSERT_EQ(setList->count(), 1);
     EXPECT_EQ(setList->itemText(0), "All");
-    // An empty module lists nothing, as a silent one does: nobody can say it holds 0 sets.
-    EXPECT_TRUE(infoLines().last().startsWith("The module did not list its sets"));
+    // The module answered at once and lists nothing: it is empty.
+    EXPECT_EQ(infoLines().last(), "Memory contains 0 data sets.");
     const int before_download = list().dataSetCount();
     control<QPushButton>(main, "DLDataBtn")->click(); // "All" of nothing downloads nothing
     EXPECT_EQ(list().dataSetCount(), before_download);

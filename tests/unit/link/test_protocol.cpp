@@ -411,16 +411,19 @@ TEST_F(ModuleExchangeTest, GarbledConfigurationBlockIsRefusedAndLeavesTheBlockAl
     EXPECT_EQ(readConfigBlock(link, &block, &why), ConfigStatus::Ok);
     EXPECT_EQ(block, link.simulator().config());
 
-    // Only what no module sends is doubtful; codes the page shows as its last item are not.
+    // Whatever a module holds in its bytes is its block: codes beyond a list, any Marker, on/off
+    // bytes above 1 (an erased memory's 0xFF).
     ConfigBlock odd = link.simulator().defaultConfig();
     odd.Units = 5;
     odd.AutoStop = 9;
     odd.ServoOff = 0;
-    EXPECT_EQ(configBlockDoubt(odd), "");
-    odd.Marker = 0x1234; // any module's own
-    EXPECT_EQ(configBlockDoubt(odd), "");
+    odd.Marker = 0x1234;
     odd.Triggered = 2;
-    EXPECT_EQ(configBlockDoubt(odd), "Triggered is 2, not 0 or 1");
+    odd.BlankDisplay = 0xFF;
+    odd.RevTrig = 0xFF;
+    link.simulator().setConfig(odd);
+    EXPECT_EQ(readConfigBlock(link, &block, &why), ConfigStatus::Ok) << why;
+    EXPECT_EQ(block, odd);
 }
 
 // ---- faults a real module and its line make ----
@@ -512,4 +515,41 @@ TEST_F(ModuleExchangeTest, ASlowModuleListsItsSetsAndAMuteOneIsNotCalledEmpty) {
     EXPECT_EQ(lines.back().rfind("The module did not list its sets", 0), 0u) << lines.back();
     for (const std::string& line : lines)
         EXPECT_EQ(line.find("Memory contains"), std::string::npos);
+}
+
+TEST_F(ModuleExchangeTest, AnEmptyModuleThatIdentifiedAtOnceHoldsNoSetsAndASlowOneIsNotKnown) {
+    const struct {
+        const char* name;
+        std::uint32_t replyDelayMs;
+        std::uint32_t stallAfter; // of the listing (0: no stall)
+        bool sets;                // the module holds one set
+        bool empty;
+    } cases[] = {
+        {"prompt and empty", 0, 0, false, true},
+        {"slow to identify", 400, 0, false, false},
+        {"listing cut off", 0, 3, true, false},
+        {"one set", 0, 0, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<sim::RecordedSet> held;
+        if (c.sets) held.push_back(recorded(std::vector<std::uint16_t>(40, 7)));
+        ASSERT_TRUE(link.simulator().setRecordedSets(held));
+        link.simulator().faults() = sim::Faults{};
+        link.simulator().faults().replyDelayMs = c.replyDelayMs;
+        const ModuleIdentity id = identifyModule(link);
+        ASSERT_EQ(id.missingLines, 0);
+        link.simulator().faults().stallAfter = c.stallAfter;
+        link.simulator().faults().stallMs = c.stallAfter ? 2000 : 0;
+        const SetListing listing = listSetsOf(link, id);
+        EXPECT_EQ(listing.empty, c.empty);
+        const std::vector<std::string> lines = moduleInfoLines(id, listing);
+        const bool zero =
+            std::find(lines.begin(), lines.end(), "Memory contains 0 data sets.") != lines.end();
+        EXPECT_EQ(zero, c.empty);
+        if (!c.sets) {
+            EXPECT_EQ(listing.confirmed(), c.empty);
+        }
+        clock.advance(3000);
+    }
 }
