@@ -25,6 +25,7 @@
 #include "app/prompts.h"
 #include "app/tmainform.h"
 #include "data/datafile.h"
+#include "desktop/downloadsfolder.h"
 #include "link/comm.h"
 #include "link/protocol.h"
 #include "moduleops/downloadarchive.h"
@@ -317,9 +318,9 @@ bool TMainForm::downloadOneSet(int index) {
     // A module that was slow to list its sets gets as long to begin each one.
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
     InfoTextLog log(this);
-    const orvo::SetDownload got =
-        orvo::downloadModuleSet(m_state->link, m_state->plot, index, m_state->setListing, m_state->config,
-                                m_state->setListing.firstWaitMs, today, log, progress);
+    const orvo::SetDownload got = orvo::downloadModuleSet(
+        m_state->link, m_state->plot, index, m_state->setListing, m_state->config,
+        m_state->setListing.firstWaitMs, today, orvo::downloadsFolder(), log, progress);
     repaintPlot();
     return got.answered;
 }
@@ -338,7 +339,7 @@ void TMainForm::EraseDataBtnClick() {
     InfoTextLog log(this, true);
     const orvo::SetListing& last = m_state->setListing;
     const orvo::ModuleErase erase = orvo::eraseModuleData(
-        m_state->link, last, last.firstWaitMs,
+        m_state->link, last, last.firstWaitMs, orvo::downloadsFolder(),
         [&](const orvo::EraseCheck& check) {
             wait.release();
             if (check.safe()) return true;

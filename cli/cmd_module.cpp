@@ -13,6 +13,7 @@
 #include "cli/command.h"
 #include "cli/options.h"
 #include "data/datafile.h"
+#include "desktop/downloadsfolder.h"
 #include "desktop/portlink.h"
 #include "link/comm.h"
 #include "link/configexchange.h"
@@ -221,8 +222,9 @@ int runDownload(const std::vector<std::string>& args) {
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
     orvo::StdoutInfoLog log;
     for (int i = first; i <= last; ++i) {
-        const orvo::SetDownload got = orvo::downloadModuleSet(link, plot, i, listing, config,
-                                                              orvo::setListingWaitMs(timing), today, log);
+        const orvo::SetDownload got =
+            orvo::downloadModuleSet(link, plot, i, listing, config, orvo::setListingWaitMs(timing), today,
+                                    orvo::downloadsFolder(), log);
         if (!got.answered) {
             status = ExitNoAnswer;
             break;
@@ -317,7 +319,7 @@ int runErase(const std::vector<std::string>& args) {
     // set nobody downloaded, stops it.
     orvo::StdoutInfoLog log;
     const orvo::ModuleErase erase = orvo::eraseModuleData(
-        link, listing, wait,
+        link, listing, wait, orvo::downloadsFolder(),
         [&](const orvo::EraseCheck& check) {
             if (check.safe()) return true;
             for (const std::string& reason : check.reasons)

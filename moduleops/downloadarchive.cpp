@@ -1,12 +1,11 @@
 #include "moduleops/downloadarchive.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
+#include "data/inputfile.h"
+#include "platform/platform.h"
 
 namespace orvo {
 
@@ -14,10 +13,37 @@ namespace {
 
 constexpr const char* RecordTitle = "Orvo download record";
 
-QString recordPathOf(const QString& dataFile) {
-    QString path = dataFile;
-    if (path.endsWith(QStringLiteral(".csv"))) path.chop(4);
-    return path + QStringLiteral(".listing");
+bool endsWith(const std::string& s, const std::string& end) {
+    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string recordPathOf(const std::string& dataFile) {
+    std::string path = dataFile;
+    if (endsWith(path, ".csv")) path.resize(path.size() - 4);
+    return path + ".listing";
+}
+
+std::string trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return std::string(s);
+}
+
+// "2024-03-23_134138" of the local time now.
+std::string localTimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    char text[32] = "0000-00-00_000000";
+    if (const std::tm* t = std::localtime(&now)) std::strftime(text, sizeof text, "%Y-%m-%d_%H%M%S", t);
+    return text;
+}
+
+// "set007" of set 7.
+std::string setTag(int setNumber) {
+    char tag[16];
+    std::snprintf(tag, sizeof tag, "set%03d", setNumber);
+    return tag;
 }
 
 std::string recordText(const DownloadRecord& r, int setNumber) {
@@ -33,13 +59,20 @@ std::string recordText(const DownloadRecord& r, int setNumber) {
 }
 
 // False when there is no record or it is not one.
-bool readRecord(const QString& path, DownloadRecord* r) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
-    if (file.readLine(200).trimmed() != RecordTitle) return false;
+bool readRecord(const std::string& path, DownloadRecord* r) {
+    std::string text;
+    if (!readRegularFile(path, text, nullptr, 4096)) return false;
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(trimmed(std::string_view(text).substr(at, end - at)));
+        at = end + 1;
+    }
+    if (lines.empty() || lines[0] != RecordTitle) return false;
     bool haveWhole = false, haveSamples = false;
-    while (!file.atEnd()) {
-        const std::string line = file.readLine(200).trimmed().toStdString();
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
         unsigned a = 0, b = 0;
         int n = 0;
         char end = 0;
@@ -67,15 +100,20 @@ enum class CopyState {
     Unmatched,  // copies of other flights, or old ones whose counts do not fit the line
 };
 
-CopyState copyState(const QDir& folder, int setNumber, const SetEntry& line) {
-    const QString stem = QStringLiteral("*_set%1").arg(setNumber, 3, 10, QLatin1Char('0'));
+CopyState copyState(const std::string& folder, int setNumber, const SetEntry& line) {
+    // "<time>_set007.csv", or "<time>_set007_2.csv" for a second download within one second.
+    std::string tag(1, '_');
+    tag += setTag(setNumber);
+    std::vector<std::string> files;
+    for (const std::string& name : platform::filesIn(folder))
+        if (endsWith(name, ".csv") &&
+            (endsWith(name, tag + ".csv") || name.find(tag + "_") != std::string::npos))
+            files.push_back(name);
     // The newest copies (their names begin with the date) are looked at first.
-    const QStringList files =
-        folder.entryList({stem + QStringLiteral(".csv"), stem + QStringLiteral("_*.csv")},
-                         QDir::Files | QDir::Readable, QDir::Name | QDir::Reversed);
-    CopyState state = files.isEmpty() ? CopyState::None : CopyState::Unmatched;
-    for (const QString& name : files) {
-        const QString path = folder.filePath(name);
+    std::sort(files.rbegin(), files.rend());
+    CopyState state = files.empty() ? CopyState::None : CopyState::Unmatched;
+    for (const std::string& name : files) {
+        const std::string path = platform::joinPath(folder, name);
         DownloadRecord record;
         const bool recorded = readRecord(recordPathOf(path), &record);
         // A record that names another line is another flight's; the file need not be read.
@@ -83,9 +121,7 @@ CopyState copyState(const QDir& folder, int setNumber, const SetEntry& line) {
         SeriesList list;
         PlotFileHeader header;
         LoadReport report;
-        if (loadDataFile(path.toStdString(), list, header, report) != FileStatus::Ok ||
-            list.dataSetCount() != 1)
-            continue;
+        if (loadDataFile(path, list, header, report) != FileStatus::Ok || list.dataSetCount() != 1) continue;
         const Series& set = list.dataSet(0);
         const int samples = set.samples.count;
         if (recorded) {
@@ -134,43 +170,35 @@ DownloadRecord downloadRecord(const SetListing& listing, int index, const Downlo
     return r;
 }
 
-std::string downloadsFolder() {
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return QDir(base).filePath(QStringLiteral("downloads")).toStdString();
-}
-
 bool archiveDownloadedSet(const SeriesList& list, int n, const PlotFileHeader& plot, int moduleSetNumber,
                           const DownloadRecord& record, std::string* path, std::string* error,
-                          const std::string& where) {
-    const QString folder = QString::fromStdString(where.empty() ? downloadsFolder() : where);
-    if (!QDir().mkpath(folder)) {
-        if (error) *error = "cannot create " + folder.toStdString();
+                          const std::string& folder, const std::string& timeStamp) {
+    if (!platform::makeFolders(folder)) {
+        if (error) *error = "cannot create " + folder;
         return false;
     }
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HHmmss"));
-    const QString stem = QStringLiteral("%1_set%2").arg(stamp).arg(moduleSetNumber, 3, 10, QLatin1Char('0'));
+    const std::string stem =
+        (timeStamp.empty() ? localTimeStamp() : timeStamp) + "_" + setTag(moduleSetNumber);
     // Two downloads within one second (an "All" of short sets) must not overwrite each other.
-    QString file = QDir(folder).filePath(stem + QStringLiteral(".csv"));
-    for (int i = 2; QFileInfo::exists(file); ++i)
-        file = QDir(folder).filePath(QStringLiteral("%1_%2.csv").arg(stem).arg(i));
-    const std::string target = QDir::toNativeSeparators(file).toStdString();
-    if (saveDataSetFile(file.toStdString(), list, n, plot) != FileStatus::Ok) {
+    std::string file = platform::joinPath(folder, stem + ".csv");
+    for (int i = 2; platform::kindOfPath(file) != platform::FileKind::None; ++i)
+        file = platform::joinPath(folder, stem + "_" + std::to_string(i) + ".csv");
+    const std::string& target = file;
+    if (saveDataSetFile(file, list, n, plot) != FileStatus::Ok) {
         if (error) *error = "cannot write " + target;
         return false;
     }
     if (path) *path = target;
     // Without its record the copy still holds the flight, but an erase cannot match it to a line.
-    if (writeFileSafely(recordPathOf(file).toStdString(), recordText(record, moduleSetNumber)) !=
-        FileStatus::Ok) {
-        if (error) *error = "cannot write " + QDir::toNativeSeparators(recordPathOf(file)).toStdString();
+    if (writeFileSafely(recordPathOf(file), recordText(record, moduleSetNumber)) != FileStatus::Ok) {
+        if (error) *error = "cannot write " + recordPathOf(file);
     }
     return true;
 }
 
-EraseCheck checkBeforeErase(const SetListing& last, const SetListing& now, const std::string& where) {
+EraseCheck checkBeforeErase(const SetListing& last, const SetListing& now, const std::string& folder) {
     EraseCheck check;
-    const QString folderPath = QString::fromStdString(where.empty() ? downloadsFolder() : where);
-    const std::string shown = QDir::toNativeSeparators(folderPath).toStdString();
+    const std::string& shown = folder;
     for (const std::string& problem : listingProblems(now))
         check.reasons.push_back(problem);
     check.listingsAgree = now.agreesWith(last);
@@ -186,7 +214,6 @@ EraseCheck checkBeforeErase(const SetListing& last, const SetListing& now, const
                                     : "The module's sets were not listed cleanly before: what it holds is "
                                       "not confirmed.");
     }
-    const QDir folder(folderPath);
     std::vector<int> never, incomplete, unmatched, garbled;
     for (int i = 0; i < now.count; ++i) {
         const int number = i + 1;

@@ -13,9 +13,6 @@
 
 namespace orvo {
 
-// <user data directory>/downloads (QStandardPaths::AppDataLocation).
-std::string downloadsFolder();
-
 // How a kept download was made: the line the module listed its set with just before (none when the
 // listing gave no line for it) and how the download ended. Kept beside the data set file, so an
 // erase can tell a copy of what the module holds now from one of another flight.
@@ -32,12 +29,13 @@ bool endedAsASetEnds(const DownloadOutcome& outcome);
 // The record of a download from listing's set index (0 = the first).
 DownloadRecord downloadRecord(const SetListing& listing, int index, const DownloadOutcome& outcome);
 
-// Writes data set n of list to a new file in the downloads folder (or in folder, when given),
-// named after the time of the download and the module's set number (1-based), and record beside
-// it ("<name>.listing"). True with *path set; false with *error set.
+// Writes data set n of list to a new file in the downloads folder (the caller's: the window and
+// orvo-cli keep it in the user's data folder), named after the time of the download (timeStamp,
+// "2024-03-23_134138"; the local time when empty) and the module's set number (1-based), and
+// record beside it ("<name>.listing"). True with *path set; false with *error set.
 bool archiveDownloadedSet(const SeriesList& list, int n, const PlotFileHeader& plot, int moduleSetNumber,
                           const DownloadRecord& record, std::string* path, std::string* error,
-                          const std::string& folder = {});
+                          const std::string& folder, const std::string& timeStamp = {});
 
 // Whether the module's memory may be erased without losing a flight nobody saved: the listing
 // taken just now must agree with the last one, and every listed set must have a whole copy in the
@@ -51,6 +49,6 @@ struct EraseCheck {
     std::vector<std::string> reasons; // what stands against erasing, one sentence each
     bool safe() const { return listingsAgree && unsaved.empty(); }
 };
-EraseCheck checkBeforeErase(const SetListing& last, const SetListing& now, const std::string& folder = {});
+EraseCheck checkBeforeErase(const SetListing& last, const SetListing& now, const std::string& folder);
 
 } // namespace orvo

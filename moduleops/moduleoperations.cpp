@@ -33,7 +33,8 @@ ModuleSurvey surveyModule(Link& link, InfoLog& log) {
 
 SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const SetListing& listed,
                               const ConfigBlock& config, std::uint32_t firstWaitMs, const std::string& today,
-                              InfoLog& log, const DownloadProgress& progress) {
+                              const std::string& downloadsFolder, InfoLog& log,
+                              const DownloadProgress& progress) {
     SetDownload result;
     SeriesList& list = plot.settings.series;
     Series& set = list.CreateDataSet();
@@ -65,7 +66,8 @@ SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const 
     // Kept on disk at once, so an erase that follows cannot lose the flight.
     std::string path;
     if (archiveDownloadedSet(list, n, plotFileHeader(plot.settings), moduleSet + 1,
-                             downloadRecord(listed, moduleSet, out), &path, &result.archiveError)) {
+                             downloadRecord(listed, moduleSet, out), &path, &result.archiveError,
+                             downloadsFolder)) {
         result.archivePath = path;
         log.line("A copy was saved as " + path);
         if (!result.archiveError.empty())
@@ -97,6 +99,7 @@ std::string configDoubtText(const std::string& doubt) {
 }
 
 ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t firstLineWaitMs,
+                            const std::string& downloadsFolder,
                             const std::function<bool(const EraseCheck&)>& proceed, InfoLog& log) {
     ModuleErase erase;
     log.line("Checking the module's data sets before erasing...");
@@ -104,7 +107,7 @@ ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t 
     // A module that was empty when listed after a prompt identification and still lists nothing
     // is empty still.
     if (listed.empty && now.sent && !now.listed()) now.empty = true;
-    erase.check = checkBeforeErase(listed, now);
+    erase.check = checkBeforeErase(listed, now, downloadsFolder);
     if (!proceed(erase.check)) {
         log.line(NothingErasedText);
         return erase;

@@ -42,7 +42,8 @@ struct SetDownload {
 // long the set's header may take.
 SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const SetListing& listed,
                               const ConfigBlock& config, std::uint32_t firstWaitMs, const std::string& today,
-                              InfoLog& log, const DownloadProgress& progress = {});
+                              const std::string& downloadsFolder, InfoLog& log,
+                              const DownloadProgress& progress = {});
 
 // "Read Config" and orvo-cli's configuration reads: "Reading Configuration...", then
 // "Configuration loaded." or "No reponse from device."; what a doubtful block leaves standing is
@@ -68,6 +69,7 @@ struct ModuleErase {
     EraseResult result = EraseResult::Declined;
 };
 ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t firstLineWaitMs,
+                            const std::string& downloadsFolder,
                             const std::function<bool(const EraseCheck&)>& proceed, InfoLog& log);
 
 // A command the module does not answer, followed by a read of its configuration.

@@ -27,6 +27,7 @@
 #include "controls.h"
 #include "data/datafile.h"
 #include "link/comm.h"
+#include "desktop/downloadsfolder.h"
 #include "moduleops/downloadarchive.h"
 #include "recordingsimulator.h"
 #include "scriptedprompts.h"

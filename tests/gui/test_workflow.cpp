@@ -30,6 +30,7 @@
 #include "app/tsavesel.h"
 #include "controls.h"
 #include "link/comm.h"
+#include "desktop/downloadsfolder.h"
 #include "moduleops/downloadarchive.h"
 #include "scriptedprompts.h"
 #include "showmain.h"

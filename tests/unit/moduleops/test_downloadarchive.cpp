@@ -2,8 +2,8 @@
 // erase must pass first.
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
+#include <atomic>
+#include <filesystem>
 
 #include <string>
 #include <vector>
@@ -18,6 +18,22 @@
 using namespace orvo;
 
 namespace {
+
+// A fresh folder of the test's own, removed afterwards.
+struct TempFolder {
+    TempFolder() {
+        static std::atomic<int> n{0};
+        dir = std::filesystem::path(::testing::TempDir()) / ("orvo_archive_" + std::to_string(n++));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    ~TempFolder() { std::filesystem::remove_all(dir); }
+    std::string path() const { return dir.string(); }
+    std::filesystem::path dir;
+};
+std::string recordOf(std::string path) {
+    return path.replace(path.size() - 4, 4, ".listing");
+}
 
 class DownloadArchiveTest : public ::testing::Test {
   protected:
@@ -41,9 +57,8 @@ sim::RecordedSet recorded(std::vector<std::uint16_t> words) {
 TEST_F(DownloadArchiveTest, EraseIsSafeOnlyWhenTheListingsAgreeAndEverySetWasSaved) {
     std::vector<std::uint16_t> words(40, 7);
     ASSERT_TRUE(link.simulator().setRecordedSets({recorded(words), recorded(words), recorded(words)}));
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const std::string where = folder.path().toStdString();
+    TempFolder folder;
+    const std::string where = folder.path();
     const SetListing last = listSets(link);
     const auto keep = [&](int index) {
         SeriesList list;
@@ -111,8 +126,8 @@ TEST_F(DownloadArchiveTest, AWholeDownloadFromTodaysListingLineCountsAsSavedWhat
         SCOPED_TRACE(c.name);
         link.simulator().setListingCount(c.listing);
         ASSERT_TRUE(link.simulator().setRecordedSets(threeFlights()));
-        QTemporaryDir folder;
-        const std::string where = folder.path().toStdString();
+        TempFolder folder;
+        const std::string where = folder.path();
         const SetListing last = listSets(link);
         ASSERT_TRUE(last.confirmed());
         for (int i = 0; i < 3; ++i) {
@@ -128,9 +143,7 @@ TEST_F(DownloadArchiveTest, AWholeDownloadFromTodaysListingLineCountsAsSavedWhat
             ASSERT_TRUE(archiveDownloadedSet(list, 0, PlotFileHeader{}, i + 1, downloadRecord(from, i, out),
                                              &path, nullptr, where));
             if (c.prepare == Unrecorded) {
-                QString record = QString::fromStdString(path);
-                record.replace(QStringLiteral(".csv"), QStringLiteral(".listing"));
-                ASSERT_TRUE(QFile::remove(record));
+                ASSERT_TRUE(std::filesystem::remove(recordOf(path)));
             }
         }
         link.simulator().faults() = sim::Faults{};
@@ -146,8 +159,8 @@ TEST_F(DownloadArchiveTest, AWholeDownloadFromTodaysListingLineCountsAsSavedWhat
 
 TEST_F(DownloadArchiveTest, AnOldCopyCutShortIsNotTakenForTheFlight) {
     ASSERT_TRUE(link.simulator().setRecordedSets({recorded(std::vector<std::uint16_t>(40, 7))}));
-    QTemporaryDir folder;
-    const std::string where = folder.path().toStdString();
+    TempFolder folder;
+    const std::string where = folder.path();
     const SetListing last = listSets(link);
     link.simulator().faults().truncateWords = 30;
     SeriesList list;
@@ -157,8 +170,7 @@ TEST_F(DownloadArchiveTest, AnOldCopyCutShortIsNotTakenForTheFlight) {
     std::string path;
     ASSERT_TRUE(archiveDownloadedSet(list, 0, PlotFileHeader{}, 1, downloadRecord(last, 0, out), &path,
                                      nullptr, where));
-    QString record = QString::fromStdString(path);
-    ASSERT_TRUE(QFile::remove(record.replace(QStringLiteral(".csv"), QStringLiteral(".listing"))));
+    ASSERT_TRUE(std::filesystem::remove(recordOf(path)));
     link.simulator().faults() = sim::Faults{};
     EXPECT_EQ(checkBeforeErase(last, listSets(link), where).unsaved, std::vector<int>{1});
 }

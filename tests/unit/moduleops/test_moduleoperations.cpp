@@ -68,8 +68,8 @@ TEST(ModuleOperations, EachSaysWhatCameOfItAndReportsIt) {
         {"erase",
          [](OpenModule& m) {
              const auto anyway = [](const EraseCheck&) { return true; };
-             return eraseModuleData(m.link, {}, SetFirstLineTimeoutMs, anyway, m.log).result ==
-                    EraseResult::Erased;
+             return eraseModuleData(m.link, {}, SetFirstLineTimeoutMs, ::testing::TempDir(), anyway, m.log)
+                        .result == EraseResult::Erased;
          },
          {"Checking the module's data sets before erasing...",
           "Erase command sent: the module's data sets are erased."},
