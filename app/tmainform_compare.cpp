@@ -38,7 +38,7 @@ bool TMainForm::holdsOnlyPlaceholder() const {
     if (series.dataSetCount() != 1 || m_state->history.canUndo()) return false;
     const orvo::Series& s = series.dataSet(0);
     if (s.samples.count != 21 || series.triggerSet(0).samples.count != 0 || s.climbMarkCount() != 0 ||
-        s.peakMarkCount() != 0)
+        s.peakMarkCount() != 0 || !s.note1.empty() || !s.note2.empty() || !s.note3.empty())
         return false;
     for (std::size_t i = 0; i <= 20; ++i)
         if (s.samples.time[i] != double(i) || s.samples.altitude[i] != double(i)) return false;

@@ -111,7 +111,8 @@ void TMainForm::LoadBtnClick() {
         m_prompts->openFileName(this, QStringLiteral("Load Orvo Data"), m_lastLoadFile, DataFileFilter);
     if (path.isEmpty()) return;
     m_lastLoadFile = path;
-    loadDataFile(path);
+    const bool replace = holdsOnlyPlaceholder(); // the untouched start-up set gives way
+    if (loadDataFile(path) && replace) replacePlaceholder();
 }
 
 void TMainForm::openDataFiles(const QStringList& paths) {

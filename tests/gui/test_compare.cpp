@@ -77,6 +77,20 @@ TEST_F(CompareTest, ForeignFilesLoadInOneUnitAndLineUpIsOneUndoableStep) {
     EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(1)).liftoffTime, 0.0, 1e-9);
 }
 
+TEST_F(CompareTest, TheUntouchedStartUpSetGivesWayToTheFirstLoadedData) {
+    // The Load button, like a drop: the start-up set goes, the loaded set stays; undo brings
+    // the start-up set back, and a second load adds beside what is there.
+    prompts.fileNames.push_back(metres);
+    control<QPushButton>(main, "LoadBtn")->click();
+    ASSERT_EQ(list().dataSetCount(), 1);
+    EXPECT_EQ(list().dataSet(0).name, "sim");
+    EXPECT_GE(windows->state.plot.settings.altitudeMax, 300.0); // fitted to the flight
+    prompts.fileNames.push_back(feet);
+    control<QPushButton>(main, "LoadBtn")->click();
+    ASSERT_EQ(list().dataSetCount(), 2);
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(0), "sim");
+}
+
 TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {
     const QSize mainSize = main->size();
     QTest::keyClick(control<PlotBoxWidget>(main, "PlotBox"), Qt::Key_F11); // only on the Recorded Data page
