@@ -153,7 +153,7 @@ TEST(EditHistory, DeleteAndLoadTakeSetsOutAndPutThemBackInPlace) {
     EXPECT_EQ(saved(f.plot), deleted);
     ASSERT_TRUE(f.history.undo());
     EXPECT_EQ(saved(f.plot), start);
-    EXPECT_EQ(f.plot.settings.series.dataSet(1).note1, "field 1"); // back at its position
+    EXPECT_EQ(f.plot.settings.series.dataSet(1).note1, "field 1");                    // back at its position
     EXPECT_EQ(f.plot.settings.series.dataSet(1).altitudeUnit, altitudeUnitOfCode(2)); // and in its unit
     ASSERT_TRUE(f.history.redo());
     ASSERT_TRUE(f.history.redo());
