@@ -153,7 +153,8 @@ class TMainForm : public QWidget {
     // [data file controls]
     QPushButton* SaveBtn = nullptr;
     QPushButton* LoadBtn = nullptr;
-    QPushButton* LineUpBtn = nullptr; // every set's liftoff at 0 s
+    QPushButton* LineUpBtn = nullptr;  // every set's liftoff at 0 s
+    QPushButton* FlightsBtn = nullptr; // the table of all flights
     // [end data file controls]
     // [data properties controls]
     QPushButton* DataPropBtn = nullptr;
@@ -333,6 +334,14 @@ class TMainForm : public QWidget {
     // The plot in a window of its own (F11, or a double-click on the plot); made on first use.
     void showLargePlot();
     LargePlotWindow* largePlot() const { return m_largePlot; }
+    // The table of all flights (FlightsBtn, and the large plot's button); made on first use.
+    void showFlightTable();
+    class FlightTableDialog* flightTable() const {
+        return m_flightTable;
+    }
+    // Makes data set n the active one, as a choice in ActiveSetCombo does.
+    void setActiveDataSet(int n);
+    int activeSet() const { return activeDataSet(); }
     // [end data file handlers]
     // [data properties handlers]
     void DataPropBtnClick();
@@ -443,6 +452,7 @@ class TMainForm : public QWidget {
     void replacePlaceholder();
     bool m_loadedPlotFile = false; // the last load read a plot file
     LargePlotWindow* m_largePlot = nullptr;
+    class FlightTableDialog* m_flightTable = nullptr;
     PlotBoxWidget* m_pagePlotBox = nullptr; // the Recorded Data page's plot
     // [end data file private]
     // [link private]

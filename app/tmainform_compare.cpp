@@ -4,6 +4,7 @@
 #include <QStatusBar>
 
 #include "app/appwindows.h"
+#include "app/flighttable.h"
 #include "app/largeplot.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
@@ -20,6 +21,10 @@ void TMainForm::buildCompareButtons() {
     LineUpBtn->setObjectName("LineUpBtn");
     LineUpBtn->setToolTip(QStringLiteral("Line up every data set at its liftoff (0 s)"));
     connect(LineUpBtn, &QPushButton::clicked, this, &TMainForm::LineUpBtnClick);
+    FlightsBtn = new QPushButton(QStringLiteral("Flights"), DataPage);
+    FlightsBtn->setObjectName("FlightsBtn");
+    FlightsBtn->setToolTip(QStringLiteral("A table of all flights: their statistics side by side"));
+    connect(FlightsBtn, &QPushButton::clicked, this, &TMainForm::showFlightTable);
     new LargePlotOpener(this);
 }
 
@@ -58,6 +63,19 @@ void TMainForm::replacePlaceholder() {
     }
     if (ActiveSetCombo->count() > 0 && ActiveSetCombo->currentIndex() < 0) ActiveSetCombo->setCurrentIndex(0);
     afterDataSetsLoaded();
+}
+
+void TMainForm::showFlightTable() {
+    if (!m_flightTable) m_flightTable = new FlightTableDialog(this);
+    m_flightTable->show();
+    m_flightTable->refresh();
+    m_flightTable->raise();
+    m_flightTable->activateWindow();
+}
+
+void TMainForm::setActiveDataSet(int n) {
+    if (!m_state->plot.settings.series.validSet(n) || n >= ActiveSetCombo->count()) return;
+    ActiveSetCombo->setCurrentIndex(n);
 }
 
 void TMainForm::showLargePlot() {

@@ -2,16 +2,20 @@
 // Line Up as one undoable step, and the large plot window that follows the same data.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "app/appwindows.h"
+#include "app/flighttable.h"
 #include "app/largeplot.h"
 #include "app/plotbox.h"
 #include "app/tmainform.h"
@@ -89,6 +93,56 @@ TEST_F(CompareTest, TheUntouchedStartUpSetGivesWayToTheFirstLoadedData) {
     control<QPushButton>(main, "LoadBtn")->click();
     ASSERT_EQ(list().dataSetCount(), 2);
     EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(0), "sim");
+}
+
+TEST_F(CompareTest, TheTableOfAllFlightsShowsCopiesSavesAndPicksTheActiveSet) {
+    main->openDataFiles({metres, feet});
+    ASSERT_EQ(list().dataSetCount(), 2);
+    control<QPushButton>(main, "FlightsBtn")->click();
+    FlightTableDialog* dialog = main->flightTable();
+    ASSERT_NE(dialog, nullptr);
+    QTableWidget* table = dialog->FlightTable;
+    ASSERT_EQ(table->rowCount(), 2);
+    auto column = [&](const QString& label) {
+        for (int c = 0; c < table->columnCount(); ++c)
+            if (table->horizontalHeaderItem(c)->text() == label) return c;
+        return -1;
+    };
+    const int apogee = column("Apogee"), rate = column("Max climb rate");
+    ASSERT_GE(apogee, 0);
+    ASSERT_GE(rate, 0);
+    for (int r = 0; r < 2; ++r) {
+        EXPECT_TRUE(table->item(r, apogee)->text().endsWith(" m"))
+            << table->item(r, apogee)->text().toStdString();
+        EXPECT_TRUE(table->item(r, rate)->text().endsWith(" m/s"));
+    }
+    // A click on a row makes that set the active one.
+    auto* sets = control<QComboBox>(main, "ActiveSetCombo");
+    sets->setCurrentIndex(1);
+    emit table->cellClicked(0, apogee);
+    EXPECT_EQ(sets->currentIndex(), 0);
+
+    dialog->CopyBtn->click();
+    const QStringList copied = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(copied.size(), 3);
+    EXPECT_TRUE(copied[1].startsWith("sim\tm\t"));
+
+    const QString csv = dir.filePath("flights.csv");
+    prompts.fileNames.push_back(csv);
+    dialog->SaveCsvBtn->click();
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[0].startsWith("name,unit,rate_unit,ground,"));
+    EXPECT_TRUE(rows[2].startsWith("altimeter,m,m/s,"));
+    EXPECT_TRUE(prompts.messages.empty());
+
+    // The large plot reaches the same table.
+    main->showLargePlot();
+    control<QPushButton>(main->largePlot(), "LargeFlightsBtn")->click();
+    EXPECT_EQ(main->flightTable(), dialog);
+    EXPECT_TRUE(dialog->isVisible());
 }
 
 TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {
