@@ -33,6 +33,12 @@ LargePlotWindow::LargePlotWindow(TMainForm* form) : QWidget(form, Qt::Window), m
     flights->setFocusPolicy(Qt::NoFocus);
     connect(flights, &QPushButton::clicked, form, &TMainForm::showFlightTable);
     readouts->addWidget(flights);
+    auto* fit = new QPushButton(QStringLiteral("Fit All (A)"), this);
+    fit->setObjectName("LargeFitBtn");
+    fit->setFocusPolicy(Qt::NoFocus);
+    fit->setToolTip(QStringLiteral("Fit the view to every data set (key A), as Scale, Auto does"));
+    connect(fit, &QPushButton::clicked, form, &TMainForm::fitViewToAllSets);
+    readouts->addWidget(fit);
     layout->addLayout(readouts);
     resize(1000, 600);
 }

@@ -461,6 +461,11 @@ bool TMainForm::FormKeyDown(QKeyEvent* event) {
             handled = false;
         }
     }
+    if (!handled && key == Qt::Key_A &&
+        !(mods & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier))) {
+        fitViewToAllSets();
+        return true;
+    }
     if (!handled && key == Qt::Key_Home) {
         handled = true;
         p.timeMin = 0.0;

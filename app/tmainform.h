@@ -336,6 +336,11 @@ class TMainForm : public QWidget {
     LargePlotWindow* largePlot() const { return m_largePlot; }
     // The table of all flights (FlightsBtn, and the large plot's button); made on first use.
     void showFlightTable();
+    // Fits the view and the Reset view to every data set, as Scale, Auto does (the A key).
+    void fitViewToAllSets();
+    // After a load that added data sets from firstNew on: when one of them lies partly outside
+    // the view, the status bar says so and names the key that fits the view to every set.
+    void noteSetsOutsideView(int firstNew);
     class FlightTableDialog* flightTable() const {
         return m_flightTable;
     }

@@ -2,6 +2,7 @@
 // at start or dropped in place of the start-up set, and the large plot window.
 #include <QPushButton>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "app/appwindows.h"
 #include "app/flighttable.h"
@@ -9,6 +10,7 @@
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
 #include "data/liftoffalign.h"
+#include "plot/viewlimits.h"
 
 namespace {
 // How long the status bar shows what Line Up did.
@@ -76,6 +78,26 @@ void TMainForm::showFlightTable() {
 void TMainForm::setActiveDataSet(int n) {
     if (!m_state->plot.settings.series.validSet(n) || n >= ActiveSetCombo->count()) return;
     ActiveSetCombo->setCurrentIndex(n);
+}
+
+void TMainForm::fitViewToAllSets() {
+    orvo::autoScaleView(m_state->plot.settings, m_state->plot.home);
+    repaintPlot();
+}
+
+void TMainForm::noteSetsOutsideView(int firstNew) {
+    const orvo::PlotSettings& plot = m_state->plot.settings;
+    QStringList outside;
+    for (int n = std::max(firstNew, 0); n < plot.series.dataSetCount(); ++n)
+        if (orvo::liesPartlyOutsideView(plot, plot.series.dataSet(n)))
+            outside << QString::fromStdString(plot.series.dataSet(n).name);
+    if (outside.isEmpty()) return;
+    QString note = QStringLiteral("%1 lie(s) partly outside the view: press A (or Scale, Auto) to fit the "
+                                  "view to every data set.")
+                       .arg(outside.join(QStringLiteral(", ")));
+    const QString before = StatusPanel->currentMessage();
+    if (!before.isEmpty()) note = before + ' ' + note;
+    StatusPanel->showMessage(note, LineUpMessageMs);
 }
 
 void TMainForm::showLargePlot() {

@@ -112,7 +112,12 @@ void TMainForm::LoadBtnClick() {
     if (path.isEmpty()) return;
     m_lastLoadFile = path;
     const bool replace = holdsOnlyPlaceholder(); // the untouched start-up set gives way
-    if (loadDataFile(path) && replace) replacePlaceholder();
+    const int before = m_state->plot.settings.series.dataSetCount();
+    if (!loadDataFile(path)) return;
+    if (replace)
+        replacePlaceholder();
+    else
+        noteSetsOutsideView(before); // the view keeps its limits
 }
 
 void TMainForm::openDataFiles(const QStringList& paths) {

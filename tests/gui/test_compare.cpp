@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
@@ -143,6 +144,37 @@ TEST_F(CompareTest, TheTableOfAllFlightsShowsCopiesSavesAndPicksTheActiveSet) {
     control<QPushButton>(main->largePlot(), "LargeFlightsBtn")->click();
     EXPECT_EQ(main->flightTable(), dialog);
     EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(CompareTest, ASetLoadedPartlyOutOfSightIsNamedWithTheKeyThatFitsEverySet) {
+    struct Case {
+        const char* how;
+        double altitudeMax; // of the view before the second load
+        bool noted;
+    };
+    const Case cases[] = {{"inside", 1000.0, false}, {"apogee above the view", 100.0, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        main->openDataFiles({metres}); // on the Recorded Data page
+        orvo::PlotSettings& view = windows->state.plot.settings;
+        view.timeMin = 0, view.timeMax = 40, view.altitudeMin = 0, view.altitudeMax = c.altitudeMax;
+        auto* status = control<QStatusBar>(main, "StatusPanel");
+        status->clearMessage();
+        prompts.fileNames.push_back(feet);
+        control<QPushButton>(main, "LoadBtn")->click();
+        EXPECT_EQ(view.altitudeMax, c.altitudeMax); // Load keeps the view
+        EXPECT_EQ(status->currentMessage().contains("press A"), c.noted)
+            << status->currentMessage().toStdString();
+        if (!c.noted) continue;
+        EXPECT_TRUE(status->currentMessage().contains("altimeter"));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        EXPECT_TRUE(main->FormKeyDown(&press));
+        EXPECT_GE(view.altitudeMax, 300.0);
+        view.altitudeMax = c.altitudeMax;
+        main->showLargePlot();
+        control<QPushButton>(main->largePlot(), "LargeFitBtn")->click();
+        EXPECT_GE(view.altitudeMax, 300.0);
+    }
 }
 
 TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {
