@@ -186,6 +186,7 @@ class TMainForm : public QWidget {
     QLineEdit* AutoStopSecEdit = nullptr;
     QLineEdit* AutoStopAltitudeEdit = nullptr;
     QLabel* BelowUnitsPanel = nullptr;
+    QLabel* CalUnitsPanel = nullptr; // the unit the calibration altitude is read in
     RadioGroup* AutoZeroGrp = nullptr;
     QGroupBox* GroupBox7 = nullptr; // "Altitude Triggering"
     QLineEdit* AltMinEdit = nullptr;
