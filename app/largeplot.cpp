@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -27,6 +28,17 @@ LargePlotWindow::LargePlotWindow(TMainForm* form) : QWidget(form, Qt::Window), m
     m_rate->setObjectName("LargeROCDisp");
     readouts->addWidget(m_position, 1);
     readouts->addWidget(m_rate, 1);
+    auto* flights = new QPushButton(QStringLiteral("Flights"), this);
+    flights->setObjectName("LargeFlightsBtn");
+    flights->setFocusPolicy(Qt::NoFocus);
+    connect(flights, &QPushButton::clicked, form, &TMainForm::showFlightTable);
+    readouts->addWidget(flights);
+    auto* fit = new QPushButton(QStringLiteral("Fit All (A)"), this);
+    fit->setObjectName("LargeFitBtn");
+    fit->setFocusPolicy(Qt::NoFocus);
+    fit->setToolTip(QStringLiteral("Fit the view to every data set (key A), as Scale, Auto does"));
+    connect(fit, &QPushButton::clicked, form, &TMainForm::fitViewToAllSets);
+    readouts->addWidget(fit);
     layout->addLayout(readouts);
     resize(1000, 600);
 }

@@ -54,6 +54,8 @@ StoredSettings LoadSettings(QSettings& store) {
         failed = true;
     ORVO_STORED_SETTINGS(ORVO_SETTING_LOAD)
 #undef ORVO_SETTING_LOAD
+    v.showLegendRead = readValue(store.value(QStringLiteral("ShowLegend")), v.ShowLegend);
+    if (!v.showLegendRead) v.ShowLegend = 1;
     store.endGroup();
 
     if (failed) {
@@ -73,6 +75,9 @@ void SaveSettings(QSettings& store, const StoredSettings& v) {
 #define ORVO_SETTING_SAVE(name, type, init, kept) store.setValue(QStringLiteral(#name), storedValue(v.name));
     ORVO_STORED_SETTINGS(ORVO_SETTING_SAVE)
 #undef ORVO_SETTING_SAVE
+    // A store that never held it gets it once the legend is turned off.
+    if (v.showLegendRead || v.ShowLegend != 1)
+        store.setValue(QStringLiteral("ShowLegend"), storedValue(v.ShowLegend));
     store.endGroup();
     store.sync();
 }

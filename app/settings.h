@@ -60,6 +60,10 @@ struct StoredSettings {
     // unreadable (StoredSettingsCount when all were read). The window applies only the values
     // read, keeping the designed state of the rest.
     int valuesRead = 0;
+    // Kept beside the table under its own key, so that a store written before it existed is
+    // still read in full: a legend when two or more sets are shown (1) or never (0).
+    int ShowLegend = 1;
+    bool showLegendRead = false;
     bool wasRead(Setting s) const {
         return valuesRead > static_cast<int>(s);
     }

@@ -67,6 +67,9 @@ TEditInfoForm::TEditInfoForm(AppState* state, Prompts* prompts, QWidget* parent)
     ShowInfoChk->setChecked(true);
     ShowBackgroundChk = new QCheckBox(QStringLiteral("Show Background Logo"), this);
     ShowBackgroundChk->setObjectName("ShowBackgroundChk");
+    ShowLegendChk = new QCheckBox(QStringLiteral("Show legend"), this);
+    ShowLegendChk->setObjectName("ShowLegendChk");
+    ShowLegendChk->setChecked(true);
     ShowROCChk = new QCheckBox(QStringLiteral("Show Avg Rate of Climb"), this);
     ShowROCChk->setObjectName("ShowROCChk");
     ShowROCChk->setVisible(false);
@@ -77,6 +80,7 @@ TEditInfoForm::TEditInfoForm(AppState* state, Prompts* prompts, QWidget* parent)
     auto* checks = new QHBoxLayout;
     checks->addWidget(ShowInfoChk);
     checks->addWidget(ShowBackgroundChk);
+    checks->addWidget(ShowLegendChk);
     checks->addWidget(ShowROCChk);
     checks->addStretch(1);
     checks->addWidget(DataLenBtn);
@@ -95,6 +99,10 @@ TEditInfoForm::TEditInfoForm(AppState* state, Prompts* prompts, QWidget* parent)
     // Any change of a box's state, by the user or by the stored settings at start-up, is its flag.
     connect(ShowInfoChk, &QCheckBox::toggled, this, &TEditInfoForm::ShowInfoChkClick);
     connect(ShowBackgroundChk, &QCheckBox::toggled, this, &TEditInfoForm::ShowBackgroundChkClick);
+    connect(ShowLegendChk, &QCheckBox::toggled, this, [this](bool on) {
+        m_state->plot.show.ShowLegend = on;
+        changed();
+    });
     connect(ShowROCChk, &QCheckBox::toggled, this, [this](bool on) {
         m_state->plot.show.ShowAvgROC = on;
         changed();
@@ -121,7 +129,8 @@ void TEditInfoForm::FormShow() {
 
 void TEditInfoForm::showFlags() {
     const orvo::ShowFlags& show = m_state->plot.show;
-    const QSignalBlocker a(ShowInfoChk), b(ShowBackgroundChk), c(ShowROCChk);
+    const QSignalBlocker a(ShowInfoChk), b(ShowBackgroundChk), c(ShowROCChk), d(ShowLegendChk);
+    ShowLegendChk->setChecked(show.ShowLegend);
     ShowInfoChk->setChecked(show.ShowInfo);
     ShowBackgroundChk->setChecked(show.ShowBackground);
     ShowROCChk->setChecked(show.ShowAvgROC);

@@ -46,10 +46,11 @@ class TEditInfoForm : public OrvoDialog {
     ColourPanel* InfoColorPanel;
     QCheckBox* ShowInfoChk;
     QCheckBox* ShowBackgroundChk;
-    QCheckBox* ShowROCChk;   // hidden; its state is the average climb flag
-    QPushButton* DataLenBtn; // hidden
-    QPushButton* BitBtn2;    // OK
-    QPushButton* BitBtn1;    // Cancel
+    QCheckBox* ShowLegendChk; // a legend when two or more sets are shown
+    QCheckBox* ShowROCChk;    // hidden; its state is the average climb flag
+    QPushButton* DataLenBtn;  // hidden
+    QPushButton* BitBtn2;     // OK
+    QPushButton* BitBtn1;     // Cancel
 
   public slots:
     void BGColorPanelClick();

@@ -353,6 +353,7 @@ void TMainForm::applyStoredSettings(const StoredSettings& v) {
     if (v.wasRead(Setting::ShowInfo)) show.ShowInfo = v.ShowInfo != 0;
     if (v.wasRead(Setting::ShowBackground)) show.ShowBackground = v.ShowBackground != 0;
     if (v.wasRead(Setting::ShowAvgROC)) show.ShowAvgROC = v.ShowAvgROC != 0;
+    if (v.showLegendRead) show.ShowLegend = v.ShowLegend != 0;
     if (m_windows) m_windows->editInfoForm->showFlags();
     s.printWidth = v.PrtWidth;
     s.printHeight = v.PrtHeight;
@@ -383,6 +384,7 @@ StoredSettings TMainForm::collectSettings() const {
     v.ShowInfo = s.plot.show.ShowInfo ? 1 : 0;
     v.ShowBackground = s.plot.show.ShowBackground ? 1 : 0;
     v.ShowAvgROC = s.plot.show.ShowAvgROC ? 1 : 0;
+    v.ShowLegend = s.plot.show.ShowLegend ? 1 : 0;
     v.PrtWidth = s.printWidth;
     v.PrtHeight = s.printHeight;
     v.BGColor = static_cast<int>(s.plot.settings.backgroundColour);
@@ -458,6 +460,11 @@ bool TMainForm::FormKeyDown(QKeyEvent* event) {
         default:
             handled = false;
         }
+    }
+    if (!handled && key == Qt::Key_A &&
+        !(mods & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier))) {
+        fitViewToAllSets();
+        return true;
     }
     if (!handled && key == Qt::Key_Home) {
         handled = true;

@@ -159,8 +159,9 @@ class TMainForm : public QWidget {
     // [data file controls]
     QPushButton* SaveBtn = nullptr;
     QPushButton* LoadBtn = nullptr;
-    QPushButton* ImportBtn = nullptr; // Load, with the import dialog for another program's file
-    QPushButton* LineUpBtn = nullptr; // every set's liftoff at 0 s
+    QPushButton* ImportBtn = nullptr;  // Load, with the import dialog for another program's file
+    QPushButton* LineUpBtn = nullptr;  // every set's liftoff at 0 s
+    QPushButton* FlightsBtn = nullptr; // the table of all flights
     // [end data file controls]
     // [data properties controls]
     QPushButton* DataPropBtn = nullptr;
@@ -192,6 +193,7 @@ class TMainForm : public QWidget {
     QLineEdit* AutoStopSecEdit = nullptr;
     QLineEdit* AutoStopAltitudeEdit = nullptr;
     QLabel* BelowUnitsPanel = nullptr;
+    QLabel* CalUnitsPanel = nullptr; // the unit the calibration altitude is read in
     RadioGroup* AutoZeroGrp = nullptr;
     QGroupBox* GroupBox7 = nullptr; // "Altitude Triggering"
     QLineEdit* AltMinEdit = nullptr;
@@ -342,6 +344,19 @@ class TMainForm : public QWidget {
     // The plot in a window of its own (F11, or a double-click on the plot); made on first use.
     void showLargePlot();
     LargePlotWindow* largePlot() const { return m_largePlot; }
+    // The table of all flights (FlightsBtn, and the large plot's button); made on first use.
+    void showFlightTable();
+    // Fits the view and the Reset view to every data set, as Scale, Auto does (the A key).
+    void fitViewToAllSets();
+    // After a load that added data sets from firstNew on: when one of them lies partly outside
+    // the view, the status bar says so and names the key that fits the view to every set.
+    void noteSetsOutsideView(int firstNew);
+    class FlightTableDialog* flightTable() const {
+        return m_flightTable;
+    }
+    // Makes data set n the active one, as a choice in ActiveSetCombo does.
+    void setActiveDataSet(int n);
+    int activeSet() const { return activeDataSet(); }
     // [end data file handlers]
     // [data properties handlers]
     void DataPropBtnClick();
@@ -452,6 +467,7 @@ class TMainForm : public QWidget {
     void replacePlaceholder();
     bool m_loadedPlotFile = false; // the last load read a plot file
     LargePlotWindow* m_largePlot = nullptr;
+    class FlightTableDialog* m_flightTable = nullptr;
     PlotBoxWidget* m_pagePlotBox = nullptr; // the Recorded Data page's plot
     // [end data file private]
     // [link private]

@@ -2,13 +2,16 @@
 // at start or dropped in place of the start-up set, and the large plot window.
 #include <QPushButton>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "app/appwindows.h"
+#include "app/flighttable.h"
 #include "app/largeplot.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
 #include "app/windowplacement.h"
 #include "data/liftoffalign.h"
+#include "plot/viewlimits.h"
 
 namespace {
 // How long the status bar shows what Line Up did.
@@ -21,6 +24,10 @@ void TMainForm::buildCompareButtons() {
     LineUpBtn->setObjectName("LineUpBtn");
     LineUpBtn->setToolTip(QStringLiteral("Line up every data set at its liftoff (0 s)"));
     connect(LineUpBtn, &QPushButton::clicked, this, &TMainForm::LineUpBtnClick);
+    FlightsBtn = new QPushButton(QStringLiteral("Flights"), DataPage);
+    FlightsBtn->setObjectName("FlightsBtn");
+    FlightsBtn->setToolTip(QStringLiteral("A table of all flights: their statistics side by side"));
+    connect(FlightsBtn, &QPushButton::clicked, this, &TMainForm::showFlightTable);
     new LargePlotOpener(this);
 }
 
@@ -39,7 +46,7 @@ bool TMainForm::holdsOnlyPlaceholder() const {
     if (series.dataSetCount() != 1 || m_state->history.canUndo()) return false;
     const orvo::Series& s = series.dataSet(0);
     if (s.samples.count != 21 || series.triggerSet(0).samples.count != 0 || s.climbMarkCount() != 0 ||
-        s.peakMarkCount() != 0)
+        s.peakMarkCount() != 0 || !s.note1.empty() || !s.note2.empty() || !s.note3.empty())
         return false;
     for (std::size_t i = 0; i <= 20; ++i)
         if (s.samples.time[i] != double(i) || s.samples.altitude[i] != double(i)) return false;
@@ -59,6 +66,39 @@ void TMainForm::replacePlaceholder() {
     }
     if (ActiveSetCombo->count() > 0 && ActiveSetCombo->currentIndex() < 0) ActiveSetCombo->setCurrentIndex(0);
     afterDataSetsLoaded();
+}
+
+void TMainForm::showFlightTable() {
+    if (!m_flightTable) m_flightTable = new FlightTableDialog(this);
+    m_flightTable->show();
+    m_flightTable->refresh();
+    m_flightTable->raise();
+    m_flightTable->activateWindow();
+}
+
+void TMainForm::setActiveDataSet(int n) {
+    if (!m_state->plot.settings.series.validSet(n) || n >= ActiveSetCombo->count()) return;
+    ActiveSetCombo->setCurrentIndex(n);
+}
+
+void TMainForm::fitViewToAllSets() {
+    orvo::autoScaleView(m_state->plot.settings, m_state->plot.home);
+    repaintPlot();
+}
+
+void TMainForm::noteSetsOutsideView(int firstNew) {
+    const orvo::PlotSettings& plot = m_state->plot.settings;
+    QStringList outside;
+    for (int n = std::max(firstNew, 0); n < plot.series.dataSetCount(); ++n)
+        if (orvo::liesPartlyOutsideView(plot, plot.series.dataSet(n)))
+            outside << QString::fromStdString(plot.series.dataSet(n).name);
+    if (outside.isEmpty()) return;
+    QString note = QStringLiteral("%1 lie(s) partly outside the view: press A (or Scale, Auto) to fit the "
+                                  "view to every data set.")
+                       .arg(outside.join(QStringLiteral(", ")));
+    const QString before = StatusPanel->currentMessage();
+    if (!before.isEmpty()) note = before + ' ' + note;
+    StatusPanel->showMessage(note, LineUpMessageMs);
 }
 
 void TMainForm::showLargePlot() {

@@ -153,7 +153,10 @@ void TMainForm::buildConfigurePage() {
     auto* calRow = new QHBoxLayout;
     AltCalEdit = makeEdit(GroupBox3, "AltCalEdit", QString(), 70);
     CalBtn = makeButton(GroupBox3, "CalBtn", QStringLiteral("Calibrate"));
+    CalUnitsPanel = new QLabel(QString::fromLatin1(orvo::AltitudeUnits[0].name), GroupBox3);
+    CalUnitsPanel->setObjectName("CalUnitsPanel");
     calRow->addWidget(AltCalEdit);
+    calRow->addWidget(CalUnitsPanel);
     calRow->addWidget(CalBtn);
     calRow->addStretch(1);
     cal->addLayout(calRow);
@@ -403,6 +406,7 @@ void TMainForm::UnitsGrpClick() {
         QString::fromLatin1(orvo::altitudeUnitRecorded(std::max(0, UnitsGrp->itemIndex())).name);
     AboveUnitsPanel->setText(label);
     BelowUnitsPanel->setText(label);
+    CalUnitsPanel->setText(label);
 }
 
 void TMainForm::ServoHoldBarChange() {
@@ -515,6 +519,7 @@ void TMainForm::showConfigBlock() {
     const QString label = QString::fromLatin1(orvo::altitudeUnitRecorded(c.Units).name);
     AboveUnitsPanel->setText(label);
     BelowUnitsPanel->setText(label);
+    CalUnitsPanel->setText(label);
 
     s.interval.SamplingInterval = orvo::intervalFromTicks(c.IntervalTicks, c.IntervalUnit);
     orvo::SplitInterval(s.interval, s.interval.SamplingInterval);

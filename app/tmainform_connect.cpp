@@ -300,10 +300,15 @@ void TMainForm::DLDataBtnClick() {
         return;
     }
     ProgressBar1->setVisible(true);
+    const bool replace = holdsOnlyPlaceholder(); // the untouched start-up set gives way
     for (int i = first; i <= last; ++i) {
         if (!downloadOneSet(i) || m_transactions->stopRequested()) break;
     }
     ProgressBar1->setVisible(false);
+    if (replace) {
+        m_loadedPlotFile = false; // a download's view is fitted
+        replacePlaceholder();
+    }
 }
 
 bool TMainForm::downloadOneSet(int index) {

@@ -174,8 +174,8 @@ void TMainForm::placeDataPageButtons() {
     const struct {
         QWidget* button;
         int row, column;
-    } places[] = {
-        {SaveBtn, 0, 0}, {LoadBtn, 0, 1}, {DataPropBtn, 0, 2}, {LineUpBtn, 1, 3}, {ImportBtn, 1, 2}};
+    } places[] = {{SaveBtn, 0, 0},   {LoadBtn, 0, 1},   {DataPropBtn, 0, 2},
+                  {LineUpBtn, 1, 3}, {ImportBtn, 1, 2}, {FlightsBtn, 0, 4}};
     for (const auto& s : places) {
         QWidget* b = s.button;
         if (!b || m_dataButtons->indexOf(b) >= 0) continue;

@@ -117,7 +117,13 @@ void TMainForm::LoadBtnClick() {
         m_prompts->openFileName(this, QStringLiteral("Load Orvo Data"), m_lastLoadFile, DataFileFilter);
     if (path.isEmpty()) return;
     m_lastLoadFile = path;
-    loadDataFile(path);
+    const bool replace = holdsOnlyPlaceholder(); // the untouched start-up set gives way
+    const int before = m_state->plot.settings.series.dataSetCount();
+    if (!loadDataFile(path)) return;
+    if (replace)
+        replacePlaceholder();
+    else
+        noteSetsOutsideView(before); // the view keeps its limits
 }
 
 void TMainForm::ImportBtnClick() {

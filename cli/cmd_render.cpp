@@ -37,7 +37,10 @@ const char* renderHelp =
     "                          fitted to all data sets\n"
     "  --background            draw the background logo\n"
     "  --no-info               leave out the Info lines\n"
-    "  --avg-climb             show the average climb of the first data set\n";
+    "  --avg-climb             show the average climb of the first data set\n"
+    "  --legend, --no-legend   a legend of the shown sets' names, lines and symbols, in the corner\n"
+    "                          where it hides the least data (default: on, drawn when two or more\n"
+    "                          sets are shown)\n";
 
 int usageError(const char* text, const std::string& detail = std::string()) {
     return orvo::cli::usageError("render", text + detail, renderHelp);
@@ -83,6 +86,7 @@ int parseRenderOptions(const std::vector<std::string>& args, RenderJob& job) {
     job.show.ShowInfo = true;
     job.show.ShowBackground = false;
     job.show.ShowAvgROC = false;
+    job.show.ShowLegend = true;
     std::string v;
     for (orvo::cli::ArgReader r(args); r.next();) {
         const std::string& a = r.word();
@@ -102,6 +106,8 @@ int parseRenderOptions(const std::vector<std::string>& args, RenderJob& job) {
             job.show.ShowInfo = false;
         } else if (r.is("--avg-climb")) {
             job.show.ShowAvgROC = true;
+        } else if (r.is("--legend", "--no-legend")) {
+            job.show.ShowLegend = r.is("--legend");
         } else if (r.is("--view")) {
             if (!r.value(v)) return usageError("missing limits after --view");
             if (!parseView(v, job.view))

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <optional>
 
@@ -21,11 +22,13 @@ double medianOf(std::vector<double> v) {
     return *mid;
 }
 
-// Running median over 5 samples (3 or 4 at the ends).
+// Running median over 5 samples. The two samples at each end take the median of their own
+// altitude, their inner neighbour's smoothed altitude and the line through the two inner smoothed
+// altitudes carried on to them, so that wild samples at an end of a record stay out as they do
+// inside; a set of fewer than 5 samples takes the median of the 3 or 4 around each sample.
 std::vector<double> runningMedian5(const std::vector<double>& a) {
     const std::size_t n = a.size();
     std::vector<double> f(n);
-    double w[5];
     // Inside: the median of five by a fixed network of compare-exchanges (no branches).
     auto median5 = [](double x0, double x1, double x2, double x3, double x4) {
         auto order = [](double& lo, double& hi) {
@@ -42,8 +45,19 @@ std::vector<double> runningMedian5(const std::vector<double>& a) {
         order(x1, x2);
         return x2;
     };
+    auto median3 = [](double x, double y, double z) {
+        return std::max(std::min(x, y), std::min(std::max(x, y), z));
+    };
     for (std::size_t i = 2; i + 2 < n; ++i)
         f[i] = median5(a[i - 2], a[i - 1], a[i], a[i + 1], a[i + 2]);
+    if (n >= 6) {
+        for (std::size_t i : {std::size_t{1}, std::size_t{0}})
+            f[i] = median3(a[i], f[i + 1], 2.0 * f[i + 1] - f[i + 2]);
+        for (std::size_t i : {n - 2, n - 1})
+            f[i] = median3(a[i], f[i - 1], 2.0 * f[i - 1] - f[i - 2]);
+        return f;
+    }
+    double w[5];
     for (std::size_t i : {std::size_t{0}, std::size_t{1}, n - 2, n - 1}) {
         if (i >= n) continue;
         const std::size_t lo = i >= 2 ? i - 2 : 0;
@@ -246,11 +260,24 @@ std::optional<std::size_t> findLiftoff(const Flight& fl, FlightStatistics& s) {
     const double band = std::max(2.0 * fl.sigma, 1.0); // a unit at least: samples are whole units
     const std::size_t first =
         std::min(p, std::max<std::size_t>(4, static_cast<std::size_t>(std::lround(0.5 / fl.dt))));
-    if (f[first] - f[0] > std::max(4.0 * fl.sigma, 3.0) && slope(fl.t, f, 0, first) > 0) {
-        // Recording began at launch: the first sample is the ground, unless it is wild.
-        s.groundLevel = fl.a[0] - f[0] > spike ? f[0] : fl.a[0];
-        s.liftoffTime = fl.t[0];
-        return 0;
+    const double rise = std::max(4.0 * fl.sigma, 3.0);
+    if (f[first] - f[0] > rise && slope(fl.t, f, 0, first) > 0 &&
+        f[std::min<std::size_t>(4, p)] - f[0] > band) {
+        // Recording began at launch, or moments before it: liftoff is the last sample near the
+        // lowest before the climb, so that a short wobble on the pad is no climb.
+        double lowest = f[0];
+        std::size_t climb = 0;
+        while (climb < p && f[climb] <= lowest + rise)
+            lowest = std::min(lowest, f[climb++]);
+        std::size_t liftoff = 0;
+        for (std::size_t j = 0; j < climb; ++j)
+            if (f[j] <= lowest + band) liftoff = j;
+        // The first sample alone is the ground, unless it is wild.
+        s.groundLevel = liftoff > 0              ? medianOfRange(fl.a, 0, liftoff + 1)
+                        : fl.a[0] - f[0] > spike ? f[0]
+                                                 : fl.a[0];
+        s.liftoffTime = fl.t[liftoff];
+        return liftoff;
     }
     const double base = medianOfRange(fl.a, 0, 5);
     const double threshold = std::max(5.0 * fl.sigma, 0.02 * (f[p] - base));
@@ -258,8 +285,9 @@ std::optional<std::size_t> findLiftoff(const Flight& fl, FlightStatistics& s) {
     while (climbing < p && f[climbing] <= base + threshold)
         ++climbing;
     // Liftoff: the last sample before the climb at or below the pad level + band; the ground:
-    // the pad's last second before it. The first five samples give the pad level a first time,
-    // the ground found with it a second time.
+    // the pad's last second before it, less the motor's ignition dip (the pressure rises as the
+    // motor lights, so the altitude reads low just before the climb). The first five samples give
+    // the pad level a first time, the ground found with it a second time.
     const auto second = std::max<std::size_t>(3, static_cast<std::size_t>(std::lround(1.0 / fl.dt)));
     std::size_t liftoff = 0;
     double level = base;
@@ -268,7 +296,14 @@ std::optional<std::size_t> findLiftoff(const Flight& fl, FlightStatistics& s) {
         while (j > 0 && f[j - 1] > level + band)
             --j;
         liftoff = j > 0 ? j - 1 : 0;
-        level = medianOfRange(fl.a, liftoff + 1 > second ? liftoff + 1 - second : 0, liftoff + 1);
+        // The pad samples of the last second, over the last three at most, that do not lie
+        // below the level by more than a spike; all of the last second when none are left.
+        std::vector<double> pad;
+        for (std::size_t k = liftoff + 1; k-- > 0 && pad.size() < second && liftoff - k < 3 * second;)
+            if (fl.a[k] >= level - spike) pad.push_back(fl.a[k]);
+        level = pad.empty()
+                    ? medianOfRange(fl.a, liftoff + 1 > second ? liftoff + 1 - second : 0, liftoff + 1)
+                    : medianOf(std::move(pad));
     }
     s.groundLevel = level;
     s.liftoffTime = fl.t[liftoff];
@@ -369,6 +404,99 @@ void findRates(const Flight& fl, std::optional<std::size_t> liftoff, std::option
     }
 }
 
+// Sums for least-squares lines over any range of a set's samples: prefix sums from an origin
+// near the points, so that each range costs a constant time.
+class PrefixFit {
+  public:
+    PrefixFit(const std::vector<double>& t, const std::vector<double>& a, std::size_t lo, std::size_t hi)
+        : m_sums(hi - lo + 2) {
+        const long double t0 = t[lo], a0 = a[lo];
+        for (std::size_t i = lo; i <= hi; ++i) {
+            const long double x = t[i] - t0, y = a[i] - a0;
+            const Sums& p = m_sums[i - lo];
+            m_sums[i - lo + 1] = {p.t + x, p.a + y, p.tt + x * x, p.ta + x * y, p.aa + y * y};
+        }
+        m_lo = lo;
+    }
+    // Slope and sum of squared residuals of the line through samples from..to - 1.
+    std::pair<double, double> fit(std::size_t from, std::size_t to) const {
+        const Sums& p = m_sums[from - m_lo];
+        const Sums& q = m_sums[to - m_lo];
+        const long double n = static_cast<long double>(to - from);
+        const long double st = q.t - p.t, sa = q.a - p.a;
+        const long double sxx = q.tt - p.tt - st * st / n;
+        const long double sxy = q.ta - p.ta - st * sa / n;
+        const long double syy = q.aa - p.aa - sa * sa / n;
+        if (sxx <= 0) return {0.0, static_cast<double>(std::max<long double>(syy, 0))};
+        return {static_cast<double>(sxy / sxx),
+                static_cast<double>(std::max<long double>(syy - sxy * sxy / sxx, 0))};
+    }
+
+  private:
+    struct Sums {
+        long double t = 0, a = 0, tt = 0, ta = 0, aa = 0;
+    };
+    std::vector<Sums> m_sums;
+    std::size_t m_lo = 0;
+};
+
+// Step 7: the drogue and main descents.
+void findDescents(const Flight& fl, std::optional<std::size_t> landing, FlightStatistics& s) {
+    const std::vector<double>& t = fl.t;
+    const std::vector<double>& f = fl.f;
+    const std::size_t n = fl.size(), p = fl.apogee;
+    const double low = *std::min_element(f.begin() + static_cast<std::ptrdiff_t>(p), f.end());
+    const double turn = std::max({10.0 * fl.sigma, 3.0, 0.05 * (f[p] - low)});
+    std::size_t lo = p + 1;
+    while (lo < n && f[lo] > f[p] - turn)
+        ++lo;
+    const std::size_t end = landing.value_or(n - 1);
+    std::size_t hi = end;
+    while (landing && hi > lo && t[hi] > t[end] - 0.5)
+        --hi;
+    if (lo >= n || hi <= lo || hi - lo + 1 < 10 || t[hi] - t[lo] < 2.0) return;
+
+    const PrefixFit sums(t, f, lo, hi);
+    const std::size_t second = static_cast<std::size_t>(std::lround(1.0 / fl.dt));
+    const std::size_t least = std::max<std::size_t>(5, second);
+    std::size_t split = 0;
+    double best = HUGE_VAL;
+    for (std::size_t k = lo + least; k + least <= hi + 1; ++k) {
+        const double sse = sums.fit(lo, k).second + sums.fit(k, hi + 1).second;
+        if (sse < best) best = sse, split = k;
+    }
+    s.hasDrogueRate = true;
+    s.descents = 1;
+    s.drogueDescentRate = -sums.fit(lo, hi + 1).first;
+    if (split == 0) return;
+    const double first = -sums.fit(lo, split).first, then = -sums.fit(split, hi + 1).first;
+    if (!(then > 0 && first >= 1.5 * then && first - then > std::max(2.0 * fl.sigma, 1.0))) return;
+    // The canopy slows the rocket over seconds, so the best split lies after the opening: the
+    // main opened where the altitudes first leave the drogue's line upwards.
+    const std::size_t half = static_cast<std::size_t>(std::lround(0.5 / fl.dt));
+    const std::size_t drogueEnd = split > lo + half + 5 ? split - half : split;
+    LineFit drogue(t[lo]);
+    for (std::size_t i = lo; i < drogueEnd; ++i)
+        drogue.add(t[i], f[i]);
+    const double off = std::max(3.0 * fl.sigma, 2.0);
+    std::size_t opening = split;
+    while (opening > lo + least / 2 && f[opening - 1] - drogue.valueAt(t[opening - 1]) > off)
+        --opening;
+    // The rates leave out the moments of the opening: half a second before it, the main's
+    // first half.
+    const std::size_t rateEnd = opening > lo + half + 5 ? opening - half : drogueEnd;
+    const std::size_t mainStart = split + (hi + 1 - split) / 2;
+    s.descents = 2;
+    s.drogueDescentRate = -sums.fit(lo, rateEnd).first;
+    s.hasMain = true;
+    s.mainDescentRate = hi + 1 - mainStart >= 5 ? -sums.fit(mainStart, hi + 1).first : then;
+    s.mainTime = t[opening];
+    if (s.hasGround) {
+        s.hasMainAltitude = true;
+        s.mainAltitude = f[opening] - s.groundLevel;
+    }
+}
+
 std::string fixed(double v, int decimals) {
     // A figure that rounds to zero reads "0.0", never "-0.0".
     if (std::fabs(v) < 0.5 * std::pow(10.0, -decimals)) v = 0.0;
@@ -379,15 +507,12 @@ std::string fixed(double v, int decimals) {
 
 std::vector<std::string> FlightStatistics::missing() const {
     std::vector<std::string> m;
-    if (!hasGround) m.push_back("ground level");
-    if (!hasLiftoff) m.push_back("liftoff");
-    if (!hasHighest) m.push_back("apogee");
-    if (!hasLiftoff || !hasHighest) m.push_back("time to apogee");
-    if (!hasLanding) m.push_back("landing");
-    if (!hasLanding || !hasLiftoff) m.push_back("flight time");
-    if (!hasClimbRate) m.push_back("climb rate");
-    if (!hasDescentRate) m.push_back("descent rate");
-    if (!hasLandingDescentRate) m.push_back("descent rate before landing");
+    for (const FlightFigure& f : flightFigures())
+        if (!f.has(*this)) {
+            std::string label = f.label;
+            label[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(label[0])));
+            m.push_back(label);
+        }
     return m;
 }
 
@@ -424,6 +549,7 @@ FlightStatistics computeFlightStatistics(const std::vector<double>& time, const 
     const std::optional<std::size_t> liftoff = findLiftoff(fl, s);
     const std::optional<std::size_t> landing = findLanding(fl, s);
     findRates(fl, liftoff, landing, s);
+    findDescents(fl, landing, s);
     return s;
 }
 
@@ -447,49 +573,122 @@ std::string rateUnit(const Series& set) {
     return set.altitudeUnit ? set.altitudeUnit->rateUnit : UnknownRateUnit;
 }
 
+std::string altitudeUnitOfRate(const std::string& rateUnit) {
+    const std::size_t slash = rateUnit.rfind("/s");
+    return slash == std::string::npos ? rateUnit : rateUnit.substr(0, slash);
+}
+
+const std::vector<FlightFigure>& flightFigures() {
+    using S = FlightStatistics;
+    using U = FlightFigure::Unit;
+    static const std::vector<FlightFigure> figures{
+        {"ground", "Ground level", 1, U::Altitude, [](const S& s) { return s.hasGround; },
+         [](const S& s) { return s.groundLevel; }},
+        {"liftoff", "Liftoff", 2, U::Seconds, [](const S& s) { return s.hasLiftoff; },
+         [](const S& s) { return s.liftoffTime; }},
+        {"apogee", "Apogee", 1, U::Altitude, [](const S& s) { return s.hasHighest; },
+         [](const S& s) { return s.apogee; }},
+        {"apogee_time", "Apogee time", 2, U::Seconds, [](const S& s) { return s.hasHighest; },
+         [](const S& s) { return s.apogeeTime; }},
+        {"time_to_apogee", "Time to apogee", 2, U::Seconds,
+         [](const S& s) { return s.hasHighest && s.hasLiftoff; },
+         [](const S& s) { return s.timeToApogee(); }},
+        {"landing", "Landing", 2, U::Seconds, [](const S& s) { return s.hasLanding; },
+         [](const S& s) { return s.landingTime; }},
+        {"flight_time", "Flight time", 2, U::Seconds, [](const S& s) { return s.hasLanding && s.hasLiftoff; },
+         [](const S& s) { return s.flightTime(); }},
+        {"max_climb", "Max climb rate", 1, U::Rate, [](const S& s) { return s.hasClimbRate; },
+         [](const S& s) { return s.maxClimbRate; }},
+        {"max_descent", "Max descent rate", 1, U::Rate, [](const S& s) { return s.hasDescentRate; },
+         [](const S& s) { return s.maxDescentRate; }},
+        {"landing_descent", "Descent rate before landing", 1, U::Rate,
+         [](const S& s) { return s.hasLandingDescentRate; }, [](const S& s) { return s.landingDescentRate; }},
+        {"descents", "Descents", 0, U::Count, [](const S& s) { return s.descents > 0; },
+         [](const S& s) { return static_cast<double>(s.descents); }},
+        {"drogue_descent", "Drogue descent rate", 1, U::Rate, [](const S& s) { return s.hasDrogueRate; },
+         [](const S& s) { return s.drogueDescentRate; }},
+        {"main_descent", "Main descent rate", 1, U::Rate, [](const S& s) { return s.hasMain; },
+         [](const S& s) { return s.mainDescentRate; }},
+        {"main_altitude", "Main deployment altitude", 1, U::Altitude,
+         [](const S& s) { return s.hasMainAltitude; }, [](const S& s) { return s.mainAltitude; }},
+        {"main_time", "Main deployment time", 2, U::Seconds, [](const S& s) { return s.hasMain; },
+         [](const S& s) { return s.mainTime; }},
+    };
+    return figures;
+}
+
+std::string figureText(const FlightFigure& f, const FlightStatistics& s) {
+    return f.has(s) ? fixed(f.value(s), f.decimals) : std::string("-");
+}
+
+std::string figureUnit(const FlightFigure& f, const std::string& rateUnit) {
+    switch (f.unit) {
+    case FlightFigure::Unit::Altitude:
+        return altitudeUnitOfRate(rateUnit);
+    case FlightFigure::Unit::Seconds:
+        return "s";
+    case FlightFigure::Unit::Rate:
+        return rateUnit;
+    case FlightFigure::Unit::Count:
+        break;
+    }
+    return "";
+}
+
 std::vector<std::string> describeFlightStatistics(const FlightStatistics& s, const std::string& unit) {
     std::vector<std::string> lines;
-    const std::string na = "-";
-    lines.push_back("Ground level: " + (s.hasGround ? fixed(s.groundLevel, 1) : na));
-    lines.push_back("Liftoff: " + (s.hasLiftoff ? fixed(s.liftoffTime, 2) + " s" : na));
-    std::string apogee = "Apogee: " + na;
-    if (s.hasHighest) {
-        apogee = "Apogee: " + fixed(s.apogee, 1) + " at " + fixed(s.apogeeTime, 2) + " s";
-        if (s.hasLiftoff) apogee += " (" + fixed(s.timeToApogee(), 2) + " s after liftoff)";
+    for (const FlightFigure& f : flightFigures()) {
+        std::string line = std::string(f.label) + ": " + figureText(f, s);
+        const std::string u = figureUnit(f, unit);
+        if (f.has(s) && !u.empty()) line += " " + u;
+        // A flight under one parachute says so where the main's figures would be.
+        if (f.unit == FlightFigure::Unit::Count && s.descents == 1) line += " (no main)";
+        lines.push_back(line);
     }
-    lines.push_back(apogee);
-    lines.push_back("Landing: " + (s.hasLanding ? fixed(s.landingTime, 2) + " s" : na));
-    lines.push_back("Flight time: " + (s.hasLanding && s.hasLiftoff ? fixed(s.flightTime(), 2) + " s" : na));
-    lines.push_back("Max climb rate: " + (s.hasClimbRate ? fixed(s.maxClimbRate, 1) + " " + unit : na));
-    lines.push_back("Max descent rate: " + (s.hasDescentRate ? fixed(s.maxDescentRate, 1) + " " + unit : na));
-    lines.push_back("Descent rate before landing: " +
-                    (s.hasLandingDescentRate ? fixed(s.landingDescentRate, 1) + " " + unit : na));
     if (!s.reason.empty()) lines.push_back("Not a whole flight: " + s.reason);
     return lines;
 }
 
-std::string flightStatisticsFields(const FlightStatistics& s, const std::string& unit) {
-    auto field = [](const char* name, bool has, double v, int decimals) {
-        return std::string(" ") + name + "=" + (has ? fixed(v, decimals) : std::string("-"));
-    };
-    std::string out = "stats";
-    out += field("ground", s.hasGround, s.groundLevel, 1);
-    out += field("liftoff", s.hasLiftoff, s.liftoffTime, 2);
-    out += field("apogee", s.hasHighest, s.apogee, 1);
-    out += field("apogee_time", s.hasHighest, s.apogeeTime, 2);
-    out += field("time_to_apogee", s.hasHighest && s.hasLiftoff, s.timeToApogee(), 2);
-    out += field("landing", s.hasLanding, s.landingTime, 2);
-    out += field("flight_time", s.hasLanding && s.hasLiftoff, s.flightTime(), 2);
-    out += field("max_climb", s.hasClimbRate, s.maxClimbRate, 1);
-    out += field("max_descent", s.hasDescentRate, s.maxDescentRate, 1);
-    out += field("landing_descent", s.hasLandingDescentRate, s.landingDescentRate, 1);
-    out += " rate_unit=" + unit;
-    if (!s.reason.empty()) {
-        std::string r = s.reason;
-        std::replace(r.begin(), r.end(), ' ', '_');
-        std::replace(r.begin(), r.end(), ',', ';');
-        out += " not_a_flight=" + r;
+std::string reasonField(const FlightStatistics& s) {
+    std::string r = s.reason;
+    std::replace(r.begin(), r.end(), ' ', '_');
+    std::replace(r.begin(), r.end(), ',', ';');
+    return r;
+}
+
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+std::string flightTableCsvHeader(bool withFile) {
+    std::string out = withFile ? "file,name,unit,rate_unit" : "name,unit,rate_unit";
+    for (const FlightFigure& f : flightFigures())
+        out += std::string(",") + f.key;
+    return out + ",not_a_flight\n";
+}
+
+std::string flightTableCsvRow(const Series& set, const FlightStatistics& s, const std::string* file) {
+    const std::string unit = rateUnit(set);
+    std::string out;
+    if (file) out.append(csvField(*file)).push_back(',');
+    out.append(csvField(set.name)).append(",").append(altitudeUnitOfRate(unit)).append(",").append(unit);
+    for (const FlightFigure& f : flightFigures()) {
+        out.push_back(',');
+        if (f.has(s)) out.append(figureText(f, s));
     }
+    return out.append(",").append(reasonField(s)).append("\n");
+}
+
+std::string flightStatisticsFields(const FlightStatistics& s, const std::string& unit) {
+    std::string out = "stats";
+    for (const FlightFigure& f : flightFigures())
+        out += std::string(" ") + f.key + "=" + figureText(f, s);
+    out += " rate_unit=" + unit;
+    if (!s.reason.empty()) out += " not_a_flight=" + reasonField(s);
     return out;
 }
 

@@ -1,6 +1,7 @@
 // What happened in one recorded flight: ground level, liftoff, apogee, landing, flight time and
-// the climb and descent rates, computed from a data set's samples alone. The Data Properties
-// dialog and `orvo-cli show --stats` show these figures.
+// the climb and descent rates, the drogue and main descents, computed from a data set's samples
+// alone. The Data Properties dialog, the table of all flights and `orvo-cli show --stats` show
+// these figures.
 //
 // Method (all figures in the set's own altitude unit and seconds):
 //  1. The sample interval is the median of the positive time steps. Fewer than 5 samples, or
@@ -11,7 +12,10 @@
 //     between two samples more than max(6 sigma, 3 units) away from 0 is a dropout (the module
 //     browned out): those samples take no further part, so a dropout is never a landing and
 //     makes no rate. A running median over 5 samples then smooths the altitudes, so that one or
-//     two wild samples never make a rate.
+//     two wild samples never make a rate. The two samples at each end, which have no five
+//     around them, take the median of their raw altitude, their inner neighbour's smoothed
+//     altitude and the line through the two inner smoothed altitudes carried on to them (so two
+//     wild samples at the end of a record are no more than the samples before them).
 //  3. Apogee: the highest raw sample that lies at most max(6 sigma, 3 units) plus the larger
 //     step between its outer neighbours above its smoothed value (so a spike is never the
 //     apogee, while a sharp true peak is). The highest smoothed sample must lie more than
@@ -21,12 +25,18 @@
 //     lowest smoothed altitude after the apogee up to the apogee (a crop, a late start): it has
 //     no liftoff ("no liftoff") and no ground level from its start. It begins climbing
 //     (recording started at launch) when its smoothed altitudes rise over its first half second
-//     (at least 5 samples) by more than max(4 sigma, 3 units): liftoff is its first sample and the ground
-//     level that sample's altitude. Otherwise it begins on the pad, at the level L of the median of its first
-//     five samples: with the liftoff threshold max(5 sigma, 2 % of the apogee height) above L, the first
-//     smoothed sample above it ends a walk back, and liftoff is the last sample at or below L + max(2 sigma,
-//     1 unit) before it. The ground level is the median of the pad samples of the last second before liftoff;
-//     with it as L, liftoff and the ground level are found once more.
+//     (at least 5 samples) by more than max(4 sigma, 3 units) and rise over its first five samples
+//     too: liftoff is the last sample, before the smoothed altitudes first rise that much above
+//     the lowest of them so far, that lies within max(2 sigma, 1 unit) of that lowest (a short
+//     wobble on the pad is no climb), the ground level the median of the raw samples up to it
+//     (the first sample's own altitude when liftoff is the first sample). Otherwise it begins on
+//     the pad, at the level L of the median of its first five samples: with the liftoff threshold
+//     max(5 sigma, 2 % of the apogee height) above L, the first smoothed sample above it ends a
+//     walk back, and liftoff is the last sample at or below L + max(2 sigma, 1 unit) before it.
+//     The ground level is the median of the pad samples of the last second before liftoff, less
+//     the motor's ignition dip: the samples that lie more than max(6 sigma, 3 units) below L
+//     are left out, looking back over three seconds at most (all of the last second when none
+//     is left). With it as L, liftoff and the ground level are found once more.
 //  5. Landing: near the ground means within max(5 sigma, 3 units, min(20 units, 10 % of the
 //     apogee height)) of the ground level (a recording stopped on the way down, a ground level
 //     that drifted during the flight). A set ends at rest when the least-squares line through the
@@ -47,6 +57,25 @@
 //     apogee to landing (or to the end). The descent rate before landing is the least-squares
 //     slope of the raw samples over the 5 s that end half a second before landing (the second
 //     half of the descent when that is shorter): the rate under the main parachute.
+//  7. Drogue and main: the descent runs from the first smoothed sample after the apogee that lies
+//     more than max(10 sigma, 3 units, 5 % of the apogee height above the lowest smoothed
+//     sample) below the apogee (the turn over the top left out) to half a second before landing
+//     (or the end). It must last 2 s and hold 10 samples, else there are no descent figures.
+//     Two least-squares lines are fitted to its smoothed altitudes, split at every sample that
+//     leaves each at least a second and 5 samples (prefix sums: linear in the samples); the split
+//     with the least sum of squared residuals is the main's opening when the first line falls at
+//     least 1.5 times as fast as the second, the second falls, and the two rates differ by more
+//     than max(2 sigma, 1 unit) per second. As the canopy slows the rocket over seconds, the
+//     split lies after the opening: the main opened at the first sample, walking back from the
+//     split, from which on the smoothed altitudes lie more than max(3 sigma, 2 units) above the
+//     line through those of the descent up to half a second before the split. Its time is that
+//     sample's, its altitude that sample's smoothed altitude above the ground level (when the
+//     ground is known). The drogue descent rate is the slope of the smoothed altitudes from the
+//     start of the descent to half a second before the opening, the main descent rate their
+//     slope over the second half of the line after the split (the whole line when that holds
+//     fewer than 5 samples). Otherwise
+//     the flight had one descent: the drogue descent rate is the slope of the whole descent, and
+//     there is no main.
 #pragma once
 
 #include <string>
@@ -65,6 +94,9 @@ struct FlightStatistics {
     bool hasClimbRate = false;
     bool hasDescentRate = false;
     bool hasLandingDescentRate = false;
+    bool hasDrogueRate = false;   // any descent rate under a parachute (the one of a single deploy)
+    bool hasMain = false;         // a second, slower descent: a main parachute opened
+    bool hasMainAltitude = false; // the main's opening above a known ground level
 
     int samples = 0;
     double sampleInterval = 0.0; // seconds
@@ -77,6 +109,11 @@ struct FlightStatistics {
     double maxClimbRate = 0.0;   // units per second, positive
     double maxDescentRate = 0.0; // units per second, positive when falling
     double landingDescentRate = 0.0;
+    double drogueDescentRate = 0.0; // units per second, positive when falling
+    double mainDescentRate = 0.0;
+    double mainAltitude = 0.0; // above the ground level
+    double mainTime = 0.0;
+    int descents = 0; // 1: one descent (single deploy), 2: drogue and main; 0: no descent figures
 
     // Why the missing figures are missing: "too short", "flat", "no liftoff" (the set begins in
     // the air), "still in the air at its end"; empty for a whole flight.
@@ -97,10 +134,42 @@ FlightStatistics computeFlightStatistics(const Series& set);
 std::string rateUnit(const std::string& altitudeLabel);
 // The rate unit of a data set's own altitude unit; "units/s" when the set's unit is not known.
 std::string rateUnit(const Series& set);
+// The altitude unit of a rate unit: "ft" of "ft/s", "units" of "units/s".
+std::string altitudeUnitOfRate(const std::string& rateUnit);
 
-// The figures as text lines for a person ("Apogee: 1523.0 at 15.30 s (11.10 s after liftoff)").
+// One figure of the flight statistics, as every list of them shows it: the Flight Statistics
+// box, the table of all flights, `orvo-cli show --stats` and its CSV form.
+struct FlightFigure {
+    enum class Unit { Altitude, Seconds, Rate, Count };
+    const char* key;   // "apogee_time": show --stats and the CSV header
+    const char* label; // "Apogee time": the Flight Statistics box and the table's header
+    int decimals;
+    Unit unit;
+    bool (*has)(const FlightStatistics&);
+    double (*value)(const FlightStatistics&);
+};
+// The figures in display order.
+const std::vector<FlightFigure>& flightFigures();
+// A figure's value as text, without its unit; "-" when the set lacks it.
+std::string figureText(const FlightFigure& f, const FlightStatistics& s);
+// A figure's unit ("ft", "s", "ft/s", or empty for a count) for a set whose rates are in rateUnit.
+std::string figureUnit(const FlightFigure& f, const std::string& rateUnit);
+
+// The figures as text lines for a person ("Apogee: 1523.0 ft"), units from the rate unit.
 std::vector<std::string> describeFlightStatistics(const FlightStatistics& s, const std::string& rateUnit);
 // One line of name=value pairs for scripts; a missing figure reads "-".
 std::string flightStatisticsFields(const FlightStatistics& s, const std::string& rateUnit);
+// The table of all flights as CSV, one row per set: file (when withFile), name, unit (of its
+// altitudes), rate_unit, every figure by its key (a missing one empty), not_a_flight. Rows end
+// in a newline.
+std::string flightTableCsvHeader(bool withFile);
+std::string flightTableCsvRow(const Series& set, const FlightStatistics& s,
+                              const std::string* file = nullptr);
+// A CSV field: quoted when it holds a comma, a quote or a line break.
+std::string csvField(const std::string& text);
+
+// Why a set is no whole flight, as one word for scripts ("still_in_the_air_at_its_end"); empty
+// for a whole flight.
+std::string reasonField(const FlightStatistics& s);
 
 } // namespace orvo

@@ -142,6 +142,7 @@ std::unique_ptr<Series> copySeries(const Series& s) {
     const SeriesCopy data = SeriesCopy::of(s);
     c->name = data.props.name;
     putProps(data.props, *c);
+    c->altitudeUnit = s.altitudeUnit; // the rates and figures of a set put back keep their unit
     SampleBuffer& b = c->samples;
     if (b.time.size() < data.time.size()) b.time.resize(data.time.size());
     if (b.altitude.size() < data.altitude.size()) b.altitude.resize(data.altitude.size());

@@ -145,6 +145,109 @@ void visibleRange(const PlotSettings& plot, const Series& s, int n, int& i0, int
     i1 = std::min(b, n - 1);
 }
 
+// Whether the segment a-b crosses or touches rectangle r (Liang-Barsky clipping).
+bool segmentMeets(QPoint a, QPoint b, const QRect& r) {
+    if (std::max(a.x(), b.x()) < r.left() || std::min(a.x(), b.x()) > r.right() ||
+        std::max(a.y(), b.y()) < r.top() || std::min(a.y(), b.y()) > r.bottom())
+        return false;
+    double t0 = 0.0, t1 = 1.0;
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {double(a.x() - r.left()), double(r.right() - a.x()), double(a.y() - r.top()),
+                         double(r.bottom() - a.y())};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0.0) {
+            if (q[k] < 0) return false;
+            continue;
+        }
+        const double t = q[k] / p[k];
+        if (p[k] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1) return false;
+    }
+    return true;
+}
+
+// How much of the shown data the rectangle r would hide: the segments of the drawn lines and
+// the symbols it meets.
+long hiddenData(const PlotSettings& plot, const PlotFrame& f, const std::vector<int>& sets, const QRect& r) {
+    long hidden = 0;
+    for (int n : sets) {
+        const Series& s = plot.series.dataSet(n);
+        const int count = sampleCount(s);
+        if (count == 0) continue;
+        const PointMapper map(plot, f, s);
+        int i0 = 0, i1 = count - 1;
+        visibleRange(plot, s, count, i0, i1);
+        QPoint before = map.at(i0);
+        if (r.contains(before)) ++hidden;
+        for (int i = i0 + 1; i <= i1; ++i) {
+            const QPoint at = map.at(i);
+            if (s.lineStyle != LineNone ? segmentMeets(before, at, r) : r.contains(at)) ++hidden;
+            before = at;
+        }
+    }
+    return hidden;
+}
+
+// Step 16.5: the legend, one row per shown data set (its line, its symbol, its name), boxed in
+// the corner of the plot area where it hides the least data: top right, top left, bottom right,
+// bottom left, the first of those that hide least.
+void drawLegend(QPainter& p, int ppiX, int H, const PlotSettings& plot, const PlotFrame& f, bool colour,
+                const QColor& backColour, const QColor& frameColour, const QColor& textColour, int hx, int hy,
+                int markWidth) {
+    std::vector<int> sets;
+    for (int n = 0; n < plot.series.dataSetCount(); ++n)
+        if (plot.series.dataSet(n).DisplayFlag != 0) sets.push_back(n);
+    if (sets.size() < 2) return;
+    QFont lf = p.font();
+    lf.setFamily(QStringLiteral("Arial"));
+    setFontCell(p, lf, H / 35);
+    const int lh = std::max(p.fontMetrics().height(), 2 * hy + 2);
+    const int pad = std::max(ppiX / 20, 2);
+    const int sample = std::max(ppiX / 3, 4 * hx);
+    int nameWidth = 0;
+    for (int n : sets)
+        nameWidth = std::max(nameWidth, textWidth(p, QString::fromStdString(plot.series.dataSet(n).name)));
+    const int w = pad + sample + pad + nameWidth + pad;
+    const int h = pad + int(sets.size()) * lh + pad;
+    const int inset = std::max(ppiX / 20, 2);
+    const int left = f.plotLeft + inset, right = f.plotRight - inset - w;
+    const int top = f.plotTop + inset, bottom = f.plotBottom - inset - h;
+    const QPoint corners[4] = {{right, top}, {left, top}, {right, bottom}, {left, bottom}};
+    QRect box(corners[0], QSize(w, h));
+    long least = -1;
+    for (const QPoint& c : corners) {
+        const QRect r(c, QSize(w, h));
+        const long hidden = hiddenData(plot, f, sets, r);
+        if (least < 0 || hidden < least) least = hidden, box = r;
+    }
+    p.fillRect(box, backColour);
+    p.setPen(QPen(frameColour, 0, Qt::SolidLine));
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    const QColor black(Qt::black);
+    for (std::size_t k = 0; k < sets.size(); ++k) {
+        const Series& s = plot.series.dataSet(sets[k]);
+        const int yc = box.top() + pad + int(k) * lh + lh / 2;
+        const int x0 = box.left() + pad;
+        if (s.lineStyle != LineNone) {
+            const int width = s.lineStyle == LineSolid ? std::max(ppiX / 150, 2) : 1;
+            p.setPen(QPen(colour ? toQColor(s.lineColour) : black, width == 1 ? 0 : width,
+                          penStyleOf(s.lineStyle), Qt::FlatCap));
+            p.drawLine(x0, yc, x0 + sample, yc);
+        }
+        if (s.pointStyle != PointNone) {
+            p.setPen(QPen(colour ? toQColor(s.pointColour) : black, markWidth == 1 ? 0 : markWidth,
+                          Qt::SolidLine));
+            DrawPointSymbol(p, s.pointStyle, QPoint(x0 + sample / 2, yc), hx, hy, toQColor(s.pointColour));
+        }
+        textAt(p, x0 + sample + pad, yc - p.fontMetrics().height() / 2, QString::fromStdString(s.name),
+               textColour);
+    }
+}
+
 } // namespace
 
 const QImage& ScaledImageCache::scaled(const QImage& source, QSize size) {
@@ -507,6 +610,10 @@ PlotFrame RenderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, 
             }
         }
     }
+
+    // 16.5 Legend, when two or more data sets are shown.
+    if (show.ShowLegend)
+        drawLegend(p, ppiX, H, plot, f, colour, backColour, gridColour, numberColour, hx, hy, markWidth);
 
     // 17. Frame of the plot area.
     p.setPen(QPen(gridColour, std::max(ppiX / 75, 1) == 1 ? 0 : std::max(ppiX / 75, 1), Qt::SolidLine));

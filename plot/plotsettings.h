@@ -65,6 +65,8 @@ struct ShowFlags {
     bool ShowInfo = true;
     bool ShowBackground = false;
     bool ShowAvgROC = false;
+    // A legend of the shown data sets (name, line and symbol) when two or more are shown.
+    bool ShowLegend = true;
 };
 
 // Everything a render reads, bundled for the callers that hold the process-wide state.

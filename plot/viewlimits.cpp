@@ -1,5 +1,6 @@
 #include "plot/viewlimits.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -38,6 +39,20 @@ void applyViewLimitTexts(const ViewLimitTexts& texts, PlotSettings& plot, HomeVi
     scanLimit(texts.altitudeMin, plot.altitudeMin);
     scanLimit(texts.altitudeMax, plot.altitudeMax);
     home = {plot.timeMin, plot.timeMax, plot.altitudeMin, plot.altitudeMax};
+}
+
+bool liesPartlyOutsideView(const PlotSettings& plot, const Series& set) {
+    const SampleBuffer& b = set.samples;
+    const int n = std::clamp(b.count, 0, static_cast<int>(std::min(b.time.size(), b.altitude.size())));
+    const double t0 = plot.timeMin + plot.timeShift, t1 = plot.timeMax + plot.timeShift;
+    const double a0 = plot.altitudeMin + plot.altitudeShift, a1 = plot.altitudeMax + plot.altitudeShift;
+    for (int i = 0; i < n; ++i) {
+        const double t = b.time[static_cast<std::size_t>(i)] * set.timeScale + set.timeOffset;
+        const double a = b.altitude[static_cast<std::size_t>(i)] * set.altitudeScale + set.altitudeOffset;
+        if (!std::isfinite(t) || !std::isfinite(a)) continue;
+        if (t < t0 || t > t1 || a < a0 || a > a1) return true;
+    }
+    return false;
 }
 
 } // namespace orvo

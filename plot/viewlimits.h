@@ -35,6 +35,9 @@ ViewLimitTexts viewLimitTexts(const PlotSettings& plot);
 // minimum shows "0", not the fitted minimum, so that OK afterwards starts the time axis at 0.
 ViewLimitTexts autoScaleView(PlotSettings& plot, HomeView& home);
 
+// Whether some finite sample of the set, as drawn (its scales and offsets), lies outside the view.
+bool liesPartlyOutsideView(const PlotSettings& plot, const Series& set);
+
 // OK: each text that scans replaces its limit, the others stay; the home view becomes the result.
 // Equal or reversed limits are kept as typed (the renderer draws them safely).
 void applyViewLimitTexts(const ViewLimitTexts& texts, PlotSettings& plot, HomeView& home);

@@ -40,6 +40,7 @@ std::vector<std::uint16_t> generateFlightWords(const FlightOptions& o, FlightTru
     model.liftoffTime = padTime;
     model.drogueRate = drogueRate;
     model.mainRate = mainRate;
+    model.mainAltitude = mainAltitude;
     model.unitsPerMetre = unit;
 
     enum Phase { Pad, Boost, Coast, Drogue, Main, Landed } phase = Pad;
@@ -91,6 +92,7 @@ std::vector<std::uint16_t> generateFlightWords(const FlightOptions& o, FlightTru
             if (alt <= mainAltitude) {
                 phase = Main;
                 mainMark = true;
+                model.mainTime = t;
             }
             break;
         case Main:

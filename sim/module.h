@@ -51,6 +51,8 @@ struct FlightTruth {
     double maxClimbRate = 0;
     double drogueRate = 0;
     double mainRate = 0;
+    double mainAltitude = 0; // metres above the ground where the main opened
+    double mainTime = 0;
     double unitsPerMetre = 1;
 };
 std::vector<std::uint16_t> generateFlightWords(const FlightOptions& options, FlightTruth* truth = nullptr);

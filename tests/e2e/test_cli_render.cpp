@@ -124,6 +124,32 @@ TEST_F(RenderCli, ViewLimitsDecideWhatIsShown) {
     EXPECT_EQ(countColour(QImage(out).convertToFormat(QImage::Format_RGB32), qRgb(0, 0, 255)), 0);
 }
 
+TEST_F(RenderCli, TheLegendComesWithTwoSetsAndGoesWithNoLegend) {
+    // The same file twice: two sets. One set, or --no-legend, draws no legend.
+    struct Case {
+        QStringList files, options;
+        bool legend;
+    };
+    const Case cases[] = {
+        {{data}, {QStringLiteral("--legend")}, false},
+        {{data, data}, {}, true},
+        {{data, data}, {QStringLiteral("--no-legend")}, false},
+    };
+    const QString bare = dir.filePath(QStringLiteral("bare.png"));
+    ASSERT_EQ(run({data, data, QStringLiteral("-o"), bare, QStringLiteral("--no-legend")}), 0);
+    const QImage plain = QImage(bare).convertToFormat(QImage::Format_RGB32);
+    const QString single = dir.filePath(QStringLiteral("single.png"));
+    ASSERT_EQ(run({data, QStringLiteral("-o"), single}), 0);
+    for (const Case& c : cases) {
+        const QString out = dir.filePath(QStringLiteral("l.png"));
+        ASSERT_EQ(run(c.files + c.options + QStringList{QStringLiteral("-o"), out}), 0);
+        const QImage img = QImage(out).convertToFormat(QImage::Format_RGB32);
+        const QImage& without =
+            c.files.size() == 1 ? QImage(single).convertToFormat(QImage::Format_RGB32) : plain;
+        EXPECT_EQ(img != without, c.legend) << c.files.size() << " " << c.options.join(' ').toStdString();
+    }
+}
+
 TEST_F(RenderCli, BadInputFails) {
     QString err;
     EXPECT_EQ(run({dir.filePath(QStringLiteral("none.csv")), QStringLiteral("-o"),

@@ -71,6 +71,12 @@ TEST(CliStats, ShowWithStatsAddsOneLineOfFiguresPerSet) {
     EXPECT_NEAR(field(s, "flight_time"), whole.landingTime - whole.liftoffTime, 0.9);
     EXPECT_NEAR(field(s, "landing_descent"), whole.mainRate * feet, 0.1 * whole.mainRate * feet);
     EXPECT_TRUE(s.endsWith("rate_unit=units/s")) << s.toStdString();
+    // Drogue and main, beside the other figures.
+    EXPECT_NEAR(field(s, "drogue_descent"), whole.drogueRate * feet, 0.1 * whole.drogueRate * feet);
+    EXPECT_NEAR(field(s, "main_descent"), whole.mainRate * feet, 0.1 * whole.mainRate * feet);
+    EXPECT_NEAR(field(s, "main_altitude"), whole.mainAltitude * feet, 0.1 * whole.mainAltitude * feet);
+    EXPECT_NEAR(field(s, "main_time"), whole.mainTime, 1.0);
+    EXPECT_TRUE(lines[5].contains(" main_descent=- main_altitude=- main_time=- ")) << lines[5].toStdString();
 
     EXPECT_TRUE(lines[3].contains(" landing=- flight_time=- ")) << lines[3].toStdString();
     EXPECT_TRUE(lines[3].endsWith("not_a_flight=still_in_the_air_at_its_end"));
@@ -121,4 +127,27 @@ TEST(CliStats, EachSetsRatesAreInItsOwnUnitAndADropoutIsNoLanding) {
     for (const char* name : {"landing", "flight_time", "max_descent", "landing_descent"})
         EXPECT_EQ(field(lines[3], name), field(lines[1], name)) << name;
     EXPECT_NEAR(field(lines[3], "landing"), truth.landingTime, 0.5);
+
+    // The table forms: one row per set, the same figures; the text table's numbers carry their
+    // units, the CSV names them in its unit columns.
+    CliRun csv = cli({"show", "--stats", "--format", "csv", plot});
+    ASSERT_EQ(csv.status, 0) << csv.err.toStdString();
+    const QStringList rows = csv.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 4) << csv.out.toStdString();
+    const QStringList head = rows[0].split(',');
+    const QStringList metres = rows[1].split(',');
+    ASSERT_EQ(metres.size(), head.size());
+    EXPECT_EQ(metres[head.indexOf("unit")], "m");
+    EXPECT_EQ(rows[3].split(',')[head.indexOf("unit")], "units");
+    for (const char* name : {"apogee", "flight_time", "drogue_descent", "main_altitude", "main_time"})
+        EXPECT_EQ(metres[head.indexOf(name)].toDouble(), field(lines[1], name)) << name;
+
+    CliRun text = cli({"show", "--stats", "--format", "table", plot});
+    ASSERT_EQ(text.status, 0) << text.err.toStdString();
+    const QStringList table = text.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(table.size(), 4) << text.out.toStdString();
+    const QString apogee = QString::number(field(lines[3], "apogee"), 'f', 1);
+    EXPECT_TRUE(table[2].contains(" " + apogee + " ft ")) << table[2].toStdString();
+    EXPECT_TRUE(table[1].contains(" m/s ")) << table[1].toStdString();
+    EXPECT_EQ(cli({"show", "--format", "csv", plot}).status, 2);
 }

@@ -2,16 +2,21 @@
 // Line Up as one undoable step, and the large plot window that follows the same data.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "app/appwindows.h"
+#include "app/flighttable.h"
 #include "app/largeplot.h"
 #include "app/plotbox.h"
 #include "app/tmainform.h"
@@ -75,6 +80,101 @@ TEST_F(CompareTest, ForeignFilesLoadInOneUnitAndLineUpIsOneUndoableStep) {
     EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(0)).liftoffTime, 2.0, 0.3);
     main->RedoEdit();
     EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(1)).liftoffTime, 0.0, 1e-9);
+}
+
+TEST_F(CompareTest, TheUntouchedStartUpSetGivesWayToTheFirstLoadedData) {
+    // The Load button, like a drop: the start-up set goes, the loaded set stays; undo brings
+    // the start-up set back, and a second load adds beside what is there.
+    prompts.fileNames.push_back(metres);
+    control<QPushButton>(main, "LoadBtn")->click();
+    ASSERT_EQ(list().dataSetCount(), 1);
+    EXPECT_EQ(list().dataSet(0).name, "sim");
+    EXPECT_GE(windows->state.plot.settings.altitudeMax, 300.0); // fitted to the flight
+    prompts.fileNames.push_back(feet);
+    control<QPushButton>(main, "LoadBtn")->click();
+    ASSERT_EQ(list().dataSetCount(), 2);
+    EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(0), "sim");
+}
+
+TEST_F(CompareTest, TheTableOfAllFlightsShowsCopiesSavesAndPicksTheActiveSet) {
+    main->openDataFiles({metres, feet});
+    ASSERT_EQ(list().dataSetCount(), 2);
+    control<QPushButton>(main, "FlightsBtn")->click();
+    FlightTableDialog* dialog = main->flightTable();
+    ASSERT_NE(dialog, nullptr);
+    QTableWidget* table = dialog->FlightTable;
+    ASSERT_EQ(table->rowCount(), 2);
+    auto column = [&](const QString& label) {
+        for (int c = 0; c < table->columnCount(); ++c)
+            if (table->horizontalHeaderItem(c)->text() == label) return c;
+        return -1;
+    };
+    const int apogee = column("Apogee"), rate = column("Max climb rate");
+    ASSERT_GE(apogee, 0);
+    ASSERT_GE(rate, 0);
+    for (int r = 0; r < 2; ++r) {
+        EXPECT_TRUE(table->item(r, apogee)->text().endsWith(" m"))
+            << table->item(r, apogee)->text().toStdString();
+        EXPECT_TRUE(table->item(r, rate)->text().endsWith(" m/s"));
+    }
+    // A click on a row makes that set the active one.
+    auto* sets = control<QComboBox>(main, "ActiveSetCombo");
+    sets->setCurrentIndex(1);
+    emit table->cellClicked(0, apogee);
+    EXPECT_EQ(sets->currentIndex(), 0);
+
+    dialog->CopyBtn->click();
+    const QStringList copied = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(copied.size(), 3);
+    EXPECT_TRUE(copied[1].startsWith("sim\tm\t"));
+
+    const QString csv = dir.filePath("flights.csv");
+    prompts.fileNames.push_back(csv);
+    dialog->SaveCsvBtn->click();
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[0].startsWith("name,unit,rate_unit,ground,"));
+    EXPECT_TRUE(rows[2].startsWith("altimeter,m,m/s,"));
+    EXPECT_TRUE(prompts.messages.empty());
+
+    // The large plot reaches the same table.
+    main->showLargePlot();
+    control<QPushButton>(main->largePlot(), "LargeFlightsBtn")->click();
+    EXPECT_EQ(main->flightTable(), dialog);
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(CompareTest, ASetLoadedPartlyOutOfSightIsNamedWithTheKeyThatFitsEverySet) {
+    struct Case {
+        const char* how;
+        double altitudeMax; // of the view before the second load
+        bool noted;
+    };
+    const Case cases[] = {{"inside", 1000.0, false}, {"apogee above the view", 100.0, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        main->openDataFiles({metres}); // on the Recorded Data page
+        orvo::PlotSettings& view = windows->state.plot.settings;
+        view.timeMin = 0, view.timeMax = 40, view.altitudeMin = 0, view.altitudeMax = c.altitudeMax;
+        auto* status = control<QStatusBar>(main, "StatusPanel");
+        status->clearMessage();
+        prompts.fileNames.push_back(feet);
+        control<QPushButton>(main, "LoadBtn")->click();
+        EXPECT_EQ(view.altitudeMax, c.altitudeMax); // Load keeps the view
+        EXPECT_EQ(status->currentMessage().contains("press A"), c.noted)
+            << status->currentMessage().toStdString();
+        if (!c.noted) continue;
+        EXPECT_TRUE(status->currentMessage().contains("altimeter"));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        EXPECT_TRUE(main->FormKeyDown(&press));
+        EXPECT_GE(view.altitudeMax, 300.0);
+        view.altitudeMax = c.altitudeMax;
+        main->showLargePlot();
+        control<QPushButton>(main->largePlot(), "LargeFitBtn")->click();
+        EXPECT_GE(view.altitudeMax, 300.0);
+    }
 }
 
 TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {

@@ -224,6 +224,7 @@ TEST_F(ConfigureTest, unitsAndServoControlsFollowTheirHandlers) {
     QTest::mouseClick(units->button(1), Qt::LeftButton);
     EXPECT_EQ(text("AboveUnitsPanel"), "Yards");
     EXPECT_EQ(text("BelowUnitsPanel"), "Yards");
+    EXPECT_EQ(text("CalUnitsPanel"), "Yards"); // the calibration altitude is read in them too
     units->setItemIndex(7);
     EXPECT_EQ(units->itemIndex(), 2);
     units->setItemIndex(-1);
@@ -287,6 +288,7 @@ TEST_F(ConfigureTest, readFillsEveryControlFromTheEmulatedModule) {
     EXPECT_EQ(form->findChild<RadioGroup*>("UnitsGrp")->itemIndex(), 2);
     EXPECT_EQ(text("AboveUnitsPanel"), "Meters");
     EXPECT_EQ(text("BelowUnitsPanel"), "Meters");
+    EXPECT_EQ(text("CalUnitsPanel"), "Meters");
     EXPECT_EQ(interval(), "0:00:01.000");
     EXPECT_EQ(text("Msg1"), "Total Record Time: 01 hours 08 min 16.000 sec");
     auto* blank = form->findChild<QCheckBox*>("BlankChk");

@@ -367,7 +367,7 @@ TEST_F(DataPropTest, FlightStatisticsFollowTheSelectedSetAndItsEdits) {
     EXPECT_TRUE(stats->text().contains("Landing: -")) << stats->text().toStdString();
     EXPECT_TRUE(stats->text().contains("Not a whole flight: still in the air at its end"));
     select(1);
-    EXPECT_TRUE(stats->text().contains("Apogee: 500.0 at 10.00 s (5.00 s after liftoff)"))
+    EXPECT_TRUE(stats->text().contains("Apogee: 500.0 units\nApogee time: 10.00 s\nTime to apogee: 5.00 s"))
         << stats->text().toStdString();
     EXPECT_TRUE(stats->text().contains("Flight time: 30.00 s"));
     EXPECT_TRUE(stats->text().contains("Max climb rate: 100.0 units/s"));
@@ -375,8 +375,8 @@ TEST_F(DataPropTest, FlightStatisticsFollowTheSelectedSetAndItsEdits) {
 
     form->YOffsetEdit->setText("25");
     QTest::mouseClick(form->ApplyBtn, Qt::LeftButton);
-    EXPECT_TRUE(stats->text().contains("Apogee: 525.0 at 10.00 s")) << stats->text().toStdString();
-    EXPECT_TRUE(stats->text().contains("Ground level: 25.0"));
+    EXPECT_TRUE(stats->text().contains("Apogee: 525.0 units")) << stats->text().toStdString();
+    EXPECT_TRUE(stats->text().contains("Ground level: 25.0 units"));
 
     // Rates are in the selected set's own unit, whatever the plot's altitude label says.
     windows->state.plot.settings.yLabel = "Altitude (Feet)";
@@ -384,6 +384,7 @@ TEST_F(DataPropTest, FlightStatisticsFollowTheSelectedSetAndItsEdits) {
     select(0);
     select(1);
     EXPECT_TRUE(stats->text().contains("Max climb rate: 100.0 m/s")) << stats->text().toStdString();
+    EXPECT_TRUE(stats->text().contains("Apogee: 525.0 m\n")) << stats->text().toStdString();
     s.altitudeUnit = nullptr;
     select(0);
     select(1);

@@ -80,6 +80,22 @@ TEST(Settings, AFullStoreRoundTripsAndOnlyAMissingIntervalResets) {
     EXPECT_EQ(r.Interval, 100);
 }
 
+TEST(Settings, TheLegendIsKeptBesideTheTableAndAnOlderStoreStillReadsInFull) {
+    Store s;
+    StoredSettings w;
+    SaveSettings(s.settings, w);
+    EXPECT_FALSE(s.settings.contains("Settings/ShowLegend")); // as a store before it was
+    StoredSettings r = LoadSettings(s.settings);
+    EXPECT_EQ(r.valuesRead, StoredSettingsCount);
+    EXPECT_EQ(r.ShowLegend, 1);
+    r.ShowLegend = 0;
+    SaveSettings(s.settings, r);
+    r = LoadSettings(s.settings);
+    EXPECT_EQ(r.valuesRead, StoredSettingsCount);
+    EXPECT_EQ(r.ShowLegend, 0);
+    EXPECT_TRUE(r.showLegendRead);
+}
+
 TEST(Settings, AValueOfTheWrongTypeStopsReading) {
     Store s;
     s.set("ComPort", "COM3");

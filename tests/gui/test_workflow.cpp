@@ -182,7 +182,7 @@ class WorkflowTest : public ::testing::Test {
 TEST_F(WorkflowTest, AFlyersSessionFromConnectToClose) {
     showMainForm(*main);
     ASSERT_EQ(list().dataSetCount(), 1); // the start-up set
-    const int first = 1;                 // the first downloaded set
+    const int first = 0;                 // the downloaded sets take the untouched start-up set's place
 
     // --- connect to the module and read its configuration ---
     QComboBox* ports = control<QComboBox>(main, "CommPortBox");

@@ -124,6 +124,7 @@ TEST(EditHistory, EveryEditIsUndoneByteForByteAndRedoneAgain) {
 TEST(EditHistory, DeleteAndLoadTakeSetsOutAndPutThemBackInPlace) {
     Fixture f;
     const std::string start = saved(f.plot);
+    f.plot.settings.series.dataSet(1).altitudeUnit = altitudeUnitOfCode(2);
     auto del = f.history.beginDelete(1);
     f.plot.settings.series.DeleteDataSet(1);
     ASSERT_TRUE(f.history.commit(std::move(del)));
@@ -152,7 +153,8 @@ TEST(EditHistory, DeleteAndLoadTakeSetsOutAndPutThemBackInPlace) {
     EXPECT_EQ(saved(f.plot), deleted);
     ASSERT_TRUE(f.history.undo());
     EXPECT_EQ(saved(f.plot), start);
-    EXPECT_EQ(f.plot.settings.series.dataSet(1).note1, "field 1"); // back at its position
+    EXPECT_EQ(f.plot.settings.series.dataSet(1).note1, "field 1");                    // back at its position
+    EXPECT_EQ(f.plot.settings.series.dataSet(1).altitudeUnit, altitudeUnitOfCode(2)); // and in its unit
     ASSERT_TRUE(f.history.redo());
     ASSERT_TRUE(f.history.redo());
     EXPECT_EQ(saved(f.plot), loaded);

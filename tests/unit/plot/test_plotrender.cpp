@@ -480,3 +480,67 @@ TEST(RenderPlot, AKeptLogoDrawsWhatAFreshOneDraws) {
         EXPECT_EQ(cached, fresh);
     }
 }
+
+TEST(RenderPlot, LegendNamesEachShownSetWhereItHidesTheLeastData) {
+    // Two flat sets in the top or the bottom of a 0..20 view; the legend takes the first free
+    // corner (top right before bottom right). With one set shown, or the legend off, the picture
+    // is the one without a legend.
+    struct Case {
+        const char* shape;
+        double level; // altitude of both sets
+        bool hideSecond, legendOn;
+        int corner; // 0 none, 1 top right, 3 bottom right
+    };
+    const Case cases[] = {
+        {"sets along the top", 19.0, false, true, 3},
+        {"sets along the bottom", 1.0, false, true, 1},
+        {"one set shown", 3.0, true, true, 0},
+        {"legend off", 3.0, false, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shape);
+        orvo::PlotState s;
+        colourState(s);
+        static double level;
+        level = c.level;
+        for (orvo::Colour colour : {Blue, Red}) {
+            orvo::Series& set = addSet(s, 201, 0.1, [](int) { return level; });
+            set.lineColour = set.pointColour = colour;
+        }
+        s.settings.series.dataSet(1).DisplayFlag = c.hideSecond ? 0 : 1;
+        s.show.ShowLegend = false;
+        const Rendered plain = render(s, 96);
+        s.show.ShowLegend = c.legendOn;
+        const Rendered legend = render(s, 96);
+        // Where the two pictures differ.
+        QRect changed;
+        for (int y = 0; y < plain.image.height(); ++y)
+            for (int x = 0; x < plain.image.width(); ++x)
+                if (plain.image.pixel(x, y) != legend.image.pixel(x, y)) changed |= QRect(x, y, 1, 1);
+        if (c.corner == 0) {
+            EXPECT_TRUE(changed.isNull());
+            continue;
+        }
+        const orvo::PlotFrame& f = legend.frame;
+        ASSERT_FALSE(changed.isNull());
+        EXPECT_GT(changed.left(), (f.plotLeft + f.plotRight) / 2);
+        EXPECT_LT(changed.right(), f.plotRight);
+        if (c.corner == 1)
+            EXPECT_LT(changed.bottom(), (f.plotTop + f.plotBottom) / 2);
+        else
+            EXPECT_GT(changed.top(), (f.plotTop + f.plotBottom) / 2);
+        // Inside: a blue sample line above a red one, each as wide as a solid line is drawn, and
+        // none of the sets' own line under the box.
+        int blueY = -1, redY = -1;
+        for (int y = changed.top(); y <= changed.bottom(); ++y) {
+            const int x = changed.left() + 6;
+            if (blueY < 0 && countRun(legend.image, x, y, 1, 0, BluePx) >= 20) blueY = y;
+            if (redY < 0 && countRun(legend.image, x, y, 1, 0, RedPx) >= 20) redY = y;
+        }
+        ASSERT_GE(blueY, 0);
+        ASSERT_GT(redY, blueY);
+        EXPECT_EQ(countRun(legend.image, changed.left() + 10, blueY, 0, 1, BluePx), 2);
+        const int dataY = f.plotTop + orvo::AltitudeToPixel(s.settings, f, c.level);
+        EXPECT_TRUE(dataY < changed.top() || dataY > changed.bottom());
+    }
+}

@@ -62,6 +62,11 @@ TEST(FlightStatistics, ModelFlightsGiveTheModelsTimingApogeeAndRates) {
             EXPECT_NEAR(s.maxClimbRate, m.maxClimbRate * u, 0.12 * m.maxClimbRate * u);
             EXPECT_NEAR(s.maxDescentRate, m.drogueRate * u, 0.15 * m.drogueRate * u);
             EXPECT_NEAR(s.landingDescentRate, m.mainRate * u, 0.1 * m.mainRate * u);
+            ASSERT_TRUE(s.hasMain);
+            EXPECT_NEAR(s.drogueDescentRate, m.drogueRate * u, 0.1 * m.drogueRate * u);
+            EXPECT_NEAR(s.mainDescentRate, m.mainRate * u, 0.1 * m.mainRate * u);
+            EXPECT_NEAR(s.mainTime, m.mainTime, 1.0);
+            EXPECT_NEAR(s.mainAltitude, m.mainAltitude * u, 0.1 * m.mainAltitude * u);
         }
     }
 }
@@ -157,28 +162,34 @@ TEST(FlightStatistics, SetsThatAreNoWholeFlightSayWhatIsMissing) {
     EXPECT_FALSE(s.hasHighest);
 }
 
-// A flyer's flight, 20 samples per second in whole feet: 2 s on the pad at 0 ft, 3 s of boost
-// to 600 ft/s, coast to apogee, a drogue at 60 ft/s down to 1000 ft, a main at 15 ft/s, then rest.
+// A flyer's flight in whole feet: 2 s on the pad at 0 ft, 3 s of boost to 600 ft/s, coast to
+// apogee, a drogue at 60 ft/s down to 1000 ft, a main at 15 ft/s, then rest (a main at apogee
+// height or above: one descent under the drogue).
 struct FlyerFlight {
-    double liftoff = 2.0, burnout = 5.0, apogeeTime = 5.0 + 600.0 / 32.0;
-    double apogee = 900.0 + 600.0 * 600.0 / 64.0;
-    double mainAt = apogeeTime + (apogee - 1000.0) / 60.0, landing = mainAt + 1000.0 / 15.0;
+    double drogueRate = 60, mainAltitude = 1000, mainRate = 15, thrust = 200; // ft/s/s net
+    double liftoff = 2.0, burnout = liftoff + 600.0 / thrust, apogeeTime = burnout + 600.0 / 32.0;
+    double apogee = 600.0 * 600.0 / (2 * thrust) + 600.0 * 600.0 / 64.0;
+    double mainAt = apogeeTime + std::max(0.0, apogee - mainAltitude) / drogueRate;
+    double landing = mainAt + std::min(apogee, mainAltitude) / mainRate;
 
+    explicit FlyerFlight(double boost = 200) : thrust(boost) {}
     double at(double t) const {
         if (t < liftoff) return 0.0;
-        if (t < burnout) return 100.0 * (t - liftoff) * (t - liftoff);
+        if (t < burnout) return thrust / 2 * (t - liftoff) * (t - liftoff);
         if (t < apogeeTime) return apogee - 16.0 * (apogeeTime - t) * (apogeeTime - t);
-        if (t < mainAt) return apogee - 60.0 * (t - apogeeTime);
-        return std::max(0.0, 1000.0 - 15.0 * (t - mainAt));
+        if (t < mainAt) return apogee - drogueRate * (t - apogeeTime);
+        return std::max(0.0, std::min(apogee, mainAltitude) - mainRate * (t - mainAt));
     }
-    // Samples from..to (seconds) with Gaussian noise of the given sigma.
-    std::pair<std::vector<double>, std::vector<double>> samples(double from, double to, double sigma) const {
+    // Samples from..to (seconds), perSecond of them a second, with Gaussian noise of the given sigma.
+    std::pair<std::vector<double>, std::vector<double>> samples(double from, double to, double sigma,
+                                                                int perSecond = 20) const {
         std::mt19937 rng(11);
         std::normal_distribution<double> noise(0.0, sigma);
         std::vector<double> t, a;
-        for (int i = static_cast<int>(std::lround(from * 20)); i * 0.05 <= to + 1e-9; ++i) {
-            t.push_back(i * 0.05);
-            a.push_back(std::round(at(i * 0.05) + noise(rng)));
+        const double step = 1.0 / perSecond;
+        for (int i = static_cast<int>(std::lround(from * perSecond)); i * step <= to + 1e-9; ++i) {
+            t.push_back(i * step);
+            a.push_back(std::round(at(t.back()) + noise(rng)));
         }
         return {t, a};
     }
@@ -193,8 +204,12 @@ TEST(FlightStatistics, FlyersLogsOfEveryShapeGiveTheFlightsFigures) {
         double from, to, sigma;
         std::vector<std::tuple<double, int, double>> wild; // time, samples, added (0: reads 0)
         double ground, liftoff, landing;
+        int perSecond = 20;
+        const FlyerFlight* flight = nullptr; // another than m
     };
+    const FlyerFlight fast(600); // a motor that leaves the pad at once
     const double touchdown = m.landing;
+    const double dip = m.liftoff - 0.05, glitch = m.apogeeTime + 30;
     const Case cases[] = {
         {"pad start", 0, touchdown + 60, 1, {}, 0, m.liftoff, touchdown},
         {"short pad", m.liftoff - 0.3, touchdown + 60, 1, {}, 0, m.liftoff, touchdown},
@@ -229,27 +244,75 @@ TEST(FlightStatistics, FlyersLogsOfEveryShapeGiveTheFlightsFigures) {
          m.liftoff,
          touchdown},
         {"noisy", 0, touchdown + 60, 2, {}, 0, m.liftoff, touchdown},
+        // The motor's ignition dip in the last moments of a 1.2 s pad.
+        {"ignition dip",
+         m.liftoff - 1.2,
+         touchdown + 60,
+         1,
+         {{dip - 0.1, 1, -45}, {dip - 0.05, 1, -85}, {dip, 1, -156}},
+         0,
+         m.liftoff,
+         touchdown},
+        {"ignition dip, 5 samples a second",
+         m.liftoff - 1.2,
+         touchdown + 60,
+         1,
+         {{m.liftoff - 0.6, 1, -45}, {m.liftoff - 0.4, 1, -85}, {m.liftoff - 0.2, 1, -156}},
+         0,
+         m.liftoff,
+         touchdown,
+         5},
+        // Two wild samples end a record cut in the drogue descent.
+        {"glitch at the end",
+         0,
+         glitch,
+         1,
+         {{glitch - 0.05, 1, -300}, {glitch, 1, -800}},
+         0,
+         m.liftoff,
+         none},
+        {"glitch at the end, 2 samples a second",
+         0,
+         glitch,
+         1,
+         {{glitch - 0.5, 1, -250}, {glitch, 1, -700}},
+         0,
+         m.liftoff,
+         none,
+         2},
+        // The pad wobbles a few feet for 0.3 s before the climb.
+        {"pad wobble",
+         m.liftoff - 0.3,
+         fast.landing + 60,
+         0.3,
+         {{1.7, 1, 1.1}, {1.75, 2, 2.2}, {1.85, 1, 1.1}},
+         0,
+         m.liftoff,
+         fast.landing,
+         20,
+         &fast},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.shape);
-        auto [t, a] = m.samples(c.from, c.to, c.sigma);
+        const FlyerFlight& f = c.flight ? *c.flight : m;
+        auto [t, a] = f.samples(c.from, c.to, c.sigma, c.perSecond);
         for (const auto& [when, count, added] : c.wild)
             for (int k = 0; k < count; ++k) {
-                double& v = a[static_cast<std::size_t>(std::lround((when - c.from) * 20)) + k];
+                double& v = a[static_cast<std::size_t>(std::lround((when - c.from) * c.perSecond)) + k];
                 v = added == 0 ? 0 : v + added;
             }
         const FlightStatistics s = computeFlightStatistics(t, a, static_cast<int>(t.size()));
-        if (c.from < m.apogeeTime) {
-            EXPECT_NEAR(s.apogee, m.apogee, 3 * c.sigma + 1);
+        if (c.from < f.apogeeTime) {
+            EXPECT_NEAR(s.apogee, f.apogee, 3 * c.sigma + 1);
             EXPECT_NEAR(s.maxDescentRate, 60, 6 + c.sigma);
         }
         EXPECT_NEAR(s.groundLevel, c.ground, 5);
         EXPECT_EQ(s.hasLiftoff, !std::isnan(c.liftoff));
         if (s.hasLiftoff) {
-            EXPECT_NEAR(s.liftoffTime, c.liftoff, 0.3);
+            EXPECT_NEAR(s.liftoffTime, c.liftoff, std::min(0.3, 3.0 / c.perSecond) + 1e-9);
         }
         if (s.hasLiftoff) {
-            EXPECT_NEAR(s.timeToApogee(), m.apogeeTime - c.liftoff, 0.5);
+            EXPECT_NEAR(s.timeToApogee(), f.apogeeTime - c.liftoff, 0.5);
         }
         EXPECT_EQ(s.hasLanding, !std::isnan(c.landing));
         if (s.hasLanding) {
@@ -264,6 +327,58 @@ TEST(FlightStatistics, FlyersLogsOfEveryShapeGiveTheFlightsFigures) {
         if (s.hasLandingDescentRate) {
             EXPECT_NEAR(s.landingDescentRate, 15, 1.5);
         }
+    }
+}
+
+TEST(FlightStatistics, DrogueAndMainDescentsAndWhereTheMainOpened) {
+    struct Case {
+        const char* shape;
+        FlyerFlight flight;
+        double sigma;
+        std::vector<std::pair<double, double>> wild; // time, added
+        bool main;
+    };
+    auto flight = [](double drogue, double mainAltitude, double main) {
+        FlyerFlight f;
+        f.drogueRate = drogue, f.mainAltitude = mainAltitude, f.mainRate = main;
+        f.mainAt = f.apogeeTime + std::max(0.0, f.apogee - mainAltitude) / drogue;
+        f.landing = f.mainAt + std::min(f.apogee, mainAltitude) / main;
+        return f;
+    };
+    const FlyerFlight dual = flight(60, 1000, 15);
+    const Case cases[] = {
+        {"dual deploy", dual, 1, {}, true},
+        {"dual deploy, noisy", dual, 3, {}, true},
+        {"dual deploy, spikes at the opening",
+         dual,
+         1,
+         {{dual.mainAt, 700}, {dual.mainAt + 0.05, -500}, {dual.mainAt - 20, 900}},
+         true},
+        {"low main, fast drogue", flight(110, 300, 20), 1, {}, true},
+        {"single deploy", flight(22, 1e6, 22), 1, {}, false},
+        {"single deploy, noisy", flight(22, 1e6, 22), 3, {{60, 800}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shape);
+        const FlyerFlight& m = c.flight;
+        auto [t, a] = m.samples(0, m.landing + 30, c.sigma);
+        for (const auto& [when, added] : c.wild)
+            a[static_cast<std::size_t>(std::lround(when * 20))] += added;
+        const FlightStatistics s = computeFlightStatistics(t, a, static_cast<int>(t.size()));
+        ASSERT_TRUE(s.hasDrogueRate);
+        EXPECT_NEAR(s.drogueDescentRate, m.drogueRate, 0.03 * m.drogueRate + 0.2 * c.sigma);
+        EXPECT_EQ(s.hasMain, c.main);
+        EXPECT_EQ(s.descents, c.main ? 2 : 1);
+        if (!c.main) {
+            EXPECT_FALSE(s.hasMainAltitude);
+            EXPECT_NE(flightStatisticsFields(s, "ft/s").find(" main_descent=- main_altitude=- main_time=- "),
+                      std::string::npos);
+            continue;
+        }
+        EXPECT_NEAR(s.mainDescentRate, m.mainRate, 0.05 * m.mainRate + 0.1 * c.sigma);
+        EXPECT_NEAR(s.mainTime, m.mainAt, 0.5);
+        ASSERT_TRUE(s.hasMainAltitude);
+        EXPECT_NEAR(s.mainAltitude, m.mainAltitude, 0.5 * m.drogueRate);
     }
 }
 
