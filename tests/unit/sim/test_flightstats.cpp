@@ -298,8 +298,11 @@ TEST(FlightStatistics, FlyersLogsOfEveryShapeGiveTheFlightsFigures) {
         auto [t, a] = f.samples(c.from, c.to, c.sigma, c.perSecond);
         for (const auto& [when, count, added] : c.wild)
             for (int k = 0; k < count; ++k) {
-                double& v = a[static_cast<std::size_t>(std::lround((when - c.from) * c.perSecond)) + k];
-                v = added == 0 ? 0 : v + added;
+                // The last sample at or before when (a record's end need not fall on the grid).
+                const auto at = static_cast<std::size_t>(std::floor((when - t[0]) * c.perSecond + 1e-6)) +
+                                static_cast<std::size_t>(k);
+                ASSERT_LT(at, a.size());
+                a[at] = added == 0 ? 0 : a[at] + added;
             }
         const FlightStatistics s = computeFlightStatistics(t, a, static_cast<int>(t.size()));
         if (c.from < f.apogeeTime) {
