@@ -59,6 +59,7 @@ bool CsvRecordReader::next() {
                 }
                 break;
             case State::Unquoted:
+            case State::AfterQuote: // text after a closing quote is kept as part of the field
                 if (c == m_separator || (blanks && isBlank(c))) {
                     endField();
                     state = State::FieldStart;
@@ -85,14 +86,6 @@ bool CsvRecordReader::next() {
                 } else {
                     if (!isBlank(c)) m_text += c;
                     state = State::AfterQuote;
-                }
-                break;
-            case State::AfterQuote:
-                if (c == m_separator || (blanks && isBlank(c))) {
-                    endField();
-                    state = State::FieldStart;
-                } else {
-                    m_text += c;
                 }
                 break;
             }
