@@ -49,13 +49,22 @@ class SimulatorDevice : public SerialDevice {
     bool m_open = false;
 };
 
+Module* sharedModule = nullptr;
+Clock* sharedClock = nullptr;
+
 } // namespace
+
+void shareSimulator(Module* module, Clock* clock) {
+    sharedModule = module;
+    sharedClock = clock;
+}
 
 std::unique_ptr<SerialDevice> makeSimulatorDevice(Module& module, Link& link) {
     return std::make_unique<SimulatorDevice>(module, link);
 }
 
-SimulatedLink::SimulatedLink() {
+SimulatedLink::SimulatedLink() : m_shared(sharedModule) {
+    if (m_shared && sharedClock) CommSetClock(sharedClock);
     setDefaultDeviceFactory([this](const std::string& name) -> std::unique_ptr<SerialDevice> {
         if (name == SimulatorPortName) return makeSimulatorDevice(simulator(), *this);
         return m_otherPorts ? m_otherPorts(name) : nullptr;
@@ -68,6 +77,7 @@ SimulatedLink::~SimulatedLink() {
 }
 
 Module& SimulatedLink::simulator() {
+    if (m_shared) return *m_shared;
     if (!m_module) {
         m_module = std::make_unique<Module>();
         m_module->generateFlights(3, 2026);

@@ -19,7 +19,8 @@ class SimulatedLink : public Link {
     ~SimulatedLink();
 
     // The emulated module behind the "Simulator" port, made at first use with three recorded
-    // flights; its memory and configuration outlive closing and reopening the port.
+    // flights (or the shared one, see shareSimulator); its memory and configuration outlive
+    // closing and reopening the port.
     Module& simulator();
 
   protected:
@@ -27,9 +28,16 @@ class SimulatedLink : public Link {
     void setOtherPorts(SerialDeviceFactory factory);
 
   private:
+    Module* m_shared = nullptr;
     std::unique_ptr<Module> m_module;
     SerialDeviceFactory m_otherPorts;
 };
+
+// For tests that run whole commands, which make their own link, in this process: every
+// SimulatedLink made while a module is shared talks to that module behind "Simulator" and keeps
+// time by clock (when given). Neither is owned; shareSimulator(nullptr, nullptr) gives each new
+// link its own module and the real clock again.
+void shareSimulator(Module* module, Clock* clock);
 
 // The "Simulator" device of a link: module, paced at the open speed and timed by link's clock.
 std::unique_ptr<SerialDevice> makeSimulatorDevice(Module& module, Link& link);
