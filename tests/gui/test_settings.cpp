@@ -4,6 +4,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <utility>
+#include <vector>
+
 #include "app/settings.h"
 
 namespace {
@@ -18,31 +21,32 @@ struct Store {
 
 } // namespace
 
-TEST(Settings, FirstRunGivesTheDefaults) {
-    Store s;
-    const StoredSettings v = LoadSettings(s.settings);
-    EXPECT_EQ(v.valuesRead, 0);
-    EXPECT_EQ(v.ComPort, 0);
-    EXPECT_EQ(v.BaudRate, 5);
-    EXPECT_EQ(v.PrtWidth, 7.0);
-    EXPECT_EQ(v.InfoColor, 0x0000FF);
-    EXPECT_EQ(v.Interval, 100);
-    EXPECT_EQ(v.ShowInfo, 1);
-}
-
-TEST(Settings, ReadingStopsAtTheFirstMissingValueAndResetsTheFixedDefaults) {
-    Store s;
-    s.set("ComPort", 2);
-    s.set("BaudRate", 1);
-    s.set("Top", 77); // after the missing "Left": never read
-    s.set("PrtWidth", 9.5);
-    StoredSettings v = LoadSettings(s.settings);
-    EXPECT_EQ(v.valuesRead, 2);
-    EXPECT_EQ(v.ComPort, 2);
-    EXPECT_EQ(v.BaudRate, 5); // whatever was stored
-    EXPECT_EQ(v.Top, 152);
-    EXPECT_EQ(v.PrtWidth, 7.0);
-    EXPECT_FALSE(v.positionRead());
+TEST(Settings, ReadingStopsAtTheFirstMissingValueAndTheRestKeepTheirDefaults) {
+    const struct {
+        const char* name;
+        std::vector<std::pair<const char*, QVariant>> stored;
+        int valuesRead, comPort;
+    } cases[] = {
+        {"first run", {}, 0, 0},
+        // "Top" comes after the missing "Left": never read.
+        {"gap", {{"ComPort", 2}, {"BaudRate", 1}, {"Top", 77}, {"PrtWidth", 9.5}}, 2, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Store s;
+        for (const auto& [name, value] : c.stored)
+            s.set(name, value);
+        const StoredSettings v = LoadSettings(s.settings);
+        EXPECT_EQ(v.valuesRead, c.valuesRead);
+        EXPECT_EQ(v.ComPort, c.comPort);
+        EXPECT_EQ(v.BaudRate, 5); // whatever was stored
+        EXPECT_EQ(v.Top, 152);
+        EXPECT_EQ(v.PrtWidth, 7.0);
+        EXPECT_EQ(v.InfoColor, 0x0000FF);
+        EXPECT_EQ(v.Interval, 100);
+        EXPECT_EQ(v.ShowInfo, 1);
+        EXPECT_FALSE(v.positionRead());
+    }
 }
 
 TEST(Settings, AFullStoreRoundTripsAndOnlyAMissingIntervalResets) {

@@ -115,17 +115,22 @@ TEST(Interval, ticksTruncateAndAReadIntervalAboveAnHourIsCapped) {
     EXPECT_EQ(intervalTicks(s.SamplingInterval, 65535), 54);
 }
 
-TEST(RecordTime, hoursFormDaysFormAndEmptyMemory) {
-    EXPECT_EQ(recordTimeText(1, 1000), "Total Record Time: 01 hours 08 min 16.000 sec");
-    EXPECT_EQ(recordTimeText(8, OneHourMs), "Total Record Time: 1365 days, 08 h 00 m 00.000 sec");
-    EXPECT_EQ(recordTimeText(0, OneHourMs), "Total Record Time: 00 hours 00 min 00.000 sec");
-    EXPECT_EQ(recordTimeText(1, 1), "Total Record Time: 00 hours 00 min 04.096 sec");
-}
-
-TEST(RecordTime, daysAppearOnlyFromAWholeDay) {
-    // 4096 samples: 86,400,000 ms is reached at 21093.75 ms per sample.
-    EXPECT_EQ(recordTimeText(1, 21093), "Total Record Time: 23 hours 59 min 56.928 sec");
-    EXPECT_EQ(recordTimeText(2, 10547), "Total Record Time: 1 days, 00 h 00 m 01.024 sec");
-    // A total beyond 32 bits (255 x 4096 x 4294967295 ms) needs the 64-bit arithmetic.
-    EXPECT_EQ(recordTimeText(255, 0xFFFFFFFFu), "Total Record Time: 51921382 days, 09 h 51 m 21.600 sec");
+TEST(RecordTime, hoursFormUpToAWholeDayThenDays) {
+    const struct {
+        int blocks;             // memory in 4096-sample blocks
+        std::uint32_t interval; // ms
+        const char* text;
+    } cases[] = {
+        {1, 1000, "Total Record Time: 01 hours 08 min 16.000 sec"},
+        {8, OneHourMs, "Total Record Time: 1365 days, 08 h 00 m 00.000 sec"},
+        {0, OneHourMs, "Total Record Time: 00 hours 00 min 00.000 sec"}, // no memory
+        {1, 1, "Total Record Time: 00 hours 00 min 04.096 sec"},
+        // 86,400,000 ms is reached at 21093.75 ms per sample.
+        {1, 21093, "Total Record Time: 23 hours 59 min 56.928 sec"},
+        {2, 10547, "Total Record Time: 1 days, 00 h 00 m 01.024 sec"},
+        // A total beyond 32 bits (255 x 4096 x 4294967295 ms) needs the 64-bit arithmetic.
+        {255, 0xFFFFFFFFu, "Total Record Time: 51921382 days, 09 h 51 m 21.600 sec"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(recordTimeText(c.blocks, c.interval), c.text) << c.blocks << " x " << c.interval;
 }
