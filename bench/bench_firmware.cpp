@@ -100,13 +100,14 @@ int main(int argc, char** argv) {
     orvo::StringInfoLog log;
     const double start = now();
     orvo::PortLink link;
-    const int result = orvo::UpdateFirmware(link, path, options, log);
+    const orvo::LinkStatus result = orvo::UpdateFirmware(link, path, options, log);
     const double secs = now() - start;
     sim.terminate();
     sim.waitForFinished(3000);
     std::remove(path.c_str());
-    if (result != orvo::FirmwareUpdated) {
-        std::fprintf(stderr, "bench_firmware: the update failed (%d):\n%s\n", result, log.text().c_str());
+    if (result != orvo::LinkStatus::Ok) {
+        std::fprintf(stderr, "bench_firmware: the update failed (%d):\n%s\n", static_cast<int>(result),
+                     log.text().c_str());
         return 1;
     }
     std::printf(

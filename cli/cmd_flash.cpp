@@ -24,6 +24,28 @@ constexpr int ExitNoSync = 5;
 constexpr int ExitCommand = 6;
 constexpr int ExitStopped = 7;
 
+// The exit status the help lists for what came of the update.
+int exitStatusOf(orvo::LinkStatus status) {
+    switch (status) {
+    case orvo::LinkStatus::Ok:
+        return 0;
+    case orvo::LinkStatus::OpenFailed:
+        return ExitPort;
+    case orvo::LinkStatus::NoSync:
+        return ExitNoSync;
+    case orvo::LinkStatus::CommandFailed:
+        return ExitCommand;
+    case orvo::LinkStatus::Cancelled:
+        return ExitStopped;
+    case orvo::LinkStatus::WriteFailed:
+    case orvo::LinkStatus::FileUnreadable:
+    case orvo::LinkStatus::TooLarge:
+    case orvo::LinkStatus::Refused:
+        break;
+    }
+    return ExitFile; // unreadable, too large, refused
+}
+
 // Ctrl+C or SIGTERM during an update: the update stops at the next record boundary (a record cut
 // in the middle would leave the loader waiting for its rest) and says how to finish.
 volatile std::sig_atomic_t stopSignal = 0;
@@ -113,26 +135,13 @@ int runFlash(const std::vector<std::string>& args) {
     hooks.stopRequested = [] { return stopSignal != 0; };
     orvo::StdoutInfoLog log;
     stopSignal = 0;
-    int result;
+    orvo::LinkStatus result;
     {
         const orvo::platform::InterruptGuard signals(onStopSignal);
         orvo::PortLink link;
         result = orvo::updateModuleFirmware(link, file, options, log, hooks);
     }
-    switch (result) {
-    case orvo::FirmwareUpdated:
-        return 0;
-    case orvo::FirmwarePortFailed:
-        return ExitPort;
-    case orvo::FirmwareNoSync:
-        return ExitNoSync;
-    case orvo::FirmwareCommandFailed:
-        return ExitCommand;
-    case orvo::FirmwareStopped:
-        return ExitStopped;
-    default:
-        return ExitFile; // unreadable, too large, refused
-    }
+    return exitStatusOf(result);
 }
 
 } // namespace

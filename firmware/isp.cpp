@@ -107,8 +107,8 @@ bool SendIspCommand(Link& link, const std::string& text, InfoLog& log) {
     return false;
 }
 
-int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
-                   InfoLog& log, const FirmwareUpdateHooks& hooks) {
+LinkStatus UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
+                          InfoLog& log, const FirmwareUpdateHooks& hooks) {
     // --- the file, checked whole before anything is sent ---
     FirmwareFile file;
     const FirmwareLoadResult loaded = LoadFirmwareFile(fileName, file);
@@ -117,15 +117,15 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
         break;
     case FirmwareLoadStatus::Unreadable:
         log.line("Unable to read the firmware file " + loaded.error);
-        return FirmwareFileUnreadable;
+        return LinkStatus::FileUnreadable;
     case FirmwareLoadStatus::BeyondCodeSpace:
         if (hooks.codeSpaceExceeded) hooks.codeSpaceExceeded();
         log.line("Hex file exceeds code space.");
-        return FirmwareTooLarge;
+        return LinkStatus::TooLarge;
     case FirmwareLoadStatus::Malformed:
         if (hooks.fileRefused) hooks.fileRefused(loaded.error);
         log.line(loaded.error + " Nothing was sent to the module.");
-        return FirmwareRefused;
+        return LinkStatus::Refused;
     }
     if (file.badChecksums > 0) {
         if (!hooks.acceptBadChecksums ||
@@ -133,7 +133,7 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
             log.line(std::to_string(file.badChecksums) +
                      " record(s) of the firmware file have a wrong checksum (line " +
                      std::to_string(file.firstBadChecksumLine) + " first). Nothing was sent to the module.");
-            return FirmwareRefused;
+            return LinkStatus::Refused;
         }
         log.line(std::to_string(file.badChecksums) +
                  " record(s) with a wrong checksum are programmed as they stand.");
@@ -141,7 +141,7 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
     if (!file.hasData) {
         if (!hooks.acceptNoData || !hooks.acceptNoData()) {
             log.line("The firmware file holds no data record. Nothing was sent to the module.");
-            return FirmwareRefused;
+            return LinkStatus::Refused;
         }
         log.line("The firmware file holds no data record: the module is erased and nothing is programmed.");
     }
@@ -152,7 +152,7 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
     auto stopRequested = [&] { return hooks.stopRequested && hooks.stopRequested(); };
     if (stopRequested()) {
         log.line("Stopped before anything was sent to the module.");
-        return FirmwareStopped;
+        return LinkStatus::Cancelled;
     }
 
     // --- programming mode ---
@@ -162,7 +162,7 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
         if (!link.CommOpen(options.portName, options.linkSpeed, 0)) {
             log.line("Unable to open Serial Port");
             if (!link.CommLastError().empty()) log.line(link.CommLastError());
-            return FirmwarePortFailed;
+            return LinkStatus::OpenFailed;
         }
         link.CommWrite("P");
         link.CommSleep(IspAfterProgramCommandMs);
@@ -171,7 +171,7 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
     if (!link.CommOpen(options.portName, IspBaud, 0)) {
         log.line("Unable to open Serial Port");
         if (!link.CommLastError().empty()) log.line(link.CommLastError());
-        return FirmwarePortFailed;
+        return LinkStatus::OpenFailed;
     }
     closer.armed = true;
     if (!options.blankPart) {
@@ -184,12 +184,12 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
     if (!SyncIspBaud(link)) {
         log.line("Target not responding");
         log.line(untouched);
-        return FirmwareNoSync;
+        return LinkStatus::NoSync;
     }
     log.line("ISP Mode Initiated");
     if (stopRequested()) {
         log.line("Stopped. " + std::string(untouched));
-        return FirmwareStopped;
+        return LinkStatus::Cancelled;
     }
 
     // --- erase, program, finish ---
@@ -202,12 +202,12 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
                      "until an update completes.");
             if (!options.recoveryHint.empty()) log.line(options.recoveryHint);
         }
-        return FirmwareCommandFailed;
+        return LinkStatus::CommandFailed;
     };
     if (!SendIspCommand(link, IspStatusBusy, log)) {
         failed("Error Setting Status Byte");
         log.line(untouched);
-        return FirmwareCommandFailed;
+        return LinkStatus::CommandFailed;
     }
     loaderOnly = true;
     auto stopped = [&](const char* step, int address) {
@@ -215,7 +215,7 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
         std::snprintf(where, sizeof where, "%04X", static_cast<unsigned>(address));
         log.line(std::string("Stopped while ") + step + ", before address 0x" + where + ".");
         failed(nullptr);
-        return FirmwareStopped;
+        return LinkStatus::Cancelled;
     };
     // Dangerous: this erases the module's firmware, the whole code space, whatever the file holds.
     for (int page = 0; page < FirmwareSize; page += FirmwareBlockSize) {
@@ -237,14 +237,14 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
         log.line("All of the firmware was programmed, but the boot loader did not take the end of the "
                  "update; the module stays in its boot loader.");
         if (!options.recoveryHint.empty()) log.line(options.recoveryHint);
-        return FirmwareCommandFailed;
+        return LinkStatus::CommandFailed;
     }
     if (!SendIspCommand(link, IspConfigWrite, log)) {
         // The status byte is 00: the firmware is complete and the loader will start it.
         log.line("The firmware was programmed completely, but the boot loader did not take the "
                  "configuration byte and the module was not reset. Switch the module off and on to "
                  "start the new firmware.");
-        return FirmwareCommandFailed;
+        return LinkStatus::CommandFailed;
     }
     link.CommSleep(IspBeforeResetMs);
     // The module restarts at once; neither echo nor answer is awaited. The port stays open (at the
@@ -252,7 +252,7 @@ int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdate
     link.CommWrite(IspResetRecord);
     link.CommSleep(
         static_cast<std::uint32_t>(std::string_view(IspResetRecord).size() * 10 * 1000 / IspBaud + 20));
-    return FirmwareUpdated;
+    return LinkStatus::Ok;
 }
 
 } // namespace orvo

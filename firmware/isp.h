@@ -11,21 +11,9 @@
 #include "firmware/hexfile.h"
 #include "link/comm.h"
 #include "link/infolog.h"
+#include "link/linkstatus.h"
 
 namespace orvo {
-
-// UpdateFirmware's result.
-enum FirmwareResult : int {
-    FirmwareUpdated = 0,
-    FirmwareFileUnreadable = -1, // the file could not be read
-    FirmwarePortFailed = -2,     // a serial port could not be opened
-    FirmwareNoSync = -3,         // the module did not answer the speed synchronisation
-    FirmwareCommandFailed = -4,  // a boot loader command failed three times
-    FirmwareTooLarge = -5,       // a data record beyond the code space
-    FirmwareRefused = -6,        // the file was refused before anything was sent (a damaged line,
-                                 // or wrong checksums or no data and no consent)
-    FirmwareStopped = -7,        // stopped on request (stopRequested) at a record boundary
-};
 
 inline constexpr int IspBaud = 4800;
 inline constexpr std::uint32_t IspTimeoutMs = 1000; // echo, reply and each synchronisation try
@@ -82,9 +70,10 @@ struct FirmwareUpdateHooks {
     std::function<bool()> stopRequested;
 };
 
-// Loads the file and, when it is whole and accepted, programs it into the module. Returns a
-// FirmwareResult. Every step is logged; the port is closed whatever happens.
-int UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
-                   InfoLog& log, const FirmwareUpdateHooks& hooks = {});
+// Loads the file and, when it is whole and accepted, programs it into the module. Returns Ok, or
+// FileUnreadable, TooLarge, Refused, OpenFailed, NoSync, CommandFailed or Cancelled. Every step is
+// logged; the port is closed whatever happens.
+LinkStatus UpdateFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
+                          InfoLog& log, const FirmwareUpdateHooks& hooks = {});
 
 } // namespace orvo

@@ -11,6 +11,7 @@
 
 #include "data/series.h"
 #include "link/comm.h"
+#include "link/linkstatus.h"
 
 namespace orvo {
 
@@ -35,11 +36,6 @@ inline constexpr std::uint32_t CalibrateSettleMs = 200;        // before the con
 inline constexpr int MaxModuleSets = 256;
 inline constexpr int MaxDownloadSamples = 65535;      // one less than the sample storage
 inline constexpr double NoAltitudeMaximum = -99999.0; // the running maximum before any sample
-
-enum class LinkStatus {
-    Ok,
-    WriteFailed, // the port did not take every byte (closed, or the connection is gone)
-};
 
 // ---- identification and set listing ----
 

@@ -184,10 +184,10 @@ LinkStatus startModuleLiveLog(Link& link, InfoLog& log) {
     return status;
 }
 
-int updateModuleFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
-                         InfoLog& log, const FirmwareUpdateHooks& hooks) {
-    const int result = UpdateFirmware(link, fileName, options, log, hooks);
-    if (result == FirmwareUpdated) {
+LinkStatus updateModuleFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
+                                InfoLog& log, const FirmwareUpdateHooks& hooks) {
+    const LinkStatus result = UpdateFirmware(link, fileName, options, log, hooks);
+    if (result == LinkStatus::Ok) {
         log.line("");
         log.line("Firmware updated successfully.");
     }

@@ -114,7 +114,7 @@ inline constexpr const char* NothingErasedText = "Nothing was erased.";
 
 // "Update Firmware" / `orvo-cli flash`: UpdateFirmware, closed by "Firmware updated
 // successfully." after an empty line when the module took the whole file.
-int updateModuleFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
-                         InfoLog& log, const FirmwareUpdateHooks& hooks = {});
+LinkStatus updateModuleFirmware(Link& link, const std::string& fileName, const FirmwareUpdateOptions& options,
+                                InfoLog& log, const FirmwareUpdateHooks& hooks = {});
 
 } // namespace orvo

@@ -94,7 +94,7 @@ class UpdateTest : public ::testing::Test {
         EXPECT_TRUE(hexkit::writeFile(path, text));
         return path;
     }
-    int run(const std::string& path) { return UpdateFirmware(link, path, options, log, hooks); }
+    LinkStatus run(const std::string& path) { return UpdateFirmware(link, path, options, log, hooks); }
     int count(const std::string& text) const {
         return static_cast<int>(std::count(log.lines.begin(), log.lines.end(), text));
     }
@@ -127,7 +127,7 @@ TEST_F(UpdateTest, WholeImageEndsUpInTheFlash) {
     hooks.progress = [&](int a) { progress.push_back(a); };
     const std::uint32_t start = clock.tickCount();
 
-    ASSERT_EQ(run(hexFile(hexkit::hexText(image, 0, 32, "\r\n"))), FirmwareUpdated) << log.text();
+    ASSERT_EQ(run(hexFile(hexkit::hexText(image, 0, 32, "\r\n"))), LinkStatus::Ok) << log.text();
 
     EXPECT_EQ(module.codeImage(), image);
     EXPECT_EQ(module.statusByte(), 0x00);
@@ -167,7 +167,7 @@ TEST_F(UpdateTest, LastBlockCarriesOnlyTheBytesUpToTheHighestAddress) {
     bytes[0x05] = 0x11;
     bytes[0x80] = 0x5A;
     const std::string text = hexkit::record(0, 0x05, {0x11}) + "\n" + hexkit::record(0, 0x80, {0x5A}) + "\n";
-    ASSERT_EQ(run(hexFile(text)), FirmwareUpdated) << log.text();
+    ASSERT_EQ(run(hexFile(text)), LinkStatus::Ok) << log.text();
     EXPECT_EQ(module.codeImage(), expectedFlash(bytes));
     EXPECT_EQ(module.programmedRecords(), 3);
     const std::size_t n = line.writes.size();
@@ -183,7 +183,7 @@ TEST_F(UpdateTest, ThreeRejectedErasesStopTheRunAndBlankPartFinishesIt) {
     module.faults().rejectCount = 3;
     module.faults().rejectReply = 'X';
 
-    EXPECT_EQ(run(path), FirmwareCommandFailed);
+    EXPECT_EQ(run(path), LinkStatus::CommandFailed);
     EXPECT_EQ(count("bad checksum"), 3);
     EXPECT_TRUE(
         logged("bad checksum\nbad checksum\nbad checksum\nError Erasing Flash\nThe module is now in its "
@@ -200,7 +200,7 @@ TEST_F(UpdateTest, ThreeRejectedErasesStopTheRunAndBlankPartFinishesIt) {
     line.writes.clear();
     line.opens.clear();
     options.blankPart = true;
-    ASSERT_EQ(run(path), FirmwareUpdated) << log.text();
+    ASSERT_EQ(run(path), LinkStatus::Ok) << log.text();
     EXPECT_EQ(line.opens, (std::vector<int>{4800}));
     EXPECT_EQ(line.writes[0], "U");
     EXPECT_EQ(module.codeImage(), expectedFlash(image)); // the last block ends at the highest address
@@ -211,7 +211,7 @@ TEST_F(UpdateTest, MissingEchoWithAnAcceptedAnswerStillSucceeds) {
     module.faults().noEchoFrom = 2; // the first erase command
     module.faults().noEchoCount = 1;
     const std::vector<std::uint8_t> image = hexkit::randomImage(200, 8);
-    ASSERT_EQ(run(hexFile(hexkit::hexText(image))), FirmwareUpdated) << log.text();
+    ASSERT_EQ(run(hexFile(hexkit::hexText(image))), LinkStatus::Ok) << log.text();
     EXPECT_EQ(log.lines, (std::vector<std::string>{"ISP Mode Initiated", "Sent data not echoed"}));
     EXPECT_EQ(module.erasedPages(), 119);                        // not sent twice: the answer "." was taken
     EXPECT_EQ(module.loaderRecords(), 1u + 119u + 4u + 2u + 1u); // the reset record too
@@ -223,7 +223,7 @@ TEST_F(UpdateTest, ProgrammingFailuresAreReportedPerTry) {
     module.faults().rejectCount = 3;
     module.faults().rejectReply = 'R';
     const std::string path = hexFile(hexkit::hexText(hexkit::randomImage(640, 2)));
-    EXPECT_EQ(run(path), FirmwareCommandFailed);
+    EXPECT_EQ(run(path), LinkStatus::CommandFailed);
     EXPECT_EQ(count("data byte write failure"), 3);
     EXPECT_TRUE(logged("data byte write failure\nError Programming Flash\nThe module is now"));
     EXPECT_EQ(module.programmedRecords(), 1);
@@ -232,7 +232,7 @@ TEST_F(UpdateTest, ProgrammingFailuresAreReportedPerTry) {
 TEST_F(UpdateTest, NoSynchronisationClosesThePort) {
     // The module runs its firmware, which ignores "U": with "Part is Blank" nobody answers.
     options.blankPart = true;
-    EXPECT_EQ(run(hexFile(hexkit::hexText({1, 2, 3}))), FirmwareNoSync);
+    EXPECT_EQ(run(hexFile(hexkit::hexText({1, 2, 3}))), LinkStatus::NoSync);
     EXPECT_EQ(log.lines,
               (std::vector<std::string>{"Target not responding",
                                         "Nothing was erased; the module's firmware is unchanged."}));
@@ -243,7 +243,7 @@ TEST_F(UpdateTest, NoSynchronisationClosesThePort) {
 
 TEST_F(UpdateTest, PortThatDoesNotOpen) {
     line.refuseOpen = true;
-    EXPECT_EQ(run(hexFile(hexkit::hexText({1, 2, 3}))), FirmwarePortFailed);
+    EXPECT_EQ(run(hexFile(hexkit::hexText({1, 2, 3}))), LinkStatus::OpenFailed);
     EXPECT_EQ(log.lines, (std::vector<std::string>{"Unable to open Serial Port", "No such device"}));
 }
 
@@ -258,13 +258,13 @@ TEST_F(UpdateTest, DoubtfulFilesSendNothingWithoutConsent) {
         EXPECT_EQ(firstLine, 1);
         return false;
     };
-    EXPECT_EQ(run(hexFile(bad)), FirmwareRefused);
+    EXPECT_EQ(run(hexFile(bad)), LinkStatus::Refused);
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(line.opens.empty());
     EXPECT_TRUE(
         logged("2 record(s) of the firmware file have a wrong checksum (line 1 first). Nothing was sent"));
     hooks.acceptBadChecksums = [](int, int) { return true; };
-    ASSERT_EQ(run(hexFile(bad)), FirmwareUpdated) << log.text();
+    ASSERT_EQ(run(hexFile(bad)), LinkStatus::Ok) << log.text();
     EXPECT_EQ(module.codeImage()[0], 9);
     EXPECT_EQ(module.codeImage()[3], 6);
 
@@ -272,12 +272,12 @@ TEST_F(UpdateTest, DoubtfulFilesSendNothingWithoutConsent) {
     // programmed, and the module is finished and reset as usual.
     log.clear();
     line.opens.clear();
-    EXPECT_EQ(run(hexFile(":00000001FF\n")), FirmwareRefused);
+    EXPECT_EQ(run(hexFile(":00000001FF\n")), LinkStatus::Refused);
     EXPECT_TRUE(line.opens.empty());
     hooks.acceptNoData = [] { return true; };
     clock.advance(400); // the module restarts after the update above
     const int programmedBefore = module.programmedRecords();
-    ASSERT_EQ(run(hexFile(":00000001FF\n")), FirmwareUpdated) << log.text();
+    ASSERT_EQ(run(hexFile(":00000001FF\n")), LinkStatus::Ok) << log.text();
     EXPECT_EQ(module.programmedRecords(), programmedBefore);
     EXPECT_EQ(module.codeImage(), std::vector<std::uint8_t>(FirmwareSize, 0xFF));
     EXPECT_EQ(module.statusByte(), 0x00);
@@ -289,12 +289,12 @@ TEST_F(UpdateTest, FilesRefusedBeforeAnythingIsSent) {
     std::string refusal;
     hooks.codeSpaceExceeded = [&] { boxShown = true; };
     hooks.fileRefused = [&](const std::string& why) { refusal = why; };
-    EXPECT_EQ(run(hexFile(hexkit::record(0, 0x1DBF, {1, 2}) + "\n")), FirmwareTooLarge);
+    EXPECT_EQ(run(hexFile(hexkit::record(0, 0x1DBF, {1, 2}) + "\n")), LinkStatus::TooLarge);
     EXPECT_TRUE(boxShown);
     EXPECT_EQ(log.lines, (std::vector<std::string>{"Hex file exceeds code space."}));
-    EXPECT_EQ(run(hexFile(":02000000AB\n")), FirmwareRefused);
+    EXPECT_EQ(run(hexFile(":02000000AB\n")), LinkStatus::Refused);
     EXPECT_NE(refusal.find("Line 1 "), std::string::npos);
-    EXPECT_EQ(run((dir / "none.hex").string()), FirmwareFileUnreadable);
+    EXPECT_EQ(run((dir / "none.hex").string()), LinkStatus::FileUnreadable);
     EXPECT_TRUE(line.opens.empty());
     EXPECT_TRUE(line.writes.empty());
 }
@@ -303,7 +303,7 @@ TEST_F(UpdateTest, StatusByteRefusedLeavesTheFirmwareAlone) {
     module.faults().rejectFrom = 1;
     module.faults().rejectCount = 3;
     module.faults().rejectReply = 'R';
-    EXPECT_EQ(run(hexFile(hexkit::hexText({1, 2, 3}))), FirmwareCommandFailed);
+    EXPECT_EQ(run(hexFile(hexkit::hexText({1, 2, 3}))), LinkStatus::CommandFailed);
     EXPECT_EQ(log.lines, (std::vector<std::string>{
                              "ISP Mode Initiated", "data byte write failure", "data byte write failure",
                              "data byte write failure", "Error Setting Status Byte",
@@ -317,15 +317,15 @@ TEST_F(UpdateTest, StopRequestsEndAtARecordBoundaryAndSayHowToFinish) {
     const std::string path = hexFile(hexkit::hexText(image));
     struct Case {
         unsigned stopAfter; // loader records taken when the stop is asked for
-        int result;
+        LinkStatus result;
         std::string says;
         std::uint8_t status;
     } cases[] = {
-        {0, FirmwareStopped, "Stopped before anything was sent", 0x00},
-        {5, FirmwareStopped, "Stopped while erasing, before address 0x0100.", 0x01},
-        {1 + 119 + 2, FirmwareStopped, "Stopped while programming, before address 0x0080.", 0x01},
+        {0, LinkStatus::Cancelled, "Stopped before anything was sent", 0x00},
+        {5, LinkStatus::Cancelled, "Stopped while erasing, before address 0x0100.", 0x01},
+        {1 + 119 + 2, LinkStatus::Cancelled, "Stopped while programming, before address 0x0080.", 0x01},
         // Every record is programmed: the update finishes rather than leave the module in its loader.
-        {1 + 119 + 10, FirmwareUpdated, "", 0x00},
+        {1 + 119 + 10, LinkStatus::Ok, "", 0x00},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stopAfter);
@@ -346,7 +346,7 @@ TEST_F(UpdateTest, StopRequestsEndAtARecordBoundaryAndSayHowToFinish) {
             hooks.stopRequested = {};
             options.blankPart = true;
             log.clear();
-            ASSERT_EQ(run(path), FirmwareUpdated) << log.text();
+            ASSERT_EQ(run(path), LinkStatus::Ok) << log.text();
             EXPECT_EQ(module.codeImage(), expectedFlash(image));
             clock.sleep(module.resetMs() + 1000); // the module starts its new firmware
         }
@@ -359,7 +359,7 @@ TEST_F(UpdateTest, FailedLastRecordAfterACompleteImageDoesNotCallItIncomplete) {
     module.faults().rejectFrom = 1 + 119 + 10 + 2;
     module.faults().rejectCount = 3;
     module.faults().rejectReply = 'R';
-    EXPECT_EQ(run(hexFile(hexkit::hexText(image))), FirmwareCommandFailed);
+    EXPECT_EQ(run(hexFile(hexkit::hexText(image))), LinkStatus::CommandFailed);
     EXPECT_FALSE(logged("incomplete")) << log.text();
     EXPECT_TRUE(logged("programmed completely")) << log.text();
     EXPECT_EQ(module.statusByte(), 0x00);
