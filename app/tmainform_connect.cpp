@@ -207,7 +207,7 @@ void TMainForm::ConnectBtnClick() {
         return;
     }
     const int speed = orvo::linkSpeedBaud(m_state->speedIndex);
-    if (!m_state->link.CommOpen(CommPortBox->currentText().toStdString(), speed, 0)) {
+    if (m_state->link.CommOpen(CommPortBox->currentText().toStdString(), speed, 0) != orvo::LinkStatus::Ok) {
         m_prompts->error(this, QStringLiteral("Unable to open Serial Port"),
                          QString::fromStdString(m_state->link.CommLastError()));
         return;

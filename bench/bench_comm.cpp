@@ -42,7 +42,7 @@ void idleTimeout() {
     }
     std::string slave = ptsname(master);
     orvo::PortLink link;
-    if (!link.CommOpen(slave, 5, 0)) {
+    if (link.CommOpen(slave, 5, 0) != orvo::LinkStatus::Ok) {
         std::printf("idle: %s\n", link.CommLastError().c_str());
         return;
     }
@@ -68,7 +68,7 @@ void throughput(const std::string& cli) {
         sim.waitForReadyRead(100);
     std::string path = sim.readLine().trimmed().toStdString();
     orvo::PortLink link;
-    if (path.empty() || !link.CommOpen(path, 5, 0)) {
+    if (path.empty() || link.CommOpen(path, 5, 0) != orvo::LinkStatus::Ok) {
         std::printf("throughput: cannot open the emulator's pty (%s)\n", link.CommLastError().c_str());
         sim.kill();
         sim.waitForFinished();

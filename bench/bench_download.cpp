@@ -58,7 +58,7 @@ int pacedPty(const char* cli) {
         sim.waitForReadyRead(100);
     const std::string path = QString::fromLocal8Bit(sim.readLine()).trimmed().toStdString();
     orvo::PortLink link;
-    if (path.empty() || !link.CommOpen(path, 115200, 0)) {
+    if (path.empty() || link.CommOpen(path, 115200, 0) != orvo::LinkStatus::Ok) {
         std::fprintf(stderr, "bench_download: cannot open the emulator's pty (%s)\n",
                      link.CommLastError().c_str());
         return 1;

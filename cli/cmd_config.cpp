@@ -178,7 +178,7 @@ int runConfig(const std::vector<std::string>& args) {
     if (const int s = parseOptions(args, &o)) return s < 0 ? 0 : s;
 
     orvo::PortLink link;
-    if (!link.CommOpen(o.port, o.baud, 0)) {
+    if (link.CommOpen(o.port, o.baud, 0) != orvo::LinkStatus::Ok) {
         std::fprintf(stderr, "orvo-cli config: Unable to open Serial Port %s: %s\n", o.port.c_str(),
                      link.CommLastError().c_str());
         return 3;

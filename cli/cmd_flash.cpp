@@ -29,6 +29,7 @@ int exitStatusOf(orvo::LinkStatus status) {
     switch (status) {
     case orvo::LinkStatus::Ok:
         return 0;
+    case orvo::LinkStatus::NoSuchPort:
     case orvo::LinkStatus::OpenFailed:
         return ExitPort;
     case orvo::LinkStatus::NoSync:

@@ -91,7 +91,7 @@ int parseOptions(const char* command, const std::vector<std::string>& args, cons
 }
 
 int openPort(orvo::Link& link, const char* command, const Options& o) {
-    if (link.CommOpen(o.port, o.baud, 0)) return 0;
+    if (link.CommOpen(o.port, o.baud, 0) == orvo::LinkStatus::Ok) return 0;
     std::fprintf(stderr, "orvo-cli %s: Unable to open Serial Port %s: %s\n", command, o.port.c_str(),
                  link.CommLastError().c_str());
     return ExitPort;

@@ -159,7 +159,7 @@ LinkStatus UpdateFirmware(Link& link, const std::string& fileName, const Firmwar
     PortCloser closer{link};
     if (!options.blankPart && !options.manualEntry) {
         // The running firmware hears "P" at its own speed and starts its loader.
-        if (!link.CommOpen(options.portName, options.linkSpeed, 0)) {
+        if (link.CommOpen(options.portName, options.linkSpeed, 0) != LinkStatus::Ok) {
             log.line("Unable to open Serial Port");
             if (!link.CommLastError().empty()) log.line(link.CommLastError());
             return LinkStatus::OpenFailed;
@@ -168,7 +168,7 @@ LinkStatus UpdateFirmware(Link& link, const std::string& fileName, const Firmwar
         link.CommSleep(IspAfterProgramCommandMs);
         link.CommClose();
     }
-    if (!link.CommOpen(options.portName, IspBaud, 0)) {
+    if (link.CommOpen(options.portName, IspBaud, 0) != LinkStatus::Ok) {
         log.line("Unable to open Serial Port");
         if (!link.CommLastError().empty()) log.line(link.CommLastError());
         return LinkStatus::OpenFailed;

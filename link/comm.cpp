@@ -72,7 +72,7 @@ int CommBaudFor(int speed) {
     return speed;
 }
 
-int Link::CommOpen(const std::string& portName, int speed, int mode) {
+LinkStatus Link::CommOpen(const std::string& portName, int speed, int mode) {
     trace("Opening " + portName);
     if (m_device) CommClose();
     m_rx.clear();
@@ -81,7 +81,7 @@ int Link::CommOpen(const std::string& portName, int speed, int mode) {
     std::unique_ptr<SerialDevice> dev = m_factory ? m_factory(portName) : defaultDevice(portName);
     if (!dev) {
         m_lastError = "No such serial port: " + portName;
-        return 0;
+        return LinkStatus::NoSuchPort;
     }
     LineSettings settings;
     settings.baud = CommBaudFor(speed);
@@ -89,12 +89,12 @@ int Link::CommOpen(const std::string& portName, int speed, int mode) {
     std::string error;
     if (!dev->open(portName, settings, &error)) {
         m_lastError = error.empty() ? "Unable to open " + portName : error;
-        return 0;
+        return LinkStatus::OpenFailed;
     }
     m_device = std::move(dev);
     m_baud = settings.baud;
     trace(portName + " Opened.");
-    return 1;
+    return LinkStatus::Ok;
 }
 
 std::string Link::CommLastError() const {

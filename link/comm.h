@@ -14,6 +14,7 @@
 
 #include "link/clock.h"
 #include "link/linkspeed.h"
+#include "link/linkstatus.h"
 #include "link/serialdevice.h"
 
 namespace orvo {
@@ -36,9 +37,10 @@ class Link {
 
     // Opens the named port (a device path, "COM3", or "Simulator") at the given speed (index 0..5 or
     // bits per second) and mode (0: 8N1, 1: 7E1, other: keep the device's framing). DTR and RTS are
-    // held on while open. Returns 1 when open, 0 when not (see CommLastError).
-    int CommOpen(const std::string& portName, int speed, int mode);
-    // Why the last CommOpen returned 0 ("" after a successful open).
+    // held on while open. Returns Ok when open, else NoSuchPort (no device by that name) or
+    // OpenFailed (the device did not open); CommLastError says why.
+    LinkStatus CommOpen(const std::string& portName, int speed, int mode);
+    // Why the last CommOpen failed ("" after a successful open).
     std::string CommLastError() const;
     bool CommIsOpen() const;
     // The speed in bits per second the port was opened with (0 while closed).

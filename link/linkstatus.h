@@ -6,6 +6,7 @@ namespace orvo {
 
 enum class LinkStatus {
     Ok,
+    NoSuchPort,     // no port of that name
     WriteFailed,    // the port did not take every byte (closed, or the connection is gone)
     OpenFailed,     // a serial port could not be opened
     NoSync,         // the module did not answer the boot loader's speed synchronisation

@@ -58,7 +58,8 @@ TEST_F(PortSelectTest, TypedPtyPathIsSelectedAndOpens) {
     EXPECT_EQ(box->itemText(box->count() - 1), QStringLiteral("Simulator"));
     // What the window would open is a working port.
     orvo::Link& link = windows->mainForm->state().link;
-    ASSERT_EQ(link.CommOpen(box->currentText().toStdString(), 5, 0), 1) << link.CommLastError();
+    ASSERT_EQ(link.CommOpen(box->currentText().toStdString(), 5, 0), orvo::LinkStatus::Ok)
+        << link.CommLastError();
     ASSERT_EQ(write(master, "hi\n", 3), 3);
     char line[8];
     EXPECT_EQ(link.CommReadLine(line, 7, 1000), 2);

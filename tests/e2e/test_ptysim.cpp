@@ -44,7 +44,7 @@ class PtySimTest : public ::testing::Test {
 
 TEST_F(PtySimTest, IdentifyListAndDownloadOverThePty) {
     start();
-    ASSERT_EQ(link.CommOpen(path, 5, 0), 1) << link.CommLastError();
+    ASSERT_EQ(link.CommOpen(path, 5, 0), LinkStatus::Ok) << link.CommLastError();
     link.CommFlush();
     ASSERT_EQ(link.CommWrite("v"), 1);
     char line[257];
@@ -80,7 +80,7 @@ TEST_F(PtySimTest, IdentifyListAndDownloadOverThePty) {
 
 TEST_F(PtySimTest, ConfigurationSurvivesCloseAndReopen) {
     start();
-    ASSERT_EQ(link.CommOpen(path, 2, 0), 1) << link.CommLastError();
+    ASSERT_EQ(link.CommOpen(path, 2, 0), LinkStatus::Ok) << link.CommLastError();
     std::uint8_t wire[ConfigBlockSize + 1];
     link.CommFlush();
     link.CommWrite("r");
@@ -97,7 +97,7 @@ TEST_F(PtySimTest, ConfigurationSurvivesCloseAndReopen) {
     link.CommSleep(100);
     link.CommClose();
 
-    ASSERT_EQ(link.CommOpen(path, 2, 0), 1) << link.CommLastError();
+    ASSERT_EQ(link.CommOpen(path, 2, 0), LinkStatus::Ok) << link.CommLastError();
     link.CommFlush();
     link.CommWrite("r");
     ASSERT_EQ(link.CommReadBlock(wire, ConfigBlockSize, 5000), ConfigBlockSize);
@@ -106,11 +106,11 @@ TEST_F(PtySimTest, ConfigurationSurvivesCloseAndReopen) {
 
 TEST_F(PtySimTest, BootLoaderAnswersAtItsSpeed) {
     start();
-    ASSERT_EQ(link.CommOpen(path, 5, 0), 1);
+    ASSERT_EQ(link.CommOpen(path, 5, 0), LinkStatus::Ok);
     link.CommWrite("P");
     link.CommSleep(100);
     link.CommClose();
-    ASSERT_EQ(link.CommOpen(path, 1, 0), 1);
+    ASSERT_EQ(link.CommOpen(path, 1, 0), LinkStatus::Ok);
     link.CommSendBreak(200); // a pty cannot signal it; that must do no harm
     link.CommSleep(100);
     link.CommWrite("U");
@@ -126,7 +126,7 @@ TEST_F(PtySimTest, BootLoaderAnswersAtItsSpeed) {
 
 TEST_F(PtySimTest, HangUpEndsReadsWithoutSpinning) {
     start();
-    ASSERT_EQ(link.CommOpen(path, 5, 0), 1);
+    ASSERT_EQ(link.CommOpen(path, 5, 0), LinkStatus::Ok);
     link.CommWrite("v");
     char line[257];
     ASSERT_GT(link.CommReadLine(line, 256, 1000), 0);
@@ -147,7 +147,7 @@ TEST_F(PtySimTest, HangUpEndsReadsWithoutSpinning) {
 }
 
 TEST_F(PtySimTest, MissingDeviceGivesAReason) {
-    EXPECT_EQ(link.CommOpen("/dev/pts/orvo-no-such", 5, 0), 0);
+    EXPECT_EQ(link.CommOpen("/dev/pts/orvo-no-such", 5, 0), LinkStatus::OpenFailed);
     EXPECT_NE(link.CommLastError().find("No such device"), std::string::npos) << link.CommLastError();
 }
 

@@ -108,13 +108,13 @@ class ConfigureTest : public ::testing::Test {
     orvo::PortLink& link() { return form->state().link; }
     // The connect handler belongs to the Connect page; these tests open the port themselves.
     void connectSimulator() {
-        ASSERT_EQ(link().CommOpen(orvo::SimulatorPortName, 5, 0), 1);
+        ASSERT_EQ(link().CommOpen(orvo::SimulatorPortName, 5, 0), orvo::LinkStatus::Ok);
         form->state().connected = true;
     }
     void connectRecorder() {
         link().CommSetDeviceFactory(
             [this](const std::string&) { return std::make_unique<RecordingDevice>(&line); });
-        ASSERT_EQ(link().CommOpen("rec", 5, 0), 1);
+        ASSERT_EQ(link().CommOpen("rec", 5, 0), orvo::LinkStatus::Ok);
         form->state().connected = true;
     }
     QStringList infoLines() const {

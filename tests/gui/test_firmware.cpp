@@ -59,7 +59,7 @@ class FirmwareGuiTest : public ::testing::Test {
         return path;
     }
     void connectSimulator() {
-        ASSERT_EQ(link().CommOpen(orvo::SimulatorPortName, 5, 0), 1);
+        ASSERT_EQ(link().CommOpen(orvo::SimulatorPortName, 5, 0), orvo::LinkStatus::Ok);
         form->state().connected = true;
         control<QPushButton>(form, "ConnectBtn")->setText(QStringLiteral("Disconnect"));
         control<QLabel>(form, "ConnectStatusDisp")->setText(QStringLiteral("Connected"));

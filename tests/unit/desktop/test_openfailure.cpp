@@ -18,7 +18,7 @@ using namespace orvo;
 
 TEST(OpenFailure, MissingDeviceAndNonTerminal) {
     orvo::PortLink link;
-    EXPECT_EQ(link.CommOpen("/dev/ttyORVO-missing", 5, 0), 0);
+    EXPECT_EQ(link.CommOpen("/dev/ttyORVO-missing", 5, 0), LinkStatus::OpenFailed);
     EXPECT_FALSE(link.CommIsOpen());
     EXPECT_EQ(link.CommLastError(), "No such device: /dev/ttyORVO-missing");
 
@@ -26,7 +26,7 @@ TEST(OpenFailure, MissingDeviceAndNonTerminal) {
     int fd = mkstemp(path);
     ASSERT_GE(fd, 0);
     close(fd);
-    EXPECT_EQ(link.CommOpen(path, 5, 0), 0);
+    EXPECT_EQ(link.CommOpen(path, 5, 0), LinkStatus::OpenFailed);
     EXPECT_FALSE(link.CommLastError().empty());
     unlink(path);
 }
@@ -54,7 +54,7 @@ TEST(OpenFailure, PermissionDeniedNamesTheGroupAndTheCommand) {
         close(pipefd[0]);
         if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
         orvo::PortLink link;
-        int ok = link.CommOpen(slave, 5, 0);
+        const bool ok = link.CommOpen(slave, 5, 0) == LinkStatus::Ok;
         std::string e = link.CommLastError();
         if (write(pipefd[1], e.data(), e.size()) < 0) _exit(4);
         _exit(ok ? 1 : 0);

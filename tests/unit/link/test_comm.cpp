@@ -84,7 +84,7 @@ class CommTest : public ::testing::Test {
         link.CommSetClock(&clock);
         link.CommSetDeviceFactory(
             [this](const std::string&) { return std::make_unique<ScriptedDevice>(script, clock); });
-        ASSERT_EQ(link.CommOpen("/dev/ttyTEST", 5, 0), 1);
+        ASSERT_EQ(link.CommOpen("/dev/ttyTEST", 5, 0), LinkStatus::Ok);
     }
     void TearDown() override {
         link.CommSetTrace(nullptr);
@@ -108,20 +108,24 @@ TEST_F(CommTest, OpenPassesRateForIndexAndBaud) {
     EXPECT_EQ(script.openedName, "/dev/ttyTEST");
     EXPECT_EQ(script.settings.baud, 115200);
     link.CommClose();
-    ASSERT_EQ(link.CommOpen("/dev/ttyTEST", 1, 0), 1);
+    ASSERT_EQ(link.CommOpen("/dev/ttyTEST", 1, 0), LinkStatus::Ok);
     EXPECT_EQ(script.settings.baud, 4800);
     link.CommClose();
-    ASSERT_EQ(link.CommOpen("/dev/ttyTEST", 57600, 1), 1);
+    ASSERT_EQ(link.CommOpen("/dev/ttyTEST", 57600, 1), LinkStatus::Ok);
     EXPECT_EQ(script.settings.baud, 57600);
     EXPECT_EQ(script.settings.mode, 1);
 }
 
-TEST_F(CommTest, FailedOpenReturnsZeroAndKeepsTheReason) {
+TEST_F(CommTest, FailedOpenSaysSoAndKeepsTheReason) {
     link.CommClose();
     script.failOpen = true;
-    EXPECT_EQ(link.CommOpen("/dev/ttyNONE", 5, 0), 0);
+    EXPECT_EQ(link.CommOpen("/dev/ttyNONE", 5, 0), LinkStatus::OpenFailed);
     EXPECT_FALSE(link.CommIsOpen());
     EXPECT_EQ(link.CommLastError(), "No such device: /dev/ttyNONE");
+    // A name no device answers to is told from a device that would not open.
+    Link plain;
+    EXPECT_EQ(plain.CommOpen("COM9", 5, 0), LinkStatus::NoSuchPort);
+    EXPECT_EQ(plain.CommLastError(), "No such serial port: COM9");
     // Closed: nothing goes anywhere and reads end by their time-out.
     EXPECT_EQ(link.CommWrite("v"), 0);
     char buf[8];
@@ -129,7 +133,7 @@ TEST_F(CommTest, FailedOpenReturnsZeroAndKeepsTheReason) {
     EXPECT_EQ(link.CommReadBlock(buf, 4, 300), 0);
     EXPECT_EQ(clock.tickCount() - t0, 300u);
     script.failOpen = false;
-    EXPECT_EQ(link.CommOpen("/dev/ttyTEST", 5, 0), 1);
+    EXPECT_EQ(link.CommOpen("/dev/ttyTEST", 5, 0), LinkStatus::Ok);
     EXPECT_EQ(link.CommLastError(), "");
 }
 

@@ -200,7 +200,7 @@ class ModuleExchangeTest : public ::testing::Test {
   protected:
     void SetUp() override {
         link.CommSetClock(&clock);
-        ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+        ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), LinkStatus::Ok);
     }
     VirtualClock clock{0xFFFFF000u}; // the tick count wraps during the tests
     orvo::sim::SimulatedLink link;   // its own emulated module, made afresh for every test

@@ -39,7 +39,7 @@ class DownloadArchiveTest : public ::testing::Test {
   protected:
     void SetUp() override {
         link.CommSetClock(&clock);
-        ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+        ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), LinkStatus::Ok);
     }
     VirtualClock clock;
     orvo::sim::SimulatedLink link; // its own emulated module, made afresh for every test

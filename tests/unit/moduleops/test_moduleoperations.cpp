@@ -21,7 +21,7 @@ using Lines = std::vector<std::string>;
 struct OpenModule {
     OpenModule() {
         link.CommSetClock(&clock);
-        EXPECT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+        EXPECT_EQ(link.CommOpen(SimulatorPortName, 5, 0), LinkStatus::Ok);
     }
     VirtualClock clock;
     orvo::sim::SimulatedLink link;

@@ -26,7 +26,7 @@ TEST_F(SimulatorPortTest, DownloadExampleArrivesPacedAtTheLineRate) {
     set.triggered = true;
     set.words = {0x0064, 0x8201, 0x0065, 0x0066};
     ASSERT_TRUE(link.simulator().setRecordedSets({set}));
-    ASSERT_EQ(link.CommOpen(SimulatorPortName, 0, 0), 1); // 2400 bit/s: 240 bytes a second
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 0, 0), LinkStatus::Ok); // 2400 bit/s: 240 bytes a second
 
     link.CommFlush();
     link.CommWrite("a");
@@ -49,7 +49,7 @@ TEST_F(SimulatorPortTest, DownloadExampleArrivesPacedAtTheLineRate) {
 }
 
 TEST_F(SimulatorPortTest, ConfigurationRoundTripAndDefaults) {
-    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), LinkStatus::Ok);
     std::uint8_t wire[ConfigBlockSize + 1];
     link.CommFlush();
     link.CommWrite("r");
@@ -81,10 +81,10 @@ TEST_F(SimulatorPortTest, ConfigurationRoundTripAndDefaults) {
 TEST_F(SimulatorPortTest, ModuleKeepsItsMemoryAcrossReopen) {
     link.simulator().setRecordedSets({});
     link.simulator().generateFlights(2, 99);
-    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), LinkStatus::Ok);
     link.CommWrite("s");
     link.CommClose(); // the reply in flight is lost with the port
-    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), LinkStatus::Ok);
     link.CommFlush();
     link.CommWrite("s");
     char line[257];
@@ -94,7 +94,7 @@ TEST_F(SimulatorPortTest, ModuleKeepsItsMemoryAcrossReopen) {
 }
 
 TEST_F(SimulatorPortTest, ResetSilencesTheModuleForAWhile) {
-    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), LinkStatus::Ok);
     link.CommWrite("R");
     std::uint8_t wire[ConfigBlockSize + 1];
     link.CommWrite("r");
@@ -107,12 +107,12 @@ TEST_F(SimulatorPortTest, ResetSilencesTheModuleForAWhile) {
 
 TEST_F(SimulatorPortTest, WrongSpeedGarblesTheReply) {
     link.simulator().setModuleBaud(9600);
-    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), 1);
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 5, 0), LinkStatus::Ok);
     link.CommWrite("v");
     char line[257];
     EXPECT_EQ(link.CommReadLine(line, 256, 1000), 0);
     link.CommClose();
-    ASSERT_EQ(link.CommOpen(SimulatorPortName, 2, 0), 1);
+    ASSERT_EQ(link.CommOpen(SimulatorPortName, 2, 0), LinkStatus::Ok);
     link.CommWrite("v");
     EXPECT_EQ(link.CommReadLine(line, 256, 1000), 4);
     EXPECT_STREQ(line, "ORVO");
@@ -129,8 +129,8 @@ TEST(LinkObject, TwoLinksTalkToTheirOwnEmulatedModulesSideBySide) {
     ConfigBlock configA = a.simulator().config();
     configA.Units = 2;
     a.simulator().setConfig(configA);
-    ASSERT_EQ(a.CommOpen(SimulatorPortName, 5, 0), 1);
-    ASSERT_EQ(b.CommOpen(SimulatorPortName, 0, 0), 1);
+    ASSERT_EQ(a.CommOpen(SimulatorPortName, 5, 0), LinkStatus::Ok);
+    ASSERT_EQ(b.CommOpen(SimulatorPortName, 0, 0), LinkStatus::Ok);
     EXPECT_EQ(a.CommBaud(), 115200);
     EXPECT_EQ(b.CommBaud(), 2400);
 
