@@ -481,7 +481,7 @@ void TMainForm::commandThenRead(
     orvo::ConfigBlock received;
     const orvo::CommandAndRead done = command(&received, log);
     wait.release();
-    if (done.sent) takeConfigurationRead(done.read, received, done.doubt);
+    if (done.command == orvo::LinkStatus::Ok) takeConfigurationRead(done.read, received, done.doubt);
 }
 
 bool TMainForm::takeConfigurationRead(orvo::ConfigStatus status, const orvo::ConfigBlock& received,

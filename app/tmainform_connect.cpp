@@ -359,7 +359,7 @@ void TMainForm::EraseDataBtnClick() {
                                                                   "never saved is lost for good."));
         },
         log);
-    if (erase.result != orvo::EraseResult::Erased) return;
+    if (erase.result != orvo::LinkStatus::Ok) return;
     // The set count stays until the next "Download Info"; the list offers nothing to download.
     SetList->clear();
     m_state->setListing = orvo::SetListing{};

@@ -191,7 +191,7 @@ int runConfig(const std::vector<std::string>& args) {
     orvo::ConfigStatus read = orvo::ConfigStatus::WriteFailed;
     if (o.defaults) {
         const orvo::CommandAndRead done = orvo::restoreModuleDefaults(link, &block, writing, log);
-        if (done.sent) read = done.read;
+        if (done.command == orvo::LinkStatus::Ok) read = done.read;
         doubt = done.doubt;
     } else {
         read = orvo::readModuleConfiguration(link, &block, &doubt, writing, log);

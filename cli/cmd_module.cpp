@@ -128,7 +128,8 @@ bool readConfiguration(orvo::Link& link, orvo::ConfigBlock* config) {
 
 // The exit status of a command followed by a configuration read.
 int commandAndReadStatus(const orvo::CommandAndRead& done, orvo::InfoLog& log) {
-    if (!done.sent || !configurationRead(done.read, done.doubt, log)) return ExitNoAnswer;
+    if (done.command != orvo::LinkStatus::Ok || !configurationRead(done.read, done.doubt, log))
+        return ExitNoAnswer;
     return 0;
 }
 
@@ -329,7 +330,7 @@ int runErase(const std::vector<std::string>& args) {
             return o.force;
         },
         log);
-    return erase.result == orvo::EraseResult::Erased ? 0 : ExitNoAnswer;
+    return erase.result == orvo::LinkStatus::Ok ? 0 : ExitNoAnswer;
 }
 
 // ---- reset and calibrate ----

@@ -113,11 +113,11 @@ ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t 
         return erase;
     }
     if (eraseModuleMemory(link) != LinkStatus::Ok) {
-        erase.result = EraseResult::SendFailed;
+        erase.result = LinkStatus::WriteFailed;
         log.line("Unable to send the erase command: the module's data was not erased.");
         return erase;
     }
-    erase.result = EraseResult::Erased;
+    erase.result = LinkStatus::Ok;
     // The module does not answer 'x'; what can be said is that the command went out.
     log.line("Erase command sent: the module's data sets are erased.");
     return erase;
@@ -128,7 +128,7 @@ namespace {
 // The read that follows a command the port took.
 CommandAndRead readAfter(Link& link, ConfigBlock* block, bool confirmed, InfoLog& log) {
     CommandAndRead result;
-    result.sent = true;
+    result.command = LinkStatus::Ok;
     result.read = readModuleConfiguration(link, block, &result.doubt, confirmed, log);
     return result;
 }

@@ -59,14 +59,11 @@ std::string configDoubtText(const std::string& doubt);
 // saw (checkBeforeErase: the two agree and every set was downloaded). proceed is shown that check and
 // says whether to erase; the reasons it is shown are for the caller to tell. Then 'x', which the
 // module does not answer, and a line that says what came of it.
-enum class EraseResult {
-    Erased,     // the erase command went out
-    Declined,   // proceed said no: nothing was sent
-    SendFailed, // the port did not take the command
-};
 struct ModuleErase {
     EraseCheck check;
-    EraseResult result = EraseResult::Declined;
+    // Ok: the erase command went out; Cancelled: proceed said no and nothing was sent;
+    // WriteFailed: the port did not take the command.
+    LinkStatus result = LinkStatus::Cancelled;
 };
 ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t firstLineWaitMs,
                             const std::string& downloadsFolder,
@@ -74,10 +71,11 @@ ModuleErase eraseModuleData(Link& link, const SetListing& listed, std::uint32_t 
 
 // A command the module does not answer, followed by a read of its configuration.
 struct CommandAndRead {
-    bool sent = false; // the port took the command; nothing is read when it did not
+    // Ok: the port took the command; nothing is read when it did not (WriteFailed).
+    LinkStatus command = LinkStatus::WriteFailed;
     ConfigStatus read = ConfigStatus::NoResponse;
     std::string doubt; // why a Doubtful read is doubtful
-    bool ok() const { return sent && read == ConfigStatus::Ok; }
+    bool ok() const { return command == LinkStatus::Ok && read == ConfigStatus::Ok; }
 };
 
 // "Reset Module" / `orvo-cli reset`: "Resetting the module...", 'R' and the 4 s restart, "Module

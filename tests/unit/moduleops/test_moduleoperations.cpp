@@ -69,7 +69,7 @@ TEST(ModuleOperations, EachSaysWhatCameOfItAndReportsIt) {
          [](OpenModule& m) {
              const auto anyway = [](const EraseCheck&) { return true; };
              return eraseModuleData(m.link, {}, SetFirstLineTimeoutMs, ::testing::TempDir(), anyway, m.log)
-                        .result == EraseResult::Erased;
+                        .result == LinkStatus::Ok;
          },
          {"Checking the module's data sets before erasing...",
           "Erase command sent: the module's data sets are erased."},
@@ -96,7 +96,7 @@ TEST(ModuleOperations, AReadThatDoesNotComeAfterTheCommandIsNotAnUnsentCommand) 
     OpenModule m;
     m.link.simulator().faults().ignoreCommands.push_back('r');
     const CommandAndRead done = resetModuleAndRead(m.link, &m.block, true, m.log);
-    EXPECT_TRUE(done.sent);
+    EXPECT_EQ(done.command, LinkStatus::Ok);
     EXPECT_EQ(done.read, ConfigStatus::NoResponse);
     EXPECT_EQ(m.log.lines.back(), "No reponse from device.");
 }
