@@ -1,6 +1,7 @@
 #include "app/tmainform.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -26,6 +27,7 @@
 #include "app/largeplot.h"
 #include "app/namelists.h"
 #include "app/plotbox.h"
+#include "app/plotviewcontroller.h"
 #include "app/prompts.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
@@ -41,6 +43,17 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     setFixedSize(772, 565);
     move(339, 152);
     setAcceptDrops(true); // data files dropped on the window are loaded
+    PlotViewController::Hooks view;
+    view.tool = [this] { return MouseGrpItems ? MouseGrpItems->checkedId() : 0; };
+    view.activeSet = [this] { return activeDataSet(); };
+    view.readouts = [this](const QString& position, const QString& rate) {
+        XYDisp->setText(position);
+        if (!rate.isEmpty()) ROCDisp->setText(rate);
+    };
+    view.clicked = [this] { PageControl1->setFocus(); };
+    view.undo = [this] { UndoEdit(); };
+    view.redo = [this] { RedoEdit(); };
+    m_view = new PlotViewController(m_state, std::move(view), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 0);
@@ -172,11 +185,11 @@ void TMainForm::scrollInfoToEnd() {
 }
 
 void TMainForm::repaintPlot() {
-    // The page's plot and the large plot show the same data (PlotBox is the large one while it
-    // handles an event).
-    for (QWidget* box : {static_cast<QWidget*>(PlotBox), static_cast<QWidget*>(m_pagePlotBox),
-                         m_largePlot ? static_cast<QWidget*>(m_largePlot->plotBox()) : nullptr})
-        if (box) box->update();
+    m_view->repaint();
+}
+
+const orvo::MouseToolState& TMainForm::mouseTools() const {
+    return m_view->mouseTools();
 }
 
 bool TMainForm::dataPageShown() const {
@@ -410,71 +423,7 @@ void TMainForm::PageControl1Change(int) {
 }
 
 bool TMainForm::FormKeyDown(QKeyEvent* event) {
-    if (PageControl1->currentWidget() != DataPage) return false;
-    orvo::PlotSettings& p = m_state->plot.settings;
-    const double xSpan = p.timeMax - p.timeMin;
-    const double ySpan = p.altitudeMax - p.altitudeMin;
-    const auto mods = event->modifiers();
-    const int key = event->key();
-    bool handled = false;
-    if (mods & Qt::ControlModifier) {
-        handled = true;
-        switch (key) {
-        case Qt::Key_Left:
-            p.timeMax = p.timeMin + 2.0 * xSpan;
-            break;
-        case Qt::Key_Right:
-            p.timeMax = p.timeMin + 0.5 * xSpan;
-            break;
-        case Qt::Key_Up:
-            p.altitudeMax = p.altitudeMin + 0.5 * ySpan;
-            break;
-        case Qt::Key_Down:
-            p.altitudeMax = p.altitudeMin + 2.0 * ySpan;
-            break;
-        case Qt::Key_Z:
-            (mods & Qt::ShiftModifier) ? RedoEdit() : UndoEdit();
-            return true;
-        case Qt::Key_Y:
-            RedoEdit();
-            return true;
-        default:
-            handled = false;
-        }
-    }
-    if (!handled && (mods & Qt::ShiftModifier)) {
-        handled = true;
-        switch (key) {
-        case Qt::Key_Left:
-            p.timeMin -= 0.1 * xSpan, p.timeMax -= 0.1 * xSpan;
-            break;
-        case Qt::Key_Right:
-            p.timeMin += 0.1 * xSpan, p.timeMax += 0.1 * xSpan;
-            break;
-        case Qt::Key_Up:
-            p.altitudeMin += 0.1 * ySpan, p.altitudeMax += 0.1 * ySpan;
-            break;
-        case Qt::Key_Down:
-            p.altitudeMin -= 0.1 * ySpan, p.altitudeMax -= 0.1 * ySpan;
-            break;
-        default:
-            handled = false;
-        }
-    }
-    if (!handled && key == Qt::Key_A &&
-        !(mods & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier))) {
-        fitViewToAllSets();
-        return true;
-    }
-    if (!handled && key == Qt::Key_Home) {
-        handled = true;
-        p.timeMin = 0.0;
-        p.timeMax = 20.0;
-        p.altitudeMin = 0.0;
-        p.altitudeMax = 20.0;
-    }
-    if (handled) repaintPlot();
-    return handled;
+    return PageControl1->currentWidget() == DataPage && m_view->viewKey(event);
 }
 
 // What a user does before the pages are built; they are built first.

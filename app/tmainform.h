@@ -87,21 +87,10 @@ class TMainForm : public QWidget {
     QString rateReadout() const;
     // watched is the Recorded Data page's own plot (not the large plot's).
     bool isPagePlot(const QObject* watched) const;
-    // While a plot box (the page's or the large plot's) paints or has a mouse event, the plot
-    // handlers work on that box; the one before comes back at the end of the scope.
-    class ActivePlotBox {
-      public:
-        ActivePlotBox(TMainForm* form, PlotBoxWidget* box) : m_form(form), m_keep(form->PlotBox) {
-            form->PlotBox = box;
-        }
-        ~ActivePlotBox() { m_form->PlotBox = m_keep; }
-        ActivePlotBox(const ActivePlotBox&) = delete;
-        ActivePlotBox& operator=(const ActivePlotBox&) = delete;
-
-      private:
-        TMainForm* m_form;
-        PlotBoxWidget* m_keep;
-    };
+    // The view behind the page's plot and the large plot: mouse tools, view keys, repaints.
+    class PlotViewController* plotView() const {
+        return m_view;
+    }
 
   private:
     // The controls, found from outside by their object names (each is its member's name).
@@ -298,12 +287,6 @@ class TMainForm : public QWidget {
     void CompatChkClick();
     // [end firmware handlers]
     // [plot view handlers]
-    // Draws the screen plot and returns its layout; logo keeps the stretched background.
-    orvo::PlotFrame PlotBoxPaint(QPainter& canvas, orvo::ScaledImageCache* logo);
-    void PlotBoxClick();
-    void PlotBoxMouseDown(QMouseEvent* event);
-    void PlotBoxMouseMove(QMouseEvent* event);
-    void PlotBoxMouseUp(QMouseEvent* event);
     void ZoomInBtnClick();
     void ZoomOutBtnClick();
     void ZoomResetBtnClick();
@@ -314,7 +297,7 @@ class TMainForm : public QWidget {
     void ZoomCropBtnClick();
     void ShowPointsChkClick();
     // The mouse tools' state, for the view's overlay and the tests.
-    const orvo::MouseToolState& mouseTools() const { return m_mouse; }
+    const orvo::MouseToolState& mouseTools() const;
     // Save, Load and Data Properties join the page's button row once they exist.
     void placeDataPageButtons();
     // [end plot view handlers]
@@ -432,9 +415,11 @@ class TMainForm : public QWidget {
     // [private members: each page adds its own below its marker]
     // [configure private]
     void connectConfigureHandlers();
-    bool configureConnected();     // false: the not-connected notice has been given
-    void showConfigBlock();        // the controls from the in-memory block, after a read
-    void collectConfigBlock();     // the in-memory block from the controls, before a write
+    bool configureConnected(); // false: the not-connected notice has been given
+    void showConfigBlock();    // the controls from the in-memory block, after a read
+    void collectConfigBlock(); // the in-memory block from the controls, before a write
+    // Every control of a block field, with its field, in the page's order.
+    std::vector<struct ConfigFieldControl> configFieldControls() const;
     bool m_configDoubtful = false; // the last block read was garbled: Write Config refuses
     void applyConfigureSettings(const StoredSettings& s);
     void collectConfigureSettings(StoredSettings& s) const;
@@ -453,7 +438,7 @@ class TMainForm : public QWidget {
     void connectPlotViewHandlers();
     int activeDataSet() const; // -1 when no data set is selected
     class QGridLayout* m_dataButtons = nullptr;
-    orvo::MouseToolState m_mouse;
+    PlotViewController* m_view = nullptr; // a child of the window
     // [end plot view private]
     // [data file private]
     void buildFileButtons(); // SaveBtn and LoadBtn on the Recorded Data page

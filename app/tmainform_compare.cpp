@@ -7,6 +7,7 @@
 #include "app/appwindows.h"
 #include "app/flighttable.h"
 #include "app/largeplot.h"
+#include "app/plotviewcontroller.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
 #include "app/windowplacement.h"
@@ -82,8 +83,7 @@ void TMainForm::setActiveDataSet(int n) {
 }
 
 void TMainForm::fitViewToAllSets() {
-    orvo::autoScaleView(m_state->plot.settings, m_state->plot.home);
-    repaintPlot();
+    m_view->fitViewToAllSets();
 }
 
 void TMainForm::noteSetsOutsideView(int firstNew) {

@@ -13,8 +13,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <cstdio>
-
+#include "app/configfieldcontrols.h"
 #include "app/configwidgets.h"
 #include "app/infotextlog.h"
 #include "app/moduletransactions.h"
@@ -71,12 +70,6 @@ void besideItem(RadioGroup* group, int item, QWidget* a, QWidget* b) {
     row->addWidget(b);
     row->addStretch(1);
     grid->addLayout(row, item, 1);
-}
-
-QString decimal(const char* fmt, int value) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, fmt, value);
-    return QString::fromLatin1(buf);
 }
 
 } // namespace
@@ -515,7 +508,6 @@ void TMainForm::showConfigBlock() {
     AppState& s = *m_state;
     const orvo::ConfigBlock& c = s.config;
     // A code beyond the three items selects "Meters", and the labels come from the same table.
-    UnitsGrp->setItemIndex(c.Units);
     const QString label = QString::fromLatin1(orvo::altitudeUnitRecorded(c.Units).name);
     AboveUnitsPanel->setText(label);
     BelowUnitsPanel->setText(label);
@@ -524,31 +516,11 @@ void TMainForm::showConfigBlock() {
     s.interval.SamplingInterval = orvo::intervalFromTicks(c.IntervalTicks, c.IntervalUnit);
     orvo::SplitInterval(s.interval, s.interval.SamplingInterval);
 
-    BlankChk->setChecked(orvo::configFlagOn(c.BlankDisplay));
+    for (const ConfigFieldControl& row : configFieldControls())
+        showField(row, c);
     BlankChk->setText(c.ModuleVersion >= 3 ? QStringLiteral("Enable LCD backlight")
                                            : QStringLiteral("Blank display after 30 seconds"));
-    TrigChk->setChecked(orvo::configFlagOn(c.Triggered));
-    RevTrigChk->setChecked(orvo::configFlagOn(c.RevTrig));
-
     ShowSamplingInterval(); // applies the cap to the interval just read
-
-    AutoStartGrp->setItemIndex(c.AutoStart);
-    AutoStartSecEdit->setText(decimal("%hu", c.AutoStartSec));
-    AutoStartAltitudeEdit->setText(decimal("%hu", c.AutoStartAltitude));
-    AutoStopGrp->setItemIndex(c.AutoStop);
-    AutoStopSecEdit->setText(decimal("%hu", c.AutoStopSec));
-    AutoStopAltitudeEdit->setText(decimal("%hu", c.AutoStopAltitude));
-    AutoZeroGrp->setItemIndex(c.AutoZero);
-
-    AltMinEdit->setText(decimal("%hd", c.AltMin));
-    AltMaxEdit->setText(decimal("%hd", c.AltMax));
-    AltStepEdit->setText(decimal("%hd", c.AltStep));
-    AltBandEdit->setText(decimal("%hu", c.AltBand));
-
-    // The bars put out-of-range values at their nearest end.
-    ServoOffBar->setValue(c.ServoOff);
-    ServoOnBar->setValue(c.ServoOn);
-    ServoHoldBar->setValue(c.ServoHold);
     // A bar fires its change only when its position moves; the panel must follow the read value
     // even when the bar already stood there (it starts at 40 with the panel at "0").
     ServoHoldBarChange();
@@ -557,18 +529,6 @@ void TMainForm::showConfigBlock() {
 void TMainForm::collectConfigBlock() {
     AppState& s = *m_state;
     orvo::ConfigBlock& c = s.config;
-    auto index = [](const RadioGroup* g) { return static_cast<std::uint8_t>(std::max(0, g->itemIndex())); };
-    auto number = [](const QLineEdit* e) { return orvo::parseEditNumber(e->text().toStdString()); };
-    auto seconds = [&](QLineEdit* e) {
-        const orvo::LimitedSeconds v = orvo::limitSeconds(number(e));
-        if (v.clamped) e->setText(QString::number(v.value));
-        return v.value;
-    };
-
-    // An on/off byte the user left alone goes back as the module had it (an erased memory's 0xFF).
-    c.BlankDisplay = orvo::configFlagByte(c.BlankDisplay, BlankChk->isChecked());
-    c.RevTrig = orvo::configFlagByte(c.RevTrig, RevTrigChk->isChecked());
-
     // The interval is re-checked against the unit in use: the unit may have changed since the
     // interval was set (settings restore, module setup), and a tick count that does not fit 16
     // bits must not be sent wrapped.
@@ -579,24 +539,35 @@ void TMainForm::collectConfigBlock() {
         // Only a unit of 0 gets here: there is no tick count for it, so the module keeps its own.
         infoLine(QStringLiteral("Interval unit is 0 ms: the sampling interval is sent unchanged."));
     }
+    for (const ConfigFieldControl& row : configFieldControls())
+        collectField(row, c);
+}
 
-    c.Units = index(UnitsGrp);
-    c.Triggered = orvo::configFlagByte(c.Triggered, TrigChk->isChecked());
-    c.AutoStart = index(AutoStartGrp);
-    c.AutoStartSec = seconds(AutoStartSecEdit);
-    c.AutoStop = index(AutoStopGrp);
-    c.AutoStopSec = seconds(AutoStopSecEdit);
-    c.AutoZero = index(AutoZeroGrp);
-    c.AutoStartAltitude = orvo::low16(number(AutoStartAltitudeEdit));
-    c.AutoStopAltitude = orvo::low16(number(AutoStopAltitudeEdit));
-    c.AltMin = orvo::low16Signed(number(AltMinEdit));
-    c.AltMax = orvo::low16Signed(number(AltMaxEdit));
-    c.AltStep = orvo::low16Signed(number(AltStepEdit));
-    c.AltBand = orvo::low8(number(AltBandEdit));
-
-    c.ServoOff = static_cast<std::uint8_t>(ServoOffBar->value());
-    c.ServoOn = static_cast<std::uint8_t>(ServoOnBar->value());
-    c.ServoHold = static_cast<std::uint8_t>(ServoHoldBar->value());
+std::vector<ConfigFieldControl> TMainForm::configFieldControls() const {
+    auto row = [](const char* name, QWidget* control, const char* caption = "") {
+        return ConfigFieldControl{orvo::findConfigField(name), control, caption};
+    };
+    // In the page's order: Write Config names the first edit out of range.
+    return {
+        row("Units", UnitsGrp),
+        row("BlankDisplay", BlankChk),
+        row("Triggered", TrigChk),
+        row("RevTrig", RevTrigChk),
+        row("AutoStart", AutoStartGrp),
+        row("AutoStartSec", AutoStartSecEdit, "Auto Start Recording \"After Powerup\" seconds"),
+        row("AutoStartAltitude", AutoStartAltitudeEdit, "Auto Start Recording \"Above Altitude\""),
+        row("AutoStop", AutoStopGrp),
+        row("AutoStopSec", AutoStopSecEdit, "Auto Stop Recording \"After Time\" seconds"),
+        row("AutoStopAltitude", AutoStopAltitudeEdit, "Auto Stop Recording \"Below Altitude\""),
+        row("AutoZero", AutoZeroGrp),
+        row("AltMin", AltMinEdit, "Alt Min"),
+        row("AltMax", AltMaxEdit, "Alt Max"),
+        row("AltStep", AltStepEdit, "Alt Step"),
+        row("AltBand", AltBandEdit, "Alt +/-"),
+        row("ServoOff", ServoOffBar),
+        row("ServoOn", ServoOnBar),
+        row("ServoHold", ServoHoldBar),
+    };
 }
 
 void TMainForm::WriteConfiguration() {
@@ -609,29 +580,14 @@ void TMainForm::WriteConfiguration() {
         return;
     }
     // A number the module's field cannot hold is refused, not cut to fit.
-    const struct {
-        QLineEdit* edit;
-        const char* control;
-        long min, max;
-    } edits[] = {
-        {AutoStartSecEdit, "Auto Start Recording \"After Powerup\" seconds", 0, 65535},
-        {AutoStartAltitudeEdit, "Auto Start Recording \"Above Altitude\"", 0, 65535},
-        {AutoStopSecEdit, "Auto Stop Recording \"After Time\" seconds", 0, 65535},
-        {AutoStopAltitudeEdit, "Auto Stop Recording \"Below Altitude\"", 0, 65535},
-        {AltMinEdit, "Alt Min", -32768, 32767},
-        {AltMaxEdit, "Alt Max", -32768, 32767},
-        {AltStepEdit, "Alt Step", -32768, 32767},
-        {AltBandEdit, "Alt +/-", 0, 255},
-    };
-    for (const auto& e : edits) {
-        const std::string problem =
-            orvo::editRangeProblem(e.edit->text().toStdString(), e.control, e.min, e.max);
+    for (const ConfigFieldControl& row : configFieldControls()) {
+        const std::string problem = fieldEntryProblem(row);
         if (problem.empty()) continue;
         const QString text =
             QString::fromStdString(problem) + QStringLiteral(" Nothing was sent to the module.");
         infoLine(text);
         m_prompts->error(this, text);
-        e.edit->setFocus();
+        row.control->setFocus();
         return;
     }
     collectConfigBlock();
