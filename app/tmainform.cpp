@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "app/appwindows.h"
+#include "app/configurationpage.h"
 #include "app/largeplot.h"
 #include "app/namelists.h"
 #include "app/plotbox.h"
@@ -103,7 +104,7 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
 
 void TMainForm::buildPages() {
     buildConnectPage();
-    buildConfigurePage();
+    m_configure = new ConfigurationPage(this, pageBody(ConfigurePage));
     buildDataPage();
     buildLogPage();
     connectLinkHandlers();
@@ -182,6 +183,33 @@ void TMainForm::scrollInfoToEnd() {
     InfoText->moveCursor(QTextCursor::End);
     QScrollBar* bar = InfoText->verticalScrollBar();
     bar->setValue(bar->maximum());
+}
+
+void TMainForm::showResultOnStatusBar(const QString& action) {
+    if (!StatusPanel || !InfoText) return;
+    const QStringList lines = InfoText->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.isEmpty()) return;
+    // As long as the export's note: long enough to read, then the status fields come back.
+    StatusPanel->showMessage(action + QStringLiteral(": ") + lines.last().trimmed(), 8000);
+}
+
+void TMainForm::showLinkState(const QString& text) {
+    // The connection field widens when a longer text needs it.
+    ConnectStatusDisp->setText(text);
+    const int wanted = ConnectStatusDisp->fontMetrics().horizontalAdvance(text) + 12;
+    if (ConnectStatusDisp->width() < wanted) ConnectStatusDisp->setFixedWidth(wanted);
+}
+
+QWidget* TMainForm::infoText() const {
+    return InfoText;
+}
+
+void TMainForm::showConnectPage() {
+    showPage(ConnectPage);
+}
+
+QString TMainForm::portName() const {
+    return CommPortBox->currentText();
 }
 
 void TMainForm::repaintPlot() {
@@ -380,7 +408,7 @@ void TMainForm::applyStoredSettings(const StoredSettings& v) {
     s.plot.settings.infoColour = colour(v.InfoColor);
     s.config.IntervalUnit = v.Interval;
     s.speedIndex = v.BaudRate;
-    applyConfigureSettings(v);
+    m_configure->applyConfigureSettings(v);
     applyOutputSettings(v);
 }
 
@@ -406,7 +434,7 @@ StoredSettings TMainForm::collectSettings() const {
     v.LabelColor = static_cast<int>(s.plot.settings.labelColour);
     v.InfoColor = static_cast<int>(s.plot.settings.infoColour);
     v.Interval = s.config.IntervalUnit;
-    collectConfigureSettings(v);
+    m_configure->collectConfigureSettings(v);
     collectOutputSettings(v);
     return v;
 }

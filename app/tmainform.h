@@ -70,6 +70,23 @@ class TMainForm : public QWidget {
     bool fitPrintToPage();
     // Repaints the plot box of the Recorded Data page, where there is one.
     void repaintPlot();
+    // The status bar's connection field (widened when a longer text needs it).
+    void showLinkState(const QString& text);
+    QProgressBar* progressBar() const { return ProgressBar1; }
+    // The log box, for the wait cursor of a blocking exchange.
+    QWidget* infoText() const;
+    // Turns to the Connect / Download page (the program's choice, not the user's).
+    void showConnectPage();
+    // The port chosen in the port list.
+    QString portName() const;
+    // False when not connected; "Not Connected" has then been written (and the Connect page
+    // shown when asked).
+    bool linkConnected(bool showConnectPage);
+    void disconnectPort();
+    // The Configure page, once the pages are built.
+    class ConfigurationPage* configurationPage() const {
+        return m_configure;
+    }
 
     // --- module link ---
     // [link members]
@@ -158,55 +175,6 @@ class TMainForm : public QWidget {
     class QFileDialog* ExportDialog1 = nullptr; // made on the first Export
 
     // --- Configure page ---
-    // [configure controls]
-    QGroupBox* GroupBox1 = nullptr; // "Sampling Interval"
-    QLabel* HourPanel = nullptr;
-    QLabel* MinutePanel = nullptr;
-    QLabel* SecondPanel = nullptr;
-    QLabel* mSecPanel = nullptr;
-    SpinButton* HourSpin = nullptr;
-    SpinButton* MinSpin = nullptr;
-    SpinButton* SecSpin = nullptr;
-    SpinButton* mSecSpin = nullptr;
-    QLabel* Msg1 = nullptr;
-    RadioGroup* UnitsGrp = nullptr;
-    QGroupBox* GroupBox2 = nullptr; // "Options"
-    QCheckBox* BlankChk = nullptr;
-    QCheckBox* TrigChk = nullptr;
-    QCheckBox* RevTrigChk = nullptr;
-    RadioGroup* AutoStartGrp = nullptr;
-    QLineEdit* AutoStartSecEdit = nullptr;
-    QLineEdit* AutoStartAltitudeEdit = nullptr;
-    QLabel* AboveUnitsPanel = nullptr;
-    RadioGroup* AutoStopGrp = nullptr;
-    QLineEdit* AutoStopSecEdit = nullptr;
-    QLineEdit* AutoStopAltitudeEdit = nullptr;
-    QLabel* BelowUnitsPanel = nullptr;
-    QLabel* CalUnitsPanel = nullptr; // the unit the calibration altitude is read in
-    RadioGroup* AutoZeroGrp = nullptr;
-    QGroupBox* GroupBox7 = nullptr; // "Altitude Triggering"
-    QLineEdit* AltMinEdit = nullptr;
-    QLineEdit* AltMaxEdit = nullptr;
-    QLineEdit* AltStepEdit = nullptr;
-    QLineEdit* AltBandEdit = nullptr;
-    QGroupBox* GroupBox8 = nullptr; // "Servo Control"
-    QSlider* ServoOffBar = nullptr;
-    QSlider* ServoOnBar = nullptr;
-    QSlider* ServoHoldBar = nullptr;
-    QLabel* HoldTimePanel = nullptr;
-    QPushButton* ReadCfgBtn = nullptr;
-    QPushButton* WriteCfgBtn = nullptr;
-    QPushButton* BitBtn1 = nullptr; // "Reset Defaults"
-    QGroupBox* GroupBox3 = nullptr; // "Calibration"
-    QLineEdit* AltCalEdit = nullptr;
-    QPushButton* CalBtn = nullptr;
-    QPushButton* ResetModuleBtn = nullptr;
-    QGroupBox* GroupBox4 = nullptr; // "Firmware"
-    QLabel* FirmwareVersionDisp = nullptr;
-    QPushButton* UpdateBtn = nullptr;
-    QCheckBox* BlankPartChk = nullptr;
-    QCheckBox* CompatChk = nullptr;
-    // [end configure controls]
 
     // --- Log Data page ---
     QWidget* AltBox = nullptr;
@@ -256,36 +224,7 @@ class TMainForm : public QWidget {
     void DLInfoBtnClick();
     void DLDataBtnClick();
     void EraseDataBtnClick();
-    void ResetModuleBtnClick();
-    void CalBtnClick();
     // [end connect handlers]
-    // [configure handlers]
-    // --- Configure page (tmainform_configure.cpp) ---
-    // Reads the module's block into the in-memory copy and the page. False when no block came
-    // (the user has been told) or the module is not connected.
-    bool ReadConfiguration();
-    void WriteConfiguration();
-    void ResetConfigDefaults();
-    void ShowSamplingInterval();
-    void HourSpinUpClick();
-    void HourSpinDownClick();
-    void MinSpinUpClick();
-    void MinSpinDownClick();
-    void SecSpinUpClick();
-    void SecSpinDownClick();
-    void mSecSpinUpClick();
-    void mSecSpinDownClick();
-    void UnitsGrpClick();
-    void ServoHoldBarChange();
-    void ReadCfgBtnClick();
-    void WriteCfgBtnClick();
-    void BitBtn1Click();
-    // [end configure handlers]
-    // [firmware handlers]
-    // --- firmware update (tmainform_firmware.cpp) ---
-    void UpdateBtnClick();
-    void CompatChkClick();
-    // [end firmware handlers]
     // [plot view handlers]
     void ZoomInBtnClick();
     void ZoomOutBtnClick();
@@ -376,7 +315,6 @@ class TMainForm : public QWidget {
 
   private:
     void buildConnectPage();
-    void buildConfigurePage();
     void buildDataPage();
     void buildLogPage();
     void buildAboutPage();
@@ -412,28 +350,8 @@ class TMainForm : public QWidget {
     bool m_startupFinishing = false; // finishStartup is on its way or done
     bool m_closed = false;
     bool m_programmaticPage = false;
+    class ConfigurationPage* m_configure = nullptr;
     // [private members: each page adds its own below its marker]
-    // [configure private]
-    void connectConfigureHandlers();
-    bool configureConnected(); // false: the not-connected notice has been given
-    void showConfigBlock();    // the controls from the in-memory block, after a read
-    void collectConfigBlock(); // the in-memory block from the controls, before a write
-    // Every control of a block field, with its field, in the page's order.
-    std::vector<struct ConfigFieldControl> configFieldControls() const;
-    bool m_configDoubtful = false; // the last block read was garbled: Write Config refuses
-    void applyConfigureSettings(const StoredSettings& s);
-    void collectConfigureSettings(StoredSettings& s) const;
-    // What ReadConfiguration does with a read, also after a reset, a calibration or the defaults.
-    bool takeConfigurationRead(orvo::ConfigStatus status, const orvo::ConfigBlock& received,
-                               const std::string& doubt);
-    // Reset, calibrate and the defaults: the command and the read that follows it (given the block
-    // to read into and the log), behind the wait cursor, then the read taken as above.
-    void commandThenRead(
-        const std::function<orvo::CommandAndRead(orvo::ConfigBlock* received, orvo::InfoLog& log)>& command);
-    // [end configure private]
-    // [firmware private]
-    void connectFirmwareHandlers();
-    // [end firmware private]
     // [plot view private]
     void connectPlotViewHandlers();
     int activeDataSet() const; // -1 when no data set is selected
@@ -457,8 +375,6 @@ class TMainForm : public QWidget {
     // [end data file private]
     // [link private]
     void connectLinkHandlers();
-    bool linkConnected(bool showConnectPage); // false: "Not Connected" has been written
-    void disconnectPort();
     // Downloads module set index into a new data set; false when its header never came.
     bool downloadOneSet(int index);
     ModuleTransactions* m_transactions = nullptr; // a child of the window

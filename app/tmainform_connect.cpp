@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/configurationpage.h"
 #include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
@@ -179,9 +180,6 @@ void TMainForm::connectLinkHandlers() {
     connect(DLInfoBtn, &QPushButton::clicked, this, &TMainForm::DLInfoBtnClick);
     connect(DLDataBtn, &QPushButton::clicked, this, &TMainForm::DLDataBtnClick);
     connect(EraseDataBtn, &QPushButton::clicked, this, &TMainForm::EraseDataBtnClick);
-    // These two sit on the Configure page.
-    if (ResetModuleBtn) connect(ResetModuleBtn, &QPushButton::clicked, this, &TMainForm::ResetModuleBtnClick);
-    if (CalBtn) connect(CalBtn, &QPushButton::clicked, this, &TMainForm::CalBtnClick);
 }
 
 bool TMainForm::linkConnected(bool showConnectPage) {
@@ -215,12 +213,9 @@ void TMainForm::ConnectBtnClick() {
     ConnectBtn->setText(QStringLiteral("Disconnect"));
     m_state->connected = true;
     // Not "Connected" yet: the module has not answered. The read that follows says what came of it.
-    const QString waiting = QStringLiteral("Port open, waiting for the module...");
-    ConnectStatusDisp->setText(waiting);
-    const int wanted = ConnectStatusDisp->fontMetrics().horizontalAdvance(waiting) + 12;
-    if (ConnectStatusDisp->width() < wanted) ConnectStatusDisp->setFixedWidth(wanted);
+    showLinkState(QStringLiteral("Port open, waiting for the module..."));
     ConnectStatusDisp->repaint();
-    ReadConfiguration();
+    m_configure->ReadConfiguration();
 }
 
 void TMainForm::SpeedBoxChange(int index) {
@@ -269,8 +264,8 @@ void TMainForm::DLInfoBtnClick() {
     for (const std::string& line : lines)
         infoLine(QString::fromStdString(line));
     SetList->setCurrentIndex(0);
-    if (FirmwareVersionDisp) FirmwareVersionDisp->setText(QString::fromStdString(id.softwareVersion));
-    ShowSamplingInterval();
+    m_configure->showFirmwareVersion(QString::fromStdString(id.softwareVersion));
+    m_configure->ShowSamplingInterval();
 }
 
 void TMainForm::DLDataBtnClick() {
@@ -363,34 +358,4 @@ void TMainForm::EraseDataBtnClick() {
     // The set count stays until the next "Download Info"; the list offers nothing to download.
     SetList->clear();
     m_state->setListing = orvo::SetListing{};
-}
-
-void TMainForm::ResetModuleBtnClick() {
-    auto busy = m_transactions->begin();
-    if (!busy) return;
-    if (!linkConnected(true)) return;
-    if (!m_prompts->confirmDefaultNo(this, Prompts::Icon::Question, QStringLiteral("Reset Module"),
-                                     QStringLiteral("This will restart the module.  Are you sure?")))
-        return;
-    commandThenRead([this](orvo::ConfigBlock* received, orvo::InfoLog& log) {
-        return orvo::resetModuleAndRead(m_state->link, received, true, log);
-    });
-    showResultOnStatusBar(QStringLiteral("Reset Module"));
-}
-
-void TMainForm::CalBtnClick() {
-    auto busy = m_transactions->begin();
-    if (!busy) return;
-    if (!linkConnected(true)) return;
-    const std::string text = AltCalEdit ? AltCalEdit->text().toStdString() : std::string();
-    std::int16_t altitude = 0;
-    const std::string problem = orvo::calibrationAltitudeProblem(text, &altitude);
-    if (!problem.empty()) {
-        m_prompts->error(this, QString::fromStdString(problem));
-        return;
-    }
-    commandThenRead([this, altitude](orvo::ConfigBlock* received, orvo::InfoLog& log) {
-        return orvo::calibrateModuleAndRead(m_state->link, altitude, received, true, log);
-    });
-    showResultOnStatusBar(QStringLiteral("Calibrate"));
 }
