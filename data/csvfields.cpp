@@ -100,14 +100,19 @@ void CsvRecordReader::readQuoted(std::string_view line) {
                 }
                 break;
             case State::Unquoted:
-            case State::AfterQuote: // text after a closing quote is kept as part of the field
-                if (c == m_separator || (blanks && isBlank(c))) {
+            case State::AfterQuote: { // text after a closing quote is kept as part of the field
+                // The text up to the separator, or the line's end, as it stands.
+                std::size_t to = i;
+                while (to < line.size() && line[to] != m_separator && !(blanks && isBlank(line[to])))
+                    ++to;
+                m_text.append(line.data() + i, to - i);
+                i = to;
+                if (to < line.size()) {
                     endField();
                     state = State::FieldStart;
-                } else {
-                    m_text += c;
                 }
                 break;
+            }
             case State::Quoted: {
                 // The quoted text up to the next quote, or the line's end, as it stands.
                 const std::size_t quote = line.find('"', i);
