@@ -25,7 +25,9 @@
 
 #include "app/appwindows.h"
 #include "app/configurationpage.h"
+#include "app/connectdownloadpage.h"
 #include "app/largeplot.h"
+#include "app/moduletransactions.h"
 #include "app/namelists.h"
 #include "app/plotbox.h"
 #include "app/plotviewcontroller.h"
@@ -103,11 +105,11 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
 }
 
 void TMainForm::buildPages() {
-    buildConnectPage();
+    m_transactions = new ModuleTransactions(this, {ConnectPage, ConfigurePage, DataPage, LogPage}, {Timer1});
+    m_connect = new ConnectDownloadPage(this, pageBody(ConnectPage));
     m_configure = new ConfigurationPage(this, pageBody(ConfigurePage));
     buildDataPage();
     buildLogPage();
-    connectLinkHandlers();
     buildFileButtons();
     buildDataPropButton();
     placeDataPageButtons();
@@ -169,39 +171,42 @@ void TMainForm::showPage(QWidget* page) {
 }
 
 void TMainForm::infoClear() {
-    InfoText->clear();
+    m_connect->infoClear();
 }
 
 void TMainForm::infoLine(const QString& line) {
-    InfoText->appendPlainText(line);
-    scrollInfoToEnd();
-}
-
-void TMainForm::scrollInfoToEnd() {
-    // Appending follows the end only while the view is at the end and laid out; a log written
-    // while another page is shown, or after the user scrolled up, would hide its newest line.
-    InfoText->moveCursor(QTextCursor::End);
-    QScrollBar* bar = InfoText->verticalScrollBar();
-    bar->setValue(bar->maximum());
+    m_connect->infoLine(line);
 }
 
 void TMainForm::showResultOnStatusBar(const QString& action) {
-    if (!StatusPanel || !InfoText) return;
-    const QStringList lines = InfoText->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    if (lines.isEmpty()) return;
+    const QString last = m_connect ? m_connect->lastLogLine() : QString();
+    if (!StatusPanel || last.isEmpty()) return;
     // As long as the export's note: long enough to read, then the status fields come back.
-    StatusPanel->showMessage(action + QStringLiteral(": ") + lines.last().trimmed(), 8000);
+    StatusPanel->showMessage(action + QStringLiteral(": ") + last, 8000);
 }
 
-void TMainForm::showLinkState(const QString& text) {
+void TMainForm::showLinkState(const QString& text, bool paintNow) {
     // The connection field widens when a longer text needs it.
     ConnectStatusDisp->setText(text);
     const int wanted = ConnectStatusDisp->fontMetrics().horizontalAdvance(text) + 12;
     if (ConnectStatusDisp->width() < wanted) ConnectStatusDisp->setFixedWidth(wanted);
+    if (paintNow) ConnectStatusDisp->repaint(); // before a blocking exchange
 }
 
 QWidget* TMainForm::infoText() const {
-    return InfoText;
+    return m_connect->infoText();
+}
+
+bool TMainForm::linkConnected(bool showConnectPage) {
+    return m_connect->linkConnected(showConnectPage);
+}
+
+void TMainForm::disconnectPort() {
+    m_connect->disconnectPort();
+}
+
+bool TMainForm::simulateTarget() const {
+    return SimulateChk->isChecked();
 }
 
 void TMainForm::showConnectPage() {
@@ -209,7 +214,7 @@ void TMainForm::showConnectPage() {
 }
 
 QString TMainForm::portName() const {
-    return CommPortBox->currentText();
+    return m_connect->portName();
 }
 
 void TMainForm::repaintPlot() {
@@ -325,7 +330,7 @@ void TMainForm::finishStartup() {
     completeStart();
     // The title bar's and task bar's icon: five pictures read, a few strokes on the screen.
     if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(programIcon());
-    if (!m_portsListed) fillPortList();
+    if (m_connect->portIndex() < 0) m_connect->fillPortList();
     if (Image2 && Image2->pixmap().isNull()) Image2->setPixmap(QPixmap::fromImage(orvo::PlotBackground()));
 }
 
@@ -379,7 +384,7 @@ void TMainForm::showWithSettings(StoredSettings stored) {
     // 12-13. The port list and the saved port come right after the window's first picture
     // (finishStartup); the saved speed now.
     s.speedIndex = s.stored.BaudRate;
-    SpeedBox->setCurrentIndex(s.speedIndex);
+    m_connect->showSpeed(s.speedIndex);
 
     Timer2->start();
 }
@@ -416,7 +421,7 @@ StoredSettings TMainForm::collectSettings() const {
     const AppState& s = *m_state;
     StoredSettings v = s.stored;
     // A window closed before its port list was filled keeps the saved port.
-    if (m_portsListed) v.ComPort = std::max(0, CommPortBox->currentIndex());
+    if (m_connect->portIndex() >= 0) v.ComPort = m_connect->portIndex();
     v.BaudRate = s.speedIndex;
     v.Left = x();
     v.Top = y();

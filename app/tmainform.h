@@ -71,7 +71,7 @@ class TMainForm : public QWidget {
     // Repaints the plot box of the Recorded Data page, where there is one.
     void repaintPlot();
     // The status bar's connection field (widened when a longer text needs it).
-    void showLinkState(const QString& text);
+    void showLinkState(const QString& text, bool paintNow = false);
     QProgressBar* progressBar() const { return ProgressBar1; }
     // The log box, for the wait cursor of a blocking exchange.
     QWidget* infoText() const;
@@ -83,7 +83,18 @@ class TMainForm : public QWidget {
     // shown when asked).
     bool linkConnected(bool showConnectPage);
     void disconnectPort();
-    // The Configure page, once the pages are built.
+    // Simulate Target (hidden): Download Info answers for a simulated module.
+    bool simulateTarget() const;
+    // The port named on the command line.
+    const QString& requestedPort() const { return m_requestedPort; }
+    // The plot holds nothing but the data set made at start-up, untouched.
+    bool holdsOnlyPlaceholder() const;
+    // After a download replaced the placeholder: it goes (one undoable step), the view fits the data.
+    void replacePlaceholderWithDownload();
+    // The pages, once built.
+    class ConnectDownloadPage* connectPage() const {
+        return m_connect;
+    }
     class ConfigurationPage* configurationPage() const {
         return m_configure;
     }
@@ -128,16 +139,6 @@ class TMainForm : public QWidget {
     QLabel* ROCDisp = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
-
-    // --- Connect / Download page ---
-    QPlainTextEdit* InfoText = nullptr;
-    QComboBox* CommPortBox = nullptr;
-    QComboBox* SpeedBox = nullptr;
-    QPushButton* ConnectBtn = nullptr;
-    QPushButton* DLInfoBtn = nullptr;
-    QPushButton* DLDataBtn = nullptr;
-    QComboBox* SetList = nullptr;
-    QPushButton* EraseDataBtn = nullptr;
 
     // --- Recorded Data page ---
     QComboBox* ActiveSetCombo = nullptr;
@@ -217,14 +218,6 @@ class TMainForm : public QWidget {
     void Timer1Timer();
     void AltBoxPaint(QPainter& canvas);
 
-    // [connect handlers]
-    // --- module transactions (tmainform_connect.cpp) ---
-    void ConnectBtnClick();
-    void SpeedBoxChange(int index);
-    void DLInfoBtnClick();
-    void DLDataBtnClick();
-    void EraseDataBtnClick();
-    // [end connect handlers]
     // [plot view handlers]
     void ZoomInBtnClick();
     void ZoomOutBtnClick();
@@ -314,15 +307,11 @@ class TMainForm : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void buildConnectPage();
     void buildDataPage();
     void buildLogPage();
     void buildAboutPage();
     void buildStatusBar();
     void connectHandlers();
-    void fillPortList();
-    void selectPort(const QString& port);
-    void selectStartPort();
     void finishStartup();
     void buildPages(); // the Connect, Configure, Data and Log pages' controls and handlers, once
     void showFrame();  // at the first showing, before the first picture
@@ -337,7 +326,6 @@ class TMainForm : public QWidget {
     void applyStoredSettings(const StoredSettings& s);
     StoredSettings collectSettings() const;
     void showPage(QWidget* page); // a page change made by the program, not the user
-    void scrollInfoToEnd();       // the newest InfoText line in view
 
     AppState* m_state;
     Prompts* m_prompts;
@@ -346,11 +334,11 @@ class TMainForm : public QWidget {
     QString m_requestedPort;
     bool m_shown = false;
     bool m_complete = false;         // completeStart has run
-    bool m_portsListed = false;      // the port list has been filled once
     bool m_startupFinishing = false; // finishStartup is on its way or done
     bool m_closed = false;
     bool m_programmaticPage = false;
     class ConfigurationPage* m_configure = nullptr;
+    class ConnectDownloadPage* m_connect = nullptr;
     // [private members: each page adds its own below its marker]
     // [plot view private]
     void connectPlotViewHandlers();
@@ -363,8 +351,6 @@ class TMainForm : public QWidget {
     QString m_lastLoadFile;  // LoadDialog1 proposes the file chosen last time
     QStringList m_startupFiles;
     void buildCompareButtons(); // LineUpBtn, and the large plot's opener
-    // The plot holds nothing but the data set made at start-up, untouched.
-    bool holdsOnlyPlaceholder() const;
     // After files opened at start or dropped replaced the placeholder: it goes (one undoable
     // step) and the view fits the data, or takes a plot file's limits.
     void replacePlaceholder();
@@ -373,12 +359,7 @@ class TMainForm : public QWidget {
     class FlightTableDialog* m_flightTable = nullptr;
     PlotBoxWidget* m_pagePlotBox = nullptr; // the Recorded Data page's plot
     // [end data file private]
-    // [link private]
-    void connectLinkHandlers();
-    // Downloads module set index into a new data set; false when its header never came.
-    bool downloadOneSet(int index);
     ModuleTransactions* m_transactions = nullptr; // a child of the window
-    // [end link private]
     // [output private]
     void connectOutputHandlers();
     void applyOutputSettings(const StoredSettings& s);

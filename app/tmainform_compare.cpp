@@ -54,6 +54,11 @@ bool TMainForm::holdsOnlyPlaceholder() const {
     return true;
 }
 
+void TMainForm::replacePlaceholderWithDownload() {
+    m_loadedPlotFile = false; // a download's view is fitted
+    replacePlaceholder();
+}
+
 void TMainForm::replacePlaceholder() {
     orvo::PlotState& plot = m_state->plot;
     if (plot.settings.series.dataSetCount() < 2) return; // nothing loaded: the start-up set stays
