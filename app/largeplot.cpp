@@ -17,8 +17,8 @@ LargePlotWindow::LargePlotWindow(TMainForm* form) : QWidget(form, Qt::Window), m
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
-    // The same name as the page's plot: every repaint of the plot reaches both.
-    m_box = new PlotBoxWidget(form, this);
+    // The same name as the page's plot, and the same view.
+    m_box = new PlotBoxWidget(form->plotView(), this);
     m_box->installEventFilter(this);
     layout->addWidget(m_box, 1);
     auto* readouts = new QHBoxLayout;

@@ -5,13 +5,14 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "app/tmainform.h"
+#include "app/plotviewcontroller.h"
 
-PlotBoxWidget::PlotBoxWidget(TMainForm* form, QWidget* parent) : QWidget(parent), m_form(form) {
+PlotBoxWidget::PlotBoxWidget(PlotViewController* view, QWidget* parent) : QWidget(parent), m_view(view) {
     setObjectName("PlotBox");
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 120);
+    view->addBox(this);
 }
 
 void PlotBoxWidget::setOverlay(const orvo::PlotOverlay& overlay) {
@@ -32,8 +33,7 @@ void PlotBoxWidget::paintEvent(QPaintEvent* event) {
         m_cache.fill(Qt::white);
         {
             QPainter cp(&m_cache);
-            const TMainForm::ActivePlotBox active(m_form, this);
-            m_frame = m_form->PlotBoxPaint(cp, &m_logo);
+            m_frame = m_view->PlotBoxPaint(this, cp, &m_logo);
         }
         m_overlay = orvo::PlotOverlay{};
         ++m_renders;
@@ -45,18 +45,15 @@ void PlotBoxWidget::paintEvent(QPaintEvent* event) {
 }
 
 void PlotBoxWidget::mousePressEvent(QMouseEvent* event) {
-    const TMainForm::ActivePlotBox active(m_form, this);
-    m_form->PlotBoxMouseDown(event);
+    m_view->PlotBoxMouseDown(this, event);
 }
 void PlotBoxWidget::mouseMoveEvent(QMouseEvent* event) {
-    const TMainForm::ActivePlotBox active(m_form, this);
-    m_form->PlotBoxMouseMove(event);
+    m_view->PlotBoxMouseMove(this, event);
 }
 
 void PlotBoxWidget::mouseReleaseEvent(QMouseEvent* event) {
-    const TMainForm::ActivePlotBox active(m_form, this);
     // A click comes between the press and the release, as on the desktop the program grew on.
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        m_form->PlotBoxClick();
-    m_form->PlotBoxMouseUp(event);
+        m_view->PlotBoxClick();
+    m_view->PlotBoxMouseUp(this, event);
 }

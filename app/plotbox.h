@@ -1,6 +1,6 @@
 // The plot surface of the Recorded Data page. It keeps the last rendered picture and lays the
 // cursor circle and rubber bands over it, so a mouse move repaints only the pixels the overlay
-// touches and never re-renders the plot. Owned by TMainForm, which holds the handlers.
+// touches and never re-renders the plot. Its paints and mouse events go to the plot view.
 #pragma once
 
 #include <QImage>
@@ -9,12 +9,12 @@
 #include "plot/plotoverlay.h"
 #include "plot/plotrender.h"
 
-class TMainForm;
+class PlotViewController;
 
 class PlotBoxWidget : public QWidget {
     Q_OBJECT
   public:
-    PlotBoxWidget(TMainForm* form, QWidget* parent);
+    PlotBoxWidget(PlotViewController* view, QWidget* parent);
 
     // The frame of the picture on screen (what the mouse tools map against).
     const orvo::PlotFrame& frame() const { return m_frame; }
@@ -32,7 +32,7 @@ class PlotBoxWidget : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    TMainForm* m_form;
+    PlotViewController* m_view;
     QImage m_cache;
     orvo::PlotFrame m_frame;
     orvo::ScaledImageCache m_logo; // the background logo at the box's size

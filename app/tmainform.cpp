@@ -1,6 +1,7 @@
 #include "app/tmainform.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,9 +24,13 @@
 #include <utility>
 
 #include "app/appwindows.h"
+#include "app/configurationpage.h"
+#include "app/connectdownloadpage.h"
 #include "app/largeplot.h"
+#include "app/moduletransactions.h"
 #include "app/namelists.h"
 #include "app/plotbox.h"
+#include "app/plotviewcontroller.h"
 #include "app/prompts.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
@@ -41,6 +46,17 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     setFixedSize(772, 565);
     move(339, 152);
     setAcceptDrops(true); // data files dropped on the window are loaded
+    PlotViewController::Hooks view;
+    view.tool = [this] { return MouseGrpItems ? MouseGrpItems->checkedId() : 0; };
+    view.activeSet = [this] { return activeDataSet(); };
+    view.readouts = [this](const QString& position, const QString& rate) {
+        XYDisp->setText(position);
+        if (!rate.isEmpty()) ROCDisp->setText(rate);
+    };
+    view.clicked = [this] { PageControl1->setFocus(); };
+    view.undo = [this] { UndoEdit(); };
+    view.redo = [this] { RedoEdit(); };
+    m_view = new PlotViewController(m_state, std::move(view), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 0);
@@ -89,11 +105,11 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
 }
 
 void TMainForm::buildPages() {
-    buildConnectPage();
-    buildConfigurePage();
+    m_transactions = new ModuleTransactions(this, {ConnectPage, ConfigurePage, DataPage, LogPage}, {Timer1});
+    m_connect = new ConnectDownloadPage(this, pageBody(ConnectPage));
+    m_configure = new ConfigurationPage(this, pageBody(ConfigurePage));
     buildDataPage();
     buildLogPage();
-    connectLinkHandlers();
     buildFileButtons();
     buildDataPropButton();
     placeDataPageButtons();
@@ -155,28 +171,58 @@ void TMainForm::showPage(QWidget* page) {
 }
 
 void TMainForm::infoClear() {
-    InfoText->clear();
+    m_connect->infoClear();
 }
 
 void TMainForm::infoLine(const QString& line) {
-    InfoText->appendPlainText(line);
-    scrollInfoToEnd();
+    m_connect->infoLine(line);
 }
 
-void TMainForm::scrollInfoToEnd() {
-    // Appending follows the end only while the view is at the end and laid out; a log written
-    // while another page is shown, or after the user scrolled up, would hide its newest line.
-    InfoText->moveCursor(QTextCursor::End);
-    QScrollBar* bar = InfoText->verticalScrollBar();
-    bar->setValue(bar->maximum());
+void TMainForm::showResultOnStatusBar(const QString& action) {
+    const QString last = m_connect ? m_connect->lastLogLine() : QString();
+    if (!StatusPanel || last.isEmpty()) return;
+    // As long as the export's note: long enough to read, then the status fields come back.
+    StatusPanel->showMessage(action + QStringLiteral(": ") + last, 8000);
+}
+
+void TMainForm::showLinkState(const QString& text, bool paintNow) {
+    // The connection field widens when a longer text needs it.
+    ConnectStatusDisp->setText(text);
+    const int wanted = ConnectStatusDisp->fontMetrics().horizontalAdvance(text) + 12;
+    if (ConnectStatusDisp->width() < wanted) ConnectStatusDisp->setFixedWidth(wanted);
+    if (paintNow) ConnectStatusDisp->repaint(); // before a blocking exchange
+}
+
+QWidget* TMainForm::infoText() const {
+    return m_connect->infoText();
+}
+
+bool TMainForm::linkConnected(bool showConnectPage) {
+    return m_connect->linkConnected(showConnectPage);
+}
+
+void TMainForm::disconnectPort() {
+    m_connect->disconnectPort();
+}
+
+bool TMainForm::simulateTarget() const {
+    return SimulateChk->isChecked();
+}
+
+void TMainForm::showConnectPage() {
+    showPage(ConnectPage);
+}
+
+QString TMainForm::portName() const {
+    return m_connect->portName();
 }
 
 void TMainForm::repaintPlot() {
-    // The page's plot and the large plot show the same data (PlotBox is the large one while it
-    // handles an event).
-    for (QWidget* box : {static_cast<QWidget*>(PlotBox), static_cast<QWidget*>(m_pagePlotBox),
-                         m_largePlot ? static_cast<QWidget*>(m_largePlot->plotBox()) : nullptr})
-        if (box) box->update();
+    m_view->repaint();
+}
+
+const orvo::MouseToolState& TMainForm::mouseTools() const {
+    return m_view->mouseTools();
 }
 
 bool TMainForm::dataPageShown() const {
@@ -284,7 +330,7 @@ void TMainForm::finishStartup() {
     completeStart();
     // The title bar's and task bar's icon: five pictures read, a few strokes on the screen.
     if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(programIcon());
-    if (!m_portsListed) fillPortList();
+    if (m_connect->portIndex() < 0) m_connect->fillPortList();
     if (Image2 && Image2->pixmap().isNull()) Image2->setPixmap(QPixmap::fromImage(orvo::PlotBackground()));
 }
 
@@ -338,7 +384,7 @@ void TMainForm::showWithSettings(StoredSettings stored) {
     // 12-13. The port list and the saved port come right after the window's first picture
     // (finishStartup); the saved speed now.
     s.speedIndex = s.stored.BaudRate;
-    SpeedBox->setCurrentIndex(s.speedIndex);
+    m_connect->showSpeed(s.speedIndex);
 
     Timer2->start();
 }
@@ -367,7 +413,7 @@ void TMainForm::applyStoredSettings(const StoredSettings& v) {
     s.plot.settings.infoColour = colour(v.InfoColor);
     s.config.IntervalUnit = v.Interval;
     s.speedIndex = v.BaudRate;
-    applyConfigureSettings(v);
+    m_configure->applyConfigureSettings(v);
     applyOutputSettings(v);
 }
 
@@ -375,7 +421,7 @@ StoredSettings TMainForm::collectSettings() const {
     const AppState& s = *m_state;
     StoredSettings v = s.stored;
     // A window closed before its port list was filled keeps the saved port.
-    if (m_portsListed) v.ComPort = std::max(0, CommPortBox->currentIndex());
+    if (m_connect->portIndex() >= 0) v.ComPort = m_connect->portIndex();
     v.BaudRate = s.speedIndex;
     v.Left = x();
     v.Top = y();
@@ -393,7 +439,7 @@ StoredSettings TMainForm::collectSettings() const {
     v.LabelColor = static_cast<int>(s.plot.settings.labelColour);
     v.InfoColor = static_cast<int>(s.plot.settings.infoColour);
     v.Interval = s.config.IntervalUnit;
-    collectConfigureSettings(v);
+    m_configure->collectConfigureSettings(v);
     collectOutputSettings(v);
     return v;
 }
@@ -410,71 +456,7 @@ void TMainForm::PageControl1Change(int) {
 }
 
 bool TMainForm::FormKeyDown(QKeyEvent* event) {
-    if (PageControl1->currentWidget() != DataPage) return false;
-    orvo::PlotSettings& p = m_state->plot.settings;
-    const double xSpan = p.timeMax - p.timeMin;
-    const double ySpan = p.altitudeMax - p.altitudeMin;
-    const auto mods = event->modifiers();
-    const int key = event->key();
-    bool handled = false;
-    if (mods & Qt::ControlModifier) {
-        handled = true;
-        switch (key) {
-        case Qt::Key_Left:
-            p.timeMax = p.timeMin + 2.0 * xSpan;
-            break;
-        case Qt::Key_Right:
-            p.timeMax = p.timeMin + 0.5 * xSpan;
-            break;
-        case Qt::Key_Up:
-            p.altitudeMax = p.altitudeMin + 0.5 * ySpan;
-            break;
-        case Qt::Key_Down:
-            p.altitudeMax = p.altitudeMin + 2.0 * ySpan;
-            break;
-        case Qt::Key_Z:
-            (mods & Qt::ShiftModifier) ? RedoEdit() : UndoEdit();
-            return true;
-        case Qt::Key_Y:
-            RedoEdit();
-            return true;
-        default:
-            handled = false;
-        }
-    }
-    if (!handled && (mods & Qt::ShiftModifier)) {
-        handled = true;
-        switch (key) {
-        case Qt::Key_Left:
-            p.timeMin -= 0.1 * xSpan, p.timeMax -= 0.1 * xSpan;
-            break;
-        case Qt::Key_Right:
-            p.timeMin += 0.1 * xSpan, p.timeMax += 0.1 * xSpan;
-            break;
-        case Qt::Key_Up:
-            p.altitudeMin += 0.1 * ySpan, p.altitudeMax += 0.1 * ySpan;
-            break;
-        case Qt::Key_Down:
-            p.altitudeMin -= 0.1 * ySpan, p.altitudeMax -= 0.1 * ySpan;
-            break;
-        default:
-            handled = false;
-        }
-    }
-    if (!handled && key == Qt::Key_A &&
-        !(mods & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier))) {
-        fitViewToAllSets();
-        return true;
-    }
-    if (!handled && key == Qt::Key_Home) {
-        handled = true;
-        p.timeMin = 0.0;
-        p.timeMax = 20.0;
-        p.altitudeMin = 0.0;
-        p.altitudeMax = 20.0;
-    }
-    if (handled) repaintPlot();
-    return handled;
+    return PageControl1->currentWidget() == DataPage && m_view->viewKey(event);
 }
 
 // What a user does before the pages are built; they are built first.

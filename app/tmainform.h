@@ -70,6 +70,34 @@ class TMainForm : public QWidget {
     bool fitPrintToPage();
     // Repaints the plot box of the Recorded Data page, where there is one.
     void repaintPlot();
+    // The status bar's connection field (widened when a longer text needs it).
+    void showLinkState(const QString& text, bool paintNow = false);
+    QProgressBar* progressBar() const { return ProgressBar1; }
+    // The log box, for the wait cursor of a blocking exchange.
+    QWidget* infoText() const;
+    // Turns to the Connect / Download page (the program's choice, not the user's).
+    void showConnectPage();
+    // The port chosen in the port list.
+    QString portName() const;
+    // False when not connected; "Not Connected" has then been written (and the Connect page
+    // shown when asked).
+    bool linkConnected(bool showConnectPage);
+    void disconnectPort();
+    // Simulate Target (hidden): Download Info answers for a simulated module.
+    bool simulateTarget() const;
+    // The port named on the command line.
+    const QString& requestedPort() const { return m_requestedPort; }
+    // The plot holds nothing but the data set made at start-up, untouched.
+    bool holdsOnlyPlaceholder() const;
+    // After a download replaced the placeholder: it goes (one undoable step), the view fits the data.
+    void replacePlaceholderWithDownload();
+    // The pages, once built.
+    class ConnectDownloadPage* connectPage() const {
+        return m_connect;
+    }
+    class ConfigurationPage* configurationPage() const {
+        return m_configure;
+    }
 
     // --- module link ---
     // [link members]
@@ -87,21 +115,10 @@ class TMainForm : public QWidget {
     QString rateReadout() const;
     // watched is the Recorded Data page's own plot (not the large plot's).
     bool isPagePlot(const QObject* watched) const;
-    // While a plot box (the page's or the large plot's) paints or has a mouse event, the plot
-    // handlers work on that box; the one before comes back at the end of the scope.
-    class ActivePlotBox {
-      public:
-        ActivePlotBox(TMainForm* form, PlotBoxWidget* box) : m_form(form), m_keep(form->PlotBox) {
-            form->PlotBox = box;
-        }
-        ~ActivePlotBox() { m_form->PlotBox = m_keep; }
-        ActivePlotBox(const ActivePlotBox&) = delete;
-        ActivePlotBox& operator=(const ActivePlotBox&) = delete;
-
-      private:
-        TMainForm* m_form;
-        PlotBoxWidget* m_keep;
-    };
+    // The view behind the page's plot and the large plot: mouse tools, view keys, repaints.
+    class PlotViewController* plotView() const {
+        return m_view;
+    }
 
   private:
     // The controls, found from outside by their object names (each is its member's name).
@@ -122,16 +139,6 @@ class TMainForm : public QWidget {
     QLabel* ROCDisp = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
-
-    // --- Connect / Download page ---
-    QPlainTextEdit* InfoText = nullptr;
-    QComboBox* CommPortBox = nullptr;
-    QComboBox* SpeedBox = nullptr;
-    QPushButton* ConnectBtn = nullptr;
-    QPushButton* DLInfoBtn = nullptr;
-    QPushButton* DLDataBtn = nullptr;
-    QComboBox* SetList = nullptr;
-    QPushButton* EraseDataBtn = nullptr;
 
     // --- Recorded Data page ---
     QComboBox* ActiveSetCombo = nullptr;
@@ -169,55 +176,6 @@ class TMainForm : public QWidget {
     class QFileDialog* ExportDialog1 = nullptr; // made on the first Export
 
     // --- Configure page ---
-    // [configure controls]
-    QGroupBox* GroupBox1 = nullptr; // "Sampling Interval"
-    QLabel* HourPanel = nullptr;
-    QLabel* MinutePanel = nullptr;
-    QLabel* SecondPanel = nullptr;
-    QLabel* mSecPanel = nullptr;
-    SpinButton* HourSpin = nullptr;
-    SpinButton* MinSpin = nullptr;
-    SpinButton* SecSpin = nullptr;
-    SpinButton* mSecSpin = nullptr;
-    QLabel* Msg1 = nullptr;
-    RadioGroup* UnitsGrp = nullptr;
-    QGroupBox* GroupBox2 = nullptr; // "Options"
-    QCheckBox* BlankChk = nullptr;
-    QCheckBox* TrigChk = nullptr;
-    QCheckBox* RevTrigChk = nullptr;
-    RadioGroup* AutoStartGrp = nullptr;
-    QLineEdit* AutoStartSecEdit = nullptr;
-    QLineEdit* AutoStartAltitudeEdit = nullptr;
-    QLabel* AboveUnitsPanel = nullptr;
-    RadioGroup* AutoStopGrp = nullptr;
-    QLineEdit* AutoStopSecEdit = nullptr;
-    QLineEdit* AutoStopAltitudeEdit = nullptr;
-    QLabel* BelowUnitsPanel = nullptr;
-    QLabel* CalUnitsPanel = nullptr; // the unit the calibration altitude is read in
-    RadioGroup* AutoZeroGrp = nullptr;
-    QGroupBox* GroupBox7 = nullptr; // "Altitude Triggering"
-    QLineEdit* AltMinEdit = nullptr;
-    QLineEdit* AltMaxEdit = nullptr;
-    QLineEdit* AltStepEdit = nullptr;
-    QLineEdit* AltBandEdit = nullptr;
-    QGroupBox* GroupBox8 = nullptr; // "Servo Control"
-    QSlider* ServoOffBar = nullptr;
-    QSlider* ServoOnBar = nullptr;
-    QSlider* ServoHoldBar = nullptr;
-    QLabel* HoldTimePanel = nullptr;
-    QPushButton* ReadCfgBtn = nullptr;
-    QPushButton* WriteCfgBtn = nullptr;
-    QPushButton* BitBtn1 = nullptr; // "Reset Defaults"
-    QGroupBox* GroupBox3 = nullptr; // "Calibration"
-    QLineEdit* AltCalEdit = nullptr;
-    QPushButton* CalBtn = nullptr;
-    QPushButton* ResetModuleBtn = nullptr;
-    QGroupBox* GroupBox4 = nullptr; // "Firmware"
-    QLabel* FirmwareVersionDisp = nullptr;
-    QPushButton* UpdateBtn = nullptr;
-    QCheckBox* BlankPartChk = nullptr;
-    QCheckBox* CompatChk = nullptr;
-    // [end configure controls]
 
     // --- Log Data page ---
     QWidget* AltBox = nullptr;
@@ -260,50 +218,7 @@ class TMainForm : public QWidget {
     void Timer1Timer();
     void AltBoxPaint(QPainter& canvas);
 
-    // [connect handlers]
-    // --- module transactions (tmainform_connect.cpp) ---
-    void ConnectBtnClick();
-    void SpeedBoxChange(int index);
-    void DLInfoBtnClick();
-    void DLDataBtnClick();
-    void EraseDataBtnClick();
-    void ResetModuleBtnClick();
-    void CalBtnClick();
-    // [end connect handlers]
-    // [configure handlers]
-    // --- Configure page (tmainform_configure.cpp) ---
-    // Reads the module's block into the in-memory copy and the page. False when no block came
-    // (the user has been told) or the module is not connected.
-    bool ReadConfiguration();
-    void WriteConfiguration();
-    void ResetConfigDefaults();
-    void ShowSamplingInterval();
-    void HourSpinUpClick();
-    void HourSpinDownClick();
-    void MinSpinUpClick();
-    void MinSpinDownClick();
-    void SecSpinUpClick();
-    void SecSpinDownClick();
-    void mSecSpinUpClick();
-    void mSecSpinDownClick();
-    void UnitsGrpClick();
-    void ServoHoldBarChange();
-    void ReadCfgBtnClick();
-    void WriteCfgBtnClick();
-    void BitBtn1Click();
-    // [end configure handlers]
-    // [firmware handlers]
-    // --- firmware update (tmainform_firmware.cpp) ---
-    void UpdateBtnClick();
-    void CompatChkClick();
-    // [end firmware handlers]
     // [plot view handlers]
-    // Draws the screen plot and returns its layout; logo keeps the stretched background.
-    orvo::PlotFrame PlotBoxPaint(QPainter& canvas, orvo::ScaledImageCache* logo);
-    void PlotBoxClick();
-    void PlotBoxMouseDown(QMouseEvent* event);
-    void PlotBoxMouseMove(QMouseEvent* event);
-    void PlotBoxMouseUp(QMouseEvent* event);
     void ZoomInBtnClick();
     void ZoomOutBtnClick();
     void ZoomResetBtnClick();
@@ -314,7 +229,7 @@ class TMainForm : public QWidget {
     void ZoomCropBtnClick();
     void ShowPointsChkClick();
     // The mouse tools' state, for the view's overlay and the tests.
-    const orvo::MouseToolState& mouseTools() const { return m_mouse; }
+    const orvo::MouseToolState& mouseTools() const;
     // Save, Load and Data Properties join the page's button row once they exist.
     void placeDataPageButtons();
     // [end plot view handlers]
@@ -392,16 +307,11 @@ class TMainForm : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void buildConnectPage();
-    void buildConfigurePage();
     void buildDataPage();
     void buildLogPage();
     void buildAboutPage();
     void buildStatusBar();
     void connectHandlers();
-    void fillPortList();
-    void selectPort(const QString& port);
-    void selectStartPort();
     void finishStartup();
     void buildPages(); // the Connect, Configure, Data and Log pages' controls and handlers, once
     void showFrame();  // at the first showing, before the first picture
@@ -416,7 +326,6 @@ class TMainForm : public QWidget {
     void applyStoredSettings(const StoredSettings& s);
     StoredSettings collectSettings() const;
     void showPage(QWidget* page); // a page change made by the program, not the user
-    void scrollInfoToEnd();       // the newest InfoText line in view
 
     AppState* m_state;
     Prompts* m_prompts;
@@ -425,43 +334,23 @@ class TMainForm : public QWidget {
     QString m_requestedPort;
     bool m_shown = false;
     bool m_complete = false;         // completeStart has run
-    bool m_portsListed = false;      // the port list has been filled once
     bool m_startupFinishing = false; // finishStartup is on its way or done
     bool m_closed = false;
     bool m_programmaticPage = false;
+    class ConfigurationPage* m_configure = nullptr;
+    class ConnectDownloadPage* m_connect = nullptr;
     // [private members: each page adds its own below its marker]
-    // [configure private]
-    void connectConfigureHandlers();
-    bool configureConnected();     // false: the not-connected notice has been given
-    void showConfigBlock();        // the controls from the in-memory block, after a read
-    void collectConfigBlock();     // the in-memory block from the controls, before a write
-    bool m_configDoubtful = false; // the last block read was garbled: Write Config refuses
-    void applyConfigureSettings(const StoredSettings& s);
-    void collectConfigureSettings(StoredSettings& s) const;
-    // What ReadConfiguration does with a read, also after a reset, a calibration or the defaults.
-    bool takeConfigurationRead(orvo::ConfigStatus status, const orvo::ConfigBlock& received,
-                               const std::string& doubt);
-    // Reset, calibrate and the defaults: the command and the read that follows it (given the block
-    // to read into and the log), behind the wait cursor, then the read taken as above.
-    void commandThenRead(
-        const std::function<orvo::CommandAndRead(orvo::ConfigBlock* received, orvo::InfoLog& log)>& command);
-    // [end configure private]
-    // [firmware private]
-    void connectFirmwareHandlers();
-    // [end firmware private]
     // [plot view private]
     void connectPlotViewHandlers();
     int activeDataSet() const; // -1 when no data set is selected
     class QGridLayout* m_dataButtons = nullptr;
-    orvo::MouseToolState m_mouse;
+    PlotViewController* m_view = nullptr; // a child of the window
     // [end plot view private]
     // [data file private]
     void buildFileButtons(); // SaveBtn and LoadBtn on the Recorded Data page
     QString m_lastLoadFile;  // LoadDialog1 proposes the file chosen last time
     QStringList m_startupFiles;
     void buildCompareButtons(); // LineUpBtn, and the large plot's opener
-    // The plot holds nothing but the data set made at start-up, untouched.
-    bool holdsOnlyPlaceholder() const;
     // After files opened at start or dropped replaced the placeholder: it goes (one undoable
     // step) and the view fits the data, or takes a plot file's limits.
     void replacePlaceholder();
@@ -470,14 +359,7 @@ class TMainForm : public QWidget {
     class FlightTableDialog* m_flightTable = nullptr;
     PlotBoxWidget* m_pagePlotBox = nullptr; // the Recorded Data page's plot
     // [end data file private]
-    // [link private]
-    void connectLinkHandlers();
-    bool linkConnected(bool showConnectPage); // false: "Not Connected" has been written
-    void disconnectPort();
-    // Downloads module set index into a new data set; false when its header never came.
-    bool downloadOneSet(int index);
     ModuleTransactions* m_transactions = nullptr; // a child of the window
-    // [end link private]
     // [output private]
     void connectOutputHandlers();
     void applyOutputSettings(const StoredSettings& s);

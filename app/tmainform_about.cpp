@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/appwindows.h"
+#include "app/configurationpage.h"
 #include "app/prompts.h"
 #include "app/tmainform.h"
 #include "app/tmodsetform.h"
@@ -210,6 +211,5 @@ void TMainForm::Image1MouseDown(QMouseEvent* event) {
         dlg.MemList->setCurrentIndex(c.MemorySize >= 1 && c.MemorySize <= 8 ? c.MemorySize - 1 : -1);
     }
     m_prompts->execDialog(&dlg);
-    BlankChk->setText(c.ModuleVersion >= 3 ? QStringLiteral("Enable LCD backlight")
-                                           : QStringLiteral("Blank display after 30 seconds"));
+    if (m_configure) m_configure->showModuleVersion();
 }

@@ -7,6 +7,7 @@
 #include "app/appwindows.h"
 #include "app/flighttable.h"
 #include "app/largeplot.h"
+#include "app/plotviewcontroller.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
 #include "app/windowplacement.h"
@@ -53,6 +54,11 @@ bool TMainForm::holdsOnlyPlaceholder() const {
     return true;
 }
 
+void TMainForm::replacePlaceholderWithDownload() {
+    m_loadedPlotFile = false; // a download's view is fitted
+    replacePlaceholder();
+}
+
 void TMainForm::replacePlaceholder() {
     orvo::PlotState& plot = m_state->plot;
     if (plot.settings.series.dataSetCount() < 2) return; // nothing loaded: the start-up set stays
@@ -82,8 +88,7 @@ void TMainForm::setActiveDataSet(int n) {
 }
 
 void TMainForm::fitViewToAllSets() {
-    orvo::autoScaleView(m_state->plot.settings, m_state->plot.home);
-    repaintPlot();
+    m_view->fitViewToAllSets();
 }
 
 void TMainForm::noteSetsOutsideView(int firstNew) {

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "app/plotbox.h"
+#include "app/plotviewcontroller.h"
 #include "app/tmainform.h"
 
 // --- the page ---
@@ -51,7 +52,7 @@ void TMainForm::buildDataPage() {
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
 
-    PlotBox = m_pagePlotBox = new PlotBoxWidget(this, body);
+    PlotBox = m_pagePlotBox = new PlotBoxWidget(m_view, body);
     layout->addWidget(PlotBox, 1);
 
     auto* row = new QHBoxLayout;
@@ -204,128 +205,6 @@ int TMainForm::activeDataSet() const {
 }
 
 // --- handlers ---
-
-orvo::PlotFrame TMainForm::PlotBoxPaint(QPainter& canvas, orvo::ScaledImageCache* logo) {
-    const orvo::PlotState& plot = m_state->plot;
-    m_mouse.circleShown = false;
-    m_mouse.circleX = m_mouse.circleY = -10;
-    const int ppiX = std::max(1, PlotBox->logicalDpiX());
-    const int ppiY = std::max(1, PlotBox->logicalDpiY());
-    // The screen always shows the box's size in colour; a print or export being prepared keeps
-    // its own size and colour choice.
-    // A print's distance from the page corner never moves the screen plot either.
-    orvo::OutputSettings screen = plot.output;
-    screen.width = double(PlotBox->width()) / ppiX;
-    screen.height = double(PlotBox->height()) / ppiY;
-    screen.left = screen.top = 0.0;
-    screen.colour = 1;
-    return orvo::RenderPlot(canvas, ppiX, ppiY, plot.settings, screen, plot.show, orvo::PlotBackground(),
-                            logo);
-}
-
-void TMainForm::PlotBoxClick() {
-    PageControl1->setFocus();
-}
-
-void TMainForm::PlotBoxMouseMove(QMouseEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    const int X = pos.x(), Y = pos.y();
-    const orvo::PlotFrame& f = PlotBox->frame();
-    if (X < f.plotLeft || X > f.plotRight || Y < f.plotTop || Y > f.plotBottom) return;
-    const orvo::PlotSettings& p = m_state->plot.settings;
-    const double T = orvo::PixelToTime(p, f, X), A = orvo::PixelToAltitude(p, f, Y);
-
-    const int tool = MouseGrpItems->checkedId();
-    if (tool == 0 || tool == 1) {
-        const int drag = tool == 0 ? m_mouse.zoomDrag : m_mouse.climbDrag;
-        if (!drag) {
-            m_mouse.startX = X, m_mouse.startY = Y;
-            m_mouse.startTime = T, m_mouse.startAltitude = A;
-        }
-        m_mouse.endX = X, m_mouse.endY = Y;
-        m_mouse.endTime = T, m_mouse.endAltitude = A;
-    }
-
-    orvo::PlotOverlay overlay;
-    const int n = activeDataSet();
-    if (n >= 0) {
-        const orvo::Series& s = p.series.dataSet(n);
-        const int k = orvo::NearestSample(s, T);
-        if (k >= 0) {
-            m_mouse.cursorSample = k;
-            XYDisp->setText(orvo::CursorPositionText(s, k));
-            const QString rate = orvo::CursorRateText(s, k);
-            if (!rate.isEmpty()) ROCDisp->setText(rate);
-            overlay.circle = true;
-            overlay.centre =
-                QPoint(f.plotLeft + orvo::TimeToPixel(p, f, s.samples.time[std::size_t(k)]),
-                       f.plotTop + orvo::AltitudeToPixel(p, f, s.samples.altitude[std::size_t(k)]));
-            m_mouse.climbEndSample = k;
-            m_mouse.circleShown = true;
-            m_mouse.circleX = overlay.centre.x();
-            m_mouse.circleY = overlay.centre.y();
-        }
-    }
-    overlay.zoomBand = m_mouse.zoomDrag != 0;
-    overlay.climbBand = m_mouse.climbDrag != 0;
-    overlay.bandStart = QPoint(m_mouse.startX, m_mouse.startY);
-    overlay.bandEnd = QPoint(m_mouse.endX, m_mouse.endY);
-    overlay.top = f.plotTop;
-    overlay.bottom = f.plotBottom;
-    PlotBox->setOverlay(overlay);
-}
-
-void TMainForm::PlotBoxMouseDown(QMouseEvent* event) {
-    switch (MouseGrpItems->checkedId()) {
-    case 0:
-        if (event->button() == Qt::LeftButton) m_mouse.zoomDrag = 1;
-        break;
-    case 1:
-        m_mouse.climbDrag = 1;
-        m_mouse.climbStartSample = m_mouse.cursorSample;
-        break;
-    case 2: {
-        const int n = activeDataSet();
-        if (n < 0) break;
-        orvo::SampleBuffer& b = m_state->plot.settings.series.dataSet(n).samples;
-        const int k = m_mouse.cursorSample;
-        if (k < 0 || k >= b.count || !b.hasPeakMarks) break;
-        m_state->history.record("Peak Mark", {n},
-                                [&] { b.peakMark[std::size_t(k)] = b.peakMark[std::size_t(k)] ? 0 : 1; });
-        repaintPlot();
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void TMainForm::PlotBoxMouseUp(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
-    orvo::PlotSettings& p = m_state->plot.settings;
-    const int tool = MouseGrpItems->checkedId();
-    const bool big =
-        orvo::DragIsBigEnough(m_mouse.startTime, m_mouse.startAltitude, m_mouse.endTime, m_mouse.endAltitude);
-    if (tool == 0 && m_mouse.zoomDrag == 1) {
-        m_mouse.zoomDrag = 0;
-        if (big) {
-            p.timeMin = std::min(m_mouse.startTime, m_mouse.endTime);
-            p.timeMax = std::max(m_mouse.startTime, m_mouse.endTime);
-            p.altitudeMin = std::min(m_mouse.startAltitude, m_mouse.endAltitude);
-            p.altitudeMax = std::max(m_mouse.startAltitude, m_mouse.endAltitude);
-        }
-        repaintPlot();
-    } else if (tool == 1 && m_mouse.climbDrag == 1) {
-        m_mouse.climbDrag = 0;
-        const int n = activeDataSet();
-        if (big && n >= 0) {
-            m_state->history.record("Climb Mark", {n}, [&] {
-                p.series.AddClimbMark(n, m_mouse.climbStartSample, m_mouse.climbEndSample);
-            });
-        }
-        repaintPlot();
-    }
-}
 
 void TMainForm::ZoomInBtnClick() {
     orvo::ZoomView(m_state->plot.settings, 0.5);

@@ -1,5 +1,8 @@
 // Load and save of a data set file of 65536 samples: the program's reader and writer against a
-// plain fgets/sscanf loop and a plain fprintf loop on the same file. Prints median and best times.
+// plain fgets/sscanf loop and a plain fprintf loop on the same file. Then another instrument's CSV
+// file of as many rows (time, altitude, pressure, temperature under a header): the whole load,
+// recognising alone and reading alone, against a plain fgets/strtod loop on the same file.
+// Prints median and best times. "bench_datafile DIR keep" leaves the files in DIR.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -11,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "data/csvimport.h"
 #include "data/datafile.h"
 
 namespace {
@@ -92,6 +96,39 @@ void fprintfSave(const std::string& path, const orvo::Series& s) {
     std::fclose(f);
 }
 
+// Another instrument's log as it writes it: a header, then one row per sample with the time in
+// seconds, the altitude in metres, the pressure in pascals and the temperature in degrees.
+std::string foreignCsv() {
+    std::string text = "time,altitude,pressure,temperature\n";
+    char row[128];
+    for (int i = 0; i < orvo::MaxSamples; ++i) {
+        const double t = i * 0.05;
+        const double a = 1200.0 * std::sin(t / 1100.0) + 0.37 * std::cos(i * 1.3) + 812.25;
+        const int n = std::snprintf(row, sizeof row, "%.3f,%.2f,%.1f,%.2f\n", t, a,
+                                    101325.0 * std::exp(-a / 8434.0), 15.0 - 0.0065 * a);
+        text.append(row, static_cast<std::size_t>(n));
+    }
+    return text;
+}
+
+// The same rows read the plain way: fgets, then strtod on the first two fields of each line.
+int strtodLoad(const std::string& path, std::vector<double>& t, std::vector<double>& a) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return -1;
+    char line[512];
+    int n = 0;
+    if (!std::fgets(line, sizeof line, f)) n = -1;
+    while (n >= 0 && n < orvo::MaxSamples && std::fgets(line, sizeof line, f)) {
+        char* end = nullptr;
+        t[static_cast<std::size_t>(n)] = std::strtod(line, &end);
+        if (*end != ',') continue;
+        a[static_cast<std::size_t>(n)] = std::strtod(end + 1, &end);
+        ++n;
+    }
+    std::fclose(f);
+    return n;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +136,7 @@ int main(int argc, char** argv) {
     const std::string dir = argc > 1 ? argv[1] : (tmp ? tmp : "/tmp");
     const std::string path = dir + "/bench_datafile_" + std::to_string(::getpid()) + ".csv";
     const std::string plainPath = path + ".fprintf";
+    const bool keep = argc > 2 && std::string(argv[2]) == "keep";
     const int runs = 31;
 
     orvo::SeriesList list;
@@ -145,7 +183,46 @@ int main(int argc, char** argv) {
 
     if (loadedCount != orvo::MaxSamples || plainCount != orvo::MaxSamples)
         std::fprintf(stderr, "unexpected sample counts %d and %d\n", loadedCount, plainCount);
-    std::remove(path.c_str());
-    std::remove(plainPath.c_str());
+
+    const std::string csvPath = path + ".foreign.csv";
+    const std::string csv = foreignCsv();
+    if (orvo::writeFileSafely(csvPath, csv) != orvo::FileStatus::Ok) {
+        std::fprintf(stderr, "cannot write %s\n", csvPath.c_str());
+        return 1;
+    }
+    std::printf("\nforeign CSV file: %d rows of 4 columns, %zu bytes, %s\n\n", orvo::MaxSamples, csv.size(),
+                csvPath.c_str());
+    int foreignCount = 0;
+    print("foreign: loadDataFile (open, recognise, read, new set)", measure(runs, [&] {
+              orvo::SeriesList l;
+              orvo::PlotFileHeader h;
+              orvo::LoadReport r;
+              orvo::loadDataFile(csvPath, l, h, r);
+              foreignCount = l.dataSetCount() > 0 ? l.dataSet(0).samples.count : 0;
+          }));
+    print("foreign: loadDataText (recognise, read, new set)", measure(runs, [&] {
+              orvo::SeriesList l;
+              orvo::PlotFileHeader h;
+              orvo::loadDataText(csv, l, h);
+          }));
+    const orvo::CsvLayout layout = orvo::recogniseCsv(csv);
+    print("foreign: recogniseCsv (the layout from the start)",
+          measure(runs, [&] { (void)orvo::recogniseCsv(csv); }));
+    print("foreign: readCsv (the rows by the guess)", measure(runs, [&] {
+              orvo::SeriesList l;
+              orvo::LoadReport r;
+              orvo::LineReader in(csv);
+              orvo::readCsv(in, layout, layout.guess, l, r);
+          }));
+    int strtodCount = 0;
+    print("foreign: fgets + strtod loop", measure(runs, [&] { strtodCount = strtodLoad(csvPath, t, a); }));
+    if (foreignCount != orvo::MaxSamples || strtodCount != orvo::MaxSamples)
+        std::fprintf(stderr, "unexpected foreign sample counts %d and %d\n", foreignCount, strtodCount);
+
+    if (!keep) {
+        std::remove(path.c_str());
+        std::remove(plainPath.c_str());
+        std::remove(csvPath.c_str());
+    }
     return 0;
 }

@@ -20,28 +20,69 @@ void CsvRecordReader::endField() {
     m_text.resize(end);
     m_bounds.push_back(m_fieldStart);
     m_bounds.push_back(end);
-    m_quoted.push_back(m_fieldQuoted ? 1 : 0);
+    m_fields.push_back({std::string_view(), m_fieldQuoted});
     m_fieldStart = m_keep = m_text.size();
     m_inField = m_fieldQuoted = false;
 }
 
 bool CsvRecordReader::next() {
-    m_text.clear();
-    m_bounds.clear();
-    m_quoted.clear();
-    m_fieldStart = m_keep = 0;
-    m_inField = m_fieldQuoted = false;
+    m_fields.clear();
     m_broken = false;
     m_lines = 0;
     m_start = m_in.tell();
+    std::string_view line;
+    if (!m_in.readLine(line)) return false;
+    m_lines = 1;
+    m_firstLine = line;
+    if (!splitPlain(line)) readQuoted(line);
+    return true;
+}
+
+bool CsvRecordReader::splitPlain(std::string_view line) {
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    const char sep = m_separator;
+    if (sep == BlankSeparator) {
+        // Fields are the runs of other characters; an empty line has none.
+        for (;;) {
+            while (p < end && isBlank(*p))
+                ++p;
+            if (p == end) return true;
+            if (*p == '"') return false;
+            const char* const begin = p;
+            while (p < end && !isBlank(*p))
+                ++p;
+            m_fields.push_back({std::string_view(begin, static_cast<std::size_t>(p - begin)), false});
+        }
+    }
+    for (;;) {
+        // Blanks before and after a field's text are not part of it (a tab is when it separates).
+        while (p < end && *p != sep && isBlank(*p))
+            ++p;
+        if (p < end && *p == '"') return false;
+        const char* const begin = p;
+        while (p < end && *p != sep)
+            ++p;
+        const char* last = p;
+        while (last > begin && isBlank(last[-1]))
+            --last;
+        m_fields.push_back({std::string_view(begin, static_cast<std::size_t>(last - begin)), false});
+        if (p == end) return true;
+        ++p;
+    }
+}
+
+void CsvRecordReader::readQuoted(std::string_view line) {
+    m_fields.clear();
+    m_text.clear();
+    m_bounds.clear();
+    m_fieldStart = m_keep = 0;
+    m_inField = m_fieldQuoted = false;
     const bool blanks = m_separator == BlankSeparator;
     State state = State::FieldStart;
-    std::string_view line;
-    while (m_in.readLine(line)) {
-        if (m_lines == 0) m_firstLine.assign(line);
-        ++m_lines;
-        if (state == State::Quoted) m_text += '\n'; // the line break inside the quotes
-        for (const char c : line) {
+    for (;;) {
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const char c = line[i];
             switch (state) {
             case State::FieldStart:
                 if (isBlank(c) && (blanks || c != m_separator)) break;
@@ -59,20 +100,28 @@ bool CsvRecordReader::next() {
                 }
                 break;
             case State::Unquoted:
-            case State::AfterQuote: // text after a closing quote is kept as part of the field
-                if (c == m_separator || (blanks && isBlank(c))) {
+            case State::AfterQuote: { // text after a closing quote is kept as part of the field
+                // The text up to the separator, or the line's end, as it stands.
+                std::size_t to = i;
+                while (to < line.size() && line[to] != m_separator && !(blanks && isBlank(line[to])))
+                    ++to;
+                m_text.append(line.data() + i, to - i);
+                i = to;
+                if (to < line.size()) {
                     endField();
                     state = State::FieldStart;
-                } else {
-                    m_text += c;
                 }
                 break;
-            case State::Quoted:
-                if (c == '"')
-                    state = State::QuoteSeen;
-                else
-                    m_text += c;
+            }
+            case State::Quoted: {
+                // The quoted text up to the next quote, or the line's end, as it stands.
+                const std::size_t quote = line.find('"', i);
+                const std::size_t to = quote == std::string_view::npos ? line.size() : quote;
+                m_text.append(line.data() + i, to - i);
+                i = to;
+                if (quote != std::string_view::npos) state = State::QuoteSeen;
                 break;
+            }
             case State::QuoteSeen:
                 if (c == '"') {
                     m_text += '"';
@@ -90,21 +139,32 @@ bool CsvRecordReader::next() {
                 break;
             }
         }
-        if (state == State::Quoted) {
-            // The field goes on on the next line, unless it has run past every sensible length.
-            if (m_text.size() - m_fieldStart <= m_maxBytes) continue;
+        if (state == State::Quoted && m_text.size() - m_fieldStart <= m_maxBytes) {
+            // The field goes on on the next line; the first line is kept past the reader's next line.
+            if (m_lines == 1) {
+                m_firstLineCopy.assign(m_firstLine);
+                m_firstLine = m_firstLineCopy;
+            }
+            if (m_in.readLine(line)) {
+                ++m_lines;
+                m_text += '\n'; // the line break inside the quotes
+                continue;
+            }
+            // The text ended inside quotes.
             m_broken = true;
+            endField();
+            break;
         }
+        // A quoted field that has run past every sensible length ends the record.
+        if (state == State::Quoted) m_broken = true;
         if (state == State::QuoteSeen) m_keep = m_text.size();
         // The last field; with blanks as separator only when it has text.
         if (m_inField || !blanks) endField();
-        return true;
+        break;
     }
-    if (m_lines == 0) return false;
-    // The text ended inside quotes.
-    m_broken = true;
-    endField();
-    return true;
+    for (std::size_t i = 0; i < m_fields.size(); ++i)
+        m_fields[i].text =
+            std::string_view(m_text).substr(m_bounds[2 * i], m_bounds[2 * i + 1] - m_bounds[2 * i]);
 }
 
 std::vector<std::string> splitFields(std::string_view line, char separator) {

@@ -4,8 +4,10 @@
 // spreadsheets read them: a separator other than a comma (semicolon, tab, bar, or runs of blanks),
 // a quote inside an unquoted field taken as it stands, and text after a closing quote kept.
 //
-// The records are read from a LineReader one at a time into buffers that are reused, so reading
-// a file costs no allocation per row and never more memory than its longest record.
+// The records are read from a LineReader one at a time: a row on which no field opens with a quote
+// is split where the reader holds it, the fields of any other gathered into a buffer that is
+// reused, so reading a file costs no allocation per row and never more memory than its longest
+// record.
 #pragma once
 
 #include <cstddef>
@@ -32,13 +34,12 @@ class CsvRecordReader {
     // Reads the next record; false at the end of the text. An empty line is a record of one empty
     // field (of none with the blank separator).
     bool next();
-    std::size_t size() const { return m_bounds.size() / 2; }
-    std::string_view field(std::size_t i) const {
-        return std::string_view(m_text).substr(m_bounds[2 * i], m_bounds[2 * i + 1] - m_bounds[2 * i]);
-    }
+    std::size_t size() const { return m_fields.size(); }
+    // Field i; like firstLine(), valid until the next call of next().
+    std::string_view field(std::size_t i) const { return m_fields[i].text; }
     // Whether field i was written in quotes (a quoted number is still a number, but a quoted
     // field never starts a comment).
-    bool quoted(std::size_t i) const { return m_quoted[i] != 0; }
+    bool quoted(std::size_t i) const { return m_fields[i].quoted; }
     // The stream position of the record's first line.
     std::size_t start() const { return m_start; }
     // The lines the record took (more than one when a quoted field holds line breaks).
@@ -48,15 +49,27 @@ class CsvRecordReader {
     std::string_view firstLine() const { return m_firstLine; }
 
   private:
+    struct Field {
+        std::string_view text;
+        bool quoted;
+    };
+    // A line on which no field opens with a quote is split where it lies, nothing copied: the
+    // fields of nearly every row. False when a field opens with a quote.
+    bool splitPlain(std::string_view line);
+    // The record that starts on line, quotes and all, its fields' contents gathered in m_text.
+    void readQuoted(std::string_view line);
     void endField();
 
     LineReader& m_in;
     char m_separator;
     std::size_t m_maxBytes;
-    std::string m_text;                // the fields' contents, one after the other
-    std::vector<std::size_t> m_bounds; // begin and end of each field in m_text
-    std::vector<char> m_quoted;
-    std::string m_firstLine;
+    std::vector<Field> m_fields;
+    std::string_view m_firstLine;
+    // The record being read with quotes: its fields' contents one after the other, the begin and
+    // end of each field in m_text, and its first line once a line after it is read.
+    std::string m_text;
+    std::vector<std::size_t> m_bounds;
+    std::string m_firstLineCopy;
     std::size_t m_fieldStart = 0;
     std::size_t m_keep = 0; // m_text up to here survives trimming (the end of quoted text)
     bool m_inField = false;

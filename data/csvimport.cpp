@@ -40,6 +40,36 @@ std::string lower(std::string_view s) {
     return t;
 }
 
+// A number written as most instruments write theirs, "-812.25": a sign, at most 15 digits with a
+// decimal point among them and no exponent. Its value is exact, as from_chars gives it (the digits
+// as an integer, divided once by a power of ten that is itself exact). Returns where the number
+// ends, or nullptr for anything else (from_chars reads that).
+const char* readPlainDecimal(const char* p, const char* end, double& value) {
+    static constexpr double powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    std::uint64_t digits = 0;
+    int count = 0;
+    int decimals = -1; // digits after the point; -1 before it
+    for (; p < end; ++p) {
+        const char c = *p;
+        if (isDigit(c)) {
+            if (++count > 15) return nullptr;
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            if (decimals >= 0) ++decimals;
+        } else if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            break;
+        }
+    }
+    if (count == 0 || (p < end && (*p == 'e' || *p == 'E'))) return nullptr;
+    const double v = static_cast<double>(digits) / powers[decimals > 0 ? decimals : 0];
+    value = negative ? -v : v;
+    return p;
+}
+
 // A number at the start of a field, as the C locale writes it; a decimal comma is taken when the
 // file does not separate with commas. Trailing letters or a "'" (a unit: "33ft", "76.7F") are
 // allowed; anything else after the number, or a number that is not finite, is not a number.
@@ -55,9 +85,13 @@ bool parseNumber(std::string_view field, char sep, double& value) {
         field = std::string_view(copy, field.size());
     }
     const char* end = field.data() + field.size();
-    const auto r = std::from_chars(field.data(), end, value, std::chars_format::general);
-    if (r.ec != std::errc{} || !std::isfinite(value)) return false;
-    for (const char* p = r.ptr; p < end; ++p)
+    const char* p = readPlainDecimal(field.data(), end, value);
+    if (!p) {
+        const auto r = std::from_chars(field.data(), end, value, std::chars_format::general);
+        if (r.ec != std::errc{} || !std::isfinite(value)) return false;
+        p = r.ptr;
+    }
+    for (; p < end; ++p)
         if (!isLetter(*p) && *p != '\'' && !isBlank(*p)) return false;
     return true;
 }
@@ -430,40 +464,48 @@ bool ownSampleLines(std::string_view text) {
     return found;
 }
 
-struct HeadLine {
-    int index;
-    std::string_view text;
+// The lines of the recognised start, split only as far as they are looked at (most files are told
+// by their first few dozen lines).
+class HeadLines {
+  public:
+    explicit HeadLines(std::string_view head) : m_in(head) {}
+    // Whether the start has a line i.
+    bool has(std::size_t i) {
+        std::string_view line;
+        while (m_lines.size() <= i && m_in.readLine(line))
+            m_lines.push_back(line);
+        return i < m_lines.size();
+    }
+    std::string_view operator[](std::size_t i) const { return m_lines[i]; }
+
+  private:
+    LineReader m_in;
+    std::vector<std::string_view> m_lines;
 };
 
 // The recognised start of a file: its lines, joined by line feeds.
 CsvLayout analyse(std::string_view head, bool wholeFile) {
     CsvLayout layout;
     layout.wholeFile = wholeFile;
-    std::vector<HeadLine> lines;
-    {
-        LineReader in(head);
-        std::string_view line;
-        while (in.readLine(line))
-            lines.push_back({static_cast<int>(lines.size()), line});
-    }
+    HeadLines lines(head);
     // A file that ends inside the recognised start may lose its last, cut line: a start cut at
     // the window ends with a whole line (the reader joins whole lines), so nothing is lost.
-    if (lines.empty()) return layout;
-    const std::string_view first = lines[0].text;
+    if (!lines.has(0)) return layout;
+    const std::string_view first = lines[0];
     if (startsPlotFile(first)) {
         layout.kind = FileKind::OrvoPlot;
         return layout;
     }
     // A data set file: seven '#' lines, the seventh the limits line.
     const bool commentFirst = !first.empty() && first[0] == '#';
-    if (commentFirst && lines.size() >= 7) {
+    if (commentFirst && lines.has(6)) {
         bool allComments = true;
         for (int i = 0; i < 7; ++i)
-            allComments = allComments && !lines[static_cast<std::size_t>(i)].text.empty() &&
-                          lines[static_cast<std::size_t>(i)].text[0] == '#';
+            allComments = allComments && !lines[static_cast<std::size_t>(i)].empty() &&
+                          lines[static_cast<std::size_t>(i)][0] == '#';
         double v[4] = {};
         if (allComments &&
-            scanLine(lines[6].text.substr(1), "%lf,%lf,%lf,%lf", {&v[0], &v[1], &v[2], &v[3]}) == 4) {
+            scanLine(lines[6].substr(1), "%lf,%lf,%lf,%lf", {&v[0], &v[1], &v[2], &v[3]}) == 4) {
             layout.kind = FileKind::OrvoDataSet;
             return layout;
         }
@@ -471,35 +513,36 @@ CsvLayout analyse(std::string_view head, bool wholeFile) {
 
     // The first row of data: a data row followed by one of the same separator and number of
     // fields (a lone line of numbers in a header block, "3 flights recorded", does not start them).
-    std::size_t dataStart = lines.size();
-    for (std::size_t i = 0; i < lines.size() && dataStart == lines.size(); ++i) {
-        if (!isDataRow(lines[i].text)) continue;
-        const std::string_view row = withoutCommentMarks(lines[i].text);
+    constexpr std::size_t none = std::string_view::npos;
+    std::size_t dataStart = none;
+    for (std::size_t i = 0; lines.has(i) && dataStart == none; ++i) {
+        if (!isDataRow(lines[i])) continue;
+        const std::string_view row = withoutCommentMarks(lines[i]);
         const char sep = separatorOf(row);
         bool alike = true;
-        for (std::size_t j = i + 1; j < lines.size(); ++j) {
-            const std::string_view t = trim(lines[j].text);
+        for (std::size_t j = i + 1; lines.has(j); ++j) {
+            const std::string_view t = trim(lines[j]);
             if (t.empty() || t.front() == '#') continue;
             alike = isDataRow(t) && separatorOf(t) == sep && countFields(t, sep) == countFields(row, sep);
             break;
         }
         if (alike) dataStart = i;
     }
-    if (dataStart == lines.size()) return layout; // no rows: the loader says "no data"
-    const std::string_view row = withoutCommentMarks(lines[dataStart].text);
+    if (dataStart == none) return layout; // no rows: the loader says "no data"
+    const std::string_view row = withoutCommentMarks(lines[dataStart]);
     layout.separator = separatorOf(row);
     layout.rowFields = static_cast<int>(countFields(row, layout.separator));
 
     std::vector<std::string_view> preamble;
     for (std::size_t i = 0; i < dataStart; ++i)
-        if (!trim(lines[i].text).empty()) preamble.push_back(lines[i].text);
+        if (!trim(lines[i]).empty()) preamble.push_back(lines[i]);
 
     // The header: the nearest line above the rows that names a time and an altitude column.
     std::vector<std::string> header;
     int headerIndex = -1;
     std::vector<CsvColumn> columns;
     for (std::size_t k = dataStart; k-- > 0;) {
-        const std::string_view text = lines[k].text;
+        const std::string_view text = lines[k];
         if (trim(text).empty() || isDataRow(text)) continue;
         std::string_view key, value;
         const bool keyValue = isKeyValue(withoutCommentMarks(text), &key, &value);
@@ -558,15 +601,15 @@ CsvLayout analyse(std::string_view head, bool wholeFile) {
         headerIndex = -1;
     }
     layout.header = headerIndex >= 0
-                        ? std::string(withoutCommentMarks(lines[static_cast<std::size_t>(headerIndex)].text))
+                        ? std::string(withoutCommentMarks(lines[static_cast<std::size_t>(headerIndex)]))
                         : std::string();
     layout.rowsFrom = headerIndex >= 0 ? headerIndex + 1 : static_cast<int>(dataStart);
     // Lines that look like rows but are not read: above the header those of the rows' own shape,
     // without a header any above the rows.
     const std::size_t above = headerIndex >= 0 ? static_cast<std::size_t>(headerIndex) : dataStart;
     for (std::size_t i = 0; i < above; ++i) {
-        const std::string_view t = withoutCommentMarks(lines[i].text);
-        if (!isCommentStart(lines[i].text) && isDataRow(t) &&
+        const std::string_view t = withoutCommentMarks(lines[i]);
+        if (!isCommentStart(lines[i]) && isDataRow(t) &&
             (headerIndex < 0 || (separatorOf(t) == layout.separator &&
                                  static_cast<int>(countFields(t, layout.separator)) == layout.rowFields)))
             ++layout.rowsBeforeHeader;
@@ -801,6 +844,7 @@ CsvLayout recogniseCsv(LineReader& in) {
     // The start: the first MiB of whole lines, and at least the first 64 lines however long
     // (a header of a million columns is still a header), up to four long lines' worth.
     std::string head;
+    head.reserve(RecogniseBytes + 4096); // whole lines past the MiB, most often without moving it
     std::string_view line;
     int lines = 0;
     bool whole = false;
@@ -925,7 +969,11 @@ bool readCsv(LineReader& in, const CsvLayout& layout, const CsvMapping& m, Serie
     const std::size_t need = std::max(timeField, altitudeField);
     const auto fields = static_cast<std::size_t>(std::max(layout.rowFields, 1));
 
+    // Room for every sample a set may hold, taken from memory only as rows fill it, so the columns
+    // never move as they grow.
     std::vector<double> times, altitudes;
+    times.reserve(MaxSamples);
+    altitudes.reserve(MaxSamples);
     int unreadable = 0, otherShape = 0, absurd = 0, notAfter = 0, dropped = 0, broken = 0;
     bool moreSections = false;
     bool first = true;

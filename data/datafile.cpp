@@ -98,23 +98,22 @@ bool validColourOrStyle(int v, int maxStyle) {
 
 bool LineReader::more() {
     if (!m_file || m_end) return false;
-    // Nothing before the current line is looked at again (seek goes back one line at most).
-    const std::size_t keep = m_pos - m_base;
-    m_buffer.erase(0, std::min(keep, m_buffer.size()));
+    // Nothing before the current line is looked at again (seek goes back one line at most). The
+    // buffer keeps its size from chunk to chunk, so it is filled with zeros only when it grows.
+    const std::size_t drop = std::min(m_pos - m_base, m_text.size());
+    const std::size_t had = m_text.size() - drop;
+    if (drop > 0 && had > 0) std::memmove(m_buffer.data(), m_buffer.data() + drop, had);
     m_base = m_pos;
-    const std::size_t had = m_buffer.size();
-    m_buffer.resize(had + m_chunk);
+    if (m_buffer.size() < had + m_chunk) m_buffer.resize(had + m_chunk);
     const std::ptrdiff_t got = m_file->readAt(m_buffer.data() + had, m_chunk, m_offset);
     if (got <= 0) {
         if (got < 0) m_readError = m_file->error();
         m_end = true;
-        m_buffer.resize(had);
-        m_text = m_buffer;
+        m_text = std::string_view(m_buffer.data(), had);
         return false;
     }
     m_offset += got;
-    m_buffer.resize(had + static_cast<std::size_t>(got));
-    m_text = m_buffer;
+    m_text = std::string_view(m_buffer.data(), had + static_cast<std::size_t>(got));
     return true;
 }
 

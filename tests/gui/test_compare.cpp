@@ -212,3 +212,28 @@ TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {
     QTest::keyClick(large, Qt::Key_Right, Qt::ControlModifier);
     EXPECT_NEAR(windows->state.plot.settings.timeMax - windows->state.plot.settings.timeMin, span / 2, 1e-9);
 }
+
+TEST_F(CompareTest, APlotCoveredByTheFullScreenPlotIsRenderedOnlyWhenItComesBackIntoSight) {
+    main->openDataFiles({metres});
+    main->showLargePlot();
+    LargePlotWindow* large = main->largePlot();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(large));
+    large->showFullScreen();
+    large->activateWindow();
+    QApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(large));
+    auto* page = control<PlotBoxWidget>(main, "PlotBox");
+    const int pageRenders = page->renderCount(), largeRenders = large->plotBox()->renderCount();
+    for (int i = 0; i < 10; ++i) {
+        QTest::keyClick(large, Qt::Key_Right, Qt::ShiftModifier);
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(large->plotBox()->renderCount(), largeRenders + 10);
+    EXPECT_EQ(page->renderCount(), pageRenders);
+
+    // Out of sight, then in sight: the page's plot shows the view as it is now, rendered once.
+    large->close();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(page->renderCount(), pageRenders + 1);
+}

@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "app/appwindows.h"
+#include "app/configurationpage.h"
 #include "app/configwidgets.h"
 #include "app/moduletransactions.h"
 #include "app/tmainform.h"
@@ -280,7 +281,7 @@ TEST_F(ConfigureTest, readFillsEveryControlFromTheEmulatedModule) {
     connectSimulator();
     form->infoLine(QStringLiteral("kept"));
 
-    EXPECT_TRUE(form->ReadConfiguration());
+    EXPECT_TRUE(form->configurationPage()->ReadConfiguration());
     EXPECT_EQ(form->state().config, c);
     EXPECT_EQ(infoLines(), QStringList({"kept", "Reading Configuration...", "Configuration loaded."}));
     EXPECT_TRUE(prompts.messages.empty());
@@ -320,7 +321,7 @@ TEST_F(ConfigureTest, moduleThatNeverAnswersLeavesBlockAndControlsAlone) {
     link().simulator().faults().ignoreCommands = "r";
     const std::uint32_t t0 = clock.tickCount();
 
-    EXPECT_FALSE(form->ReadConfiguration());
+    EXPECT_FALSE(form->configurationPage()->ReadConfiguration());
     EXPECT_GE(clock.tickCount() - t0, 5000u);
     EXPECT_LT(clock.tickCount() - t0, 5200u);
     EXPECT_EQ(infoLines(), QStringList({"Reading Configuration...", "No reponse from device.",
@@ -344,7 +345,7 @@ TEST_F(ConfigureTest, readDiscardsStaleInputBeforeAsking) {
     line.reply = c.toWire();
     connectRecorder();
     line.toHost = "junk"; // left over from an earlier exchange
-    EXPECT_TRUE(form->ReadConfiguration());
+    EXPECT_TRUE(form->configurationPage()->ReadConfiguration());
     EXPECT_EQ(form->state().config, c);
     EXPECT_EQ(line.sent(), "rrr"); // a block that may be written back is read until three agree
 }
@@ -428,11 +429,11 @@ TEST_F(ConfigureTest, numbersAFieldCannotHoldAreRefusedAndNothingIsSent) {
 
 TEST_F(ConfigureTest, writeReachesTheEmulatedModuleAndReadsBackTheSame) {
     connectSimulator();
-    ASSERT_TRUE(form->ReadConfiguration());
+    ASSERT_TRUE(form->configurationPage()->ReadConfiguration());
     type("AltStepEdit", "-250");
     form->findChild<QCheckBox*>("TrigChk")->setChecked(true);
     click("MinSpin", true);
-    form->WriteConfiguration();
+    form->configurationPage()->WriteConfiguration();
     const ConfigBlock& m = link().simulator().config();
     EXPECT_EQ(m.AltStep, -250);
     EXPECT_EQ(m.Triggered, 1);
@@ -448,9 +449,9 @@ TEST_F(ConfigureTest, intervalAboveAnHourIsShownAsAnHourAndWrittenAsOne) {
     c.IntervalTicks = 50000; // 5000 s
     line.reply = c.toWire();
     connectRecorder();
-    ASSERT_TRUE(form->ReadConfiguration());
+    ASSERT_TRUE(form->configurationPage()->ReadConfiguration());
     EXPECT_EQ(interval(), "1:00:00.000");
-    form->WriteConfiguration();
+    form->configurationPage()->WriteConfiguration();
     const std::string& wire = line.writes.back().second;
     EXPECT_EQ(ConfigBlock::fromWire(reinterpret_cast<const std::uint8_t*>(wire.data())).IntervalTicks, 36000);
 }
@@ -462,10 +463,10 @@ TEST_F(ConfigureTest, shortIntervalUnitCapsAtTheLargestTickCountInsteadOfWrappin
     c.IntervalTicks = 60000; // 50 min
     line.reply = c.toWire();
     connectRecorder();
-    ASSERT_TRUE(form->ReadConfiguration());
+    ASSERT_TRUE(form->configurationPage()->ReadConfiguration());
     click("HourSpin", true); // one hour would be 72000 ticks
     EXPECT_EQ(interval(), "0:54:36.750");
-    form->WriteConfiguration();
+    form->configurationPage()->WriteConfiguration();
     const std::string& wire = line.writes.back().second;
     EXPECT_EQ(ConfigBlock::fromWire(reinterpret_cast<const std::uint8_t*>(wire.data())).IntervalTicks, 65535);
 }
@@ -477,14 +478,14 @@ TEST_F(ConfigureTest, intervalUnitOfZeroNeitherDividesNorStepsByZero) {
     c.IntervalTicks = 77;
     line.reply = c.toWire();
     connectRecorder();
-    ASSERT_TRUE(form->ReadConfiguration());
+    ASSERT_TRUE(form->configurationPage()->ReadConfiguration());
     EXPECT_EQ(interval(), "0:00:00.001");
     click("mSecSpin", true);
     EXPECT_EQ(interval(), "0:00:00.002");
     click("mSecSpin", false);
     click("mSecSpin", false);
     EXPECT_EQ(interval(), "0:00:00.001");
-    form->WriteConfiguration();
+    form->configurationPage()->WriteConfiguration();
     const std::string& wire = line.writes.back().second;
     const ConfigBlock sent = ConfigBlock::fromWire(reinterpret_cast<const std::uint8_t*>(wire.data()));
     EXPECT_EQ(sent.IntervalTicks, 77); // the module keeps its own tick count
@@ -515,7 +516,7 @@ TEST_F(ConfigureTest, resetAnsweredYesRestoresTheModuleDefaultsAndReadsThem) {
     connectSimulator();
     prompts.answers.push_back(QMessageBox::Yes);
     const std::uint32_t t0 = clock.tickCount();
-    form->ResetConfigDefaults();
+    form->configurationPage()->ResetConfigDefaults();
     EXPECT_GE(clock.tickCount() - t0, 200u);
     EXPECT_EQ(link().simulator().commandLog().substr(link().simulator().commandLog().size() - 4), "*rrr");
     EXPECT_EQ(form->state().config, link().simulator().defaultConfig());
@@ -527,7 +528,7 @@ TEST_F(ConfigureTest, resetAnsweredYesRestoresTheModuleDefaultsAndReadsThem) {
 TEST_F(ConfigureTest, resetWaitsBeforeReading) {
     connectRecorder();
     prompts.answers.push_back(QMessageBox::Yes);
-    form->ResetConfigDefaults();
+    form->configurationPage()->ResetConfigDefaults();
     ASSERT_GE(line.writes.size(), 3u);
     EXPECT_EQ(line.writes[0].second, "*");
     EXPECT_EQ(line.writes[1].second, "r");
@@ -633,10 +634,10 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
     connectSimulator();
     ModuleTransactions* guard = form->transactions();
     ASSERT_TRUE(guard);
-    const std::pair<const char*, void (TMainForm::*)()> handlers[] = {
-        {"ReadCfgBtn", &TMainForm::ReadCfgBtnClick},
-        {"WriteCfgBtn", &TMainForm::WriteCfgBtnClick},
-        {"BitBtn1", &TMainForm::BitBtn1Click}};
+    const std::pair<const char*, void (ConfigurationPage::*)()> handlers[] = {
+        {"ReadCfgBtn", &ConfigurationPage::ReadCfgBtnClick},
+        {"WriteCfgBtn", &ConfigurationPage::WriteCfgBtnClick},
+        {"BitBtn1", &ConfigurationPage::BitBtn1Click}};
     auto* readCfgBtn = control<QPushButton>(form, "ReadCfgBtn");
     {
         auto other = guard->begin();
@@ -646,7 +647,7 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
         form->infoLine(QStringLiteral("busy"));
         for (const auto& [name, handler] : handlers) {
             SCOPED_TRACE(name);
-            (form->*handler)();
+            (form->configurationPage()->*handler)();
             EXPECT_EQ(link().simulator().commandLog(), log);
             EXPECT_EQ(infoLines(), QStringList({"busy"}));
             EXPECT_TRUE(prompts.messages.empty()); // no reset question either
@@ -681,11 +682,11 @@ TEST_F(ConfigureTest, blockButtonsTakeTheTransactionGuard) {
 
 TEST_F(ConfigureTest, garbledBlockIsNotTakenAndNothingIsWrittenUntilACleanRead) {
     connectSimulator();
-    ASSERT_TRUE(form->ReadConfiguration());
+    ASSERT_TRUE(form->configurationPage()->ReadConfiguration());
     const ConfigBlock good = form->state().config;
     orvo::sim::Module& m = link().simulator();
     m.faults().garbageBytes = 64; // noise before the block shifts every field
-    EXPECT_FALSE(form->ReadConfiguration());
+    EXPECT_FALSE(form->configurationPage()->ReadConfiguration());
     EXPECT_EQ(form->state().config, good);
     EXPECT_TRUE(
         infoLines().last().startsWith("The configuration read is doubtful (no 3 of 8 reads agreed; more "
@@ -698,14 +699,14 @@ TEST_F(ConfigureTest, garbledBlockIsNotTakenAndNothingIsWrittenUntilACleanRead) 
     clock.advance(100);
     const std::string log = m.commandLog();
     type("AltStepEdit", "-250");
-    form->WriteConfiguration();
+    form->configurationPage()->WriteConfiguration();
     EXPECT_EQ(m.commandLog(), log); // no 'c' went out
     EXPECT_EQ(infoLines().last(),
               "The last configuration read was doubtful: nothing was written. Read Config first.");
 
-    ASSERT_TRUE(form->ReadConfiguration());
+    ASSERT_TRUE(form->configurationPage()->ReadConfiguration());
     type("AltStepEdit", "-250");
-    form->WriteConfiguration();
+    form->configurationPage()->WriteConfiguration();
     EXPECT_EQ(m.config().AltStep, -250);
     EXPECT_EQ(infoLines().last(), "Configuration sent to the module.");
 }
@@ -718,17 +719,17 @@ TEST_F(ConfigureTest, onOffBytesAboveOneReadAsCheckedAndGoBackAsTheyCameUnlessEd
     held.Triggered = 2;
     held.RevTrig = 0xFF;
     m.setConfig(held);
-    ASSERT_TRUE(form->ReadConfiguration());
+    ASSERT_TRUE(form->configurationPage()->ReadConfiguration());
     for (const char* box : {"BlankChk", "TrigChk", "RevTrigChk"})
         EXPECT_TRUE(control<QCheckBox>(form, box)->isChecked()) << box;
     // Unedited, every byte goes back as it came; an edited one as 0 or 1.
     type("AltStepEdit", "-250");
-    form->WriteConfiguration();
+    form->configurationPage()->WriteConfiguration();
     EXPECT_EQ(m.config().BlankDisplay, 0xFF);
     EXPECT_EQ(m.config().Triggered, 2);
     EXPECT_EQ(m.config().AltStep, -250);
     control<QCheckBox>(form, "RevTrigChk")->setChecked(false);
-    form->WriteConfiguration();
+    form->configurationPage()->WriteConfiguration();
     EXPECT_EQ(m.config().RevTrig, 0);
     EXPECT_EQ(m.config().Triggered, 2);
 }

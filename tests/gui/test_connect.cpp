@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include "app/appwindows.h"
+#include "app/connectdownloadpage.h"
 #include "app/moduletransactions.h"
 #include "app/tmainform.h"
 #include "controls.h"
@@ -447,9 +448,9 @@ TEST_F(ConnectTest, DuringADownloadNothingElseStartsAndCloseWaitsForTheEnd) {
                       !control<QPushButton>(&f, "EraseDataBtn")->isEnabled();
         progressShown = control<QProgressBar>(&f, "ProgressBar1")->isVisible();
         timerHeld = !logTimer->isActive();
-        f.DLDataBtnClick();
-        f.ConnectBtnClick();
-        f.SpeedBoxChange(1);
+        f.connectPage()->DLDataBtnClick();
+        f.connectPage()->ConnectBtnClick();
+        f.connectPage()->SpeedBoxChange(1);
         EXPECT_TRUE(link().CommIsOpen());
         setsDuring = series().dataSetCount();
         f.close();

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include "app/appwindows.h"
+#include "app/configurationpage.h"
 #include "app/moduletransactions.h"
 #include "app/tmainform.h"
 #include "controls.h"
@@ -115,14 +116,14 @@ TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
         EXPECT_EQ(progress->maximum(), orvo::FirmwareSize - 1);
         // A second click does nothing; a close request waits for the end of the run.
         const std::size_t asked = prompts.messages.size();
-        form->UpdateBtnClick();
+        form->configurationPage()->UpdateBtnClick();
         EXPECT_EQ(prompts.messages.size(), asked);
         form->close();
         EXPECT_TRUE(form->transactions()->closePending());
     });
     form->show(); // fills the port list; the test's port is chosen after
     control<QComboBox>(form, "CommPortBox")->setEditText(QString::fromLatin1(orvo::SimulatorPortName));
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
 
     EXPECT_TRUE(looked);
     EXPECT_EQ(link().simulator().codeImage(), image);
@@ -152,10 +153,10 @@ TEST_F(FirmwareGuiTest, updateProgramsTheModuleWithEveryModuleControlHeld) {
 TEST_F(FirmwareGuiTest, cancellingTheWarningOrTheFileDialogChangesNothing) {
     connectSimulator();
     prompts.answers = {QMessageBox::Cancel};
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
     EXPECT_TRUE(prompts.fileTitles.isEmpty());
     prompts.answers = {QMessageBox::Ok}; // then no file chosen
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
     EXPECT_EQ(prompts.fileTitles.size(), 1);
     EXPECT_TRUE(form->state().connected);
     EXPECT_TRUE(link().CommIsOpen());
@@ -170,7 +171,7 @@ TEST_F(FirmwareGuiTest, doubtfulFilesAreRefusedBeforeAnythingIsSent) {
     // Wrong checksums: a Yes/No question; No sends nothing.
     prompts.answers = {QMessageBox::Ok, QMessageBox::No};
     prompts.fileNames = {hexFile(hexkit::record(0, 0, {1, 2}, 1) + "\n" + hexkit::record(0, 2, {3}) + "\n")};
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[1].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_TRUE(prompts.messages[1].text.startsWith("1 record(s) of this firmware file have a wrong checksum "
@@ -180,14 +181,14 @@ TEST_F(FirmwareGuiTest, doubtfulFilesAreRefusedBeforeAnythingIsSent) {
     // No data at all: asked too, and No sends nothing.
     prompts.answers = {QMessageBox::Ok, QMessageBox::No};
     prompts.fileNames = {hexFile(":00000001FF\n")};
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
     ASSERT_EQ(prompts.messages.size(), 4u);
     EXPECT_TRUE(prompts.messages[3].text.contains("would erase the module's firmware and program nothing"));
 
     // Beyond the code space: the error box and the log line.
     prompts.answers = {QMessageBox::Ok};
     prompts.fileNames = {hexFile(hexkit::record(0, 0x1DC0, {1}) + "\n")};
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
     ASSERT_EQ(prompts.messages.size(), 6u);
     EXPECT_EQ(prompts.messages[5].caption, "Error");
     EXPECT_EQ(prompts.messages[5].text, "Hex file exceeds code space");
@@ -196,7 +197,7 @@ TEST_F(FirmwareGuiTest, doubtfulFilesAreRefusedBeforeAnythingIsSent) {
     // A damaged line: an error box naming it.
     prompts.answers = {QMessageBox::Ok};
     prompts.fileNames = {hexFile(hexkit::record(0, 0, {1}) + "\n:0300000001XY03F9\n")};
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
     ASSERT_EQ(prompts.messages.size(), 8u);
     EXPECT_EQ(prompts.messages[7].caption, "Error");
     EXPECT_TRUE(
@@ -216,7 +217,7 @@ TEST_F(FirmwareGuiTest, failedEraseTellsHowToFinishAndPartIsBlankDoes) {
     const QString path = hexFile(hexkit::hexText(hexkit::randomImage(500, 4)));
     prompts.answers = {QMessageBox::Ok};
     prompts.fileNames = {path};
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
     QStringList lines = infoLines();
     ASSERT_GE(lines.size(), 3) << lines.join('\n').toStdString();
     EXPECT_EQ(lines[lines.size() - 3], "Error Erasing Flash");
@@ -228,7 +229,7 @@ TEST_F(FirmwareGuiTest, failedEraseTellsHowToFinishAndPartIsBlankDoes) {
     check("BlankPartChk")->setChecked(true);
     prompts.answers = {QMessageBox::Ok};
     prompts.fileNames = {path};
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
     EXPECT_EQ(infoLines().last(), "Firmware updated successfully.");
     EXPECT_EQ(m.statusByte(), 0);
 
@@ -258,7 +259,7 @@ TEST_F(FirmwareGuiTest, manualEntryKeepsPartIsBlankOffAndAsksForS2) {
     const QString path = hexFile(hexkit::hexText(hexkit::randomImage(100, 9)));
     prompts.answers = {QMessageBox::Ok, QMessageBox::Cancel};
     prompts.fileNames = {path};
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[1].icon, Prompts::Icon::NoIcon);
     EXPECT_EQ(prompts.messages[1].text, "1) Power off device\n2) Press and hold S2\n3) Power on device\n"
@@ -271,7 +272,7 @@ TEST_F(FirmwareGuiTest, manualEntryKeepsPartIsBlankOffAndAsksForS2) {
     const std::string commands = link().simulator().commandLog();
     prompts.answers = {QMessageBox::Ok, QMessageBox::Ok};
     prompts.fileNames = {path};
-    form->UpdateBtnClick();
+    form->configurationPage()->UpdateBtnClick();
     EXPECT_EQ(infoLines().last(), "Firmware updated successfully.");
     EXPECT_EQ(link().simulator().commandLog(), commands);
 }

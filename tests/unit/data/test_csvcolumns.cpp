@@ -2,8 +2,10 @@
 // which unit, or why the file is refused; units made one per plot; flights lined up at liftoff.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/csvcolumns.h"
@@ -318,5 +320,53 @@ TEST(ForeignCsv, TheFlyersChoiceOfColumnsAndUnitOverridesTheGuess) {
         EXPECT_EQ(list.dataSet(0).samples.altitude[1], c.secondAltitude);
         EXPECT_EQ(list.dataSet(0).altitudeUnit, altitudeUnitOfShortName(c.unit));
         EXPECT_EQ(r.unitAssumed, *c.unit == '\0');
+    }
+}
+
+// Numbers are read to the same double as from_chars reads them, whether short decimals or ones it
+// alone can read (many digits, an exponent), and with the same end: a unit after the number is
+// allowed, other text makes the row unreadable.
+TEST(ForeignCsv, NumbersReadToTheDoubleFromCharsGives) {
+    struct Case {
+        const char* field;
+        const char* number; // what from_chars is given; nullptr: the row is left out
+    };
+    const std::vector<Case> cases = {
+        {"-812.25", "-812.25"},
+        {"0.1", "0.1"},
+        {"123456789012345", "123456789012345"},
+        {"0.000000000000007", "0.000000000000007"},
+        {"1234567890123456.5", "1234567890123456.5"},
+        {"9007199254740993", "9007199254740993"},
+        {"5.", "5."},
+        {".5", ".5"},
+        {"-0.0", "-0.0"},
+        {"+4.5", "4.5"},
+        {"1.5e3", "1.5e3"},
+        {"2.5E-2", "2.5E-2"},
+        {"33.3ft", "33.3"},
+        {"7e", "7"},
+        {"1.2.3", nullptr},
+        {"-", nullptr},
+        {".", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        const std::string text = std::string("time,altitude (m)\n0,1\n1,") + c.field + "\n2,2\n";
+        SeriesList list;
+        PlotFileHeader header;
+        const LoadReport report = loadDataText(text, list, header);
+        ASSERT_TRUE(report.foreign);
+        const SampleBuffer& b = list.dataSet(0).samples;
+        if (!c.number) {
+            EXPECT_EQ(b.count, 2);
+            continue;
+        }
+        ASSERT_EQ(b.count, 3);
+        const std::string_view n(c.number);
+        double expected = 0.0;
+        ASSERT_EQ(std::from_chars(n.data(), n.data() + n.size(), expected).ec, std::errc{});
+        EXPECT_EQ(b.altitude[1], expected);
+        EXPECT_EQ(std::signbit(b.altitude[1]), std::signbit(expected));
     }
 }

@@ -3,10 +3,13 @@
 // quote that never closes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/csvfields.h"
+#include "data/inputfile.h"
 
 using namespace orvo;
 
@@ -109,4 +112,57 @@ TEST(CsvFields, LinesPastTheLimitAreCutAndTheNextLineIsWhole) {
     EXPECT_EQ(line.size(), 100u);
     EXPECT_FALSE(in.readLine(line));
     EXPECT_EQ(in.cutLines(), 2u);
+}
+
+// Rows split where the reader holds them and rows gathered around their quotes give the same
+// records, read from the text whole or from a file a few bytes at a time (a row's fields and first
+// line outlive the reader's next chunk only as long as they should).
+TEST(CsvFields, PlainAndQuotedRowsReadAlikeFromTextAndFromAFileInChunks) {
+    struct Record {
+        std::vector<std::string> fields;
+        std::vector<bool> quoted;
+        std::string firstLine;
+        int lines;
+        bool operator==(const Record&) const = default;
+    };
+    auto read = [](LineReader& in, char separator) {
+        CsvRecordReader rec(in, separator);
+        std::vector<Record> out;
+        while (rec.next()) {
+            Record r{{}, {}, std::string(rec.firstLine()), rec.lines()};
+            for (std::size_t i = 0; i < rec.size(); ++i) {
+                r.fields.emplace_back(rec.field(i));
+                r.quoted.push_back(rec.quoted(i));
+            }
+            out.push_back(r);
+        }
+        return out;
+    };
+    const std::string path = testing::TempDir() + "/csvfields_chunks.csv";
+    const std::vector<std::pair<std::string, char>> texts = {
+        {"0.05, 812.25 ,x\n\"0.10\",\"a,b\" , 5'3\"\r\n\"two\nlines\",z\n0.15,,\n", ','},
+        {"1;\"x;\"\"y\"\"\"\n 2 ; 3\n", ';'},
+        {"  1   2\t\"a b\"\n3 4\n\n\"open\n5 6\n", BlankSeparator},
+    };
+    for (const auto& [text, separator] : texts) {
+        SCOPED_TRACE(text);
+        LineReader whole(text);
+        const std::vector<Record> expected = read(whole, separator);
+        ASSERT_GE(expected.size(), 2u);
+        EXPECT_EQ(expected[0].firstLine, text.substr(0, text.find_first_of("\r\n")));
+        {
+            std::FILE* out = std::fopen(path.c_str(), "wb");
+            ASSERT_NE(out, nullptr);
+            std::fwrite(text.data(), 1, text.size(), out);
+            std::fclose(out);
+        }
+        for (std::size_t chunk : {1u, 3u, 7u}) {
+            SCOPED_TRACE(chunk);
+            platform::File file = openRegularFile(path);
+            ASSERT_TRUE(file.isOpen());
+            LineReader in(file, chunk);
+            EXPECT_EQ(read(in, separator), expected);
+        }
+    }
+    std::remove(path.c_str());
 }

@@ -1,28 +1,39 @@
-// The Configure page: the module's configuration block, calibration, reset and firmware.
+// The Configure page: the sampling interval, units, options, altitude triggering and servo controls
+// made from the configuration block's field table, Read / Write Config and Reset Defaults, the
+// calibration, Reset Module and the firmware update.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
-#include <cstdio>
-
+#include "app/configfieldcontrols.h"
+#include "app/configurationpage.h"
 #include "app/configwidgets.h"
+#include "app/corepath.h"
 #include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
 #include "app/tmainform.h"
+#include "config/configfields.h"
 #include "config/editnumber.h"
 #include "config/interval.h"
 #include "data/altitudeunit.h"
+#include "firmware/isp.h"
 #include "link/configexchange.h"
 #include "moduleops/moduleoperations.h"
 
@@ -73,16 +84,10 @@ void besideItem(RadioGroup* group, int item, QWidget* a, QWidget* b) {
     grid->addLayout(row, item, 1);
 }
 
-QString decimal(const char* fmt, int value) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, fmt, value);
-    return QString::fromLatin1(buf);
-}
-
 } // namespace
 
-void TMainForm::buildConfigurePage() {
-    QWidget* const page = pageBody(ConfigurePage);
+ConfigurationPage::ConfigurationPage(TMainForm* form, QWidget* page)
+    : QObject(form), m_form(form), m_state(&form->state()), m_prompts(&form->prompts()) {
     auto* columns = new QHBoxLayout(page);
     columns->setContentsMargins(4, 4, 4, 4);
     auto* leftBox = new QWidget(page);
@@ -297,25 +302,25 @@ void TMainForm::buildConfigurePage() {
     connectFirmwareHandlers();
 }
 
-void TMainForm::connectConfigureHandlers() {
-    connect(HourSpin, &SpinButton::upClicked, this, &TMainForm::HourSpinUpClick);
-    connect(HourSpin, &SpinButton::downClicked, this, &TMainForm::HourSpinDownClick);
-    connect(MinSpin, &SpinButton::upClicked, this, &TMainForm::MinSpinUpClick);
-    connect(MinSpin, &SpinButton::downClicked, this, &TMainForm::MinSpinDownClick);
-    connect(SecSpin, &SpinButton::upClicked, this, &TMainForm::SecSpinUpClick);
-    connect(SecSpin, &SpinButton::downClicked, this, &TMainForm::SecSpinDownClick);
-    connect(mSecSpin, &SpinButton::upClicked, this, &TMainForm::mSecSpinUpClick);
-    connect(mSecSpin, &SpinButton::downClicked, this, &TMainForm::mSecSpinDownClick);
-    connect(UnitsGrp, &RadioGroup::clicked, this, &TMainForm::UnitsGrpClick);
-    connect(ServoHoldBar, &QSlider::valueChanged, this, &TMainForm::ServoHoldBarChange);
-    connect(ReadCfgBtn, &QPushButton::clicked, this, &TMainForm::ReadCfgBtnClick);
-    connect(WriteCfgBtn, &QPushButton::clicked, this, &TMainForm::WriteCfgBtnClick);
-    connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
+void ConfigurationPage::connectConfigureHandlers() {
+    connect(HourSpin, &SpinButton::upClicked, this, &ConfigurationPage::HourSpinUpClick);
+    connect(HourSpin, &SpinButton::downClicked, this, &ConfigurationPage::HourSpinDownClick);
+    connect(MinSpin, &SpinButton::upClicked, this, &ConfigurationPage::MinSpinUpClick);
+    connect(MinSpin, &SpinButton::downClicked, this, &ConfigurationPage::MinSpinDownClick);
+    connect(SecSpin, &SpinButton::upClicked, this, &ConfigurationPage::SecSpinUpClick);
+    connect(SecSpin, &SpinButton::downClicked, this, &ConfigurationPage::SecSpinDownClick);
+    connect(mSecSpin, &SpinButton::upClicked, this, &ConfigurationPage::mSecSpinUpClick);
+    connect(mSecSpin, &SpinButton::downClicked, this, &ConfigurationPage::mSecSpinDownClick);
+    connect(UnitsGrp, &RadioGroup::clicked, this, &ConfigurationPage::UnitsGrpClick);
+    connect(ServoHoldBar, &QSlider::valueChanged, this, &ConfigurationPage::ServoHoldBarChange);
+    connect(ReadCfgBtn, &QPushButton::clicked, this, &ConfigurationPage::ReadCfgBtnClick);
+    connect(WriteCfgBtn, &QPushButton::clicked, this, &ConfigurationPage::WriteCfgBtnClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &ConfigurationPage::BitBtn1Click);
 }
 
 // --- settings ---
 
-void TMainForm::applyConfigureSettings(const StoredSettings& v) {
+void ConfigurationPage::applyConfigureSettings(const StoredSettings& v) {
     // Values not read keep the designed state of their controls.
     if (v.wasRead(Setting::BlankPart)) BlankPartChk->setChecked(v.BlankPart != 0);
     if (v.wasRead(Setting::RevTrig)) RevTrigChk->setChecked(v.RevTrig != 0);
@@ -331,7 +336,7 @@ void TMainForm::applyConfigureSettings(const StoredSettings& v) {
     if (v.wasRead(Setting::AutoZero)) AutoZeroGrp->setItemIndex(v.AutoZero);
 }
 
-void TMainForm::collectConfigureSettings(StoredSettings& v) const {
+void ConfigurationPage::collectConfigureSettings(StoredSettings& v) const {
     auto number = [](const QLineEdit* e) { return leadingInteger(e->text().toLatin1().constData()); };
     v.BlankPart = BlankPartChk->isChecked() ? 1 : 0;
     v.RevTrig = RevTrigChk->isChecked() ? 1 : 0;
@@ -347,7 +352,7 @@ void TMainForm::collectConfigureSettings(StoredSettings& v) const {
 
 // --- sampling interval ---
 
-void TMainForm::ShowSamplingInterval() {
+void ConfigurationPage::ShowSamplingInterval() {
     AppState& s = *m_state;
     orvo::normalizeInterval(s.interval, s.config.IntervalUnit);
     HourPanel->setText(QString::fromStdString(orvo::hoursText(s.interval)));
@@ -365,42 +370,42 @@ void spin(AppState& s, orvo::IntervalSpin which) {
 }
 } // namespace
 
-void TMainForm::HourSpinUpClick() {
+void ConfigurationPage::HourSpinUpClick() {
     spin(*m_state, orvo::IntervalSpin::HourUp);
     ShowSamplingInterval();
 }
-void TMainForm::HourSpinDownClick() {
+void ConfigurationPage::HourSpinDownClick() {
     spin(*m_state, orvo::IntervalSpin::HourDown);
     ShowSamplingInterval();
 }
-void TMainForm::MinSpinUpClick() {
+void ConfigurationPage::MinSpinUpClick() {
     spin(*m_state, orvo::IntervalSpin::MinUp);
     ShowSamplingInterval();
 }
-void TMainForm::MinSpinDownClick() {
+void ConfigurationPage::MinSpinDownClick() {
     spin(*m_state, orvo::IntervalSpin::MinDown);
     ShowSamplingInterval();
 }
-void TMainForm::SecSpinUpClick() {
+void ConfigurationPage::SecSpinUpClick() {
     spin(*m_state, orvo::IntervalSpin::SecUp);
     ShowSamplingInterval();
 }
-void TMainForm::SecSpinDownClick() {
+void ConfigurationPage::SecSpinDownClick() {
     spin(*m_state, orvo::IntervalSpin::SecDown);
     ShowSamplingInterval();
 }
-void TMainForm::mSecSpinUpClick() {
+void ConfigurationPage::mSecSpinUpClick() {
     spin(*m_state, orvo::IntervalSpin::mSecUp);
     ShowSamplingInterval();
 }
-void TMainForm::mSecSpinDownClick() {
+void ConfigurationPage::mSecSpinDownClick() {
     spin(*m_state, orvo::IntervalSpin::mSecDown);
     ShowSamplingInterval();
 }
 
 // --- units and servo ---
 
-void TMainForm::UnitsGrpClick() {
+void ConfigurationPage::UnitsGrpClick() {
     // The numbers in the altitude edits stay as typed; the module reads them in the new units.
     const QString label =
         QString::fromLatin1(orvo::altitudeUnitRecorded(std::max(0, UnitsGrp->itemIndex())).name);
@@ -409,100 +414,83 @@ void TMainForm::UnitsGrpClick() {
     CalUnitsPanel->setText(label);
 }
 
-void TMainForm::ServoHoldBarChange() {
+void ConfigurationPage::ServoHoldBarChange() {
     HoldTimePanel->setText(QString::number(ServoHoldBar->value() * 20));
 }
 
 // --- the three flows ---
 
-bool TMainForm::configureConnected() {
+bool ConfigurationPage::configureConnected() {
     if (m_state->connected) return true;
-    infoClear();
-    infoLine(QStringLiteral("Not Connected"));
-    showPage(ConnectPage);
+    m_form->infoClear();
+    m_form->infoLine(QStringLiteral("Not Connected"));
+    m_form->showConnectPage();
     return false;
 }
 
 // The buttons take the transaction guard; the flows do not, because Connect, Calibrate and Reset
 // Module call ReadConfiguration() while they already hold it.
-void TMainForm::ReadCfgBtnClick() {
-    auto busy = m_transactions->begin();
+void ConfigurationPage::ReadCfgBtnClick() {
+    auto busy = m_form->transactions()->begin();
     if (!busy) return;
     ReadConfiguration();
-    showResultOnStatusBar(QStringLiteral("Read Config"));
+    m_form->showResultOnStatusBar(QStringLiteral("Read Config"));
 }
-void TMainForm::WriteCfgBtnClick() {
-    auto busy = m_transactions->begin();
+void ConfigurationPage::WriteCfgBtnClick() {
+    auto busy = m_form->transactions()->begin();
     if (!busy) return;
     WriteConfiguration();
-    showResultOnStatusBar(QStringLiteral("Write Config"));
+    m_form->showResultOnStatusBar(QStringLiteral("Write Config"));
 }
 
-void TMainForm::showResultOnStatusBar(const QString& action) {
-    if (!StatusPanel || !InfoText) return;
-    const QStringList lines = InfoText->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    if (lines.isEmpty()) return;
-    // As long as the export's note: long enough to read, then the status fields come back.
-    StatusPanel->showMessage(action + QStringLiteral(": ") + lines.last().trimmed(), 8000);
-}
-void TMainForm::BitBtn1Click() {
-    auto busy = m_transactions->begin();
+void ConfigurationPage::BitBtn1Click() {
+    auto busy = m_form->transactions()->begin();
     if (!busy) return;
     ResetConfigDefaults();
 }
 
-namespace {
-// The status bar's connection field, widened when a longer text needs it.
-void showLinkState(QLabel* display, const QString& text) {
-    if (!display) return;
-    display->setText(text);
-    const int wanted = display->fontMetrics().horizontalAdvance(text) + 12;
-    if (display->width() < wanted) display->setFixedWidth(wanted);
-}
-} // namespace
-
-bool TMainForm::ReadConfiguration() {
+bool ConfigurationPage::ReadConfiguration() {
     if (!configureConnected()) return false;
     orvo::ConfigBlock received;
     std::string doubt;
     // Whatever is read here may be written back by Write Config: the reads must agree.
-    BlockingWait wait(InfoText);
-    InfoTextLog log(this, true);
+    BlockingWait wait(m_form->infoText());
+    InfoTextLog log(m_form, true);
     const orvo::ConfigStatus status =
         orvo::readModuleConfiguration(m_state->link, &received, &doubt, true, log);
     wait.release();
     return takeConfigurationRead(status, received, doubt);
 }
 
-void TMainForm::commandThenRead(
+void ConfigurationPage::commandThenRead(
     const std::function<orvo::CommandAndRead(orvo::ConfigBlock* received, orvo::InfoLog& log)>& command) {
-    BlockingWait wait(InfoText);
-    InfoTextLog log(this, true);
+    BlockingWait wait(m_form->infoText());
+    InfoTextLog log(m_form, true);
     orvo::ConfigBlock received;
     const orvo::CommandAndRead done = command(&received, log);
     wait.release();
     if (done.command == orvo::LinkStatus::Ok) takeConfigurationRead(done.read, received, done.doubt);
 }
 
-bool TMainForm::takeConfigurationRead(orvo::ConfigStatus status, const orvo::ConfigBlock& received,
-                                      const std::string& doubt) {
+bool ConfigurationPage::takeConfigurationRead(orvo::ConfigStatus status, const orvo::ConfigBlock& received,
+                                              const std::string& doubt) {
     if (status == orvo::ConfigStatus::NoResponse || status == orvo::ConfigStatus::WriteFailed)
-        showLinkState(ConnectStatusDisp, QStringLiteral("Port open, module did not answer"));
+        m_form->showLinkState(QStringLiteral("Port open, module did not answer"));
     else
-        showLinkState(ConnectStatusDisp, QStringLiteral("Connected"));
+        m_form->showLinkState(QStringLiteral("Connected"));
     if (status == orvo::ConfigStatus::Doubtful) {
         // A garbled block is neither shown nor kept, and nothing is written until a clean read.
         m_configDoubtful = true;
-        infoLine(QString::fromStdString(orvo::configDoubtText(doubt)) +
-                 QStringLiteral("; the previous configuration is kept."));
-        m_prompts->error(this, QString::fromLatin1(orvo::ConfigReadFailedText),
+        m_form->infoLine(QString::fromStdString(orvo::configDoubtText(doubt)) +
+                         QStringLiteral("; the previous configuration is kept."));
+        m_prompts->error(m_form, QString::fromLatin1(orvo::ConfigReadFailedText),
                          QStringLiteral("The module's answer was garbled. Read Config again."));
         return false;
     }
     if (status != orvo::ConfigStatus::Ok) {
         // The block and the controls keep what they had.
-        infoLine(QStringLiteral("The port is open, but the module did not answer."));
-        m_prompts->error(this, QString::fromLatin1(orvo::ConfigReadFailedText));
+        m_form->infoLine(QStringLiteral("The port is open, but the module did not answer."));
+        m_prompts->error(m_form, QString::fromLatin1(orvo::ConfigReadFailedText));
         return false;
     }
     m_configDoubtful = false;
@@ -511,11 +499,10 @@ bool TMainForm::takeConfigurationRead(orvo::ConfigStatus status, const orvo::Con
     return true;
 }
 
-void TMainForm::showConfigBlock() {
+void ConfigurationPage::showConfigBlock() {
     AppState& s = *m_state;
     const orvo::ConfigBlock& c = s.config;
     // A code beyond the three items selects "Meters", and the labels come from the same table.
-    UnitsGrp->setItemIndex(c.Units);
     const QString label = QString::fromLatin1(orvo::altitudeUnitRecorded(c.Units).name);
     AboveUnitsPanel->setText(label);
     BelowUnitsPanel->setText(label);
@@ -524,51 +511,27 @@ void TMainForm::showConfigBlock() {
     s.interval.SamplingInterval = orvo::intervalFromTicks(c.IntervalTicks, c.IntervalUnit);
     orvo::SplitInterval(s.interval, s.interval.SamplingInterval);
 
-    BlankChk->setChecked(orvo::configFlagOn(c.BlankDisplay));
-    BlankChk->setText(c.ModuleVersion >= 3 ? QStringLiteral("Enable LCD backlight")
-                                           : QStringLiteral("Blank display after 30 seconds"));
-    TrigChk->setChecked(orvo::configFlagOn(c.Triggered));
-    RevTrigChk->setChecked(orvo::configFlagOn(c.RevTrig));
-
+    for (const ConfigFieldControl& row : configFieldControls())
+        showField(row, c);
+    showModuleVersion();
     ShowSamplingInterval(); // applies the cap to the interval just read
-
-    AutoStartGrp->setItemIndex(c.AutoStart);
-    AutoStartSecEdit->setText(decimal("%hu", c.AutoStartSec));
-    AutoStartAltitudeEdit->setText(decimal("%hu", c.AutoStartAltitude));
-    AutoStopGrp->setItemIndex(c.AutoStop);
-    AutoStopSecEdit->setText(decimal("%hu", c.AutoStopSec));
-    AutoStopAltitudeEdit->setText(decimal("%hu", c.AutoStopAltitude));
-    AutoZeroGrp->setItemIndex(c.AutoZero);
-
-    AltMinEdit->setText(decimal("%hd", c.AltMin));
-    AltMaxEdit->setText(decimal("%hd", c.AltMax));
-    AltStepEdit->setText(decimal("%hd", c.AltStep));
-    AltBandEdit->setText(decimal("%hu", c.AltBand));
-
-    // The bars put out-of-range values at their nearest end.
-    ServoOffBar->setValue(c.ServoOff);
-    ServoOnBar->setValue(c.ServoOn);
-    ServoHoldBar->setValue(c.ServoHold);
     // A bar fires its change only when its position moves; the panel must follow the read value
     // even when the bar already stood there (it starts at 40 with the panel at "0").
     ServoHoldBarChange();
 }
 
-void TMainForm::collectConfigBlock() {
+void ConfigurationPage::showModuleVersion() {
+    BlankChk->setText(m_state->config.ModuleVersion >= 3 ? QStringLiteral("Enable LCD backlight")
+                                                         : QStringLiteral("Blank display after 30 seconds"));
+}
+
+void ConfigurationPage::showFirmwareVersion(const QString& version) {
+    FirmwareVersionDisp->setText(version);
+}
+
+void ConfigurationPage::collectConfigBlock() {
     AppState& s = *m_state;
     orvo::ConfigBlock& c = s.config;
-    auto index = [](const RadioGroup* g) { return static_cast<std::uint8_t>(std::max(0, g->itemIndex())); };
-    auto number = [](const QLineEdit* e) { return orvo::parseEditNumber(e->text().toStdString()); };
-    auto seconds = [&](QLineEdit* e) {
-        const orvo::LimitedSeconds v = orvo::limitSeconds(number(e));
-        if (v.clamped) e->setText(QString::number(v.value));
-        return v.value;
-    };
-
-    // An on/off byte the user left alone goes back as the module had it (an erased memory's 0xFF).
-    c.BlankDisplay = orvo::configFlagByte(c.BlankDisplay, BlankChk->isChecked());
-    c.RevTrig = orvo::configFlagByte(c.RevTrig, RevTrigChk->isChecked());
-
     // The interval is re-checked against the unit in use: the unit may have changed since the
     // interval was set (settings restore, module setup), and a tick count that does not fit 16
     // bits must not be sent wrapped.
@@ -577,75 +540,201 @@ void TMainForm::collectConfigBlock() {
         c.IntervalTicks = *ticks;
     } else {
         // Only a unit of 0 gets here: there is no tick count for it, so the module keeps its own.
-        infoLine(QStringLiteral("Interval unit is 0 ms: the sampling interval is sent unchanged."));
+        m_form->infoLine(QStringLiteral("Interval unit is 0 ms: the sampling interval is sent unchanged."));
     }
-
-    c.Units = index(UnitsGrp);
-    c.Triggered = orvo::configFlagByte(c.Triggered, TrigChk->isChecked());
-    c.AutoStart = index(AutoStartGrp);
-    c.AutoStartSec = seconds(AutoStartSecEdit);
-    c.AutoStop = index(AutoStopGrp);
-    c.AutoStopSec = seconds(AutoStopSecEdit);
-    c.AutoZero = index(AutoZeroGrp);
-    c.AutoStartAltitude = orvo::low16(number(AutoStartAltitudeEdit));
-    c.AutoStopAltitude = orvo::low16(number(AutoStopAltitudeEdit));
-    c.AltMin = orvo::low16Signed(number(AltMinEdit));
-    c.AltMax = orvo::low16Signed(number(AltMaxEdit));
-    c.AltStep = orvo::low16Signed(number(AltStepEdit));
-    c.AltBand = orvo::low8(number(AltBandEdit));
-
-    c.ServoOff = static_cast<std::uint8_t>(ServoOffBar->value());
-    c.ServoOn = static_cast<std::uint8_t>(ServoOnBar->value());
-    c.ServoHold = static_cast<std::uint8_t>(ServoHoldBar->value());
+    for (const ConfigFieldControl& row : configFieldControls())
+        collectField(row, c);
 }
 
-void TMainForm::WriteConfiguration() {
+std::vector<ConfigFieldControl> ConfigurationPage::configFieldControls() const {
+    auto row = [](const char* name, QWidget* control, const char* caption = "") {
+        return ConfigFieldControl{orvo::findConfigField(name), control, caption};
+    };
+    // In the page's order: Write Config names the first edit out of range.
+    return {
+        row("Units", UnitsGrp),
+        row("BlankDisplay", BlankChk),
+        row("Triggered", TrigChk),
+        row("RevTrig", RevTrigChk),
+        row("AutoStart", AutoStartGrp),
+        row("AutoStartSec", AutoStartSecEdit, "Auto Start Recording \"After Powerup\" seconds"),
+        row("AutoStartAltitude", AutoStartAltitudeEdit, "Auto Start Recording \"Above Altitude\""),
+        row("AutoStop", AutoStopGrp),
+        row("AutoStopSec", AutoStopSecEdit, "Auto Stop Recording \"After Time\" seconds"),
+        row("AutoStopAltitude", AutoStopAltitudeEdit, "Auto Stop Recording \"Below Altitude\""),
+        row("AutoZero", AutoZeroGrp),
+        row("AltMin", AltMinEdit, "Alt Min"),
+        row("AltMax", AltMaxEdit, "Alt Max"),
+        row("AltStep", AltStepEdit, "Alt Step"),
+        row("AltBand", AltBandEdit, "Alt +/-"),
+        row("ServoOff", ServoOffBar),
+        row("ServoOn", ServoOnBar),
+        row("ServoHold", ServoHoldBar),
+    };
+}
+
+void ConfigurationPage::WriteConfiguration() {
     if (!configureConnected()) return;
     if (m_configDoubtful) {
         // The fields without a control (Marker, memory size, module version) would go back as
         // whatever the module's garbled answer left in doubt.
-        infoLine(QStringLiteral("The last configuration read was doubtful: nothing was written. Read "
-                                "Config first."));
+        m_form->infoLine(QStringLiteral("The last configuration read was doubtful: nothing was written. Read "
+                                        "Config first."));
         return;
     }
     // A number the module's field cannot hold is refused, not cut to fit.
-    const struct {
-        QLineEdit* edit;
-        const char* control;
-        long min, max;
-    } edits[] = {
-        {AutoStartSecEdit, "Auto Start Recording \"After Powerup\" seconds", 0, 65535},
-        {AutoStartAltitudeEdit, "Auto Start Recording \"Above Altitude\"", 0, 65535},
-        {AutoStopSecEdit, "Auto Stop Recording \"After Time\" seconds", 0, 65535},
-        {AutoStopAltitudeEdit, "Auto Stop Recording \"Below Altitude\"", 0, 65535},
-        {AltMinEdit, "Alt Min", -32768, 32767},
-        {AltMaxEdit, "Alt Max", -32768, 32767},
-        {AltStepEdit, "Alt Step", -32768, 32767},
-        {AltBandEdit, "Alt +/-", 0, 255},
-    };
-    for (const auto& e : edits) {
-        const std::string problem =
-            orvo::editRangeProblem(e.edit->text().toStdString(), e.control, e.min, e.max);
+    for (const ConfigFieldControl& row : configFieldControls()) {
+        const std::string problem = fieldEntryProblem(row);
         if (problem.empty()) continue;
         const QString text =
             QString::fromStdString(problem) + QStringLiteral(" Nothing was sent to the module.");
-        infoLine(text);
-        m_prompts->error(this, text);
-        e.edit->setFocus();
+        m_form->infoLine(text);
+        m_prompts->error(m_form, text);
+        row.control->setFocus();
         return;
     }
     collectConfigBlock();
-    InfoTextLog log(this);
+    InfoTextLog log(m_form);
     orvo::writeModuleConfiguration(m_state->link, m_state->config, log);
 }
 
-void TMainForm::ResetConfigDefaults() {
+void ConfigurationPage::ResetConfigDefaults() {
     if (!configureConnected()) return;
     if (!m_prompts->confirm(
-            this, QStringLiteral("Reset Config Defaults"),
+            m_form, QStringLiteral("Reset Config Defaults"),
             QStringLiteral("This will reset all configuration values in the device.  Are you sure?")))
         return;
     commandThenRead([this](orvo::ConfigBlock* received, orvo::InfoLog& log) {
         return orvo::restoreModuleDefaults(m_state->link, received, true, log);
     });
+}
+
+namespace {
+
+const QString UpdateCaption = QStringLiteral("Orvo Firmware Update");
+
+} // namespace
+
+void ConfigurationPage::connectFirmwareHandlers() {
+    connect(ResetModuleBtn, &QPushButton::clicked, this, &ConfigurationPage::ResetModuleBtnClick);
+    connect(CalBtn, &QPushButton::clicked, this, &ConfigurationPage::CalBtnClick);
+    connect(UpdateBtn, &QPushButton::clicked, this, &ConfigurationPage::UpdateBtnClick);
+    connect(CompatChk, &QCheckBox::clicked, this, &ConfigurationPage::CompatChkClick);
+}
+
+void ConfigurationPage::CompatChkClick() {
+    // Manual entry starts the loader by hand, so the part is not blank; unchecking does not bring
+    // back the earlier check.
+    if (CompatChk->isChecked()) BlankPartChk->setChecked(false);
+    BlankPartChk->setEnabled(!CompatChk->isChecked());
+}
+
+void ConfigurationPage::UpdateBtnClick() {
+    // Nothing else may touch the port while the module is being programmed: every control that
+    // starts a module operation (this button too) stays disabled, and a close waits for the end.
+    auto busy = m_form->transactions()->begin();
+    if (!busy) return;
+    if (m_prompts->message(m_form, Prompts::Icon::Warning, UpdateCaption,
+                           QStringLiteral("Warning!  Firmware update can render\n"
+                                          "the device non-operational!\n\n"
+                                          "Be sure to use the proper firmware file.\n"
+                                          "Do not interrupt the download process.\n\n"
+                                          "Click OK to proceed with firmware update."),
+                           QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+        return;
+
+    // FirmwareOpenDialog: existing files only; a typed name without extension means NAME.hex.
+    QString path = m_prompts->openFileName(m_form, QStringLiteral("Select Firmware Update File"), QString(),
+                                           QStringLiteral("Firmware Update (*.hex);;All Files (*.*)"));
+    if (path.isEmpty()) return;
+    if (!QFileInfo::exists(path) && QFileInfo(path).suffix().isEmpty() && QFileInfo::exists(path + ".hex"))
+        path += QStringLiteral(".hex");
+
+    // The loader's dialogue needs the port to itself.
+    if (m_state->connected) m_form->disconnectPort();
+
+    if (CompatChk->isChecked() &&
+        m_prompts->message(m_form, Prompts::Icon::NoIcon, UpdateCaption,
+                           QStringLiteral("1) Power off device\n2) Press and hold S2\n3) Power on device\n"
+                                          "4) Hold S2 until \"PROG\" is displayed\n5) Click OK"),
+                           QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+        return;
+
+    orvo::FirmwareUpdateOptions options;
+    options.portName = m_form->portName().toStdString();
+    options.linkSpeed = orvo::linkSpeedBaud(m_state->speedIndex);
+    options.blankPart = BlankPartChk->isChecked();
+    options.manualEntry = CompatChk->isChecked();
+    options.recoveryHint = "To finish, check \"Part is Blank\" on the Configure page and click \"Update "
+                           "Firmware\" again.";
+
+    orvo::FirmwareUpdateHooks hooks;
+    hooks.loaded = [this](int highest) {
+        m_form->progressBar()->setValue(0);
+        m_form->progressBar()->setMaximum(highest);
+        m_form->progressBar()->setVisible(true);
+    };
+    hooks.progress = [this](int address) { m_form->progressBar()->setValue(address); };
+    // The window repaints and answers input between records; the guard keeps other exchanges out.
+    hooks.idle = [] { QCoreApplication::processEvents(); };
+    hooks.codeSpaceExceeded = [this] {
+        m_prompts->error(m_form, QStringLiteral("Hex file exceeds code space"));
+    };
+    hooks.fileRefused = [this, path](const std::string& why) {
+        m_prompts->error(m_form, QStringLiteral("%1 is not a usable firmware file.").arg(path),
+                         QString::fromStdString(why) + QStringLiteral(" Nothing was sent to the module."));
+    };
+    hooks.acceptBadChecksums = [this](int records, int firstLine) {
+        return m_prompts->confirmDefaultNo(
+            m_form, Prompts::Icon::Warning, UpdateCaption,
+            QStringLiteral(
+                "%1 record(s) of this firmware file have a wrong checksum (the first on line %2).\n"
+                "The file may be damaged, and programming it could leave the module unusable.\n\n"
+                "Program it anyway?")
+                .arg(records)
+                .arg(firstLine));
+    };
+    hooks.acceptNoData = [this] {
+        return m_prompts->confirmDefaultNo(
+            m_form, Prompts::Icon::Warning, UpdateCaption,
+            QStringLiteral("This firmware file holds no data.\n"
+                           "The update would erase the module's firmware and program nothing.\n\n"
+                           "Erase the module anyway?"));
+    };
+    InfoTextLog log(m_form);
+    orvo::updateModuleFirmware(m_state->link, orvo::corePath(path), options, log, hooks);
+
+    m_form->progressBar()->setMaximum(100);
+    m_form->progressBar()->setVisible(false);
+    m_form->showConnectPage();
+}
+
+void ConfigurationPage::ResetModuleBtnClick() {
+    auto busy = m_form->transactions()->begin();
+    if (!busy) return;
+    if (!m_form->linkConnected(true)) return;
+    if (!m_prompts->confirmDefaultNo(m_form, Prompts::Icon::Question, QStringLiteral("Reset Module"),
+                                     QStringLiteral("This will restart the module.  Are you sure?")))
+        return;
+    commandThenRead([this](orvo::ConfigBlock* received, orvo::InfoLog& log) {
+        return orvo::resetModuleAndRead(m_state->link, received, true, log);
+    });
+    m_form->showResultOnStatusBar(QStringLiteral("Reset Module"));
+}
+
+void ConfigurationPage::CalBtnClick() {
+    auto busy = m_form->transactions()->begin();
+    if (!busy) return;
+    if (!m_form->linkConnected(true)) return;
+    const std::string text = AltCalEdit ? AltCalEdit->text().toStdString() : std::string();
+    std::int16_t altitude = 0;
+    const std::string problem = orvo::calibrationAltitudeProblem(text, &altitude);
+    if (!problem.empty()) {
+        m_prompts->error(m_form, QString::fromStdString(problem));
+        return;
+    }
+    commandThenRead([this, altitude](orvo::ConfigBlock* received, orvo::InfoLog& log) {
+        return orvo::calibrateModuleAndRead(m_state->link, altitude, received, true, log);
+    });
+    m_form->showResultOnStatusBar(QStringLiteral("Calibrate"));
 }

@@ -1,5 +1,5 @@
 // The Connect / Download page: port, speed, the module buttons and the InfoText log; and the
-// handlers of every module transaction but the configuration exchanges.
+// handlers of the connection, Download Info, Download Data and Erase Data.
 #include <algorithm>
 #include <functional>
 
@@ -15,11 +15,14 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSerialPortInfo>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/configurationpage.h"
+#include "app/connectdownloadpage.h"
 #include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
@@ -50,8 +53,8 @@ class PortComboBox : public QComboBox {
 
 } // namespace
 
-void TMainForm::buildConnectPage() {
-    QWidget* const body = pageBody(ConnectPage);
+ConnectDownloadPage::ConnectDownloadPage(TMainForm* form, QWidget* body)
+    : QObject(form), m_form(form), m_state(&form->state()), m_prompts(&form->prompts()) {
     auto* layout = new QVBoxLayout(body);
 
     auto* heading = new QLabel(QStringLiteral("System Information"), body);
@@ -117,9 +120,44 @@ void TMainForm::buildConnectPage() {
         addButton("EraseDataBtn", QStringLiteral("Erase Data"), QStringLiteral("Erase all module data"));
     row->addStretch(1);
     layout->addLayout(row);
+    connectLinkHandlers();
 }
 
-void TMainForm::fillPortList() {
+void ConnectDownloadPage::infoClear() {
+    InfoText->clear();
+}
+
+void ConnectDownloadPage::infoLine(const QString& line) {
+    InfoText->appendPlainText(line);
+    // Appending follows the end only while the view is at the end and laid out; a log written
+    // while another page is shown, or after the user scrolled up, would hide its newest line.
+    InfoText->moveCursor(QTextCursor::End);
+    QScrollBar* bar = InfoText->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+QString ConnectDownloadPage::lastLogLine() const {
+    const QStringList lines = InfoText->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return lines.isEmpty() ? QString() : lines.last().trimmed();
+}
+
+QWidget* ConnectDownloadPage::infoText() const {
+    return InfoText;
+}
+
+QString ConnectDownloadPage::portName() const {
+    return CommPortBox->currentText();
+}
+
+int ConnectDownloadPage::portIndex() const {
+    return m_portsListed ? std::max(0, CommPortBox->currentIndex()) : -1;
+}
+
+void ConnectDownloadPage::showSpeed(int index) {
+    SpeedBox->setCurrentIndex(index);
+}
+
+void ConnectDownloadPage::fillPortList() {
     // A rescan keeps what the box shows: a listed port, a typed path or the simulator.
     const QString shown = m_portsListed ? CommPortBox->currentText() : QString();
     CommPortBox->clear();
@@ -151,7 +189,7 @@ void TMainForm::fillPortList() {
 
 // Shows port in the box; a typed device path (a pty, a udev link) goes before the trailing
 // "Simulator".
-void TMainForm::selectPort(const QString& port) {
+void ConnectDownloadPage::selectPort(const QString& port) {
     int i = CommPortBox->findText(port);
     if (i < 0) {
         i = CommPortBox->count() > 0 ? CommPortBox->count() - 1 : 0;
@@ -161,46 +199,42 @@ void TMainForm::selectPort(const QString& port) {
 }
 
 // The saved port, or the one named on the command line.
-void TMainForm::selectStartPort() {
+void ConnectDownloadPage::selectStartPort() {
     const AppState& s = *m_state;
     if (s.stored.ComPort >= 0 && s.stored.ComPort < CommPortBox->count())
         CommPortBox->setCurrentIndex(s.stored.ComPort);
     else if (CommPortBox->count() > 0)
         CommPortBox->setCurrentIndex(0);
-    if (!m_requestedPort.isEmpty()) selectPort(m_requestedPort);
+    if (!m_form->requestedPort().isEmpty()) selectPort(m_form->requestedPort());
 }
 
 // --- module transactions ---
 
-void TMainForm::connectLinkHandlers() {
-    m_transactions = new ModuleTransactions(this, {ConnectPage, ConfigurePage, DataPage, LogPage}, {Timer1});
-    connect(ConnectBtn, &QPushButton::clicked, this, &TMainForm::ConnectBtnClick);
-    connect(SpeedBox, &QComboBox::currentIndexChanged, this, &TMainForm::SpeedBoxChange);
-    connect(DLInfoBtn, &QPushButton::clicked, this, &TMainForm::DLInfoBtnClick);
-    connect(DLDataBtn, &QPushButton::clicked, this, &TMainForm::DLDataBtnClick);
-    connect(EraseDataBtn, &QPushButton::clicked, this, &TMainForm::EraseDataBtnClick);
-    // These two sit on the Configure page.
-    if (ResetModuleBtn) connect(ResetModuleBtn, &QPushButton::clicked, this, &TMainForm::ResetModuleBtnClick);
-    if (CalBtn) connect(CalBtn, &QPushButton::clicked, this, &TMainForm::CalBtnClick);
+void ConnectDownloadPage::connectLinkHandlers() {
+    connect(ConnectBtn, &QPushButton::clicked, this, &ConnectDownloadPage::ConnectBtnClick);
+    connect(SpeedBox, &QComboBox::currentIndexChanged, this, &ConnectDownloadPage::SpeedBoxChange);
+    connect(DLInfoBtn, &QPushButton::clicked, this, &ConnectDownloadPage::DLInfoBtnClick);
+    connect(DLDataBtn, &QPushButton::clicked, this, &ConnectDownloadPage::DLDataBtnClick);
+    connect(EraseDataBtn, &QPushButton::clicked, this, &ConnectDownloadPage::EraseDataBtnClick);
 }
 
-bool TMainForm::linkConnected(bool showConnectPage) {
+bool ConnectDownloadPage::linkConnected(bool showConnectPage) {
     if (m_state->connected) return true;
-    infoClear();
-    infoLine(QStringLiteral("Not Connected"));
-    if (showConnectPage) showPage(ConnectPage);
+    m_form->infoClear();
+    m_form->infoLine(QStringLiteral("Not Connected"));
+    if (showConnectPage) m_form->showConnectPage();
     return false;
 }
 
-void TMainForm::disconnectPort() {
+void ConnectDownloadPage::disconnectPort() {
     m_state->link.CommClose();
     ConnectBtn->setText(QStringLiteral("Connect"));
     m_state->connected = false;
-    ConnectStatusDisp->setText(QStringLiteral("Not Connected"));
+    m_form->showLinkState(QStringLiteral("Not Connected"));
 }
 
-void TMainForm::ConnectBtnClick() {
-    auto busy = m_transactions->begin();
+void ConnectDownloadPage::ConnectBtnClick() {
+    auto busy = m_form->transactions()->begin();
     if (!busy) return;
     if (m_state->connected) {
         disconnectPort();
@@ -208,24 +242,20 @@ void TMainForm::ConnectBtnClick() {
     }
     const int speed = orvo::linkSpeedBaud(m_state->speedIndex);
     if (m_state->link.CommOpen(CommPortBox->currentText().toStdString(), speed, 0) != orvo::LinkStatus::Ok) {
-        m_prompts->error(this, QStringLiteral("Unable to open Serial Port"),
+        m_prompts->error(m_form, QStringLiteral("Unable to open Serial Port"),
                          QString::fromStdString(m_state->link.CommLastError()));
         return;
     }
     ConnectBtn->setText(QStringLiteral("Disconnect"));
     m_state->connected = true;
     // Not "Connected" yet: the module has not answered. The read that follows says what came of it.
-    const QString waiting = QStringLiteral("Port open, waiting for the module...");
-    ConnectStatusDisp->setText(waiting);
-    const int wanted = ConnectStatusDisp->fontMetrics().horizontalAdvance(waiting) + 12;
-    if (ConnectStatusDisp->width() < wanted) ConnectStatusDisp->setFixedWidth(wanted);
-    ConnectStatusDisp->repaint();
-    ReadConfiguration();
+    m_form->showLinkState(QStringLiteral("Port open, waiting for the module..."), true);
+    m_form->configurationPage()->ReadConfiguration();
 }
 
-void TMainForm::SpeedBoxChange(int index) {
+void ConnectDownloadPage::SpeedBoxChange(int index) {
     if (index < 0) return;
-    if (m_transactions->running()) {
+    if (m_form->transactions()->running()) {
         // The port of a running exchange is not closed under it; the box goes back.
         const QSignalBlocker block(SpeedBox);
         SpeedBox->setCurrentIndex(m_state->speedIndex);
@@ -236,15 +266,15 @@ void TMainForm::SpeedBoxChange(int index) {
     if (m_state->connected) disconnectPort();
 }
 
-void TMainForm::DLInfoBtnClick() {
-    auto busy = m_transactions->begin();
+void ConnectDownloadPage::DLInfoBtnClick() {
+    auto busy = m_form->transactions()->begin();
     if (!busy) return;
     AppState& s = *m_state;
-    infoClear();
+    m_form->infoClear();
     orvo::ModuleIdentity id;
     orvo::SetListing listing;
     std::vector<std::string> lines;
-    if (SimulateChk->isChecked()) {
+    if (m_form->simulateTarget()) {
         id = orvo::simulatedIdentity();
         s.config.Marker = orvo::ConfigMarker;
         s.config.IntervalTicks = 4;
@@ -254,7 +284,7 @@ void TMainForm::DLInfoBtnClick() {
     } else {
         if (!linkConnected(false)) return;
         BlockingWait wait(InfoText);
-        InfoTextLog log(this);
+        InfoTextLog log(m_form);
         const orvo::ModuleSurvey survey = orvo::surveyModule(m_state->link, log);
         id = survey.identity;
         listing = survey.listing;
@@ -267,20 +297,20 @@ void TMainForm::DLInfoBtnClick() {
         SetList->addItem(QString::number(i));
     SetList->addItem(QStringLiteral("All"));
     for (const std::string& line : lines)
-        infoLine(QString::fromStdString(line));
+        m_form->infoLine(QString::fromStdString(line));
     SetList->setCurrentIndex(0);
-    if (FirmwareVersionDisp) FirmwareVersionDisp->setText(QString::fromStdString(id.softwareVersion));
-    ShowSamplingInterval();
+    m_form->configurationPage()->showFirmwareVersion(QString::fromStdString(id.softwareVersion));
+    m_form->configurationPage()->ShowSamplingInterval();
 }
 
-void TMainForm::DLDataBtnClick() {
-    auto busy = m_transactions->begin();
+void ConnectDownloadPage::DLDataBtnClick() {
+    auto busy = m_form->transactions()->begin();
     if (!busy) return;
     if (!linkConnected(false)) return;
     AppState& s = *m_state;
     int selected = SetList->currentIndex();
     if (selected < 0) {
-        m_prompts->message(this, Prompts::Icon::Warning, QStringLiteral("Orvo"),
+        m_prompts->message(m_form, Prompts::Icon::Warning, QStringLiteral("Orvo"),
                            QStringLiteral("No data set specified"));
         return;
     }
@@ -294,54 +324,52 @@ void TMainForm::DLDataBtnClick() {
     }
     if (first > last) {
         // "All" of a module that listed no sets: nothing is asked of it, and the user is told so.
-        infoLine(s.setListing.listed() ? QStringLiteral("No data sets to download.")
-                                       : QStringLiteral("No data sets to download: the module did not list "
-                                                        "its sets. Download Info lists them again."));
+        m_form->infoLine(s.setListing.listed()
+                             ? QStringLiteral("No data sets to download.")
+                             : QStringLiteral("No data sets to download: the module did not list "
+                                              "its sets. Download Info lists them again."));
         return;
     }
-    ProgressBar1->setVisible(true);
-    const bool replace = holdsOnlyPlaceholder(); // the untouched start-up set gives way
+    m_form->progressBar()->setVisible(true);
+    const bool replace = m_form->holdsOnlyPlaceholder(); // the untouched start-up set gives way
     for (int i = first; i <= last; ++i) {
-        if (!downloadOneSet(i) || m_transactions->stopRequested()) break;
+        if (!downloadOneSet(i) || m_form->transactions()->stopRequested()) break;
     }
-    ProgressBar1->setVisible(false);
-    if (replace) {
-        m_loadedPlotFile = false; // a download's view is fitted
-        replacePlaceholder();
-    }
+    m_form->progressBar()->setVisible(false);
+    if (replace) m_form->replacePlaceholderWithDownload();
 }
 
-bool TMainForm::downloadOneSet(int index) {
-    ProgressBar1->setValue(0);
+bool ConnectDownloadPage::downloadOneSet(int index) {
+    m_form->progressBar()->setValue(0);
     const auto progress = [this](int, int percent) {
-        ProgressBar1->setValue(percent);
+        m_form->progressBar()->setValue(percent);
         // The plot and the progress bar repaint; every control that could start another
         // exchange or touch the data sets is disabled meanwhile.
         QCoreApplication::processEvents();
-        return !m_transactions->stopRequested();
+        return !m_form->transactions()->stopRequested();
     };
     // A module that was slow to list its sets gets as long to begin each one.
     const std::string today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toStdString();
-    InfoTextLog log(this);
+    InfoTextLog log(m_form);
     const orvo::SetDownload got = orvo::downloadModuleSet(
         m_state->link, m_state->plot, index, m_state->setListing, m_state->config,
         m_state->setListing.firstWaitMs, today, orvo::downloadsFolder(), log, progress);
-    repaintPlot();
+    m_form->repaintPlot();
     return got.answered;
 }
 
-void TMainForm::EraseDataBtnClick() {
-    auto busy = m_transactions->begin();
+void ConnectDownloadPage::EraseDataBtnClick() {
+    auto busy = m_form->transactions()->begin();
     if (!busy) return;
     if (!linkConnected(false)) return;
     // A stray Enter must not erase: No is the default answer.
-    if (!m_prompts->confirmDefaultNo(this, Prompts::Icon::Question, QStringLiteral("Reset Config Defaults"),
+    if (!m_prompts->confirmDefaultNo(m_form, Prompts::Icon::Question, QStringLiteral("Reset Config Defaults"),
                                      QString::fromLatin1(orvo::EraseQuestionText)))
         return;
     // Listed again right before the erase: it must agree with what "Download Info" listed, and
     // every set must have been downloaded, or a flight nobody saved would be lost.
     BlockingWait wait(InfoText);
-    InfoTextLog log(this, true);
+    InfoTextLog log(m_form, true);
     const orvo::SetListing& last = m_state->setListing;
     const orvo::ModuleErase erase = orvo::eraseModuleData(
         m_state->link, last, last.firstWaitMs, orvo::downloadsFolder(),
@@ -350,10 +378,10 @@ void TMainForm::EraseDataBtnClick() {
             if (check.safe()) return true;
             QString reasons;
             for (const std::string& reason : check.reasons) {
-                infoLine(QString::fromStdString(reason));
+                m_form->infoLine(QString::fromStdString(reason));
                 reasons += QString::fromStdString(reason) + QLatin1Char('\n');
             }
-            return m_prompts->confirmDefaultNo(this, Prompts::Icon::Warning, QStringLiteral("Erase Data"),
+            return m_prompts->confirmDefaultNo(m_form, Prompts::Icon::Warning, QStringLiteral("Erase Data"),
                                                reasons +
                                                    QStringLiteral("\nErase all data sets anyway? What was "
                                                                   "never saved is lost for good."));
@@ -363,34 +391,4 @@ void TMainForm::EraseDataBtnClick() {
     // The set count stays until the next "Download Info"; the list offers nothing to download.
     SetList->clear();
     m_state->setListing = orvo::SetListing{};
-}
-
-void TMainForm::ResetModuleBtnClick() {
-    auto busy = m_transactions->begin();
-    if (!busy) return;
-    if (!linkConnected(true)) return;
-    if (!m_prompts->confirmDefaultNo(this, Prompts::Icon::Question, QStringLiteral("Reset Module"),
-                                     QStringLiteral("This will restart the module.  Are you sure?")))
-        return;
-    commandThenRead([this](orvo::ConfigBlock* received, orvo::InfoLog& log) {
-        return orvo::resetModuleAndRead(m_state->link, received, true, log);
-    });
-    showResultOnStatusBar(QStringLiteral("Reset Module"));
-}
-
-void TMainForm::CalBtnClick() {
-    auto busy = m_transactions->begin();
-    if (!busy) return;
-    if (!linkConnected(true)) return;
-    const std::string text = AltCalEdit ? AltCalEdit->text().toStdString() : std::string();
-    std::int16_t altitude = 0;
-    const std::string problem = orvo::calibrationAltitudeProblem(text, &altitude);
-    if (!problem.empty()) {
-        m_prompts->error(this, QString::fromStdString(problem));
-        return;
-    }
-    commandThenRead([this, altitude](orvo::ConfigBlock* received, orvo::InfoLog& log) {
-        return orvo::calibrateModuleAndRead(m_state->link, altitude, received, true, log);
-    });
-    showResultOnStatusBar(QStringLiteral("Calibrate"));
 }
