@@ -26,6 +26,7 @@
 #include "app/infotextlog.h"
 #include "app/moduletransactions.h"
 #include "app/prompts.h"
+#include "app/recordeddatapage.h"
 #include "app/tmainform.h"
 #include "data/datafile.h"
 #include "desktop/downloadsfolder.h"
@@ -331,12 +332,12 @@ void ConnectDownloadPage::DLDataBtnClick() {
         return;
     }
     m_form->progressBar()->setVisible(true);
-    const bool replace = m_form->holdsOnlyPlaceholder(); // the untouched start-up set gives way
+    const bool replace = m_form->dataPage()->holdsOnlyPlaceholder(); // the untouched start-up set gives way
     for (int i = first; i <= last; ++i) {
         if (!downloadOneSet(i) || m_form->transactions()->stopRequested()) break;
     }
     m_form->progressBar()->setVisible(false);
-    if (replace) m_form->replacePlaceholderWithDownload();
+    if (replace) m_form->dataPage()->replacePlaceholderWithDownload();
 }
 
 bool ConnectDownloadPage::downloadOneSet(int index) {

@@ -11,6 +11,7 @@
 
 #include "app/appstate.h"
 #include "app/prompts.h"
+#include "app/recordeddatapage.h"
 #include "app/tmainform.h"
 #include "data/flightstats.h"
 
@@ -40,7 +41,7 @@ FlightTableDialog::FlightTableDialog(TMainForm* form) : QDialog(form), m_form(fo
     connect(SaveCsvBtn, &QPushButton::clicked, this, &FlightTableDialog::SaveCsvBtnClick);
     connect(CloseBtn, &QPushButton::clicked, this, &QDialog::close);
     connect(FlightTable, &QTableWidget::cellClicked, this,
-            [this](int row, int) { m_form->setActiveDataSet(row); });
+            [this](int row, int) { m_form->dataPage()->setActiveDataSet(row); });
     resize(1000, 300);
 }
 
@@ -81,7 +82,7 @@ void FlightTableDialog::refresh() {
         cell(s.reason, false);
     }
     FlightTable->resizeColumnsToContents();
-    const int active = m_form->activeSet();
+    const int active = m_form->dataPage()->activeSet();
     if (active >= 0) FlightTable->selectRow(active);
 }
 

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/plotbox.h"
+#include "app/recordeddatapage.h"
 #include "app/tmainform.h"
 
 LargePlotWindow::LargePlotWindow(TMainForm* form) : QWidget(form, Qt::Window), m_form(form) {
@@ -31,13 +32,13 @@ LargePlotWindow::LargePlotWindow(TMainForm* form) : QWidget(form, Qt::Window), m
     auto* flights = new QPushButton(QStringLiteral("Flights"), this);
     flights->setObjectName("LargeFlightsBtn");
     flights->setFocusPolicy(Qt::NoFocus);
-    connect(flights, &QPushButton::clicked, form, &TMainForm::showFlightTable);
+    connect(flights, &QPushButton::clicked, form, [form] { form->dataPage()->showFlightTable(); });
     readouts->addWidget(flights);
     auto* fit = new QPushButton(QStringLiteral("Fit All (A)"), this);
     fit->setObjectName("LargeFitBtn");
     fit->setFocusPolicy(Qt::NoFocus);
     fit->setToolTip(QStringLiteral("Fit the view to every data set (key A), as Scale, Auto does"));
-    connect(fit, &QPushButton::clicked, form, &TMainForm::fitViewToAllSets);
+    connect(fit, &QPushButton::clicked, form, [form] { form->dataPage()->fitViewToAllSets(); });
     readouts->addWidget(fit);
     layout->addLayout(readouts);
     resize(1000, 600);
@@ -82,6 +83,6 @@ bool LargePlotOpener::eventFilter(QObject* watched, QEvent* event) {
     if (f11 && (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != m_form ||
                 !m_form->dataPageShown()))
         return false;
-    m_form->showLargePlot();
+    m_form->dataPage()->showLargePlot();
     return true;
 }

@@ -5,11 +5,15 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -32,6 +36,7 @@
 #include "app/plotbox.h"
 #include "app/plotviewcontroller.h"
 #include "app/prompts.h"
+#include "app/recordeddatapage.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
 #include "app/version.h"
@@ -47,15 +52,12 @@ TMainForm::TMainForm(AppState* state, Prompts* prompts, QWidget* parent)
     move(339, 152);
     setAcceptDrops(true); // data files dropped on the window are loaded
     PlotViewController::Hooks view;
-    view.tool = [this] { return MouseGrpItems ? MouseGrpItems->checkedId() : 0; };
-    view.activeSet = [this] { return activeDataSet(); };
-    view.readouts = [this](const QString& position, const QString& rate) {
-        XYDisp->setText(position);
-        if (!rate.isEmpty()) ROCDisp->setText(rate);
-    };
+    view.tool = [this] { return m_data ? m_data->mouseTool() : 0; };
+    view.activeSet = [this] { return m_data ? m_data->activeSet() : -1; };
+    view.readouts = [this](const QString& position, const QString& rate) { showReadouts(position, rate); };
     view.clicked = [this] { PageControl1->setFocus(); };
-    view.undo = [this] { UndoEdit(); };
-    view.redo = [this] { RedoEdit(); };
+    view.undo = [this] { m_data->UndoEdit(); };
+    view.redo = [this] { m_data->RedoEdit(); };
     m_view = new PlotViewController(m_state, std::move(view), this);
 
     auto* layout = new QVBoxLayout(this);
@@ -108,13 +110,9 @@ void TMainForm::buildPages() {
     m_transactions = new ModuleTransactions(this, {ConnectPage, ConfigurePage, DataPage, LogPage}, {Timer1});
     m_connect = new ConnectDownloadPage(this, pageBody(ConnectPage));
     m_configure = new ConfigurationPage(this, pageBody(ConfigurePage));
-    buildDataPage();
+    m_data = new RecordedDataPage(this, pageBody(DataPage));
     buildLogPage();
-    buildFileButtons();
-    buildDataPropButton();
-    placeDataPageButtons();
-    connectPlotDialogHandlers();
-    connectOutputHandlers();
+    m_data->finishBuilding();
     // Tab goes from the pages' controls to the window's own, built before them. (Tab order is
     // only set between widgets that take focus.)
     QWidget* last = previousInFocusChain();
@@ -213,6 +211,16 @@ void TMainForm::showConnectPage() {
     showPage(ConnectPage);
 }
 
+void TMainForm::showReadouts(const QString& position, const QString& rate) {
+    XYDisp->setText(position);
+    if (!rate.isEmpty()) ROCDisp->setText(rate);
+}
+
+void TMainForm::showDataPage() {
+    Timer2->stop(); // the automatic turn to the Connect page after start is called off
+    showPage(DataPage);
+}
+
 QString TMainForm::portName() const {
     return m_connect->portName();
 }
@@ -238,7 +246,7 @@ QString TMainForm::rateReadout() const {
 }
 
 bool TMainForm::isPagePlot(const QObject* watched) const {
-    return watched && watched == m_pagePlotBox;
+    return m_data && m_data->isPagePlot(watched);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -263,7 +271,7 @@ void TMainForm::showRest() {
     showWithSettings(m_state->stored); // as showFrame read them
     // orvo FILE...: loaded once the window is up, so their messages stand over it.
     if (!m_startupFiles.isEmpty())
-        QTimer::singleShot(0, this, [this] { openDataFiles(std::exchange(m_startupFiles, {})); });
+        QTimer::singleShot(0, this, [this] { m_data->openDataFiles(std::exchange(m_startupFiles, {})); });
 }
 
 void TMainForm::completeStart() {
@@ -331,7 +339,7 @@ void TMainForm::finishStartup() {
     // The title bar's and task bar's icon: five pictures read, a few strokes on the screen.
     if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(programIcon());
     if (m_connect->portIndex() < 0) m_connect->fillPortList();
-    if (Image2 && Image2->pixmap().isNull()) Image2->setPixmap(QPixmap::fromImage(orvo::PlotBackground()));
+    m_data->showLogo();
 }
 
 void TMainForm::FormShow() {
@@ -362,7 +370,8 @@ void TMainForm::showWithSettings(StoredSettings stored) {
 
     // 7. One initial data set; the name lists follow the model from here on.
     if (m_windows && !m_nameLists) {
-        m_nameLists = std::make_unique<NameListBinder>(ActiveSetCombo, m_windows->dataPropForm->SetListBox);
+        m_nameLists =
+            std::make_unique<NameListBinder>(m_data->setCombo(), m_windows->dataPropForm->SetListBox);
         plot.settings.series.addObserver(m_nameLists.get());
     }
     plot.settings.series.CreateDataSet();
@@ -394,7 +403,7 @@ void TMainForm::applyStoredSettings(const StoredSettings& v) {
     // Values not read keep their control's designed state.
     if (v.positionRead()) move(v.Left, v.Top);
     if (v.wasRead(Setting::SimulateTarget)) SimulateChk->setChecked(v.SimulateTarget != 0);
-    if (v.wasRead(Setting::ShowPoints) && ShowPointsChk) ShowPointsChk->setChecked(v.ShowPoints != 0);
+    if (v.wasRead(Setting::ShowPoints) && m_data) m_data->showPoints(v.ShowPoints != 0);
     orvo::ShowFlags& show = s.plot.show;
     if (v.wasRead(Setting::ShowInfo)) show.ShowInfo = v.ShowInfo != 0;
     if (v.wasRead(Setting::ShowBackground)) show.ShowBackground = v.ShowBackground != 0;
@@ -414,7 +423,7 @@ void TMainForm::applyStoredSettings(const StoredSettings& v) {
     s.config.IntervalUnit = v.Interval;
     s.speedIndex = v.BaudRate;
     m_configure->applyConfigureSettings(v);
-    applyOutputSettings(v);
+    if (m_data) m_data->applyOutputSettings(v);
 }
 
 StoredSettings TMainForm::collectSettings() const {
@@ -426,7 +435,7 @@ StoredSettings TMainForm::collectSettings() const {
     v.Left = x();
     v.Top = y();
     v.SimulateTarget = SimulateChk->isChecked() ? 1 : 0;
-    if (ShowPointsChk) v.ShowPoints = ShowPointsChk->isChecked() ? 1 : 0;
+    if (m_data) v.ShowPoints = m_data->pointsShown() ? 1 : 0;
     v.ShowInfo = s.plot.show.ShowInfo ? 1 : 0;
     v.ShowBackground = s.plot.show.ShowBackground ? 1 : 0;
     v.ShowAvgROC = s.plot.show.ShowAvgROC ? 1 : 0;
@@ -440,7 +449,7 @@ StoredSettings TMainForm::collectSettings() const {
     v.InfoColor = static_cast<int>(s.plot.settings.infoColour);
     v.Interval = s.config.IntervalUnit;
     m_configure->collectConfigureSettings(v);
-    collectOutputSettings(v);
+    if (m_data) m_data->collectOutputSettings(v);
     return v;
 }
 
@@ -520,4 +529,33 @@ void TMainForm::FormClose() {
     s.history.clear();
     // 3. The plot record goes back to its empty state.
     s.plot.settings.resetTextsAndView();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    m_data->openDataFiles(paths);
+}
+
+bool TMainForm::askToSaveBeforeClosing() {
+    if (!m_state->history.anyModified()) return true;
+    const auto answer = m_prompts->message(this, Prompts::Icon::Question, QStringLiteral("Orvo"),
+                                           QStringLiteral("Save changes to the plot before closing?"),
+                                           QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    if (answer == QMessageBox::Discard) return true;
+    // Save closes only when the file was written; a cancelled or failed save keeps the window.
+    if (answer == QMessageBox::Save) return m_data->saveData();
+    return false;
 }

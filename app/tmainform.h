@@ -65,9 +65,6 @@ class TMainForm : public QWidget {
     // The last line the log got, on the status bar after action's name: the Configure page's
     // buttons show their result where the user clicked, not only on the Connect page's log.
     void showResultOnStatusBar(const QString& action);
-    // Before a print: a plot that does not fit the page is said, with landscape or a smaller size
-    // offered; false when nothing is to be printed.
-    bool fitPrintToPage();
     // Repaints the plot box of the Recorded Data page, where there is one.
     void repaintPlot();
     // The status bar's connection field (widened when a longer text needs it).
@@ -87,10 +84,6 @@ class TMainForm : public QWidget {
     bool simulateTarget() const;
     // The port named on the command line.
     const QString& requestedPort() const { return m_requestedPort; }
-    // The plot holds nothing but the data set made at start-up, untouched.
-    bool holdsOnlyPlaceholder() const;
-    // After a download replaced the placeholder: it goes (one undoable step), the view fits the data.
-    void replacePlaceholderWithDownload();
     // The pages, once built.
     class ConnectDownloadPage* connectPage() const {
         return m_connect;
@@ -98,6 +91,22 @@ class TMainForm : public QWidget {
     class ConfigurationPage* configurationPage() const {
         return m_configure;
     }
+    class RecordedDataPage* dataPage() const {
+        return m_data;
+    }
+    // Files to open once the start-up steps have run (orvo FILE...).
+    void setStartupFiles(const QStringList& paths) { m_startupFiles = paths; }
+    // The mouse tools' state, for the view's overlay and the tests.
+    const orvo::MouseToolState& mouseTools() const;
+    // The dialogs (null until made).
+    AppWindows* windows() const { return m_windows; }
+    QStatusBar* statusBar() const { return StatusPanel; }
+    // The status bar's read-outs: the position (or what an edit did), and the rate of climb (empty:
+    // the last one stays).
+    void showReadouts(const QString& position, const QString& rate = QString());
+    // Turns to the Recorded Data page (the program's choice, not the user's), for good: the
+    // automatic turn to the Connect page after start does not follow.
+    void showDataPage();
 
     // --- module link ---
     // [link members]
@@ -139,41 +148,6 @@ class TMainForm : public QWidget {
     QLabel* ROCDisp = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
-
-    // --- Recorded Data page ---
-    QComboBox* ActiveSetCombo = nullptr;
-    QCheckBox* ShowPointsChk = nullptr;
-    // [plot view controls]
-    class PlotBoxWidget* PlotBox = nullptr; // the plot surface, filling the page
-    class QGroupBox* GroupBox5 = nullptr;   // "Zoom"
-    QPushButton* ZoomInBtn = nullptr;
-    QPushButton* ZoomOutBtn = nullptr;
-    QPushButton* ZoomResetBtn = nullptr;
-    QPushButton* ZoomCropBtn = nullptr;
-    class QGroupBox* GroupBox6 = nullptr; // "Pan"
-    QPushButton* PanUpBtn = nullptr;
-    QPushButton* PanDnBtn = nullptr;
-    QPushButton* PanLtBtn = nullptr;
-    QPushButton* PanRtBtn = nullptr;
-    class QGroupBox* MouseGrp = nullptr; // "Mouse": Zoom, Climb, Peak
-    class QButtonGroup* MouseGrpItems = nullptr;
-    QPushButton* ScaleBtn = nullptr;
-    QPushButton* EditBtn = nullptr;
-    QPushButton* PrtBtn = nullptr;
-    QPushButton* ExportBtn = nullptr;
-    QLabel* Image2 = nullptr; // the background logo (hidden; the renderer draws it)
-    // [end plot view controls]
-    // [data file controls]
-    QPushButton* SaveBtn = nullptr;
-    QPushButton* LoadBtn = nullptr;
-    QPushButton* ImportBtn = nullptr;  // Load, with the import dialog for another program's file
-    QPushButton* LineUpBtn = nullptr;  // every set's liftoff at 0 s
-    QPushButton* FlightsBtn = nullptr; // the table of all flights
-    // [end data file controls]
-    // [data properties controls]
-    QPushButton* DataPropBtn = nullptr;
-    // [end data properties controls]
-    class QFileDialog* ExportDialog1 = nullptr; // made on the first Export
 
     // --- Configure page ---
 
@@ -218,84 +192,6 @@ class TMainForm : public QWidget {
     void Timer1Timer();
     void AltBoxPaint(QPainter& canvas);
 
-    // [plot view handlers]
-    void ZoomInBtnClick();
-    void ZoomOutBtnClick();
-    void ZoomResetBtnClick();
-    void PanLtBtnClick();
-    void PanRtBtnClick();
-    void PanUpBtnClick();
-    void PanDnBtnClick();
-    void ZoomCropBtnClick();
-    void ShowPointsChkClick();
-    // The mouse tools' state, for the view's overlay and the tests.
-    const orvo::MouseToolState& mouseTools() const;
-    // Save, Load and Data Properties join the page's button row once they exist.
-    void placeDataPageButtons();
-    // [end plot view handlers]
-    // [data file handlers]
-    // --- data files (tmainform_files.cpp) ---
-    void SaveBtnClick();
-    // The Save flow; true when a file was written.
-    bool saveData();
-    void LoadBtnClick();
-    void ImportBtnClick();
-    // After a load added data sets: the Data Properties list selects its first entry, the plot
-    // repaints.
-    void afterDataSetsLoaded();
-    // Loads one data file as Load does, with its messages; false when it could not be opened or
-    // not loaded. setsLeft (for a load of several files) is what the files before it left of the
-    // data sets one load may add, and is brought down by what this one added.
-    // askMapping: another program's file is imported through the import dialog whatever its guess.
-    bool loadDataFile(const QString& path, int* setsLeft = nullptr, bool askMapping = false);
-    // Loads data files given on the command line or dropped on the window, then shows the
-    // Recorded Data page.
-    void openDataFiles(const QStringList& paths);
-    // Files to open once the start-up steps have run (orvo FILE...).
-    void setStartupFiles(const QStringList& paths) { m_startupFiles = paths; }
-    // --- comparing flights (tmainform_compare.cpp) ---
-    // Shifts every data set so that its liftoff is at 0 s, as one undoable step.
-    void LineUpBtnClick();
-    // The plot in a window of its own (F11, or a double-click on the plot); made on first use.
-    void showLargePlot();
-    LargePlotWindow* largePlot() const { return m_largePlot; }
-    // The table of all flights (FlightsBtn, and the large plot's button); made on first use.
-    void showFlightTable();
-    // Fits the view and the Reset view to every data set, as Scale, Auto does (the A key).
-    void fitViewToAllSets();
-    // After a load that added data sets from firstNew on: when one of them lies partly outside
-    // the view, the status bar says so and names the key that fits the view to every set.
-    void noteSetsOutsideView(int firstNew);
-    class FlightTableDialog* flightTable() const {
-        return m_flightTable;
-    }
-    // Makes data set n the active one, as a choice in ActiveSetCombo does.
-    void setActiveDataSet(int n);
-    int activeSet() const { return activeDataSet(); }
-    // [end data file handlers]
-    // [data properties handlers]
-    void DataPropBtnClick();
-    // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y, on the Recorded Data page (tmainform_undo.cpp).
-    void UndoEdit();
-    // An edit too large for the undo history was made: says it cannot be undone.
-    void EditNotKept(const std::string& label);
-    void RedoEdit();
-    // Builds DataPropBtn on the Recorded Data page (tmainform_dataprop.cpp).
-    void buildDataPropButton();
-    // [end data properties handlers]
-    // [plot dialog handlers]
-    // --- Graph Scale and Edit Plot Info (tmainform_plotdialogs.cpp) ---
-    void ScaleBtnClick();
-    void EditBtnClick();
-    void connectPlotDialogHandlers();
-    // [end plot dialog handlers]
-    // [output handlers]
-    // --- Print and Export (tmainform_output.cpp) ---
-    void PrtBtnClick();
-    void ExportBtnClick();
-    void ExportDialog1TypeChange(const QString& filter);
-    // [end output handlers]
-
   protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -307,7 +203,6 @@ class TMainForm : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void buildDataPage();
     void buildLogPage();
     void buildAboutPage();
     void buildStatusBar();
@@ -339,32 +234,9 @@ class TMainForm : public QWidget {
     bool m_programmaticPage = false;
     class ConfigurationPage* m_configure = nullptr;
     class ConnectDownloadPage* m_connect = nullptr;
-    // [private members: each page adds its own below its marker]
-    // [plot view private]
-    void connectPlotViewHandlers();
-    int activeDataSet() const; // -1 when no data set is selected
-    class QGridLayout* m_dataButtons = nullptr;
+    class RecordedDataPage* m_data = nullptr;
     PlotViewController* m_view = nullptr; // a child of the window
-    // [end plot view private]
-    // [data file private]
-    void buildFileButtons(); // SaveBtn and LoadBtn on the Recorded Data page
-    QString m_lastLoadFile;  // LoadDialog1 proposes the file chosen last time
     QStringList m_startupFiles;
-    void buildCompareButtons(); // LineUpBtn, and the large plot's opener
-    // After files opened at start or dropped replaced the placeholder: it goes (one undoable
-    // step) and the view fits the data, or takes a plot file's limits.
-    void replacePlaceholder();
-    bool m_loadedPlotFile = false; // the last load read a plot file
-    LargePlotWindow* m_largePlot = nullptr;
-    class FlightTableDialog* m_flightTable = nullptr;
-    PlotBoxWidget* m_pagePlotBox = nullptr; // the Recorded Data page's plot
-    // [end data file private]
+    // [private members: each page adds its own below its marker]
     ModuleTransactions* m_transactions = nullptr; // a child of the window
-    // [output private]
-    void connectOutputHandlers();
-    void applyOutputSettings(const StoredSettings& s);
-    void collectOutputSettings(StoredSettings& s) const;
-    QFileDialog* exportDialog();
-    std::shared_ptr<class QPrinter> m_printer; // made on the first Print
-    // [end output private]
 };

@@ -27,6 +27,7 @@
 #include "app/largeplot.h"
 #include "app/plotbox.h"
 #include "app/prompts.h"
+#include "app/recordeddatapage.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
 #include "app/tmainform.h"
@@ -226,7 +227,7 @@ int main(int argc, char** argv) {
             p.series.DeleteDataSet(0);
         p.yLabel = "Altitude (Feet)";
         for (const QString& path : {own, backupFile, simulationFile})
-            f.loadDataFile(path);
+            f.dataPage()->loadDataFile(path);
         const orvo::Colour colours[3] = {0x00C00000, 0x000000D0, 0x00008000}; // blue, red, green
         for (int n = 0; n < p.series.dataSetCount() && n < 3; ++n)
             p.series.dataSet(n).lineColour = colours[n];
@@ -236,11 +237,11 @@ int main(int argc, char** argv) {
         p.timeMin = 0;
         p.timeMax = 60;
         p.title = "Three flights lined up at liftoff";
-        f.showLargePlot();
-        f.largePlot()->resize(900, 480);
+        f.dataPage()->showLargePlot();
+        f.dataPage()->largePlot()->resize(900, 480);
         settle(200);
-        ok &= save(f.largePlot(), dir, "compare.png");
-        f.largePlot()->close();
+        ok &= save(f.dataPage()->largePlot(), dir, "compare.png");
+        f.dataPage()->largePlot()->close();
     }
     f.close();
     home.removeRecursively();

@@ -19,6 +19,7 @@
 #include "app/flighttable.h"
 #include "app/largeplot.h"
 #include "app/plotbox.h"
+#include "app/recordeddatapage.h"
 #include "app/tmainform.h"
 #include "controls.h"
 #include "data/flightstats.h"
@@ -56,7 +57,7 @@ class CompareTest : public WindowsFixture {
 } // namespace
 
 TEST_F(CompareTest, ForeignFilesLoadInOneUnitAndLineUpIsOneUndoableStep) {
-    main->openDataFiles({metres, feet});
+    main->dataPage()->openDataFiles({metres, feet});
     ASSERT_EQ(list().dataSetCount(), 2); // in place of the start-up set
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(control<QComboBox>(main, "ActiveSetCombo")->itemText(0), "sim");
@@ -75,10 +76,10 @@ TEST_F(CompareTest, ForeignFilesLoadInOneUnitAndLineUpIsOneUndoableStep) {
     for (int n = 0; n < 2; ++n)
         EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(n)).liftoffTime, 0.0, 1e-9);
     EXPECT_TRUE(status->currentMessage().contains("Lined up 2"));
-    main->UndoEdit();
+    main->dataPage()->UndoEdit();
     EXPECT_EQ(list().dataSet(1).samples.time[0], before); // both sets back in one step
     EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(0)).liftoffTime, 2.0, 0.3);
-    main->RedoEdit();
+    main->dataPage()->RedoEdit();
     EXPECT_NEAR(orvo::computeFlightStatistics(list().dataSet(1)).liftoffTime, 0.0, 1e-9);
 }
 
@@ -97,10 +98,10 @@ TEST_F(CompareTest, TheUntouchedStartUpSetGivesWayToTheFirstLoadedData) {
 }
 
 TEST_F(CompareTest, TheTableOfAllFlightsShowsCopiesSavesAndPicksTheActiveSet) {
-    main->openDataFiles({metres, feet});
+    main->dataPage()->openDataFiles({metres, feet});
     ASSERT_EQ(list().dataSetCount(), 2);
     control<QPushButton>(main, "FlightsBtn")->click();
-    FlightTableDialog* dialog = main->flightTable();
+    FlightTableDialog* dialog = main->dataPage()->flightTable();
     ASSERT_NE(dialog, nullptr);
     QTableWidget* table = dialog->FlightTable;
     ASSERT_EQ(table->rowCount(), 2);
@@ -140,9 +141,9 @@ TEST_F(CompareTest, TheTableOfAllFlightsShowsCopiesSavesAndPicksTheActiveSet) {
     EXPECT_TRUE(prompts.messages.empty());
 
     // The large plot reaches the same table.
-    main->showLargePlot();
-    control<QPushButton>(main->largePlot(), "LargeFlightsBtn")->click();
-    EXPECT_EQ(main->flightTable(), dialog);
+    main->dataPage()->showLargePlot();
+    control<QPushButton>(main->dataPage()->largePlot(), "LargeFlightsBtn")->click();
+    EXPECT_EQ(main->dataPage()->flightTable(), dialog);
     EXPECT_TRUE(dialog->isVisible());
 }
 
@@ -155,7 +156,7 @@ TEST_F(CompareTest, ASetLoadedPartlyOutOfSightIsNamedWithTheKeyThatFitsEverySet)
     const Case cases[] = {{"inside", 1000.0, false}, {"apogee above the view", 100.0, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
-        main->openDataFiles({metres}); // on the Recorded Data page
+        main->dataPage()->openDataFiles({metres}); // on the Recorded Data page
         orvo::PlotSettings& view = windows->state.plot.settings;
         view.timeMin = 0, view.timeMax = 40, view.altitudeMin = 0, view.altitudeMax = c.altitudeMax;
         auto* status = control<QStatusBar>(main, "StatusPanel");
@@ -171,8 +172,8 @@ TEST_F(CompareTest, ASetLoadedPartlyOutOfSightIsNamedWithTheKeyThatFitsEverySet)
         EXPECT_TRUE(main->FormKeyDown(&press));
         EXPECT_GE(view.altitudeMax, 300.0);
         view.altitudeMax = c.altitudeMax;
-        main->showLargePlot();
-        control<QPushButton>(main->largePlot(), "LargeFitBtn")->click();
+        main->dataPage()->showLargePlot();
+        control<QPushButton>(main->dataPage()->largePlot(), "LargeFitBtn")->click();
         EXPECT_GE(view.altitudeMax, 300.0);
     }
 }
@@ -180,10 +181,10 @@ TEST_F(CompareTest, ASetLoadedPartlyOutOfSightIsNamedWithTheKeyThatFitsEverySet)
 TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {
     const QSize mainSize = main->size();
     QTest::keyClick(control<PlotBoxWidget>(main, "PlotBox"), Qt::Key_F11); // only on the Recorded Data page
-    EXPECT_EQ(main->largePlot(), nullptr);
-    main->openDataFiles({metres});
+    EXPECT_EQ(main->dataPage()->largePlot(), nullptr);
+    main->dataPage()->openDataFiles({metres});
     QTest::mouseDClick(control<PlotBoxWidget>(main, "PlotBox"), Qt::LeftButton);
-    LargePlotWindow* large = main->largePlot();
+    LargePlotWindow* large = main->dataPage()->largePlot();
     ASSERT_NE(large, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(large));
     large->resize(1200, 700);
@@ -214,9 +215,9 @@ TEST_F(CompareTest, TheLargePlotIsResizableAndFollowsTheSameData) {
 }
 
 TEST_F(CompareTest, APlotCoveredByTheFullScreenPlotIsRenderedOnlyWhenItComesBackIntoSight) {
-    main->openDataFiles({metres});
-    main->showLargePlot();
-    LargePlotWindow* large = main->largePlot();
+    main->dataPage()->openDataFiles({metres});
+    main->dataPage()->showLargePlot();
+    LargePlotWindow* large = main->dataPage()->largePlot();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(large));
     large->showFullScreen();
     large->activateWindow();

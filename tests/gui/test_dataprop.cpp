@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include "app/appwindows.h"
+#include "app/recordeddatapage.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
 #include "controls.h"
@@ -320,7 +321,7 @@ TEST_F(DataPropTest, ALoadRefreshesTheDialogEvenAfterTheLastSetWasDeleted) {
                   orvo::FileStatus::Ok);
     }
     prompts.fileNames.push_back(path);
-    main->LoadBtnClick();
+    main->dataPage()->LoadBtnClick();
     ASSERT_EQ(list().dataSetCount(), 1);
     EXPECT_TRUE(form->ApplyBtn->isEnabled());
     EXPECT_EQ(form->SetListBox->currentRow(), 0);

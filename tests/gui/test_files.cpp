@@ -18,6 +18,7 @@
 
 #include "app/appwindows.h"
 #include "app/csvimportdialog.h"
+#include "app/recordeddatapage.h"
 #include "app/tdatalenform.h"
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
@@ -189,7 +190,7 @@ TEST_F(FilesTest, FilesOpenedTogetherShareTheLoadsBoundOnDataSets) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(text);
     f.close();
-    main->openDataFiles({f.fileName(), f.fileName(), f.fileName()});
+    main->dataPage()->openDataFiles({f.fileName(), f.fileName(), f.fileName()});
     // What the files bring takes the start-up set's place.
     EXPECT_EQ(list().dataSetCount(), orvo::MaxDataSetsPerLoad);
     ASSERT_EQ(prompts.messages.size(), 2u); // the second file is cut, the third adds nothing
@@ -219,7 +220,7 @@ TEST_F(FilesTest, LoadThatRunsOutOfMemoryIsAMessage) {
     struct rlimit tight = was;
     tight.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (48u << 20);
     ASSERT_EQ(::setrlimit(RLIMIT_AS, &tight), 0);
-    main->openDataFiles({path("big.csv")});
+    main->dataPage()->openDataFiles({path("big.csv")});
     ::setrlimit(RLIMIT_AS, &was);
 
     EXPECT_EQ(list().dataSetCount(), before);
@@ -244,7 +245,7 @@ TEST_F(FilesTest, ImportDialogAsksWhenTheGuessIsDoubtfulAndRemembersTheChoice) {
         dialog->UnitCombo->setCurrentIndex(1 + orvo::altitudeUnitOfShortName("m")->code);
         return int(QDialog::Accepted);
     });
-    ASSERT_TRUE(main->loadDataFile(path("telemetry.csv")));
+    ASSERT_TRUE(main->dataPage()->loadDataFile(path("telemetry.csv")));
     EXPECT_EQ(shownAltitude, 2);
     ASSERT_EQ(list().dataSetCount(), before + 1);
     EXPECT_EQ(list().dataSet(before).samples.altitude[2], 300.0);
@@ -252,7 +253,7 @@ TEST_F(FilesTest, ImportDialogAsksWhenTheGuessIsDoubtfulAndRemembersTheChoice) {
 
     // The same header again: the remembered choice, without a dialog.
     const std::size_t asked = prompts.dialogsShown.size();
-    ASSERT_TRUE(main->loadDataFile(path("telemetry.csv")));
+    ASSERT_TRUE(main->dataPage()->loadDataFile(path("telemetry.csv")));
     EXPECT_EQ(prompts.dialogsShown.size(), asked);
     ASSERT_EQ(list().dataSetCount(), before + 2);
     EXPECT_EQ(list().dataSet(before + 1).samples.altitude[2], 300.0);

@@ -18,6 +18,7 @@
 
 #include "app/appwindows.h"
 #include "app/largeplot.h"
+#include "app/recordeddatapage.h"
 #include "app/tdatapropform.h"
 #include "app/teditinfoform.h"
 #include "app/tmainform.h"
@@ -419,10 +420,11 @@ TEST_F(MainFormTest, TheLargePlotAndTheDialogsOpenInsideTheMainWindowsScreen) {
     const QRect available = f.screen()->availableGeometry();
     // The main window low on the screen, as after a move by the user.
     f.move(available.left() + 20, available.bottom() - f.frameGeometry().height() / 2);
-    f.showLargePlot();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.largePlot()));
-    EXPECT_TRUE(available.contains(f.largePlot()->frameGeometry())) << f.largePlot()->frameGeometry().y();
-    f.largePlot()->close();
+    f.dataPage()->showLargePlot();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.dataPage()->largePlot()));
+    EXPECT_TRUE(available.contains(f.dataPage()->largePlot()->frameGeometry()))
+        << f.dataPage()->largePlot()->frameGeometry().y();
+    f.dataPage()->largePlot()->close();
     QDialog* dialog = windows->dataPropForm.get();
     QTimer::singleShot(0, dialog, [&] {
         EXPECT_TRUE(available.contains(dialog->frameGeometry()));

@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include "app/appwindows.h"
+#include "app/recordeddatapage.h"
 #include "app/tmainform.h"
 #include "controls.h"
 #include "scriptedprompts.h"
@@ -93,6 +94,6 @@ TEST_F(OpenFilesTest, DroppedFilesLoadAndShowTheRecordedDataPage) {
     EXPECT_EQ(windows->state.plot.settings.series.dataSet(0).samples.count, 3);
 
     // Opened on a plot that holds data, files are added as Load adds them.
-    main->openDataFiles({good, plot});
+    main->dataPage()->openDataFiles({good, plot});
     EXPECT_EQ(names().size(), 6);
 }

@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include "app/appwindows.h"
+#include "app/recordeddatapage.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
@@ -42,7 +43,7 @@ class UndoTest : public WindowsFixture {
         }
         f.write(text);
         f.close();
-        main->openDataFiles({f.fileName()}); // in place of the start-up set
+        main->dataPage()->openDataFiles({f.fileName()}); // in place of the start-up set
         ASSERT_EQ(list().dataSetCount(), 3);
         ASSERT_FALSE(windows->state.history.anyModified());
         windows->state.history.clear(); // the edits start here

@@ -22,6 +22,7 @@
 
 #include "app/plotbox.h"
 #include "app/plotviewcontroller.h"
+#include "app/recordeddatapage.h"
 #include "app/tmainform.h"
 
 // --- the page ---
@@ -45,14 +46,15 @@ QIcon arrowIcon(int quarterTurns, const QColor& colour) {
 
 } // namespace
 
-void TMainForm::buildDataPage() {
-    QWidget* const body = pageBody(DataPage);
+RecordedDataPage::RecordedDataPage(TMainForm* form, QWidget* body)
+    : QObject(form), m_form(form), m_state(&form->state()), m_prompts(&form->prompts()),
+      m_tabPage(body->parentWidget()) {
     m_state->history.onEditNotKept = [this](const std::string& label) { EditNotKept(label); };
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
 
-    PlotBox = m_pagePlotBox = new PlotBoxWidget(m_view, body);
+    PlotBox = m_pagePlotBox = new PlotBoxWidget(m_form->plotView(), body);
     layout->addWidget(PlotBox, 1);
 
     auto* row = new QHBoxLayout;
@@ -96,7 +98,7 @@ void TMainForm::buildDataPage() {
     // icon theme and costs more than the rest of the page.
     auto arrow = [&](const char* name, int quarterTurns) {
         QPushButton* b = button(GroupBox6, name, QString(), QString());
-        b->setIcon(arrowIcon(quarterTurns, palette().color(QPalette::ButtonText)));
+        b->setIcon(arrowIcon(quarterTurns, body->palette().color(QPalette::ButtonText)));
         b->setFixedSize(26, 22);
         return b;
     };
@@ -170,7 +172,7 @@ void TMainForm::buildDataPage() {
     connectPlotViewHandlers();
 }
 
-void TMainForm::placeDataPageButtons() {
+void RecordedDataPage::placeDataPageButtons() {
     if (!m_dataButtons) return;
     const struct {
         QWidget* button;
@@ -187,66 +189,98 @@ void TMainForm::placeDataPageButtons() {
     }
 }
 
-void TMainForm::connectPlotViewHandlers() {
-    connect(ZoomInBtn, &QPushButton::clicked, this, &TMainForm::ZoomInBtnClick);
-    connect(ZoomOutBtn, &QPushButton::clicked, this, &TMainForm::ZoomOutBtnClick);
-    connect(ZoomResetBtn, &QPushButton::clicked, this, &TMainForm::ZoomResetBtnClick);
-    connect(ZoomCropBtn, &QPushButton::clicked, this, &TMainForm::ZoomCropBtnClick);
-    connect(PanLtBtn, &QPushButton::clicked, this, &TMainForm::PanLtBtnClick);
-    connect(PanRtBtn, &QPushButton::clicked, this, &TMainForm::PanRtBtnClick);
-    connect(PanUpBtn, &QPushButton::clicked, this, &TMainForm::PanUpBtnClick);
-    connect(PanDnBtn, &QPushButton::clicked, this, &TMainForm::PanDnBtnClick);
-    connect(ShowPointsChk, &QCheckBox::clicked, this, &TMainForm::ShowPointsChkClick);
+void RecordedDataPage::connectPlotViewHandlers() {
+    connect(ZoomInBtn, &QPushButton::clicked, this, &RecordedDataPage::ZoomInBtnClick);
+    connect(ZoomOutBtn, &QPushButton::clicked, this, &RecordedDataPage::ZoomOutBtnClick);
+    connect(ZoomResetBtn, &QPushButton::clicked, this, &RecordedDataPage::ZoomResetBtnClick);
+    connect(ZoomCropBtn, &QPushButton::clicked, this, &RecordedDataPage::ZoomCropBtnClick);
+    connect(PanLtBtn, &QPushButton::clicked, this, &RecordedDataPage::PanLtBtnClick);
+    connect(PanRtBtn, &QPushButton::clicked, this, &RecordedDataPage::PanRtBtnClick);
+    connect(PanUpBtn, &QPushButton::clicked, this, &RecordedDataPage::PanUpBtnClick);
+    connect(PanDnBtn, &QPushButton::clicked, this, &RecordedDataPage::PanDnBtnClick);
+    connect(ShowPointsChk, &QCheckBox::clicked, this, &RecordedDataPage::ShowPointsChkClick);
 }
 
-int TMainForm::activeDataSet() const {
+int RecordedDataPage::activeDataSet() const {
     const int n = ActiveSetCombo ? ActiveSetCombo->currentIndex() : -1;
     return m_state->plot.settings.series.validSet(n) ? n : -1;
 }
 
 // --- handlers ---
 
-void TMainForm::ZoomInBtnClick() {
+void RecordedDataPage::ZoomInBtnClick() {
     orvo::ZoomView(m_state->plot.settings, 0.5);
     repaintPlot();
 }
 
-void TMainForm::ZoomOutBtnClick() {
+void RecordedDataPage::ZoomOutBtnClick() {
     orvo::ZoomView(m_state->plot.settings, 2.0);
     repaintPlot();
 }
 
-void TMainForm::ZoomResetBtnClick() {
+void RecordedDataPage::ZoomResetBtnClick() {
     orvo::ResetView(m_state->plot.settings, m_state->plot.home);
     repaintPlot();
 }
 
-void TMainForm::PanLtBtnClick() {
+void RecordedDataPage::PanLtBtnClick() {
     orvo::PanTime(m_state->plot.settings, -0.2);
     repaintPlot();
 }
 
-void TMainForm::PanRtBtnClick() {
+void RecordedDataPage::PanRtBtnClick() {
     orvo::PanTime(m_state->plot.settings, 0.2);
     repaintPlot();
 }
 
-void TMainForm::PanUpBtnClick() {
+void RecordedDataPage::PanUpBtnClick() {
     orvo::PanAltitude(m_state->plot.settings, 0.2);
     repaintPlot();
 }
 
-void TMainForm::PanDnBtnClick() {
+void RecordedDataPage::PanDnBtnClick() {
     orvo::PanAltitude(m_state->plot.settings, -0.2);
     repaintPlot();
 }
 
-void TMainForm::ZoomCropBtnClick() {
+void RecordedDataPage::ZoomCropBtnClick() {
     m_state->history.record("Crop", {},
                             [&] { orvo::CropToView(m_state->plot.settings, m_state->plot.home); });
     repaintPlot();
 }
 
-void TMainForm::ShowPointsChkClick() {
+void RecordedDataPage::ShowPointsChkClick() {
     repaintPlot();
+}
+
+void RecordedDataPage::finishBuilding() {
+    buildFileButtons();
+    buildDataPropButton();
+    placeDataPageButtons();
+    connectPlotDialogHandlers();
+    connectOutputHandlers();
+}
+
+void RecordedDataPage::repaintPlot() {
+    m_form->repaintPlot();
+}
+
+int RecordedDataPage::mouseTool() const {
+    return MouseGrpItems->checkedId();
+}
+
+bool RecordedDataPage::isPagePlot(const QObject* watched) const {
+    return watched && watched == m_pagePlotBox;
+}
+
+void RecordedDataPage::showPoints(bool on) {
+    ShowPointsChk->setChecked(on);
+}
+
+bool RecordedDataPage::pointsShown() const {
+    return ShowPointsChk->isChecked();
+}
+
+void RecordedDataPage::showLogo() {
+    if (Image2->pixmap().isNull()) Image2->setPixmap(QPixmap::fromImage(orvo::PlotBackground()));
 }

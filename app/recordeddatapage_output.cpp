@@ -21,6 +21,7 @@
 #include "app/appwindows.h"
 #include "app/plotbox.h"
 #include "app/prompts.h"
+#include "app/recordeddatapage.h"
 #include "app/tmainform.h"
 #include "app/tprtlocform.h"
 #include "plot/imagewriters.h"
@@ -87,28 +88,28 @@ bool renderVector(const orvo::PlotState& state, int type, int ppi, QByteArray* b
 
 } // namespace
 
-void TMainForm::connectOutputHandlers() {
-    connect(PrtBtn, &QPushButton::clicked, this, &TMainForm::PrtBtnClick);
-    connect(ExportBtn, &QPushButton::clicked, this, &TMainForm::ExportBtnClick);
+void RecordedDataPage::connectOutputHandlers() {
+    connect(PrtBtn, &QPushButton::clicked, this, &RecordedDataPage::PrtBtnClick);
+    connect(ExportBtn, &QPushButton::clicked, this, &RecordedDataPage::ExportBtnClick);
 }
 
-void TMainForm::applyOutputSettings(const StoredSettings& v) {
+void RecordedDataPage::applyOutputSettings(const StoredSettings& v) {
     if (v.wasRead(Setting::PrtColor)) m_state->printColour = v.PrtColor != 0;
-    if (m_windows) m_windows->prtLocForm->showColour();
+    if (m_form->windows()) m_form->windows()->prtLocForm->showColour();
     // A type index beyond the list picks the first type.
     if (v.wasRead(Setting::ExportType))
         m_state->exportType = (v.ExportType >= 1 && v.ExportType <= ExportTypeCount) ? v.ExportType : 1;
     if (ExportDialog1) ExportDialog1->selectNameFilter(ExportFilters[m_state->exportType - 1]);
 }
 
-void TMainForm::collectOutputSettings(StoredSettings& v) const {
+void RecordedDataPage::collectOutputSettings(StoredSettings& v) const {
     v.PrtColor = m_state->printColour ? 1 : 0;
     v.ExportType = m_state->exportType;
 }
 
-QFileDialog* TMainForm::exportDialog() {
+QFileDialog* RecordedDataPage::exportDialog() {
     if (ExportDialog1) return ExportDialog1;
-    ExportDialog1 = new QFileDialog(this, QStringLiteral("Export Graph Data"));
+    ExportDialog1 = new QFileDialog(m_form, QStringLiteral("Export Graph Data"));
     ExportDialog1->setObjectName("ExportDialog1");
     ExportDialog1->setAcceptMode(QFileDialog::AcceptSave);
     ExportDialog1->setFileMode(QFileDialog::AnyFile);
@@ -122,26 +123,26 @@ QFileDialog* TMainForm::exportDialog() {
                              .value(LastExportFolderKey)
                              .toString();
     if (!last.isEmpty() && QFileInfo(last).isDir()) ExportDialog1->setDirectory(last);
-    connect(ExportDialog1, &QFileDialog::filterSelected, this, &TMainForm::ExportDialog1TypeChange);
+    connect(ExportDialog1, &QFileDialog::filterSelected, this, &RecordedDataPage::ExportDialog1TypeChange);
     return ExportDialog1;
 }
 
-void TMainForm::ExportDialog1TypeChange(const QString& filter) {
+void RecordedDataPage::ExportDialog1TypeChange(const QString& filter) {
     // A name typed without extension gets the chosen type's.
     if (ExportDialog1) ExportDialog1->setDefaultSuffix(ExportExtensions[exportTypeOf(filter) - 1]);
 }
 
-void TMainForm::PrtBtnClick() {
-    if (!m_windows) return;
+void RecordedDataPage::PrtBtnClick() {
+    if (!m_form->windows()) return;
     orvo::OutputSettings& out = m_state->plot.output;
-    TPrtLocForm* form = m_windows->prtLocForm.get();
+    TPrtLocForm* form = m_form->windows()->prtLocForm.get();
     form->showSize(out.width, out.height);
     form->setDistancesEnabled(true);
     if (m_prompts->execDialog(form) == QDialog::Accepted) {
         if (!m_printer) m_printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
         // A size made smaller to fit the page is for this print alone.
         const double chosenWidth = out.width, chosenHeight = out.height;
-        if (m_prompts->printDialog(this, m_printer.get()) && fitPrintToPage()) {
+        if (m_prompts->printDialog(m_form, m_printer.get()) && fitPrintToPage()) {
             // The window repaints what the print dialog covered; the screen paint leaves the
             // print's size, corner and colour choice as they are.
             QCoreApplication::processEvents();
@@ -149,9 +150,9 @@ void TMainForm::PrtBtnClick() {
             if (page.begin(m_printer.get())) {
                 orvo::RenderPlot(page, page.device()->logicalDpiX(), page.device()->logicalDpiY(),
                                  m_state->plot);
-                if (!page.end()) m_prompts->error(this, QStringLiteral("Unable to print the plot!"));
+                if (!page.end()) m_prompts->error(m_form, QStringLiteral("Unable to print the plot!"));
             } else {
-                m_prompts->error(this, QStringLiteral("Unable to print the plot!"));
+                m_prompts->error(m_form, QStringLiteral("Unable to print the plot!"));
             }
         }
         out.width = chosenWidth;
@@ -161,7 +162,7 @@ void TMainForm::PrtBtnClick() {
     repaintPlot();
 }
 
-bool TMainForm::fitPrintToPage() {
+bool RecordedDataPage::fitPrintToPage() {
     orvo::OutputSettings& out = m_state->plot.output;
     const QSizeF page = m_printer->pageLayout().paintRect(QPageLayout::Inch).size();
     const auto fits = [&out](QSizeF area) {
@@ -196,7 +197,7 @@ bool TMainForm::fitPrintToPage() {
     }
     text += QStringLiteral("\nCancel: print nothing.");
     const QMessageBox::StandardButton answer =
-        m_prompts->message(this, Prompts::Icon::Warning, QStringLiteral("Print"), text, buttons);
+        m_prompts->message(m_form, Prompts::Icon::Warning, QStringLiteral("Print"), text, buttons);
     if (answer == QMessageBox::Yes && turnedFits) {
         m_printer->setPageOrientation(portrait ? QPageLayout::Landscape : QPageLayout::Portrait);
         return true;
@@ -209,8 +210,8 @@ bool TMainForm::fitPrintToPage() {
     return false;
 }
 
-void TMainForm::ExportBtnClick() {
-    if (!m_windows) return;
+void RecordedDataPage::ExportBtnClick() {
+    if (!m_form->windows()) return;
     orvo::OutputSettings& out = m_state->plot.output;
     QFileDialog* dialog = exportDialog();
     if (m_prompts->execDialog(dialog) != QDialog::Accepted) {
@@ -228,7 +229,7 @@ void TMainForm::ExportBtnClick() {
         type = m_state->exportType;
         file += QLatin1Char('.') + ExportExtensions[type - 1];
         if (QFileInfo::exists(file) &&
-            !m_prompts->confirmDefaultNo(this, Prompts::Icon::Warning, QStringLiteral("Export Graph Data"),
+            !m_prompts->confirmDefaultNo(m_form, Prompts::Icon::Warning, QStringLiteral("Export Graph Data"),
                                          QStringLiteral("%1 already exists.\nDo you want to replace it?")
                                              .arg(QDir::toNativeSeparators(file)))) {
             out.left = out.top = 0.0;
@@ -236,14 +237,14 @@ void TMainForm::ExportBtnClick() {
         }
     }
 
-    TPrtLocForm* form = m_windows->prtLocForm.get();
+    TPrtLocForm* form = m_form->windows()->prtLocForm.get();
     form->setDistancesEnabled(false); // an image has no margin
     const int answer = m_prompts->execDialog(form);
     out.left = out.top = 0.0;
     if (answer != QDialog::Accepted || file.isEmpty()) return;
 
     const int ppi = form->imagePpi;
-    StatusPanel->clearMessage();
+    m_form->statusBar()->clearMessage();
     bool written = false;
     if (type == SvgType || type == PdfType) {
         QByteArray bytes;
@@ -251,11 +252,11 @@ void TMainForm::ExportBtnClick() {
             renderVector(m_state->plot, type, ppi, &bytes) &&
             orvo::writeFileSafely(file.toStdString(), std::string_view(bytes.constData(), bytes.size())) ==
                 orvo::FileStatus::Ok;
-        if (!written) m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(file));
+        if (!written) m_prompts->error(m_form, QStringLiteral("Unable to write %1!").arg(file));
     } else if (const QImage image = orvo::RenderPlotImage(m_state->plot, ppi); image.isNull()) {
-        m_prompts->error(this, QStringLiteral("Not enough memory for a %1 x %2 pixel image!")
-                                   .arg(int(out.width * ppi))
-                                   .arg(int(out.height * ppi)));
+        m_prompts->error(m_form, QStringLiteral("Not enough memory for a %1 x %2 pixel image!")
+                                     .arg(int(out.width * ppi))
+                                     .arg(int(out.height * ppi)));
     } else {
         std::string png;
         written = type == PngType
@@ -263,7 +264,7 @@ void TMainForm::ExportBtnClick() {
                             orvo::writeFileSafely(file.toStdString(), png) == orvo::FileStatus::Ok
                       : orvo::WriteImageFile(file.toStdString(), image, static_cast<orvo::ImageType>(type),
                                              ppi) == orvo::FileStatus::Ok;
-        if (!written) m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(file));
+        if (!written) m_prompts->error(m_form, QStringLiteral("Unable to write %1!").arg(file));
     }
     if (written) {
         const QString folder = QFileInfo(file).absolutePath();
@@ -272,8 +273,8 @@ void TMainForm::ExportBtnClick() {
         ExportDialog1->setDirectory(folder);
         // Nothing else shows that the picture was written; the note covers the status fields
         // for a few seconds.
-        StatusPanel->showMessage(QStringLiteral("Exported %1").arg(QDir::toNativeSeparators(file)),
-                                 ExportedMessageMs);
+        m_form->statusBar()->showMessage(QStringLiteral("Exported %1").arg(QDir::toNativeSeparators(file)),
+                                         ExportedMessageMs);
     }
     out.left = out.top = 0.0;
 }

@@ -1,7 +1,5 @@
-// The Recorded Data page's Save and Load buttons: the active data set or the whole plot written as
-// a data file, and data files loaded as new data sets.
-#include <algorithm>
-
+// The Recorded Data page's data files (Save, Load, Import, files opened at start or dropped) and
+// comparing flights (Line Up, the large plot, the flights table, the view fitted to every set).
 #include <QComboBox>
 #include <QDate>
 #include <QDialog>
@@ -16,17 +14,25 @@
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/appwindows.h"
 #include "app/corepath.h"
 #include "app/csvimportdialog.h"
+#include "app/flighttable.h"
+#include "app/largeplot.h"
+#include "app/plotviewcontroller.h"
 #include "app/prompts.h"
+#include "app/recordeddatapage.h"
 #include "app/tdatapropform.h"
 #include "app/tmainform.h"
 #include "app/tsavesel.h"
+#include "app/windowplacement.h"
 #include "data/datafile.h"
 #include "data/inputfile.h"
+#include "data/liftoffalign.h"
 #include "plot/plotfile.h"
+#include "plot/viewlimits.h"
 
 namespace {
 
@@ -48,30 +54,30 @@ QString reasonText(const std::string& reason) {
 
 } // namespace
 
-void TMainForm::buildFileButtons() {
+void RecordedDataPage::buildFileButtons() {
     // The page's button row places them by their object names.
-    SaveBtn = new QPushButton(QStringLiteral("Save"), DataPage);
+    SaveBtn = new QPushButton(QStringLiteral("Save"), m_tabPage);
     SaveBtn->setObjectName("SaveBtn");
     SaveBtn->setToolTip(QStringLiteral("Save Data"));
-    LoadBtn = new QPushButton(QStringLiteral("Load"), DataPage);
+    LoadBtn = new QPushButton(QStringLiteral("Load"), m_tabPage);
     LoadBtn->setObjectName("LoadBtn");
     LoadBtn->setToolTip(QStringLiteral("Load data"));
-    connect(SaveBtn, &QPushButton::clicked, this, &TMainForm::SaveBtnClick);
-    connect(LoadBtn, &QPushButton::clicked, this, &TMainForm::LoadBtnClick);
-    ImportBtn = new QPushButton(QStringLiteral("Import"), DataPage);
+    connect(SaveBtn, &QPushButton::clicked, this, &RecordedDataPage::SaveBtnClick);
+    connect(LoadBtn, &QPushButton::clicked, this, &RecordedDataPage::LoadBtnClick);
+    ImportBtn = new QPushButton(QStringLiteral("Import"), m_tabPage);
     ImportBtn->setObjectName("ImportBtn");
     ImportBtn->setToolTip(QStringLiteral("Load another program's CSV file, choosing its columns and unit"));
-    connect(ImportBtn, &QPushButton::clicked, this, &TMainForm::ImportBtnClick);
+    connect(ImportBtn, &QPushButton::clicked, this, &RecordedDataPage::ImportBtnClick);
     buildCompareButtons();
 }
 
-void TMainForm::SaveBtnClick() {
+void RecordedDataPage::SaveBtnClick() {
     saveData();
 }
 
-bool TMainForm::saveData() {
-    if (!m_windows) return false;
-    TSaveSel* selection = m_windows->saveSel.get();
+bool RecordedDataPage::saveData() {
+    if (!m_form->windows()) return false;
+    TSaveSel* selection = m_form->windows()->saveSel.get();
     if (m_prompts->execDialog(selection) != QDialog::Accepted) return false;
 
     const orvo::PlotSettings& plot = m_state->plot.settings;
@@ -84,7 +90,7 @@ bool TMainForm::saveData() {
                                  ? QStringLiteral("Plot_%1.csv").arg(today)
                                  : QStringLiteral("Alt_%1_%2.csv").arg(today).arg(m_state->selectedSet + 1);
     const QString path =
-        m_prompts->saveFileName(this, QStringLiteral("Save Orvo Data"), proposed, DataFileFilter);
+        m_prompts->saveFileName(m_form, QStringLiteral("Save Orvo Data"), proposed, DataFileFilter);
     if (path.isEmpty()) return false;
 
     const orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
@@ -92,17 +98,17 @@ bool TMainForm::saveData() {
                                         ? orvo::savePlotFile(localPath(path), plot.series, header)
                                         : orvo::saveDataSetFile(localPath(path), plot.series, active, header);
     if (status == orvo::FileStatus::OpenFailed)
-        m_prompts->error(this, QStringLiteral("Unable to open %1!").arg(path),
+        m_prompts->error(m_form, QStringLiteral("Unable to open %1!").arg(path),
                          reasonText(orvo::notRegularFileReason(localPath(path))));
     else if (status == orvo::FileStatus::WriteFailed)
-        m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(path));
+        m_prompts->error(m_form, QStringLiteral("Unable to write %1!").arg(path));
     else if (status == orvo::FileStatus::NotFinite)
-        m_prompts->error(this, QStringLiteral("Unable to write %1!").arg(path),
+        m_prompts->error(m_form, QStringLiteral("Unable to write %1!").arg(path),
                          reasonText(orvo::nonFiniteValue(plot.series, wholePlot ? -1 : active, header) +
                                     "; nothing was written"));
     else
-        StatusPanel->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(path)),
-                                 SavedMessageMs);
+        m_form->statusBar()->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(path)),
+                                         SavedMessageMs);
     if (status != orvo::FileStatus::Ok) return false;
     // What was written is no longer unsaved.
     if (wholePlot)
@@ -112,9 +118,9 @@ bool TMainForm::saveData() {
     return true;
 }
 
-void TMainForm::LoadBtnClick() {
+void RecordedDataPage::LoadBtnClick() {
     const QString path =
-        m_prompts->openFileName(this, QStringLiteral("Load Orvo Data"), m_lastLoadFile, DataFileFilter);
+        m_prompts->openFileName(m_form, QStringLiteral("Load Orvo Data"), m_lastLoadFile, DataFileFilter);
     if (path.isEmpty()) return;
     m_lastLoadFile = path;
     const bool replace = holdsOnlyPlaceholder(); // the untouched start-up set gives way
@@ -126,17 +132,17 @@ void TMainForm::LoadBtnClick() {
         noteSetsOutsideView(before); // the view keeps its limits
 }
 
-void TMainForm::ImportBtnClick() {
+void RecordedDataPage::ImportBtnClick() {
     const QString path =
-        m_prompts->openFileName(this, QStringLiteral("Import CSV File"), m_lastLoadFile, DataFileFilter);
+        m_prompts->openFileName(m_form, QStringLiteral("Import CSV File"), m_lastLoadFile, DataFileFilter);
     if (path.isEmpty()) return;
     m_lastLoadFile = path;
     loadDataFile(path, nullptr, true);
 }
 
-void TMainForm::openDataFiles(const QStringList& paths) {
-    Timer2->stop(); // the Connect page must not replace the plot three seconds after start
-    showPage(DataPage);
+void RecordedDataPage::openDataFiles(const QStringList& paths) {
+    // The Connect page must not replace the plot three seconds after start.
+    m_form->showDataPage();
     // The files of one drop or command line are one load: together they add at most
     // MaxDataSetsPerLoad data sets.
     int setsLeft = orvo::MaxDataSetsPerLoad;
@@ -151,25 +157,7 @@ void TMainForm::openDataFiles(const QStringList& paths) {
     if (replace) replacePlaceholder();
 }
 
-void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            event->acceptProposedAction();
-            return;
-        }
-    }
-}
-
-void TMainForm::dropEvent(QDropEvent* event) {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) paths << url.toLocalFile();
-    if (paths.isEmpty()) return;
-    event->acceptProposedAction();
-    openDataFiles(paths);
-}
-
-bool TMainForm::loadDataFile(const QString& path, int* setsLeft, bool askMapping) {
+bool RecordedDataPage::loadDataFile(const QString& path, int* setsLeft, bool askMapping) {
     m_loadedPlotFile = false;
     orvo::PlotSettings& plot = m_state->plot.settings;
     orvo::PlotFileHeader header = orvo::plotFileHeader(plot);
@@ -192,7 +180,7 @@ bool TMainForm::loadDataFile(const QString& path, int* setsLeft, bool askMapping
             }
             if (!layout.doubtful) return true;
         }
-        CsvImportDialog dialog(this);
+        CsvImportDialog dialog(m_form);
         dialog.setLayout(layout, mapping);
         if (m_prompts->execDialog(&dialog) != QDialog::Accepted) return false;
         mapping = dialog.mapping();
@@ -208,7 +196,7 @@ bool TMainForm::loadDataFile(const QString& path, int* setsLeft, bool askMapping
         // The path as the flyer chose it, not as the file system spells it.
         QString text = QString::fromStdString(m.text);
         text.replace(QString::fromStdString(localPath(path)), path);
-        m_prompts->error(this, text, QString::fromLocal8Bit(m.details.c_str()));
+        m_prompts->error(m_form, text, QString::fromLocal8Bit(m.details.c_str()));
         m_loadedPlotFile = false;
         return false;
     }
@@ -225,19 +213,121 @@ bool TMainForm::loadDataFile(const QString& path, int* setsLeft, bool askMapping
     QStringList notes;
     for (const std::string& note : report.notes)
         notes << QString::fromStdString(note);
-    if (!notes.isEmpty()) StatusPanel->showMessage(notes.join(' '), 4 * SavedMessageMs);
+    if (!notes.isEmpty()) m_form->statusBar()->showMessage(notes.join(' '), 4 * SavedMessageMs);
 
     // A foreign or damaged file must not load silently wrong.
     QStringList problems;
     for (const std::string& problem : orvo::describeLoadProblems(report))
         problems << QString::fromStdString(problem);
     if (!problems.isEmpty())
-        m_prompts->error(this,
+        m_prompts->error(m_form,
                          QStringLiteral("%1 was not read completely:\n%2").arg(path, problems.join('\n')));
     return true;
 }
 
-void TMainForm::afterDataSetsLoaded() {
-    if (m_windows) m_windows->dataPropForm->FormShow(); // the dialog shows data set 0 afresh
+void RecordedDataPage::afterDataSetsLoaded() {
+    if (m_form->windows()) m_form->windows()->dataPropForm->FormShow(); // the dialog shows data set 0 afresh
     repaintPlot();
+}
+
+namespace {
+// How long the status bar shows what Line Up did.
+constexpr int LineUpMessageMs = 15000;
+} // namespace
+
+void RecordedDataPage::buildCompareButtons() {
+    // The page's button row places it by its object name.
+    LineUpBtn = new QPushButton(QStringLiteral("Line Up"), m_tabPage);
+    LineUpBtn->setObjectName("LineUpBtn");
+    LineUpBtn->setToolTip(QStringLiteral("Line up every data set at its liftoff (0 s)"));
+    connect(LineUpBtn, &QPushButton::clicked, this, &RecordedDataPage::LineUpBtnClick);
+    FlightsBtn = new QPushButton(QStringLiteral("Flights"), m_tabPage);
+    FlightsBtn->setObjectName("FlightsBtn");
+    FlightsBtn->setToolTip(QStringLiteral("A table of all flights: their statistics side by side"));
+    connect(FlightsBtn, &QPushButton::clicked, this, &RecordedDataPage::showFlightTable);
+    new LargePlotOpener(m_form);
+}
+
+void RecordedDataPage::LineUpBtnClick() {
+    orvo::SeriesList& series = m_state->plot.settings.series;
+    auto step = m_state->history.begin("Line Up");
+    const orvo::LiftoffAlignment result = orvo::alignAtLiftoff(series);
+    m_state->history.commit(std::move(step));
+    if (m_form->windows()) m_form->windows()->dataPropForm->FormShow();
+    repaintPlot();
+    m_form->statusBar()->showMessage(QString::fromStdString(result.message()), LineUpMessageMs);
+}
+
+bool RecordedDataPage::holdsOnlyPlaceholder() const {
+    const orvo::SeriesList& series = m_state->plot.settings.series;
+    if (series.dataSetCount() != 1 || m_state->history.canUndo()) return false;
+    const orvo::Series& s = series.dataSet(0);
+    if (s.samples.count != 21 || series.triggerSet(0).samples.count != 0 || s.climbMarkCount() != 0 ||
+        s.peakMarkCount() != 0 || !s.note1.empty() || !s.note2.empty() || !s.note3.empty())
+        return false;
+    for (std::size_t i = 0; i <= 20; ++i)
+        if (s.samples.time[i] != double(i) || s.samples.altitude[i] != double(i)) return false;
+    return true;
+}
+
+void RecordedDataPage::replacePlaceholderWithDownload() {
+    m_loadedPlotFile = false; // a download's view is fitted
+    replacePlaceholder();
+}
+
+void RecordedDataPage::replacePlaceholder() {
+    orvo::PlotState& plot = m_state->plot;
+    if (plot.settings.series.dataSetCount() < 2) return; // nothing loaded: the start-up set stays
+    auto step = m_state->history.beginDelete(0);
+    plot.settings.series.DeleteDataSet(0);
+    m_state->history.commit(std::move(step));
+    // A plot file shows the view it was saved with; anything else is fitted.
+    if (!m_loadedPlotFile) {
+        orvo::AutoScaleTime(plot.settings, plot.home);
+        orvo::AutoScaleAltitude(plot.settings, plot.home);
+    }
+    if (ActiveSetCombo->count() > 0 && ActiveSetCombo->currentIndex() < 0) ActiveSetCombo->setCurrentIndex(0);
+    afterDataSetsLoaded();
+}
+
+void RecordedDataPage::showFlightTable() {
+    if (!m_flightTable) m_flightTable = new FlightTableDialog(m_form);
+    m_flightTable->show();
+    m_flightTable->refresh();
+    m_flightTable->raise();
+    m_flightTable->activateWindow();
+}
+
+void RecordedDataPage::setActiveDataSet(int n) {
+    if (!m_state->plot.settings.series.validSet(n) || n >= ActiveSetCombo->count()) return;
+    ActiveSetCombo->setCurrentIndex(n);
+}
+
+void RecordedDataPage::fitViewToAllSets() {
+    m_form->plotView()->fitViewToAllSets();
+}
+
+void RecordedDataPage::noteSetsOutsideView(int firstNew) {
+    const orvo::PlotSettings& plot = m_state->plot.settings;
+    QStringList outside;
+    for (int n = std::max(firstNew, 0); n < plot.series.dataSetCount(); ++n)
+        if (orvo::liesPartlyOutsideView(plot, plot.series.dataSet(n)))
+            outside << QString::fromStdString(plot.series.dataSet(n).name);
+    if (outside.isEmpty()) return;
+    QString note = QStringLiteral("%1 lie(s) partly outside the view: press A (or Scale, Auto) to fit the "
+                                  "view to every data set.")
+                       .arg(outside.join(QStringLiteral(", ")));
+    const QString before = m_form->statusBar()->currentMessage();
+    if (!before.isEmpty()) note = before + ' ' + note;
+    m_form->statusBar()->showMessage(note, LineUpMessageMs);
+}
+
+void RecordedDataPage::showLargePlot() {
+    if (!m_largePlot) m_largePlot = new LargePlotWindow(m_form);
+    // Opened over the main window, inside its screen's available area: its read-out line at the
+    // bottom must be on screen.
+    if (!m_largePlot->isVisible()) placeWindow(m_largePlot, m_form);
+    m_largePlot->show();
+    m_largePlot->raise();
+    m_largePlot->activateWindow();
 }
