@@ -1,6 +1,8 @@
-// The main window: every page of the program (Connect / Download, Configure, Recorded Data, the
-// hidden Log Data page, About), the status bar and the process-wide state. Handlers are split by
-// page over tmainform_<page>.cpp; each is a few lines that call the layers below.
+// The main window: the tab control with its pages, the status bar and the application state. The
+// Connect / Download, Configure and Recorded Data pages are objects of their own that own their
+// controls and handlers (connectdownloadpage.h, configurationpage.h, recordeddatapage.h); the
+// small About and hidden Log Data pages stay here. The plot view behind the page's plot and the
+// large plot is a PlotViewController.
 #pragma once
 
 #include <QString>
@@ -109,12 +111,10 @@ class TMainForm : public QWidget {
     void showDataPage();
 
     // --- module link ---
-    // [link members]
     // One module exchange at a time; the handlers below hold it while they run.
     class ModuleTransactions* transactions() const {
         return m_transactions;
     }
-    // [end link members]
 
     // --- for the large plot (largeplot.cpp) ---
     // The Recorded Data page is the page shown.
@@ -237,6 +237,5 @@ class TMainForm : public QWidget {
     class RecordedDataPage* m_data = nullptr;
     PlotViewController* m_view = nullptr; // a child of the window
     QStringList m_startupFiles;
-    // [private members: each page adds its own below its marker]
     ModuleTransactions* m_transactions = nullptr; // a child of the window
 };
