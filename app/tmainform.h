@@ -299,7 +299,7 @@ class TMainForm : public QWidget {
     // [end firmware handlers]
     // [plot view handlers]
     // Draws the screen plot and returns its layout; logo keeps the stretched background.
-    orvo::PlotFrame PlotBoxPaint(QPainter& canvas, orvo::ScaledImageCache* logo);
+    orvo::PlotFrame PlotBoxPaint(QPainter& canvas, orvo::PlotRenderCache* cache);
     void PlotBoxClick();
     void PlotBoxMouseDown(QMouseEvent* event);
     void PlotBoxMouseMove(QMouseEvent* event);

@@ -205,7 +205,7 @@ int TMainForm::activeDataSet() const {
 
 // --- handlers ---
 
-orvo::PlotFrame TMainForm::PlotBoxPaint(QPainter& canvas, orvo::ScaledImageCache* logo) {
+orvo::PlotFrame TMainForm::PlotBoxPaint(QPainter& canvas, orvo::PlotRenderCache* cache) {
     const orvo::PlotState& plot = m_state->plot;
     m_mouse.circleShown = false;
     m_mouse.circleX = m_mouse.circleY = -10;
@@ -219,8 +219,10 @@ orvo::PlotFrame TMainForm::PlotBoxPaint(QPainter& canvas, orvo::ScaledImageCache
     screen.height = double(PlotBox->height()) / ppiY;
     screen.left = screen.top = 0.0;
     screen.colour = 1;
+    if (!cache)
+        return orvo::RenderPlot(canvas, ppiX, ppiY, plot.settings, screen, plot.show, orvo::PlotBackground());
     return orvo::RenderPlot(canvas, ppiX, ppiY, plot.settings, screen, plot.show, orvo::PlotBackground(),
-                            logo);
+                            *cache);
 }
 
 void TMainForm::PlotBoxClick() {
