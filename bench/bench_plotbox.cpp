@@ -32,15 +32,14 @@ template <typename F> double bestMs(int runs, F&& f) {
 // The plot box: its kept picture and what it keeps between renders.
 struct Box {
     QImage picture;
-    orvo::ScaledImageCache logo;
+    orvo::PlotRenderCache cache;
 
     void paint(const orvo::PlotState& state, QImage& screen) {
-        picture = QImage(screen.size(), QImage::Format_RGB32);
-        picture.fill(Qt::white);
+        if (picture.size() != screen.size()) picture = QImage(screen.size(), QImage::Format_RGB32);
         {
             QPainter cp(&picture);
             orvo::RenderPlot(cp, 96, 96, state.settings, state.output, state.show, orvo::PlotBackground(),
-                             &logo);
+                             cache);
         }
         QPainter p(&screen);
         p.drawImage(0, 0, picture);
@@ -78,6 +77,16 @@ int main(int argc, char** argv) {
     };
     paint();
     const double lines = bestMs(10, paint);
+    state.show.ShowLegend = false;
+    paint();
+    const double noLegend = bestMs(10, paint);
+    state.show.ShowLegend = true;
+    orvo::PlotState empty;
+    empty.settings.view() = state.settings.view();
+    empty.output = state.output;
+    auto paintEmpty = [&] { box.paint(empty, screen); };
+    paintEmpty();
+    const double none = bestMs(10, paintEmpty);
     const double linesPanned = bestMs(10, panned);
     for (int k = 0; k < 8; ++k)
         state.settings.series.dataSet(k).pointStyle = 1 + k % 7;
@@ -87,6 +96,10 @@ int main(int argc, char** argv) {
 
     std::printf("Plot box paint %dx%d, 8 x 65536 samples, lines, same view:     %7.2f ms\n", width, height,
                 lines);
+    std::printf("Plot box paint %dx%d, 8 x 65536 samples, lines, no legend:     %7.2f ms\n", width, height,
+                noLegend);
+    std::printf("Plot box paint %dx%d, no data:                                 %7.2f ms\n", width, height,
+                none);
     std::printf("Plot box paint %dx%d, 8 x 65536 samples, lines, panned:        %7.2f ms\n", width, height,
                 linesPanned);
     std::printf("Plot box paint %dx%d, 8 x 65536 samples, symbols, same view:   %7.2f ms\n", width, height,
