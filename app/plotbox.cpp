@@ -29,11 +29,12 @@ void PlotBoxWidget::paintEvent(QPaintEvent* event) {
         !m_cache.isNull() && m_cache.size() == size() && (event->region() - m_overlayDirty).isEmpty();
     m_overlayDirty = QRegion();
     if (!overlayOnly) {
-        m_cache = QImage(size(), QImage::Format_RGB32);
-        m_cache.fill(Qt::white);
+        // The picture's image is kept between paints; a render through the cache paints all of
+        // it (white where the plot leaves it).
+        if (m_cache.size() != size()) m_cache = QImage(size(), QImage::Format_RGB32);
         {
             QPainter cp(&m_cache);
-            m_frame = m_view->PlotBoxPaint(this, cp, &m_logo);
+            m_frame = m_view->PlotBoxPaint(this, cp, &m_render);
         }
         m_overlay = orvo::PlotOverlay{};
         ++m_renders;

@@ -35,7 +35,7 @@ class PlotBoxWidget : public QWidget {
     PlotViewController* m_view;
     QImage m_cache;
     orvo::PlotFrame m_frame;
-    orvo::ScaledImageCache m_logo; // the background logo at the box's size
+    orvo::PlotRenderCache m_render; // the logo, frame, texts and reduced sets of the last renders
     orvo::PlotOverlay m_overlay;
     QRegion m_overlayDirty; // pixels an overlay change asked to repaint
     int m_renders = 0;

@@ -92,7 +92,7 @@ void PlotViewController::fitViewToAllSets() {
 }
 
 orvo::PlotFrame PlotViewController::PlotBoxPaint(PlotBoxWidget* box, QPainter& canvas,
-                                                 orvo::ScaledImageCache* logo) {
+                                                 orvo::PlotRenderCache* cache) {
     const orvo::PlotState& plot = m_state->plot;
     m_mouse.circleShown = false;
     m_mouse.circleX = m_mouse.circleY = -10;
@@ -106,8 +106,10 @@ orvo::PlotFrame PlotViewController::PlotBoxPaint(PlotBoxWidget* box, QPainter& c
     screen.height = double(box->height()) / ppiY;
     screen.left = screen.top = 0.0;
     screen.colour = 1;
+    if (!cache)
+        return orvo::RenderPlot(canvas, ppiX, ppiY, plot.settings, screen, plot.show, orvo::PlotBackground());
     return orvo::RenderPlot(canvas, ppiX, ppiY, plot.settings, screen, plot.show, orvo::PlotBackground(),
-                            logo);
+                            *cache);
 }
 
 void PlotViewController::PlotBoxClick() {

@@ -39,8 +39,9 @@ class PlotViewController : public QObject {
     void addBox(PlotBoxWidget* box);
 
     // The handlers of a plot box, for the box given.
-    // Draws the screen plot and returns its layout; logo keeps the stretched background.
-    orvo::PlotFrame PlotBoxPaint(PlotBoxWidget* box, QPainter& canvas, orvo::ScaledImageCache* logo);
+    // Draws the screen plot and returns its layout; cache keeps what the next paint can reuse (the
+    // plain renderer when null).
+    orvo::PlotFrame PlotBoxPaint(PlotBoxWidget* box, QPainter& canvas, orvo::PlotRenderCache* cache);
     void PlotBoxClick();
     void PlotBoxMouseDown(PlotBoxWidget* box, QMouseEvent* event);
     void PlotBoxMouseMove(PlotBoxWidget* box, QMouseEvent* event);

@@ -1,5 +1,6 @@
-// Figures for the plot renderer: RenderPlot at 1920 x 1080 over 8 data sets of 65536 samples,
-// lines only and with a point symbol at every sample, and one cursor move of the plot view
+// Figures for the plot renderer: RenderPlot at a size given as WxH (1920x1080 unless given, at most
+// 3840x2160) over 8 data sets of 65536 samples, lines only, with a point symbol at every sample,
+// zoomed to a tenth of the data and with no data at all, and one cursor move of the plot view
 // (restore the cached pixels under the old overlay, XOR the new one). Prints milliseconds.
 // With --cli PATH/orvo-cli it also writes the 8 sets as data files and times the whole
 // `orvo-cli render` process drawing them at 1920 x 1080, and gnuplot's pngcairo terminal drawing
@@ -108,6 +109,12 @@ template <typename F> double bestMs(int runs, F&& f) {
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
+    int width = 1920, height = 1080;
+    for (int i = 1; i < argc; ++i) {
+        int w = 0, h = 0;
+        if (std::sscanf(argv[i], "%dx%d", &w, &h) == 2 && w >= 200 && h >= 120 && w <= 3840 && h <= 2160)
+            width = w, height = h;
+    }
     orvo::PlotState state;
     std::mt19937 rng(7);
     for (int k = 0; k < 8; ++k)
@@ -115,11 +122,11 @@ int main(int argc, char** argv) {
     orvo::HomeView home;
     orvo::AutoScaleTime(state.settings, home);
     orvo::AutoScaleAltitude(state.settings, home);
-    state.output.width = 1920.0 / 96;
-    state.output.height = 1080.0 / 96;
+    state.output.width = double(width) / 96;
+    state.output.height = double(height) / 96;
     state.output.colour = 1;
 
-    QImage image(1920, 1080, QImage::Format_RGB32);
+    QImage image(width, height, QImage::Format_RGB32);
     orvo::PlotFrame f;
     auto render = [&] {
         QPainter p(&image);
@@ -136,6 +143,28 @@ int main(int argc, char** argv) {
     const double squares = bestMs(5, render);
     for (int k = 0; k < 8; ++k)
         state.settings.series.dataSet(k).pointStyle = orvo::PointNone;
+
+    // A tenth of the time and altitude spans, about the middle of the view.
+    const orvo::ViewRange whole = state.settings.view();
+    {
+        orvo::PlotSettings& v = state.settings;
+        const double tc = (v.timeMin + v.timeMax) / 2, tw = (v.timeMax - v.timeMin) / 20;
+        const double ac = (v.altitudeMin + v.altitudeMax) / 2, aw = (v.altitudeMax - v.altitudeMin) / 20;
+        v.timeMin = tc - tw, v.timeMax = tc + tw, v.altitudeMin = ac - aw, v.altitudeMax = ac + aw;
+    }
+    render();
+    const double zoomed = bestMs(10, render);
+    state.settings.view() = whole;
+
+    orvo::PlotState empty;
+    empty.settings.view() = whole;
+    empty.output = state.output;
+    auto renderEmpty = [&] {
+        QPainter p(&image);
+        orvo::RenderPlot(p, 96, 96, empty);
+    };
+    renderEmpty();
+    const double none = bestMs(10, renderEmpty);
     render();
 
     // A cursor move: the cached picture under the old and new overlay back on the screen copy,
@@ -168,9 +197,11 @@ int main(int argc, char** argv) {
         moveWorst = std::max(moveWorst, ms);
     }
 
-    std::printf("RenderPlot 1920x1080, 8 x 65536 samples, lines only:        %7.2f ms\n", lines);
-    std::printf("RenderPlot 1920x1080, 8 x 65536 samples, mixed symbols:     %7.2f ms\n", symbols);
-    std::printf("RenderPlot 1920x1080, 8 x 65536 samples, squares:           %7.2f ms\n", squares);
+    std::printf("RenderPlot %dx%d, 8 x 65536 samples, lines only:        %7.2f ms\n", width, height, lines);
+    std::printf("RenderPlot %dx%d, 8 x 65536 samples, mixed symbols:     %7.2f ms\n", width, height, symbols);
+    std::printf("RenderPlot %dx%d, 8 x 65536 samples, squares:           %7.2f ms\n", width, height, squares);
+    std::printf("RenderPlot %dx%d, 8 x 65536 samples, lines, 10%% zoom:   %7.2f ms\n", width, height, zoomed);
+    std::printf("RenderPlot %dx%d, no data:                              %7.2f ms\n", width, height, none);
     std::printf("Cursor move with zoom band (mean of %d / worst):           %7.3f / %.3f ms\n", moves,
                 moveTotal / moves, moveWorst);
     std::printf("Series drawing calls during the cursor moves:               %ld\n",

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "plot/seriesdraw.h"
@@ -170,34 +171,146 @@ bool segmentMeets(QPoint a, QPoint b, const QRect& r) {
     return true;
 }
 
-// How much of the shown data the rectangle r would hide: the segments of the drawn lines and
-// the symbols it meets.
-long hiddenData(const PlotSettings& plot, const PlotFrame& f, const std::vector<int>& sets, const QRect& r) {
-    long hidden = 0;
-    for (int n : sets) {
-        const Series& s = plot.series.dataSet(n);
-        const int count = sampleCount(s);
-        if (count == 0) continue;
-        const PointMapper map(plot, f, s);
-        int i0 = 0, i1 = count - 1;
-        visibleRange(plot, s, count, i0, i1);
-        QPoint before = map.at(i0);
-        if (r.contains(before)) ++hidden;
-        for (int i = i0 + 1; i <= i1; ++i) {
-            const QPoint at = map.at(i);
-            if (s.lineStyle != LineNone ? segmentMeets(before, at, r) : r.contains(at)) ++hidden;
-            before = at;
-        }
+// How much of data set s each of the rectangles r would hide: the segments of its drawn line,
+// or its symbols, that each meets. One pass over the set's points for all of them.
+void hiddenData(const PlotSettings& plot, const PlotFrame& f, const Series& s, const QRect (&r)[4],
+                long (&hidden)[4]) {
+    for (long& h : hidden)
+        h = 0;
+    const int count = sampleCount(s);
+    if (count == 0) return;
+    const PointMapper map(plot, f, s);
+    int i0 = 0, i1 = count - 1;
+    visibleRange(plot, s, count, i0, i1);
+    QRect any = r[0];
+    for (const QRect& q : r)
+        any |= q;
+    QPoint before = map.at(i0);
+    for (int k = 0; k < 4; ++k)
+        if (r[k].contains(before)) ++hidden[k];
+    const bool line = s.lineStyle != LineNone;
+    for (int i = i0 + 1; i <= i1; ++i) {
+        const QPoint at = map.at(i);
+        const bool near =
+            line
+                ? !(std::max(at.x(), before.x()) < any.left() || std::min(at.x(), before.x()) > any.right() ||
+                    std::max(at.y(), before.y()) < any.top() || std::min(at.y(), before.y()) > any.bottom())
+                : any.contains(at);
+        if (near)
+            for (int k = 0; k < 4; ++k)
+                if (line ? segmentMeets(before, at, r[k]) : r[k].contains(at)) ++hidden[k];
+        before = at;
     }
-    return hidden;
 }
+
+// What a series' drawing keeps between renders through a PlotRenderCache: the reduced line, the
+// symbols that show and the legend's counts, each with the inputs it was made from. A render
+// without a cache makes them afresh every time, by the same code.
+struct SeriesEntry {
+    QByteArray key; // the samples, their scales and offsets, the view and the plot area
+    bool haveLine = false;
+    std::vector<QPoint> line;
+    bool haveSymbols = false;
+    int symbolKey[4] = {0, 0, 0, 0}; // dot or not, hx, hy, pen width
+    QRect symbolClip;
+    std::vector<QPoint> symbols;
+    bool haveHidden = false;
+    bool hiddenLine = false;
+    QRect hiddenRects[4];
+    long hidden[4] = {0, 0, 0, 0};
+};
+
+template <typename T> void appendRaw(QByteArray& key, const T& v) {
+    key.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+void appendText(QByteArray& key, const std::string& t) {
+    appendRaw(key, t.size());
+    key.append(t.data(), qsizetype(t.size()));
+}
+
+// A 64-bit hash of n doubles (four independent lanes, folded and mixed at the end).
+std::uint64_t hashDoubles(const double* v, int n, std::uint64_t seed) {
+    constexpr std::uint64_t P1 = 0x9E3779B185EBCA87ULL, P2 = 0xC2B2AE3D27D4EB4FULL;
+    auto rotl = [](std::uint64_t x, int r) { return (x << r) | (x >> (64 - r)); };
+    auto round = [&](std::uint64_t acc, double d) {
+        std::uint64_t x;
+        std::memcpy(&x, &d, sizeof x);
+        return rotl(acc + x * P2, 31) * P1;
+    };
+    std::uint64_t a = seed + P1 + P2, b = seed + P2, c = seed, e = seed - P1;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        a = round(a, v[i]);
+        b = round(b, v[i + 1]);
+        c = round(c, v[i + 2]);
+        e = round(e, v[i + 3]);
+    }
+    for (; i < n; ++i)
+        a = round(a, v[i]);
+    std::uint64_t h = rotl(a, 1) + rotl(b, 7) + rotl(c, 12) + rotl(e, 18) + std::uint64_t(n);
+    h ^= h >> 33;
+    h *= P2;
+    h ^= h >> 29;
+    h *= P1;
+    h ^= h >> 32;
+    return h;
+}
+
+QByteArray seriesKey(const PlotSettings& plot, const PlotFrame& f, const Series& s) {
+    QByteArray key;
+    const int n = sampleCount(s);
+    const int nt = std::min(n, int(s.samples.time.size()));
+    const int na = std::min(n, int(s.samples.altitude.size()));
+    appendRaw(key, n);
+    appendRaw(key, nt);
+    appendRaw(key, na);
+    appendRaw(key, hashDoubles(s.samples.time.data(), nt, 1));
+    appendRaw(key, hashDoubles(s.samples.altitude.data(), na, 2));
+    for (double v : {s.timeScale, s.timeOffset, s.altitudeScale, s.altitudeOffset, plot.timeMin, plot.timeMax,
+                     plot.timeShift, plot.altitudeMin, plot.altitudeMax, plot.altitudeShift})
+        appendRaw(key, v);
+    appendRaw(key, f);
+    return key;
+}
+
+// The entries of one render: a cache's, checked against the series, or fresh ones.
+class SeriesEntries {
+  public:
+    SeriesEntries(std::vector<SeriesEntry>* kept, const PlotSettings& plot, const PlotFrame& f)
+        : m_kept(kept), m_plot(plot), m_frame(f) {
+        if (m_kept) m_kept->resize(std::size_t(plot.series.size()));
+        m_checked.assign(std::size_t(plot.series.size()), 0);
+        m_fresh.resize(std::size_t(plot.series.size()));
+    }
+    SeriesEntry& at(int si) {
+        const auto k = std::size_t(si);
+        if (!m_kept) return m_fresh[k];
+        SeriesEntry& e = (*m_kept)[k];
+        if (!m_checked[k]) {
+            m_checked[k] = 1;
+            QByteArray key = seriesKey(m_plot, m_frame, m_plot.series.at(si));
+            if (key != e.key) {
+                e = SeriesEntry{};
+                e.key = std::move(key);
+            }
+        }
+        return e;
+    }
+
+  private:
+    std::vector<SeriesEntry>* m_kept;
+    const PlotSettings& m_plot;
+    const PlotFrame& m_frame;
+    std::vector<std::uint8_t> m_checked;
+    std::vector<SeriesEntry> m_fresh;
+};
 
 // Step 16.5: the legend, one row per shown data set (its line, its symbol, its name), boxed in
 // the corner of the plot area where it hides the least data: top right, top left, bottom right,
 // bottom left, the first of those that hide least.
 void drawLegend(QPainter& p, int ppiX, int H, const PlotSettings& plot, const PlotFrame& f, bool colour,
                 const QColor& backColour, const QColor& frameColour, const QColor& textColour, int hx, int hy,
-                int markWidth) {
+                int markWidth, SeriesEntries& entries) {
     std::vector<int> sets;
     for (int n = 0; n < plot.series.dataSetCount(); ++n)
         if (plot.series.dataSet(n).DisplayFlag != 0) sets.push_back(n);
@@ -217,13 +330,26 @@ void drawLegend(QPainter& p, int ppiX, int H, const PlotSettings& plot, const Pl
     const int left = f.plotLeft + inset, right = f.plotRight - inset - w;
     const int top = f.plotTop + inset, bottom = f.plotBottom - inset - h;
     const QPoint corners[4] = {{right, top}, {left, top}, {right, bottom}, {left, bottom}};
-    QRect box(corners[0], QSize(w, h));
-    long least = -1;
-    for (const QPoint& c : corners) {
-        const QRect r(c, QSize(w, h));
-        const long hidden = hiddenData(plot, f, sets, r);
-        if (least < 0 || hidden < least) least = hidden, box = r;
+    QRect rects[4];
+    for (int k = 0; k < 4; ++k)
+        rects[k] = QRect(corners[k], QSize(w, h));
+    long total[4] = {0, 0, 0, 0};
+    for (int n : sets) {
+        SeriesEntry& e = entries.at(2 * n);
+        const bool line = plot.series.dataSet(n).lineStyle != LineNone;
+        if (!e.haveHidden || e.hiddenLine != line || !std::equal(rects, rects + 4, e.hiddenRects)) {
+            hiddenData(plot, f, plot.series.dataSet(n), rects, e.hidden);
+            e.hiddenLine = line;
+            std::copy(rects, rects + 4, e.hiddenRects);
+            e.haveHidden = true;
+        }
+        for (int k = 0; k < 4; ++k)
+            total[k] += e.hidden[k];
     }
+    QRect box = rects[0];
+    long least = -1;
+    for (int k = 0; k < 4; ++k)
+        if (least < 0 || total[k] < least) least = total[k], box = rects[k];
     p.fillRect(box, backColour);
     p.setPen(QPen(frameColour, 0, Qt::SolidLine));
     p.drawRect(box.adjusted(0, 0, -1, -1));
@@ -355,8 +481,43 @@ double AverageClimb(const PlotSettings& plot) {
     return std::isfinite(rate) ? rate : 0.0;
 }
 
-PlotFrame RenderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, const OutputSettings& output,
-                     const ShowFlags& show, const QImage& background, ScaledImageCache* logoCache) {
+namespace {
+
+// The device image RenderPlot may copy the kept backdrop onto: a raster image without transform
+// or device pixel scaling, drawn on opaquely, no other copy sharing its pixels.
+QImage* backdropTarget(QPainter& p) {
+    const QPaintEngine* engine = p.paintEngine();
+    QPaintDevice* d = p.device();
+    if (!engine || engine->type() != QPaintEngine::Raster || !d || d->devType() != QInternal::Image)
+        return nullptr;
+    if (!p.combinedTransform().isIdentity() || p.opacity() != 1.0 ||
+        p.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return nullptr;
+    QImage* img = static_cast<QImage*>(d);
+    if (img->devicePixelRatio() != 1.0 || !img->isDetached() || img->depth() != 32) return nullptr;
+    return img;
+}
+
+} // namespace
+
+struct PlotRenderCache::Kept {
+    QImage layer; // steps 1-14 on a white image of the device's size
+    QByteArray layerKey;
+    QFont font;
+    QPen pen;
+    QBrush brush, background;
+    Qt::BGMode backgroundMode = Qt::OpaqueMode;
+    std::vector<SeriesEntry> series;
+};
+
+PlotRenderCache::PlotRenderCache() : m_kept(std::make_unique<Kept>()) {}
+PlotRenderCache::~PlotRenderCache() = default;
+
+namespace {
+
+PlotFrame renderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, const OutputSettings& output,
+                     const ShowFlags& show, const QImage& background, ScaledImageCache* logoCache,
+                     PlotRenderCache::Kept* kept) {
     ppiX = std::max(ppiX, 1);
     ppiY = std::max(ppiY, 1);
     const bool colour = output.colour != 0;
@@ -381,147 +542,214 @@ PlotFrame RenderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, 
     p.setRenderHint(QPainter::TextAntialiasing, true);
     p.setClipping(false);
 
-    // 1. Bold fixed-pitch font for the axis numbers. Every render uses the same face so screen,
-    // printer and image look alike.
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setBold(true);
-    font.setFixedPitch(true);
-    setFontCell(p, font, H / 27);
+    // Steps 1-14 draw the same pixels for the same inputs: a cache keeps them as an image of the
+    // device's size and copies it in.
+    auto backdrop = [&](QPainter& p) {
+        // 1. Bold fixed-pitch font for the axis numbers. Every render uses the same face so screen,
+        // printer and image look alike.
+        QFont font(QStringLiteral("Arial"));
+        font.setStyleHint(QFont::SansSerif);
+        font.setBold(true);
+        font.setFixedPitch(true);
+        setFontCell(p, font, H / 27);
 
-    // 2. Output area: background fill with a 1-pixel outline. Filled symbols, text cells and the
-    // gaps of dotted and dashed lines are painted in the background colour too.
-    const QBrush brush(backColour);
-    p.setBrush(brush);
-    p.setBackground(brush);
-    p.setBackgroundMode(Qt::OpaqueMode);
-    const QRect outRect(X0i, Y0i, X1i - X0i, Y1i - Y0i);
-    p.fillRect(outRect, backColour);
-    p.setPen(QPen(gridColour, 0));
-    if (outRect.width() > 0 && outRect.height() > 0) p.drawRect(outRect.adjusted(0, 0, -1, -1));
+        // 2. Output area: background fill with a 1-pixel outline. Filled symbols, text cells and the
+        // gaps of dotted and dashed lines are painted in the background colour too.
+        const QBrush brush(backColour);
+        p.setBrush(brush);
+        p.setBackground(brush);
+        p.setBackgroundMode(Qt::OpaqueMode);
+        const QRect outRect(X0i, Y0i, X1i - X0i, Y1i - Y0i);
+        p.fillRect(outRect, backColour);
+        p.setPen(QPen(gridColour, 0));
+        if (outRect.width() > 0 && outRect.height() > 0) p.drawRect(outRect.adjusted(0, 0, -1, -1));
 
-    // 3. Background picture.
-    if (show.ShowBackground && !background.isNull()) {
-        const int bl = truncInt(X0 + 1), bt = truncInt(Y0 + 1);
-        const QRect target(bl, bt, truncInt(X0 + W - 1) - bl, truncInt(Y0 + H - 1) - bt);
-        if (target.width() > 0 && target.height() > 0) {
-            // A printer or PDF page keeps the picture it is given: at a printer's 600 or 1200 dpi a
-            // full-resolution logo is tens of millions of pixels in the document. A faint logo
-            // needs no more than 300 dpi there; the page scales it to the same place.
-            QSize size = target.size();
-            const bool page = p.paintEngine() && p.paintEngine()->type() != QPaintEngine::Raster;
-            if (page && (ppiX > LogoMaxPpi || ppiY > LogoMaxPpi))
-                size = QSize(
-                    std::max(1, int(std::int64_t(size.width()) * LogoMaxPpi / std::max(ppiX, LogoMaxPpi))),
-                    std::max(1, int(std::int64_t(size.height()) * LogoMaxPpi / std::max(ppiY, LogoMaxPpi))));
-            ScaledImageCache once;
-            const QImage& scaled = (logoCache ? *logoCache : once).scaled(background, size);
-            if (size == target.size())
-                p.drawImage(target.topLeft(), scaled);
-            else
-                p.drawImage(target, scaled);
+        // 3. Background picture.
+        if (show.ShowBackground && !background.isNull()) {
+            const int bl = truncInt(X0 + 1), bt = truncInt(Y0 + 1);
+            const QRect target(bl, bt, truncInt(X0 + W - 1) - bl, truncInt(Y0 + H - 1) - bt);
+            if (target.width() > 0 && target.height() > 0) {
+                // A printer or PDF page keeps the picture it is given: at a printer's 600 or 1200 dpi a
+                // full-resolution logo is tens of millions of pixels in the document. A faint logo
+                // needs no more than 300 dpi there; the page scales it to the same place.
+                QSize size = target.size();
+                const bool page = p.paintEngine() && p.paintEngine()->type() != QPaintEngine::Raster;
+                if (page && (ppiX > LogoMaxPpi || ppiY > LogoMaxPpi))
+                    size = QSize(std::max(1, int(std::int64_t(size.width()) * LogoMaxPpi /
+                                                 std::max(ppiX, LogoMaxPpi))),
+                                 std::max(1, int(std::int64_t(size.height()) * LogoMaxPpi /
+                                                 std::max(ppiY, LogoMaxPpi))));
+                ScaledImageCache once;
+                const QImage& scaled = (logoCache ? *logoCache : once).scaled(background, size);
+                if (size == target.size())
+                    p.drawImage(target.topLeft(), scaled);
+                else
+                    p.drawImage(target, scaled);
+            }
         }
-    }
 
-    // 4-5.
-    const PlotFrame f = ComputePlotFrame(W, H, X0, Y0);
+        // 4-5.
+        const PlotFrame f = ComputePlotFrame(W, H, X0, Y0);
 
-    const QPen solid1(gridColour, 0, Qt::SolidLine);
-    const QPen dotted1(gridColour, 0, Qt::DotLine);
+        const QPen solid1(gridColour, 0, Qt::SolidLine);
+        const QPen dotted1(gridColour, 0, Qt::DotLine);
 
-    // 6. Time axis.
-    {
-        const AxisTickSet t = AxisTicks(plot.timeMin, plot.timeMax, plot.timeShift);
-        double v = t.first;
-        for (int k = 0; k < t.count; ++k, v += t.step) {
-            const int x = f.plotLeft + TimeToPixel(plot, f, v);
+        // 6. Time axis.
+        {
+            const AxisTickSet t = AxisTicks(plot.timeMin, plot.timeMax, plot.timeShift);
+            double v = t.first;
+            for (int k = 0; k < t.count; ++k, v += t.step) {
+                const int x = f.plotLeft + TimeToPixel(plot, f, v);
+                p.setPen(solid1);
+                lineExcl(p, QPoint(x, f.plotBottom), QPoint(x, f.plotBottom + ppiY / 17));
+                p.setPen(dotted1);
+                lineExcl(p, QPoint(x, f.plotTop), QPoint(x, f.plotBottom));
+                const QString label = numberText("%.*f", t.decimals, v);
+                textAt(p, x - textWidth(p, label) / 2, f.plotBottom + ppiY / 15, label, numberColour);
+            }
+        }
+        // 7. Altitude axis.
+        {
+            const AxisTickSet a = AxisTicks(plot.altitudeMin, plot.altitudeMax, plot.altitudeShift);
+            double v = a.first;
+            for (int k = 0; k < a.count; ++k, v += a.step) {
+                const int y = f.plotTop + AltitudeToPixel(plot, f, v);
+                p.setPen(solid1);
+                lineExcl(p, QPoint(f.plotLeft - 1, y), QPoint(f.plotLeft - ppiX / 17, y));
+                p.setPen(dotted1);
+                lineExcl(p, QPoint(f.plotLeft, y), QPoint(f.plotRight, y));
+                const QString label = numberText("%.*f", a.decimals, v);
+                textAt(p, f.plotLeft - textWidth(p, label) - ppiX / 15, y - p.fontMetrics().height() / 2,
+                       label, numberColour);
+            }
+        }
+        // 8. Zero line (on the bottom or top edge when 0 is outside the view).
+        {
+            const int y0 = f.plotTop + AltitudeToPixel(plot, f, 0.0);
             p.setPen(solid1);
-            lineExcl(p, QPoint(x, f.plotBottom), QPoint(x, f.plotBottom + ppiY / 17));
-            p.setPen(dotted1);
-            lineExcl(p, QPoint(x, f.plotTop), QPoint(x, f.plotBottom));
-            const QString label = numberText("%.*f", t.decimals, v);
-            textAt(p, x - textWidth(p, label) / 2, f.plotBottom + ppiY / 15, label, numberColour);
+            lineExcl(p, QPoint(f.plotLeft, y0), QPoint(f.plotRight, y0));
         }
-    }
-    // 7. Altitude axis.
-    {
-        const AxisTickSet a = AxisTicks(plot.altitudeMin, plot.altitudeMax, plot.altitudeShift);
-        double v = a.first;
-        for (int k = 0; k < a.count; ++k, v += a.step) {
-            const int y = f.plotTop + AltitudeToPixel(plot, f, v);
-            p.setPen(solid1);
-            lineExcl(p, QPoint(f.plotLeft - 1, y), QPoint(f.plotLeft - ppiX / 17, y));
-            p.setPen(dotted1);
-            lineExcl(p, QPoint(f.plotLeft, y), QPoint(f.plotRight, y));
-            const QString label = numberText("%.*f", a.decimals, v);
-            textAt(p, f.plotLeft - textWidth(p, label) - ppiX / 15, y - p.fontMetrics().height() / 2, label,
-                   numberColour);
+        auto centredLeft = [&](const QString& s) {
+            return f.plotLeft + (f.plotRight - f.plotLeft) / 2 - textWidth(p, s) / 2;
+        };
+        // 9. Title.
+        {
+            QFont tf = p.font();
+            tf.setFixedPitch(false);
+            setFontCell(p, tf, H / 20);
+            const QString title = QString::fromStdString(plot.title);
+            textAt(p, centredLeft(title), f.titleY, title, labelColour);
         }
-    }
-    // 8. Zero line (on the bottom or top edge when 0 is outside the view).
-    {
-        const int y0 = f.plotTop + AltitudeToPixel(plot, f, 0.0);
-        p.setPen(solid1);
-        lineExcl(p, QPoint(f.plotLeft, y0), QPoint(f.plotRight, y0));
-    }
-    auto centredLeft = [&](const QString& s) {
-        return f.plotLeft + (f.plotRight - f.plotLeft) / 2 - textWidth(p, s) / 2;
+        // 10. Info lines.
+        if (show.ShowInfo) {
+            setFontCell(p, p.font(), H / 50);
+            const int lh = p.fontMetrics().height();
+            const QString i1 = QString::fromStdString(plot.info1);
+            textAt(p, centredLeft(i1), f.titleY + 2 * lh, i1, infoColour);
+            const int left = X0i + (X1i - X0i) / 40;
+            const int bottom = Y1i - (Y1i - Y0i) / 40;
+            textAt(p, left, bottom - 2 * lh, QString::fromStdString(plot.info2), infoColour);
+            textAt(p, left, bottom - lh, QString::fromStdString(plot.info3), infoColour);
+        }
+        // 11. X-axis label.
+        {
+            setFontCell(p, p.font(), H / 25);
+            const QString xl = QString::fromStdString(plot.xLabel);
+            textAt(p, centredLeft(xl), f.xLabelY, xl, labelColour);
+        }
+        // 12. Credit lines, right-aligned at the bottom right.
+        {
+            QFont cf = p.font();
+            cf.setFamily(QStringLiteral("Arial"));
+            setFontCell(p, cf, H / 35);
+            const int lh = p.fontMetrics().height();
+            const int right = X1i - (X1i - X0i) / 40;
+            const int bottom = Y1i - (Y1i - Y0i) / 40;
+            const QString c1 = QString::fromStdString(plot.credit1);
+            const QString c2 = QString::fromStdString(plot.credit2);
+            textAt(p, right - textWidth(p, c1), bottom - 2 * lh, c1, scaleColour);
+            textAt(p, right - textWidth(p, c2), bottom - lh, c2, scaleColour);
+        }
+        // 13. Average climb of data set 0 over the view.
+        if (show.ShowAvgROC && plot.series.size() > 0) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "Avg Climb = %.3g", AverageClimb(plot));
+            const QString s = QString::fromLatin1(buf);
+            textAt(p, centredLeft(s), truncInt(1.5 * p.fontMetrics().height() + f.xLabelY), s, scaleColour);
+        }
+        // 14. Y-axis label, reading bottom to top, centred on the plot area.
+        {
+            const QString yl = QString::fromStdString(plot.yLabel);
+            const int refY = f.plotTop + (f.plotBottom - f.plotTop) / 2 + textWidth(p, yl) / 2;
+            p.save();
+            p.translate(f.yLabelX, refY);
+            p.rotate(-90.0);
+            textAt(p, 0, 0, yl, scaleColour);
+            p.restore();
+        }
     };
-    // 9. Title.
-    {
-        QFont tf = p.font();
-        tf.setFixedPitch(false);
-        setFontCell(p, tf, H / 20);
-        const QString title = QString::fromStdString(plot.title);
-        textAt(p, centredLeft(title), f.titleY, title, labelColour);
+    const PlotFrame f = ComputePlotFrame(W, H, X0, Y0);
+    QImage* target = kept ? backdropTarget(p) : nullptr;
+    if (target) {
+        QByteArray key;
+        for (double v : {X0, Y0, plot.timeMin, plot.timeMax, plot.timeShift, plot.altitudeMin,
+                         plot.altitudeMax, plot.altitudeShift})
+            appendRaw(key, v);
+        for (int v : {W, H, ppiX, ppiY, int(colour), int(show.ShowInfo), int(show.ShowBackground),
+                      int(show.ShowAvgROC), int(plot.series.size() > 0), target->width(), target->height(),
+                      int(target->format()), int(p.renderHints())})
+            appendRaw(key, v);
+        for (Colour c :
+             {plot.backgroundColour, plot.gridColour, plot.scaleColour, plot.labelColour, plot.infoColour})
+            appendRaw(key, c);
+        for (const std::string* t : {&plot.title, &plot.xLabel, &plot.yLabel, &plot.info1, &plot.info2,
+                                     &plot.info3, &plot.credit1, &plot.credit2})
+            appendText(key, *t);
+        appendRaw(key, show.ShowBackground ? background.cacheKey() : qint64(0));
+        if (show.ShowAvgROC) appendRaw(key, AverageClimb(plot));
+        if (key != kept->layerKey || kept->layer.isNull()) {
+            kept->layerKey.clear();
+            QImage layer(target->size(), target->format());
+            layer.setDotsPerMeterX(target->dotsPerMeterX());
+            layer.setDotsPerMeterY(target->dotsPerMeterY());
+            layer.fill(Qt::white);
+            {
+                QPainter lp(&layer);
+                lp.setRenderHints(p.renderHints());
+                lp.setRenderHints(~p.renderHints(), false);
+                backdrop(lp);
+                kept->font = lp.font();
+                kept->pen = lp.pen();
+                kept->brush = lp.brush();
+                kept->background = lp.background();
+                kept->backgroundMode = lp.backgroundMode();
+            }
+            kept->layer = layer;
+            kept->layerKey = key;
+        }
+        const QImage& layer = kept->layer;
+        if (layer.bytesPerLine() == target->bytesPerLine())
+            std::memcpy(target->bits(), layer.constBits(), std::size_t(layer.sizeInBytes()));
+        else
+            for (int y = 0; y < layer.height(); ++y)
+                std::memcpy(target->scanLine(y), layer.constScanLine(y), std::size_t(layer.width()) * 4);
+        p.setFont(kept->font);
+        p.setPen(kept->pen);
+        p.setBrush(kept->brush);
+        p.setBackground(kept->background);
+        p.setBackgroundMode(kept->backgroundMode);
+    } else {
+        if (kept && p.device()) {
+            // The whole surface is painted, white where the plot leaves it.
+            p.save();
+            p.resetTransform();
+            p.fillRect(QRect(0, 0, p.device()->width(), p.device()->height()), Qt::white);
+            p.restore();
+        }
+        backdrop(p);
     }
-    // 10. Info lines.
-    if (show.ShowInfo) {
-        setFontCell(p, p.font(), H / 50);
-        const int lh = p.fontMetrics().height();
-        const QString i1 = QString::fromStdString(plot.info1);
-        textAt(p, centredLeft(i1), f.titleY + 2 * lh, i1, infoColour);
-        const int left = X0i + (X1i - X0i) / 40;
-        const int bottom = Y1i - (Y1i - Y0i) / 40;
-        textAt(p, left, bottom - 2 * lh, QString::fromStdString(plot.info2), infoColour);
-        textAt(p, left, bottom - lh, QString::fromStdString(plot.info3), infoColour);
-    }
-    // 11. X-axis label.
-    {
-        setFontCell(p, p.font(), H / 25);
-        const QString xl = QString::fromStdString(plot.xLabel);
-        textAt(p, centredLeft(xl), f.xLabelY, xl, labelColour);
-    }
-    // 12. Credit lines, right-aligned at the bottom right.
-    {
-        QFont cf = p.font();
-        cf.setFamily(QStringLiteral("Arial"));
-        setFontCell(p, cf, H / 35);
-        const int lh = p.fontMetrics().height();
-        const int right = X1i - (X1i - X0i) / 40;
-        const int bottom = Y1i - (Y1i - Y0i) / 40;
-        const QString c1 = QString::fromStdString(plot.credit1);
-        const QString c2 = QString::fromStdString(plot.credit2);
-        textAt(p, right - textWidth(p, c1), bottom - 2 * lh, c1, scaleColour);
-        textAt(p, right - textWidth(p, c2), bottom - lh, c2, scaleColour);
-    }
-    // 13. Average climb of data set 0 over the view.
-    if (show.ShowAvgROC && plot.series.size() > 0) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "Avg Climb = %.3g", AverageClimb(plot));
-        const QString s = QString::fromLatin1(buf);
-        textAt(p, centredLeft(s), truncInt(1.5 * p.fontMetrics().height() + f.xLabelY), s, scaleColour);
-    }
-    // 14. Y-axis label, reading bottom to top, centred on the plot area.
-    {
-        const QString yl = QString::fromStdString(plot.yLabel);
-        const int refY = f.plotTop + (f.plotBottom - f.plotTop) / 2 + textWidth(p, yl) / 2;
-        p.save();
-        p.translate(f.yLabelX, refY);
-        p.rotate(-90.0);
-        textAt(p, 0, 0, yl, scaleColour);
-        p.restore();
-    }
+    SeriesEntries entries(kept ? &kept->series : nullptr, plot, f);
+
     // 15. Everything from here stays inside the plot area.
     p.setClipRect(QRect(f.plotLeft, f.plotTop, f.plotRight + 1 - f.plotLeft, f.plotBottom + 1 - f.plotTop));
     const QRect clip(f.plotLeft, f.plotTop, f.plotRight + 1 - f.plotLeft, f.plotBottom + 1 - f.plotTop);
@@ -530,7 +758,7 @@ PlotFrame RenderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, 
     const int hx = std::max(ppiX / 50, 3), hy = std::max(ppiY / 50, 3);
     const int markWidth = std::max(ppiX / 300, 1);
     const int seriesCount = plot.series.size();
-    std::vector<QPoint> pts, reduced;
+    std::vector<QPoint> pts;
     for (int si = 0; si < seriesCount; ++si) {
         const Series& s = plot.series.at(si);
         if (s.DisplayFlag == 0) continue;
@@ -541,24 +769,47 @@ PlotFrame RenderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, 
         const QColor pointColour = colour ? toQColor(s.pointColour) : black;
         // 16.1 Line.
         if (s.lineStyle != LineNone && n > 1) {
-            int i0, i1;
-            visibleRange(plot, s, n, i0, i1);
-            pts.clear();
-            for (int i = i0; i <= i1; ++i)
-                pts.push_back(map.at(i));
-            ReducePolyline(pts.data(), int(pts.size()), reduced);
+            SeriesEntry& e = entries.at(si);
+            if (!e.haveLine) {
+                int i0, i1;
+                visibleRange(plot, s, n, i0, i1);
+                PolylineReducer reducer(e.line);
+                for (int i = i0; i <= i1; ++i)
+                    reducer.add(map.at(i));
+                reducer.finish();
+                e.haveLine = true;
+            }
             const int width = s.lineStyle == LineSolid ? std::max(ppiX / 150, 2) : 1;
             QPen pen(lineColour, width == 1 ? 0 : width, penStyleOf(s.lineStyle), Qt::RoundCap,
                      Qt::RoundJoin);
-            DrawSeriesLine(p, reduced, pen);
+            DrawSeriesLine(p, e.line, pen);
         }
         // 16.2 Point symbols, for every sample (the clip cuts those outside the view).
         if (s.pointStyle != PointNone && n > 0) {
-            pts.clear();
-            for (int i = 0; i < n; ++i)
-                pts.push_back(map.at(i));
             p.setPen(QPen(pointColour, markWidth == 1 ? 0 : markWidth, Qt::SolidLine));
-            DrawPointSymbols(p, s.pointStyle, pts, hx, hy, toQColor(s.pointColour), clip);
+            const bool raster = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster &&
+                                p.worldTransform().isIdentity();
+            const int pw = p.pen().width();
+            const int symbolKey[4] = {s.pointStyle == PointDot ? 1 : 2, hx, hy, pw};
+            if (!raster || !(s.pointStyle >= PointDot && s.pointStyle <= PointTriangle)) {
+                pts.clear();
+                for (int i = 0; i < n; ++i)
+                    pts.push_back(map.at(i));
+                DrawPointSymbols(p, s.pointStyle, pts, hx, hy, toQColor(s.pointColour), clip);
+            } else {
+                SeriesEntry& e = entries.at(si);
+                if (!e.haveSymbols || !std::equal(symbolKey, symbolKey + 4, e.symbolKey) ||
+                    e.symbolClip != clip) {
+                    pts.clear();
+                    for (int i = 0; i < n; ++i)
+                        pts.push_back(map.at(i));
+                    KeepShownSymbols(s.pointStyle, pts, hx, hy, pw, clip, e.symbols);
+                    std::copy(symbolKey, symbolKey + 4, e.symbolKey);
+                    e.symbolClip = clip;
+                    e.haveSymbols = true;
+                }
+                DrawKeptSymbols(p, s.pointStyle, e.symbols, hx, hy, toQColor(s.pointColour), clip);
+            }
         }
         // 16.3 Peak marks: an open cross-hair with the altitude above it.
         if (!s.isTriggerSet()) {
@@ -613,7 +864,8 @@ PlotFrame RenderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, 
 
     // 16.5 Legend, when two or more data sets are shown.
     if (show.ShowLegend)
-        drawLegend(p, ppiX, H, plot, f, colour, backColour, gridColour, numberColour, hx, hy, markWidth);
+        drawLegend(p, ppiX, H, plot, f, colour, backColour, gridColour, numberColour, hx, hy, markWidth,
+                   entries);
 
     // 17. Frame of the plot area.
     p.setPen(QPen(gridColour, std::max(ppiX / 75, 1) == 1 ? 0 : std::max(ppiX / 75, 1), Qt::SolidLine));
@@ -631,6 +883,18 @@ PlotFrame RenderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, 
     p.setPen(end);
     p.setClipping(false);
     return f;
+}
+
+} // namespace
+
+PlotFrame RenderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, const OutputSettings& output,
+                     const ShowFlags& show, const QImage& background, ScaledImageCache* logoCache) {
+    return renderPlot(p, ppiX, ppiY, plot, output, show, background, logoCache, nullptr);
+}
+
+PlotFrame RenderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, const OutputSettings& output,
+                     const ShowFlags& show, const QImage& background, PlotRenderCache& cache) {
+    return renderPlot(p, ppiX, ppiY, plot, output, show, background, &cache.logo, cache.m_kept.get());
 }
 
 } // namespace orvo

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <memory>
 
 #include "plot/plotsettings.h"
 
@@ -67,12 +68,36 @@ class ScaledImageCache {
     QSize m_size;
 };
 
+// What the plot box keeps between renders at one size: the stretched logo, the picture of the
+// frame, texts and ticks, and for every set the line reduced to what the pixel columns show, the
+// symbols that show and the legend's counts. Each is kept with the inputs it was made from (the
+// samples by a hash of their values) and made again when any of them differs.
+class PlotRenderCache {
+  public:
+    PlotRenderCache();
+    ~PlotRenderCache();
+    PlotRenderCache(const PlotRenderCache&) = delete;
+    PlotRenderCache& operator=(const PlotRenderCache&) = delete;
+    ScaledImageCache logo;
+    struct Kept;
+
+  private:
+    friend PlotFrame RenderPlot(QPainter&, int, int, const PlotSettings&, const OutputSettings&,
+                                const ShowFlags&, const QImage&, PlotRenderCache&);
+    std::unique_ptr<Kept> m_kept;
+};
+
 // Draws the whole plot and returns where it put its pieces; leaves the painter with a 1-pixel
 // pen, no clipping and the last font it set. logoCache, when given, keeps the stretched
 // background between renders.
 PlotFrame RenderPlot(QPainter& canvas, int ppiX, int ppiY, const PlotSettings& plot,
                      const OutputSettings& output, const ShowFlags& show, const QImage& background,
                      ScaledImageCache* logoCache = nullptr);
+// The same picture through a cache. It paints every pixel of the surface: what lies outside the
+// output area is white.
+PlotFrame RenderPlot(QPainter& canvas, int ppiX, int ppiY, const PlotSettings& plot,
+                     const OutputSettings& output, const ShowFlags& show, const QImage& background,
+                     PlotRenderCache& cache);
 inline PlotFrame RenderPlot(QPainter& canvas, int ppiX, int ppiY, const PlotState& state) {
     return RenderPlot(canvas, ppiX, ppiY, state.settings, state.output, state.show, PlotBackground());
 }

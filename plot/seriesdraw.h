@@ -19,6 +19,28 @@ namespace orvo {
 // polyline through the result covers the same pixels as one through the input.
 void ReducePolyline(const QPoint* in, int n, std::vector<QPoint>& out);
 
+// ReducePolyline fed one point at a time, so a series is reduced as it is mapped, without the
+// whole mapped polyline in memory. Gives exactly what ReducePolyline gives for the same points.
+class PolylineReducer {
+  public:
+    explicit PolylineReducer(std::vector<QPoint>& out);
+    void add(QPoint p);
+    // Ends the last column; call once after the last point.
+    void finish();
+
+  private:
+    struct Kept {
+        int index;
+        QPoint point;
+    };
+    void flush();
+    std::vector<QPoint>& m_out;
+    int m_next = 0;      // index of the next point
+    bool m_open = false; // a column run is open
+    Kept m_first{}, m_second{}, m_lo{}, m_hi{}, m_last{}, m_beforeTail{};
+    bool m_haveSecond = false, m_haveBeforeTail = false;
+};
+
 // Draws the polyline through pts with pen; wide pens are drawn in a way the raster engine
 // handles quickly. pts should already be reduced.
 void DrawSeriesLine(QPainter& painter, const std::vector<QPoint>& pts, const QPen& pen);
@@ -32,5 +54,16 @@ void DrawPointSymbol(QPainter& painter, int style, QPoint p, int hx, int hy, con
 // point before.
 void DrawPointSymbols(QPainter& painter, int style, const std::vector<QPoint>& pts, int hx, int hy,
                       const QColor& dotColour, const QRect& clip);
+
+// The two halves of DrawPointSymbols on the raster engine, so the plot box can keep the first
+// between paints. KeepShownSymbols picks, in order, the points whose symbol shows: for a Dot
+// inside clip and not a repeat of the dot before; for the other styles near enough to clip to
+// touch it (penWidth is the painter's pen width) and the last symbol at its position.
+void KeepShownSymbols(int style, const std::vector<QPoint>& pts, int hx, int hy, int penWidth,
+                      const QRect& clip, std::vector<QPoint>& kept);
+// Draws the symbols at the kept points with the painter's pen and brush; on a 32-bit image the
+// symbol is drawn once and its pixels copied to each point.
+void DrawKeptSymbols(QPainter& painter, int style, const std::vector<QPoint>& kept, int hx, int hy,
+                     const QColor& dotColour, const QRect& clip);
 
 } // namespace orvo
