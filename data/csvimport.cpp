@@ -639,8 +639,11 @@ CsvLayout analyse(std::string_view head, bool wholeFile) {
     // The guess.
     CsvMapping& g = layout.guess;
     if (unnamed) {
-        g.timeColumn = 0;
-        g.altitudeColumn = 1;
+        // Rows of one field have no altitude column to guess: the flyer chooses, or the load says so.
+        if (columns.size() >= 2) {
+            g.timeColumn = 0;
+            g.altitudeColumn = 1;
+        }
     } else {
         int best = 0;
         std::vector<std::string> altitudeNames;
