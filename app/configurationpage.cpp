@@ -35,6 +35,7 @@
 #include "data/altitudeunit.h"
 #include "firmware/isp.h"
 #include "link/configexchange.h"
+#include "link/linkstatus.h"
 #include "moduleops/moduleoperations.h"
 
 namespace {
@@ -702,11 +703,15 @@ void ConfigurationPage::UpdateBtnClick() {
                            "Erase the module anyway?"));
     };
     InfoTextLog log(m_form);
-    orvo::updateModuleFirmware(m_state->link, orvo::corePath(path), options, log, hooks);
+    const orvo::LinkStatus result =
+        orvo::updateModuleFirmware(m_state->link, orvo::corePath(path), options, log, hooks);
 
     m_form->progressBar()->setMaximum(100);
     m_form->progressBar()->setVisible(false);
     m_form->showConnectPage();
+    // The log on the Connect page has the details; the status bar says how it ended.
+    m_form->statusBar()->showMessage(
+        QStringLiteral("Update Firmware: %1").arg(QString::fromUtf8(orvo::linkStatusText(result))), 8000);
 }
 
 void ConfigurationPage::ResetModuleBtnClick() {

@@ -132,8 +132,10 @@ bool isDataRow(std::string_view line) {
     if (line.empty() || isKeyValue(line)) return false;
     if (line.front() == '#') return false;
     const char sep = separatorOf(line);
-    const std::vector<std::string> fields = splitFields(line, sep);
-    return fields.size() >= 2 && isTimeValue(fields[0], sep);
+    // Read as splitFields reads a line, but as views: a header of many columns is not copied.
+    LineReader in(line);
+    CsvRecordReader record(in, sep, line.size() + 1);
+    return record.next() && record.size() >= 2 && isTimeValue(record.field(0), sep);
 }
 
 bool isCommentStart(std::string_view line) {
@@ -316,14 +318,24 @@ std::string quoted(std::string_view s) {
     return out;
 }
 
-std::string joinQuoted(const std::vector<std::string>& names, std::size_t most = 12) {
+// The first names of a list, quoted, and how many there are when not all are said.
+template <class NameOf> std::string joinQuotedOf(std::size_t count, NameOf nameOf, std::size_t most = 12) {
     std::string out;
-    for (std::size_t i = 0; i < names.size() && i < most; ++i) {
+    for (std::size_t i = 0; i < count && i < most; ++i) {
         if (i > 0) out += ", ";
-        out += quoted(names[i]);
+        out += quoted(nameOf(i));
     }
-    if (names.size() > most) out += ", ... (" + std::to_string(names.size()) + " columns)";
+    if (count > most) out += ", ... (" + std::to_string(count) + " columns)";
     return out;
+}
+
+std::string joinQuoted(const std::vector<std::string>& names) {
+    return joinQuotedOf(names.size(), [&](std::size_t i) -> std::string_view { return names[i]; });
+}
+
+// The columns' names, without copying every name of a wide file.
+std::string joinQuotedNames(const std::vector<CsvColumn>& columns) {
+    return joinQuotedOf(columns.size(), [&](std::size_t i) -> std::string_view { return columns[i].name; });
 }
 
 // The altitude unit one text names as a word ("feet", "ft", "meters", "m", a number with a
@@ -406,16 +418,25 @@ std::vector<std::string> splitHeader(std::string_view line) {
     return names;
 }
 
-// What the names say about each column.
+// What the names say about each column. Only the first DescribedColumns are looked at for a time
+// or an altitude (instruments write their time first and a few dozen columns in all); those after
+// keep their names, so the flyer can still choose one by name or number, and a header of a
+// million columns costs no more than its names.
+constexpr std::size_t DescribedColumns = 4096;
+
 std::vector<CsvColumn> describeColumns(const std::vector<std::string>& names) {
+    const std::size_t described = std::min(names.size(), DescribedColumns);
     std::vector<ColumnName> parsed;
+    parsed.reserve(described);
     bool gpsFile = false;
-    for (const std::string& n : names) {
-        parsed.push_back(parseColumnName(n));
+    for (std::size_t i = 0; i < described; ++i) {
+        parsed.push_back(parseColumnName(names[i]));
         gpsFile = gpsFile || isGpsColumn(parsed.back());
     }
     std::vector<CsvColumn> columns(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    for (std::size_t i = described; i < names.size(); ++i)
+        columns[i].name = std::string(trim(names[i]));
+    for (std::size_t i = 0; i < described; ++i) {
         CsvColumn& c = columns[i];
         const ColumnName& n = parsed[i];
         c.name = std::string(trim(names[i]));
@@ -630,6 +651,7 @@ CsvLayout analyse(std::string_view head, bool wholeFile) {
             if (!rec.quoted(0) && !rec.field(0).empty() && rec.field(0)[0] == '#') continue;
             for (std::size_t c = 0; c < columns.size(); ++c) {
                 const std::size_t f = c + static_cast<std::size_t>(layout.columnOffset);
+                if (rows == 0) columns[c].firstValues.reserve(3);
                 columns[c].firstValues.emplace_back(f < rec.size() ? rec.field(f) : std::string_view());
             }
             ++rows;
@@ -738,6 +760,9 @@ CsvLayout analyse(std::string_view head, bool wholeFile) {
                     (g.timeColumn < 0 && g.altitudeColumn < 0 ? "no time column and no altitude column."
                      : g.timeColumn < 0                       ? "no time column."
                                                               : "no altitude column.");
+            if (header.size() > DescribedColumns)
+                found += " Only the names of its first " + std::to_string(DescribedColumns) +
+                         " columns are looked at; choose the others by name or number.";
         }
         layout.doubt = found;
         layout.refusal = found + " " + NeededColumns;
@@ -894,10 +919,7 @@ std::string applyChoice(const CsvLayout& layout, const CsvChoice& choice, CsvMap
             column = static_cast<int>(number - 1);
             return std::string();
         }
-        std::vector<std::string> names;
-        for (const CsvColumn& c : layout.columns)
-            names.push_back(c.name);
-        return "no column is named " + quoted(want) + " (its columns: " + joinQuoted(names) +
+        return "no column is named " + quoted(want) + " (its columns: " + joinQuotedNames(layout.columns) +
                "; a number from 1 to " + std::to_string(layout.columns.size()) + " also names one)";
     };
     if (std::string why = find(choice.timeColumn, mapping.timeColumn); !why.empty()) return why;
@@ -945,11 +967,8 @@ constexpr double MaxFlightSeconds = 1e7;
 
 bool readCsv(LineReader& in, const CsvLayout& layout, const CsvMapping& m, SeriesList& list,
              LoadReport& report) {
-    std::vector<std::string> names;
-    for (const CsvColumn& c : layout.columns)
-        names.push_back(c.name);
     const std::string columnsText = layout.named
-                                        ? "Its header names the columns " + joinQuoted(names)
+                                        ? "Its header names the columns " + joinQuotedNames(layout.columns)
                                         : "Its rows have " + std::to_string(layout.rowFields) + " columns";
     if (!layout.refusal.empty() && m == layout.guess) {
         report.noData = true;

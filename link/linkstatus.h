@@ -1,5 +1,5 @@
 // What came of a call over the link: one status for the module transactions and the firmware
-// update, which the window and orvo-cli each turn into their own texts and exit statuses.
+// update. The window sums it up with linkStatusText; orvo-cli turns it into its exit statuses.
 #pragma once
 
 namespace orvo {
@@ -17,5 +17,33 @@ enum class LinkStatus {
                     // checksums or no data and no consent)
     Cancelled,      // stopped on request at a record boundary
 };
+
+// What came of a call, in plain words, as the window's status bar sums it up after the log has
+// given the details ("Update Firmware: the module's boot loader did not answer.").
+constexpr const char* linkStatusText(LinkStatus status) {
+    switch (status) {
+    case LinkStatus::Ok:
+        return "done.";
+    case LinkStatus::NoSuchPort:
+        return "there is no serial port of that name.";
+    case LinkStatus::WriteFailed:
+        return "the port did not take what was sent; the connection may be gone.";
+    case LinkStatus::OpenFailed:
+        return "the serial port could not be opened.";
+    case LinkStatus::NoSync:
+        return "the module's boot loader did not answer.";
+    case LinkStatus::CommandFailed:
+        return "the boot loader failed a command three times.";
+    case LinkStatus::FileUnreadable:
+        return "the firmware file could not be read.";
+    case LinkStatus::TooLarge:
+        return "the firmware file does not fit the module's code space.";
+    case LinkStatus::Refused:
+        return "the firmware file was refused; nothing was sent.";
+    case LinkStatus::Cancelled:
+        return "stopped before the end.";
+    }
+    return "an unknown outcome.";
+}
 
 } // namespace orvo

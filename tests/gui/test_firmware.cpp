@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -23,6 +24,7 @@
 #include "firmware/hexfile.h"
 #include "link/clock.h"
 #include "link/comm.h"
+#include "link/linkstatus.h"
 #include "scriptedprompts.h"
 #include "sim/module.h"
 #include "tests/unit/firmware/hexkit.h"
@@ -225,6 +227,11 @@ TEST_F(FirmwareGuiTest, failedEraseTellsHowToFinishAndPartIsBlankDoes) {
     EXPECT_FALSE(lines.contains("Firmware updated successfully."));
     EXPECT_EQ(control<QTabWidget>(form, "PageControl1")->currentWidget(),
               control<QWidget>(form, "ConnectPage"));
+    // The status bar sums up how it ended, failed or done.
+    const auto summed = [&](orvo::LinkStatus status) {
+        return form->statusBar()->currentMessage().endsWith(QString::fromUtf8(orvo::linkStatusText(status)));
+    };
+    EXPECT_TRUE(summed(orvo::LinkStatus::CommandFailed)) << form->statusBar()->currentMessage().toStdString();
 
     check("BlankPartChk")->setChecked(true);
     prompts.answers = {QMessageBox::Ok};
@@ -232,6 +239,7 @@ TEST_F(FirmwareGuiTest, failedEraseTellsHowToFinishAndPartIsBlankDoes) {
     form->configurationPage()->UpdateBtnClick();
     EXPECT_EQ(infoLines().last(), "Firmware updated successfully.");
     EXPECT_EQ(m.statusByte(), 0);
+    EXPECT_TRUE(summed(orvo::LinkStatus::Ok));
 
     // "Part is Blank" is kept between runs.
     form->FormClose();

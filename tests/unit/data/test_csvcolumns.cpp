@@ -32,6 +32,14 @@ std::string rows(int columns, const std::string& sep, int textColumn = -1,
     return out;
 }
 
+// A header of 5000 unnamed columns, then the time and the altitude.
+std::string wideHeader() {
+    std::string out;
+    for (int c = 0; c < 5000; ++c)
+        out += "c" + std::to_string(c) + ",";
+    return out + "time,altitude (m)\n";
+}
+
 struct Shape {
     const char* what;
     std::string text;
@@ -110,6 +118,8 @@ TEST(ForeignCsv, HeaderShapesGiveTheirColumnsAndUnitsOrARefusal) {
          0, 2, 1, "ft", ""},
         {"a plain altitude beside GPS columns",
          "time,latitude,longitude,altitude,baro_alt (m)\n" + rows(5, ","), 0, 4, 1, "m", ""},
+        {"time and altitude past the first 4096 names", wideHeader() + rows(5002, ","), -1, -1, 1, "",
+         "first 4096 columns"},
         {"a plain altitude in [m] AGL", "time,gps_height [m],altitude [m AGL]\n" + rows(3, ","), 0, 2, 1, "m",
          ""},
     };
@@ -321,6 +331,15 @@ TEST(ForeignCsv, TheFlyersChoiceOfColumnsAndUnitOverridesTheGuess) {
         EXPECT_EQ(list.dataSet(0).altitudeUnit, altitudeUnitOfShortName(c.unit));
         EXPECT_EQ(r.unitAssumed, *c.unit == '\0');
     }
+    // Columns past those whose names are looked at are still chosen by name.
+    const CsvChoice wide{"time", "Altitude (m)", nullptr};
+    LoadOptions options;
+    options.choice = &wide;
+    SeriesList list;
+    PlotFileHeader header;
+    const LoadReport r = loadDataText(wideHeader() + rows(5002, ","), list, header, options);
+    ASSERT_EQ(list.dataSetCount(), 1) << r.refused;
+    EXPECT_EQ(list.dataSet(0).samples.altitude[1], 5001 * 1000 + 1);
 }
 
 // Numbers are read to the same double as from_chars reads them, whether short decimals or ones it
