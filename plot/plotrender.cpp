@@ -171,38 +171,6 @@ bool segmentMeets(QPoint a, QPoint b, const QRect& r) {
     return true;
 }
 
-// How much of data set s each of the rectangles r would hide: the segments of its drawn line,
-// or its symbols, that each meets. One pass over the set's points for all of them.
-void hiddenData(const PlotSettings& plot, const PlotFrame& f, const Series& s, const QRect (&r)[4],
-                long (&hidden)[4]) {
-    for (long& h : hidden)
-        h = 0;
-    const int count = sampleCount(s);
-    if (count == 0) return;
-    const PointMapper map(plot, f, s);
-    int i0 = 0, i1 = count - 1;
-    visibleRange(plot, s, count, i0, i1);
-    QRect any = r[0];
-    for (const QRect& q : r)
-        any |= q;
-    QPoint before = map.at(i0);
-    for (int k = 0; k < 4; ++k)
-        if (r[k].contains(before)) ++hidden[k];
-    const bool line = s.lineStyle != LineNone;
-    for (int i = i0 + 1; i <= i1; ++i) {
-        const QPoint at = map.at(i);
-        const bool near =
-            line
-                ? !(std::max(at.x(), before.x()) < any.left() || std::min(at.x(), before.x()) > any.right() ||
-                    std::max(at.y(), before.y()) < any.top() || std::min(at.y(), before.y()) > any.bottom())
-                : any.contains(at);
-        if (near)
-            for (int k = 0; k < 4; ++k)
-                if (line ? segmentMeets(before, at, r[k]) : r[k].contains(at)) ++hidden[k];
-        before = at;
-    }
-}
-
 // What a series' drawing keeps between renders through a PlotRenderCache: the reduced line, the
 // symbols that show and the legend's counts, each with the inputs it was made from. A render
 // without a cache makes them afresh every time, by the same code.
@@ -218,7 +186,99 @@ struct SeriesEntry {
     bool hiddenLine = false;
     QRect hiddenRects[4];
     long hidden[4] = {0, 0, 0, 0};
+    // The points of the samples whose line can show (from sample mappedFirst on), mapped once for
+    // the line, the legend's counts and the symbols.
+    bool haveMapped = false;
+    bool mappedAscending = false; // the points' x never falls
+    int mappedFirst = 0;
+    std::vector<QPoint> mapped;
+    // Forgets what was made, keeping the lists' memory for what is made next (a pan makes all of
+    // it again).
+    void forget() {
+        haveLine = haveSymbols = haveHidden = haveMapped = false;
+        line.clear();
+        symbols.clear();
+        mapped.clear();
+    }
 };
+
+// The entry's points of the samples whose line can show in the view, mapped on first use.
+const std::vector<QPoint>& visiblePoints(SeriesEntry& e, const PlotSettings& plot, const PlotFrame& f,
+                                         const Series& s) {
+    if (!e.haveMapped) {
+        e.mapped.clear();
+        e.mappedFirst = 0;
+        const int n = sampleCount(s);
+        if (n > 0) {
+            int i0 = 0, i1 = n - 1;
+            visibleRange(plot, s, n, i0, i1);
+            const PointMapper map(plot, f, s);
+            e.mapped.resize(std::size_t(i1 - i0 + 1));
+            QPoint* out = e.mapped.data();
+            bool ascending = true;
+            for (int i = i0; i <= i1; ++i) {
+                *out = map.at(i);
+                ascending = ascending && (out == e.mapped.data() || out[-1].x() <= out->x());
+                ++out;
+            }
+            e.mappedFirst = i0;
+            e.mappedAscending = ascending;
+        }
+        e.haveMapped = true;
+    }
+    return e.mapped;
+}
+
+// How much of a data set each of the rectangles r would hide: the segments of its drawn line
+// (line), or its symbols, that each meets, of the points the line can show. One pass over the
+// points for all of them.
+void hiddenData(const std::vector<QPoint>& points, bool ascending, bool line, const QRect (&r)[4],
+                long (&hidden)[4]) {
+    for (long& h : hidden)
+        h = 0;
+    if (points.empty()) return;
+    if (ascending) {
+        // Points in time order: only those within a rectangle's columns can meet it, and they lie
+        // together. Point i ends the segment from point i - 1.
+        const auto xBelow = [](const QPoint& a, int x) { return a.x() < x; };
+        const auto xAbove = [](int x, const QPoint& a) { return x < a.x(); };
+        for (int k = 0; k < 4; ++k) {
+            // The first point at or right of the rectangle, and the first right of it.
+            const auto from = std::lower_bound(points.begin(), points.end(), r[k].left(), xBelow);
+            const auto to = std::upper_bound(from, points.end(), r[k].right(), xAbove);
+            if (!line) {
+                for (auto it = from; it != to; ++it)
+                    if (r[k].contains(*it)) ++hidden[k];
+                continue;
+            }
+            if (r[k].contains(points.front())) ++hidden[k];
+            // Segments that end at or right of the left edge and start at or left of the right edge.
+            const std::size_t first = std::max<std::size_t>(std::size_t(from - points.begin()), 1);
+            const std::size_t last = std::min(std::size_t(to - points.begin()), points.size() - 1);
+            for (std::size_t i = first; i <= last; ++i)
+                if (segmentMeets(points[i - 1], points[i], r[k])) ++hidden[k];
+        }
+        return;
+    }
+    QRect any = r[0];
+    for (const QRect& q : r)
+        any |= q;
+    QPoint before = points[0];
+    for (int k = 0; k < 4; ++k)
+        if (r[k].contains(before)) ++hidden[k];
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const QPoint at = points[i];
+        const bool near =
+            line
+                ? !(std::max(at.x(), before.x()) < any.left() || std::min(at.x(), before.x()) > any.right() ||
+                    std::max(at.y(), before.y()) < any.top() || std::min(at.y(), before.y()) > any.bottom())
+                : any.contains(at);
+        if (near)
+            for (int k = 0; k < 4; ++k)
+                if (line ? segmentMeets(before, at, r[k]) : r[k].contains(at)) ++hidden[k];
+        before = at;
+    }
+}
 
 template <typename T> void appendRaw(QByteArray& key, const T& v) {
     key.append(reinterpret_cast<const char*>(&v), sizeof v);
@@ -290,7 +350,7 @@ class SeriesEntries {
             m_checked[k] = 1;
             QByteArray key = seriesKey(m_plot, m_frame, m_plot.series.at(si));
             if (key != e.key) {
-                e = SeriesEntry{};
+                e.forget();
                 e.key = std::move(key);
             }
         }
@@ -338,7 +398,8 @@ void drawLegend(QPainter& p, int ppiX, int H, const PlotSettings& plot, const Pl
         SeriesEntry& e = entries.at(2 * n);
         const bool line = plot.series.dataSet(n).lineStyle != LineNone;
         if (!e.haveHidden || e.hiddenLine != line || !std::equal(rects, rects + 4, e.hiddenRects)) {
-            hiddenData(plot, f, plot.series.dataSet(n), rects, e.hidden);
+            const std::vector<QPoint>& points = visiblePoints(e, plot, f, plot.series.dataSet(n));
+            hiddenData(points, e.mappedAscending, line, rects, e.hidden);
             e.hiddenLine = line;
             std::copy(rects, rects + 4, e.hiddenRects);
             e.haveHidden = true;
@@ -503,6 +564,7 @@ QImage* backdropTarget(QPainter& p) {
 struct PlotRenderCache::Kept {
     QImage layer; // steps 1-14 on a white image of the device's size
     QByteArray layerKey;
+    QByteArray seenKey; // the backdrop last drawn straight onto the surface
     QFont font;
     QPen pen;
     QBrush brush, background;
@@ -707,37 +769,52 @@ PlotFrame renderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, 
             appendText(key, *t);
         appendRaw(key, show.ShowBackground ? background.cacheKey() : qint64(0));
         if (show.ShowAvgROC) appendRaw(key, AverageClimb(plot));
-        if (key != kept->layerKey || kept->layer.isNull()) {
-            kept->layerKey.clear();
-            QImage layer(target->size(), target->format());
-            layer.setDotsPerMeterX(target->dotsPerMeterX());
-            layer.setDotsPerMeterY(target->dotsPerMeterY());
-            layer.fill(Qt::white);
-            {
-                QPainter lp(&layer);
-                lp.setRenderHints(p.renderHints());
-                lp.setRenderHints(~p.renderHints(), false);
-                backdrop(lp);
-                kept->font = lp.font();
-                kept->pen = lp.pen();
-                kept->brush = lp.brush();
-                kept->background = lp.background();
-                kept->backgroundMode = lp.backgroundMode();
+        // The output area's opaque fill covers what white would (the plot box's own output).
+        const bool outputCovers = X0i <= 0 && Y0i <= 0 && X1i >= target->width() && Y1i >= target->height();
+        const bool layerKept = key == kept->layerKey && !kept->layer.isNull();
+        if (!layerKept && key != kept->seenKey) {
+            // A view painted for the first time (a pan, a zoom) is drawn straight onto the surface:
+            // while the view moves, each picture is seen once, and copying it through the layer
+            // would cost 33 MB of copying at 4K. The layer is made when the view is painted again.
+            kept->seenKey = std::move(key);
+            if (!outputCovers) target->fill(Qt::white);
+            backdrop(p);
+        } else {
+            if (!layerKept) {
+                kept->layerKey.clear();
+                // The kept image is painted over where it can be: a new one of 33 MB at 4K would cost
+                // the system a page fault for every 4 KiB of it, on every pan.
+                QImage& layer = kept->layer;
+                if (layer.size() != target->size() || layer.format() != target->format())
+                    layer = QImage(target->size(), target->format());
+                layer.setDotsPerMeterX(target->dotsPerMeterX());
+                layer.setDotsPerMeterY(target->dotsPerMeterY());
+                if (!outputCovers) layer.fill(Qt::white);
+                {
+                    QPainter lp(&layer);
+                    lp.setRenderHints(p.renderHints());
+                    lp.setRenderHints(~p.renderHints(), false);
+                    backdrop(lp);
+                    kept->font = lp.font();
+                    kept->pen = lp.pen();
+                    kept->brush = lp.brush();
+                    kept->background = lp.background();
+                    kept->backgroundMode = lp.backgroundMode();
+                }
+                kept->layerKey = key;
             }
-            kept->layer = layer;
-            kept->layerKey = key;
+            const QImage& layer = kept->layer;
+            if (layer.bytesPerLine() == target->bytesPerLine())
+                std::memcpy(target->bits(), layer.constBits(), std::size_t(layer.sizeInBytes()));
+            else
+                for (int y = 0; y < layer.height(); ++y)
+                    std::memcpy(target->scanLine(y), layer.constScanLine(y), std::size_t(layer.width()) * 4);
+            p.setFont(kept->font);
+            p.setPen(kept->pen);
+            p.setBrush(kept->brush);
+            p.setBackground(kept->background);
+            p.setBackgroundMode(kept->backgroundMode);
         }
-        const QImage& layer = kept->layer;
-        if (layer.bytesPerLine() == target->bytesPerLine())
-            std::memcpy(target->bits(), layer.constBits(), std::size_t(layer.sizeInBytes()));
-        else
-            for (int y = 0; y < layer.height(); ++y)
-                std::memcpy(target->scanLine(y), layer.constScanLine(y), std::size_t(layer.width()) * 4);
-        p.setFont(kept->font);
-        p.setPen(kept->pen);
-        p.setBrush(kept->brush);
-        p.setBackground(kept->background);
-        p.setBackgroundMode(kept->backgroundMode);
     } else {
         if (kept && p.device()) {
             // The whole surface is painted, white where the plot leaves it.
@@ -771,11 +848,9 @@ PlotFrame renderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, 
         if (s.lineStyle != LineNone && n > 1) {
             SeriesEntry& e = entries.at(si);
             if (!e.haveLine) {
-                int i0, i1;
-                visibleRange(plot, s, n, i0, i1);
                 PolylineReducer reducer(e.line);
-                for (int i = i0; i <= i1; ++i)
-                    reducer.add(map.at(i));
+                for (const QPoint q : visiblePoints(e, plot, f, s))
+                    reducer.add(q);
                 reducer.finish();
                 e.haveLine = true;
             }
@@ -800,10 +875,15 @@ PlotFrame renderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, 
                 SeriesEntry& e = entries.at(si);
                 if (!e.haveSymbols || !std::equal(symbolKey, symbolKey + 4, e.symbolKey) ||
                     e.symbolClip != clip) {
-                    pts.clear();
-                    for (int i = 0; i < n; ++i)
-                        pts.push_back(map.at(i));
-                    KeepShownSymbols(s.pointStyle, pts, hx, hy, pw, clip, e.symbols);
+                    // Every sample has a symbol; the line's points serve when the whole set shows.
+                    const std::vector<QPoint>& shown = visiblePoints(e, plot, f, s);
+                    const bool whole = e.mappedFirst == 0 && int(shown.size()) == n;
+                    if (!whole) {
+                        pts.clear();
+                        for (int i = 0; i < n; ++i)
+                            pts.push_back(map.at(i));
+                    }
+                    KeepShownSymbols(s.pointStyle, whole ? shown : pts, hx, hy, pw, clip, e.symbols);
                     std::copy(symbolKey, symbolKey + 4, e.symbolKey);
                     e.symbolClip = clip;
                     e.haveSymbols = true;
