@@ -879,8 +879,14 @@ PlotFrame renderPlot(QPainter& p, int ppiX, int ppiY, const PlotSettings& plot, 
                     const std::vector<QPoint>& shown = visiblePoints(e, plot, f, s);
                     const bool whole = e.mappedFirst == 0 && int(shown.size()) == n;
                     if (!whole) {
+                        // The samples beyond the line's are mapped here, the line's copied.
+                        const int first = e.mappedFirst, end = first + int(shown.size());
                         pts.clear();
-                        for (int i = 0; i < n; ++i)
+                        pts.reserve(std::size_t(n));
+                        for (int i = 0; i < first; ++i)
+                            pts.push_back(map.at(i));
+                        pts.insert(pts.end(), shown.begin(), shown.end());
+                        for (int i = end; i < n; ++i)
                             pts.push_back(map.at(i));
                     }
                     KeepShownSymbols(s.pointStyle, whole ? shown : pts, hx, hy, pw, clip, e.symbols);
