@@ -356,7 +356,7 @@ bool ConnectDownloadPage::downloadOneSet(int index) {
         m_state->link, m_state->plot, index, m_state->setListing, m_state->config,
         m_state->setListing.firstWaitMs, today, orvo::downloadsFolder(), log, progress);
     m_form->repaintPlot();
-    return got.answered;
+    return got.result == orvo::LinkStatus::Ok;
 }
 
 void ConnectDownloadPage::EraseDataBtnClick() {

@@ -33,6 +33,7 @@ int exitStatusOf(orvo::LinkStatus status) {
     case orvo::LinkStatus::OpenFailed:
         return ExitPort;
     case orvo::LinkStatus::NoSync:
+    case orvo::LinkStatus::NoAnswer:
         return ExitNoSync;
     case orvo::LinkStatus::CommandFailed:
         return ExitCommand;

@@ -151,7 +151,7 @@ int runInfo(const std::vector<std::string>& args) {
     PortCloser closer{link};
     orvo::StdoutInfoLog log;
     const orvo::ModuleSurvey survey = orvo::surveyModule(link, log);
-    return !survey.answered() || !survey.listing.confirmed() ? ExitNoAnswer : 0;
+    return survey.status() != orvo::LinkStatus::Ok || !survey.listing.confirmed() ? ExitNoAnswer : 0;
 }
 
 // ---- download ----
@@ -226,7 +226,7 @@ int runDownload(const std::vector<std::string>& args) {
         const orvo::SetDownload got =
             orvo::downloadModuleSet(link, plot, i, listing, config, orvo::setListingWaitMs(timing), today,
                                     orvo::downloadsFolder(), log);
-        if (!got.answered) {
+        if (got.result != orvo::LinkStatus::Ok) {
             status = ExitNoAnswer;
             break;
         }

@@ -7,6 +7,7 @@ namespace orvo {
 enum class LinkStatus {
     Ok,
     NoSuchPort,     // no port of that name
+    NoAnswer,       // the module did not answer in time (its identification, a set's download)
     WriteFailed,    // the port did not take every byte (closed, or the connection is gone)
     OpenFailed,     // a serial port could not be opened
     NoSync,         // the module did not answer the boot loader's speed synchronisation
@@ -26,6 +27,8 @@ constexpr const char* linkStatusText(LinkStatus status) {
         return "done.";
     case LinkStatus::NoSuchPort:
         return "there is no serial port of that name.";
+    case LinkStatus::NoAnswer:
+        return "the module did not answer.";
     case LinkStatus::WriteFailed:
         return "the port did not take what was sent; the connection may be gone.";
     case LinkStatus::OpenFailed:

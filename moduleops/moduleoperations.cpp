@@ -24,7 +24,7 @@ ModuleSurvey surveyModule(Link& link, InfoLog& log) {
     ModuleSurvey survey;
     survey.identity = identifyModule(link);
     // The notice stays above the information lines, and the sets are still listed.
-    if (!survey.answered()) log.line(NoReplyText);
+    if (survey.status() != LinkStatus::Ok) log.line(NoReplyText);
     survey.listing = listSetsOf(link, survey.identity);
     for (const std::string& line : moduleInfoLines(survey.identity, survey.listing))
         log.line(line);
@@ -47,7 +47,7 @@ SetDownload downloadModuleSet(Link& link, PlotState& plot, int moduleSet, const 
         log.line(format("Set %d did not answer; nothing was downloaded.", moduleSet + 1));
         return result;
     }
-    result.answered = true;
+    result.result = LinkStatus::Ok;
     result.dataSetIndex = n;
     finishDownloadedSet(set, out, moduleSet + 1, config.IntervalUnit, today);
     if (out.samples > 0) plot.settings.timeMax = downloadTimeAxisMax(out.lastTime);

@@ -21,7 +21,8 @@ namespace orvo {
 struct ModuleSurvey {
     ModuleIdentity identity;
     SetListing listing;
-    bool answered() const { return identity.missingLines == 0; }
+    // NoAnswer when an identification line is missing.
+    LinkStatus status() const { return identity.missingLines == 0 ? LinkStatus::Ok : LinkStatus::NoAnswer; }
 };
 // Identifies the module, lists its sets (given as long as its identification took) and writes
 // the information lines; "No Reply from Target" first when an identification line is missing.
@@ -29,7 +30,8 @@ ModuleSurvey surveyModule(Link& link, InfoLog& log);
 
 // "Download Data" / `orvo-cli download`: one module set (0 = the first) as a new data set.
 struct SetDownload {
-    bool answered = false; // false: the set did not answer and no data set was added
+    // Ok: the set's header came and a data set was added; NoAnswer: it did not, and none was.
+    LinkStatus result = LinkStatus::NoAnswer;
     DownloadOutcome outcome;
     int dataSetIndex = -1;    // the new data set's place in the plot's list
     std::string archivePath;  // the copy in the downloads folder, when one was saved

@@ -113,3 +113,22 @@ TEST(ModuleOperations, CalibrationAltitudeIsCheckedWithTheTextTheUserTyped) {
     EXPECT_EQ(calibrationAltitudeProblem(" -25 ", &altitude), "");
     EXPECT_EQ(altitude, -25);
 }
+
+TEST(ModuleOperations, ASurveyOrDownloadNobodyAnswersSaysNoAnswerAndAddsNothing) {
+    for (const bool there : {true, false}) {
+        SCOPED_TRACE(there ? "module there" : "port closed");
+        OpenModule m;
+        if (!there) m.link.CommClose();
+        const ModuleSurvey survey = surveyModule(m.link, m.log);
+        EXPECT_EQ(survey.status(), there ? LinkStatus::Ok : LinkStatus::NoAnswer);
+        EXPECT_EQ(!m.log.lines.empty() && m.log.lines.front() == NoReplyText, !there);
+
+        PlotState plot;
+        const SetDownload got =
+            downloadModuleSet(m.link, plot, 0, survey.listing, m.block, SetFirstLineTimeoutMs, "2026-12-09",
+                              ::testing::TempDir(), m.log);
+        EXPECT_EQ(got.result, there ? LinkStatus::Ok : LinkStatus::NoAnswer);
+        EXPECT_EQ(plot.settings.series.dataSetCount(), there ? 1 : 0);
+        EXPECT_EQ(got.dataSetIndex, there ? 0 : -1);
+    }
+}
