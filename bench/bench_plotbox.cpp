@@ -17,17 +17,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-template <typename F> double bestMs(int runs, F&& f) {
-    double best = 1e9;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = Clock::now();
-        f();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    }
-    return best;
-}
+using benchflight::bestMs;
 
 // The plot box: its kept picture and what it keeps between renders.
 struct Box {
@@ -52,21 +42,9 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     int width = 3840, height = 2160;
-    for (int i = 1; i < argc; ++i) {
-        int w = 0, h = 0;
-        if (std::sscanf(argv[i], "%dx%d", &w, &h) == 2 && w >= 200 && h >= 120 && w <= 3840 && h <= 2160)
-            width = w, height = h;
-    }
+    benchflight::sizeFromArgs(argc, argv, width, height);
     orvo::PlotState state;
-    std::mt19937 rng(7);
-    for (int k = 0; k < 8; ++k)
-        benchflight::fillFlight(state.settings.series.CreateDataSet(), k, rng);
-    orvo::HomeView home;
-    orvo::AutoScaleTime(state.settings, home);
-    orvo::AutoScaleAltitude(state.settings, home);
-    state.output.width = double(width) / 96;
-    state.output.height = double(height) / 96;
-    state.output.colour = 1;
+    benchflight::eightFlights(state, width, height);
 
     QImage screen(width, height, QImage::Format_RGB32);
     Box box;

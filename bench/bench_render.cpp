@@ -25,7 +25,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-using benchflight::fillFlight;
+using benchflight::bestMs;
 
 double wallMs(const std::string& command) {
     const auto t0 = Clock::now();
@@ -94,37 +94,15 @@ void compareWithGnuplot(const orvo::PlotState& state, const std::string& cli) {
                 gbest / best);
 }
 
-template <typename F> double bestMs(int runs, F&& f) {
-    double best = 1e9;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = Clock::now();
-        f();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    }
-    return best;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     int width = 1920, height = 1080;
-    for (int i = 1; i < argc; ++i) {
-        int w = 0, h = 0;
-        if (std::sscanf(argv[i], "%dx%d", &w, &h) == 2 && w >= 200 && h >= 120 && w <= 3840 && h <= 2160)
-            width = w, height = h;
-    }
+    benchflight::sizeFromArgs(argc, argv, width, height);
     orvo::PlotState state;
-    std::mt19937 rng(7);
-    for (int k = 0; k < 8; ++k)
-        fillFlight(state.settings.series.CreateDataSet(), k, rng);
-    orvo::HomeView home;
-    orvo::AutoScaleTime(state.settings, home);
-    orvo::AutoScaleAltitude(state.settings, home);
-    state.output.width = double(width) / 96;
-    state.output.height = double(height) / 96;
-    state.output.colour = 1;
+    benchflight::eightFlights(state, width, height);
 
     QImage image(width, height, QImage::Format_RGB32);
     orvo::PlotFrame f;

@@ -8,11 +8,11 @@
 #include <QTemporaryDir>
 
 #include "clirun.h"
-#include "tests/unit/firmware/hexkit.h"
+#include "firmwarefiles.h"
 
 namespace {
 
-class FlashPtyTest : public ::testing::Test {
+class FlashPtyTest : public ::testing::Test, public FirmwareFiles {
   protected:
     void startSim(const QStringList& args) {
         path = sim.start(QStringList{"--flash-file", flash()} + args);
@@ -26,23 +26,9 @@ class FlashPtyTest : public ::testing::Test {
         return f.readAll();
     }
     QString flash() const { return dir.filePath(QStringLiteral("flash.bin")); }
-    QString hexFile(const std::string& text) {
-        const QString p = dir.filePath(QStringLiteral("fw%1.hex").arg(++files));
-        EXPECT_TRUE(hexkit::writeFile(p.toStdString(), text));
-        return p;
-    }
-    // What the flash must hold: the image, then erased bytes, then status byte 00.
-    static QByteArray flashed(const std::vector<std::uint8_t>& image) {
-        QByteArray expected(7616, char(0xFF));
-        for (std::size_t i = 0; i < image.size(); ++i)
-            expected[static_cast<qsizetype>(i)] = static_cast<char>(image[i]);
-        return expected + QByteArray(1, '\0');
-    }
 
-    QTemporaryDir dir;
     PtySim sim;
     QString path;
-    int files = 0;
 };
 
 } // namespace

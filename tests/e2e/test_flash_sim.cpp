@@ -7,14 +7,14 @@
 
 #include <csignal>
 
+#include "firmwarefiles.h"
 #include "simcli.h"
-#include "tests/unit/firmware/hexkit.h"
 
 using namespace orvo;
 
 namespace {
 
-class FlashSimTest : public ::testing::Test {
+class FlashSimTest : public ::testing::Test, public FirmwareFiles {
   protected:
     CliRun cli(const QStringList& args) { return sim.run(args); }
     // The module's code space, with its status byte last.
@@ -23,23 +23,9 @@ class FlashSimTest : public ::testing::Test {
         return QByteArray(reinterpret_cast<const char*>(code.data()), static_cast<qsizetype>(code.size())) +
                QByteArray(1, static_cast<char>(sim.module().statusByte()));
     }
-    QString hexFile(const std::string& text) {
-        const QString p = dir.filePath(QStringLiteral("fw%1.hex").arg(++files));
-        EXPECT_TRUE(hexkit::writeFile(p.toStdString(), text));
-        return p;
-    }
-    // What the flash must hold: the image, then erased bytes, then status byte 00.
-    static QByteArray flashed(const std::vector<std::uint8_t>& image) {
-        QByteArray expected(7616, char(0xFF));
-        for (std::size_t i = 0; i < image.size(); ++i)
-            expected[static_cast<qsizetype>(i)] = static_cast<char>(image[i]);
-        return expected + QByteArray(1, '\0');
-    }
 
-    QTemporaryDir dir;
     SimCli sim;
     const QString path = QStringLiteral("Simulator");
-    int files = 0;
 };
 
 } // namespace

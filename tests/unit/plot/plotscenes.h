@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchflight.h"
 #include "plot/plotrender.h"
 
 namespace plotscenes {
@@ -29,24 +30,10 @@ inline void ensureApp() {
     (void)app;
 }
 
-// A flight of n samples 0.05 s apart: boost, descent and noise, a peak mark at apogee and a climb
-// mark over the boost.
+// A flight of n samples over 3277 s (the benchmarks' flight), with a peak mark at apogee and a
+// climb mark over the boost.
 inline void fillFlight(orvo::Series& s, int set, int n, std::mt19937& rng) {
-    std::normal_distribution<double> noise(0.0, 1.5);
-    const double apogee = 1500.0 + 300.0 * set;
-    for (int i = 0; i < n; ++i) {
-        const double t = i * 0.05 * 65536.0 / n;
-        double a;
-        if (t < 20)
-            a = apogee * std::sin(t / 20 * M_PI / 2);
-        else if (t < 120)
-            a = apogee - (t - 20) * apogee * 0.006;
-        else
-            a = std::max(0.0, apogee * 0.4 - (t - 120) * apogee * 0.4 / 3000);
-        s.samples.time[std::size_t(i)] = t;
-        s.samples.altitude[std::size_t(i)] = a + noise(rng);
-    }
-    s.samples.count = n;
+    benchflight::fillFlight(s, set, rng, n);
     const int apex = std::min(n - 1, int(20.0 / (0.05 * 65536.0 / n)));
     s.samples.peakMark[std::size_t(apex)] = 1;
     s.climbMarks[0] = orvo::ClimbMark{apex / 4, apex, 1};
