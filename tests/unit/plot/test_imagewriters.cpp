@@ -17,21 +17,14 @@
 
 #include "plot/imagewriters.h"
 #include "plot/plotrender.h"
+#include "plotscenes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void ensureApp() {
-    static QGuiApplication* app = [] {
-        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_plot";
-        static char* argv[] = {name, nullptr};
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
-}
+// One application for the whole test program, shared with the picture scenes.
+using plotscenes::ensureApp;
 
 // A colour plot of two flights with symbols, as an export would draw it.
 QImage plotImage(double width, double height, int colour = 1) {

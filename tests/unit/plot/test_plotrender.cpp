@@ -16,20 +16,12 @@
 
 #include "plot/plotrender.h"
 #include "plot/seriesdraw.h"
+#include "plotscenes.h"
 
 namespace {
 
-// Fonts need the GUI layer; one application for the whole test program.
-void ensureApp() {
-    static QGuiApplication* app = [] {
-        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_plot";
-        static char* argv[] = {name, nullptr};
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
-}
+// One application for the whole test program, shared with the picture scenes.
+using plotscenes::ensureApp;
 
 constexpr orvo::Colour Green = 0x0000FF00; // 0x00BBGGRR
 constexpr orvo::Colour Blue = 0x00FF0000;
